@@ -1,0 +1,368 @@
+// vantrel-inspect: the viewer's answers without a window, as JSON on stdout.
+// Every command opens the file with the same library code the viewer uses;
+// this file only parses arguments, calls the libraries and writes results.
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringList>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <cstdio>
+#include <exception>
+#include <functional>
+#include <string>
+
+#include "gbk_text.h"
+#include "instrument_params.h"
+#include "lzw.h"
+#include "record_file.h"
+#include "record_writer.h"
+#include "viewer_core.h"
+
+using namespace vantrel;
+
+namespace {
+
+constexpr const char* kTool = "vantrel-inspect";
+
+// A failure the user can act on: message on stderr, exit status 2.
+struct UsageError {
+    std::string message;
+};
+
+[[noreturn]] void fail(const std::string& message) { throw UsageError{message}; }
+
+std::string quoted(const QString& s) { return "'" + s.toStdString() + "'"; }
+
+void printJson(const QJsonObject& object) {
+    const QByteArray text = QJsonDocument(object).toJson(QJsonDocument::Compact);
+    std::fwrite(text.constData(), 1, static_cast<size_t>(text.size()), stdout);
+    std::fputc('\n', stdout);
+}
+
+QString utf8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+// A single-precision value as the shortest decimal that reads back as the
+// same float, so 707.1068f prints as 707.1068.
+QJsonValue floatValue(float f) {
+    char buffer[32];
+    const auto r = std::to_chars(buffer, buffer + sizeof buffer, f);
+    return QJsonValue(std::stod(std::string(buffer, r.ptr)));
+}
+
+int32_t parseInt(const QString& text, const char* what) {
+    bool ok = false;
+    const int value = text.toInt(&ok, 10);
+    if (!ok) fail(std::string(what) + " " + quoted(text) + " is not an integer");
+    return value;
+}
+
+void openOrFail(RecordFile& file, const QString& path) {
+    const OpenResult r = file.openRecordFile(path.toStdString());
+    switch (r.error) {
+    case OpenError::None: return;
+    case OpenError::CannotOpen:
+    case OpenError::NotAFile: fail("cannot open " + quoted(path) + ": " + r.reason);
+    case OpenError::TooShort: fail("cannot read " + quoted(path) + ": " + r.reason);
+    }
+}
+
+QJsonArray damageList(const RecordFile& file) {
+    QJsonArray list;
+    for (const DamagedRecord& d : file.damagedRecords()) {
+        list.append(QJsonObject{{"record", d.record},
+                                {"fileOffset", d.fileOffset},
+                                {"reason", recordDamageText(d.damage)}});
+    }
+    return list;
+}
+
+// ------------------------------------------------------------------ index
+
+QJsonObject indexJson(const RecordFile& file) {
+    QJsonArray records;
+    for (const RecordIndexEntry& e : file.recordIndex())
+        records.append(QJsonArray{e.fileOffset, e.recordSize, e.parameterRecordOffset});
+    QJsonArray notes;
+    for (size_t i = 0; i < file.noteTexts().size(); ++i) {
+        notes.append(QJsonObject{{"record", file.noteRecords()[i]},
+                                 {"text", utf8(gbkToUtf8(file.noteTexts()[i]))}});
+    }
+    QJsonObject out{{"recordCount", file.recordCount()}, {"records", records}, {"notes", notes}};
+    // Only for files the instrument could not have written: what was refused
+    // and why the scan stopped early.
+    const QJsonArray damaged = damageList(file);
+    if (!damaged.isEmpty()) out.insert("damaged", damaged);
+    if (file.scanEnd() != ScanEnd::AnnouncedCount && file.scanEnd() != ScanEnd::EndOfFile)
+        out.insert("scanEnd", scanEndText(file.scanEnd()));
+    return out;
+}
+
+// ------------------------------------------------------------------ record
+
+QJsonArray u16Array(const InstrumentParams& p, uint16_t (InstrumentParams::*get)(int) const,
+                    int count) {
+    QJsonArray a;
+    for (int i = 0; i < count; ++i) a.append((p.*get)(i));
+    return a;
+}
+
+QJsonObject paramsJson(const InstrumentParams& p) {
+    QJsonArray stamp;
+    for (int i = 0; i < 3; ++i) stamp.append(p.stampBcd(i));
+    QJsonArray gains;
+    for (int i = 0; i < param::kGainTableSize; ++i) gains.append(p.gainTable(i));
+    return QJsonObject{
+        {"stampBcd", stamp},
+        {"noteLength", p.noteLength()},
+        {"channelWord", static_cast<qint64>(p.channelWord())},
+        {"unitWord", static_cast<qint64>(p.unitWord())},
+        {"displayFlags", static_cast<qint64>(p.displayFlags())},
+        {"modeWord", static_cast<qint64>(p.modeWord())},
+        {"curveFlags", static_cast<qint64>(p.curveFlags())},
+        {"range", static_cast<qint64>(p.range())},
+        {"delay", static_cast<qint64>(p.delay())},
+        {"probeZero", p.probeZero()},
+        {"velocity", p.velocity()},
+        {"probeAngle", p.probeAngle()},
+        {"probeFront", p.probeFront()},
+        {"probeFrequency", p.probeFrequency()},
+        {"crystalSize", p.crystalSize()},
+        {"rejectLevel", p.rejectLevel()},
+        {"compGain", p.compGain()},
+        {"baseGain", p.baseGain()},
+        {"gainTable", gains},
+        {"gateAStart", p.gateAStart()},
+        {"gateAWidth", p.gateAWidth()},
+        {"gateALevel", p.gateALevel()},
+        {"gateBStart", p.gateBStart()},
+        {"gateBWidth", p.gateBWidth()},
+        {"gateBLevel", p.gateBLevel()},
+        {"dacPointDb", u16Array(p, &InstrumentParams::dacPointDb, param::kDacPoints)},
+        {"dacPointPos", u16Array(p, &InstrumentParams::dacPointPos, param::kDacPoints)},
+        {"dacPointCount", p.dacPointCount()},
+        {"dacRefDiameter", p.dacRefDiameter()},
+        {"dacRefLength", p.dacRefLength()},
+        {"channelNo", static_cast<qint64>(p.channelNo())},
+        {"inchUnits", static_cast<int>(p.inchUnits())},
+        {"envelopeMode", static_cast<qint64>(p.envelopeMode())},
+        {"gateFollowsCurve", static_cast<int>(p.gateFollowsCurve())},
+        {"flatCurve", static_cast<int>(p.flatCurve())},
+        {"probeType", static_cast<qint64>(p.probeType())},
+        {"waveMode", static_cast<qint64>(p.waveMode())},
+        {"curveCount", static_cast<qint64>(p.curveCount())},
+        {"twoGateReadout", static_cast<int>(p.twoGateReadout())},
+        {"pathMode", static_cast<qint64>(p.pathMode())},
+        {"dgsReadoutKind", static_cast<qint64>(p.dgsReadoutKind())},
+        {"dacLineSelect", static_cast<qint64>(p.dacLineSelect())},
+        {"dacOn", static_cast<int>(p.dacOn())},
+        {"dgsOn", static_cast<int>(p.dgsOn())},
+        {"distanceLawExtend", static_cast<int>(p.distanceLawExtend())},
+    };
+}
+
+// Opens FILE and performs the loads of a user seek to R in a fresh viewer.
+void seekOrFail(ViewerCore& viewer, const QString& path, const QString& recordArg) {
+    const int32_t r = parseInt(recordArg, "record number");
+    openOrFail(viewer.file(), path);
+    const int64_t indexed = static_cast<int64_t>(viewer.file().recordIndex().size());
+    if (r < 0 || r >= indexed) {
+        fail("record " + std::to_string(r) + " is out of range (file has " +
+             std::to_string(indexed) + " indexed record" + (indexed == 1 ? "" : "s") + ")");
+    }
+    viewer.seekLoad(r);
+}
+
+QJsonObject recordJson(const ViewerCore& viewer) {
+    const RecordFile& file = viewer.file();
+    const RecordLayout& layout = file.layout();
+    const InstrumentParams& p = viewer.params();
+    QJsonArray frames;
+    for (int f = 0; f < viewer.framesPerRecord(); ++f) {
+        const uint8_t* bytes = file.frame(f).data();
+        QJsonArray values;
+        for (int i = 0; i < 4; ++i)
+            values.append(loadI32Unchecked(bytes + kFrameValuesOffset + 4 * i));
+        frames.append(QJsonObject{{"values", values}});
+    }
+    QJsonObject out{
+        {"record", viewer.currentRecord()},
+        {"storedLength", layout.storedLength},
+        {"trailerLength", layout.trailerLength},
+        {"decodedSize", layout.decodedSize},
+        {"framesPerRecord", viewer.framesPerRecord()},
+        {"playbackDelay", viewer.playbackDelay()},
+        {"params", paramsJson(p)},
+        {"derived", QJsonObject{{"unitScale", floatValue(p.unitScale())},
+                                {"rangeShown", floatValue(p.rangeShown())},
+                                {"delayShown", floatValue(p.delayShown())}}},
+        {"frames", frames},
+    };
+    if (layout.damage != RecordDamage::None) out.insert("damage", recordDamageText(layout.damage));
+    return out;
+}
+
+// ------------------------------------------------------------------ lzw
+
+std::vector<uint8_t> readInput(const QString& path) {
+    auto bytes = readBytes(path.toStdString());
+    if (!bytes) fail("cannot open " + quoted(path) + ": " + std::strerror(errno));
+    return std::move(*bytes);
+}
+
+void writeOutput(const QString& path, std::span<const uint8_t> bytes) {
+    errno = 0;
+    if (!writeBytes(path.toStdString(), bytes))
+        fail("cannot write " + quoted(path) + ": " + std::strerror(errno ? errno : EIO));
+}
+
+void lzwCommand(const QString& mode, const QString& in, const QString& out) {
+    const std::vector<uint8_t> src = readInput(in);
+    if (src.size() > UINT32_MAX) fail("input " + quoted(in) + " is larger than 4 GiB");
+    std::vector<uint8_t> dst;
+    if (mode == "encode") {
+        if (src.size() < 2) fail("lzw encode needs at least 2 input bytes, " + quoted(in) + " has " +
+                                 std::to_string(src.size()));
+        dst.resize(lzwEncodeBound(src.size()));
+        const LzwEncodeResult r =
+            lzwEncode(src.data(), static_cast<uint32_t>(src.size()), dst.data(), dst.size());
+        dst.resize(static_cast<size_t>(r.size));
+    } else if (mode == "decode") {
+        // No record limit here: grow the output until the stream fits.
+        size_t capacity = std::max<size_t>(src.size() * 4, 1 << 16);
+        for (;;) {
+            dst.resize(capacity);
+            const LzwDecodeResult r =
+                lzwDecode(src.data(), static_cast<uint32_t>(src.size()), dst.data(), dst.size());
+            if (r.status == LzwStatus::OutputFull && capacity < (size_t{1} << 40)) {
+                capacity *= 2;
+                continue;
+            }
+            if (r.status != LzwStatus::Ok) {
+                fail("cannot decode " + quoted(in) + ": " + lzwStatusText(r.status) +
+                     " at byte " + std::to_string(r.faultOffset));
+            }
+            dst.resize(static_cast<size_t>(r.size));
+            break;
+        }
+    } else {
+        fail("lzw mode " + quoted(mode) + " is neither encode nor decode");
+    }
+    writeOutput(out, dst);
+}
+
+// ------------------------------------------------------------------ commands
+
+struct Command {
+    const char* name;
+    const char* args;       // positional argument synopsis
+    const char* summary;
+    int minArgs;
+    int maxArgs;
+    bool takesOut;
+    std::function<void(const QStringList&, const QString&)> run;
+};
+
+const QString kGeneralHelp = QStringLiteral(
+    "Usage: vantrel-inspect COMMAND ARGS...\n"
+    "Answers questions about Vantrel *.DAT record files without a window.\n"
+    "Results are one JSON document on stdout; errors one line on stderr\n"
+    "(exit 2 for a usage error or unusable input, 1 for an internal failure).\n"
+    "Records and frames are numbered from 0.\n\n"
+    "Commands:\n");
+
+std::vector<Command> commands() {
+    return {
+        {"index", "FILE", "the announced record count, the record index and the notes", 1, 1,
+         false,
+         [](const QStringList& a, const QString&) {
+             RecordFile file;
+             openOrFail(file, a[0]);
+             printJson(indexJson(file));
+         }},
+        {"record", "FILE R",
+         "record R as the viewer shows it after a seek to R: header, parameters in force,\n"
+         "  derived lengths and the measured values of each frame",
+         2, 2, false,
+         [](const QStringList& a, const QString&) {
+             ViewerCore viewer;
+             seekOrFail(viewer, a[0], a[1]);
+             printJson(recordJson(viewer));
+         }},
+        {"lzw", "encode|decode IN OUT",
+         "runs the record codec over whole files (encode needs at least 2 bytes;\n"
+         "  decode has no 16384-byte record limit)",
+         3, 3, false, [](const QStringList& a, const QString&) { lzwCommand(a[0], a[1], a[2]); }},
+    };
+}
+
+int run(const QStringList& arguments) {
+    const std::vector<Command> table = commands();
+    if (arguments.size() < 2) fail("no command given (see vantrel-inspect --help)");
+    const QString name = arguments[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        QString text = kGeneralHelp;
+        for (const Command& c : table)
+            text += QString("  %1 %2\n      %3\n").arg(c.name, c.args, QString(c.summary).replace("\n  ", "\n      "));
+        text += "\nRun 'vantrel-inspect COMMAND --help' for one command.\n";
+        std::fputs(text.toUtf8().constData(), stdout);
+        return 0;
+    }
+    if (name == "--version" || name == "-v") {
+        std::printf("vantrel-inspect %s\n", VANTREL_VERSION);
+        return 0;
+    }
+    const auto it = std::find_if(table.begin(), table.end(),
+                                 [&](const Command& c) { return name == c.name; });
+    if (it == table.end()) fail("unknown command " + quoted(name) + " (see vantrel-inspect --help)");
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString("vantrel-inspect %1 %2\n%3").arg(it->name, it->args, it->summary));
+    const QCommandLineOption help({"h", "help"}, "Show this help.");
+    parser.addOption(help);
+    const QCommandLineOption out("out", "Write the result to FILE.", "FILE");
+    if (it->takesOut) parser.addOption(out);
+    for (const QString& a : QString(it->args).split(' ')) parser.addPositionalArgument(a, QString());
+    QStringList rest = arguments.mid(1);
+    rest[0] = QString("vantrel-inspect %1").arg(it->name);
+    if (!parser.parse(rest)) fail(parser.errorText().toStdString() + " (see vantrel-inspect " + it->name + " --help)");
+    if (parser.isSet(help)) {
+        std::fputs(parser.helpText().toUtf8().constData(), stdout);
+        return 0;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() < it->minArgs || positional.size() > it->maxArgs) {
+        fail(std::string(it->name) + " takes " + it->args + ", got " +
+             std::to_string(positional.size()) + " argument" + (positional.size() == 1 ? "" : "s") +
+             " (see vantrel-inspect " + it->name + " --help)");
+    }
+    QString outPath;
+    if (it->takesOut) {
+        if (!parser.isSet(out)) fail(std::string(it->name) + " needs --out FILE");
+        outPath = parser.value(out);
+    }
+    it->run(positional, outPath);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    try {
+        const int status = run(QCoreApplication::arguments());
+        std::fflush(stdout);
+        return status;
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "%s: %s\n", kTool, e.message.c_str());
+        return 2;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s: internal failure: %s\n", kTool, e.what());
+        return 1;
+    }
+}

@@ -1,0 +1,365 @@
+#include "record_file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "instrument_params.h"
+
+namespace vantrel {
+
+const char* recordDamageText(RecordDamage damage) {
+    switch (damage) {
+    case RecordDamage::None: return "intact";
+    case RecordDamage::StreamBadCode: return "compressed stream holds an invalid code";
+    case RecordDamage::StreamTruncated: return "compressed stream ends inside a code";
+    case RecordDamage::DecodedTooLarge: return "record decodes to more than 16384 bytes";
+    case RecordDamage::TrailerOutside: return "trailer length lies outside the record";
+    case RecordDamage::TrailerTooShort: return "trailer is shorter than a parameter block";
+    case RecordDamage::NoteCut: return "note runs past the end of the record";
+    }
+    return "unknown";
+}
+
+const char* scanEndText(ScanEnd end) {
+    switch (end) {
+    case ScanEnd::AnnouncedCount: return "announced count reached";
+    case ScanEnd::EndOfFile: return "end of file";
+    case ScanEnd::CutHeader: return "file ends inside a record header";
+    case ScanEnd::ShortRecord: return "last record is cut short";
+    case ScanEnd::NegativeLength: return "record has a negative stored length";
+    case ScanEnd::OffsetLimit: return "record lies beyond the 2 GiB offset limit";
+    }
+    return "unknown";
+}
+
+RecordLayout layoutRecord(int32_t storedLength, int32_t trailerLength,
+                          const LzwDecodeResult& decoded) {
+    RecordLayout l;
+    l.storedLength = storedLength;
+    l.trailerLength = trailerLength;
+    l.decodedSize = decoded.size;
+    l.frameAreaSize = decoded.size;
+    l.streamFaultOffset = decoded.faultOffset;
+    switch (decoded.status) {
+    case LzwStatus::Ok: break;
+    case LzwStatus::BadCode: l.damage = RecordDamage::StreamBadCode; break;
+    case LzwStatus::TruncatedCode: l.damage = RecordDamage::StreamTruncated; break;
+    case LzwStatus::OutputFull: l.damage = RecordDamage::DecodedTooLarge; break;
+    }
+    if (storedLength > kStoredCapacity) l.damage = RecordDamage::DecodedTooLarge;
+    if (trailerLength == 0) return l;
+    // A damaged stream lost the record's end, so the trailer's place is
+    // unknown: every decoded byte counts as frame data and no block is read.
+    if (l.damage != RecordDamage::None) return l;
+    if (trailerLength < 0 || trailerLength > decoded.size) {
+        l.damage = RecordDamage::TrailerOutside;
+        return l;
+    }
+    l.frameAreaSize = decoded.size - trailerLength;
+    if (trailerLength < kParameterBlockSize) {
+        // The frames end where the header says; the few trailer bytes are no
+        // parameter block the instrument writes, so the settings in force stay.
+        l.damage = RecordDamage::TrailerTooShort;
+        return l;
+    }
+    l.blockUsable = true;
+    return l;
+}
+
+std::optional<std::string> noteTextOf(std::span<const uint8_t> decoded,
+                                      const RecordLayout& layout, bool* cut) {
+    if (cut) *cut = false;
+    if (!layout.blockUsable) return std::nullopt;
+    const size_t t = static_cast<size_t>(layout.trailerOffset());
+    const int n = decoded[t + kNoteLengthOffset];
+    if (n == 0) return std::nullopt;
+    std::string text;
+    const size_t cells = t + kNoteCellsOffset;
+    // A note longer than the instrument's 97-cell work area is read in full:
+    // every cell inside the record is the file's own data.
+    for (int i = 0; i <= n; ++i) {
+        const size_t at = cells + 2 * static_cast<size_t>(i);
+        if (at + 2 > decoded.size()) {
+            if (cut) *cut = true;
+            break;
+        }
+        const uint16_t w = loadU16Unchecked(decoded.data() + at);
+        if (w <= 128) {
+            const uint8_t b = static_cast<uint8_t>(w);
+            if (b == 0) break;
+            text.push_back(static_cast<char>(b));
+        } else {
+            // GB2312 row (high byte) and cell (low byte) -> EUC-CN bytes.
+            const uint8_t hi = static_cast<uint8_t>((w >> 8) + 0xA0);
+            const uint8_t lo = static_cast<uint8_t>((w & 0xFF) + 0xA0);
+            if (hi == 0) break;
+            text.push_back(static_cast<char>(hi));
+            if (lo == 0) break;
+            text.push_back(static_cast<char>(lo));
+        }
+    }
+    return text;
+}
+
+namespace {
+
+// Sequential window over the file for the scan: one large read serves many
+// small records. Views never exceed the window size.
+class WindowReader {
+public:
+    WindowReader(int fd, int64_t fileSize) : fd_(fd), fileSize_(fileSize), buffer_(kWindow) {}
+
+    // Caller guarantees offset + size <= fileSize and size <= kWindow.
+    const uint8_t* view(int64_t offset, size_t size) {
+        if (offset >= start_ && offset + static_cast<int64_t>(size) <= start_ + length_)
+            return buffer_.data() + (offset - start_);
+        const size_t want =
+            static_cast<size_t>(std::min<int64_t>(kWindow, fileSize_ - offset));
+        size_t got = 0;
+        while (got < want) {
+            const ssize_t n = pread(fd_, buffer_.data() + got, want - got, offset + got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            got += static_cast<size_t>(n);
+        }
+        start_ = offset;
+        length_ = static_cast<int64_t>(got);
+        return got >= size ? buffer_.data() : nullptr;
+    }
+
+    static constexpr size_t kWindow = 1 << 20;
+
+private:
+    int fd_;
+    int64_t fileSize_;
+    std::vector<uint8_t> buffer_;
+    int64_t start_ = 0;
+    int64_t length_ = 0;
+};
+
+static_assert(WindowReader::kWindow >= kRecordHeaderSize + kStoredCapacity);
+
+} // namespace
+
+RecordFile::RecordFile() : storedBytes_(kStoredCapacity), decoded_(kDecodedCapacity) {}
+
+RecordFile::~RecordFile() { close(); }
+
+void RecordFile::close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    fileSize_ = 0;
+    position_ = 0;
+    path_.clear();
+    index_.clear();
+    index_.shrink_to_fit();
+    noteTexts_.clear();
+    noteRecords_.clear();
+    damaged_.clear();
+}
+
+OpenResult RecordFile::openRecordFile(const std::string& path) {
+    OpenResult result;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        result.error = OpenError::CannotOpen;
+        result.reason = std::strerror(errno);
+        return result;
+    }
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        result.error = S_ISDIR(st.st_mode) ? OpenError::CannotOpen : OpenError::NotAFile;
+        result.reason = S_ISDIR(st.st_mode) ? std::strerror(EISDIR) : "not a regular file";
+        ::close(fd);
+        return result;
+    }
+    uint8_t count[kFileHeaderSize];
+    size_t got = 0;
+    while (got < sizeof count) {
+        const ssize_t n = pread(fd, count + got, sizeof count - got, static_cast<off_t>(got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<size_t>(n);
+    }
+    if (got < sizeof count) {
+        result.error = OpenError::TooShort;
+        result.reason = "file is shorter than its 4-byte record count";
+        ::close(fd);
+        return result;
+    }
+
+    close();
+    fd_ = fd;
+    fileSize_ = st.st_size;
+    path_ = path;
+    recordCount_ = loadI32Unchecked(count);
+    layout_ = RecordLayout{};
+    scanRecords();
+    return result;
+}
+
+int32_t RecordFile::rereadRecordCount() {
+    uint8_t count[kFileHeaderSize];
+    if (readExact(0, count, sizeof count)) recordCount_ = loadI32Unchecked(count);
+    return recordCount_;
+}
+
+std::optional<RecordIndexEntry> RecordFile::indexEntryAt(int64_t record) const {
+    if (record < 0 || record >= static_cast<int64_t>(index_.size())) return std::nullopt;
+    return index_[static_cast<size_t>(record)];
+}
+
+void RecordFile::addIndexEntry(int32_t recordSize, bool carriesBlock) {
+    RecordIndexEntry e;
+    if (index_.empty()) {
+        e.fileOffset = kFirstRecordOffset;
+        e.parameterRecordOffset = kFirstRecordOffset;
+    } else {
+        const RecordIndexEntry& p = index_.back();
+        e.fileOffset = p.fileOffset + p.recordSize;
+        e.parameterRecordOffset = carriesBlock ? e.fileOffset : p.parameterRecordOffset;
+    }
+    e.recordSize = recordSize;
+    index_.push_back(e);
+}
+
+void RecordFile::addNote(int32_t record, const RecordLayout& layout) {
+    std::optional<std::string> text = noteTextOf(decoded(), layout);
+    if (!text) return;
+    noteTexts_.push_back(std::move(*text));
+    noteRecords_.push_back(record);
+}
+
+RecordLayout RecordFile::decodeInto(const uint8_t* stored, int32_t storedLength,
+                                    int32_t trailerLength) {
+    const uint32_t n = static_cast<uint32_t>(std::min(storedLength, kStoredCapacity));
+    const LzwDecodeResult d = decoder_.decode(stored, n, decoded_.data(), decoded_.size());
+    RecordLayout l = layoutRecord(storedLength, trailerLength, d);
+    if (l.damage == RecordDamage::None && l.blockUsable) {
+        bool cut = false;
+        noteTextOf({decoded_.data(), static_cast<size_t>(l.decodedSize)}, l, &cut);
+        if (cut) l.damage = RecordDamage::NoteCut;
+    }
+    return l;
+}
+
+void RecordFile::scanRecords() {
+    WindowReader reader(fd_, fileSize_);
+    int64_t pos = kFirstRecordOffset;
+    int64_t lastComplete = -1;       // offset of the last whole record
+    int64_t lastDecoded = -1;        // offset of the record now in the buffer
+    scanEnd_ = ScanEnd::AnnouncedCount;
+    // The instrument reads one record more than it announces (k <= count).
+    for (int64_t k = 0; k <= recordCount_; ++k) {
+        if (pos + kRecordHeaderSize > fileSize_) {
+            scanEnd_ = pos == fileSize_ ? ScanEnd::EndOfFile : ScanEnd::CutHeader;
+            break;
+        }
+        const uint8_t* header = reader.view(pos, kRecordHeaderSize);
+        if (!header) {
+            scanEnd_ = ScanEnd::CutHeader;
+            break;
+        }
+        const int32_t storedLength = loadI32Unchecked(header);
+        const int32_t trailerLength = loadI32Unchecked(header + 4);
+        if (storedLength < 0) {
+            scanEnd_ = ScanEnd::NegativeLength;
+            break;
+        }
+        const int64_t end = pos + kRecordHeaderSize + storedLength;
+        if (end > fileSize_) {
+            scanEnd_ = ScanEnd::ShortRecord;
+            break;
+        }
+        if (end > INT32_MAX) {
+            scanEnd_ = ScanEnd::OffsetLimit;
+            break;
+        }
+        bool carriesBlock = false;
+        if (trailerLength != 0) {
+            const size_t n = static_cast<size_t>(std::min(storedLength, kStoredCapacity));
+            const uint8_t* stream = reader.view(pos + kRecordHeaderSize, n);
+            if (!stream) {
+                scanEnd_ = ScanEnd::ShortRecord;
+                break;
+            }
+            layout_ = decodeInto(stream, storedLength, trailerLength);
+            lastDecoded = pos;
+            carriesBlock = layout_.blockUsable;
+            if (layout_.damage != RecordDamage::None)
+                damaged_.push_back({static_cast<int32_t>(k), static_cast<int32_t>(pos),
+                                    layout_.damage});
+            addNote(static_cast<int32_t>(k), layout_);
+        }
+        addIndexEntry(kRecordHeaderSize + storedLength, carriesBlock);
+        lastComplete = pos;
+        pos = end;
+    }
+    if (scanEnd_ == ScanEnd::AnnouncedCount && pos == fileSize_) scanEnd_ = ScanEnd::EndOfFile;
+    // The instrument's buffers end up holding the last whole record it read;
+    // a later read that finds nothing shows that record again.
+    position_ = pos;
+    if (lastComplete >= 0 && lastComplete != lastDecoded) {
+        InstrumentParams scratch;
+        const int64_t keep = position_;
+        readRecordAt(lastComplete, scratch);
+        position_ = keep;
+    }
+}
+
+bool RecordFile::readExact(int64_t offset, void* dst, size_t size) const {
+    if (fd_ < 0 || offset < 0 || offset + static_cast<int64_t>(size) > fileSize_) return false;
+    size_t got = 0;
+    auto* out = static_cast<uint8_t*>(dst);
+    while (got < size) {
+        const ssize_t n = pread(fd_, out + got, size - got, offset + static_cast<int64_t>(got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        got += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+RecordReadResult RecordFile::readRecordAt(std::optional<int64_t> offset,
+                                          InstrumentParams& params) {
+    RecordReadResult result;
+    const int64_t pos = offset ? *offset : position_;
+    uint8_t header[kRecordHeaderSize];
+    bool whole = readExact(pos, header, sizeof header);
+    int32_t storedLength = 0;
+    int32_t trailerLength = 0;
+    if (whole) {
+        storedLength = loadI32Unchecked(header);
+        trailerLength = loadI32Unchecked(header + 4);
+        whole = storedLength >= 0 &&
+                readExact(pos + kRecordHeaderSize, storedBytes_.data(),
+                          static_cast<size_t>(std::min(storedLength, kStoredCapacity))) &&
+                pos + kRecordHeaderSize + storedLength <= fileSize_;
+    }
+    if (whole) {
+        position_ = pos + kRecordHeaderSize + storedLength;
+        layout_ = decodeInto(storedBytes_.data(), storedLength, trailerLength);
+        result.read = true;
+    } else {
+        // Nothing whole here (end of file, a cut record): the reads run into
+        // the end of the file and the record read last stays in the buffer.
+        position_ = std::max(pos, fileSize_);
+    }
+    if (layout_.blockUsable) {
+        params.copyParameterBlock(decoded_.data() + layout_.trailerOffset());
+        result.blockCopied = true;
+    }
+    return result;
+}
+
+std::span<const uint8_t> RecordFile::frame(int64_t f) const {
+    if (f < 0 || f >= layout_.framesPerRecord()) return {};
+    return {decoded_.data() + f * kFrameSize, static_cast<size_t>(kFrameSize)};
+}
+
+} // namespace vantrel

@@ -1,0 +1,177 @@
+// An open *.DAT record file: the announced record count, the record index and
+// the operator notes, built in one pass at open, and the one record read last.
+//
+// Contract on damaged files: nothing is ever read or written outside the
+// buffers below, whatever the file holds. A record the instrument could not
+// have written is not guessed at: what it does hold that can be shown is kept
+// (complete frames, a note's readable cells), what cannot be trusted is
+// refused (a parameter block that is cut or lies outside the record), and the
+// reason is reported as RecordDamage. Records after a damaged one stay
+// viewable wherever the file still says where they start.
+//
+// Ownership: RecordFile owns the open file, the index, the notes and the two
+// reused buffers. The index costs one 12-byte entry per record.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "lzw.h"
+#include "record_format.h"
+
+namespace vantrel {
+
+class InstrumentParams;
+
+struct RecordIndexEntry {
+    int32_t fileOffset;            // first byte of the record
+    int32_t recordSize;            // storedLength + 8
+    int32_t parameterRecordOffset; // latest record at or before this one with a block
+};
+static_assert(sizeof(RecordIndexEntry) == 12);
+
+// What is wrong with one record, if anything. Records within the instrument's
+// limits have none of these.
+enum class RecordDamage : uint8_t {
+    None,
+    StreamBadCode,      // LZW stream holds a code no encoder writes; decoded up to it
+    StreamTruncated,    // LZW stream ends inside a code; decoded up to it
+    DecodedTooLarge,    // decodes to more than 16384 bytes; the first 16384 are kept
+    TrailerOutside,     // trailerLength negative or beyond the decoded size
+    TrailerTooShort,    // trailer shorter than a parameter block
+    NoteCut,            // note cells run past the decoded record; the cells inside are used
+};
+
+const char* recordDamageText(RecordDamage damage);
+
+// Why the scan at open stopped.
+enum class ScanEnd : uint8_t {
+    AnnouncedCount,   // recordCount + 1 records were read
+    EndOfFile,        // the file ends on a record boundary
+    CutHeader,        // fewer than 8 header bytes remain
+    ShortRecord,      // the stream runs past the end of the file
+    NegativeLength,   // storedLength < 0: the next record cannot be found
+    OffsetLimit,      // the next record would start beyond a 32-bit offset
+};
+
+const char* scanEndText(ScanEnd end);
+
+struct DamagedRecord {
+    int32_t record;
+    int32_t fileOffset;
+    RecordDamage damage;
+};
+
+enum class OpenError : uint8_t { None, CannotOpen, NotAFile, TooShort };
+
+struct OpenResult {
+    OpenError error = OpenError::None;
+    std::string reason; // for CannotOpen: the system's text (strerror)
+    bool ok() const { return error == OpenError::None; }
+};
+
+struct RecordReadResult {
+    bool read = false;        // a record was read (false: nothing there, the last one stays)
+    bool blockCopied = false; // its parameter block became the current copy
+};
+
+// The record's header fields and how its decoded bytes divide into frames and
+// trailer, decided once per decoded record.
+struct RecordLayout {
+    int32_t storedLength = 0;
+    int32_t trailerLength = 0;
+    int32_t decodedSize = 0;
+    // Bytes 0 .. frameAreaSize-1 are frames: decodedSize - trailerLength for a
+    // record within the limits, all decoded bytes when the trailer cannot be
+    // placed (its bytes are then at best part of a damaged record).
+    int32_t frameAreaSize = 0;
+    bool blockUsable = false; // a whole parameter block lies at frameAreaSize
+    RecordDamage damage = RecordDamage::None;
+    uint32_t streamFaultOffset = 0;
+
+    int32_t trailerOffset() const { return frameAreaSize; }
+    int32_t framesPerRecord() const { return frameAreaSize / kFrameSize; }
+};
+
+// Decides the layout of a freshly decoded record.
+RecordLayout layoutRecord(int32_t storedLength, int32_t trailerLength,
+                          const LzwDecodeResult& decoded);
+
+// The note text (GBK bytes) of a decoded record whose block is usable: cells
+// 0..n at trailer offset 220, n = the raw block byte 3; w <= 128 gives the
+// byte w, a larger w the EUC-CN pair of its GB2312 row and cell; the text ends
+// at the first zero byte. Cells past the decoded size are absent (the text
+// ends there); nullopt when n = 0 (no note). `cut` tells whether cells were
+// missing.
+std::optional<std::string> noteTextOf(std::span<const uint8_t> decoded,
+                                      const RecordLayout& layout, bool* cut = nullptr);
+
+class RecordFile {
+public:
+    RecordFile();
+    ~RecordFile();
+    RecordFile(const RecordFile&) = delete;
+    RecordFile& operator=(const RecordFile&) = delete;
+
+    // Opens `path` and scans it. On failure nothing changes: the file that
+    // was open stays open with its index and notes.
+    OpenResult openRecordFile(const std::string& path);
+    void close();
+    bool isOpen() const { return fd_ >= 0; }
+    const std::string& path() const { return path_; }
+
+    int32_t recordCount() const { return recordCount_; }
+    // Reads the announced count from offset 0 again (playback restart).
+    int32_t rereadRecordCount();
+
+    const std::vector<RecordIndexEntry>& recordIndex() const { return index_; }
+    std::optional<RecordIndexEntry> indexEntryAt(int64_t record) const;
+    const std::vector<std::string>& noteTexts() const { return noteTexts_; } // GBK
+    const std::vector<int32_t>& noteRecords() const { return noteRecords_; }
+    const std::vector<DamagedRecord>& damagedRecords() const { return damaged_; }
+    ScanEnd scanEnd() const { return scanEnd_; }
+
+    // Reads the record at `offset`, or at the current file position when no
+    // offset is given, and decodes it; a usable parameter block is copied into
+    // `params`. Where no whole record is found (end of file, a cut record) the
+    // record read last stays in the buffer and its block, if any, is copied
+    // again.
+    RecordReadResult readRecordAt(std::optional<int64_t> offset, InstrumentParams& params);
+
+    const RecordLayout& layout() const { return layout_; }
+    std::span<const uint8_t> decoded() const {
+        return {decoded_.data(), static_cast<size_t>(layout_.decodedSize)};
+    }
+    // Frame f of the record in the buffer, or an empty span when the record
+    // has no such frame.
+    std::span<const uint8_t> frame(int64_t f) const;
+
+private:
+    struct ScanResult;
+    void scanRecords();
+    void addIndexEntry(int32_t recordSize, bool carriesBlock);
+    void addNote(int32_t record, const RecordLayout& layout);
+    bool readExact(int64_t offset, void* dst, size_t size) const;
+    RecordLayout decodeInto(const uint8_t* stored, int32_t storedLength, int32_t trailerLength);
+
+    int fd_ = -1;
+    int64_t fileSize_ = 0;
+    int64_t position_ = 0;
+    std::string path_;
+    int32_t recordCount_ = 0;
+    std::vector<RecordIndexEntry> index_;
+    std::vector<std::string> noteTexts_;
+    std::vector<int32_t> noteRecords_;
+    std::vector<DamagedRecord> damaged_;
+    ScanEnd scanEnd_ = ScanEnd::EndOfFile;
+
+    std::vector<uint8_t> storedBytes_; // kStoredCapacity, reused
+    std::vector<uint8_t> decoded_;     // kDecodedCapacity, reused
+    RecordLayout layout_;
+    LzwDecoder decoder_;
+};
+
+} // namespace vantrel
