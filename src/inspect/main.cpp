@@ -11,8 +11,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <functional>
 #include <string>
@@ -45,7 +45,9 @@ void printJson(const QJsonObject& object) {
     std::fputc('\n', stdout);
 }
 
-QString utf8(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString utf8(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 // A single-precision value as the shortest decimal that reads back as the
 // same float, so 707.1068f prints as 707.1068.
@@ -108,15 +110,18 @@ QJsonObject indexJson(const RecordFile& file) {
 QJsonArray u16Array(const InstrumentParams& p, uint16_t (InstrumentParams::*get)(int) const,
                     int count) {
     QJsonArray a;
-    for (int i = 0; i < count; ++i) a.append((p.*get)(i));
+    for (int i = 0; i < count; ++i)
+        a.append((p.*get)(i));
     return a;
 }
 
 QJsonObject paramsJson(const InstrumentParams& p) {
     QJsonArray stamp;
-    for (int i = 0; i < 3; ++i) stamp.append(p.stampBcd(i));
+    for (int i = 0; i < 3; ++i)
+        stamp.append(p.stampBcd(i));
     QJsonArray gains;
-    for (int i = 0; i < param::kGainTableSize; ++i) gains.append(p.gainTable(i));
+    for (int i = 0; i < param::kGainTableSize; ++i)
+        gains.append(p.gainTable(i));
     return QJsonObject{
         {"stampBcd", stamp},
         {"noteLength", p.noteLength()},
@@ -226,8 +231,9 @@ void lzwCommand(const QString& mode, const QString& in, const QString& out) {
     if (src.size() > UINT32_MAX) fail("input " + quoted(in) + " is larger than 4 GiB");
     std::vector<uint8_t> dst;
     if (mode == "encode") {
-        if (src.size() < 2) fail("lzw encode needs at least 2 input bytes, " + quoted(in) + " has " +
-                                 std::to_string(src.size()));
+        if (src.size() < 2)
+            fail("lzw encode needs at least 2 input bytes, " + quoted(in) + " has " +
+                 std::to_string(src.size()));
         dst.resize(lzwEncodeBound(src.size()));
         const LzwEncodeResult r =
             lzwEncode(src.data(), static_cast<uint32_t>(src.size()), dst.data(), dst.size());
@@ -244,8 +250,8 @@ void lzwCommand(const QString& mode, const QString& in, const QString& out) {
                 continue;
             }
             if (r.status != LzwStatus::Ok) {
-                fail("cannot decode " + quoted(in) + ": " + lzwStatusText(r.status) +
-                     " at byte " + std::to_string(r.faultOffset));
+                fail("cannot decode " + quoted(in) + ": " + lzwStatusText(r.status) + " at byte " +
+                     std::to_string(r.faultOffset));
             }
             dst.resize(static_cast<size_t>(r.size));
             break;
@@ -260,7 +266,7 @@ void lzwCommand(const QString& mode, const QString& in, const QString& out) {
 
 struct Command {
     const char* name;
-    const char* args;       // positional argument synopsis
+    const char* args; // positional argument synopsis
     const char* summary;
     int minArgs;
     int maxArgs;
@@ -268,18 +274,17 @@ struct Command {
     std::function<void(const QStringList&, const QString&)> run;
 };
 
-const QString kGeneralHelp = QStringLiteral(
-    "Usage: vantrel-inspect COMMAND ARGS...\n"
-    "Answers questions about Vantrel *.DAT record files without a window.\n"
-    "Results are one JSON document on stdout; errors one line on stderr\n"
-    "(exit 2 for a usage error or unusable input, 1 for an internal failure).\n"
-    "Records and frames are numbered from 0.\n\n"
-    "Commands:\n");
+const QString kGeneralHelp =
+    QStringLiteral("Usage: vantrel-inspect COMMAND ARGS...\n"
+                   "Answers questions about Vantrel *.DAT record files without a window.\n"
+                   "Results are one JSON document on stdout; errors one line on stderr\n"
+                   "(exit 2 for a usage error or unusable input, 1 for an internal failure).\n"
+                   "Records and frames are numbered from 0.\n\n"
+                   "Commands:\n");
 
 std::vector<Command> commands() {
     return {
-        {"index", "FILE", "the announced record count, the record index and the notes", 1, 1,
-         false,
+        {"index", "FILE", "the announced record count, the record index and the notes", 1, 1, false,
          [](const QStringList& a, const QString&) {
              RecordFile file;
              openOrFail(file, a[0]);
@@ -308,7 +313,8 @@ int run(const QStringList& arguments) {
     if (name == "--help" || name == "-h" || name == "help") {
         QString text = kGeneralHelp;
         for (const Command& c : table)
-            text += QString("  %1 %2\n      %3\n").arg(c.name, c.args, QString(c.summary).replace("\n  ", "\n      "));
+            text += QString("  %1 %2\n      %3\n")
+                        .arg(c.name, c.args, QString(c.summary).replace("\n  ", "\n      "));
         text += "\nRun 'vantrel-inspect COMMAND --help' for one command.\n";
         std::fputs(text.toUtf8().constData(), stdout);
         return 0;
@@ -317,25 +323,38 @@ int run(const QStringList& arguments) {
         std::printf("vantrel-inspect %s\n", VANTREL_VERSION);
         return 0;
     }
-    const auto it = std::find_if(table.begin(), table.end(),
-                                 [&](const Command& c) { return name == c.name; });
-    if (it == table.end()) fail("unknown command " + quoted(name) + " (see vantrel-inspect --help)");
+    const auto it =
+        std::find_if(table.begin(), table.end(), [&](const Command& c) { return name == c.name; });
+    if (it == table.end())
+        fail("unknown command " + quoted(name) + " (see vantrel-inspect --help)");
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QString("vantrel-inspect %1 %2\n%3").arg(it->name, it->args, it->summary));
+    parser.setApplicationDescription(
+        QString("vantrel-inspect %1 %2\n%3").arg(it->name, it->args, it->summary));
     const QCommandLineOption help({"h", "help"}, "Show this help.");
     parser.addOption(help);
     const QCommandLineOption out("out", "Write the result to FILE.", "FILE");
     if (it->takesOut) parser.addOption(out);
-    for (const QString& a : QString(it->args).split(' ')) parser.addPositionalArgument(a, QString());
+    for (const QString& a : QString(it->args).split(' '))
+        parser.addPositionalArgument(a, QString());
     QStringList rest = arguments.mid(1);
     rest[0] = QString("vantrel-inspect %1").arg(it->name);
-    if (!parser.parse(rest)) fail(parser.errorText().toStdString() + " (see vantrel-inspect " + it->name + " --help)");
+    // A negative number is an argument (a record number), not an option: hide
+    // it from the option parser and restore it among the positional ones.
+    const QString negativeMark = QStringLiteral("\x01");
+    for (QString& a : rest) {
+        if (a.size() > 1 && a[0] == '-' && a[1].isDigit()) a = negativeMark + a;
+    }
+    if (!parser.parse(rest))
+        fail(parser.errorText().toStdString() + " (see vantrel-inspect " + it->name + " --help)");
     if (parser.isSet(help)) {
         std::fputs(parser.helpText().toUtf8().constData(), stdout);
         return 0;
     }
-    const QStringList positional = parser.positionalArguments();
+    QStringList positional = parser.positionalArguments();
+    for (QString& a : positional) {
+        if (a.startsWith(negativeMark)) a.remove(0, 1);
+    }
     if (positional.size() < it->minArgs || positional.size() > it->maxArgs) {
         fail(std::string(it->name) + " takes " + it->args + ", got " +
              std::to_string(positional.size()) + " argument" + (positional.size() == 1 ? "" : "s") +

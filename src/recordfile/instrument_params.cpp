@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <numbers>
 
 namespace vantrel {
 
@@ -21,7 +22,7 @@ void InstrumentParams::clear() {
 void InstrumentParams::deriveDisplayLengths() {
     unitScale_ = inchUnits() ? 100.0f : 1.0f;
 
-    const double theta = probeAngle() * M_PI / 1800.0;
+    const double theta = probeAngle() * std::numbers::pi / 1800.0;
     // The velocity-delay product is taken in unsigned 32 bits, as the
     // instrument does; it wraps for absurd delays.
     const uint32_t product = static_cast<uint32_t>(velocity()) * delay();

@@ -150,7 +150,8 @@ LzwDecodeResult LzwDecoder::decode(const uint8_t* src, uint32_t srcSize, uint8_t
         }
         const size_t room = out.room();
         const int fits = static_cast<size_t>(depth) <= room ? depth : static_cast<int>(room);
-        for (int i = 0; i < fits; ++i) out.putChecked(stack[depth - 1 - i]);
+        for (int i = 0; i < fits; ++i)
+            out.putChecked(stack[depth - 1 - i]);
         if (fits < depth) {
             result.status = LzwStatus::OutputFull;
             return false;
@@ -190,7 +191,8 @@ LzwDecodeResult LzwDecoder::decode(const uint8_t* src, uint32_t srcSize, uint8_t
                     } else {
                         uint16_t x = c < nextCode ? prefixTable[c] : currentPrefix;
                         int guard = 0;
-                        while (x > 256 && guard++ < kTableSize) x = prefixTable[x];
+                        while (x > 256 && guard++ < kTableSize)
+                            x = prefixTable[x];
                         f = static_cast<uint8_t>(x);
                     }
                     prefixTable[nextCode] = currentPrefix;
@@ -307,9 +309,8 @@ LzwEncodeResult LzwEncoder::encode(const uint8_t* src, uint32_t srcSize, uint8_t
         in.pos = 2;
         do {
             while (in.pos != in.count && !overflow) {
-                int slot = static_cast<int>(((static_cast<uint32_t>(currentPrefix) << 8) |
-                                             currentByte) %
-                                            kTableSize);
+                int slot = static_cast<int>(
+                    ((static_cast<uint32_t>(currentPrefix) << 8) | currentByte) % kTableSize);
                 while (codeTable[slot] != kEmptySlot &&
                        !(prefixTable[slot] == currentPrefix && suffixTable[slot] == currentByte)) {
                     slot = (slot + kProbeStep) % kTableSize;
@@ -343,14 +344,12 @@ LzwEncodeResult LzwEncoder::encode(const uint8_t* src, uint32_t srcSize, uint8_t
     return result;
 }
 
-LzwDecodeResult lzwDecode(const uint8_t* src, uint32_t srcSize, uint8_t* dst,
-                          size_t dstCapacity) {
+LzwDecodeResult lzwDecode(const uint8_t* src, uint32_t srcSize, uint8_t* dst, size_t dstCapacity) {
     thread_local LzwDecoder decoder;
     return decoder.decode(src, srcSize, dst, dstCapacity);
 }
 
-LzwEncodeResult lzwEncode(const uint8_t* src, uint32_t srcSize, uint8_t* dst,
-                          size_t dstCapacity) {
+LzwEncodeResult lzwEncode(const uint8_t* src, uint32_t srcSize, uint8_t* dst, size_t dstCapacity) {
     thread_local LzwEncoder encoder;
     return encoder.encode(src, srcSize, dst, dstCapacity);
 }

@@ -35,13 +35,13 @@ enum class LzwStatus : uint8_t {
 const char* lzwStatusText(LzwStatus status);
 
 struct LzwDecodeResult {
-    int32_t size = 0;          // bytes written to dst (decodedSize)
+    int32_t size = 0; // bytes written to dst (decodedSize)
     LzwStatus status = LzwStatus::Ok;
-    uint32_t faultOffset = 0;  // stream byte where the first unusable code starts
+    uint32_t faultOffset = 0; // stream byte where the first unusable code starts
 };
 
 struct LzwEncodeResult {
-    int32_t size = 0;          // bytes written to dst
+    int32_t size = 0;                 // bytes written to dst
     LzwStatus status = LzwStatus::Ok; // Ok or OutputFull
 };
 
@@ -55,8 +55,7 @@ public:
     LzwDecoder(const LzwDecoder&) = delete;
     LzwDecoder& operator=(const LzwDecoder&) = delete;
 
-    LzwDecodeResult decode(const uint8_t* src, uint32_t srcSize, uint8_t* dst,
-                           size_t dstCapacity);
+    LzwDecodeResult decode(const uint8_t* src, uint32_t srcSize, uint8_t* dst, size_t dstCapacity);
 
 private:
     struct Tables;
@@ -72,17 +71,14 @@ public:
 
     // The instrument never encodes fewer than 2 bytes; for 0 bytes the stream
     // is empty and 1 byte becomes a single code.
-    LzwEncodeResult encode(const uint8_t* src, uint32_t srcSize, uint8_t* dst,
-                           size_t dstCapacity);
+    LzwEncodeResult encode(const uint8_t* src, uint32_t srcSize, uint8_t* dst, size_t dstCapacity);
 
 private:
     struct Tables;
     std::unique_ptr<Tables> tables_;
 };
 
-LzwDecodeResult lzwDecode(const uint8_t* src, uint32_t srcSize, uint8_t* dst,
-                          size_t dstCapacity);
-LzwEncodeResult lzwEncode(const uint8_t* src, uint32_t srcSize, uint8_t* dst,
-                          size_t dstCapacity);
+LzwDecodeResult lzwDecode(const uint8_t* src, uint32_t srcSize, uint8_t* dst, size_t dstCapacity);
+LzwEncodeResult lzwEncode(const uint8_t* src, uint32_t srcSize, uint8_t* dst, size_t dstCapacity);
 
 } // namespace vantrel

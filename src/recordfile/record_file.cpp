@@ -71,8 +71,8 @@ RecordLayout layoutRecord(int32_t storedLength, int32_t trailerLength,
     return l;
 }
 
-std::optional<std::string> noteTextOf(std::span<const uint8_t> decoded,
-                                      const RecordLayout& layout, bool* cut) {
+std::optional<std::string> noteTextOf(std::span<const uint8_t> decoded, const RecordLayout& layout,
+                                      bool* cut) {
     if (cut) *cut = false;
     if (!layout.blockUsable) return std::nullopt;
     const size_t t = static_cast<size_t>(layout.trailerOffset());
@@ -118,8 +118,7 @@ public:
     const uint8_t* view(int64_t offset, size_t size) {
         if (offset >= start_ && offset + static_cast<int64_t>(size) <= start_ + length_)
             return buffer_.data() + (offset - start_);
-        const size_t want =
-            static_cast<size_t>(std::min<int64_t>(kWindow, fileSize_ - offset));
+        const size_t want = static_cast<size_t>(std::min<int64_t>(kWindow, fileSize_ - offset));
         size_t got = 0;
         while (got < want) {
             const ssize_t n = pread(fd_, buffer_.data() + got, want - got, offset + got);
@@ -251,11 +250,12 @@ RecordLayout RecordFile::decodeInto(const uint8_t* stored, int32_t storedLength,
 void RecordFile::scanRecords() {
     WindowReader reader(fd_, fileSize_);
     int64_t pos = kFirstRecordOffset;
-    int64_t lastComplete = -1;       // offset of the last whole record
-    int64_t lastDecoded = -1;        // offset of the record now in the buffer
+    int64_t lastComplete = -1; // offset of the last whole record
+    int64_t lastDecoded = -1;  // offset of the record now in the buffer
     scanEnd_ = ScanEnd::AnnouncedCount;
-    // The instrument reads one record more than it announces (k <= count).
-    for (int64_t k = 0; k <= recordCount_; ++k) {
+    // The instrument reads the first record whatever the count says, and then
+    // continues while k <= count: one record more than it announces.
+    for (int64_t k = 0; k == 0 || k <= recordCount_; ++k) {
         if (pos + kRecordHeaderSize > fileSize_) {
             scanEnd_ = pos == fileSize_ ? ScanEnd::EndOfFile : ScanEnd::CutHeader;
             break;
@@ -292,8 +292,8 @@ void RecordFile::scanRecords() {
             lastDecoded = pos;
             carriesBlock = layout_.blockUsable;
             if (layout_.damage != RecordDamage::None)
-                damaged_.push_back({static_cast<int32_t>(k), static_cast<int32_t>(pos),
-                                    layout_.damage});
+                damaged_.push_back(
+                    {static_cast<int32_t>(k), static_cast<int32_t>(pos), layout_.damage});
             addNote(static_cast<int32_t>(k), layout_);
         }
         addIndexEntry(kRecordHeaderSize + storedLength, carriesBlock);
@@ -325,8 +325,7 @@ bool RecordFile::readExact(int64_t offset, void* dst, size_t size) const {
     return true;
 }
 
-RecordReadResult RecordFile::readRecordAt(std::optional<int64_t> offset,
-                                          InstrumentParams& params) {
+RecordReadResult RecordFile::readRecordAt(std::optional<int64_t> offset, InstrumentParams& params) {
     RecordReadResult result;
     const int64_t pos = offset ? *offset : position_;
     uint8_t header[kRecordHeaderSize];

@@ -37,24 +37,24 @@ static_assert(sizeof(RecordIndexEntry) == 12);
 // limits have none of these.
 enum class RecordDamage : uint8_t {
     None,
-    StreamBadCode,      // LZW stream holds a code no encoder writes; decoded up to it
-    StreamTruncated,    // LZW stream ends inside a code; decoded up to it
-    DecodedTooLarge,    // decodes to more than 16384 bytes; the first 16384 are kept
-    TrailerOutside,     // trailerLength negative or beyond the decoded size
-    TrailerTooShort,    // trailer shorter than a parameter block
-    NoteCut,            // note cells run past the decoded record; the cells inside are used
+    StreamBadCode,   // LZW stream holds a code no encoder writes; decoded up to it
+    StreamTruncated, // LZW stream ends inside a code; decoded up to it
+    DecodedTooLarge, // decodes to more than 16384 bytes; the first 16384 are kept
+    TrailerOutside,  // trailerLength negative or beyond the decoded size
+    TrailerTooShort, // trailer shorter than a parameter block
+    NoteCut,         // note cells run past the decoded record; the cells inside are used
 };
 
 const char* recordDamageText(RecordDamage damage);
 
 // Why the scan at open stopped.
 enum class ScanEnd : uint8_t {
-    AnnouncedCount,   // recordCount + 1 records were read
-    EndOfFile,        // the file ends on a record boundary
-    CutHeader,        // fewer than 8 header bytes remain
-    ShortRecord,      // the stream runs past the end of the file
-    NegativeLength,   // storedLength < 0: the next record cannot be found
-    OffsetLimit,      // the next record would start beyond a 32-bit offset
+    AnnouncedCount, // recordCount + 1 records were read
+    EndOfFile,      // the file ends on a record boundary
+    CutHeader,      // fewer than 8 header bytes remain
+    ShortRecord,    // the stream runs past the end of the file
+    NegativeLength, // storedLength < 0: the next record cannot be found
+    OffsetLimit,    // the next record would start beyond a 32-bit offset
 };
 
 const char* scanEndText(ScanEnd end);
@@ -106,8 +106,8 @@ RecordLayout layoutRecord(int32_t storedLength, int32_t trailerLength,
 // at the first zero byte. Cells past the decoded size are absent (the text
 // ends there); nullopt when n = 0 (no note). `cut` tells whether cells were
 // missing.
-std::optional<std::string> noteTextOf(std::span<const uint8_t> decoded,
-                                      const RecordLayout& layout, bool* cut = nullptr);
+std::optional<std::string> noteTextOf(std::span<const uint8_t> decoded, const RecordLayout& layout,
+                                      bool* cut = nullptr);
 
 class RecordFile {
 public:

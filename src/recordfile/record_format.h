@@ -30,8 +30,8 @@
 
 namespace vantrel {
 
-inline constexpr int kFileHeaderSize = 4;    // recordCount
-inline constexpr int kRecordHeaderSize = 8;  // storedLength + trailerLength
+inline constexpr int kFileHeaderSize = 4;   // recordCount
+inline constexpr int kRecordHeaderSize = 8; // storedLength + trailerLength
 inline constexpr int kFirstRecordOffset = kFileHeaderSize;
 
 // The instrument decodes every record into one 16384-byte buffer; a record

@@ -37,8 +37,7 @@ std::vector<uint8_t> buildDecodedRecord(std::span<const uint8_t> frames,
     const size_t t = out.size();
     out.insert(out.end(), block->begin(), block->end());
     out.resize(t + kParameterBlockSize, 0);
-    out[t + kNoteLengthOffset] =
-        noteCells.empty() ? 0 : static_cast<uint8_t>(noteCells.size() - 1);
+    out[t + kNoteLengthOffset] = noteCells.empty() ? 0 : static_cast<uint8_t>(noteCells.size() - 1);
     out.push_back(0);
     out.push_back(0);
     for (uint16_t w : noteCells) {
@@ -91,7 +90,8 @@ bool RecordWriter::writeFile(const std::string& path, std::optional<int32_t> ann
 
 bool writeBytes(const std::string& path, std::span<const uint8_t> bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out);
 }
 

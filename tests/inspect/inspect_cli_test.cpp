@@ -1,0 +1,183 @@
+// vantrel-inspect as a script would use it: JSON on stdout, one error line on
+// stderr, exit status 0 or 2.
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <filesystem>
+
+#include "instrument_params.h"
+#include "record_writer.h"
+#include "test_files.h"
+
+using namespace vantrel;
+using namespace vantrel::testing;
+
+namespace {
+
+struct CliRun {
+    int status = -1;
+    QByteArray out, err;
+    QJsonObject json() const { return QJsonDocument::fromJson(out).object(); }
+};
+
+CliRun inspect(const QStringList& args) {
+    QProcess p;
+    p.start(VANTREL_INSPECT, args);
+    EXPECT_TRUE(p.waitForFinished(60000));
+    CliRun r;
+    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = p.readAllStandardOutput();
+    r.err = p.readAllStandardError();
+    return r;
+}
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+// Records: 0 no block, 1 block A with a Chinese note, 2 no block, 3 block B
+// with 1 frame.
+std::string fixture() {
+    ParameterBlock a = makeBlock(325), b = makeBlock(400);
+    storeU16(a.data() + param::kProbeAngle, 450);
+    storeU32(a.data() + param::kDelay, 1000);
+    storeU16(a.data() + param::kGainTable, static_cast<uint16_t>(-20));
+    a[0] = 0x26, a[1] = 0x12, a[2] = 0x10;
+    RecordWriter w;
+    w.addRecord(makeFrames(11, 0));
+    w.addRecord(makeFrames(11, 10), &a, noteCellsFromUtf8("焊缝A"));
+    w.addRecord(makeFrames(11, 20));
+    w.addRecord(makeFrames(1, 30), &b, noteCellsFromUtf8("end"));
+    return writeTemp("cli.DAT", w.bytes());
+}
+
+} // namespace
+
+TEST(InspectCli, Index) {
+    const CliRun r = inspect({"index", q(fixture())});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.isEmpty());
+    const QJsonObject j = r.json();
+    EXPECT_EQ(j["recordCount"].toInt(), 4);
+    const QJsonArray records = j["records"].toArray();
+    ASSERT_EQ(records.size(), 4);
+    EXPECT_EQ(records[0].toArray()[0].toInt(), 4);
+    EXPECT_EQ(records[0].toArray()[2].toInt(), 4);
+    const int r1 = records[1].toArray()[0].toInt();
+    EXPECT_EQ(r1, 4 + records[0].toArray()[1].toInt());
+    EXPECT_EQ(records[2].toArray()[2].toInt(), r1);
+    const QJsonArray notes = j["notes"].toArray();
+    ASSERT_EQ(notes.size(), 2);
+    EXPECT_EQ(notes[0].toObject()["record"].toInt(), 1);
+    EXPECT_EQ(notes[0].toObject()["text"].toString(), QString::fromUtf8("焊缝A"));
+    EXPECT_EQ(notes[1].toObject()["text"].toString(), "end");
+    EXPECT_FALSE(j.contains("damaged"));
+}
+
+// A record is shown as after a seek in a fresh viewer: the parameters in
+// force are those of the latest block at or before it.
+TEST(InspectCli, RecordTakesTheParametersInForce) {
+    const std::string file = fixture();
+    const QJsonObject r2 = inspect({"record", q(file), "2"}).json();
+    EXPECT_EQ(r2["record"].toInt(), 2);
+    EXPECT_EQ(r2["trailerLength"].toInt(), 0);
+    EXPECT_EQ(r2["decodedSize"].toInt(), 6600);
+    EXPECT_EQ(r2["framesPerRecord"].toInt(), 11);
+    EXPECT_EQ(r2["playbackDelay"].toInt(), 100);
+    const QJsonObject p = r2["params"].toObject();
+    EXPECT_EQ(p["baseGain"].toInt(), 325);
+    EXPECT_EQ(p["gainTable"].toArray()[0].toInt(), -20);
+    EXPECT_EQ(p["stampBcd"].toArray(), (QJsonArray{26, 12, 10}));
+    EXPECT_EQ(p["noteLength"].toInt(), 2); // three cells, BCD-converted 2
+    EXPECT_EQ(p["probeAngle"].toInt(), 450);
+    EXPECT_EQ(p["dacPointDb"].toArray().size(), 10);
+    const QJsonObject d = r2["derived"].toObject();
+    EXPECT_EQ(d["unitScale"].toDouble(), 1.0);
+    EXPECT_EQ(d["rangeShown"].toDouble(), 707.1068);
+    EXPECT_EQ(d["delayShown"].toDouble(), 113.84419);
+    const QJsonArray frames = r2["frames"].toArray();
+    ASSERT_EQ(frames.size(), 11);
+    EXPECT_EQ(frames[3].toObject()["values"].toArray(), (QJsonArray{23000, 23001, 23002, 23003}));
+
+    const QJsonObject r3 = inspect({"record", q(file), "3"}).json();
+    EXPECT_EQ(r3["params"].toObject()["baseGain"].toInt(), 400);
+    EXPECT_EQ(r3["framesPerRecord"].toInt(), 1);
+    EXPECT_EQ(r3["playbackDelay"].toInt(), 1000);
+    EXPECT_EQ(r3["trailerLength"].toInt(), 226);
+
+    // Before any block the copy is all zeros and nothing has been derived.
+    const QJsonObject r0 = inspect({"record", q(file), "0"}).json();
+    EXPECT_EQ(r0["params"].toObject()["baseGain"].toInt(), 0);
+    EXPECT_EQ(r0["derived"].toObject()["unitScale"].toDouble(), 0.0);
+}
+
+TEST(InspectCli, ErrorsSayWhatWasGiven) {
+    const std::string file = fixture();
+    const std::string dir = std::filesystem::path(file).parent_path().string();
+    const std::string one = writeTemp("one.bin", {0x41});
+    const std::string corrupt = writeTemp("corrupt.lzw", {0xFF, 0xFF});
+    struct Case {
+        QStringList args;
+        std::string message;
+    } cases[] = {
+        {{"index", "/nonexistent/x.DAT"},
+         "cannot open '/nonexistent/x.DAT': No such file or directory"},
+        {{"index", q(dir)}, "cannot open '" + dir + "': Is a directory"},
+        {{"index", q(writeTemp("short.DAT", {1, 2}))},
+         "cannot read '" + tempPath("short.DAT") +
+             "': file is shorter than its 4-byte record count"},
+        {{"record", q(file), "4"}, "record 4 is out of range (file has 4 indexed records)"},
+        {{"record", q(file), "-1"}, "record -1 is out of range (file has 4 indexed records)"},
+        {{"record", q(file), "x"}, "record number 'x' is not an integer"},
+        {{"record", q(file)},
+         "record takes FILE R, got 1 argument (see vantrel-inspect record --help)"},
+        {{"frobnicate"}, "unknown command 'frobnicate' (see vantrel-inspect --help)"},
+        {{}, "no command given (see vantrel-inspect --help)"},
+        {{"lzw", "encode", q(one), q(tempPath("o"))},
+         "lzw encode needs at least 2 input bytes, '" + one + "' has 1"},
+        {{"lzw", "squash", q(one), q(tempPath("o"))},
+         "lzw mode 'squash' is neither encode nor decode"},
+        {{"lzw", "decode", q(corrupt), q(tempPath("o"))},
+         "cannot decode '" + corrupt + "': invalid code in the compressed stream at byte 0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const CliRun r = inspect(c.args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_TRUE(r.out.isEmpty());
+        EXPECT_EQ(r.err.toStdString(), "vantrel-inspect: " + c.message + "\n");
+    }
+}
+
+TEST(InspectCli, LzwRoundTripAndHelp) {
+    Bytes data = makeFrames(30);
+    const std::string in = writeTemp("in.bin", data);
+    const std::string packed = tempPath("packed.lzw"), back = tempPath("back.bin");
+    ASSERT_EQ(inspect({"lzw", "encode", q(in), q(packed)}).status, 0);
+    ASSERT_EQ(inspect({"lzw", "decode", q(packed), q(back)}).status, 0);
+    EXPECT_EQ(readBytes(back), data); // 18000 bytes: beyond the record limit
+    EXPECT_LT(readBytes(packed)->size(), data.size());
+
+    for (const QStringList& args :
+         {QStringList{"--help"}, QStringList{"index", "--help"}, QStringList{"record", "--help"},
+          QStringList{"lzw", "--help"}}) {
+        const CliRun r = inspect(args);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_TRUE(r.out.contains("Usage") || r.out.contains("usage")) << r.out.toStdString();
+    }
+}
+
+TEST(InspectCli, DemoRecordingOpens) {
+    if (!std::filesystem::exists(VANTREL_DEMO)) GTEST_SKIP() << "no demo recording";
+    const CliRun index = inspect({"index", VANTREL_DEMO});
+    ASSERT_EQ(index.status, 0);
+    const QJsonObject j = index.json();
+    EXPECT_GT(j["records"].toArray().size(), 100);
+    EXPECT_EQ(j["records"].toArray().size(), j["recordCount"].toInt());
+    EXPECT_GE(j["notes"].toArray().size(), 3);
+    const CliRun record = inspect({"record", VANTREL_DEMO, "5"});
+    ASSERT_EQ(record.status, 0);
+    EXPECT_EQ(record.json()["framesPerRecord"].toInt(), 11);
+}

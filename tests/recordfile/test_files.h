@@ -1,0 +1,84 @@
+// Small helpers for tests that write record files with the project's own
+// writer, damage them, and read them back.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "instrument_params.h"
+#include "record_format.h"
+#include "record_writer.h"
+
+namespace vantrel::testing {
+
+using Bytes = std::vector<uint8_t>;
+
+// n frames; frame f has echo samples f + k and measured values 1000 f + i.
+inline Bytes makeFrames(int n, int base = 0) {
+    Bytes b(static_cast<size_t>(n) * kFrameSize, 0);
+    for (int f = 0; f < n; ++f) {
+        uint8_t* frame = b.data() + static_cast<size_t>(f) * kFrameSize;
+        for (int k = 0; k < kSamplesPerFrame; ++k)
+            frame[k] = static_cast<uint8_t>((base + f + k) % 201);
+        for (int i = 0; i < 4; ++i)
+            storeU32(frame + kFrameValuesOffset + 4 * i,
+                     static_cast<uint32_t>(1000 * (base + f) + i));
+        for (int k = 0; k < kSamplesPerFrame; ++k)
+            frame[kFrameEnvelopeOffset + k] = static_cast<uint8_t>((base + 2 * k) % 201);
+    }
+    return b;
+}
+
+// A parameter block whose baseGain tells blocks apart.
+inline ParameterBlock makeBlock(uint16_t baseGain) {
+    ParameterBlock b(kParameterBlockSize, 0);
+    storeU16(b.data() + param::kBaseGain, baseGain);
+    storeU16(b.data() + param::kVelocity, 3230);
+    storeU32(b.data() + param::kRange, 1000);
+    return b;
+}
+
+// A stream that spells out every byte as its own code, with the widths the
+// decoder expects (9 bits for codes 1..254, 10 up to 766, 11 up to 1790, 12 up
+// to 3838, then the same again). Cut back to a byte boundary and followed by
+// one more byte, it ends inside a code. Returns the stream and the number of
+// bytes it decodes to.
+inline std::pair<Bytes, size_t> literalStreamEndingInsideACode(const Bytes& data) {
+    Bytes out;
+    uint64_t acc = 0;
+    int bits = 0;
+    size_t aligned = 0, alignedBytes = 0;
+    for (size_t i = 0; i < data.size(); ++i) {
+        const size_t n = i % 3838 + 1;
+        const int width = n <= 254 ? 9 : n <= 766 ? 10 : n <= 1790 ? 11 : 12;
+        acc = (acc << width) | data[i];
+        bits += width;
+        while (bits >= 8) {
+            out.push_back(static_cast<uint8_t>(acc >> (bits - 8)));
+            bits -= 8;
+        }
+        if (bits == 0) aligned = out.size(), alignedBytes = i + 1;
+    }
+    out.resize(aligned);
+    out.push_back(0x5A);
+    return {out, alignedBytes};
+}
+
+inline std::string tempPath(const std::string& name) {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "vantrel-tests";
+    std::filesystem::create_directories(dir);
+    return (dir / (std::string(info->test_suite_name()) + "." + info->name() + "." + name))
+        .string();
+}
+
+inline std::string writeTemp(const std::string& name, const Bytes& bytes) {
+    const std::string path = tempPath(name);
+    EXPECT_TRUE(writeBytes(path, bytes));
+    return path;
+}
+
+} // namespace vantrel::testing
