@@ -1,0 +1,8 @@
+execute_process(COMMAND ${GENERATOR} ${OUT} RESULT_VARIABLE rc OUTPUT_QUIET)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "generator failed: ${rc}")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${OUT} ${EXPECTED} RESULT_VARIABLE same)
+if(NOT same EQUAL 0)
+  message(FATAL_ERROR "${OUT} differs from ${EXPECTED}: regenerate samples/demo.DAT")
+endif()
