@@ -1,0 +1,204 @@
+#include "display_text.h"
+
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <numbers>
+#include <string_view>
+
+namespace vantrel {
+
+std::string formatPrintf(const char* format, ...) {
+    char buffer[128];
+    va_list args;
+    va_start(args, format);
+    const int n = std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    if (n < 0) return {};
+    if (static_cast<size_t>(n) < sizeof buffer) return std::string(buffer, static_cast<size_t>(n));
+    std::string out(static_cast<size_t>(n) + 1, '\0');
+    va_start(args, format);
+    std::vsnprintf(out.data(), out.size(), format, args);
+    va_end(args);
+    out.resize(static_cast<size_t>(n));
+    return out;
+}
+
+std::string formatPattern(double value, int decimals) {
+    if (!std::isfinite(value)) return formatPrintf("%.*f", decimals, value);
+    // glibc prints the exact decimal expansion of the binary value; round that
+    // at the wanted digit, halves away from zero.
+    char buffer[512];
+    std::snprintf(buffer, sizeof buffer, "%.40f", std::fabs(value));
+    std::string digits(buffer);
+    const size_t point = digits.find('.');
+    std::string whole = digits.substr(0, point);
+    std::string frac = digits.substr(point + 1);
+    const bool up = frac[static_cast<size_t>(decimals)] >= '5';
+    std::string kept = whole + frac.substr(0, static_cast<size_t>(decimals));
+    if (up) {
+        int i = static_cast<int>(kept.size()) - 1;
+        while (i >= 0 && kept[static_cast<size_t>(i)] == '9')
+            kept[static_cast<size_t>(i--)] = '0';
+        if (i < 0)
+            kept.insert(kept.begin(), '1');
+        else
+            ++kept[static_cast<size_t>(i)];
+    }
+    const size_t wholeDigits = kept.size() - static_cast<size_t>(decimals);
+    std::string out = kept.substr(0, wholeDigits);
+    if (decimals > 0) out += "." + kept.substr(wholeDigits);
+    const bool zero = out.find_first_not_of("0.") == std::string::npos;
+    if (value < 0 && !zero) out.insert(out.begin(), '-');
+    return out;
+}
+
+const std::string& probeTypeName(uint32_t probeType) {
+    static const std::string names[4] = {
+        "\xD6\xB1\xCC\xBD\xCD\xB7",         // straight-beam probe
+        "\xD0\xB1\xCC\xBD\xCD\xB7",         // angle-beam probe
+        "\xCB\xAB\xBE\xA7\xCC\xBD\xCD\xB7", // dual-element probe
+        "\xB4\xA9\xCD\xB8\xCC\xBD\xCD\xB7", // through-transmission probe
+    };
+    return names[probeType & 3];
+}
+
+std::string kValueText(uint16_t probeAngle) {
+    if (probeAngle >= 900) return "--";
+    const float theta = static_cast<float>(probeAngle * std::numbers::pi / 1800.0);
+    const int32_t k = static_cast<int32_t>(std::tan(static_cast<double>(theta)) * 10000 + 0.5);
+    return formatPrintf("%.1f", k * 0.0001);
+}
+
+PanelTexts formatPanel(const InstrumentParams& p) {
+    PanelTexts t;
+    t.baseGain = formatPattern(p.baseGain() * 0.1, 1);
+    t.scanGain = formatPattern(p.gainTable(0) * 0.1, 1);
+    t.compGain = formatPattern(p.compGain() * 0.1, 1);
+
+    t.probeType = probeTypeName(p.probeType());
+    t.probeFrequency = formatPattern(p.probeFrequency() * 0.01, 2);
+    const int hi = p.crystalSize() >> 8, lo = p.crystalSize() & 0xFF;
+    t.crystalSize = lo != 0 ? formatPrintf("%dx%d", hi, lo) : formatPrintf("%d", hi);
+
+    t.channelNo = formatPrintf("%d", static_cast<int>(p.channelNo()));
+    const float d = 10 * p.unitScale();
+    static const char* const suffix[4] = {"(y)", "(x)", "(s)", ""};
+    if (p.unitScale() > 1) {
+        t.echoRange = formatPrintf("%.3f in", p.rangeShown() / d);
+        t.echoDelay = formatPrintf("%.3f", p.delayShown() / d);
+    } else {
+        t.echoRange = formatPrintf("%.1f mm", p.rangeShown() / d);
+        t.echoDelay = formatPrintf("%.1f", p.delayShown() / d);
+    }
+    t.echoRange += suffix[p.pathMode()];
+    t.probeFront = formatPattern(p.probeFront() / d, 1);
+    t.echoSpeed = formatPrintf("%.2f", p.velocity() / p.unitScale());
+    const int32_t z = (p.probeZero() * 10) / 16;
+    t.probeZero = formatPrintf("%.2f", z * 0.01);
+    t.probeAngle = formatPrintf("%.1f", p.probeAngle() * 0.1);
+    t.echoKAngle = kValueText(p.probeAngle());
+    t.reject = formatPrintf("%d", static_cast<int32_t>(p.rejectLevel() * 0.5 + 0.5));
+    return t;
+}
+
+std::array<std::string, 6> pathRulerLabels(const InstrumentParams& p) {
+    const float d = 10 * p.unitScale();
+    const float range = p.rangeShown(), delay = p.delayShown();
+    std::array<std::string, 6> labels;
+    labels[0] = formatPrintf("%.1f ", delay / d);
+    for (int j = 1; j <= 4; ++j)
+        labels[static_cast<size_t>(j)] = formatPrintf("%.1f ", (j * range * 0.2 + delay) / d);
+    labels[5] = formatPrintf("%.1f ", (delay + range) / d);
+    return labels;
+}
+
+// ---------------------------------------------------------------- readouts
+
+int readoutMode(const InstrumentParams& p) {
+    if (p.dacOn()) return 1 + static_cast<int>(p.dacLineSelect() % 7);
+    if (p.dgsOn()) return 10 + static_cast<int>(p.dgsReadoutKind());
+    return -1;
+}
+
+std::string tenths(int64_t v) {
+    const int64_t a = v < 0 ? -v : v;
+    return (v < 0 ? "-" : "") + std::to_string(a / 10) + "." + std::to_string(a % 10);
+}
+
+std::string signedReadout(int32_t v) { return (v > 0 ? " +" : " ") + tenths(v); }
+
+namespace {
+
+// A wrapped 32-bit sum, as the instrument's arithmetic gives it.
+int32_t add32(int64_t a, int64_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+
+// trunc(x) for a value that may not fit: saturates instead of overflowing.
+int32_t truncSaturated(double x) {
+    if (std::isnan(x)) return 0;
+    if (x >= 2147483647.0) return INT32_MAX;
+    if (x <= -2147483648.0) return INT32_MIN;
+    return static_cast<int32_t>(x);
+}
+
+const char* const kLinePrefixOneGate[8] = {"", "", "RL  ", "SL  ", "EL  ", "4L  ", "5L  ", "6L  "};
+const char* const kLinePrefixTwoGate[8] = {"", "DAC ", "RL ", "SL ", "EL ", "4L ", "5L ", "6L "};
+
+} // namespace
+
+int32_t curveDiameter(int16_t g) { return truncSaturated(std::pow(10.0, (g + 120) / 400.0) + 0.5); }
+
+std::string equivalentDiameter(int16_t g, int32_t v) {
+    const int32_t sum = add32(add32(g, v), 120);
+    return tenths(truncSaturated(std::pow(10.0, sum / 400.0) * 10 + 0.5));
+}
+
+ReadoutTexts readoutPlaceholders() {
+    return {symbol::kSoundPath, symbol::kSurface, symbol::kDepth, symbol::kPeak};
+}
+
+ReadoutTexts readoutTexts(const InstrumentParams& p, const FrameValues& v) {
+    const int mode = readoutMode(p);
+    const int16_t g3 = p.gainTable(3);
+    ReadoutTexts t;
+    if (!p.twoGateReadout()) {
+        t[0] = symbol::kSoundPath + formatPrintf("%0.1f", v[0] * 0.1);
+        t[1] = symbol::kSurface + formatPrintf("%0.1f", v[1] * 0.1);
+        t[2] = symbol::kDepth + formatPrintf("%0.1f", v[2] * 0.1);
+        if (p.waveMode() == 3) {
+            t[3] = symbol::kPeak + formatPrintf("%0.1f", static_cast<double>(v[3] / 10));
+        } else if (mode <= 0) {
+            t[3] = symbol::kPeak + formatPrintf("%0.1f %%", v[3] * 0.1);
+        } else if (mode == 1) {
+            t[3] = symbol::kPhi + std::to_string(p.dacRefDiameter() / 10) + " x " +
+                   std::to_string(p.dacRefLength() / 10) + signedReadout(v[3]) + "dB";
+        } else if (mode <= 7) {
+            t[3] = kLinePrefixOneGate[mode] + signedReadout(v[3]);
+        } else if (mode <= 11) {
+            t[3] = symbol::kPhi + equivalentDiameter(g3, v[3]) + "  " + symbol::kPhi +
+                   std::to_string(curveDiameter(g3)) + signedReadout(v[3]) + "dB";
+        }
+        return t;
+    }
+    static const std::string* const positionSymbol[4] = {&symbol::kDepth, &symbol::kSurface,
+                                                         &symbol::kSoundPath, &symbol::kSoundPath};
+    const std::string& s = *positionSymbol[p.pathMode()];
+    auto position = [](int32_t x) {
+        const int64_t w = x;
+        return w >= 0 ? " " + tenths(w) : "- " + tenths(-w);
+    };
+    auto amplitude = [&](int32_t x) -> std::string {
+        if (mode <= 0) return symbol::kPeak + tenths(x) + "%";
+        if (mode <= 7) return kLinePrefixTwoGate[mode] + signedReadout(x);
+        return symbol::kPhi + std::to_string(curveDiameter(g3)) + signedReadout(x);
+    };
+    t[0] = "A:" + s + position(v[0]);
+    t[1] = amplitude(v[1]);
+    t[2] = "B:" + s + position(v[2]);
+    t[3] = amplitude(v[3]);
+    return t;
+}
+
+} // namespace vantrel
