@@ -1,10 +1,28 @@
 #include "viewer_core.h"
 
+#include <algorithm>
+
 namespace vantrel {
+
+void FrameTail::copyFrom(std::span<const uint8_t> frame) {
+    std::copy_n(frame.data() + kFrameTailOffset, kFrameTailSize, bytes.data());
+}
+
+FrameValues FrameTail::values() const {
+    FrameValues v;
+    for (size_t i = 0; i < 4; ++i)
+        v[i] = loadI32Unchecked(bytes.data() + 4 * i);
+    return v;
+}
+
+ViewerCore::ViewerCore() : readouts_(readoutPlaceholders()) {}
 
 void ViewerCore::refreshForParameters() {
     params_.deriveDisplayLengths();
+    panel_ = formatPanel(params_);
+    pathRuler_ = pathRulerLabels(params_);
     parametersLoaded_ = true;
+    if (painter_.pathRuler) painter_.pathRuler();
 }
 
 void ViewerCore::loadCurrentRecord() {
@@ -29,6 +47,17 @@ void ViewerCore::seekLoad(int32_t r) {
     currentRecord_ = r;
     loadParameterRecord(r);
     loadCurrentRecord();
+}
+
+void ViewerCore::drawFrame(int32_t f) {
+    const std::span<const uint8_t> frame = file_.frame(f);
+    if (frame.empty()) {
+        if (painter_.emptyPlot) painter_.emptyPlot();
+        return;
+    }
+    frameTail_.copyFrom(frame);
+    readouts_ = readoutTexts(params_, frameTail_.values());
+    if (painter_.frame) painter_.frame(frame);
 }
 
 } // namespace vantrel

@@ -3,6 +3,8 @@
 // this file only parses arguments, calls the libraries and writes results.
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -17,6 +19,9 @@
 #include <functional>
 #include <string>
 
+#include "curves.h"
+#include "display_text.h"
+#include "frame_render.h"
 #include "gbk_text.h"
 #include "instrument_params.h"
 #include "lzw.h"
@@ -72,6 +77,18 @@ void openOrFail(RecordFile& file, const QString& path) {
     case OpenError::NotAFile: fail("cannot open " + quoted(path) + ": " + r.reason);
     case OpenError::TooShort: fail("cannot read " + quoted(path) + ": " + r.reason);
     }
+}
+
+std::vector<uint8_t> readInput(const QString& path) {
+    auto bytes = readBytes(path.toStdString());
+    if (!bytes) fail("cannot open " + quoted(path) + ": " + std::strerror(errno));
+    return std::move(*bytes);
+}
+
+void writeOutput(const QString& path, std::span<const uint8_t> bytes) {
+    errno = 0;
+    if (!writeBytes(path.toStdString(), bytes))
+        fail("cannot write " + quoted(path) + ": " + std::strerror(errno ? errno : EIO));
 }
 
 QJsonArray damageList(const RecordFile& file) {
@@ -183,17 +200,63 @@ void seekOrFail(ViewerCore& viewer, const QString& path, const QString& recordAr
     viewer.seekLoad(r);
 }
 
+FrameValues frameValues(std::span<const uint8_t> frame) {
+    FrameValues v;
+    for (size_t i = 0; i < 4; ++i)
+        v[i] = loadI32Unchecked(frame.data() + kFrameValuesOffset + 4 * i);
+    return v;
+}
+
+QJsonArray readoutArray(const ReadoutTexts& texts) {
+    QJsonArray a;
+    for (const std::string& t : texts)
+        a.append(utf8(gbkToUtf8(t)));
+    return a;
+}
+
+// The panel's fields by control name; all empty before the first block.
+QJsonObject panelJson(const ViewerCore& viewer) {
+    const PanelTexts& t = viewer.panel();
+    const std::pair<const char*, const std::string*> fields[] = {
+        {"BaseGain", &t.baseGain},
+        {"ScanGain", &t.scanGain},
+        {"CompGain", &t.compGain},
+        {"ProbeType", &t.probeType},
+        {"ProbeFrequency", &t.probeFrequency},
+        {"CrystalSize", &t.crystalSize},
+        {"EchoRange", &t.echoRange},
+        {"EchoDelay", &t.echoDelay},
+        {"ProbeFront", &t.probeFront},
+        {"EchoSpeed", &t.echoSpeed},
+        {"ProbeZero", &t.probeZero},
+        {"ProbeAngle", &t.probeAngle},
+        {"ChannelNo", &t.channelNo},
+        {"EchoKAngle", &t.echoKAngle},
+        {"lblReject", &t.reject},
+    };
+    QJsonObject o;
+    for (const auto& [name, text] : fields)
+        o.insert(name, utf8(gbkToUtf8(*text)));
+    return o;
+}
+
+QJsonArray pathRulerJson(const ViewerCore& viewer) {
+    QJsonArray a;
+    if (!viewer.parametersLoaded()) return a; // the blank ruler
+    for (const std::string& label : viewer.pathRuler())
+        a.append(utf8(label));
+    return a;
+}
+
 QJsonObject recordJson(const ViewerCore& viewer) {
     const RecordFile& file = viewer.file();
     const RecordLayout& layout = file.layout();
     const InstrumentParams& p = viewer.params();
     QJsonArray frames;
     for (int f = 0; f < viewer.framesPerRecord(); ++f) {
-        const uint8_t* bytes = file.frame(f).data();
-        QJsonArray values;
-        for (int i = 0; i < 4; ++i)
-            values.append(loadI32Unchecked(bytes + kFrameValuesOffset + 4 * i));
-        frames.append(QJsonObject{{"values", values}});
+        const FrameValues v = frameValues(file.frame(f));
+        frames.append(QJsonObject{{"values", QJsonArray{v[0], v[1], v[2], v[3]}},
+                                  {"readouts", readoutArray(readoutTexts(p, v))}});
     }
     QJsonObject out{
         {"record", viewer.currentRecord()},
@@ -206,25 +269,105 @@ QJsonObject recordJson(const ViewerCore& viewer) {
         {"derived", QJsonObject{{"unitScale", floatValue(p.unitScale())},
                                 {"rangeShown", floatValue(p.rangeShown())},
                                 {"delayShown", floatValue(p.delayShown())}}},
+        {"panel", panelJson(viewer)},
+        {"pathRuler", pathRulerJson(viewer)},
         {"frames", frames},
     };
     if (layout.damage != RecordDamage::None) out.insert("damage", recordDamageText(layout.damage));
     return out;
 }
 
+// ------------------------------------------------------------------ curves
+
+QJsonArray ordinatesJson(const CurveOrdinates& c) {
+    QJsonArray a;
+    for (int16_t v : c)
+        a.append(v);
+    return a;
+}
+
+// The reference and gate curves in force at R, built on fresh storage.
+QJsonObject curvesJson(const ViewerCore& viewer) {
+    CurveStorage fresh;
+    const bool built = buildDacCurve(viewer.params(), fresh) >= 0;
+    if (built) convertCurveToHeights(viewer.params(), fresh);
+    return QJsonObject{{"built", built},
+                       {"lastMappedIndex", fresh.lastMappedIndex},
+                       {"curveOrdinates", ordinatesJson(fresh.curveOrdinates)},
+                       {"gateOrdinates", ordinatesJson(fresh.gateOrdinates)}};
+}
+
+// ------------------------------------------------------------------ render
+
+int32_t frameOrFail(const ViewerCore& viewer, const QString& frameArg) {
+    const int32_t f = parseInt(frameArg, "frame number");
+    if (f < 0 || f >= viewer.framesPerRecord()) {
+        fail("frame " + std::to_string(f) + " is out of range (record " +
+             std::to_string(viewer.currentRecord()) + " has " +
+             std::to_string(viewer.framesPerRecord()) + " frame" +
+             (viewer.framesPerRecord() == 1 ? "" : "s") + ")");
+    }
+    return f;
+}
+
+void savePng(const QImage& image, const QString& path) {
+    if (!image.save(path, "PNG")) fail("cannot write " + quoted(path));
+}
+
+void renderCommand(const QStringList& a, const QString& out, bool report) {
+    if (report) fail("render --report: the report picture is not available in this version");
+    ViewerCore viewer;
+    QImage image(kPlotWidth, kPlotHeight, QImage::Format_RGB32);
+    viewer.setPainter({.frame =
+                           [&](std::span<const uint8_t> frame) {
+                               drawFramePicture(image, frame, viewer.params(), viewer.curves());
+                           },
+                       .emptyPlot = [&] { drawEmptyPlot(image); },
+                       .pathRuler = {}});
+    seekOrFail(viewer, a[0], a[1]);
+    viewer.drawFrame(frameOrFail(viewer, a[2]));
+    savePng(image, out);
+}
+
+// ------------------------------------------------------------------ export
+
+// RFC 4180: a field with a comma, quote or line break is quoted, quotes doubled.
+std::string csvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+void exportCommand(const QStringList& a, const QString& out) {
+    ViewerCore viewer;
+    openOrFail(viewer.file(), a[0]);
+    std::string csv =
+        "record,frame,value0,value1,value2,value3,LabelPara1,LabelPara2,LabelPara3,LabelPara4\r\n";
+    const int32_t records = static_cast<int32_t>(viewer.file().recordIndex().size());
+    // Records are read in file order, so each block stays in force until the
+    // next one, as in playback.
+    for (int32_t r = 0; r < records; ++r) {
+        viewer.setCurrentRecord(r);
+        viewer.loadCurrentRecord();
+        for (int32_t f = 0; f < viewer.framesPerRecord(); ++f) {
+            const FrameValues v = frameValues(viewer.file().frame(f));
+            const ReadoutTexts t = readoutTexts(viewer.params(), v);
+            csv += std::to_string(r) + "," + std::to_string(f);
+            for (int32_t x : v)
+                csv += "," + std::to_string(x);
+            for (const std::string& label : t)
+                csv += "," + csvField(gbkToUtf8(label));
+            csv += "\r\n";
+        }
+    }
+    writeOutput(out, {reinterpret_cast<const uint8_t*>(csv.data()), csv.size()});
+}
+
 // ------------------------------------------------------------------ lzw
-
-std::vector<uint8_t> readInput(const QString& path) {
-    auto bytes = readBytes(path.toStdString());
-    if (!bytes) fail("cannot open " + quoted(path) + ": " + std::strerror(errno));
-    return std::move(*bytes);
-}
-
-void writeOutput(const QString& path, std::span<const uint8_t> bytes) {
-    errno = 0;
-    if (!writeBytes(path.toStdString(), bytes))
-        fail("cannot write " + quoted(path) + ": " + std::strerror(errno ? errno : EIO));
-}
 
 void lzwCommand(const QString& mode, const QString& in, const QString& out) {
     const std::vector<uint8_t> src = readInput(in);
@@ -299,6 +442,18 @@ std::vector<Command> commands() {
              seekOrFail(viewer, a[0], a[1]);
              printJson(recordJson(viewer));
          }},
+        {"curves", "FILE R", "the reference curve and gate curve in force at record R, as heights",
+         2, 2, false,
+         [](const QStringList& a, const QString&) {
+             ViewerCore viewer;
+             seekOrFail(viewer, a[0], a[1]);
+             printJson(curvesJson(viewer));
+         }},
+        {"render", "FILE R F",
+         "writes frame F of record R as the main window's A-scan picture (361 x 289 PNG)", 3, 3,
+         true, nullptr},
+        {"export", "FILE", "one CSV row per frame of the whole file: values and readout texts", 1,
+         1, true, [](const QStringList& a, const QString& out) { exportCommand(a, out); }},
         {"lzw", "encode|decode IN OUT",
          "runs the record codec over whole files (encode needs at least 2 bytes;\n"
          "  decode has no 16384-byte record limit)",
@@ -335,6 +490,9 @@ int run(const QStringList& arguments) {
     parser.addOption(help);
     const QCommandLineOption out("out", "Write the result to FILE.", "FILE");
     if (it->takesOut) parser.addOption(out);
+    const QCommandLineOption report("report",
+                                    "Draw the report's picture (289 x 257, black on white).");
+    if (std::string(it->name) == "render") parser.addOption(report);
     for (const QString& a : QString(it->args).split(' '))
         parser.addPositionalArgument(a, QString());
     QStringList rest = arguments.mid(1);
@@ -365,14 +523,22 @@ int run(const QStringList& arguments) {
         if (!parser.isSet(out)) fail(std::string(it->name) + " needs --out FILE");
         outPath = parser.value(out);
     }
-    it->run(positional, outPath);
+    if (std::string(it->name) == "render")
+        renderCommand(positional, outPath, parser.isSet(report));
+    else
+        it->run(positional, outPath);
     return 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // Never a window: pictures are painted off screen whatever the display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // stderr carries this tool's own one-line errors only, not Qt's notes
+    // about the environment.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    QGuiApplication app(argc, argv);
     try {
         const int status = run(QCoreApplication::arguments());
         std::fflush(stdout);

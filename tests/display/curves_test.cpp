@@ -10,34 +10,7 @@ using namespace vantrel::testing;
 
 namespace {
 
-struct Dac {
-    ParameterBlock b = ParameterBlock(kParameterBlockSize, 0);
-    Dac& u16(int at, uint16_t v) {
-        storeU16(b.data() + at, v);
-        return *this;
-    }
-    Dac& u32(int at, uint32_t v) {
-        storeU32(b.data() + at, v);
-        return *this;
-    }
-    Dac& bits(param::BitField f, uint32_t v) {
-        return u32(f.word, loadU32Unchecked(b.data() + f.word) | (v << f.shift));
-    }
-    Dac& points(std::initializer_list<std::pair<uint16_t, uint16_t>> pts) {
-        int i = 0;
-        for (auto [pos, db] : pts) {
-            u16(param::kDacPointPos + 2 * i, pos);
-            u16(param::kDacPointDb + 2 * i, db);
-            ++i;
-        }
-        return u16(param::kDacPointCount, static_cast<uint16_t>(i));
-    }
-    InstrumentParams get() const {
-        InstrumentParams p;
-        p.copyParameterBlock(b.data());
-        return p;
-    }
-};
+using Dac = ParamBuilder;
 
 // The level (before conversion) at the plot positions given.
 std::vector<int> levelsAt(const CurveStorage& s, std::initializer_list<int> at) {

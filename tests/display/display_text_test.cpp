@@ -9,28 +9,7 @@ using namespace vantrel::testing;
 
 namespace {
 
-// A parameter copy built field by field.
-struct Params {
-    ParameterBlock b = ParameterBlock(kParameterBlockSize, 0);
-    Params& u16(int at, uint16_t v) {
-        storeU16(b.data() + at, v);
-        return *this;
-    }
-    Params& u32(int at, uint32_t v) {
-        storeU32(b.data() + at, v);
-        return *this;
-    }
-    Params& bits(param::BitField f, uint32_t v) {
-        const uint32_t word = loadU32Unchecked(b.data() + f.word);
-        return u32(f.word, word | (v << f.shift));
-    }
-    InstrumentParams get() const {
-        InstrumentParams p;
-        p.copyParameterBlock(b.data());
-        p.deriveDisplayLengths();
-        return p;
-    }
-};
+using Params = ParamBuilder;
 
 std::string utf8(const std::string& gbk) { return gbkToUtf8(gbk); }
 

@@ -181,3 +181,73 @@ TEST(InspectCli, DemoRecordingOpens) {
     ASSERT_EQ(record.status, 0);
     EXPECT_EQ(record.json()["framesPerRecord"].toInt(), 11);
 }
+
+TEST(InspectCli, RecordPanelRulerAndReadouts) {
+    const std::string file = fixture();
+    const QJsonObject r0 = inspect({"record", q(file), "0"}).json();
+    // Before any block: empty panel, blank ruler, readouts from zero parameters.
+    EXPECT_EQ(r0["panel"].toObject()["BaseGain"].toString(), "");
+    EXPECT_EQ(r0["panel"].toObject().size(), 15);
+    EXPECT_EQ(r0["pathRuler"].toArray().size(), 0);
+
+    const QJsonObject r2 = inspect({"record", q(file), "2"}).json();
+    const QJsonObject panel = r2["panel"].toObject();
+    EXPECT_EQ(panel["BaseGain"].toString(), "32.5");
+    EXPECT_EQ(panel["ScanGain"].toString(), "-2.0");
+    EXPECT_EQ(panel["EchoRange"].toString(), "70.7 mm(y)");
+    EXPECT_EQ(panel["ProbeType"].toString(), QString::fromUtf8("直探头"));
+    EXPECT_EQ(panel["EchoKAngle"].toString(), "1.0");
+    EXPECT_EQ(panel["lblReject"].toString(), "0");
+    EXPECT_EQ(r2["pathRuler"].toArray(),
+              (QJsonArray{"11.4 ", "25.5 ", "39.7 ", "53.8 ", "68.0 ", "82.1 "}));
+    const QJsonArray readouts = r2["frames"].toArray()[3].toObject()["readouts"].toArray();
+    EXPECT_EQ(readouts, (QJsonArray{QString::fromUtf8("↘2300.0"), QString::fromUtf8("→2300.1"),
+                                    QString::fromUtf8("↓2300.2"), QString::fromUtf8("∧2300.3 %")}));
+}
+
+TEST(InspectCli, CurvesRenderAndExport) {
+    const std::string file = fixture();
+    const QJsonObject none = inspect({"curves", q(file), "2"}).json();
+    EXPECT_FALSE(none["built"].toBool());
+    EXPECT_EQ(none["curveOrdinates"].toArray().size(), 301);
+    EXPECT_EQ(none["gateOrdinates"].toArray()[5].toInt(), 0);
+
+    ParameterBlock dac = makeBlock(340);
+    storeU16(dac.data() + param::kDacPointCount, 1);
+    storeU16(dac.data() + param::kDacPointPos, 500);
+    storeU16(dac.data() + param::kDacPointDb, 400);
+    RecordWriter w;
+    w.addRecord(makeFrames(2), &dac);
+    const std::string dacFile = writeTemp("dac.DAT", w.bytes());
+    const QJsonObject built = inspect({"curves", q(dacFile), "0"}).json();
+    EXPECT_TRUE(built["built"].toBool());
+    EXPECT_EQ(built["lastMappedIndex"].toInt(), 280);
+    EXPECT_EQ(built["curveOrdinates"].toArray()[100].toInt(), 127);
+    EXPECT_EQ(built["gateOrdinates"].toArray()[100].toInt(), 127);
+
+    const std::string png = tempPath("f.png");
+    const CliRun render = inspect({"render", q(file), "2", "3", "--out", q(png)});
+    ASSERT_EQ(render.status, 0) << render.err.toStdString();
+    EXPECT_TRUE(render.err.isEmpty());
+    const auto bytes = readBytes(png);
+    ASSERT_TRUE(bytes && bytes->size() > 24);
+    EXPECT_EQ(loadU32Unchecked(bytes->data() + 16), 0x69010000u); // width 361, big-endian
+    EXPECT_EQ(loadU32Unchecked(bytes->data() + 20), 0x21010000u); // height 289
+    const CliRun badFrame = inspect({"render", q(file), "3", "1", "--out", q(png)});
+    EXPECT_EQ(badFrame.status, 2);
+    EXPECT_EQ(badFrame.err.toStdString(),
+              "vantrel-inspect: frame 1 is out of range (record 3 has 1 frame)\n");
+    EXPECT_EQ(inspect({"render", q(file), "3", "0"}).err.toStdString(),
+              "vantrel-inspect: render needs --out FILE\n");
+
+    const std::string csv = tempPath("t.csv");
+    ASSERT_EQ(inspect({"export", q(file), "--out", q(csv)}).status, 0);
+    const auto table = readBytes(csv);
+    const std::string text(table->begin(), table->end());
+    EXPECT_EQ(
+        text.substr(0, text.find("\r\n")),
+        "record,frame,value0,value1,value2,value3,LabelPara1,LabelPara2,LabelPara3,LabelPara4");
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1 + 11 + 11 + 11 + 1);
+    EXPECT_NE(text.find("\r\n2,3,23000,23001,23002,23003,↘2300.0,→2300.1,↓2300.2,∧2300.3 %\r\n"),
+              std::string::npos);
+}

@@ -67,6 +67,39 @@ inline std::pair<Bytes, size_t> literalStreamEndingInsideACode(const Bytes& data
     return {out, alignedBytes};
 }
 
+// A parameter block built field by field; get() gives the current copy with
+// its derived lengths.
+struct ParamBuilder {
+    ParameterBlock b = ParameterBlock(kParameterBlockSize, 0);
+    ParamBuilder& u16(int at, uint16_t v) {
+        storeU16(b.data() + at, v);
+        return *this;
+    }
+    ParamBuilder& u32(int at, uint32_t v) {
+        storeU32(b.data() + at, v);
+        return *this;
+    }
+    ParamBuilder& bits(param::BitField f, uint32_t v) {
+        return u32(f.word, loadU32Unchecked(b.data() + f.word) | (v << f.shift));
+    }
+    // DAC points (position 0.1 mm, level 0.1 dB) and their count.
+    ParamBuilder& points(std::initializer_list<std::pair<uint16_t, uint16_t>> pts) {
+        int i = 0;
+        for (auto [pos, db] : pts) {
+            u16(param::kDacPointPos + 2 * i, pos);
+            u16(param::kDacPointDb + 2 * i, db);
+            ++i;
+        }
+        return u16(param::kDacPointCount, static_cast<uint16_t>(i));
+    }
+    InstrumentParams get() const {
+        InstrumentParams p;
+        p.copyParameterBlock(b.data());
+        p.deriveDisplayLengths();
+        return p;
+    }
+};
+
 inline std::string tempPath(const std::string& name) {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "vantrel-tests";
