@@ -42,7 +42,8 @@ void BM_LzwDecode(benchmark::State& state) {
     std::vector<uint8_t> out(kDecodedCapacity);
     LzwDecoder decoder;
     for (auto _ : state) {
-        auto r = decoder.decode(stream.data(), static_cast<uint32_t>(stream.size()), out.data(), out.size());
+        auto r = decoder.decode(stream.data(), static_cast<uint32_t>(stream.size()), out.data(),
+                                out.size());
         benchmark::DoNotOptimize(r);
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * record.size()));
@@ -55,7 +56,8 @@ void BM_LzwEncode(benchmark::State& state) {
     std::vector<uint8_t> out(lzwEncodeBound(record.size()));
     LzwEncoder encoder;
     for (auto _ : state) {
-        auto r = encoder.encode(record.data(), static_cast<uint32_t>(record.size()), out.data(), out.size());
+        auto r = encoder.encode(record.data(), static_cast<uint32_t>(record.size()), out.data(),
+                                out.size());
         benchmark::DoNotOptimize(r);
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * record.size()));
@@ -64,7 +66,8 @@ BENCHMARK(BM_LzwEncode);
 
 std::string largeRecording(int records) {
     const std::string path = (std::filesystem::temp_directory_path() /
-                              ("vantrel-bench-" + std::to_string(records) + ".DAT")).string();
+                              ("vantrel-bench-" + std::to_string(records) + ".DAT"))
+                                 .string();
     if (std::filesystem::exists(path)) return path;
     std::mt19937 rng(2);
     RecordWriter w;
@@ -83,7 +86,8 @@ void BM_OpenScan(benchmark::State& state) {
         RecordFile f;
         benchmark::DoNotOptimize(f.openRecordFile(path));
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * std::filesystem::file_size(path)));
+    state.SetBytesProcessed(
+        static_cast<int64_t>(state.iterations() * std::filesystem::file_size(path)));
 }
 BENCHMARK(BM_OpenScan)->Arg(2000);
 

@@ -60,4 +60,14 @@ void ViewerCore::drawFrame(int32_t f) {
     if (painter_.frame) painter_.frame(frame);
 }
 
+bool ViewerCore::drawNextFrame() {
+    if (frameIndex_ < framesPerRecord_ - 1) {
+        drawFrame(frameIndex_);
+        ++frameIndex_;
+        return true;
+    }
+    frameIndex_ = 0;
+    return false;
+}
+
 } // namespace vantrel

@@ -77,6 +77,12 @@ public:
     // show: the plot is drawn empty and the readouts keep the last frame's.
     void drawFrame(int32_t f);
 
+    // The playback step's drawing: frame frameIndex and on to the next while
+    // frames remain before the record's last one (which playback never
+    // shows); otherwise back to frame 0 without drawing. Returns whether a
+    // frame was drawn.
+    bool drawNextFrame();
+
     // Formats the current copy into the panel and the ruler labels.
     void refreshForParameters();
 

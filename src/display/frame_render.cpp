@@ -206,4 +206,9 @@ void drawPathRuler(QImage& image, std::span<const std::string> labels, const Plo
         drawLabel(painter, x[i], 2, QString::fromLatin1(labels[i].c_str()));
 }
 
+void initRulers(QImage& amplitudeRuler, QImage& pathRuler) {
+    drawAmplitudeRuler(amplitudeRuler, kPlotHeight, PlotColours::screen());
+    drawPathRuler(pathRuler, {}, PlotColours::screen());
+}
+
 } // namespace vantrel

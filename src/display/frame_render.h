@@ -79,6 +79,10 @@ void drawEmptyPlot(QImage& image);
 void drawAmplitudeRuler(QImage& image, int plotHeight, const PlotColours& colours);
 void drawPathRuler(QImage& image, std::span<const std::string> labels, const PlotColours& colours);
 
+// Both rulers before any parameters are known: the amplitude ruler of the
+// main plot and a blank sound-path ruler.
+void initRulers(QImage& amplitudeRuler, QImage& pathRuler);
+
 // The font of ruler labels.
 QFont rulerFont();
 

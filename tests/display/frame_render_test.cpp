@@ -220,6 +220,27 @@ TEST(FrameRender, DrawingTheSameFrameTwiceIsIdentical) {
     EXPECT_EQ(viewer.frameTail().bytes, tail.bytes);
 }
 
+TEST(FrameRender, PlaybackStepsSkipTheLastFrame) {
+    RecordWriter w;
+    w.addRecord(makeFrames(5));
+    ViewerCore viewer;
+    std::vector<int32_t> drawn;
+    viewer.setPainter({.frame =
+                           [&](std::span<const uint8_t> fr) {
+                               drawn.push_back(loadI32Unchecked(fr.data() + kFrameValuesOffset) /
+                                               1000);
+                           },
+                       .emptyPlot = {},
+                       .pathRuler = {}});
+    ASSERT_TRUE(viewer.file().openRecordFile(writeTemp("five.DAT", w.bytes())).ok());
+    viewer.seekLoad(0);
+    std::vector<bool> steps;
+    for (int i = 0; i < 6; ++i)
+        steps.push_back(viewer.drawNextFrame());
+    EXPECT_EQ(drawn, (std::vector<int32_t>{0, 1, 2, 3, 0}));
+    EXPECT_EQ(steps, (std::vector<bool>{true, true, true, true, false, true}));
+}
+
 TEST(FrameRender, Rulers) {
     QImage amplitude(kAmplitudeRulerWidth, kAmplitudeRulerHeight, QImage::Format_RGB32);
     drawAmplitudeRuler(amplitude, kPlotHeight, PlotColours::screen());

@@ -1,0 +1,68 @@
+// Drawing one A-scan frame, with and without the DAC curve family, and a
+// seek load followed by the drawing, on the demo recording.
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <QImage>
+
+#include "frame_render.h"
+#include "viewer_core.h"
+
+using namespace vantrel;
+
+namespace {
+
+// Demo records 0 (no curves) and 190 (DAC mode, 4 curves, gate A following).
+void drawDemoFrame(benchmark::State& state) {
+    ViewerCore viewer;
+    QImage image(kPlotWidth, kPlotHeight, QImage::Format_RGB32);
+    viewer.setPainter({.frame =
+                           [&](std::span<const uint8_t> f) {
+                               drawFramePicture(image, f, viewer.params(), viewer.curves());
+                           },
+                       .emptyPlot = {},
+                       .pathRuler = {}});
+    if (!viewer.file().openRecordFile(VANTREL_DEMO).ok()) {
+        state.SkipWithError("no demo recording");
+        return;
+    }
+    viewer.seekLoad(static_cast<int32_t>(state.range(0)));
+    for (auto _ : state) {
+        viewer.drawFrame(3);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(drawDemoFrame)->Arg(0)->Arg(190)->Unit(benchmark::kMicrosecond);
+
+void seekLoadAndDraw(benchmark::State& state) {
+    ViewerCore viewer;
+    QImage image(kPlotWidth, kPlotHeight, QImage::Format_RGB32);
+    viewer.setPainter({.frame =
+                           [&](std::span<const uint8_t> f) {
+                               drawFramePicture(image, f, viewer.params(), viewer.curves());
+                           },
+                       .emptyPlot = {},
+                       .pathRuler = {}});
+    if (!viewer.file().openRecordFile(VANTREL_DEMO).ok()) {
+        state.SkipWithError("no demo recording");
+        return;
+    }
+    int32_t r = 150;
+    for (auto _ : state) {
+        viewer.seekLoad(r);
+        viewer.drawFrame(0);
+        r = r == 150 ? 250 : 150;
+    }
+}
+BENCHMARK(seekLoadAndDraw)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
