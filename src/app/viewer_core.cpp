@@ -4,6 +4,20 @@
 
 namespace vantrel {
 
+namespace {
+
+int32_t mul32(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
+}
+
+// a / b truncating, for b != 0, with INT32_MIN / -1 wrapping.
+int32_t div32(int32_t a, int32_t b) {
+    if (b == -1) return static_cast<int32_t>(0u - static_cast<uint32_t>(a));
+    return a / b;
+}
+
+} // namespace
+
 void FrameTail::copyFrom(std::span<const uint8_t> frame) {
     std::copy_n(frame.data() + kFrameTailOffset, kFrameTailSize, bytes.data());
 }
@@ -16,6 +30,8 @@ FrameValues FrameTail::values() const {
 }
 
 ViewerCore::ViewerCore() : readouts_(readoutPlaceholders()) {}
+
+// ---------------------------------------------------------------- operations
 
 void ViewerCore::refreshForParameters() {
     params_.deriveDisplayLengths();
@@ -30,8 +46,10 @@ void ViewerCore::loadCurrentRecord() {
     std::optional<int64_t> offset;
     if (auto entry = file_.indexEntryAt(currentRecord_)) offset = entry->fileOffset;
     if (file_.readRecordAt(offset, params_).blockCopied) refreshForParameters();
+    updateTrackBar();
     framesPerRecord_ = file_.layout().framesPerRecord();
     frameIndex_ = 0;
+    selectNoteForRecord();
     // One record plays in about a second.
     playbackDelay_ = framesPerRecord_ <= 1 ? 1000 : 1000 / (framesPerRecord_ - 1);
 }
@@ -50,6 +68,7 @@ void ViewerCore::seekLoad(int32_t r) {
 }
 
 void ViewerCore::drawFrame(int32_t f) {
+    lastDrawn_ = f;
     const std::span<const uint8_t> frame = file_.frame(f);
     if (frame.empty()) {
         if (painter_.emptyPlot) painter_.emptyPlot();
@@ -68,6 +87,255 @@ bool ViewerCore::drawNextFrame() {
     }
     frameIndex_ = 0;
     return false;
+}
+
+void ViewerCore::updateTrackBar() {
+    seekArmed_ = false;
+    if (recordCount_ <= 1) {
+        setTrackBarPosition(0);
+    } else {
+        setTrackBarPosition(div32(mul32(controls_.trackBarMax, currentRecord_), recordCount_ - 1));
+    }
+}
+
+void ViewerCore::selectNoteForRecord() {
+    const std::vector<int32_t>& notes = file_.noteRecords();
+    const int32_t m = static_cast<int32_t>(notes.size());
+    if (m < 1) return;
+    int32_t i = m - 1; // also when the record lies before the first note
+    for (int32_t j = 0; j + 1 < m; ++j) {
+        if (notes[static_cast<size_t>(j)] <= currentRecord_ &&
+            currentRecord_ < notes[static_cast<size_t>(j + 1)]) {
+            i = j;
+            break;
+        }
+    }
+    controls_.selectedNote = i; // a selection, not a click: starts nothing
+}
+
+void ViewerCore::setTrackBarMax(int32_t max) {
+    controls_.trackBarMax = max;
+    // Like the slider it stands for, the bar keeps its position in range.
+    if (controls_.trackBarPosition > max) setTrackBarPosition(max);
+}
+
+void ViewerCore::setTrackBarPosition(int32_t position) {
+    position = std::clamp(position, 0, controls_.trackBarMax);
+    if (position == controls_.trackBarPosition) return; // no change, no call
+    controls_.trackBarPosition = position;
+    trackBarChange();
+}
+
+void ViewerCore::pause() {
+    if (!playing_) return;
+    playing_ = false;
+    if (playingChanged_) playingChanged_(false);
+}
+
+void ViewerCore::resume() {
+    if (playing_) return;
+    playing_ = true;
+    if (playingChanged_) playingChanged_(true);
+}
+
+// ---------------------------------------------------------------- commands
+
+void ViewerCore::formShow() {
+    if (painter_.emptyPlot) painter_.emptyPlot();
+    if (painter_.pathRuler) painter_.pathRuler();
+    readouts_ = readoutPlaceholders();
+}
+
+void ViewerCore::openSequence() {
+    fileOpen_ = true;
+    recordCount_ = file_.recordCount();
+    currentRecord_ = 0;
+    frameIndex_ = 0;
+    playbackFinished_ = false;
+    // The instrument's scan leaves its record counter at -1 here; the first
+    // load turns it into 0.
+    currentRecord_ = -1;
+    // A file that announces no records still gets a bar of one position.
+    setTrackBarMax(std::max(recordCount_ - 1, 0));
+    setTrackBarPosition(0);
+    controls_.playEnabled = true;
+    controls_.playCaption = kPlayCaption;
+    controls_.upEnabled = false;
+    controls_.nextEnabled = true;
+    controls_.printEnabled = false;
+}
+
+OpenResult ViewerCore::openItemClick(const std::optional<std::string>& path) {
+    pause(); // the caption stays as it is
+    OpenResult result;
+    if (path) {
+        result = file_.openRecordFile(*path);
+        if (!result.ok()) return result; // the open file stays as it was
+        controls_.selectedNote = -1;     // the note list was emptied and refilled
+        openSequence();
+    }
+    if (recordCount_ != 0) {
+        if (frameIndex_ == 0) {
+            loadCurrentRecord();
+            ++currentRecord_;
+        }
+        // After repeated cancels frameIndex runs past the record's frames;
+        // the record's last frame then stays on screen.
+        drawFrame(framesPerRecord_ > 0 ? std::min(frameIndex_, framesPerRecord_ - 1) : frameIndex_);
+        ++frameIndex_;
+        controls_.printEnabled = true;
+    }
+    return result;
+}
+
+void ViewerCore::playClick() {
+    if (!fileOpen_) return;
+    if (playbackFinished_) {
+        playbackFinished_ = false;
+        recordCount_ = file_.rereadRecordCount();
+        currentRecord_ = 0;
+        frameIndex_ = 0;
+        if (file_.layout().blockUsable)
+            params_.copyParameterBlock(file_.decoded().data() + file_.layout().trailerOffset());
+        refreshForParameters();
+    }
+    if (!playing_) {
+        resume();
+        controls_.playCaption = kStopCaption;
+        controls_.printEnabled = false;
+    } else {
+        pause();
+        controls_.playCaption = kPlayCaption;
+        controls_.printEnabled = true;
+    }
+}
+
+void ViewerCore::upClick() {
+    if (!fileOpen_) return;
+    if (playing_) {
+        pause();
+        controls_.playCaption = kPlayCaption;
+    }
+    controls_.printEnabled = true;
+    if (frameIndex_ > 0) {
+        --frameIndex_;
+        drawFrame(frameIndex_);
+        controls_.nextEnabled = true;
+    } else if (currentRecord_ > 0) {
+        --currentRecord_;
+        loadParameterRecord(currentRecord_);
+        loadCurrentRecord();
+        if (framesPerRecord_ > 0) {
+            // Up enters the record at the last frame that stepping shows;
+            // a record of one frame has only frame 0 to show.
+            frameIndex_ = std::max(framesPerRecord_ - 2, 0);
+            drawFrame(frameIndex_);
+            controls_.nextEnabled = true;
+        }
+    }
+}
+
+void ViewerCore::nextClick() {
+    if (!fileOpen_) return;
+    if (playing_) {
+        pause();
+        controls_.playCaption = kPlayCaption;
+    }
+    controls_.printEnabled = true;
+    if (frameIndex_ < framesPerRecord_ - 2) {
+        ++frameIndex_;
+        drawFrame(frameIndex_);
+        controls_.upEnabled = true;
+        return;
+    }
+    if (currentRecord_ < recordCount_ - 1) {
+        ++currentRecord_;
+        loadCurrentRecord();
+    }
+    if (frameIndex_ < framesPerRecord_) {
+        drawFrame(frameIndex_);
+        controls_.upEnabled = true;
+    }
+}
+
+void ViewerCore::trackBarMovedTo(int32_t position) { setTrackBarPosition(position); }
+
+void ViewerCore::trackBarChange() {
+    if (!fileOpen_) return;
+    if (!seekArmed_) {
+        // This change was made by the load's own update of the bar.
+        controls_.upEnabled = true;
+        controls_.nextEnabled = true;
+        seekArmed_ = true;
+        return;
+    }
+    // The last position maps to recordCount, one past the last record. A bar
+    // without range (a file of one record) has only record 0 to go to.
+    const int32_t range = controls_.trackBarMax;
+    currentRecord_ = range == 0 ? 0 : div32(mul32(recordCount_, controls_.trackBarPosition), range);
+    if (currentRecord_ <= 0) {
+        currentRecord_ = 0;
+        controls_.upEnabled = false;
+    }
+    if (currentRecord_ > 0 && playing_) {
+        controls_.upEnabled = true;
+        controls_.nextEnabled = true;
+    }
+    if (currentRecord_ >= recordCount_) {
+        controls_.playCaption = kPlayCaption;
+        controls_.nextEnabled = false;
+        controls_.upEnabled = false;
+        currentRecord_ = 0;
+        if (playing_) {
+            pause();
+            controls_.printEnabled = true;
+        }
+    }
+    loadParameterRecord(currentRecord_);
+    loadCurrentRecord();
+    drawFrame(frameIndex_);
+}
+
+void ViewerCore::noteClick(int32_t item) {
+    if (!fileOpen_) return;
+    const std::vector<int32_t>& notes = file_.noteRecords();
+    if (item < 0 || item >= static_cast<int32_t>(notes.size())) return;
+    controls_.selectedNote = item;
+    controls_.playCaption = kStopCaption;
+    if (!playing_) {
+        resume();
+        controls_.printEnabled = false;
+    }
+    currentRecord_ = notes[static_cast<size_t>(item)];
+    loadCurrentRecord();
+    drawFrame(frameIndex_);
+}
+
+void ViewerCore::printClick() {
+    if (playing_) {
+        pause();
+        controls_.playCaption = kPlayCaption;
+    }
+}
+
+void ViewerCore::formClose() { pause(); }
+
+void ViewerCore::playbackStep() {
+    if (frameIndex_ == 0) {
+        loadCurrentRecord();
+        ++currentRecord_;
+    }
+    drawNextFrame();
+}
+
+void ViewerCore::playbackTick() {
+    if (!playing_) return;
+    if (currentRecord_ < recordCount_) {
+        playbackStep();
+    } else {
+        playbackFinished_ = true;
+        pause();
+    }
 }
 
 } // namespace vantrel

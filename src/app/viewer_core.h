@@ -1,14 +1,27 @@
 // The viewer's rules without a window: the open file, the current parameter
 // copy with its panel texts, the record and frame on screen, the readouts of
-// the frame drawn last and the curve storage. The main window maps this
-// state onto its widgets; vantrel-inspect runs the very same code headless.
+// the frame drawn last, the curve storage, the playback state and the state
+// of every control. Each user command is one method here; the main window
+// only forwards its events and maps this state onto its widgets, and
+// vantrel-inspect replays the very same methods headless.
+//
+// The two position members read differently by command, as on the
+// instrument: after a playback step and after Open, currentRecord is one past
+// the record in the buffer and frameIndex the frame the next playback step
+// takes; after Up and Next, frameIndex is the frame on screen; after a seek,
+// a note click, or an Up or Next that loads a record, currentRecord is the
+// record in the buffer. Nothing converts between the two readings.
+//
+// Everything here runs on the user-interface thread.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "curves.h"
 #include "display_text.h"
@@ -28,6 +41,22 @@ struct FrameTail {
     }
 };
 
+// The Play button's captions (GBK): play and stop.
+inline const std::string kPlayCaption = "\xB2\xA5\xB7\xC5";
+inline const std::string kStopCaption = "\xCD\xA3\xD6\xB9";
+
+// What the controls show; the window copies it onto its widgets.
+struct ControlState {
+    bool playEnabled = false;
+    std::string playCaption = kPlayCaption;
+    bool upEnabled = false;
+    bool nextEnabled = false;
+    bool printEnabled = false;
+    int32_t trackBarMax = 0; // minimum is always 0
+    int32_t trackBarPosition = 0;
+    int32_t selectedNote = -1; // item of the note list, -1 for none
+};
+
 class ViewerCore {
 public:
     // Where pictures go: the main window's images, or nowhere when headless.
@@ -36,66 +65,126 @@ public:
         std::function<void(std::span<const uint8_t> frame)> frame;
         // Draw the plot without a trace.
         std::function<void()> emptyPlot;
-        // Redraw the sound-path ruler (labels empty: blank ruler).
+        // Redraw the sound-path ruler from pathRuler() (blank when no block).
         std::function<void()> pathRuler;
     };
 
-    ViewerCore();
+    ViewerCore(); // the state of a freshly created main window
     void setPainter(Painter painter) { painter_ = std::move(painter); }
+    // Called whenever playback is paused or resumed (the playback thread).
+    void setPlayingChanged(std::function<void(bool playing)> f) { playingChanged_ = std::move(f); }
+
+    // ---- commands (the window's event handlers)
+
+    // First showing of the window: empty plot, rulers, readout placeholders.
+    void formShow();
+    // The Open command pauses playback before its dialog shows; the Play
+    // caption stays as it is.
+    void pauseForDialog() { pause(); }
+    // Open with a file chosen in the dialog (or nullopt: dialog cancelled).
+    // A file that cannot be opened changes nothing but the pause of the
+    // dialog: the open file stays on screen with its state.
+    OpenResult openItemClick(const std::optional<std::string>& path);
+    void playClick();
+    void upClick();
+    void nextClick();
+    // The user moved the seek bar to `position` (clamped to its range).
+    void trackBarMovedTo(int32_t position);
+    // A click on note list item i; an item that does not exist changes nothing.
+    void noteClick(int32_t item);
+    // Print button: pauses playback; the caller shows the report.
+    void printClick();
+    // Closing the window or Exit.
+    void formClose();
+    // One turn of the playback thread's loop (its test, then the playback
+    // step or the end-of-file pause); nothing while paused.
+    void playbackTick();
+
+    // ---- state
+
+    bool fileOpen() const { return fileOpen_; }
+    int32_t recordCount() const { return recordCount_; }
+    int32_t currentRecord() const { return currentRecord_; }
+    int32_t frameIndex() const { return frameIndex_; }
+    int32_t framesPerRecord() const { return framesPerRecord_; }
+    int32_t playbackDelay() const { return playbackDelay_; }
+    bool seekArmed() const { return seekArmed_; }
+    bool playing() const { return playing_; }
+    bool playbackFinished() const { return playbackFinished_; }
+    const ControlState& controls() const { return controls_; }
+    // The frame index of the last drawFrame, or nullopt; cleared by the caller
+    // before a step to learn what the step drew.
+    std::optional<int32_t>& lastDrawn() { return lastDrawn_; }
 
     RecordFile& file() { return file_; }
     const RecordFile& file() const { return file_; }
     InstrumentParams& params() { return params_; }
     const InstrumentParams& params() const { return params_; }
     CurveStorage& curves() { return curves_; }
-
-    int32_t currentRecord() const { return currentRecord_; }
-    void setCurrentRecord(int32_t r) { currentRecord_ = r; }
-    int32_t frameIndex() const { return frameIndex_; }
-    int32_t framesPerRecord() const { return framesPerRecord_; }
-    int32_t playbackDelay() const { return playbackDelay_; }
+    const FrameTail& frameTail() const { return frameTail_; }
+    // The items of the note list (GBK), parallel to file().noteRecords().
+    const std::vector<std::string>& noteItems() const { return file_.noteTexts(); }
 
     // Panel texts and ruler labels: empty until a parameter block is loaded.
     bool parametersLoaded() const { return parametersLoaded_; }
     const PanelTexts& panel() const { return panel_; }
     const std::array<std::string, 6>& pathRuler() const { return pathRuler_; }
     const ReadoutTexts& readouts() const { return readouts_; }
-    const FrameTail& frameTail() const { return frameTail_; }
+
+    // ---- operations the commands are made of (also used headless)
 
     // Reads the record currentRecord (through the index; at the file's
     // current position when it has no entry) and makes it the record in the
-    // buffer: frames, frameIndex 0, playback pace.
+    // buffer: seek bar, frames, frameIndex 0, note, playback pace.
     void loadCurrentRecord();
     // Reads the record holding the parameter block in force at record r.
     void loadParameterRecord(int32_t r);
-    // The loads of a seek to record r.
+    // The loads of a seek to record r (parameter record, then r).
     void seekLoad(int32_t r);
-
+    void setCurrentRecord(int32_t r) { currentRecord_ = r; }
     // Draws frame f of the record in the buffer: the frame's values and
     // readouts first, then the picture. A frame the record does not hold
-    // (an index before the first or past the last frame) has no bytes to
-    // show: the plot is drawn empty and the readouts keep the last frame's.
+    // has no bytes to show: the plot is drawn empty and the readouts keep the
+    // last frame's.
     void drawFrame(int32_t f);
-
     // The playback step's drawing: frame frameIndex and on to the next while
     // frames remain before the record's last one (which playback never
-    // shows); otherwise back to frame 0 without drawing. Returns whether a
-    // frame was drawn.
+    // shows); otherwise back to frame 0 without drawing.
     bool drawNextFrame();
-
     // Formats the current copy into the panel and the ruler labels.
     void refreshForParameters();
 
 private:
+    void openSequence();
+    void playbackStep();
+    void pause();
+    void resume();
+    void updateTrackBar();
+    void selectNoteForRecord();
+    // The program sets the bar: a change of position calls the handler.
+    void setTrackBarPosition(int32_t position);
+    void setTrackBarMax(int32_t max);
+    void trackBarChange();
+
     RecordFile file_;
     InstrumentParams params_;
     CurveStorage curves_;
     FrameTail frameTail_;
     Painter painter_;
+    std::function<void(bool)> playingChanged_;
+
+    bool fileOpen_ = false;
+    int32_t recordCount_ = 0;
     int32_t currentRecord_ = 0;
     int32_t frameIndex_ = 0;
     int32_t framesPerRecord_ = 0;
     int32_t playbackDelay_ = 0;
+    bool seekArmed_ = true;
+    bool playing_ = false;
+    bool playbackFinished_ = false;
+    ControlState controls_;
+    std::optional<int32_t> lastDrawn_;
+
     bool parametersLoaded_ = false;
     PanelTexts panel_;
     std::array<std::string, 6> pathRuler_;

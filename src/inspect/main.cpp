@@ -69,14 +69,20 @@ int32_t parseInt(const QString& text, const char* what) {
     return value;
 }
 
+[[noreturn]] void failToOpen(const OpenResult& r, const QString& path) {
+    if (r.error == OpenError::TooShort) fail("cannot read " + quoted(path) + ": " + r.reason);
+    fail("cannot open " + quoted(path) + ": " + r.reason);
+}
+
 void openOrFail(RecordFile& file, const QString& path) {
     const OpenResult r = file.openRecordFile(path.toStdString());
-    switch (r.error) {
-    case OpenError::None: return;
-    case OpenError::CannotOpen:
-    case OpenError::NotAFile: fail("cannot open " + quoted(path) + ": " + r.reason);
-    case OpenError::TooShort: fail("cannot read " + quoted(path) + ": " + r.reason);
-    }
+    if (!r.ok()) failToOpen(r, path);
+}
+
+// The Open command with FILE chosen in the dialog.
+void openOrFail(ViewerCore& viewer, const QString& path) {
+    const OpenResult r = viewer.openItemClick(path.toStdString());
+    if (!r.ok()) failToOpen(r, path);
 }
 
 std::vector<uint8_t> readInput(const QString& path) {
@@ -277,6 +283,101 @@ QJsonObject recordJson(const ViewerCore& viewer) {
     return out;
 }
 
+// ------------------------------------------------------------------ replay
+
+struct ReplayStep {
+    enum Kind { Open, Cancel, Next, Up, Play, Print, Seek, Note, Tick } kind;
+    int32_t argument = 0;
+    QString text;
+};
+
+ReplayStep parseStep(const QString& text) {
+    static const std::pair<const char*, ReplayStep::Kind> plain[] = {
+        {"open", ReplayStep::Open}, {"cancel", ReplayStep::Cancel}, {"next", ReplayStep::Next},
+        {"up", ReplayStep::Up},     {"play", ReplayStep::Play},     {"print", ReplayStep::Print},
+        {"tick", ReplayStep::Tick},
+    };
+    for (const auto& [name, kind] : plain)
+        if (text == name) return {kind, 0, text};
+    for (const auto& [prefix, kind] :
+         {std::pair{"seek:", ReplayStep::Seek}, std::pair{"note:", ReplayStep::Note}}) {
+        if (text.startsWith(prefix)) {
+            bool ok = false;
+            const int value = text.mid(static_cast<qsizetype>(std::strlen(prefix))).toInt(&ok, 10);
+            if (ok) return {kind, value, text};
+        }
+    }
+    fail("unknown replay step " + quoted(text) +
+         " (steps: open, cancel, next, up, play, print, seek:P, note:I, tick)");
+}
+
+QJsonObject stepJson(ViewerCore& viewer, const QString& step) {
+    const ControlState& c = viewer.controls();
+    const std::optional<int32_t> drawn = viewer.lastDrawn();
+    return QJsonObject{
+        {"step", step},
+        {"currentRecord", viewer.currentRecord()},
+        {"frameIndex", viewer.frameIndex()},
+        {"framesPerRecord", viewer.framesPerRecord()},
+        {"playbackDelay", viewer.playbackDelay()},
+        {"drawn", drawn ? QJsonValue(*drawn) : QJsonValue(QJsonValue::Null)},
+        {"playing", viewer.playing()},
+        {"playbackFinished", viewer.playbackFinished()},
+        {"seekArmed", viewer.seekArmed()},
+        {"trackBar", c.trackBarPosition},
+        {"trackBarMax", c.trackBarMax},
+        {"selectedNote", c.selectedNote},
+        {"play",
+         QJsonObject{{"enabled", c.playEnabled}, {"caption", utf8(gbkToUtf8(c.playCaption))}}},
+        {"up", c.upEnabled},
+        {"next", c.nextEnabled},
+        {"print", c.printEnabled},
+        {"readouts", readoutArray(viewer.readouts())},
+        {"panel", panelJson(viewer)},
+    };
+}
+
+// Runs the viewer's own commands on FILE from a freshly started program; a
+// command on a button that is disabled at that moment does nothing, as a
+// click on a disabled button does.
+QJsonObject replay(const QString& path, const QStringList& stepTexts) {
+    std::vector<ReplayStep> steps;
+    for (const QString& t : stepTexts)
+        steps.push_back(parseStep(t));
+    {
+        RecordFile probe;
+        openOrFail(probe, path);
+    }
+    ViewerCore viewer;
+    viewer.formShow();
+    QJsonArray out;
+    for (const ReplayStep& step : steps) {
+        viewer.lastDrawn().reset();
+        const ControlState& c = viewer.controls();
+        switch (step.kind) {
+        case ReplayStep::Open: openOrFail(viewer, path); break;
+        case ReplayStep::Cancel: viewer.openItemClick(std::nullopt); break;
+        case ReplayStep::Next:
+            if (c.nextEnabled) viewer.nextClick();
+            break;
+        case ReplayStep::Up:
+            if (c.upEnabled) viewer.upClick();
+            break;
+        case ReplayStep::Play:
+            if (c.playEnabled) viewer.playClick();
+            break;
+        case ReplayStep::Print:
+            if (c.printEnabled) viewer.printClick();
+            break;
+        case ReplayStep::Seek: viewer.trackBarMovedTo(step.argument); break;
+        case ReplayStep::Note: viewer.noteClick(step.argument); break;
+        case ReplayStep::Tick: viewer.playbackTick(); break;
+        }
+        out.append(stepJson(viewer, step.text));
+    }
+    return QJsonObject{{"steps", out}};
+}
+
 // ------------------------------------------------------------------ curves
 
 QJsonArray ordinatesJson(const CurveOrdinates& c) {
@@ -442,6 +543,11 @@ std::vector<Command> commands() {
              seekOrFail(viewer, a[0], a[1]);
              printJson(recordJson(viewer));
          }},
+        {"replay", "FILE STEP...",
+         "runs the viewer's commands on FILE from a fresh start and prints the state after\n"
+         "  each step; steps: open, cancel, next, up, play, print, seek:P, note:I, tick",
+         2, 1 << 20, false,
+         [](const QStringList& a, const QString&) { printJson(replay(a[0], a.mid(1))); }},
         {"curves", "FILE R", "the reference curve and gate curve in force at record R, as heights",
          2, 2, false,
          [](const QStringList& a, const QString&) {

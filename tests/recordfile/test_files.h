@@ -104,8 +104,10 @@ inline std::string tempPath(const std::string& name) {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "vantrel-tests";
     std::filesystem::create_directories(dir);
-    return (dir / (std::string(info->test_suite_name()) + "." + info->name() + "." + name))
-        .string();
+    // Outside a GoogleTest test (the QtTest programs) the name alone serves.
+    const std::string prefix =
+        info ? std::string(info->test_suite_name()) + "." + info->name() + "." : "qt.";
+    return (dir / (prefix + name)).string();
 }
 
 inline std::string writeTemp(const std::string& name, const Bytes& bytes) {

@@ -1,0 +1,151 @@
+#include "about_form.h"
+
+#include <QFont>
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QShowEvent>
+
+#include <cmath>
+
+#ifndef VANTREL_FILE_VERSION
+#error "VANTREL_FILE_VERSION must be defined (src/about/CMakeLists.txt sets it)"
+#endif
+
+namespace vantrel {
+
+std::optional<QString> fileVersion() {
+    // A build whose project has no version gets an empty string here: that
+    // counts as a program without a version record.
+    const QString version = QStringLiteral(VANTREL_FILE_VERSION);
+    if (version.isEmpty()) return std::nullopt;
+    return version;
+}
+
+namespace {
+
+constexpr int kImageWidth = 205;
+constexpr int kImageHeight = 88;
+
+// The emblem: the name above a rectified A-scan (initial pulse, a flaw echo
+// under its gate, the back-wall echo) on a base line, on a transparent
+// background so the dialog's face colour shows through.
+QPixmap emblem() {
+    QPixmap pixmap(kImageWidth, kImageHeight);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+
+    QFont nameFont;
+    nameFont.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
+    nameFont.setStyleHint(QFont::SansSerif);
+    nameFont.setPixelSize(26);
+    nameFont.setBold(true);
+    painter.setFont(nameFont);
+    painter.setPen(QColor(28, 52, 92));
+    painter.drawText(QRect(8, 2, 190, 32), Qt::AlignLeft | Qt::AlignVCenter,
+                     QStringLiteral("Vantrel"));
+
+    // Echo envelopes as (centre, half width, height) in pixels; the carrier
+    // is rectified, so every cycle rises from the base line.
+    struct Echo {
+        double centre, halfWidth, height;
+    };
+    const Echo echoes[] = {{14, 6, 44}, {34, 10, 5}, {58, 9, 4}, {92, 7, 24}, {160, 8, 38}};
+    constexpr int baseY = 80;
+    QPainterPath trace;
+    trace.moveTo(8, baseY);
+    for (double x = 8; x <= 197; x += 0.5) {
+        double amplitude = 0;
+        for (const Echo& e : echoes) {
+            const double d = (x - e.centre) / e.halfWidth;
+            amplitude += e.height * std::exp(-d * d);
+        }
+        amplitude *= std::abs(std::sin(x * 1.3));
+        trace.lineTo(x, baseY - amplitude);
+    }
+
+    painter.setPen(QPen(QColor(150, 150, 150), 1));
+    painter.drawLine(QPointF(8, baseY + 0.5), QPointF(197, baseY + 0.5));
+    painter.setPen(QPen(QColor(0, 128, 64), 1.4));
+    painter.drawPath(trace);
+    // The gate over the flaw echo.
+    painter.setPen(QPen(QColor(200, 40, 120), 2));
+    painter.drawLine(QPointF(80, 62), QPointF(106, 62));
+    return pixmap;
+}
+
+QLabel* fixedLabel(QWidget* parent, const char* name, const QRect& geometry) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(geometry);
+    label->setTextFormat(Qt::PlainText);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setFocusPolicy(Qt::NoFocus);
+    return label;
+}
+
+} // namespace
+
+TAboutForm::TAboutForm(QWidget* parent, VersionSource versionSource)
+    : QDialog(parent), versionSource_(std::move(versionSource)) {
+    setObjectName(QStringLiteral("AboutForm"));
+    setWindowTitle(QStringLiteral("AboutForm"));
+    setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
+    // Equal minimum and maximum sizes: the window system offers no border
+    // to drag and Qt clamps every resize() to this size.
+    setFixedSize(kWidth, kHeight);
+    setSizeGripEnabled(false);
+
+    // The box was designed for the 8-point MS Sans Serif of Windows dialogs;
+    // elsewhere a sans-serif face of about the same width stands in, and
+    // fontconfig supplies the Chinese glyphs of the button.
+    QFont windowFont;
+    windowFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                            QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
+    windowFont.setStyleHint(QFont::SansSerif);
+    windowFont.setPointSize(8);
+    setFont(windowFont);
+
+    Image1 = fixedLabel(this, "Image1", QRect(0, 0, kImageWidth, kImageHeight));
+    Image1->setPixmap(emblem());
+    Image1->setScaledContents(true);
+
+    VersionLabel = fixedLabel(this, "VersionLabel", QRect(32, 112, 193, 25));
+    Label3 = fixedLabel(this, "Label3", QRect(32, 144, 129, 17));
+    Label3->setText(QStringLiteral("Ultrasonic record viewer"));
+    Label1 = fixedLabel(this, "Label1", QRect(32, 176, 201, 17));
+    Label1->setText(QStringLiteral("Vantrel developers"));
+
+    OKButton = new QPushButton(QStringLiteral("确认"), this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    OKButton->setGeometry(232, 168, 75, 25);
+    OKButton->setFocusPolicy(Qt::StrongFocus);
+    OKButton->setDefault(true);
+    connect(OKButton, &QPushButton::clicked, this, &TAboutForm::OKButtonClick);
+}
+
+void TAboutForm::OKButtonClick() { accept(); }
+
+void TAboutForm::reject() { accept(); }
+
+void TAboutForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Spontaneous show events come from the window system (e.g. restoring a
+    // minimised window) and are not a new showing of the box.
+    if (event->spontaneous()) return;
+    if (const std::optional<QString> version = versionSource_())
+        VersionLabel->setText(QStringLiteral("Version:") + *version);
+}
+
+void TAboutForm::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    // The fixed size is only a hint to the window system; one that resizes
+    // the window regardless gets it back at once.
+    if (size() != QSize(kWidth, kHeight)) resize(kWidth, kHeight);
+}
+
+} // namespace vantrel

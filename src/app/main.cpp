@@ -1,0 +1,28 @@
+// Start-up: the main window, then the About box (and the report window),
+// created once and reused; `vantrel FILE` opens FILE as if it had been
+// chosen in the open dialog.
+#include <QApplication>
+#include <QMessageBox>
+
+#include <exception>
+
+#include "about_form.h"
+#include "main_form.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vantrel"));
+    QApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
+    try {
+        vantrel::TMainForm mainForm;
+        vantrel::TAboutForm aboutForm(&mainForm);
+        mainForm.showAbout = [&] { aboutForm.exec(); };
+        mainForm.show();
+        const QStringList args = QApplication::arguments();
+        if (args.size() > 1) mainForm.openFile(args.at(1));
+        return QApplication::exec();
+    } catch (const std::exception& e) {
+        QMessageBox::critical(nullptr, QStringLiteral("Vantrel"), QString::fromLocal8Bit(e.what()));
+        return 1;
+    }
+}

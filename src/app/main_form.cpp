@@ -1,0 +1,385 @@
+#include "main_form.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFont>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QSlider>
+
+#include "draw_wave_thread.h"
+#include "frame_render.h"
+#include "gbk_text.h"
+
+namespace vantrel {
+
+namespace {
+
+QString fromGbk(const std::string& gbk) { return QString::fromStdString(gbkToUtf8(gbk)); }
+
+// The instrument's window font; where it is missing a sans-serif face of the
+// same size takes its place.
+QFont windowFont(int pixelSize, bool bold) {
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("WenQuanYi Micro Hei")});
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    return font;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& caption, int x, int y,
+                    int w = 75, int h = 25) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setGeometry(x, y, w, h);
+    return b;
+}
+
+} // namespace
+
+TMainForm::TMainForm(QWidget* parent, int paceOverrideMs) : QMainWindow(parent) {
+    setWindowTitle(QStringLiteral("Vantrel"));
+    resize(800, 600);
+    auto* central = new QWidget(this);
+    setCentralWidget(central);
+    buildMenus();
+    buildWavePanel(central);
+    buildPanel(central);
+
+    chooseFile = [this]() -> std::optional<QString> {
+        QFileDialog dialog(this);
+        dialog.setObjectName(QStringLiteral("FileOpenDialog"));
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        // Record files are *.DAT in any letter case.
+        dialog.setNameFilter(QStringLiteral("*.DAT (*.DAT *.dat *.Dat)"));
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setFilter(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        return dialog.selectedFiles().first();
+    };
+
+    core_.setPainter({.frame =
+                          [this](std::span<const uint8_t> frame) {
+                              drawFramePicture(wave_, frame, core_.params(), core_.curves());
+                              ++framesDrawn_;
+                              showPicture(waveImage_, wave_);
+                              emit frameDrawn();
+                          },
+                      .emptyPlot =
+                          [this] {
+                              drawEmptyPlot(wave_);
+                              showPicture(waveImage_, wave_);
+                          },
+                      .pathRuler =
+                          [this] {
+                              if (core_.parametersLoaded())
+                                  drawPathRuler(pathRuler_, core_.pathRuler(),
+                                                PlotColours::screen());
+                              else
+                                  drawPathRuler(pathRuler_, {}, PlotColours::screen());
+                              showPicture(echoRangeImage_, pathRuler_);
+                          }});
+    drawThread_ = std::make_unique<TDrawWaveThread>(
+        this, [this] { return playbackTurn(); }, paceOverrideMs);
+    core_.setPlayingChanged([this](bool playing) {
+        if (playing)
+            drawThread_->resume();
+        else
+            drawThread_->pause();
+    });
+    FormCreate();
+}
+
+TMainForm::~TMainForm() {
+    core_.formClose();
+    drawThread_.reset(); // stops and joins the playback thread
+}
+
+void TMainForm::FormCreate() { syncControls(); }
+
+void TMainForm::buildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
+    file->setObjectName(QStringLiteral("FileItem"));
+    QAction* open = file->addAction(QStringLiteral("打开(&O)"), this, [this] { OpenItemClick(); });
+    open->setObjectName(QStringLiteral("OpenItem"));
+    QAction* exit = file->addAction(QStringLiteral("退出(&E)"), this, [this] { ExitItemClick(); });
+    exit->setObjectName(QStringLiteral("ExitItem"));
+    QMenu* help = menuBar()->addMenu(QStringLiteral("帮助"));
+    help->setObjectName(QStringLiteral("N1"));
+    QAction* about = help->addAction(QStringLiteral("关于"), this, [this] { AboutItemClick(); });
+    about->setObjectName(QStringLiteral("AboutItem"));
+}
+
+void TMainForm::buildWavePanel(QWidget* central) {
+    auto* panel = new QWidget(central);
+    panel->setObjectName(QStringLiteral("WavePanel"));
+    panel->setGeometry(8, 56, 385, 313);
+    wave_ = QImage(kPlotWidth, kPlotHeight, QImage::Format_RGB32);
+    amplitudeRuler_ = QImage(kAmplitudeRulerWidth, kAmplitudeRulerHeight, QImage::Format_RGB32);
+    pathRuler_ = QImage(kPathRulerWidth, kPathRulerHeight, QImage::Format_RGB32);
+    wave_.fill(Qt::black);
+    amplitudeRuler_.fill(Qt::black);
+    pathRuler_.fill(Qt::black);
+    auto image = [&](const char* name, int x, int y, int w, int h) {
+        auto* label = new QLabel(panel);
+        label->setObjectName(QString::fromLatin1(name));
+        label->setGeometry(x, y, w, h);
+        return label;
+    };
+    echoWaveImage_ = image("EchoWaveImage", 0, 0, kAmplitudeRulerWidth, kAmplitudeRulerHeight);
+    echoRangeImage_ = image("EchoRangeImage", 24, 288, kPathRulerWidth, kPathRulerHeight);
+    // The plot lies over the rulers' first column and row.
+    waveImage_ = image("WaveImage", 24, 0, kPlotWidth, kPlotHeight);
+
+    const int left[4] = {32, 128, 224, 304}, width[4] = {89, 57, 65, 137};
+    for (int i = 0; i < 4; ++i) {
+        auto* label = new QLabel(central);
+        label->setObjectName(QStringLiteral("LabelPara%1").arg(i + 1));
+        label->setGeometry(left[i], 40, width[i], 13);
+        label->setFont(windowFont(11, false));
+        labelPara_[i] = label;
+    }
+
+    trackBar_ = new QSlider(Qt::Horizontal, central);
+    trackBar_->setObjectName(QStringLiteral("ProcessTrackBar"));
+    trackBar_->setGeometry(16, 392, 361, 33);
+    trackBar_->setRange(0, 0);
+    trackBar_->setPageStep(10);
+    trackBar_->setTickInterval(1);
+    trackBar_->setTickPosition(QSlider::TicksAbove);
+    connect(trackBar_, &QSlider::valueChanged, this, [this](int v) {
+        if (!syncing_) ProcessTrackBarChange(v);
+    });
+
+    play_ = button(central, "RzButtonPlay", QStringLiteral("播放"), 32, 440);
+    up_ = button(central, "RzButtonUp", QStringLiteral("上一帧"), 120, 440);
+    next_ = button(central, "RzButtonNext", QStringLiteral("下一帧"), 208, 440);
+    print_ = button(central, "btnPrint", QStringLiteral("打印"), 296, 440, 73, 25);
+    connect(play_, &QPushButton::clicked, this, [this] { RzButtonPlayClick(); });
+    connect(up_, &QPushButton::clicked, this, [this] { RzButtonUpClick(); });
+    connect(next_, &QPushButton::clicked, this, [this] { RzButtonNextClick(); });
+    connect(print_, &QPushButton::clicked, this, [this] { btnPrintClick(); });
+
+    notes_ = new QListWidget(central);
+    notes_->setObjectName(QStringLiteral("NoteListBox"));
+    notes_->setGeometry(408, 384, 369, 129);
+    // A click (also on the item already selected) jumps to the note; a
+    // double click adds nothing to the click it also produces.
+    connect(notes_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        if (!syncing_) NoteListBoxClick(notes_->row(item));
+    });
+
+    lblReject_ = new QLabel(central);
+    lblReject_->setObjectName(QStringLiteral("lblReject"));
+    lblReject_->hide();
+}
+
+void TMainForm::buildPanel(QWidget* central) {
+    struct Group {
+        const char* name;
+        QString caption;
+        int x, y, w, h;
+    };
+    struct FieldSpec {
+        int group;
+        const char* name;
+        QString caption;
+        int x, y, w;
+        std::string PanelTexts::*text;
+    };
+    const Group groups[] = {
+        {"GainGroupBox", QStringLiteral("增益"), 408, 72, 177, 129},
+        {"ProbeGroupBox", QStringLiteral("探头信息"), 592, 72, 185, 129},
+        {"BaseGroupBox", QStringLiteral("基本信息"), 409, 203, 369, 166},
+    };
+    const FieldSpec specs[] = {
+        {0, "BaseGain", QStringLiteral("基本增益："), 88, 24, 73, &PanelTexts::baseGain},
+        {0, "ScanGain", QStringLiteral("扫查增益："), 88, 56, 73, &PanelTexts::scanGain},
+        {0, "CompGain", QStringLiteral("表面补偿："), 88, 88, 73, &PanelTexts::compGain},
+        {1, "ProbeType", QStringLiteral("探头类型："), 88, 24, 73, &PanelTexts::probeType},
+        {1, "ProbeFrequency", QStringLiteral("探头频率："), 88, 56, 73,
+         &PanelTexts::probeFrequency},
+        {1, "CrystalSize", QStringLiteral("晶片尺寸："), 88, 88, 73, &PanelTexts::crystalSize},
+        {2, "EchoRange", QStringLiteral("声程："), 48, 24, 113, &PanelTexts::echoRange},
+        {2, "ProbeFront", QStringLiteral("前沿："), 48, 56, 113, &PanelTexts::probeFront},
+        {2, "ProbeZero", QStringLiteral("零点："), 48, 88, 113, &PanelTexts::probeZero},
+        {2, "ChannelNo", QStringLiteral("通道："), 48, 122, 113, &PanelTexts::channelNo},
+        {2, "EchoDelay", QStringLiteral("延时："), 232, 24, 113, &PanelTexts::echoDelay},
+        {2, "EchoSpeed", QStringLiteral("声速："), 232, 56, 113, &PanelTexts::echoSpeed},
+        {2, "ProbeAngle", QStringLiteral("角度："), 232, 88, 113, &PanelTexts::probeAngle},
+        {2, "EchoKAngle", QStringLiteral("K值："), 232, 120, 113, &PanelTexts::echoKAngle},
+    };
+    QGroupBox* boxes[3];
+    for (int i = 0; i < 3; ++i) {
+        const Group& g = groups[i];
+        boxes[i] = new QGroupBox(g.caption, central);
+        boxes[i]->setObjectName(QString::fromLatin1(g.name));
+        boxes[i]->setGeometry(g.x, g.y, g.w, g.h);
+        boxes[i]->setFont(windowFont(16, true));
+    }
+    for (const FieldSpec& f : specs) {
+        QGroupBox* box = boxes[f.group];
+        auto* edit = new QLineEdit(box);
+        edit->setObjectName(QString::fromLatin1(f.name));
+        edit->setReadOnly(true);
+        edit->setGeometry(f.x, f.y, f.w, 28);
+        edit->setFont(windowFont(16, true));
+        // The caption sits 3 pixels to the left of its field.
+        auto* caption = new QLabel(f.caption, box);
+        caption->setObjectName(QString::fromLatin1(f.name) + QStringLiteral("Caption"));
+        caption->setFont(windowFont(11, true));
+        const int captionWidth = f.x - 3 - 2;
+        caption->setGeometry(2, f.y, captionWidth, 28);
+        caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        fields_.push_back({edit, f.text});
+    }
+}
+
+void TMainForm::showPicture(QLabel* label, const QImage& image) {
+    label->setPixmap(QPixmap::fromImage(image));
+}
+
+void TMainForm::syncControls() {
+    syncing_ = true;
+    const ControlState& c = core_.controls();
+    play_->setEnabled(c.playEnabled);
+    play_->setText(fromGbk(c.playCaption));
+    up_->setEnabled(c.upEnabled);
+    next_->setEnabled(c.nextEnabled);
+    print_->setEnabled(c.printEnabled);
+    trackBar_->setRange(0, c.trackBarMax);
+    trackBar_->setValue(c.trackBarPosition);
+
+    const std::vector<std::string>& items = core_.noteItems();
+    if (notesShown_ != static_cast<int>(items.size()) ||
+        notes_->count() != static_cast<int>(items.size())) {
+        notes_->clear();
+        for (const std::string& text : items)
+            notes_->addItem(fromGbk(text));
+        notesShown_ = static_cast<int>(items.size());
+    }
+    if (c.selectedNote != notes_->currentRow()) notes_->setCurrentRow(c.selectedNote);
+
+    const ReadoutTexts& readouts = core_.readouts();
+    for (int i = 0; i < 4; ++i)
+        labelPara_[i]->setText(fromGbk(readouts[static_cast<size_t>(i)]));
+    const PanelTexts& panel = core_.panel();
+    for (const Field& f : fields_)
+        f.edit->setText(fromGbk(panel.*f.text));
+    lblReject_->setText(fromGbk(panel.reject));
+    syncing_ = false;
+}
+
+// ---------------------------------------------------------------- events
+
+void TMainForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        FormShow();
+    }
+}
+
+void TMainForm::FormShow() {
+    if (const QScreen* screen = this->screen()) {
+        const QSize s = screen->size();
+        const int left = width() < s.width() ? (s.width() - width()) / 2 : 0;
+        const int top = height() < s.height() ? (s.height() - height()) / 2 : 0;
+        move(left, top);
+    }
+    core_.formShow();
+    drawAmplitudeRuler(amplitudeRuler_, kPlotHeight, PlotColours::screen());
+    showPicture(echoWaveImage_, amplitudeRuler_);
+    syncControls();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    core_.formClose();
+    syncControls();
+    QMainWindow::closeEvent(event);
+}
+
+void TMainForm::reportOpenFailure(const QString& path, const OpenResult& result) {
+    auto* box = new QMessageBox(
+        QMessageBox::Warning, QStringLiteral("Vantrel"),
+        QStringLiteral("无法打开记录文件“%1”：%2")
+            .arg(QDir::toNativeSeparators(path), QString::fromStdString(result.reason)),
+        QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("OpenFailedMessage"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+void TMainForm::openFile(const QString& path) {
+    const OpenResult result = core_.openItemClick(path.toStdString());
+    syncControls();
+    if (!result.ok()) reportOpenFailure(path, result);
+}
+
+void TMainForm::OpenItemClick() {
+    core_.pauseForDialog();
+    syncControls();
+    const std::optional<QString> path = chooseFile ? chooseFile() : std::nullopt;
+    if (path) {
+        openFile(*path);
+    } else {
+        core_.openItemClick(std::nullopt);
+        syncControls();
+    }
+}
+
+void TMainForm::ExitItemClick() { close(); }
+
+void TMainForm::AboutItemClick() {
+    if (showAbout) showAbout();
+}
+
+void TMainForm::RzButtonPlayClick() {
+    core_.playClick();
+    syncControls();
+}
+
+void TMainForm::RzButtonUpClick() {
+    core_.upClick();
+    syncControls();
+}
+
+void TMainForm::RzButtonNextClick() {
+    core_.nextClick();
+    syncControls();
+}
+
+void TMainForm::ProcessTrackBarChange(int position) {
+    core_.trackBarMovedTo(position);
+    syncControls();
+}
+
+void TMainForm::NoteListBoxClick(int item) {
+    core_.noteClick(item);
+    syncControls();
+}
+
+void TMainForm::btnPrintClick() {
+    core_.printClick();
+    syncControls();
+    if (showReport) showReport();
+}
+
+int TMainForm::playbackTurn() {
+    if (!core_.playing()) return -1; // paused after this turn was asked for
+    core_.playbackTick();
+    syncControls();
+    return core_.playbackDelay();
+}
+
+} // namespace vantrel

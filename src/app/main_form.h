@@ -1,0 +1,110 @@
+// The main window: the A-scan with its rulers and readouts, the navigation
+// buttons, the seek bar, the parameter panel and the note list. The viewer's
+// rules live in ViewerCore; this window forwards its events there and shows
+// the resulting state (syncControls).
+#pragma once
+
+#include <QImage>
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "viewer_core.h"
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QSlider;
+
+namespace vantrel {
+
+class TDrawWaveThread;
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    // `paceOverrideMs` >= 0 replaces the playback pace (for tests only).
+    explicit TMainForm(QWidget* parent = nullptr, int paceOverrideMs = -1);
+    ~TMainForm() override;
+
+    // The Open command with `path` as the file chosen in the dialog.
+    void openFile(const QString& path);
+    // Chooses the file for the Open command; nullopt when cancelled. The
+    // default shows the file dialog; tests replace it.
+    std::function<std::optional<QString>()> chooseFile;
+    // Shows the report for the print button (set by the start-up code).
+    std::function<void()> showReport;
+    // Shows the About box (set by the start-up code).
+    std::function<void()> showAbout;
+
+    const ViewerCore& core() const { return core_; }
+    ViewerCore& core() { return core_; }
+    const QImage& waveImage() const { return wave_; }
+    // Number of frames drawn so far, and the last one (for tests).
+    int framesDrawn() const { return framesDrawn_; }
+
+    // The event handlers, named after their controls.
+    void OpenItemClick();
+    void ExitItemClick();
+    void AboutItemClick();
+    void RzButtonPlayClick();
+    void RzButtonUpClick();
+    void RzButtonNextClick();
+    void ProcessTrackBarChange(int position);
+    void NoteListBoxClick(int item);
+    void btnPrintClick();
+
+signals:
+    // A frame has been drawn into the plot (its values are in the core's
+    // FrameTail).
+    void frameDrawn();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void buildMenus();
+    void buildWavePanel(QWidget* central);
+    void buildPanel(QWidget* central);
+    // Copies the viewer state onto the widgets.
+    void syncControls();
+    void showPicture(QLabel* label, const QImage& image);
+    // One playback turn, on the user-interface thread.
+    int playbackTurn();
+    void reportOpenFailure(const QString& path, const OpenResult& result);
+
+    ViewerCore core_;
+    std::unique_ptr<TDrawWaveThread> drawThread_;
+    bool shown_ = false;
+    bool syncing_ = false;
+    int framesDrawn_ = 0;
+    int notesShown_ = -1;
+
+    QImage wave_, amplitudeRuler_, pathRuler_;
+    QLabel* waveImage_ = nullptr;
+    QLabel* echoWaveImage_ = nullptr;
+    QLabel* echoRangeImage_ = nullptr;
+    QLabel* labelPara_[4] = {};
+    QSlider* trackBar_ = nullptr;
+    QPushButton* play_ = nullptr;
+    QPushButton* up_ = nullptr;
+    QPushButton* next_ = nullptr;
+    QPushButton* print_ = nullptr;
+    QListWidget* notes_ = nullptr;
+    QLabel* lblReject_ = nullptr;
+    struct Field {
+        QLineEdit* edit;
+        std::string PanelTexts::*text;
+    };
+    std::vector<Field> fields_;
+};
+
+} // namespace vantrel

@@ -1,0 +1,214 @@
+// The real main window on the offscreen platform: clicks on its buttons, the
+// seek bar and the note list, and playback through the real thread.
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QtTest>
+
+#include "main_form.h"
+#include "viewer_fixture.h"
+
+using namespace vantrel;
+using namespace vantrel::testing;
+
+namespace {
+
+// The file fixtures use GoogleTest's temporary directory helpers only for
+// their names; give them a stable place here.
+std::string fixtureFile(const std::string& name, const std::vector<int>& frames,
+                        const std::vector<int>& notes = {}) {
+    return viewerFile(name, frames, notes);
+}
+
+} // namespace
+
+class MainFormTest : public QObject {
+    Q_OBJECT
+
+    struct Window {
+        TMainForm form;
+        std::vector<Shown> drawn;
+        explicit Window(int pace = 0) : form(nullptr, pace) {
+            QObject::connect(&form, &TMainForm::frameDrawn, &form,
+                             [this] { drawn.push_back(shownBy(form.core().frameTail())); });
+            form.show();
+        }
+        template <class T> T* child(const char* name) {
+            T* w = form.findChild<T*>(QString::fromLatin1(name));
+            if (!w) qFatal("no %s", name);
+            return w;
+        }
+        QPushButton* button(const char* name) { return child<QPushButton>(name); }
+        void click(const char* name) { QTest::mouseClick(button(name), Qt::LeftButton); }
+        QString text(const char* name) { return child<QLabel>(name)->text(); }
+        Shown last() const { return drawn.empty() ? Shown{-1, -1} : drawn.back(); }
+    };
+
+private slots:
+    void initTestCase() { ::testing::InitGoogleTest(); }
+
+    void controlsAtTheirPlaces() {
+        Window w;
+        QCOMPARE(w.form.windowTitle(), QString("Vantrel"));
+        QCOMPARE(w.form.size(), QSize(800, 600));
+        QCOMPARE(w.button("RzButtonPlay")->text(), QString("播放"));
+        QCOMPARE(w.button("RzButtonUp")->text(), QString("上一帧"));
+        QCOMPARE(w.button("RzButtonNext")->text(), QString("下一帧"));
+        QCOMPARE(w.button("btnPrint")->geometry(), QRect(296, 440, 73, 25));
+        QCOMPARE(w.child<QSlider>("ProcessTrackBar")->geometry(), QRect(16, 392, 361, 33));
+        QCOMPARE(w.child<QListWidget>("NoteListBox")->geometry(), QRect(408, 384, 369, 129));
+        QCOMPARE(w.child<QLabel>("WaveImage")->geometry(), QRect(24, 0, 361, 289));
+        QCOMPARE(w.child<QLineEdit>("EchoKAngle")->geometry(), QRect(232, 120, 113, 28));
+        // Before any file: only Open, Exit and About act.
+        for (const char* b : {"RzButtonPlay", "RzButtonUp", "RzButtonNext", "btnPrint"})
+            QVERIFY(!w.button(b)->isEnabled());
+        QCOMPARE(w.text("LabelPara1"), QString("↘"));
+        QCOMPARE(w.text("LabelPara4"), QString("∧"));
+        QCOMPARE(w.child<QLineEdit>("BaseGain")->text(), QString());
+    }
+
+    void openShowsFrame0AndSteps() {
+        Window w;
+        w.form.chooseFile = [] {
+            return QString::fromStdString(
+                fixtureFile("gui-open.DAT", std::vector<int>(10, 11), {3, 7}));
+        };
+        w.form.OpenItemClick();
+        QCOMPARE(w.drawn, (std::vector<Shown>{{0, 0}}));
+        QCOMPARE(w.form.core().currentRecord(), 1);
+        QCOMPARE(w.form.core().frameIndex(), 1);
+        QVERIFY(w.button("RzButtonPlay")->isEnabled());
+        QVERIFY(!w.button("RzButtonUp")->isEnabled());
+        QVERIFY(w.button("RzButtonNext")->isEnabled());
+        QVERIFY(w.button("btnPrint")->isEnabled());
+        QCOMPARE(w.child<QLineEdit>("BaseGain")->text(), QString("10.0"));
+        QCOMPARE(w.child<QListWidget>("NoteListBox")->count(), 2);
+        QCOMPARE(w.child<QListWidget>("NoteListBox")->currentRow(), 1); // record 0: the last note
+        QCOMPARE(w.child<QSlider>("ProcessTrackBar")->maximum(), 9);
+
+        w.click("RzButtonNext");
+        QCOMPARE(w.last(), (Shown{0, 2}));
+        QVERIFY(w.button("RzButtonUp")->isEnabled());
+        QCOMPARE(w.text("LabelPara1"), QString("↘200.0"));
+        for (int i = 0; i < 8; ++i)
+            w.click("RzButtonNext");
+        QCOMPARE(w.last(), (Shown{2, 0})); // frame 9 of record 0, then record 2
+        w.click("RzButtonUp");
+        QCOMPARE(w.last(), (Shown{1, 9}));
+        QCOMPARE(w.form.core().playbackDelay(), 100);
+    }
+
+    void seekBarAndNotes() {
+        Window w;
+        w.form.openFile(
+            QString::fromStdString(fixtureFile("gui-seek.DAT", std::vector<int>(10, 11), {3, 7})));
+        auto* bar = w.child<QSlider>("ProcessTrackBar");
+        auto* notes = w.child<QListWidget>("NoteListBox");
+        bar->setValue(5); // only arms the bar after the load
+        QCOMPARE(w.last(), (Shown{0, 0}));
+        QVERIFY(w.form.core().seekArmed());
+        bar->setValue(6);
+        QCOMPARE(w.last(), (Shown{6, 0}));
+        QCOMPARE(notes->currentRow(), 0); // records 3..6: the first note
+        bar->setValue(8);                 // arms
+        bar->setValue(9);                 // the end of the bar: record 10 -> record 0
+        QCOMPARE(w.last(), (Shown{0, 0}));
+        QCOMPARE(bar->value(), 0);
+        // A click on a note starts playback there.
+        QTest::mouseClick(notes->viewport(), Qt::LeftButton, {},
+                          notes->visualItemRect(notes->item(1)).center());
+        QCOMPARE(w.form.core().currentRecord(), 7);
+        QCOMPARE(w.last(), (Shown{7, 0}));
+        QVERIFY(w.form.core().playing());
+        QCOMPARE(w.button("RzButtonPlay")->text(), QString("停止"));
+        QVERIFY(!w.button("btnPrint")->isEnabled());
+        w.click("RzButtonPlay");
+        QVERIFY(!w.form.core().playing());
+        QCOMPARE(w.button("RzButtonPlay")->text(), QString("播放"));
+        QVERIFY(w.button("btnPrint")->isEnabled());
+    }
+
+    void playsToTheEndAndRewinds() {
+        Window w(1);
+        w.form.openFile(QString::fromStdString(fixtureFile("gui-play.DAT", {11, 11, 11})));
+        w.drawn.clear();
+        w.click("RzButtonPlay");
+        QTRY_VERIFY_WITH_TIMEOUT(w.form.core().playbackFinished(), 10000);
+        std::vector<Shown> expected;
+        for (int f = 1; f <= 9; ++f)
+            expected.push_back({0, f});
+        for (int f = 0; f <= 9; ++f)
+            expected.push_back({1, f});
+        expected.push_back({2, 0});
+        QCOMPARE(w.drawn, expected);
+        QVERIFY(!w.form.core().playing());
+        QCOMPARE(w.button("RzButtonPlay")->text(), QString("停止"));
+        // The next Play rewinds to record 0, frame 0.
+        w.drawn.clear();
+        w.click("RzButtonPlay");
+        QTRY_VERIFY_WITH_TIMEOUT(w.drawn.size() >= 2, 10000);
+        QCOMPARE(w.drawn[0], (Shown{0, 0}));
+        QCOMPARE(w.drawn[1], (Shown{0, 1}));
+        w.click("RzButtonPlay");
+    }
+
+    void pauseDuringAPendingStep() {
+        Window w(0); // no pause between turns: a turn is always on its way
+        w.form.openFile(
+            QString::fromStdString(fixtureFile("gui-pause.DAT", std::vector<int>(40, 11))));
+        for (int round = 0; round < 20; ++round) {
+            w.click("RzButtonPlay");
+            QTRY_VERIFY_WITH_TIMEOUT(w.drawn.size() > static_cast<size_t>(round * 3 + 3), 10000);
+            w.click("RzButtonPlay"); // pause while the thread waits for its turn
+            const size_t drawn = w.drawn.size();
+            QTest::qWait(20); // the turn that was already asked for comes and does nothing
+            QCOMPARE(w.drawn.size(), drawn);
+            QVERIFY(!w.form.core().playing());
+        }
+    }
+
+    void closingDuringPlaybackEndsCleanly() {
+        for (int i = 0; i < 5; ++i) {
+            auto* w = new Window(0);
+            w->form.openFile(
+                QString::fromStdString(fixtureFile("gui-close.DAT", std::vector<int>(40, 11))));
+            w->click("RzButtonPlay");
+            QTest::qWait(5 + i);
+            w->form.close();
+            delete w; // joins the playback thread
+        }
+    }
+
+    void failedOpenKeepsTheFileAndSaysWhy() {
+        Window w;
+        w.form.openFile(
+            QString::fromStdString(fixtureFile("gui-keep.DAT", std::vector<int>(3, 11))));
+        w.click("RzButtonNext");
+        const Shown shown = w.last();
+        const QString missing = QString::fromStdString(tempPath("no-such.DAT"));
+        w.form.openFile(missing);
+        auto* box = w.form.findChild<QMessageBox*>("OpenFailedMessage");
+        QVERIFY(box);
+        QVERIFY(box->text().contains(QString("no-such.DAT")));
+        QVERIFY(box->text().contains(QString("No such file or directory")));
+        box->close();
+        QCOMPARE(w.last(), shown);
+        QCOMPARE(w.form.core().recordCount(), 3);
+        QVERIFY(w.button("RzButtonNext")->isEnabled());
+        w.click("RzButtonNext");
+        QCOMPARE(w.last(), (Shown{0, 3}));
+    }
+};
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    MainFormTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "main_form_test.moc"

@@ -1,0 +1,326 @@
+// The viewer's rules, headless: each command's effect on the state, the
+// pictures drawn and the controls.
+#include <gtest/gtest.h>
+
+#include "viewer_fixture.h"
+
+using namespace vantrel;
+using namespace vantrel::testing;
+
+namespace {
+
+struct Viewer {
+    ViewerCore core;
+    std::vector<Shown> drawn;
+    int emptyPlots = 0;
+
+    Viewer() {
+        core.setPainter(
+            {.frame =
+                 [this](std::span<const uint8_t>) { drawn.push_back(shownBy(core.frameTail())); },
+             .emptyPlot = [this] { ++emptyPlots; },
+             .pathRuler = {}});
+        core.formShow();
+        emptyPlots = 0;
+    }
+    Shown last() const { return drawn.empty() ? Shown{-1, -1} : drawn.back(); }
+    const ControlState& c() const { return core.controls(); }
+    // Runs playback turns until it pauses (at most n).
+    void play(int n = 1000) {
+        for (int i = 0; i < n && core.playing(); ++i)
+            core.playbackTick();
+    }
+};
+
+const std::vector<int> kTenBy11(10, 11);
+
+} // namespace
+
+TEST(ViewerCore, OpenShowsFrame0AndPointsAtWhatComesNext) {
+    Viewer v;
+    ASSERT_TRUE(v.core.openItemClick(viewerFile("open.DAT", kTenBy11)).ok());
+    EXPECT_EQ(v.drawn, (std::vector<Shown>{{0, 0}}));
+    EXPECT_EQ(v.core.currentRecord(), 1);
+    EXPECT_EQ(v.core.frameIndex(), 1);
+    EXPECT_EQ(v.core.framesPerRecord(), 11);
+    EXPECT_EQ(v.core.playbackDelay(), 100);
+    EXPECT_TRUE(v.c().playEnabled);
+    EXPECT_EQ(v.c().playCaption, kPlayCaption);
+    EXPECT_FALSE(v.c().upEnabled);
+    EXPECT_TRUE(v.c().nextEnabled);
+    EXPECT_TRUE(v.c().printEnabled);
+    EXPECT_EQ(v.c().trackBarMax, 9);
+    EXPECT_EQ(v.c().trackBarPosition, 0);
+    EXPECT_FALSE(v.core.seekArmed()); // the load's bar update called nothing
+    EXPECT_EQ(v.core.panel().baseGain, "10.0");
+    // A first Next shows frame 2; stepping on moves from record 0 to record 2.
+    v.core.nextClick();
+    EXPECT_EQ(v.last(), (Shown{0, 2}));
+    EXPECT_TRUE(v.c().upEnabled);
+    for (int i = 0; i < 7; ++i)
+        v.core.nextClick();
+    EXPECT_EQ(v.last(), (Shown{0, 9}));
+    v.core.nextClick();
+    EXPECT_EQ(v.last(), (Shown{2, 0}));
+    EXPECT_EQ(v.core.currentRecord(), 2);
+}
+
+TEST(ViewerCore, UpAndNextAcrossRecords) {
+    Viewer v;
+    v.core.openItemClick(viewerFile("updown.DAT", kTenBy11, {}, {3}));
+    v.core.trackBarMovedTo(3); // arms the bar
+    v.core.trackBarMovedTo(3); // no change: nothing
+    v.core.trackBarMovedTo(4);
+    EXPECT_EQ(v.last(), (Shown{4, 0}));
+    // Up from frame 0 enters the previous record at frame 9 (never frame 10),
+    // with that record's parameters in force.
+    v.core.upClick();
+    EXPECT_EQ(v.last(), (Shown{3, 9}));
+    EXPECT_EQ(v.core.currentRecord(), 3);
+    EXPECT_EQ(v.core.params().baseGain(), 103);
+    v.core.upClick();
+    EXPECT_EQ(v.last(), (Shown{3, 8}));
+    for (int i = 0; i < 8; ++i)
+        v.core.upClick();
+    EXPECT_EQ(v.last(), (Shown{3, 0}));
+    v.core.upClick();
+    EXPECT_EQ(v.last(), (Shown{2, 9}));
+    EXPECT_EQ(v.core.params().baseGain(), 100); // record 2 takes record 0's block
+    // Next stops at frame 9 and moves on.
+    v.core.nextClick();
+    EXPECT_EQ(v.last(), (Shown{3, 0}));
+    // On the last record, Next at the end draws the same frame again.
+    v.core.trackBarMovedTo(8);
+    v.core.trackBarMovedTo(8);
+    v.core.upClick();
+    v.core.upClick(); // (7, 8)
+    for (int i = 0; i < 30; ++i)
+        v.core.nextClick();
+    EXPECT_EQ(v.last(), (Shown{9, 9}));
+    EXPECT_EQ(v.drawn[v.drawn.size() - 2], (Shown{9, 9}));
+}
+
+TEST(ViewerCore, SingleFrameRecords) {
+    Viewer v;
+    v.core.openItemClick(viewerFile("single.DAT", {1, 1, 11}));
+    EXPECT_EQ(v.core.playbackDelay(), 1000);
+    v.core.nextClick(); // the record after the one after record 0
+    EXPECT_EQ(v.last(), (Shown{2, 0}));
+    // Up into a record of one frame shows its only frame.
+    v.core.upClick();
+    EXPECT_EQ(v.last(), (Shown{1, 0}));
+    EXPECT_EQ(v.core.frameIndex(), 0);
+    v.core.upClick();
+    EXPECT_EQ(v.last(), (Shown{0, 0}));
+}
+
+TEST(ViewerCore, SeekMapping) {
+    Viewer v;
+    v.core.openItemClick(viewerFile("seek.DAT", kTenBy11));
+    EXPECT_FALSE(v.core.seekArmed());
+    // The first move after a load only arms the bar and enables Up and Next.
+    const size_t before = v.drawn.size();
+    v.core.trackBarMovedTo(5);
+    EXPECT_EQ(v.drawn.size(), before);
+    EXPECT_TRUE(v.core.seekArmed());
+    EXPECT_TRUE(v.c().upEnabled);
+    v.core.trackBarMovedTo(6); // 10 * 6 / 9 = 6
+    EXPECT_EQ(v.last(), (Shown{6, 0}));
+    EXPECT_EQ(v.core.currentRecord(), 6);
+    EXPECT_FALSE(v.core.seekArmed()); // the load put the bar at 6 again: no call
+    v.core.trackBarMovedTo(2);        // arms only
+    v.core.trackBarMovedTo(5);
+    EXPECT_EQ(v.last(), (Shown{5, 0}));
+    // The end of the bar maps to record 10: back to record 0, Up and Next
+    // off, playback paused.
+    v.core.playClick();
+    ASSERT_TRUE(v.core.playing());
+    v.core.trackBarMovedTo(0); // arms (the load left the bar at 5)
+    v.core.trackBarMovedTo(9);
+    EXPECT_EQ(v.last(), (Shown{0, 0}));
+    EXPECT_EQ(v.core.currentRecord(), 0);
+    EXPECT_FALSE(v.core.playing());
+    EXPECT_TRUE(v.c().printEnabled);
+    EXPECT_EQ(v.c().playCaption, kPlayCaption);
+    EXPECT_EQ(v.c().trackBarPosition, 0);
+    // The seek turns Up and Next off, but the load then moves the bar from
+    // 9 back to 0, and that change, made by the program, turns them on again
+    // and arms the bar.
+    EXPECT_TRUE(v.c().upEnabled);
+    EXPECT_TRUE(v.c().nextEnabled);
+    EXPECT_TRUE(v.core.seekArmed());
+    // Out-of-range positions are clamped like a slider's: 50 is the end.
+    v.core.seekLoad(4);
+    v.core.trackBarMovedTo(50);
+    EXPECT_EQ(v.core.currentRecord(), 0);
+    EXPECT_EQ(v.last(), (Shown{0, 0}));
+}
+
+TEST(ViewerCore, SeekOnAOneRecordFileGoesToRecord0) {
+    Viewer v;
+    v.core.openItemClick(viewerFile("ten.DAT", kTenBy11));
+    v.core.trackBarMovedTo(7);
+    v.core.trackBarMovedTo(7);
+    v.core.trackBarMovedTo(8);
+    ASSERT_EQ(v.c().trackBarPosition, 8);
+    // The new file's bar has no range: it pulls the bar to 0, a seek with a
+    // zero range, which goes to the only record.
+    ASSERT_TRUE(v.core.openItemClick(viewerFile("one.DAT", {4})).ok());
+    EXPECT_EQ(v.c().trackBarMax, 0);
+    EXPECT_EQ(v.last(), (Shown{0, 0}));
+}
+
+TEST(ViewerCore, Playback) {
+    Viewer v;
+    v.core.openItemClick(viewerFile("play.DAT", {11, 11, 11}));
+    v.drawn.clear();
+    v.core.playClick();
+    EXPECT_TRUE(v.core.playing());
+    EXPECT_EQ(v.c().playCaption, kStopCaption);
+    EXPECT_FALSE(v.c().printEnabled);
+    std::vector<Shown> expected;
+    for (int f = 1; f <= 9; ++f)
+        expected.push_back({0, f});
+    for (int f = 0; f <= 9; ++f)
+        expected.push_back({1, f});
+    expected.push_back({2, 0});
+    int turns = 0;
+    while (v.core.playing() && turns < 100) {
+        v.core.playbackTick();
+        ++turns;
+    }
+    EXPECT_EQ(v.drawn, expected);
+    // 9 + idle, 10 + idle, load 2 + frame 0, the finishing turn.
+    EXPECT_EQ(turns, 10 + 11 + 1 + 1);
+    EXPECT_TRUE(v.core.playbackFinished());
+    EXPECT_EQ(v.c().playCaption, kStopCaption); // still reads stop
+    // Play after the end rewinds to record 0 and plays again.
+    v.drawn.clear();
+    v.core.playClick();
+    EXPECT_FALSE(v.core.playbackFinished());
+    EXPECT_TRUE(v.core.playing());
+    EXPECT_EQ(v.core.currentRecord(), 0);
+    v.core.playbackTick();
+    v.core.playbackTick();
+    EXPECT_EQ(v.drawn, (std::vector<Shown>{{0, 0}, {0, 1}}));
+    // Up pauses; resuming continues from where Up left the numbers.
+    v.core.upClick();
+    EXPECT_FALSE(v.core.playing());
+    EXPECT_EQ(v.last(), (Shown{0, 1}));
+    v.core.playbackTick(); // paused: nothing
+    EXPECT_EQ(v.last(), (Shown{0, 1}));
+    v.core.playClick();
+    v.core.playbackTick();
+    EXPECT_EQ(v.last(), (Shown{0, 1}));
+    v.core.playbackTick();
+    EXPECT_EQ(v.last(), (Shown{0, 2}));
+}
+
+TEST(ViewerCore, NotesSelectAndStartPlayback) {
+    Viewer v;
+    v.core.openItemClick(viewerFile("notes.DAT", kTenBy11, {3, 7}));
+    ASSERT_EQ(v.core.noteItems().size(), 2u);
+    // Records 0..2 select the second note, 3..6 the first, 7.. the second.
+    for (int r = 0; r < 10; ++r) {
+        v.core.seekLoad(r);
+        EXPECT_EQ(v.c().selectedNote, r >= 3 && r < 7 ? 0 : 1) << r;
+    }
+    // A click while paused starts playback at the note, without reading the
+    // parameter record first.
+    v.core.seekLoad(0);
+    v.core.noteClick(0);
+    EXPECT_TRUE(v.core.playing());
+    EXPECT_EQ(v.c().playCaption, kStopCaption);
+    EXPECT_FALSE(v.c().printEnabled);
+    EXPECT_EQ(v.last(), (Shown{3, 0}));
+    EXPECT_EQ(v.core.currentRecord(), 3);
+    v.core.noteClick(5); // no such item: nothing
+    EXPECT_EQ(v.core.currentRecord(), 3);
+    // After the end, a note click plays with playbackFinished still set; a
+    // Play while it runs first rewinds and then pauses.
+    v.play();
+    ASSERT_TRUE(v.core.playbackFinished());
+    v.core.noteClick(1);
+    EXPECT_TRUE(v.core.playing());
+    EXPECT_TRUE(v.core.playbackFinished());
+    v.core.playClick();
+    EXPECT_FALSE(v.core.playing());
+    EXPECT_EQ(v.core.currentRecord(), 0);
+    EXPECT_FALSE(v.core.playbackFinished());
+}
+
+TEST(ViewerCore, CancelledOpens) {
+    Viewer v;
+    v.core.openItemClick(std::nullopt); // nothing open: nothing happens
+    EXPECT_TRUE(v.drawn.empty());
+    EXPECT_FALSE(v.c().playEnabled);
+    v.core.openItemClick(viewerFile("cancel.DAT", {4, 4}));
+    v.core.playClick();
+    v.core.playbackTick(); // frame 1
+    // Cancelling pauses (the caption stays) and draws frame frameIndex.
+    v.core.openItemClick(std::nullopt);
+    EXPECT_FALSE(v.core.playing());
+    EXPECT_EQ(v.c().playCaption, kStopCaption);
+    EXPECT_EQ(v.last(), (Shown{0, 2}));
+    EXPECT_EQ(v.core.frameIndex(), 3);
+    // Repeated cancels run past the record: its last frame stays on screen.
+    v.core.openItemClick(std::nullopt);
+    v.core.openItemClick(std::nullopt);
+    EXPECT_EQ(v.last(), (Shown{0, 3}));
+    EXPECT_EQ(v.core.frameIndex(), 5);
+}
+
+TEST(ViewerCore, FailedOpenKeepsTheFileOnScreen) {
+    Viewer v;
+    v.core.openItemClick(viewerFile("keep.DAT", kTenBy11));
+    v.core.nextClick();
+    const Shown shown = v.last();
+    const size_t drawn = v.drawn.size();
+    const OpenResult r = v.core.openItemClick(tempPath("missing.DAT"));
+    EXPECT_EQ(r.error, OpenError::CannotOpen);
+    EXPECT_EQ(v.drawn.size(), drawn);
+    EXPECT_EQ(v.last(), shown);
+    EXPECT_EQ(v.core.recordCount(), 10);
+    EXPECT_EQ(v.core.file().recordIndex().size(), 10u);
+    v.core.nextClick();
+    EXPECT_EQ(v.last(), (Shown{0, 3}));
+}
+
+TEST(ViewerCore, ControlStates) {
+    Viewer v;
+    // Nothing open: every command but Open does nothing.
+    v.core.playClick();
+    v.core.nextClick();
+    v.core.upClick();
+    v.core.noteClick(0);
+    v.core.trackBarMovedTo(3);
+    EXPECT_TRUE(v.drawn.empty());
+    EXPECT_FALSE(v.core.playing());
+    v.core.openItemClick(viewerFile("states.DAT", kTenBy11));
+    v.core.playClick(); // paused -> playing
+    EXPECT_EQ(v.c().playCaption, kStopCaption);
+    EXPECT_FALSE(v.c().printEnabled);
+    v.core.playClick(); // playing -> paused
+    EXPECT_EQ(v.c().playCaption, kPlayCaption);
+    EXPECT_TRUE(v.c().printEnabled);
+    v.core.playClick();
+    v.core.nextClick(); // Next while playing pauses
+    EXPECT_FALSE(v.core.playing());
+    EXPECT_EQ(v.c().playCaption, kPlayCaption);
+    EXPECT_TRUE(v.c().printEnabled);
+    v.core.playClick();
+    v.core.printClick(); // print while playing pauses
+    EXPECT_FALSE(v.core.playing());
+    EXPECT_EQ(v.c().playCaption, kPlayCaption);
+    // A seek to a record > 0 while playing enables Up and Next.
+    v.core.playClick();
+    v.core.trackBarMovedTo(1);
+    v.core.trackBarMovedTo(3);
+    EXPECT_TRUE(v.c().upEnabled);
+    EXPECT_TRUE(v.c().nextEnabled);
+    EXPECT_TRUE(v.core.playing());
+    v.core.trackBarMovedTo(5); // arm
+    v.core.trackBarMovedTo(0); // a seek to record 0 disables Up
+    EXPECT_FALSE(v.c().upEnabled);
+    EXPECT_EQ(v.last(), (Shown{0, 0}));
+}
