@@ -251,3 +251,58 @@ TEST(InspectCli, CurvesRenderAndExport) {
     EXPECT_NE(text.find("\r\n2,3,23000,23001,23002,23003,↘2300.0,→2300.1,↓2300.2,∧2300.3 %\r\n"),
               std::string::npos);
 }
+
+// The viewer's commands without a window, step by step.
+TEST(InspectCli, Replay) {
+    const std::string file = fixture();
+    const CliRun r = inspect({"replay", q(file), "next", "open", "next", "up", "up", "seek:2",
+                              "seek:3", "play", "tick", "print", "note:1", "note:9", "cancel"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QJsonArray steps = r.json()["steps"].toArray();
+    ASSERT_EQ(steps.size(), 13);
+    auto step = [&](int i) { return steps[i].toObject(); };
+    // Before Open the buttons are disabled: nothing happens.
+    EXPECT_EQ(step(0)["drawn"], QJsonValue(QJsonValue::Null));
+    EXPECT_FALSE(step(0)["next"].toBool());
+    EXPECT_EQ(step(0)["readouts"].toArray()[0].toString(), QString::fromUtf8("↘"));
+    EXPECT_EQ(step(0)["panel"].toObject()["BaseGain"].toString(), "");
+    // Open: frame 0 of record 0 on screen, both numbers point at what follows.
+    const QJsonObject open = step(1);
+    EXPECT_EQ(open["currentRecord"].toInt(), 1);
+    EXPECT_EQ(open["frameIndex"].toInt(), 1);
+    EXPECT_EQ(open["drawn"].toInt(), 0);
+    EXPECT_EQ(open["trackBarMax"].toInt(), 3);
+    EXPECT_EQ(open["selectedNote"].toInt(), 1);
+    EXPECT_EQ(open["play"].toObject()["caption"].toString(), QString::fromUtf8("播放"));
+    EXPECT_FALSE(open["up"].toBool());
+    EXPECT_TRUE(open["print"].toBool());
+    EXPECT_FALSE(open["seekArmed"].toBool());
+    EXPECT_EQ(open["readouts"].toArray()[0].toString(), QString::fromUtf8("↘0.0"));
+    EXPECT_EQ(step(2)["drawn"].toInt(), 2);
+    EXPECT_EQ(step(3)["drawn"].toInt(), 1);
+    EXPECT_EQ(step(4)["drawn"].toInt(), 0);
+    // seek:2 only arms the bar; seek:3 goes to record 4 * 3 / 3 = 4: the end.
+    EXPECT_EQ(step(5)["drawn"], QJsonValue(QJsonValue::Null));
+    EXPECT_TRUE(step(5)["seekArmed"].toBool());
+    EXPECT_EQ(step(6)["currentRecord"].toInt(), 0);
+    EXPECT_EQ(step(6)["trackBar"].toInt(), 0);
+    const QJsonObject play = step(7);
+    EXPECT_TRUE(play["playing"].toBool());
+    EXPECT_EQ(play["play"].toObject()["caption"].toString(), QString::fromUtf8("停止"));
+    EXPECT_FALSE(play["print"].toBool());
+    EXPECT_EQ(step(8)["drawn"].toInt(), 0); // the tick loads record 0 and draws frame 0
+    EXPECT_EQ(step(8)["currentRecord"].toInt(), 1);
+    EXPECT_TRUE(step(9)["playing"].toBool());        // print is disabled while playing
+    EXPECT_EQ(step(10)["currentRecord"].toInt(), 3); // the note of record 3
+    EXPECT_EQ(step(10)["selectedNote"].toInt(), 1);
+    EXPECT_EQ(step(10)["playbackDelay"].toInt(), 1000);
+    EXPECT_EQ(step(11)["currentRecord"].toInt(), 3); // no such note
+    EXPECT_FALSE(step(12)["playing"].toBool());      // the dialog pauses
+
+    const CliRun bad = inspect({"replay", q(file), "open", "jump"});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_TRUE(bad.out.isEmpty());
+    EXPECT_EQ(bad.err.toStdString(),
+              "vantrel-inspect: unknown replay step 'jump' (steps: open, cancel, "
+              "next, up, play, print, seek:P, note:I, tick)\n");
+}
