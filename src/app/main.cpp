@@ -8,6 +8,8 @@
 
 #include "about_form.h"
 #include "main_form.h"
+#include "report_form.h"
+#include "report_inputs.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -16,7 +18,13 @@ int main(int argc, char** argv) {
     try {
         vantrel::TMainForm mainForm;
         vantrel::TAboutForm aboutForm(&mainForm);
+        vantrel::TReportForm reportForm(&mainForm);
+        vantrel::ViewerCore& core = mainForm.core();
+        reportForm.setSource({.panel = [&] { return core.panel(); },
+                              .readouts = [&] { return core.readouts(); },
+                              .pictures = [&] { return vantrel::reportInputs(core); }});
         mainForm.showAbout = [&] { aboutForm.exec(); };
+        mainForm.showReport = [&] { reportForm.exec(); };
         mainForm.show();
         const QStringList args = QApplication::arguments();
         if (args.size() > 1) mainForm.openFile(args.at(1));

@@ -69,6 +69,7 @@ void ViewerCore::seekLoad(int32_t r) {
 
 void ViewerCore::drawFrame(int32_t f) {
     lastDrawn_ = f;
+    shownFrame_ = f;
     const std::span<const uint8_t> frame = file_.frame(f);
     if (frame.empty()) {
         if (painter_.emptyPlot) painter_.emptyPlot();

@@ -115,6 +115,10 @@ public:
     // The frame index of the last drawFrame, or nullopt; cleared by the caller
     // before a step to learn what the step drew.
     std::optional<int32_t>& lastDrawn() { return lastDrawn_; }
+    // The frame on screen: the frame of the record in the buffer that was
+    // drawn last (empty when that record has no such frame). The report
+    // shows this frame, also where frameIndex already names the next one.
+    std::span<const uint8_t> frameOnScreen() const { return file_.frame(shownFrame_); }
 
     RecordFile& file() { return file_; }
     const RecordFile& file() const { return file_; }
@@ -184,6 +188,7 @@ private:
     bool playbackFinished_ = false;
     ControlState controls_;
     std::optional<int32_t> lastDrawn_;
+    int32_t shownFrame_ = -1;
 
     bool parametersLoaded_ = false;
     PanelTexts panel_;

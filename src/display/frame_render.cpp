@@ -178,9 +178,9 @@ void drawLabel(QPainter& painter, int x, int y, const QString& text) {
     painter.drawText(x, y + metrics.ascent(), text);
 }
 
-void prepareRuler(QPainter& painter, const QImage& image, const PlotColours& colours) {
+void prepareRuler(QPainter& painter, int w, int h, const PlotColours& colours) {
     preparePainter(painter);
-    painter.fillRect(0, 0, image.width(), image.height(), colours.background);
+    painter.fillRect(0, 0, w, h, colours.background);
     painter.setFont(rulerFont());
     painter.setPen(colours.grid);
     painter.setBackgroundMode(Qt::OpaqueMode);
@@ -189,21 +189,72 @@ void prepareRuler(QPainter& painter, const QImage& image, const PlotColours& col
 
 } // namespace
 
-void drawAmplitudeRuler(QImage& image, int plotHeight, const PlotColours& colours) {
-    QPainter painter(&image);
-    prepareRuler(painter, image, colours);
+void drawAmplitudeRuler(QPainter& painter, int w, int h, int plotHeight,
+                        const PlotColours& colours) {
+    painter.save();
+    prepareRuler(painter, w, h, colours);
     for (int i = 0; i <= 5; ++i)
         drawLabel(painter, 2, plotHeight * (5 - i) / 5, QString::number(20 * i));
+    painter.restore();
+}
+
+void drawPathRuler(QPainter& painter, int w, int h, std::span<const std::string> labels,
+                   const PlotColours& colours) {
+    painter.save();
+    prepareRuler(painter, w, h, colours);
+    if (labels.size() == 6) {
+        const int x[6] = {0, w / 5 - 15, w * 2 / 5 - 15, w * 3 / 5 - 15, w * 4 / 5 - 15, w - 33};
+        for (size_t i = 0; i < 6; ++i)
+            drawLabel(painter, x[i], 2, QString::fromLatin1(labels[i].c_str()));
+    }
+    painter.restore();
+}
+
+void drawAmplitudeRuler(QImage& image, int plotHeight, const PlotColours& colours) {
+    QPainter painter(&image);
+    drawAmplitudeRuler(painter, image.width(), image.height(), plotHeight, colours);
 }
 
 void drawPathRuler(QImage& image, std::span<const std::string> labels, const PlotColours& colours) {
     QPainter painter(&image);
-    prepareRuler(painter, image, colours);
-    if (labels.size() != 6) return;
-    const int w = image.width();
-    const int x[6] = {0, w / 5 - 15, w * 2 / 5 - 15, w * 3 / 5 - 15, w * 4 / 5 - 15, w - 33};
-    for (size_t i = 0; i < 6; ++i)
-        drawLabel(painter, x[i], 2, QString::fromLatin1(labels[i].c_str()));
+    drawPathRuler(painter, image.width(), image.height(), labels, colours);
+}
+
+void drawReportPlot(QPainter& painter, int w, int h, std::span<const uint8_t> echo,
+                    const uint8_t* envelope, const InstrumentParams& p, CurveStorage& curves) {
+    painter.save();
+    preparePainter(painter);
+    const PlotColours colours = PlotColours::print();
+    drawGridAndBorder(painter, w, h, colours);
+    painter.setPen(plotPen(colours.echo));
+    // The report draws the echo first and the envelope over it.
+    if (!echo.empty()) drawTrace(painter, w, h, echo.data() + kFrameEchoOffset);
+    if (p.envelopeMode() != 0) drawTrace(painter, w, h, envelope);
+    bool built = false;
+    if (p.curveMode() && buildDacCurve(p, curves) >= 0) {
+        built = true;
+        convertCurveToHeights(p, curves);
+        const CurveOrdinates& c = curves.curveOrdinates;
+        for (int m = 1; m <= drawnCurveCount(p); ++m) {
+            if (p.flatCurve()) {
+                drawCurve(painter, w, h, c, true);
+            } else {
+                // Separate segments, each drawn when its start lies below
+                // the plot's pixel height.
+                for (int n = 0; n < kSamplesPerFrame; ++n) {
+                    if (c[static_cast<size_t>(n)] < h)
+                        painter.drawLine(plotX(w, n), curveY(h, c[static_cast<size_t>(n)]),
+                                         plotX(w, n + 1), curveY(h, c[static_cast<size_t>(n + 1)]));
+                }
+            }
+            if (p.gainTable(m) != p.gainTable(m + 1))
+                rescaleCurve(curves.curveOrdinates, curves.curveOrdinates,
+                             p.gainTable(m) - p.gainTable(m + 1));
+        }
+    }
+    drawGateA(painter, w, h, p, curves, built);
+    drawGateB(painter, w, h, p);
+    painter.restore();
 }
 
 void initRulers(QImage& amplitudeRuler, QImage& pathRuler) {

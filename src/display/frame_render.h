@@ -78,6 +78,18 @@ void drawEmptyPlot(QImage& image);
 // high) and the sound-path ruler (blank when `labels` is empty).
 void drawAmplitudeRuler(QImage& image, int plotHeight, const PlotColours& colours);
 void drawPathRuler(QImage& image, std::span<const std::string> labels, const PlotColours& colours);
+// The same onto any painter, over a w x h area at its origin.
+void drawAmplitudeRuler(QPainter& painter, int w, int h, int plotHeight,
+                        const PlotColours& colours);
+void drawPathRuler(QPainter& painter, int w, int h, std::span<const std::string> labels,
+                   const PlotColours& colours);
+
+// The report's plot, black on white: grid, border, the echo of `echo` (a
+// frame, or empty for none), then the envelope (the frame drawn last in the
+// main window), curves as separate segments from position n to n + 1, gates.
+// Rebuilds `curves` in curve mode, as the main plot does.
+void drawReportPlot(QPainter& painter, int w, int h, std::span<const uint8_t> echo,
+                    const uint8_t* envelope, const InstrumentParams& p, CurveStorage& curves);
 
 // Both rulers before any parameters are known: the amplitude ruler of the
 // main plot and a blank sound-path ruler.

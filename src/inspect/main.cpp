@@ -8,6 +8,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QStringList>
 
 #include <algorithm>
@@ -27,6 +29,8 @@
 #include "lzw.h"
 #include "record_file.h"
 #include "record_writer.h"
+#include "report_inputs.h"
+#include "report_page.h"
 #include "viewer_core.h"
 
 using namespace vantrel;
@@ -415,19 +419,73 @@ void savePng(const QImage& image, const QString& path) {
     if (!image.save(path, "PNG")) fail("cannot write " + quoted(path));
 }
 
-void renderCommand(const QStringList& a, const QString& out, bool report) {
-    if (report) fail("render --report: the report picture is not available in this version");
-    ViewerCore viewer;
-    QImage image(kPlotWidth, kPlotHeight, QImage::Format_RGB32);
-    viewer.setPainter({.frame =
-                           [&](std::span<const uint8_t> frame) {
-                               drawFramePicture(image, frame, viewer.params(), viewer.curves());
-                           },
-                       .emptyPlot = [&] { drawEmptyPlot(image); },
-                       .pathRuler = {}});
+// The viewer after a seek to R with frame F drawn, as the main window has it
+// when the print button is pressed; the picture of F in `image` if given.
+void showFrame(ViewerCore& viewer, const QStringList& a, QImage* image) {
+    if (image) {
+        viewer.setPainter({.frame =
+                               [&viewer, image](std::span<const uint8_t> frame) {
+                                   drawFramePicture(*image, frame, viewer.params(),
+                                                    viewer.curves());
+                               },
+                           .emptyPlot = [image] { drawEmptyPlot(*image); },
+                           .pathRuler = {}});
+    }
     seekOrFail(viewer, a[0], a[1]);
     viewer.drawFrame(frameOrFail(viewer, a[2]));
+}
+
+void renderCommand(const QStringList& a, const QString& out, bool report) {
+    ViewerCore viewer;
+    if (report) {
+        showFrame(viewer, a, nullptr);
+        QImage image(kReportPlot.size(), QImage::Format_RGB32);
+        QPainter painter(&image);
+        reportPictures(reportInputs(viewer)).plot(painter, image.width(), image.height());
+        painter.end();
+        savePng(image, out);
+        return;
+    }
+    QImage image(kPlotWidth, kPlotHeight, QImage::Format_RGB32);
+    showFrame(viewer, a, &image);
     savePng(image, out);
+}
+
+// ------------------------------------------------------------------ report
+
+void reportCommand(const QStringList& a, const QString& out) {
+    const bool png = out.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive);
+    if (!png && !out.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+        fail("report --out " + quoted(out) + ": the name must end in .pdf or .png");
+    ViewerCore viewer;
+    showFrame(viewer, a, nullptr);
+    const ReportFill fill = fillReportText(viewer.panel(), viewer.readouts());
+    const ReportPictures pictures = reportPictures(reportInputs(viewer));
+    // The program-filled fields as the report window fills them; the user's
+    // fields stay empty.
+    auto fieldText = [&fill](const PageField& f) {
+        const auto it = fill.fields.find(QString::fromLatin1(f.name));
+        return it == fill.fields.end() ? QString() : it->second;
+    };
+    if (png) {
+        QImage page(kPageWidth, kPageHeight, QImage::Format_RGB32);
+        QPainter painter(&page);
+        paintReportPage(painter, fill, pictures, fieldText);
+        painter.end();
+        savePng(page, out);
+        return;
+    }
+    QPdfWriter pdf(out);
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    pdf.setPageOrientation(QPageLayout::Portrait);
+    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+    pdf.setResolution(96); // one page pixel per PDF device pixel
+    pdf.setTitle(QStringLiteral("Vantrel inspection report"));
+    pdf.setCreator(QStringLiteral("vantrel-inspect"));
+    QPainter painter;
+    if (!painter.begin(&pdf)) fail("cannot write " + quoted(out));
+    paintReportPage(painter, fill, pictures, fieldText);
+    if (!painter.end()) fail("cannot write " + quoted(out));
 }
 
 // ------------------------------------------------------------------ export
@@ -558,6 +616,10 @@ std::vector<Command> commands() {
         {"render", "FILE R F",
          "writes frame F of record R as the main window's A-scan picture (361 x 289 PNG)", 3, 3,
          true, nullptr},
+        {"report", "FILE R F",
+         "writes the inspection report page for frame F of record R: a one-page A4 PDF,\n"
+         "  or with a .png name the page as a 794 x 1123 picture",
+         3, 3, true, [](const QStringList& a, const QString& out) { reportCommand(a, out); }},
         {"export", "FILE", "one CSV row per frame of the whole file: values and readout texts", 1,
          1, true, [](const QStringList& a, const QString& out) { exportCommand(a, out); }},
         {"lzw", "encode|decode IN OUT",

@@ -1,0 +1,233 @@
+#include "report_form.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace vantrel {
+
+namespace {
+
+// The page on screen: cells, captions, heads and pictures; the field boxes
+// are child widgets at their page positions.
+class PageWidget : public QWidget {
+public:
+    PageWidget(QWidget* parent, std::function<void(QPainter&)> paint)
+        : QWidget(parent), paint_(std::move(paint)) {
+        setFixedSize(kPageWidth, kPageHeight);
+        setAutoFillBackground(false);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        paint_(painter);
+    }
+
+private:
+    std::function<void(QPainter&)> paint_;
+};
+
+} // namespace
+
+TReportForm::TReportForm(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("ReportForm"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto* menuBar = new QMenuBar(this);
+    QMenu* menu = menuBar->addMenu(QStringLiteral("菜单(&F)"));
+    QAction* print =
+        menu->addAction(QStringLiteral("打印(&P)"), this, [this] { PrintButtonClick(); });
+    print->setObjectName(QStringLiteral("PrintButton"));
+    layout->setMenuBar(menuBar);
+
+    scroll_ = new QScrollArea(this);
+    scroll_->setObjectName(QStringLiteral("PageView"));
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    page_ = new PageWidget(
+        scroll_, [this](QPainter& p) { paintReportPage(p, fill_, screenPictures(), nullptr); });
+    scroll_->setWidget(page_);
+    layout->addWidget(scroll_);
+
+    // A short non-modal notice when a print could not be made.
+    auto* statusBar = new QStatusBar(this);
+    status_ = new QLabel(statusBar);
+    status_->setObjectName(QStringLiteral("PrintStatus"));
+    statusBar->addWidget(status_, 1);
+    layout->addWidget(statusBar);
+
+    timer1_ = new QTimer(this);
+    timer1_->setSingleShot(true);
+    timer1_->setInterval(1);
+    // The instrument's window hides and shows itself once after its first
+    // showing to repaint the fresh page; here the page repaints by itself,
+    // so the one refresh only runs the showing's work again.
+    connect(timer1_, &QTimer::timeout, this, [this] { FormShow(); });
+
+    for (const PageField& f : reportFields()) {
+        QWidget* w = nullptr;
+        const QString name = QString::fromLatin1(f.name);
+        if (f.kind == FieldKind::Label) {
+            auto* label = new QLabel(page_);
+            label->setAutoFillBackground(true);
+            w = label;
+        } else if (f.h > 25) {
+            auto* edit = new QPlainTextEdit(page_);
+            edit->setFrameShape(QFrame::NoFrame);
+            edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            w = edit;
+        } else {
+            auto* edit = new QLineEdit(page_);
+            edit->setFrame(false);
+            edit->setTextMargins(0, 0, 0, 0);
+            edit->setEnabled(std::string_view(f.name) != "QRRichXValue");
+            w = edit;
+        }
+        w->setObjectName(name);
+        w->setFont(reportFont(19));
+        QPalette pal = w->palette();
+        pal.setColor(QPalette::Base, Qt::white);
+        pal.setColor(QPalette::Window, Qt::white);
+        pal.setColor(QPalette::Text, Qt::black);
+        pal.setColor(QPalette::WindowText, Qt::black);
+        w->setPalette(pal);
+        w->setGeometry(f.x, f.y, std::max(f.w, 1), f.h);
+        fields_[name] = w;
+    }
+    FormCreate();
+}
+
+void TReportForm::FormCreate() {
+    firstShow_ = true;
+    resize(0, 0);
+}
+
+QWidget* TReportForm::field(const QString& name) const {
+    auto it = fields_.find(name);
+    return it == fields_.end() ? nullptr : it->second;
+}
+
+QString TReportForm::fieldText(const QString& name) const {
+    const QWidget* w = field(name);
+    if (auto* e = qobject_cast<const QLineEdit*>(w)) return e->text();
+    if (auto* e = qobject_cast<const QPlainTextEdit*>(w)) return e->toPlainText();
+    if (auto* l = qobject_cast<const QLabel*>(w)) return l->text();
+    return {};
+}
+
+QString TReportForm::statusText() const { return status_->text(); }
+
+std::function<QString(const PageField&)> TReportForm::widgetTexts() const {
+    return [this](const PageField& f) { return fieldText(QString::fromLatin1(f.name)); };
+}
+
+void TReportForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) FormShow();
+}
+
+void TReportForm::FormShow() {
+    ++formShowCount_;
+    scroll_->verticalScrollBar()->setValue(0);
+    status_->clear();
+    if (source_.panel && source_.readouts)
+        fill_ = fillReportText(source_.panel(), source_.readouts());
+    // Every program-filled field gets exactly its one line again.
+    for (const auto& [name, text] : fill_.fields) {
+        QWidget* w = field(name);
+        if (auto* e = qobject_cast<QLineEdit*>(w)) {
+            e->setText(text);
+            e->setCursorPosition(0);
+        } else if (auto* l = qobject_cast<QLabel*>(w)) {
+            l->setText(text);
+            l->adjustSize();
+            l->resize(l->sizeHint().width(), w->height());
+        }
+    }
+    drawReportImages();
+    page_->update();
+    if (const QScreen* screen = this->screen()) {
+        resize(806, screen->size().height() - 20);
+        move(0, 0);
+    }
+    if (firstShow_) {
+        timer1_->start();
+        firstShow_ = false;
+    }
+}
+
+void TReportForm::drawReportImages() {
+    leftRuler_ = QImage(kReportLeftRuler.size(), QImage::Format_RGB32);
+    plot_ = QImage(kReportPlot.size(), QImage::Format_RGB32);
+    bottomRuler_ = QImage(kReportBottomRuler.size(), QImage::Format_RGB32);
+    if (!source_.pictures) {
+        leftRuler_.fill(Qt::white);
+        plot_.fill(Qt::white);
+        bottomRuler_.fill(Qt::white);
+        return;
+    }
+    const ReportPictures pictures = reportPictures(source_.pictures());
+    // Amplitude ruler, sound-path ruler, plot: the plot rebuilds the curves.
+    for (auto [image, draw] : {std::pair{&leftRuler_, &pictures.leftRuler},
+                               {&bottomRuler_, &pictures.bottomRuler},
+                               {&plot_, &pictures.plot}}) {
+        QPainter painter(image);
+        (*draw)(painter, image->width(), image->height());
+    }
+}
+
+ReportPictures TReportForm::screenPictures() const {
+    auto blit = [](const QImage& image) {
+        return [&image](QPainter& p, int, int) { p.drawImage(0, 0, image); };
+    };
+    return {blit(leftRuler_), blit(plot_), blit(bottomRuler_)};
+}
+
+QImage TReportForm::renderPage() const {
+    QImage page(kPageWidth, kPageHeight, QImage::Format_RGB32);
+    QPainter painter(&page);
+    paintReportPage(painter, fill_, screenPictures(), widgetTexts());
+    return page;
+}
+
+void TReportForm::PrintButtonClick() {
+    status_->clear();
+    const QPrinterInfo printerInfo = QPrinterInfo::defaultPrinter();
+    if (printerInfo.isNull()) {
+        status_->setText(QStringLiteral("未打印：没有默认打印机。"));
+        return;
+    }
+    QPrinter printer(printerInfo, QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Portrait);
+    printer.setFullPage(true); // page pixels count from the paper's corner
+    printer.setCopyCount(1);
+    printer.setDocName(QStringLiteral("Vantrel report"));
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        status_->setText(
+            QStringLiteral("未打印：打印机“%1”无法使用。").arg(printerInfo.printerName()));
+        return;
+    }
+    const double scale = printer.resolution() / 96.0;
+    painter.scale(scale, scale);
+    // Lines and traces go to the printer as vectors, so the page prints crisp.
+    const ReportPictures pictures =
+        source_.pictures ? reportPictures(source_.pictures()) : screenPictures();
+    paintReportPage(painter, fill_, pictures, widgetTexts());
+    if (!painter.end()) status_->setText(QStringLiteral("未打印：打印出错。"));
+}
+
+} // namespace vantrel

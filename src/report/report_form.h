@@ -1,0 +1,74 @@
+// The report window: the A4 page as an editable form in a vertically
+// scrolling view, filled from the main window on every showing, printed on
+// the default printer by its one menu command.
+//
+// Created once and reused: what the user typed into the blank cells stays
+// until the program ends; the program-filled cells are refilled on every
+// showing (the user may overwrite them before printing).
+#pragma once
+
+#include <QDialog>
+#include <QImage>
+
+#include <functional>
+#include <map>
+
+#include "report_page.h"
+
+class QLabel;
+class QScrollArea;
+class QTimer;
+
+namespace vantrel {
+
+class TReportForm : public QDialog {
+    Q_OBJECT
+public:
+    // Where the report takes its texts and pictures from: the main window's
+    // panel, readouts and frame on screen at the moment of showing.
+    struct Source {
+        std::function<PanelTexts()> panel;
+        std::function<ReadoutTexts()> readouts;
+        std::function<ReportPlotInputs()> pictures;
+    };
+
+    explicit TReportForm(QWidget* parent = nullptr);
+    void setSource(Source source) { source_ = std::move(source); }
+
+    // The menu command "打印(&P)": one A4 page on the default printer, no
+    // dialog. When nothing can be printed the window says so in its status
+    // line and changes nothing else.
+    void PrintButtonClick();
+
+    const ReportFill& fill() const { return fill_; }
+    // The current text of a field (the user's typing included).
+    QString fieldText(const QString& name) const;
+    QWidget* field(const QString& name) const;
+    QString statusText() const;
+    int formShowCount() const { return formShowCount_; }
+    // The page as the printer gets it, rendered into a picture (for tests).
+    QImage renderPage() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void drawReportImages();
+    ReportPictures screenPictures() const;
+    std::function<QString(const PageField&)> widgetTexts() const;
+
+    Source source_;
+    ReportFill fill_;
+    QImage leftRuler_, plot_, bottomRuler_;
+    QScrollArea* scroll_ = nullptr;
+    QWidget* page_ = nullptr;
+    QLabel* status_ = nullptr;
+    QTimer* timer1_ = nullptr;
+    bool firstShow_ = true;
+    int formShowCount_ = 0;
+    std::map<QString, QWidget*> fields_;
+};
+
+} // namespace vantrel

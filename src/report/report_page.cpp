@@ -1,0 +1,304 @@
+#include "report_page.h"
+
+#include <QFont>
+#include <QFontMetrics>
+
+#include "frame_render.h"
+#include "gbk_text.h"
+
+namespace vantrel {
+
+namespace {
+
+QString fromGbk(const std::string& gbk) { return QString::fromStdString(gbkToUtf8(gbk)); }
+
+// GBK "度 ": the unit of the refraction angle, then a blank.
+const std::string kDegreeSuffix = "\xB6\xC8 ";
+
+struct Cell {
+    int x1, x2, y1, y2; // x1..x2-1 and y1..y2-1, borders on the outermost pixels
+};
+
+struct Caption {
+    QString text;
+    int x, w, top; // box: x, width, top; 25 px high
+};
+
+struct HeadChar {
+    QString text;
+    int top, h;
+};
+
+struct Head {
+    Cell cell;
+    std::vector<HeadChar> chars;
+};
+
+// The table rows: cells from left to right.
+std::vector<Cell> tableCells() {
+    std::vector<Cell> cells;
+    auto row = [&](int y, std::initializer_list<std::pair<int, int>> xs, int y2 = 0) {
+        for (auto [a, b] : xs)
+            cells.push_back({a, b, y, y2 ? y2 : y + 41});
+    };
+    row(104, {{40, 177}, {176, 505}, {504, 617}, {616, 753}});
+    row(144, {{40, 177}, {176, 505}, {504, 617}, {616, 753}});
+    row(184, {{72, 177}, {176, 753}});
+    row(224, {{72, 177}, {176, 409}, {408, 545}, {544, 753}});
+    row(264, {{72, 177}, {176, 409}, {408, 545}, {544, 753}});
+    row(304, {{72, 177}, {176, 409}, {440, 545}, {544, 753}});
+    row(344, {{72, 177}, {176, 409}, {440, 545}, {544, 753}});
+    for (int y : {384, 424, 464}) {
+        row(y, {{72, 177}, {176, 257}, {256, 320}, {320, 409}, {440, 545}, {544, 753}});
+        row(y, {{256, 256}}); // a cell of width 0: a plain vertical line
+    }
+    for (int y : {504, 544, 584, 624, 664})
+        row(y, {{104, 177}, {176, 409}, {440, 545}, {544, 753}});
+    row(704, {{104, 177}, {176, 409}});
+    row(704, {{440, 545}, {544, 753}}, 785); // remarks: two rows high
+    row(744, {{104, 177}, {176, 409}});
+    return cells;
+}
+
+std::vector<Caption> captions() {
+    std::vector<Caption> c = {
+        {QStringLiteral("检测单位"), 48, 105, 104},
+        {QStringLiteral("报告编号"), 505, 105, 104},
+        {QStringLiteral("委托单位"), 48, 105, 144},
+        {QStringLiteral("检测日期"), 505, 105, 144},
+        {QStringLiteral("名称"), 80, 65, 184},
+        {QStringLiteral("编号"), 80, 65, 224},
+        {QStringLiteral("材质"), 80, 65, 264},
+        {QStringLiteral("型号"), 80, 89, 304},
+        {QStringLiteral("探头类型"), 80, 89, 344},
+        {QStringLiteral("晶片尺寸"), 80, 89, 384},
+        {QStringLiteral("探头K值"), 80, 89, 424},
+        {QStringLiteral("折射角"), 80, 81, 464},
+        {QStringLiteral("前沿"), 259, 57, 384},
+        {QStringLiteral("频率"), 259, 57, 424},
+        {QStringLiteral("零点"), 259, 57, 464},
+        {QStringLiteral("表面热处理"), 416, 121, 224},
+        {QStringLiteral("表面粗糙度"), 416, 121, 264},
+    };
+    const std::pair<const char*, int> right[] = {
+        {"型号", 304}, {"灵敏度", 344},   {"回波抑制", 384}, {"回波延时", 424}, {"声程范围", 464},
+        {"声速", 504}, {"探伤结果", 544}, {"探伤标准", 584}, {"探伤人员", 624}, {"负责人员", 664},
+    };
+    for (auto [text, top] : right)
+        c.push_back({QString::fromUtf8(text), 448, 89, top});
+    for (auto [text, top] : {std::pair{"长度", 664}, {"高度", 704}, {"等级", 744}})
+        c.push_back({QString::fromUtf8(text), 115, 57, top});
+    return c;
+}
+
+// Vertical heads, the location head last: in the two-gate layout it grows
+// over the top of the size head.
+std::vector<Head> heads(bool twoGate) {
+    auto chars = [](std::initializer_list<std::pair<const char*, int>> list) {
+        std::vector<HeadChar> v;
+        for (auto [t, top] : list)
+            v.push_back({QString::fromUtf8(t), top, 33});
+        return v;
+    };
+    std::vector<Head> h = {
+        {{40, 73, 184, 305}, {{QStringLiteral("工"), 208, 33}, {QStringLiteral("件"), 256, 41}}},
+        {{40, 73, 304, 505}, chars({{"探", 344}, {"头", 424}})},
+        {{408, 441, 304, 545}, chars({{"探", 328}, {"伤", 392}, {"仪", 456}})},
+        {{40, 73, 504, 785}, chars({{"缺", 544}, {"陷", 656}})},
+        {{408, 441, 544, 785}, chars({{"探", 576}, {"伤", 616}, {"评", 672}, {"定", 712}})},
+        {{72, 105, 624, 785}, chars({{"定", 688}, {"量", 728}})},
+        {{72, 105, 504, twoGate ? 665 : 625}, chars({{"定", 528}, {"位", 584}})},
+    };
+    return h;
+}
+
+void drawCell(QPainter& p, const Cell& c) {
+    if (c.x1 == c.x2) {
+        p.drawLine(c.x1, c.y1, c.x1, c.y2 - 1);
+        return;
+    }
+    p.fillRect(c.x1, c.y1, c.x2 - c.x1, c.y2 - c.y1, Qt::white);
+    p.drawRect(c.x1, c.y1, c.x2 - c.x1 - 1, c.y2 - c.y1 - 1);
+}
+
+} // namespace
+
+std::string fromByte(const std::string& gbk, size_t from) {
+    return gbk.size() >= from ? gbk.substr(from - 1) : std::string();
+}
+
+ReportFill fillReportText(const PanelTexts& panel, const ReadoutTexts& readouts) {
+    ReportFill f;
+    auto set = [&](const char* name, const std::string& gbk) {
+        f.fields[QString::fromLatin1(name)] = fromGbk(gbk);
+    };
+    set("QRRichType", panel.probeType);
+    set("QRRichCrystal", panel.crystalSize + "mm");
+    set("QRRichReject", panel.reject + " %");
+    set("QRRichKValue", panel.echoKAngle);
+    set("QRRichRefraction", panel.probeAngle + kDegreeSuffix);
+    set("QRRichFront", panel.probeFront + "mm");
+    set("QRRichFrequency", panel.probeFrequency + "MHz");
+    set("QRRichZero", panel.probeZero + "us");
+    set("QRRichSpeed", panel.echoSpeed + "m/s");
+    set("QRRichDelay", panel.echoDelay + "mm");
+    set("QRRichRange", panel.echoRange);
+    set("QRRichGain", panel.baseGain + "+" + panel.scanGain + "+" + panel.compGain + "dB");
+
+    // Two gates when the first readout starts with the byte 'A'.
+    f.twoGate = !readouts[0].empty() && readouts[0][0] == 'A';
+    if (f.twoGate) {
+        f.defectCaptions = {QStringLiteral("A定位"), QStringLiteral("A当量"),
+                            QStringLiteral("B定位"), QStringLiteral("B当量")};
+        // "A:" and the arrow are four bytes; the blank before the number stays.
+        set("QRRichDistance", fromByte(readouts[0], 5));
+        set("QRLabelXValue", readouts[1]);
+        set("QRRichYValue", fromByte(readouts[2], 5));
+        set("QRLabelEquivalent", readouts[3]);
+    } else {
+        // The leading arrow is one two-byte character.
+        set("QRRichDistance", fromByte(readouts[0], 3));
+        set("QRLabelXValue", fromByte(readouts[1], 3));
+        set("QRRichYValue", fromByte(readouts[2], 3));
+        set("QRLabelEquivalent", readouts[3]);
+    }
+    return f;
+}
+
+const std::vector<PageField>& reportFields() {
+    static const std::vector<PageField> fields = [] {
+        std::vector<PageField> v;
+        auto add = [&](const char* name, int x, int rowTop, int w, FieldKind kind, int h = 25) {
+            v.push_back({name, x, rowTop + 8, w, h, kind});
+        };
+        const FieldKind U = FieldKind::User, F = FieldKind::Filled;
+        add("QRRichText1", 184, 104, 313, U);
+        add("QRRichText4", 621, 104, 127, U);
+        add("QRRichText2", 184, 144, 313, U);
+        add("QRRichText5", 621, 144, 127, U);
+        add("QRRichText3", 184, 184, 561, U);
+        add("QRRichText6", 184, 224, 217, U);
+        add("QRRichText17", 560, 224, 185, U);
+        add("QRRichText7", 184, 264, 217, U);
+        add("QRRichText18", 560, 264, 185, U);
+        add("QRRichText8", 184, 304, 217, U);
+        add("QRRichText19", 560, 304, 185, U);
+        add("QRRichType", 184, 344, 217, F);
+        add("QRRichGain", 560, 344, 185, F);
+        add("QRRichCrystal", 179, 384, 76, F);
+        add("QRRichFront", 323, 384, 83, F);
+        add("QRRichReject", 560, 384, 185, F);
+        add("QRRichKValue", 179, 424, 76, F);
+        add("QRRichFrequency", 323, 424, 83, F);
+        add("QRRichDelay", 560, 424, 185, F);
+        add("QRRichRefraction", 179, 464, 76, F);
+        add("QRRichZero", 323, 464, 83, F);
+        add("QRRichRange", 560, 464, 185, F);
+        add("QRRichDistance", 184, 504, 217, F);
+        add("QRRichSpeed", 560, 504, 185, F);
+        add("QRRichXValue", 184, 544, 217, FieldKind::Covered);
+        add("QRLabelXValue", 184, 544, 0, FieldKind::Label, 20);
+        add("QRRichText25", 560, 544, 185, U);
+        add("QRRichYValue", 184, 584, 217, F);
+        add("QRRichText26", 560, 584, 185, U);
+        add("QRRichEquivalent", 184, 624, 217, FieldKind::Covered);
+        add("QRLabelEquivalent", 184, 624, 0, FieldKind::Label);
+        add("QRRichText27", 560, 624, 185, U);
+        add("QRRichText14", 184, 664, 217, U);
+        add("QRRichText28", 560, 664, 185, U);
+        add("QRRichText15", 184, 704, 217, U);
+        v.push_back({"QRRichText29", 552, 712, 193, 65, U});
+        add("QRRichText16", 184, 744, 217, U);
+        return v;
+    }();
+    return fields;
+}
+
+QFont reportFont(int pixelSize, bool bold) {
+    QFont font(QStringLiteral("Arial"));
+    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("WenQuanYi Micro Hei")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    return font;
+}
+
+ReportPictures reportPictures(const ReportPlotInputs& in) {
+    ReportPictures pictures;
+    pictures.leftRuler = [](QPainter& p, int w, int h) {
+        drawAmplitudeRuler(p, w, h, kReportPlot.height(), PlotColours::print());
+    };
+    pictures.bottomRuler = [labels = in.pathRuler](QPainter& p, int w, int h) {
+        drawPathRuler(p, w, h, labels, PlotColours::print());
+    };
+    pictures.plot = [in](QPainter& p, int w, int h) {
+        drawReportPlot(p, w, h, in.echoFrame, in.envelope, *in.params, *in.curves);
+    };
+    return pictures;
+}
+
+void paintReportPage(QPainter& p, const ReportFill& fill, const ReportPictures& pictures,
+                     const std::function<QString(const PageField&)>& fieldText) {
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.fillRect(0, 0, kPageWidth, kPageHeight, Qt::white);
+    QPen pen(Qt::black);
+    pen.setWidth(1);
+    pen.setCosmetic(true);
+    p.setPen(pen);
+
+    drawCell(p, {39, 754, 48, 1082}); // outer frame
+    drawCell(p, {40, 753, 49, 104});  // title
+    p.setFont(reportFont(21, true));
+    p.drawText(QRect(88, 64, 601, 33), Qt::AlignCenter,
+               QStringLiteral("Kelvora数字式超声波探伤仪探伤报告"));
+
+    for (const Cell& c : tableCells())
+        drawCell(p, c);
+    p.setFont(reportFont(19));
+    for (const Caption& c : captions())
+        p.drawText(QRect(c.x, c.top + 8, c.w, 25), Qt::AlignCenter, c.text);
+    p.drawText(QRect(448, 736, 89, 25), Qt::AlignCenter, QStringLiteral("备注"));
+    const int defectRows[4] = {504, 544, 584, 624};
+    for (int i = 0; i < 4; ++i)
+        p.drawText(QRect(115, defectRows[i] + 8, 57, 25), Qt::AlignCenter,
+                   fill.defectCaptions[static_cast<size_t>(i)]);
+    for (const Head& h : heads(fill.twoGate)) {
+        drawCell(p, h.cell);
+        for (const HeadChar& c : h.chars)
+            p.drawText(QRect(h.cell.x1 + 3, c.top, 25, c.h), Qt::AlignCenter, c.text);
+    }
+
+    drawCell(p, {40, 753, 785, 1081}); // the waveform block
+    auto picture = [&](const QRect& r, const std::function<void(QPainter&, int, int)>& draw) {
+        if (!draw) return;
+        p.save();
+        p.translate(r.topLeft());
+        p.setClipRect(0, 0, r.width(), r.height());
+        draw(p, r.width(), r.height());
+        p.restore();
+    };
+    // The rulers first: the plot covers their shared column and row.
+    picture(kReportLeftRuler, pictures.leftRuler);
+    picture(kReportBottomRuler, pictures.bottomRuler);
+    picture(kReportPlot, pictures.plot);
+
+    if (fieldText) {
+        p.setPen(Qt::black);
+        p.setFont(reportFont(19));
+        const QFontMetrics metrics(p.font());
+        for (const PageField& f : reportFields()) {
+            const QString text = fieldText(f);
+            if (text.isEmpty()) continue;
+            const int w = f.kind == FieldKind::Label ? metrics.horizontalAdvance(text) : f.w;
+            if (f.kind == FieldKind::Label) p.fillRect(f.x, f.y, w, f.h, Qt::white);
+            const int flags =
+                Qt::AlignLeft | (f.h > 25 ? Qt::AlignTop | Qt::TextWordWrap : Qt::AlignVCenter);
+            p.drawText(QRect(f.x, f.y, w, f.h), flags, text);
+        }
+    }
+    p.restore();
+}
+
+} // namespace vantrel

@@ -1,0 +1,95 @@
+// The one-page A4 inspection report: its fill rules, its geometry and the one
+// page renderer that serves the report window, the printer and
+// vantrel-inspect.
+//
+// The page is laid out in pixels at 96 per inch from the top-left corner of
+// the paper (794 x 1123 for A4; 10 mm margins leave 718 x 1047 at (38, 38));
+// printing maps the same pixels to the same millimetres.
+#pragma once
+
+#include <QPainter>
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <map>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "curves.h"
+#include "display_text.h"
+#include "instrument_params.h"
+
+namespace vantrel {
+
+inline constexpr int kPageWidth = 794;
+inline constexpr int kPageHeight = 1123;
+
+// What the program writes into the page on every showing.
+struct ReportFill {
+    bool twoGate = false; // the defect rows report gates A and B
+    // Captions of the four defect rows (QRLabel47..QRLabel50).
+    std::array<QString, 4> defectCaptions{QStringLiteral("距离"), QStringLiteral("水平"),
+                                          QStringLiteral("垂直"), QStringLiteral("当量")};
+    // Program-filled fields by name (QRRichType, ..., QRLabelEquivalent).
+    std::map<QString, QString> fields;
+};
+
+// Fills the parameter fields from the panel texts (with fixed suffixes that
+// do not follow the inch setting) and the defect rows from the readouts,
+// cutting the readouts' markers off on their GBK bytes.
+ReportFill fillReportText(const PanelTexts& panel, const ReadoutTexts& readouts);
+
+// The bytes of a GBK text from byte `from` (1-based) to its end; empty when
+// the text is shorter.
+std::string fromByte(const std::string& gbk, size_t from);
+
+enum class FieldKind {
+    User,    // an editable box only the user fills
+    Filled,  // an editable box the program fills on every showing
+    Label,   // a read-only label as wide as its text
+    Covered, // a box under a label, never filled
+};
+
+struct PageField {
+    const char* name;
+    int x, y, w, h;
+    FieldKind kind;
+};
+
+// Every field of the page, in drawing order.
+const std::vector<PageField>& reportFields();
+
+// The fonts of the page: captions and fields (Arial 19 px) and the title
+// (Arial 21 px bold); a metric-compatible face and a CJK face stand in where
+// Arial is missing.
+QFont reportFont(int pixelSize, bool bold = false);
+
+// The three pictures at the foot of the page.
+inline constexpr QRect kReportLeftRuler{56, 792, 25, 281};
+inline constexpr QRect kReportPlot{80, 792, 289, 257};
+inline constexpr QRect kReportBottomRuler{80, 1048, 289, 25};
+
+struct ReportPictures {
+    // Each draws its picture at the painter's origin over the given size.
+    std::function<void(QPainter&, int w, int h)> leftRuler, plot, bottomRuler;
+};
+
+// The inputs of the report's pictures, from the main window's state.
+struct ReportPlotInputs {
+    std::span<const uint8_t> echoFrame; // the frame on screen, or empty
+    const uint8_t* envelope;            // FrameTail's envelope
+    const InstrumentParams* params;
+    CurveStorage* curves;                   // the main window's, rebuilt here
+    std::span<const std::string> pathRuler; // six labels, or none before a block
+};
+ReportPictures reportPictures(const ReportPlotInputs& inputs);
+
+// Paints the page in page pixels: cells, title, captions, heads, the
+// pictures and, when `fieldText` is given, every field with its current
+// text (the report window's own boxes show the fields on screen instead).
+void paintReportPage(QPainter& painter, const ReportFill& fill, const ReportPictures& pictures,
+                     const std::function<QString(const PageField&)>& fieldText);
+
+} // namespace vantrel
