@@ -1,0 +1,297 @@
+// The report: its fill rules on the examples of the instrument's manual, the
+// window's refill rule, the pictures' ruler positions and a few geometry
+// probes on the rendered page.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include "frame_render.h"
+#include "gbk_text.h"
+#include "report_form.h"
+#include "report_page.h"
+
+using namespace vantrel;
+
+namespace {
+
+std::string gbk(const char* utf8) { return *utf8ToGbk(utf8); }
+
+ReadoutTexts readouts(const char* a, const char* b, const char* c, const char* d) {
+    return {gbk(a), gbk(b), gbk(c), gbk(d)};
+}
+
+PanelTexts panel() {
+    PanelTexts p;
+    p.probeType = gbk("斜探头");
+    p.crystalSize = "13x13";
+    p.reject = "10";
+    p.echoKAngle = "2.0";
+    p.probeAngle = "63.4";
+    p.probeFront = "10.0";
+    p.probeFrequency = "2.50";
+    p.probeZero = "1.25";
+    p.echoSpeed = "3240.00";
+    p.echoDelay = "0.0";
+    p.echoRange = "100.0 mm(s)";
+    p.baseGain = "40.0";
+    p.scanGain = "6.0";
+    p.compGain = "2.0";
+    return p;
+}
+
+QString field(const ReportFill& f, const char* name) {
+    const auto it = f.fields.find(QString::fromLatin1(name));
+    return it == f.fields.end() ? QStringLiteral("<none>") : it->second;
+}
+
+const QRgb kBlack = qRgb(0, 0, 0), kWhite = qRgb(255, 255, 255);
+QRgb at(const QImage& image, int x, int y) { return image.pixel(x, y) | 0xFF000000u; }
+
+} // namespace
+
+TEST(ReportFill, ParameterFieldsTakeFixedSuffixes) {
+    const ReportFill f = fillReportText(panel(), readouts("↘125.0", "→88.4", "↓88.4", "∧45.3 %"));
+    const std::pair<const char*, const char*> expected[] = {
+        {"QRRichType", "斜探头"},        {"QRRichCrystal", "13x13mm"},
+        {"QRRichReject", "10 %"},        {"QRRichKValue", "2.0"},
+        {"QRRichRefraction", "63.4度 "}, {"QRRichFront", "10.0mm"},
+        {"QRRichFrequency", "2.50MHz"},  {"QRRichZero", "1.25us"},
+        {"QRRichSpeed", "3240.00m/s"},   {"QRRichDelay", "0.0mm"},
+        {"QRRichRange", "100.0 mm(s)"},  {"QRRichGain", "40.0+6.0+2.0dB"},
+    };
+    for (auto [name, text] : expected)
+        EXPECT_EQ(field(f, name), QString::fromUtf8(text)) << name;
+    // A negative scan gain and inch figures keep the fixed suffixes.
+    PanelTexts inch = panel();
+    inch.scanGain = "-2.0";
+    inch.probeFront = "0.4";
+    inch.echoSpeed = "32.40";
+    inch.echoDelay = "0.000";
+    const ReportFill g = fillReportText(inch, readouts("", "", "", ""));
+    EXPECT_EQ(field(g, "QRRichGain"), "40.0+-2.0+2.0dB");
+    EXPECT_EQ(field(g, "QRRichFront"), "0.4mm");
+    EXPECT_EQ(field(g, "QRRichSpeed"), "32.40m/s");
+    EXPECT_EQ(field(g, "QRRichDelay"), "0.000mm");
+}
+
+TEST(ReportFill, DefectRows) {
+    struct Case {
+        const char* name;
+        ReadoutTexts readouts;
+        bool twoGate;
+        std::array<const char*, 4> captions;
+        std::array<const char*, 4> rows; // distance, x value, y value, equivalent
+    } cases[] = {
+        {"one gate",
+         readouts("↘125.0", "→88.4", "↓88.4", "∧45.3 %"),
+         false,
+         {"距离", "水平", "垂直", "当量"},
+         {"125.0", "88.4", "88.4", "∧45.3 %"}},
+        {"two gates",
+         readouts("A:↓ 12.3", "RL  +2.0", "B:↓ 30.5", "RL  -4.1"),
+         true,
+         {"A定位", "A当量", "B定位", "B当量"},
+         {" 12.3", "RL  +2.0", " 30.5", "RL  -4.1"}},
+        {"a longer readout is copied in full",
+         readouts("↘950.0", "→1000.5", "↓3.0", "∧1.0 %"),
+         false,
+         {"距离", "水平", "垂直", "当量"},
+         {"950.0", "1000.5", "3.0", "∧1.0 %"}},
+        {"texts shorter than the cut",
+         readouts("", "→", "↓", ""),
+         false,
+         {"距离", "水平", "垂直", "当量"},
+         {"", "", "", ""}},
+        {"a two-gate marker alone",
+         readouts("A:↓", "", "B:", ""),
+         true,
+         {"A定位", "A当量", "B定位", "B当量"},
+         {"", "", "", ""}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ReportFill f = fillReportText(panel(), c.readouts);
+        EXPECT_EQ(f.twoGate, c.twoGate);
+        for (size_t i = 0; i < 4; ++i)
+            EXPECT_EQ(f.defectCaptions[i], QString::fromUtf8(c.captions[i]));
+        EXPECT_EQ(field(f, "QRRichDistance"), QString::fromUtf8(c.rows[0]));
+        EXPECT_EQ(field(f, "QRLabelXValue"), QString::fromUtf8(c.rows[1]));
+        EXPECT_EQ(field(f, "QRRichYValue"), QString::fromUtf8(c.rows[2]));
+        EXPECT_EQ(field(f, "QRLabelEquivalent"), QString::fromUtf8(c.rows[3]));
+    }
+}
+
+TEST(ReportPictures, RulerLabelPositions) {
+    QImage left(kReportLeftRuler.size(), QImage::Format_RGB32);
+    drawAmplitudeRuler(left, kReportPlot.height(), PlotColours::print());
+    // Label tops on the plot's grid lines: 0, 51, 102, 154, 205, 257.
+    std::vector<int> tops;
+    bool inLabel = false;
+    for (int y = 0; y < left.height(); ++y) {
+        bool ink = false;
+        for (int x = 0; x < left.width(); ++x)
+            ink |= at(left, x, y) == kBlack;
+        if (ink && !inLabel) tops.push_back(y);
+        inLabel = ink;
+    }
+    ASSERT_EQ(tops.size(), 6u);
+    const int expected[6] = {0, 51, 102, 154, 205, 257};
+    for (size_t i = 0; i < 6; ++i) {
+        EXPECT_GE(tops[i], expected[i]) << i;
+        EXPECT_LE(tops[i], expected[i] + 4) << i; // the glyphs' own top bearing
+    }
+    QImage bottom(kReportBottomRuler.size(), QImage::Format_RGB32);
+    const std::array<std::string, 6> labels = {"0.0 ",  "20.0 ", "40.0 ",
+                                               "60.0 ", "80.0 ", "100.0 "};
+    drawPathRuler(bottom, labels, PlotColours::print());
+    std::vector<int> starts;
+    int lastInk = -10;
+    for (int x = 0; x < bottom.width(); ++x) {
+        bool ink = false;
+        for (int y = 0; y < bottom.height(); ++y)
+            ink |= at(bottom, x, y) == kBlack;
+        if (ink && x - lastInk > 6) starts.push_back(x);
+        if (ink) lastInk = x;
+    }
+    ASSERT_EQ(starts.size(), 6u);
+    const int xs[6] = {0, 42, 100, 158, 216, 256};
+    for (size_t i = 0; i < 6; ++i) {
+        EXPECT_GE(starts[i], xs[i]) << i;
+        EXPECT_LE(starts[i], xs[i] + 3) << i;
+    }
+}
+
+TEST(ReportPictures, PlotDifferences) {
+    std::vector<uint8_t> frame(kFrameSize, 0);
+    InstrumentParams p; // all zero: no curves; gate A flat at level 0
+    CurveStorage curves;
+    std::vector<uint8_t> envelope(kFrameTailSize, 0);
+    QImage plot(kReportPlot.size(), QImage::Format_RGB32);
+    QPainter painter(&plot);
+    drawReportPlot(painter, plot.width(), plot.height(), frame, envelope.data(), p, curves);
+    painter.end();
+    // A frame of zeros lies on row 257, out of sight: border and grid only.
+    EXPECT_EQ(at(plot, 0, 0), kBlack);
+    EXPECT_EQ(at(plot, 288, 256), kBlack);
+    EXPECT_EQ(at(plot, 100, 256), kBlack); // border
+    EXPECT_EQ(at(plot, 100, 255), kWhite);
+    EXPECT_EQ(at(plot, 20, 257 / 5), kBlack);
+    EXPECT_EQ(at(plot, 21, 257 / 5), kWhite); // dotted
+}
+
+class ReportFormTest : public ::testing::Test {
+protected:
+    PanelTexts panel_ = panel();
+    ReadoutTexts readouts_ = readouts("↘125.0", "→88.4", "↓88.4", "∧45.3 %");
+    std::vector<uint8_t> frame_ = std::vector<uint8_t>(kFrameSize, 0);
+    InstrumentParams params_;
+    CurveStorage curves_;
+    TReportForm form;
+    void SetUp() override {
+        form.setSource(
+            {.panel = [this] { return panel_; },
+             .readouts = [this] { return readouts_; },
+             .pictures =
+                 [this] {
+                     return ReportPlotInputs{
+                         frame_, frame_.data() + kFrameTailOffset, &params_, &curves_, {}};
+                 }});
+    }
+    QString text(const char* name) { return form.fieldText(QString::fromLatin1(name)); }
+    void showAndClose() {
+        form.show();
+        QCoreApplication::processEvents();
+        form.hide();
+    }
+};
+
+TEST_F(ReportFormTest, UserTextStaysProgramFieldsAreRefilled) {
+    showAndClose();
+    EXPECT_EQ(text("QRRichType"), QString::fromUtf8("斜探头"));
+    qobject_cast<QLineEdit*>(form.field("QRRichText1"))->setText(QString::fromUtf8("华东检测站"));
+    qobject_cast<QLineEdit*>(form.field("QRRichType"))->setText(QString::fromUtf8("直探头?"));
+    qobject_cast<QPlainTextEdit*>(form.field("QRRichText29"))->setPlainText("line 1\nline 2");
+    readouts_ = readouts("A:↓ 12.3", "RL  +2.0", "B:↓ 30.5", "RL  -4.1");
+    showAndClose();
+    EXPECT_EQ(text("QRRichText1"), QString::fromUtf8("华东检测站"));
+    EXPECT_EQ(text("QRRichText29"), "line 1\nline 2");
+    EXPECT_EQ(text("QRRichType"), QString::fromUtf8("斜探头"));
+    EXPECT_EQ(text("QRRichDistance"), " 12.3");
+    EXPECT_EQ(text("QRLabelXValue"), "RL  +2.0");
+    EXPECT_TRUE(form.fill().twoGate);
+    EXPECT_EQ(form.windowTitle(), "ReportForm");
+}
+
+TEST_F(ReportFormTest, TheFirstShowingRefreshesOnce) {
+    form.show();
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_EQ(form.formShowCount(), 2);
+    form.hide();
+    form.show();
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_EQ(form.formShowCount(), 3);
+    form.hide();
+}
+
+TEST_F(ReportFormTest, PageGeometry) {
+    showAndClose();
+    qobject_cast<QLineEdit*>(form.field("QRRichText1"))->setText("X");
+    const QImage page = form.renderPage();
+    ASSERT_EQ(page.size(), QSize(794, 1123));
+    // The outer frame and the title cell.
+    EXPECT_EQ(at(page, 39, 48), kBlack);
+    EXPECT_EQ(at(page, 753, 1081), kBlack);
+    EXPECT_EQ(at(page, 38, 48), kWhite);
+    EXPECT_EQ(at(page, 40, 49), kBlack);
+    EXPECT_EQ(at(page, 300, 103), kBlack);
+    // Rows every 40 px share their borders; the gap between is white.
+    for (int y : {144, 184, 224, 504, 744, 784})
+        EXPECT_EQ(at(page, 150, y), kBlack) << y;
+    EXPECT_EQ(at(page, 200, 150), kWhite);
+    // The zero-width cells at x = 256 and the head columns.
+    EXPECT_EQ(at(page, 256, 400), kBlack);
+    EXPECT_EQ(at(page, 72, 300), kBlack);
+    EXPECT_EQ(at(page, 104, 600), kBlack);
+    // One gate: the location head ends at 624 and the size head starts there.
+    EXPECT_EQ(at(page, 90, 624), kBlack);
+    // The plot's border at (80, 792) .. (368, 1048).
+    EXPECT_EQ(at(page, 80, 792), kBlack);
+    EXPECT_EQ(at(page, 368, 1048), kBlack);
+    // The user's text is on the page.
+    bool ink = false;
+    for (int x = 184; x < 200; ++x)
+        for (int y = 112; y < 137; ++y)
+            ink |= at(page, x, y) == kBlack;
+    EXPECT_TRUE(ink);
+
+    // Two gates: the location head covers the first of the size head's rows.
+    readouts_ = readouts("A:↓ 12.3", "RL  +2.0", "B:↓ 30.5", "RL  -4.1");
+    showAndClose();
+    const QImage two = form.renderPage();
+    EXPECT_EQ(at(two, 90, 624), kWhite);
+    EXPECT_EQ(at(two, 90, 664), kBlack);
+}
+
+TEST_F(ReportFormTest, NoPrinterPrintsNothingAndSaysSo) {
+    showAndClose();
+    qobject_cast<QLineEdit*>(form.field("QRRichText2"))->setText("kept");
+    const QImage before = form.renderPage();
+    form.PrintButtonClick();
+    EXPECT_TRUE(form.statusText().startsWith(QString::fromUtf8("未打印")))
+        << form.statusText().toStdString();
+    EXPECT_EQ(form.renderPage(), before);
+    EXPECT_EQ(text("QRRichText2"), "kept");
+}
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // No print server: the default printer cannot be found.
+    qputenv("CUPS_SERVER", "/nonexistent/vantrel-no-cups.sock");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
