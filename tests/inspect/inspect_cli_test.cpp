@@ -306,3 +306,31 @@ TEST(InspectCli, Replay) {
               "vantrel-inspect: unknown replay step 'jump' (steps: open, cancel, "
               "next, up, play, print, seek:P, note:I, tick)\n");
 }
+
+TEST(InspectCli, ReportPageAndPicture) {
+    const std::string file = fixture();
+    auto pngSize = [](const std::string& path) {
+        const auto b = readBytes(path);
+        EXPECT_TRUE(b && b->size() > 24);
+        const auto be32 = [&](size_t at) {
+            return (uint32_t((*b)[at]) << 24) | (uint32_t((*b)[at + 1]) << 16) |
+                   (uint32_t((*b)[at + 2]) << 8) | (*b)[at + 3];
+        };
+        return std::pair{be32(16), be32(20)};
+    };
+    const std::string png = tempPath("report.png"), pdf = tempPath("report.pdf"),
+                      plot = tempPath("plot.png");
+    ASSERT_EQ(inspect({"report", q(file), "2", "3", "--out", q(png)}).status, 0);
+    EXPECT_EQ(pngSize(png), (std::pair<uint32_t, uint32_t>{794, 1123}));
+    ASSERT_EQ(inspect({"render", q(file), "2", "3", "--report", "--out", q(plot)}).status, 0);
+    EXPECT_EQ(pngSize(plot), (std::pair<uint32_t, uint32_t>{289, 257}));
+    ASSERT_EQ(inspect({"report", q(file), "2", "3", "--out", q(pdf)}).status, 0);
+    const auto bytes = readBytes(pdf);
+    const std::string text(bytes->begin(), bytes->end());
+    EXPECT_EQ(text.substr(0, 5), "%PDF-");
+    EXPECT_NE(text.find("/MediaBox [0 0 595"), std::string::npos); // A4 width in points
+    const CliRun bad = inspect({"report", q(file), "2", "3", "--out", q(tempPath("report.txt"))});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.err.toStdString(), "vantrel-inspect: report --out '" + tempPath("report.txt") +
+                                         "': the name must end in .pdf or .png\n");
+}
