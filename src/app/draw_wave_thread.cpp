@@ -4,79 +4,79 @@
 
 #include <chrono>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace vantrel {
 
-TDrawWaveThread::TDrawWaveThread(QObject* uiContext, std::function<int()> turn, int paceOverrideMs)
-    : shared_(std::make_shared<Shared>()), context_(uiContext), turn_(std::move(turn)),
-      paceOverrideMs_(paceOverrideMs) {
-    start(QThread::LowPriority);
-}
+TDrawWaveThread::TDrawWaveThread(std::function<int()> turn, int paceOverrideMs)
+    : turn_(std::move(turn)), paceOverrideMs_(paceOverrideMs), thread_([this] {
+          // One step below the user-interface thread: the pacing must never
+          // compete with drawing. Linux keeps a nice value per thread.
+          setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), getpriority(PRIO_PROCESS, 0) + 1);
+          run();
+      }) {}
 
 TDrawWaveThread::~TDrawWaveThread() {
     {
-        std::lock_guard lock(shared_->mutex);
-        shared_->stopping = true;
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
     }
-    shared_->wake.notify_all();
-    wait();
+    wake_.notify_all();
+    thread_.join();
+    // A turn still queued for this object is dropped with it.
 }
 
 void TDrawWaveThread::pause() {
-    std::lock_guard lock(shared_->mutex);
-    shared_->paused = true;
+    std::lock_guard lock(mutex_);
+    paused_ = true;
 }
 
 void TDrawWaveThread::resume() {
     {
-        std::lock_guard lock(shared_->mutex);
-        shared_->paused = false;
+        std::lock_guard lock(mutex_);
+        paused_ = false;
     }
-    shared_->wake.notify_all();
+    wake_.notify_all();
 }
 
 bool TDrawWaveThread::isPaused() const {
-    std::lock_guard lock(shared_->mutex);
-    return shared_->paused;
+    std::lock_guard lock(mutex_);
+    return paused_;
+}
+
+void TDrawWaveThread::runTurn() {
+    const int pause = turn_();
+    {
+        std::lock_guard lock(mutex_);
+        turnPause_ = pause;
+        turnDone_ = true;
+    }
+    wake_.notify_all();
 }
 
 void TDrawWaveThread::run() {
-    const std::shared_ptr<Shared> s = shared_;
     for (;;) {
         {
-            std::unique_lock lock(s->mutex);
-            s->wake.wait(lock, [&] { return s->stopping || !s->paused; });
-            if (s->stopping) return;
+            std::unique_lock lock(mutex_);
+            wake_.wait(lock, [&] { return stopping_ || !paused_; });
+            if (stopping_) return;
+            turnDone_ = false;
         }
-        // Hand the turn to the user-interface thread and wait for it. The
-        // turn holds only shared state, so a turn still queued when the
-        // window goes away is dropped with it and touches nothing.
-        auto turn = std::make_shared<Turn>();
-        QObject* context = context_.data();
-        if (!context) return;
-        QMetaObject::invokeMethod(
-            context,
-            [s, turn, f = turn_] {
-                const int pause = f();
-                {
-                    std::lock_guard lock(s->mutex);
-                    turn->pause = pause;
-                    turn->done = true;
-                }
-                s->wake.notify_all();
-            },
-            Qt::QueuedConnection);
+        // Hand the turn to the user-interface thread and wait for it.
+        QMetaObject::invokeMethod(this, "runTurn", Qt::QueuedConnection);
         int pause;
         {
-            std::unique_lock lock(s->mutex);
-            s->wake.wait(lock, [&] { return s->stopping || turn->done; });
-            if (s->stopping) return;
-            pause = turn->pause;
+            std::unique_lock lock(mutex_);
+            wake_.wait(lock, [&] { return stopping_ || turnDone_; });
+            if (stopping_) return;
+            pause = turnPause_;
         }
         if (pause >= 0 && paceOverrideMs_ >= 0) pause = paceOverrideMs_;
         if (pause > 0) {
-            std::unique_lock lock(s->mutex);
-            s->wake.wait_for(lock, std::chrono::milliseconds(pause), [&] { return s->stopping; });
-            if (s->stopping) return;
+            std::unique_lock lock(mutex_);
+            wake_.wait_for(lock, std::chrono::milliseconds(pause), [&] { return stopping_; });
+            if (stopping_) return;
         }
     }
 }

@@ -89,8 +89,8 @@ TMainForm::TMainForm(QWidget* parent, int paceOverrideMs) : QMainWindow(parent) 
                                   drawPathRuler(pathRuler_, {}, PlotColours::screen());
                               showPicture(echoRangeImage_, pathRuler_);
                           }});
-    drawThread_ = std::make_unique<TDrawWaveThread>(
-        this, [this] { return playbackTurn(); }, paceOverrideMs);
+    drawThread_ =
+        std::make_unique<TDrawWaveThread>([this] { return playbackTurn(); }, paceOverrideMs);
     core_.setPlayingChanged([this](bool playing) {
         if (playing)
             drawThread_->resume();
