@@ -157,7 +157,7 @@ void ViewerCore::openSequence() {
     // load turns it into 0.
     currentRecord_ = -1;
     // A file that announces no records still gets a bar of one position.
-    setTrackBarMax(std::max(recordCount_ - 1, 0));
+    setTrackBarMax(static_cast<int32_t>(std::max<int64_t>(int64_t{recordCount_} - 1, 0)));
     setTrackBarPosition(0);
     controls_.playEnabled = true;
     controls_.playCaption = kPlayCaption;
@@ -249,7 +249,7 @@ void ViewerCore::nextClick() {
         controls_.upEnabled = true;
         return;
     }
-    if (currentRecord_ < recordCount_ - 1) {
+    if (int64_t{currentRecord_} < int64_t{recordCount_} - 1) { // no wrap for absurd counts
         ++currentRecord_;
         loadCurrentRecord();
     }

@@ -182,7 +182,13 @@ OpenResult RecordFile::openRecordFile(const std::string& path) {
     while (got < sizeof count) {
         const ssize_t n = pread(fd, count + got, sizeof count - got, static_cast<off_t>(got));
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
+        if (n < 0) {
+            result.error = OpenError::CannotOpen; // unreadable: say why
+            result.reason = std::strerror(errno);
+            ::close(fd);
+            return result;
+        }
+        if (n == 0) break;
         got += static_cast<size_t>(n);
     }
     if (got < sizeof count) {

@@ -324,3 +324,25 @@ TEST(ViewerCore, ControlStates) {
     EXPECT_FALSE(v.c().upEnabled);
     EXPECT_EQ(v.last(), (Shown{0, 0}));
 }
+
+// Counts the file announces are taken as they are, even absurd ones, without
+// the arithmetic overflowing.
+TEST(ViewerCore, AbsurdRecordCounts) {
+    for (int32_t count : {INT32_MIN, -1, 0, INT32_MAX}) {
+        SCOPED_TRACE(count);
+        RecordWriter w;
+        w.addRecord(makeFrames(11));
+        w.addRecord(makeFrames(11, 100));
+        Viewer v;
+        ASSERT_TRUE(v.core.openItemClick(writeTemp("count.DAT", w.bytes(count))).ok());
+        EXPECT_EQ(v.c().trackBarMax, std::max<int64_t>(int64_t{count} - 1, 0));
+        for (int i = 0; i < 12; ++i)
+            v.core.nextClick();
+        v.core.trackBarMovedTo(v.c().trackBarMax);
+        v.core.trackBarMovedTo(1);
+        v.core.playClick();
+        v.play(50);
+        v.core.upClick();
+        EXPECT_FALSE(v.drawn.empty());
+    }
+}

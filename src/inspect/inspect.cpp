@@ -1,0 +1,724 @@
+// vantrel-inspect: the viewer's answers without a window, as JSON on stdout.
+// Every command opens the file with the same library code the viewer uses;
+// this file only parses arguments, calls the libraries and writes results.
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QStringList>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <functional>
+#include <string>
+
+#include "curves.h"
+#include "display_text.h"
+#include "frame_render.h"
+#include "gbk_text.h"
+#include "inspect.h"
+#include "instrument_params.h"
+#include "lzw.h"
+#include "record_file.h"
+#include "record_writer.h"
+#include "report_inputs.h"
+#include "report_page.h"
+#include "viewer_core.h"
+
+namespace vantrel {
+
+namespace {
+
+constexpr const char* kTool = "vantrel-inspect";
+
+// A failure the user can act on: message on stderr, exit status 2.
+struct UsageError {
+    std::string message;
+};
+
+[[noreturn]] void fail(const std::string& message) { throw UsageError{message}; }
+
+std::string quoted(const QString& s) { return "'" + s.toStdString() + "'"; }
+
+// What a command prints; written out only when the whole command succeeded.
+thread_local std::string* standardOutput = nullptr;
+
+void print(const std::string& text) { standardOutput->append(text); }
+
+void printJson(const QJsonObject& object) {
+    const QByteArray text = QJsonDocument(object).toJson(QJsonDocument::Compact);
+    print(std::string(text.constData(), static_cast<size_t>(text.size())) + "\n");
+}
+
+QString utf8(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+// A single-precision value as the shortest decimal that reads back as the
+// same float, so 707.1068f prints as 707.1068.
+QJsonValue floatValue(float f) {
+    char buffer[32];
+    const auto r = std::to_chars(buffer, buffer + sizeof buffer, f);
+    return QJsonValue(std::stod(std::string(buffer, r.ptr)));
+}
+
+int32_t parseInt(const QString& text, const char* what) {
+    bool ok = false;
+    const int value = text.toInt(&ok, 10);
+    if (!ok) fail(std::string(what) + " " + quoted(text) + " is not an integer");
+    return value;
+}
+
+[[noreturn]] void failToOpen(const OpenResult& r, const QString& path) {
+    if (r.error == OpenError::TooShort) fail("cannot read " + quoted(path) + ": " + r.reason);
+    fail("cannot open " + quoted(path) + ": " + r.reason);
+}
+
+void openOrFail(RecordFile& file, const QString& path) {
+    const OpenResult r = file.openRecordFile(path.toStdString());
+    if (!r.ok()) failToOpen(r, path);
+}
+
+// The Open command with FILE chosen in the dialog.
+void openOrFail(ViewerCore& viewer, const QString& path) {
+    const OpenResult r = viewer.openItemClick(path.toStdString());
+    if (!r.ok()) failToOpen(r, path);
+}
+
+std::vector<uint8_t> readInput(const QString& path) {
+    auto bytes = readBytes(path.toStdString());
+    if (!bytes) fail("cannot open " + quoted(path) + ": " + std::strerror(errno));
+    return std::move(*bytes);
+}
+
+void writeOutput(const QString& path, std::span<const uint8_t> bytes) {
+    errno = 0;
+    if (!writeBytes(path.toStdString(), bytes))
+        fail("cannot write " + quoted(path) + ": " + std::strerror(errno ? errno : EIO));
+}
+
+QJsonArray damageList(const RecordFile& file) {
+    QJsonArray list;
+    for (const DamagedRecord& d : file.damagedRecords()) {
+        list.append(QJsonObject{{"record", d.record},
+                                {"fileOffset", d.fileOffset},
+                                {"reason", recordDamageText(d.damage)}});
+    }
+    return list;
+}
+
+// ------------------------------------------------------------------ index
+
+QJsonObject indexJson(const RecordFile& file) {
+    QJsonArray records;
+    for (const RecordIndexEntry& e : file.recordIndex())
+        records.append(QJsonArray{e.fileOffset, e.recordSize, e.parameterRecordOffset});
+    QJsonArray notes;
+    for (size_t i = 0; i < file.noteTexts().size(); ++i) {
+        notes.append(QJsonObject{{"record", file.noteRecords()[i]},
+                                 {"text", utf8(gbkToUtf8(file.noteTexts()[i]))}});
+    }
+    QJsonObject out{{"recordCount", file.recordCount()}, {"records", records}, {"notes", notes}};
+    // Only for files the instrument could not have written: what was refused
+    // and why the scan stopped early.
+    const QJsonArray damaged = damageList(file);
+    if (!damaged.isEmpty()) out.insert("damaged", damaged);
+    if (file.scanEnd() != ScanEnd::AnnouncedCount && file.scanEnd() != ScanEnd::EndOfFile)
+        out.insert("scanEnd", scanEndText(file.scanEnd()));
+    return out;
+}
+
+// ------------------------------------------------------------------ record
+
+QJsonArray u16Array(const InstrumentParams& p, uint16_t (InstrumentParams::*get)(int) const,
+                    int count) {
+    QJsonArray a;
+    for (int i = 0; i < count; ++i)
+        a.append((p.*get)(i));
+    return a;
+}
+
+QJsonObject paramsJson(const InstrumentParams& p) {
+    QJsonArray stamp;
+    for (int i = 0; i < 3; ++i)
+        stamp.append(p.stampBcd(i));
+    QJsonArray gains;
+    for (int i = 0; i < param::kGainTableSize; ++i)
+        gains.append(p.gainTable(i));
+    return QJsonObject{
+        {"stampBcd", stamp},
+        {"noteLength", p.noteLength()},
+        {"channelWord", static_cast<qint64>(p.channelWord())},
+        {"unitWord", static_cast<qint64>(p.unitWord())},
+        {"displayFlags", static_cast<qint64>(p.displayFlags())},
+        {"modeWord", static_cast<qint64>(p.modeWord())},
+        {"curveFlags", static_cast<qint64>(p.curveFlags())},
+        {"range", static_cast<qint64>(p.range())},
+        {"delay", static_cast<qint64>(p.delay())},
+        {"probeZero", p.probeZero()},
+        {"velocity", p.velocity()},
+        {"probeAngle", p.probeAngle()},
+        {"probeFront", p.probeFront()},
+        {"probeFrequency", p.probeFrequency()},
+        {"crystalSize", p.crystalSize()},
+        {"rejectLevel", p.rejectLevel()},
+        {"compGain", p.compGain()},
+        {"baseGain", p.baseGain()},
+        {"gainTable", gains},
+        {"gateAStart", p.gateAStart()},
+        {"gateAWidth", p.gateAWidth()},
+        {"gateALevel", p.gateALevel()},
+        {"gateBStart", p.gateBStart()},
+        {"gateBWidth", p.gateBWidth()},
+        {"gateBLevel", p.gateBLevel()},
+        {"dacPointDb", u16Array(p, &InstrumentParams::dacPointDb, param::kDacPoints)},
+        {"dacPointPos", u16Array(p, &InstrumentParams::dacPointPos, param::kDacPoints)},
+        {"dacPointCount", p.dacPointCount()},
+        {"dacRefDiameter", p.dacRefDiameter()},
+        {"dacRefLength", p.dacRefLength()},
+        {"channelNo", static_cast<qint64>(p.channelNo())},
+        {"inchUnits", static_cast<int>(p.inchUnits())},
+        {"envelopeMode", static_cast<qint64>(p.envelopeMode())},
+        {"gateFollowsCurve", static_cast<int>(p.gateFollowsCurve())},
+        {"flatCurve", static_cast<int>(p.flatCurve())},
+        {"probeType", static_cast<qint64>(p.probeType())},
+        {"waveMode", static_cast<qint64>(p.waveMode())},
+        {"curveCount", static_cast<qint64>(p.curveCount())},
+        {"twoGateReadout", static_cast<int>(p.twoGateReadout())},
+        {"pathMode", static_cast<qint64>(p.pathMode())},
+        {"dgsReadoutKind", static_cast<qint64>(p.dgsReadoutKind())},
+        {"dacLineSelect", static_cast<qint64>(p.dacLineSelect())},
+        {"dacOn", static_cast<int>(p.dacOn())},
+        {"dgsOn", static_cast<int>(p.dgsOn())},
+        {"distanceLawExtend", static_cast<int>(p.distanceLawExtend())},
+    };
+}
+
+// Opens FILE and performs the loads of a user seek to R in a fresh viewer.
+void seekOrFail(ViewerCore& viewer, const QString& path, const QString& recordArg) {
+    const int32_t r = parseInt(recordArg, "record number");
+    openOrFail(viewer.file(), path);
+    const int64_t indexed = static_cast<int64_t>(viewer.file().recordIndex().size());
+    if (r < 0 || r >= indexed) {
+        fail("record " + std::to_string(r) + " is out of range (file has " +
+             std::to_string(indexed) + " indexed record" + (indexed == 1 ? "" : "s") + ")");
+    }
+    viewer.seekLoad(r);
+}
+
+FrameValues frameValues(std::span<const uint8_t> frame) {
+    FrameValues v;
+    for (size_t i = 0; i < 4; ++i)
+        v[i] = loadI32Unchecked(frame.data() + kFrameValuesOffset + 4 * i);
+    return v;
+}
+
+QJsonArray readoutArray(const ReadoutTexts& texts) {
+    QJsonArray a;
+    for (const std::string& t : texts)
+        a.append(utf8(gbkToUtf8(t)));
+    return a;
+}
+
+// The panel's fields by control name; all empty before the first block.
+QJsonObject panelJson(const ViewerCore& viewer) {
+    const PanelTexts& t = viewer.panel();
+    const std::pair<const char*, const std::string*> fields[] = {
+        {"BaseGain", &t.baseGain},
+        {"ScanGain", &t.scanGain},
+        {"CompGain", &t.compGain},
+        {"ProbeType", &t.probeType},
+        {"ProbeFrequency", &t.probeFrequency},
+        {"CrystalSize", &t.crystalSize},
+        {"EchoRange", &t.echoRange},
+        {"EchoDelay", &t.echoDelay},
+        {"ProbeFront", &t.probeFront},
+        {"EchoSpeed", &t.echoSpeed},
+        {"ProbeZero", &t.probeZero},
+        {"ProbeAngle", &t.probeAngle},
+        {"ChannelNo", &t.channelNo},
+        {"EchoKAngle", &t.echoKAngle},
+        {"lblReject", &t.reject},
+    };
+    QJsonObject o;
+    for (const auto& [name, text] : fields)
+        o.insert(name, utf8(gbkToUtf8(*text)));
+    return o;
+}
+
+QJsonArray pathRulerJson(const ViewerCore& viewer) {
+    QJsonArray a;
+    if (!viewer.parametersLoaded()) return a; // the blank ruler
+    for (const std::string& label : viewer.pathRuler())
+        a.append(utf8(label));
+    return a;
+}
+
+QJsonObject recordJson(const ViewerCore& viewer) {
+    const RecordFile& file = viewer.file();
+    const RecordLayout& layout = file.layout();
+    const InstrumentParams& p = viewer.params();
+    QJsonArray frames;
+    for (int f = 0; f < viewer.framesPerRecord(); ++f) {
+        const FrameValues v = frameValues(file.frame(f));
+        frames.append(QJsonObject{{"values", QJsonArray{v[0], v[1], v[2], v[3]}},
+                                  {"readouts", readoutArray(readoutTexts(p, v))}});
+    }
+    QJsonObject out{
+        {"record", viewer.currentRecord()},
+        {"storedLength", layout.storedLength},
+        {"trailerLength", layout.trailerLength},
+        {"decodedSize", layout.decodedSize},
+        {"framesPerRecord", viewer.framesPerRecord()},
+        {"playbackDelay", viewer.playbackDelay()},
+        {"params", paramsJson(p)},
+        {"derived", QJsonObject{{"unitScale", floatValue(p.unitScale())},
+                                {"rangeShown", floatValue(p.rangeShown())},
+                                {"delayShown", floatValue(p.delayShown())}}},
+        {"panel", panelJson(viewer)},
+        {"pathRuler", pathRulerJson(viewer)},
+        {"frames", frames},
+    };
+    if (layout.damage != RecordDamage::None) out.insert("damage", recordDamageText(layout.damage));
+    return out;
+}
+
+// ------------------------------------------------------------------ replay
+
+struct ReplayStep {
+    enum Kind { Open, Cancel, Next, Up, Play, Print, Seek, Note, Tick } kind;
+    int32_t argument = 0;
+    QString text;
+};
+
+ReplayStep parseStep(const QString& text) {
+    static const std::pair<const char*, ReplayStep::Kind> plain[] = {
+        {"open", ReplayStep::Open}, {"cancel", ReplayStep::Cancel}, {"next", ReplayStep::Next},
+        {"up", ReplayStep::Up},     {"play", ReplayStep::Play},     {"print", ReplayStep::Print},
+        {"tick", ReplayStep::Tick},
+    };
+    for (const auto& [name, kind] : plain)
+        if (text == name) return {kind, 0, text};
+    for (const auto& [prefix, kind] :
+         {std::pair{"seek:", ReplayStep::Seek}, std::pair{"note:", ReplayStep::Note}}) {
+        if (text.startsWith(prefix)) {
+            bool ok = false;
+            const int value = text.mid(static_cast<qsizetype>(std::strlen(prefix))).toInt(&ok, 10);
+            if (ok) return {kind, value, text};
+        }
+    }
+    fail("unknown replay step " + quoted(text) +
+         " (steps: open, cancel, next, up, play, print, seek:P, note:I, tick)");
+}
+
+QJsonObject stepJson(ViewerCore& viewer, const QString& step) {
+    const ControlState& c = viewer.controls();
+    const std::optional<int32_t> drawn = viewer.lastDrawn();
+    return QJsonObject{
+        {"step", step},
+        {"currentRecord", viewer.currentRecord()},
+        {"frameIndex", viewer.frameIndex()},
+        {"framesPerRecord", viewer.framesPerRecord()},
+        {"playbackDelay", viewer.playbackDelay()},
+        {"drawn", drawn ? QJsonValue(*drawn) : QJsonValue(QJsonValue::Null)},
+        {"playing", viewer.playing()},
+        {"playbackFinished", viewer.playbackFinished()},
+        {"seekArmed", viewer.seekArmed()},
+        {"trackBar", c.trackBarPosition},
+        {"trackBarMax", c.trackBarMax},
+        {"selectedNote", c.selectedNote},
+        {"play",
+         QJsonObject{{"enabled", c.playEnabled}, {"caption", utf8(gbkToUtf8(c.playCaption))}}},
+        {"up", c.upEnabled},
+        {"next", c.nextEnabled},
+        {"print", c.printEnabled},
+        {"readouts", readoutArray(viewer.readouts())},
+        {"panel", panelJson(viewer)},
+    };
+}
+
+// Runs the viewer's own commands on FILE from a freshly started program; a
+// command on a button that is disabled at that moment does nothing, as a
+// click on a disabled button does.
+QJsonObject replay(const QString& path, const QStringList& stepTexts) {
+    std::vector<ReplayStep> steps;
+    for (const QString& t : stepTexts)
+        steps.push_back(parseStep(t));
+    {
+        RecordFile probe;
+        openOrFail(probe, path);
+    }
+    ViewerCore viewer;
+    viewer.formShow();
+    QJsonArray out;
+    for (const ReplayStep& step : steps) {
+        viewer.lastDrawn().reset();
+        const ControlState& c = viewer.controls();
+        switch (step.kind) {
+        case ReplayStep::Open: openOrFail(viewer, path); break;
+        case ReplayStep::Cancel: viewer.openItemClick(std::nullopt); break;
+        case ReplayStep::Next:
+            if (c.nextEnabled) viewer.nextClick();
+            break;
+        case ReplayStep::Up:
+            if (c.upEnabled) viewer.upClick();
+            break;
+        case ReplayStep::Play:
+            if (c.playEnabled) viewer.playClick();
+            break;
+        case ReplayStep::Print:
+            if (c.printEnabled) viewer.printClick();
+            break;
+        case ReplayStep::Seek: viewer.trackBarMovedTo(step.argument); break;
+        case ReplayStep::Note: viewer.noteClick(step.argument); break;
+        case ReplayStep::Tick: viewer.playbackTick(); break;
+        }
+        out.append(stepJson(viewer, step.text));
+    }
+    return QJsonObject{{"steps", out}};
+}
+
+// ------------------------------------------------------------------ curves
+
+QJsonArray ordinatesJson(const CurveOrdinates& c) {
+    QJsonArray a;
+    for (int16_t v : c)
+        a.append(v);
+    return a;
+}
+
+// The reference and gate curves in force at R, built on fresh storage.
+QJsonObject curvesJson(const ViewerCore& viewer) {
+    CurveStorage fresh;
+    const bool built = buildDacCurve(viewer.params(), fresh) >= 0;
+    if (built) convertCurveToHeights(viewer.params(), fresh);
+    return QJsonObject{{"built", built},
+                       {"lastMappedIndex", fresh.lastMappedIndex},
+                       {"curveOrdinates", ordinatesJson(fresh.curveOrdinates)},
+                       {"gateOrdinates", ordinatesJson(fresh.gateOrdinates)}};
+}
+
+// ------------------------------------------------------------------ render
+
+int32_t frameOrFail(const ViewerCore& viewer, const QString& frameArg) {
+    const int32_t f = parseInt(frameArg, "frame number");
+    if (f < 0 || f >= viewer.framesPerRecord()) {
+        fail("frame " + std::to_string(f) + " is out of range (record " +
+             std::to_string(viewer.currentRecord()) + " has " +
+             std::to_string(viewer.framesPerRecord()) + " frame" +
+             (viewer.framesPerRecord() == 1 ? "" : "s") + ")");
+    }
+    return f;
+}
+
+void savePng(const QImage& image, const QString& path) {
+    if (!image.save(path, "PNG")) fail("cannot write " + quoted(path));
+}
+
+// The viewer after a seek to R with frame F drawn, as the main window has it
+// when the print button is pressed; the picture of F in `image` if given.
+void showFrame(ViewerCore& viewer, const QStringList& a, QImage* image) {
+    if (image) {
+        viewer.setPainter({.frame =
+                               [&viewer, image](std::span<const uint8_t> frame) {
+                                   drawFramePicture(*image, frame, viewer.params(),
+                                                    viewer.curves());
+                               },
+                           .emptyPlot = [image] { drawEmptyPlot(*image); },
+                           .pathRuler = {}});
+    }
+    seekOrFail(viewer, a[0], a[1]);
+    viewer.drawFrame(frameOrFail(viewer, a[2]));
+}
+
+void renderCommand(const QStringList& a, const QString& out, bool report) {
+    ViewerCore viewer;
+    if (report) {
+        showFrame(viewer, a, nullptr);
+        QImage image(kReportPlot.size(), QImage::Format_RGB32);
+        QPainter painter(&image);
+        reportPictures(reportInputs(viewer)).plot(painter, image.width(), image.height());
+        painter.end();
+        savePng(image, out);
+        return;
+    }
+    QImage image(kPlotWidth, kPlotHeight, QImage::Format_RGB32);
+    showFrame(viewer, a, &image);
+    savePng(image, out);
+}
+
+// ------------------------------------------------------------------ report
+
+void reportCommand(const QStringList& a, const QString& out) {
+    const bool png = out.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive);
+    if (!png && !out.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+        fail("report --out " + quoted(out) + ": the name must end in .pdf or .png");
+    ViewerCore viewer;
+    showFrame(viewer, a, nullptr);
+    const ReportFill fill = fillReportText(viewer.panel(), viewer.readouts());
+    const ReportPictures pictures = reportPictures(reportInputs(viewer));
+    // The program-filled fields as the report window fills them; the user's
+    // fields stay empty.
+    auto fieldText = [&fill](const PageField& f) {
+        const auto it = fill.fields.find(QString::fromLatin1(f.name));
+        return it == fill.fields.end() ? QString() : it->second;
+    };
+    if (png) {
+        QImage page(kPageWidth, kPageHeight, QImage::Format_RGB32);
+        QPainter painter(&page);
+        paintReportPage(painter, fill, pictures, fieldText);
+        painter.end();
+        savePng(page, out);
+        return;
+    }
+    QPdfWriter pdf(out);
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    pdf.setPageOrientation(QPageLayout::Portrait);
+    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+    pdf.setResolution(96); // one page pixel per PDF device pixel
+    pdf.setTitle(QStringLiteral("Vantrel inspection report"));
+    pdf.setCreator(QStringLiteral("vantrel-inspect"));
+    QPainter painter;
+    if (!painter.begin(&pdf)) fail("cannot write " + quoted(out));
+    paintReportPage(painter, fill, pictures, fieldText);
+    if (!painter.end()) fail("cannot write " + quoted(out));
+}
+
+// ------------------------------------------------------------------ export
+
+// RFC 4180: a field with a comma, quote or line break is quoted, quotes doubled.
+std::string csvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+void exportCommand(const QStringList& a, const QString& out) {
+    ViewerCore viewer;
+    openOrFail(viewer.file(), a[0]);
+    std::string csv =
+        "record,frame,value0,value1,value2,value3,LabelPara1,LabelPara2,LabelPara3,LabelPara4\r\n";
+    const int32_t records = static_cast<int32_t>(viewer.file().recordIndex().size());
+    // Records are read in file order, so each block stays in force until the
+    // next one, as in playback.
+    for (int32_t r = 0; r < records; ++r) {
+        viewer.setCurrentRecord(r);
+        viewer.loadCurrentRecord();
+        for (int32_t f = 0; f < viewer.framesPerRecord(); ++f) {
+            const FrameValues v = frameValues(viewer.file().frame(f));
+            const ReadoutTexts t = readoutTexts(viewer.params(), v);
+            csv += std::to_string(r) + "," + std::to_string(f);
+            for (int32_t x : v)
+                csv += "," + std::to_string(x);
+            for (const std::string& label : t)
+                csv += "," + csvField(gbkToUtf8(label));
+            csv += "\r\n";
+        }
+    }
+    writeOutput(out, {reinterpret_cast<const uint8_t*>(csv.data()), csv.size()});
+}
+
+// ------------------------------------------------------------------ lzw
+
+void lzwCommand(const QString& mode, const QString& in, const QString& out) {
+    const std::vector<uint8_t> src = readInput(in);
+    if (src.size() > UINT32_MAX) fail("input " + quoted(in) + " is larger than 4 GiB");
+    std::vector<uint8_t> dst;
+    if (mode == "encode") {
+        if (src.size() < 2)
+            fail("lzw encode needs at least 2 input bytes, " + quoted(in) + " has " +
+                 std::to_string(src.size()));
+        dst.resize(lzwEncodeBound(src.size()));
+        const LzwEncodeResult r =
+            lzwEncode(src.data(), static_cast<uint32_t>(src.size()), dst.data(), dst.size());
+        dst.resize(static_cast<size_t>(r.size));
+    } else if (mode == "decode") {
+        // No record limit here: grow the output until the stream fits.
+        size_t capacity = std::max<size_t>(src.size() * 4, 1 << 16);
+        for (;;) {
+            dst.resize(capacity);
+            const LzwDecodeResult r =
+                lzwDecode(src.data(), static_cast<uint32_t>(src.size()), dst.data(), dst.size());
+            if (r.status == LzwStatus::OutputFull && capacity < (size_t{1} << 40)) {
+                capacity *= 2;
+                continue;
+            }
+            if (r.status != LzwStatus::Ok) {
+                fail("cannot decode " + quoted(in) + ": " + lzwStatusText(r.status) + " at byte " +
+                     std::to_string(r.faultOffset));
+            }
+            dst.resize(static_cast<size_t>(r.size));
+            break;
+        }
+    } else {
+        fail("lzw mode " + quoted(mode) + " is neither encode nor decode");
+    }
+    writeOutput(out, dst);
+}
+
+// ------------------------------------------------------------------ commands
+
+struct Command {
+    const char* name;
+    const char* args; // positional argument synopsis
+    const char* summary;
+    int minArgs;
+    int maxArgs;
+    bool takesOut;
+    std::function<void(const QStringList&, const QString&)> run;
+};
+
+const QString kGeneralHelp =
+    QStringLiteral("Usage: vantrel-inspect COMMAND ARGS...\n"
+                   "Answers questions about Vantrel *.DAT record files without a window.\n"
+                   "Results are one JSON document on stdout; errors one line on stderr\n"
+                   "(exit 2 for a usage error or unusable input, 1 for an internal failure).\n"
+                   "Records and frames are numbered from 0.\n\n"
+                   "Commands:\n");
+
+std::vector<Command> commands() {
+    return {
+        {"index", "FILE", "the announced record count, the record index and the notes", 1, 1, false,
+         [](const QStringList& a, const QString&) {
+             RecordFile file;
+             openOrFail(file, a[0]);
+             printJson(indexJson(file));
+         }},
+        {"record", "FILE R",
+         "record R as the viewer shows it after a seek to R: header, parameters in force,\n"
+         "  derived lengths and the measured values of each frame",
+         2, 2, false,
+         [](const QStringList& a, const QString&) {
+             ViewerCore viewer;
+             seekOrFail(viewer, a[0], a[1]);
+             printJson(recordJson(viewer));
+         }},
+        {"replay", "FILE STEP...",
+         "runs the viewer's commands on FILE from a fresh start and prints the state after\n"
+         "  each step; steps: open, cancel, next, up, play, print, seek:P, note:I, tick",
+         2, 1 << 20, false,
+         [](const QStringList& a, const QString&) { printJson(replay(a[0], a.mid(1))); }},
+        {"curves", "FILE R", "the reference curve and gate curve in force at record R, as heights",
+         2, 2, false,
+         [](const QStringList& a, const QString&) {
+             ViewerCore viewer;
+             seekOrFail(viewer, a[0], a[1]);
+             printJson(curvesJson(viewer));
+         }},
+        {"render", "FILE R F",
+         "writes frame F of record R as the main window's A-scan picture (361 x 289 PNG)", 3, 3,
+         true, nullptr},
+        {"report", "FILE R F",
+         "writes the inspection report page for frame F of record R: a one-page A4 PDF,\n"
+         "  or with a .png name the page as a 794 x 1123 picture",
+         3, 3, true, [](const QStringList& a, const QString& out) { reportCommand(a, out); }},
+        {"export", "FILE", "one CSV row per frame of the whole file: values and readout texts", 1,
+         1, true, [](const QStringList& a, const QString& out) { exportCommand(a, out); }},
+        {"lzw", "encode|decode IN OUT",
+         "runs the record codec over whole files (encode needs at least 2 bytes;\n"
+         "  decode has no 16384-byte record limit)",
+         3, 3, false, [](const QStringList& a, const QString&) { lzwCommand(a[0], a[1], a[2]); }},
+    };
+}
+
+int run(const QStringList& arguments) {
+    const std::vector<Command> table = commands();
+    if (arguments.size() < 2) fail("no command given (see vantrel-inspect --help)");
+    const QString name = arguments[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        QString text = kGeneralHelp;
+        for (const Command& c : table)
+            text += QString("  %1 %2\n      %3\n")
+                        .arg(c.name, c.args, QString(c.summary).replace("\n  ", "\n      "));
+        text += "\nRun 'vantrel-inspect COMMAND --help' for one command.\n";
+        print(text.toStdString());
+        return 0;
+    }
+    if (name == "--version" || name == "-v") {
+        print(std::string("vantrel-inspect ") + VANTREL_VERSION + "\n");
+        return 0;
+    }
+    const auto it =
+        std::find_if(table.begin(), table.end(), [&](const Command& c) { return name == c.name; });
+    if (it == table.end())
+        fail("unknown command " + quoted(name) + " (see vantrel-inspect --help)");
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QString("vantrel-inspect %1 %2\n%3").arg(it->name, it->args, it->summary));
+    const QCommandLineOption help({"h", "help"}, "Show this help.");
+    parser.addOption(help);
+    const QCommandLineOption out("out", "Write the result to FILE.", "FILE");
+    if (it->takesOut) parser.addOption(out);
+    const QCommandLineOption report("report",
+                                    "Draw the report's picture (289 x 257, black on white).");
+    if (std::string(it->name) == "render") parser.addOption(report);
+    for (const QString& a : QString(it->args).split(' '))
+        parser.addPositionalArgument(a, QString());
+    QStringList rest = arguments.mid(1);
+    rest[0] = QString("vantrel-inspect %1").arg(it->name);
+    // A negative number is an argument (a record number), not an option: hide
+    // it from the option parser and restore it among the positional ones.
+    const QString negativeMark = QStringLiteral("\x01");
+    for (QString& a : rest) {
+        if (a.size() > 1 && a[0] == '-' && a[1].isDigit()) a = negativeMark + a;
+    }
+    if (!parser.parse(rest))
+        fail(parser.errorText().toStdString() + " (see vantrel-inspect " + it->name + " --help)");
+    if (parser.isSet(help)) {
+        print(parser.helpText().toStdString());
+        return 0;
+    }
+    QStringList positional = parser.positionalArguments();
+    for (QString& a : positional) {
+        if (a.startsWith(negativeMark)) a.remove(0, 1);
+    }
+    if (positional.size() < it->minArgs || positional.size() > it->maxArgs) {
+        fail(std::string(it->name) + " takes " + it->args + ", got " +
+             std::to_string(positional.size()) + " argument" + (positional.size() == 1 ? "" : "s") +
+             " (see vantrel-inspect " + it->name + " --help)");
+    }
+    QString outPath;
+    if (it->takesOut) {
+        if (!parser.isSet(out)) fail(std::string(it->name) + " needs --out FILE");
+        outPath = parser.value(out);
+    }
+    if (std::string(it->name) == "render")
+        renderCommand(positional, outPath, parser.isSet(report));
+    else
+        it->run(positional, outPath);
+    return 0;
+}
+
+} // namespace
+
+int runInspect(const QStringList& arguments, std::string& out, std::string& err) {
+    std::string buffer;
+    standardOutput = &buffer;
+    try {
+        const int status = run(arguments);
+        out = std::move(buffer);
+        return status;
+    } catch (const UsageError& e) {
+        err = std::string(kTool) + ": " + e.message + "\n";
+        return 2;
+    } catch (const std::exception& e) {
+        err = std::string(kTool) + ": internal failure: " + e.what() + "\n";
+        return 1;
+    }
+}
+
+} // namespace vantrel
