@@ -1,0 +1,79 @@
+// A whole recording: open and scan it, then for every indexed record the
+// viewer's seek load, every frame's readouts and picture, the curves, the
+// report fill and the report's plot, and a few navigation commands. The
+// bytes are handed over as a file in memory, opened by path like any other.
+#include <QImage>
+#include <QPainter>
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include "frame_render.h"
+#include "report_inputs.h"
+#include "report_page.h"
+#include "viewer_core.h"
+
+using namespace vantrel;
+
+namespace {
+
+// Enough records and frames to reach every code path without letting one
+// input take seconds.
+constexpr int32_t kMaxRecords = 24;
+constexpr int32_t kMaxFrames = 12;
+
+const std::string& memoryFile() {
+    static const std::string path = [] {
+        const int fd = memfd_create("recording", 0);
+        if (fd < 0) std::abort();
+        return "/proc/self/fd/" + std::to_string(fd);
+    }();
+    return path;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string& path = memoryFile();
+    const int fd = std::stoi(path.substr(path.rfind('/') + 1));
+    if (ftruncate(fd, 0) != 0 || pwrite(fd, data, size, 0) != static_cast<ssize_t>(size)) std::abort();
+
+    static QImage plot(kPlotWidth, kPlotHeight, QImage::Format_RGB32);
+    static QImage reportPlot(kReportPlot.size(), QImage::Format_RGB32);
+    ViewerCore viewer;
+    viewer.setPainter({.frame = [&](std::span<const uint8_t> f) { drawFramePicture(plot, f, viewer.params(), viewer.curves()); },
+                       .emptyPlot = [&] { drawEmptyPlot(plot); },
+                       .pathRuler = {}});
+    if (!viewer.file().openRecordFile(path).ok()) return 0;
+    const int32_t records = std::min<int32_t>(static_cast<int32_t>(viewer.file().recordIndex().size()), kMaxRecords);
+    for (int32_t r = 0; r < records; ++r) {
+        viewer.seekLoad(r);
+        for (int32_t f = 0; f < std::min(viewer.framesPerRecord(), kMaxFrames); ++f) viewer.drawFrame(f);
+        CurveStorage fresh;
+        if (buildDacCurve(viewer.params(), fresh) >= 0) convertCurveToHeights(viewer.params(), fresh);
+        const ReportFill fill = fillReportText(viewer.panel(), viewer.readouts());
+        if (fill.fields.empty()) std::abort();
+        QPainter painter(&reportPlot);
+        reportPictures(reportInputs(viewer)).plot(painter, reportPlot.width(), reportPlot.height());
+    }
+    // The viewer's commands over the same file, as a user would click them.
+    ViewerCore clicks;
+    if (!clicks.openItemClick(path).ok()) return 0;
+    const uint8_t steps = size > 0 ? data[size - 1] : 0;
+    for (int i = 0; i < 24; ++i) {
+        switch ((steps + i * 7) % 8) {
+        case 0: clicks.nextClick(); break;
+        case 1: clicks.upClick(); break;
+        case 2: clicks.trackBarMovedTo(i % 5); break;
+        case 3: clicks.playClick(); break;
+        case 4: clicks.playbackTick(); break;
+        case 5: clicks.noteClick(i % 3); break;
+        case 6: clicks.openItemClick(std::nullopt); break;
+        default: clicks.playbackTick(); break;
+        }
+    }
+    return 0;
+}
