@@ -1,6 +1,7 @@
 // The record codec on arbitrary streams, with the real 16384-byte record
-// limit and a canary after the output; and encode-then-decode of the same
-// bytes as plain data, which must give them back.
+// limit and a canary after the output, compared with the instrument's chain
+// decoder; and encode-then-decode of the same bytes as plain data, which
+// must give them back.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -8,6 +9,7 @@
 
 #include "lzw.h"
 #include "record_format.h"
+#include "reference_lzw.h"
 
 using namespace vantrel;
 
@@ -17,18 +19,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     constexpr size_t kCanary = 64;
     static std::vector<uint8_t> out(kDecodedCapacity + kCanary);
     std::memset(out.data() + kDecodedCapacity, 0xA5, kCanary);
-    const LzwDecodeResult r = decoder.decode(data, static_cast<uint32_t>(size), out.data(), kDecodedCapacity);
+    const LzwDecodeResult r =
+        decoder.decode(data, static_cast<uint32_t>(size), out.data(), kDecodedCapacity);
     if (r.size < 0 || r.size > kDecodedCapacity) std::abort();
     for (size_t i = 0; i < kCanary; ++i)
         if (out[kDecodedCapacity + i] != 0xA5) std::abort();
+    static std::vector<uint8_t> ref(kDecodedCapacity);
+    const LzwDecodeResult chain = reference::referenceLzwDecode(data, static_cast<uint32_t>(size),
+                                                                ref.data(), kDecodedCapacity);
+    if (chain.status != r.status || chain.size != r.size ||
+        std::memcmp(ref.data(), out.data(), static_cast<size_t>(r.size)) != 0)
+        std::abort();
+    if ((r.status == LzwStatus::BadCode || r.status == LzwStatus::TruncatedCode) &&
+        chain.faultOffset != r.faultOffset)
+        std::abort();
 
     if (size >= 2 && size <= kDecodedCapacity) {
         std::vector<uint8_t> stream(lzwEncodeBound(size));
-        const LzwEncodeResult e = encoder.encode(data, static_cast<uint32_t>(size), stream.data(), stream.size());
+        const LzwEncodeResult e =
+            encoder.encode(data, static_cast<uint32_t>(size), stream.data(), stream.size());
         if (e.status != LzwStatus::Ok) std::abort();
         std::vector<uint8_t> back(size);
-        const LzwDecodeResult d = decoder.decode(stream.data(), static_cast<uint32_t>(e.size), back.data(), back.size());
-        if (d.status != LzwStatus::Ok || static_cast<size_t>(d.size) != size || std::memcmp(back.data(), data, size) != 0)
+        const LzwDecodeResult d =
+            decoder.decode(stream.data(), static_cast<uint32_t>(e.size), back.data(), back.size());
+        if (d.status != LzwStatus::Ok || static_cast<size_t>(d.size) != size ||
+            std::memcmp(back.data(), data, size) != 0)
             std::abort();
     }
     return 0;

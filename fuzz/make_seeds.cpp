@@ -33,8 +33,8 @@ int main(int argc, char** argv) {
     };
     // Each seed: the record carrying the block in force, then a few records.
     const std::pair<const char*, std::vector<int>> seeds[] = {
-        {"one-gate", {0, 1, 2}},       {"gain-change", {47, 48}},     {"envelope", {60, 61}},
-        {"dac", {140, 141, 185}},      {"two-gate", {220, 221, 230}}, {"dgs", {262, 263, 270}},
+        {"one-gate", {0, 1, 2}},     {"gain-change", {47, 48}},     {"envelope", {60, 61}},
+        {"dac", {140, 141, 185}},    {"two-gate", {220, 221, 230}}, {"dgs", {262, 263, 270}},
         {"reject", {281, 282, 299}},
     };
     for (const auto& [name, records] : seeds) {
@@ -52,7 +52,8 @@ int main(int argc, char** argv) {
     for (int r : {0, 140, 262}) {
         int32_t trailer = 0;
         const std::vector<uint8_t> d = decoded(r, trailer);
-        writeBytes((out / "lzw" / ("record-" + std::to_string(r) + ".lzw")).string(), encodeStream(d));
+        writeBytes((out / "lzw" / ("record-" + std::to_string(r) + ".lzw")).string(),
+                   encodeStream(d));
     }
     const char* const texts[] = {"ABABABA", "AAAAAAAA", "AB"};
     for (const char* t : texts) {

@@ -39,21 +39,28 @@ const std::string& memoryFile() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string& path = memoryFile();
     const int fd = std::stoi(path.substr(path.rfind('/') + 1));
-    if (ftruncate(fd, 0) != 0 || pwrite(fd, data, size, 0) != static_cast<ssize_t>(size)) std::abort();
+    if (ftruncate(fd, 0) != 0 || pwrite(fd, data, size, 0) != static_cast<ssize_t>(size))
+        std::abort();
 
     static QImage plot(kPlotWidth, kPlotHeight, QImage::Format_RGB32);
     static QImage reportPlot(kReportPlot.size(), QImage::Format_RGB32);
     ViewerCore viewer;
-    viewer.setPainter({.frame = [&](std::span<const uint8_t> f) { drawFramePicture(plot, f, viewer.params(), viewer.curves()); },
+    viewer.setPainter({.frame =
+                           [&](std::span<const uint8_t> f) {
+                               drawFramePicture(plot, f, viewer.params(), viewer.curves());
+                           },
                        .emptyPlot = [&] { drawEmptyPlot(plot); },
                        .pathRuler = {}});
     if (!viewer.file().openRecordFile(path).ok()) return 0;
-    const int32_t records = std::min<int32_t>(static_cast<int32_t>(viewer.file().recordIndex().size()), kMaxRecords);
+    const int32_t records =
+        std::min<int32_t>(static_cast<int32_t>(viewer.file().recordIndex().size()), kMaxRecords);
     for (int32_t r = 0; r < records; ++r) {
         viewer.seekLoad(r);
-        for (int32_t f = 0; f < std::min(viewer.framesPerRecord(), kMaxFrames); ++f) viewer.drawFrame(f);
+        for (int32_t f = 0; f < std::min(viewer.framesPerRecord(), kMaxFrames); ++f)
+            viewer.drawFrame(f);
         CurveStorage fresh;
-        if (buildDacCurve(viewer.params(), fresh) >= 0) convertCurveToHeights(viewer.params(), fresh);
+        if (buildDacCurve(viewer.params(), fresh) >= 0)
+            convertCurveToHeights(viewer.params(), fresh);
         const ReportFill fill = fillReportText(viewer.panel(), viewer.readouts());
         if (fill.fields.empty()) std::abort();
         QPainter painter(&reportPlot);

@@ -13,7 +13,8 @@ int main(int argc, char** argv) {
     size_t inputs = 0;
     auto run = [&](const std::filesystem::path& p) {
         std::ifstream in(p, std::ios::binary);
-        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                                         std::istreambuf_iterator<char>());
         LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
         ++inputs;
     };

@@ -39,30 +39,6 @@ struct ChunkReader {
     }
 };
 
-// Output is gathered in a 1024-byte chunk and copied out whenever it is full
-// and once at the end. The chunk never holds more than still fits into dst.
-struct ChunkWriter {
-    uint8_t* dst;
-    size_t capacity;
-    size_t total = 0;
-    uint16_t count = 0;
-    uint8_t chunk[kChunkSize];
-
-    ChunkWriter(uint8_t* d, size_t cap) : dst(d), capacity(cap) {}
-
-    size_t room() const { return capacity - total - count; }
-    void flush() {
-        if (count != 0) std::memcpy(dst + total, chunk, count);
-        total += count;
-        count = 0;
-    }
-    // Caller has checked room() > 0.
-    void putChecked(uint8_t b) {
-        if (count == kChunkSize) flush();
-        chunk[count++] = b;
-    }
-};
-
 } // namespace
 
 const char* lzwStatusText(LzwStatus status) {
@@ -81,11 +57,18 @@ size_t lzwEncodeBound(size_t srcSize) {
 }
 
 // ---------------------------------------------------------------- decoder
+//
+// Every dictionary string is the previous code's string plus one byte, and
+// it was written to the output exactly there: right where the previous code's
+// string starts, one byte longer (the byte is the first of the string that
+// follows). So instead of the instrument's prefix and suffix chains, the
+// decoder keeps for each code where its string lies in the output and how
+// long it is, and emits a code by copying those bytes forward. The output is
+// the same byte for byte, on every stream, with the same checks.
 
 struct LzwDecoder::Tables {
-    uint16_t prefix[kTableSize];
-    uint8_t suffix[kTableSize];
-    uint8_t stack[kTableSize];
+    size_t start[kTableSize];    // where the code's string was written
+    uint16_t length[kTableSize]; // its length
 };
 
 LzwDecoder::LzwDecoder() : tables_(std::make_unique<Tables>()) {
@@ -95,140 +78,89 @@ LzwDecoder::~LzwDecoder() = default;
 
 LzwDecodeResult LzwDecoder::decode(const uint8_t* src, uint32_t srcSize, uint8_t* dst,
                                    size_t dstCapacity) {
-    uint16_t* const prefixTable = tables_->prefix;
-    uint8_t* const suffixTable = tables_->suffix;
-    uint8_t* const stack = tables_->stack;
-
-    ChunkReader in(src, srcSize);
-    ChunkWriter out(dst, dstCapacity);
+    size_t* const start = tables_->start;
+    uint16_t* const length = tables_->length;
     LzwDecodeResult result;
+    if (srcSize == 0) return result;
 
-    uint16_t nextCode = kFirstDictionaryCode;
-    uint8_t width = kMinWidth;
-    uint32_t bitBuffer = 0;
-    uint8_t bitCount = 0;
-    uint64_t bitsRead = 0; // position of the next code in the stream, for fault reports
-
-    auto fail = [&](LzwStatus status, uint64_t codeStartBit) {
+    const uint64_t totalBits = static_cast<uint64_t>(srcSize) * 8;
+    uint64_t bit = 0;
+    // A code of `width` bits at bit position `bit`, most significant bit
+    // first; false when the stream ends inside it.
+    auto readCode = [&](unsigned width, uint32_t& code) {
+        if (bit + width > totalBits) return false;
+        const size_t byte = static_cast<size_t>(bit >> 3);
+        uint32_t v = static_cast<uint32_t>(src[byte]) << 16;
+        if (byte + 1 < srcSize) v |= static_cast<uint32_t>(src[byte + 1]) << 8;
+        if (byte + 2 < srcSize) v |= src[byte + 2];
+        code = (v >> (24 - static_cast<unsigned>(bit & 7) - width)) & ((1u << width) - 1);
+        bit += width;
+        return true;
+    };
+    auto fail = [&](LzwStatus status, uint64_t codeStart, size_t written) {
         result.status = status;
-        result.faultOffset = static_cast<uint32_t>(codeStartBit / 8);
+        result.faultOffset = static_cast<uint32_t>(codeStart / 8);
+        result.size = static_cast<int32_t>(written);
+        return result;
     };
 
-    // Fills the bit buffer from its most significant end. Returns false when
-    // the stream ends before the code is complete.
-    auto readCode = [&](uint16_t& code) -> bool {
-        while (bitCount < width) {
-            if (in.pos == in.count) {
-                if (in.count < kChunkSize || in.refill() == 0) return false;
-            }
-            bitBuffer |= static_cast<uint32_t>(in.chunk[in.pos++]) << (24 - bitCount);
-            bitCount = static_cast<uint8_t>(bitCount + 8);
+    uint32_t c = 0;
+    if (!readCode(kMinWidth, c)) return fail(LzwStatus::TruncatedCode, 0, 0);
+    if (c >= 256) return fail(LzwStatus::BadCode, 0, 0); // a stream starts with a byte
+    if (dstCapacity == 0) return fail(LzwStatus::OutputFull, 0, 0);
+    dst[0] = static_cast<uint8_t>(c);
+    size_t out = 1;
+    size_t prevStart = 0;
+    uint32_t prevLength = 1;
+
+    uint32_t nextCode = kFirstDictionaryCode;
+    unsigned width = kMinWidth;
+    // A code is read while input bytes remain that no code has touched;
+    // fewer than 8 bits after the last code are padding.
+    while (((bit + 7) >> 3) < srcSize) {
+        const uint64_t codeStart = bit;
+        if (!readCode(width, c)) return fail(LzwStatus::TruncatedCode, codeStart, out);
+        if (c == 256 || c == 257 || c > nextCode) return fail(LzwStatus::BadCode, codeStart, out);
+        // c == nextCode is the entry this very step defines: the previous
+        // string plus its own first byte.
+        size_t from = 0;
+        uint32_t n = 1;
+        if (c >= 256) {
+            from = c < nextCode ? start[c] : prevStart;
+            n = c < nextCode ? length[c] : prevLength + 1;
         }
-        code = static_cast<uint16_t>(bitBuffer >> (32 - width));
-        bitBuffer <<= width;
-        bitCount = static_cast<uint8_t>(bitCount - width);
-        bitsRead += width;
-        return true;
-    };
-
-    // Pushes the string of code c in reverse, then pops it into the output.
-    // Chains only ever lead to smaller codes defined in this call, so the
-    // depth stays below the table size; the bound check is a safety net.
-    auto emit = [&](uint16_t c) -> bool {
-        int depth = 0;
+        start[nextCode] = prevStart;
+        length[nextCode] = static_cast<uint16_t>(prevLength + 1);
+        ++nextCode;
+        if (nextCode == (1u << width) - 1 && ++width > kMaxWidth) width = kMinWidth;
+        if (nextCode >= kCodeLimit) {
+            // The encoder restarts its dictionary right before this code, so
+            // it is always a single byte.
+            if (c >= 256) return fail(LzwStatus::BadCode, codeStart, out);
+            nextCode = kFirstDictionaryCode;
+            width = kMinWidth;
+        }
+        const size_t here = out;
+        const size_t room = dstCapacity - out;
         if (c < 256) {
-            stack[depth++] = static_cast<uint8_t>(c);
+            if (room == 0) return fail(LzwStatus::OutputFull, codeStart, out);
+            dst[out++] = static_cast<uint8_t>(c);
         } else {
-            stack[depth++] = suffixTable[c];
-            uint16_t x = prefixTable[c];
-            while (x > 256) {
-                if (depth >= kTableSize - 1) return false;
-                stack[depth++] = suffixTable[x];
-                x = prefixTable[x];
+            const size_t fits = n <= room ? n : room;
+            if (from + fits <= out) {
+                std::memcpy(dst + out, dst + from, fits);
+            } else {
+                // Overlaps its own first byte: copy forward one by one.
+                for (size_t i = 0; i < fits; ++i)
+                    dst[out + i] = dst[from + i];
             }
-            stack[depth++] = static_cast<uint8_t>(x);
+            out += fits;
+            if (fits < n) return fail(LzwStatus::OutputFull, codeStart, out);
         }
-        const size_t room = out.room();
-        const int fits = static_cast<size_t>(depth) <= room ? depth : static_cast<int>(room);
-        for (int i = 0; i < fits; ++i)
-            out.putChecked(stack[depth - 1 - i]);
-        if (fits < depth) {
-            result.status = LzwStatus::OutputFull;
-            return false;
-        }
-        return true;
-    };
-
-    if (in.refill() != 0) {
-        uint16_t c = 0;
-        uint64_t codeStart = bitsRead;
-        if (!readCode(c)) {
-            fail(LzwStatus::TruncatedCode, codeStart);
-        } else if (c >= 256) {
-            // The first code of a stream is always a single byte.
-            fail(LzwStatus::BadCode, codeStart);
-        } else if (emit(c)) {
-            uint16_t currentPrefix = c;
-            bool running = true;
-            while (running) {
-                while (in.pos < in.count) {
-                    codeStart = bitsRead;
-                    if (!readCode(c)) {
-                        fail(LzwStatus::TruncatedCode, codeStart);
-                        running = false;
-                        break;
-                    }
-                    if (c == 256 || c == 257 || c > nextCode) {
-                        fail(LzwStatus::BadCode, codeStart);
-                        running = false;
-                        break;
-                    }
-                    // f: the first byte of c's string. A code equal to nextCode
-                    // is the entry this very step defines: current prefix + f.
-                    uint8_t f;
-                    if (c < 256) {
-                        f = static_cast<uint8_t>(c);
-                    } else {
-                        uint16_t x = c < nextCode ? prefixTable[c] : currentPrefix;
-                        int guard = 0;
-                        while (x > 256 && guard++ < kTableSize)
-                            x = prefixTable[x];
-                        f = static_cast<uint8_t>(x);
-                    }
-                    prefixTable[nextCode] = currentPrefix;
-                    suffixTable[nextCode] = f;
-                    ++nextCode;
-                    if (nextCode == (1u << width) - 1) {
-                        ++width;
-                        if (width > kMaxWidth) width = kMinWidth;
-                    }
-                    if (nextCode >= kCodeLimit) {
-                        // The encoder restarts its dictionary right before this
-                        // code, so it is always a single byte; a longer string
-                        // here would chain the new dictionary into the old one.
-                        if (c >= 256) {
-                            fail(LzwStatus::BadCode, codeStart);
-                            running = false;
-                            break;
-                        }
-                        nextCode = kFirstDictionaryCode;
-                        width = kMinWidth;
-                    }
-                    if (!emit(c)) {
-                        if (result.status == LzwStatus::Ok) fail(LzwStatus::BadCode, codeStart);
-                        running = false;
-                        break;
-                    }
-                    currentPrefix = c;
-                }
-                if (running && in.refill() == 0) running = false;
-            }
-        } else if (result.status == LzwStatus::Ok) {
-            fail(LzwStatus::BadCode, codeStart);
-        }
+        prevStart = here;
+        prevLength = n;
     }
-    out.flush();
-    result.size = static_cast<int32_t>(out.total);
+    result.size = static_cast<int32_t>(out);
     return result;
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "lzw.h"
+#include "reference_lzw.h"
 
 using namespace vantrel;
 
@@ -280,5 +281,38 @@ TEST(Lzw, ArbitraryBytesNeverOverrun) {
             x = static_cast<uint8_t>(byte(rng));
         Decoded d = decode(stream, 512); // canaries checked inside
         ASSERT_LE(d.result.size, 512);
+    }
+}
+
+// The decoder against the instrument's own way of decoding (chains onto a
+// stack, 1024-byte chunks), on valid and on arbitrary streams alike.
+TEST(Lzw, AgreesWithTheChainDecoderOnEveryStream) {
+    const unsigned seed = std::random_device{}();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<int> byte(0, 255), len(0, 6000), cap(0, 20000);
+    for (int i = 0; i < 3000; ++i) {
+        Bytes stream;
+        if (i % 3 == 0) {
+            stream = encode(ascanLike(rng, static_cast<size_t>(len(rng)) + 2));
+            if (i % 2 && !stream.empty())
+                stream[static_cast<size_t>(len(rng)) % stream.size()] ^= 0x5A;
+        } else {
+            stream.resize(static_cast<size_t>(len(rng)));
+            for (auto& x : stream)
+                x = static_cast<uint8_t>(byte(rng));
+        }
+        const size_t capacity = static_cast<size_t>(cap(rng));
+        Bytes a(capacity + 1, 0), b(capacity + 1, 0);
+        const LzwDecodeResult fast =
+            lzwDecode(stream.data(), static_cast<uint32_t>(stream.size()), a.data(), capacity);
+        const LzwDecodeResult ref = reference::referenceLzwDecode(
+            stream.data(), static_cast<uint32_t>(stream.size()), b.data(), capacity);
+        ASSERT_EQ(fast.status, ref.status) << "stream " << i;
+        ASSERT_EQ(fast.size, ref.size) << "stream " << i;
+        ASSERT_TRUE(std::equal(a.begin(), a.begin() + fast.size, b.begin())) << "stream " << i;
+        if (fast.status == LzwStatus::BadCode || fast.status == LzwStatus::TruncatedCode) {
+            ASSERT_EQ(fast.faultOffset, ref.faultOffset) << "stream " << i;
+        }
     }
 }
