@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <fstream>
 #include <functional>
 #include <string>
 
@@ -49,10 +50,11 @@ struct UsageError {
 
 std::string quoted(const QString& s) { return "'" + s.toStdString() + "'"; }
 
-// What a command prints; written out only when the whole command succeeded.
-thread_local std::string* standardOutput = nullptr;
+// Where a command's results go. Commands print only once nothing can fail
+// any more, so an error leaves stdout empty.
+thread_local const OutputSink* standardOutput = nullptr;
 
-void print(const std::string& text) { standardOutput->append(text); }
+void print(const std::string& text) { (*standardOutput)(text); }
 
 void printJson(const QJsonObject& object) {
     const QByteArray text = QJsonDocument(object).toJson(QJsonDocument::Compact);
@@ -118,23 +120,41 @@ QJsonArray damageList(const RecordFile& file) {
 
 // ------------------------------------------------------------------ index
 
-QJsonObject indexJson(const RecordFile& file) {
-    QJsonArray records;
-    for (const RecordIndexEntry& e : file.recordIndex())
-        records.append(QJsonArray{e.fileOffset, e.recordSize, e.parameterRecordOffset});
+// The index of a large recording holds hundreds of thousands of entries:
+// they are written straight to the output as they are formatted (plain
+// integer triples), and the rest of the document goes through QJsonDocument.
+void printIndex(const RecordFile& file) {
     QJsonArray notes;
     for (size_t i = 0; i < file.noteTexts().size(); ++i) {
         notes.append(QJsonObject{{"record", file.noteRecords()[i]},
                                  {"text", utf8(gbkToUtf8(file.noteTexts()[i]))}});
     }
-    QJsonObject out{{"recordCount", file.recordCount()}, {"records", records}, {"notes", notes}};
+    QJsonObject rest{{"recordCount", file.recordCount()}, {"notes", notes}};
     // Only for files the instrument could not have written: what was refused
     // and why the scan stopped early.
     const QJsonArray damaged = damageList(file);
-    if (!damaged.isEmpty()) out.insert("damaged", damaged);
+    if (!damaged.isEmpty()) rest.insert("damaged", damaged);
     if (file.scanEnd() != ScanEnd::AnnouncedCount && file.scanEnd() != ScanEnd::EndOfFile)
-        out.insert("scanEnd", scanEndText(file.scanEnd()));
-    return out;
+        rest.insert("scanEnd", scanEndText(file.scanEnd()));
+    const QByteArray tail = QJsonDocument(rest).toJson(QJsonDocument::Compact);
+
+    std::string chunk = "{\"records\":[";
+    char entry[48];
+    bool first = true;
+    for (const RecordIndexEntry& e : file.recordIndex()) {
+        const int n = std::snprintf(entry, sizeof entry, "%s[%d,%d,%d]", first ? "" : ",",
+                                    e.fileOffset, e.recordSize, e.parameterRecordOffset);
+        chunk.append(entry, static_cast<size_t>(n));
+        first = false;
+        if (chunk.size() >= (1 << 16)) {
+            print(chunk);
+            chunk.clear();
+        }
+    }
+    chunk += "],";
+    chunk.append(tail.constData() + 1, static_cast<size_t>(tail.size() - 1)); // after its "{"
+    chunk += "\n";
+    print(chunk);
 }
 
 // ------------------------------------------------------------------ record
@@ -509,26 +529,40 @@ std::string csvField(const std::string& text) {
 void exportCommand(const QStringList& a, const QString& out) {
     ViewerCore viewer;
     openOrFail(viewer.file(), a[0]);
+    std::ofstream file(out.toStdString(), std::ios::binary | std::ios::trunc);
+    if (!file) fail("cannot write " + quoted(out) + ": " + std::strerror(errno));
     std::string csv =
         "record,frame,value0,value1,value2,value3,LabelPara1,LabelPara2,LabelPara3,LabelPara4\r\n";
     const int32_t records = static_cast<int32_t>(viewer.file().recordIndex().size());
     // Records are read in file order, so each block stays in force until the
-    // next one, as in playback.
+    // next one, as in playback. Rows go out in large blocks as they are made.
     for (int32_t r = 0; r < records; ++r) {
         viewer.setCurrentRecord(r);
         viewer.loadCurrentRecord();
         for (int32_t f = 0; f < viewer.framesPerRecord(); ++f) {
             const FrameValues v = frameValues(viewer.file().frame(f));
             const ReadoutTexts t = readoutTexts(viewer.params(), v);
-            csv += std::to_string(r) + "," + std::to_string(f);
-            for (int32_t x : v)
-                csv += "," + std::to_string(x);
-            for (const std::string& label : t)
-                csv += "," + csvField(gbkToUtf8(label));
+            csv += std::to_string(r);
+            csv += ',';
+            csv += std::to_string(f);
+            for (int32_t x : v) {
+                csv += ',';
+                csv += std::to_string(x);
+            }
+            for (const std::string& label : t) {
+                csv += ',';
+                csv += csvField(gbkToUtf8(label));
+            }
             csv += "\r\n";
         }
+        if (csv.size() >= (1 << 20)) {
+            file.write(csv.data(), static_cast<std::streamsize>(csv.size()));
+            csv.clear();
+        }
     }
-    writeOutput(out, {reinterpret_cast<const uint8_t*>(csv.data()), csv.size()});
+    file.write(csv.data(), static_cast<std::streamsize>(csv.size()));
+    file.close();
+    if (!file) fail("cannot write " + quoted(out) + ": " + std::strerror(errno ? errno : EIO));
 }
 
 // ------------------------------------------------------------------ lzw
@@ -595,7 +629,7 @@ std::vector<Command> commands() {
          [](const QStringList& a, const QString&) {
              RecordFile file;
              openOrFail(file, a[0]);
-             printJson(indexJson(file));
+             printIndex(file);
          }},
         {"record", "FILE R",
          "record R as the viewer shows it after a seek to R: header, parameters in force,\n"
@@ -705,13 +739,10 @@ int run(const QStringList& arguments) {
 
 } // namespace
 
-int runInspect(const QStringList& arguments, std::string& out, std::string& err) {
-    std::string buffer;
-    standardOutput = &buffer;
+int runInspect(const QStringList& arguments, const OutputSink& out, std::string& err) {
+    standardOutput = &out;
     try {
-        const int status = run(arguments);
-        out = std::move(buffer);
-        return status;
+        return run(arguments);
     } catch (const UsageError& e) {
         err = std::string(kTool) + ": " + e.message + "\n";
         return 2;
@@ -719,6 +750,15 @@ int runInspect(const QStringList& arguments, std::string& out, std::string& err)
         err = std::string(kTool) + ": internal failure: " + e.what() + "\n";
         return 1;
     }
+}
+
+int runInspect(const QStringList& arguments, std::string& out, std::string& err) {
+    return runInspect(
+        arguments, [&out](std::string_view text) { out.append(text); }, err);
+}
+
+bool needsPictures(const QStringList& arguments) {
+    return arguments.size() > 1 && (arguments[1] == "render" || arguments[1] == "report");
 }
 
 } // namespace vantrel

@@ -6,10 +6,19 @@
 
 #include <QStringList>
 
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace vantrel {
 
+// Results go to `out` as they are made (a large index is not held whole).
+using OutputSink = std::function<void(std::string_view)>;
+int runInspect(const QStringList& arguments, const OutputSink& out, std::string& err);
 int runInspect(const QStringList& arguments, std::string& out, std::string& err);
+
+// Whether the command draws pictures (and so needs a QGuiApplication rather
+// than a QCoreApplication).
+bool needsPictures(const QStringList& arguments);
 
 } // namespace vantrel

@@ -2,6 +2,7 @@
 #include <QGuiApplication>
 
 #include <cstdio>
+#include <memory>
 
 #include "inspect.h"
 
@@ -11,10 +12,19 @@ int main(int argc, char** argv) {
     // stderr carries this tool's own one-line errors only, not Qt's notes
     // about the environment.
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    QGuiApplication app(argc, argv);
-    std::string out, err;
-    const int status = vantrel::runInspect(QCoreApplication::arguments(), out, err);
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    // Pictures need the GUI side of Qt; everything else makes do with less.
+    std::unique_ptr<QCoreApplication> app;
+    if (vantrel::needsPictures(arguments))
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    else
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    std::string err;
+    const int status = vantrel::runInspect(
+        arguments, [](std::string_view text) { std::fwrite(text.data(), 1, text.size(), stdout); },
+        err);
     std::fwrite(err.data(), 1, err.size(), stderr);
     std::fflush(stdout);
     return status;
