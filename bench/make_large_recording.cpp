@@ -36,6 +36,10 @@ int main(int argc, char** argv) {
     }
     const uint64_t target = std::strtoull(argv[3], nullptr, 10);
     std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
+    if (!out) {
+        std::fprintf(stderr, "cannot write %s\n", argv[2]);
+        return 1;
+    }
     uint8_t count[4] = {};
     out.write(reinterpret_cast<const char*>(count), 4);
     uint64_t written = 4;
@@ -50,6 +54,10 @@ int main(int argc, char** argv) {
     out.seekp(0);
     out.write(reinterpret_cast<const char*>(count), 4);
     out.close();
+    if (!out) {
+        std::fprintf(stderr, "cannot write %s\n", argv[2]);
+        return 1;
+    }
     std::printf("%s: %u records, %llu bytes\n", argv[2], records,
                 static_cast<unsigned long long>(written));
 

@@ -147,7 +147,12 @@ LzwDecodeResult LzwDecoder::decode(const uint8_t* src, uint32_t srcSize, uint8_t
             dst[out++] = static_cast<uint8_t>(c);
         } else {
             const size_t fits = n <= room ? n : room;
-            if (from + fits <= out) {
+            if (fits <= 16 && out + 16 <= dstCapacity && from + 16 <= out) {
+                // Short strings, the common case: one fixed 16-byte copy. The
+                // bytes past the string lie in room not yet written and are
+                // overwritten by what follows.
+                std::memcpy(dst + out, dst + from, 16);
+            } else if (from + fits <= out) {
                 std::memcpy(dst + out, dst + from, fits);
             } else {
                 // Overlaps its own first byte: copy forward one by one.
