@@ -99,19 +99,22 @@ void ViewerCore::updateTrackBar() {
     }
 }
 
+int32_t noteItemForRecord(const std::vector<int32_t>& notes, int32_t record) {
+    // The first i < m - 1 with notes[i] <= record < notes[i + 1], else the
+    // last item (also before the first note). Notes ascend, so that i is the
+    // last note at or before the record: a binary search finds it in files
+    // with many thousands of notes.
+    const int32_t m = static_cast<int32_t>(notes.size());
+    const int32_t atOrBefore =
+        static_cast<int32_t>(std::upper_bound(notes.begin(), notes.end(), record) - notes.begin()) -
+        1;
+    return atOrBefore >= 0 && atOrBefore <= m - 2 ? atOrBefore : m - 1;
+}
+
 void ViewerCore::selectNoteForRecord() {
     const std::vector<int32_t>& notes = file_.noteRecords();
-    const int32_t m = static_cast<int32_t>(notes.size());
-    if (m < 1) return;
-    int32_t i = m - 1; // also when the record lies before the first note
-    for (int32_t j = 0; j + 1 < m; ++j) {
-        if (notes[static_cast<size_t>(j)] <= currentRecord_ &&
-            currentRecord_ < notes[static_cast<size_t>(j + 1)]) {
-            i = j;
-            break;
-        }
-    }
-    controls_.selectedNote = i; // a selection, not a click: starts nothing
+    if (notes.empty()) return;
+    controls_.selectedNote = noteItemForRecord(notes, currentRecord_); // a selection, not a click
 }
 
 void ViewerCore::setTrackBarMax(int32_t max) {

@@ -57,6 +57,10 @@ struct ControlState {
     int32_t selectedNote = -1; // item of the note list, -1 for none
 };
 
+// The note list item that belongs to `record`, for ascending note records
+// (at least one).
+int32_t noteItemForRecord(const std::vector<int32_t>& noteRecords, int32_t record);
+
 class ViewerCore {
 public:
     // Where pictures go: the main window's images, or nowhere when headless.

@@ -164,13 +164,15 @@ ReadoutTexts readoutTexts(const InstrumentParams& p, const FrameValues& v) {
     const int16_t g3 = p.gainTable(3);
     ReadoutTexts t;
     if (!p.twoGateReadout()) {
-        t[0] = symbol::kSoundPath + formatPrintf("%0.1f", v[0] * 0.1);
-        t[1] = symbol::kSurface + formatPrintf("%0.1f", v[1] * 0.1);
-        t[2] = symbol::kDepth + formatPrintf("%0.1f", v[2] * 0.1);
+        // "%0.1f" of v * 0.1 for a 32-bit v is exactly tenths(v): the product
+        // lies far closer to v / 10 than the rounding step.
+        t[0] = symbol::kSoundPath + tenths(v[0]);
+        t[1] = symbol::kSurface + tenths(v[1]);
+        t[2] = symbol::kDepth + tenths(v[2]);
         if (p.waveMode() == 3) {
-            t[3] = symbol::kPeak + formatPrintf("%0.1f", static_cast<double>(v[3] / 10));
+            t[3] = symbol::kPeak + tenths(int64_t{v[3] / 10} * 10); // whole number, ".0"
         } else if (mode <= 0) {
-            t[3] = symbol::kPeak + formatPrintf("%0.1f %%", v[3] * 0.1);
+            t[3] = symbol::kPeak + tenths(v[3]) + " %";
         } else if (mode == 1) {
             t[3] = symbol::kPhi + std::to_string(p.dacRefDiameter() / 10) + " x " +
                    std::to_string(p.dacRefLength() / 10) + signedReadout(v[3]) + "dB";

@@ -2,6 +2,9 @@
 // pictures drawn and the controls.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 #include "viewer_fixture.h"
 
 using namespace vantrel;
@@ -344,5 +347,28 @@ TEST(ViewerCore, AbsurdRecordCounts) {
         v.play(50);
         v.core.upClick();
         EXPECT_FALSE(v.drawn.empty());
+    }
+}
+
+TEST(ViewerCore, NoteItemIsTheFirstIntervalHoldingTheRecord) {
+    // Against the rule as written, a linear search, on note lists with
+    // repeated records.
+    std::mt19937 rng(9);
+    for (int trial = 0; trial < 2000; ++trial) {
+        std::vector<int32_t> notes(std::uniform_int_distribution<size_t>(1, 12)(rng));
+        for (auto& n : notes)
+            n = std::uniform_int_distribution<int32_t>(0, 20)(rng);
+        std::sort(notes.begin(), notes.end());
+        const int32_t m = static_cast<int32_t>(notes.size());
+        for (int32_t r = -2; r < 24; ++r) {
+            int32_t expected = m - 1;
+            for (int32_t i = 0; i + 1 < m; ++i) {
+                if (notes[static_cast<size_t>(i)] <= r && r < notes[static_cast<size_t>(i + 1)]) {
+                    expected = i;
+                    break;
+                }
+            }
+            ASSERT_EQ(noteItemForRecord(notes, r), expected) << "record " << r;
+        }
     }
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "display_text.h"
 #include "gbk_text.h"
 #include "test_files.h"
@@ -123,6 +125,17 @@ TEST(ReadoutText, BuildingBlocks) {
     EXPECT_EQ(equivalentDiameter(-60, 40), "1.8");
     EXPECT_EQ(equivalentDiameter(0, 2000000), "214748364.7"); // saturates, never overflows
     EXPECT_EQ(equivalentDiameter(0, INT32_MAX), "0.0");       // the 32-bit sum wraps
+}
+
+TEST(ReadoutText, TenthsIsThePrintfOfTheTenthPart) {
+    std::mt19937 rng(5);
+    std::uniform_int_distribution<int32_t> any(INT32_MIN, INT32_MAX), small(-100000, 100000);
+    for (int i = 0; i < 200000; ++i) {
+        const int32_t v = i % 2 ? any(rng) : small(rng);
+        ASSERT_EQ(tenths(v), formatPrintf("%0.1f", v * 0.1)) << v;
+    }
+    for (int32_t v : {INT32_MIN, INT32_MAX, 0, -1, 1, 5, -5, 15, -15, 95, -95})
+        ASSERT_EQ(tenths(v), formatPrintf("%0.1f", v * 0.1)) << v;
 }
 
 TEST(ReadoutText, Forms) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iconv.h>
 
 #include "gbk_text.h"
 #include "record_file.h"
@@ -84,10 +85,39 @@ TEST(RecordFile, NoteTexts) {
     }
     // The GB2312 pair is valid GBK and shows as one character.
     EXPECT_EQ(utf8ToGbk(gbkToUtf8("AB\xB0\xC1")), "AB\xB0\xC1");
-    EXPECT_EQ(gbkToUtf8("\xFF"
-                        "A"),
-              "\xEF\xBF\xBD"
-              "A");
+    // Bytes that start no character become U+FFFD and the next byte starts
+    // anew, as converting the whole text at once does.
+    const std::string texts[] = {"\xFF"
+                                 "A",
+                                 "\x80\xB0\xA1",
+                                 "\xB0",
+                                 "\xB0\x20\xB0\xA1",
+                                 "\x81\x30",
+                                 "A\xA1\xFA\xA1",
+                                 "\xA6\xB5"
+                                 "2.0"};
+    for (const std::string& t : texts) {
+        std::string whole;
+        char* in = const_cast<char*>(t.data());
+        size_t left = t.size();
+        iconv_t cd = iconv_open("UTF-8", "GBK");
+        while (left > 0) {
+            char buffer[64];
+            char* o = buffer;
+            size_t room = sizeof buffer;
+            const size_t rc = iconv(cd, &in, &left, &o, &room);
+            whole.append(buffer, static_cast<size_t>(o - buffer));
+            if (rc == static_cast<size_t>(-1)) {
+                whole += "\xEF\xBF\xBD";
+                ++in;
+                --left;
+                iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            }
+        }
+        iconv_close(cd);
+        EXPECT_EQ(gbkToUtf8(t), whole) << t;
+        EXPECT_EQ(gbkToUtf8(t), whole) << t; // and again, from what it remembered
+    }
 }
 
 TEST(RecordFile, FramesPerRecord) {
