@@ -6,6 +6,7 @@
 #include <QPolygon>
 
 #include <algorithm>
+#include <cstring>
 
 #include "wrap_math.h"
 
@@ -131,13 +132,34 @@ void drawGateB(QPainter& painter, int w, int h, const InstrumentParams& p) {
     painter.drawLine(plotX(w, p.gateBStart()), y, plotX(w, p.gateBStart() + p.gateBWidth()), y);
 }
 
+namespace {
+
+// The background, grid and border of the main plot never change for a given
+// size: drawn once, then copied under every frame.
+const QImage& screenBackground(int w, int h, QImage::Format format) {
+    thread_local QImage background;
+    if (background.width() != w || background.height() != h || background.format() != format) {
+        background = QImage(w, h, format);
+        QPainter painter(&background);
+        preparePainter(painter);
+        drawGridAndBorder(painter, w, h, PlotColours::screen());
+    }
+    return background;
+}
+
+} // namespace
+
 void drawFramePicture(QImage& image, std::span<const uint8_t> frame, const InstrumentParams& p,
                       CurveStorage& curves) {
     const int w = image.width(), h = image.height();
     const PlotColours colours = PlotColours::screen();
+    const QImage& background = screenBackground(w, h, image.format());
+    if (image.bytesPerLine() == background.bytesPerLine())
+        std::memcpy(image.bits(), background.constBits(),
+                    static_cast<size_t>(background.sizeInBytes()));
     QPainter painter(&image);
     preparePainter(painter);
-    drawGridAndBorder(painter, w, h, colours);
+    if (image.bytesPerLine() != background.bytesPerLine()) painter.drawImage(0, 0, background);
     if (p.envelopeMode() != 0) {
         painter.setPen(plotPen(colours.envelope));
         drawTrace(painter, w, h, frame.data() + kFrameEnvelopeOffset);
