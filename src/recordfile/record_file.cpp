@@ -255,6 +255,12 @@ RecordLayout RecordFile::decodeInto(const uint8_t* stored, int32_t storedLength,
 
 void RecordFile::scanRecords() {
     WindowReader reader(fd_, fileSize_);
+    // 12 bytes per record and no more: take the announced count at its word
+    // when the file could hold that many records, instead of letting the
+    // index double its way up.
+    const int64_t mostRecords = (fileSize_ - kFileHeaderSize) / kRecordHeaderSize;
+    if (recordCount_ >= 0 && recordCount_ < mostRecords)
+        index_.reserve(static_cast<size_t>(recordCount_) + 1);
     int64_t pos = kFirstRecordOffset;
     int64_t lastComplete = -1; // offset of the last whole record
     int64_t lastDecoded = -1;  // offset of the record now in the buffer
