@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFont>
 #include <QGroupBox>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
@@ -321,7 +323,21 @@ void TMainForm::reportOpenFailure(const QString& path, const OpenResult& result)
 }
 
 void TMainForm::openFile(const QString& path) {
-    const OpenResult result = core_.openItemClick(path.toStdString());
+    // A large recording takes a while to scan: after half a second a
+    // progress dialog shows how far it got (and keeps the window painted).
+    QProgressDialog progress(QStringLiteral("正在打开 %1 ...").arg(QFileInfo(path).fileName()),
+                             QString(), 0, 1000, this);
+    progress.setObjectName(QStringLiteral("OpenProgress"));
+    progress.setWindowTitle(QStringLiteral("Vantrel"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
+    progress.setCancelButton(nullptr);
+    progress.setValue(0);
+    const OpenResult result =
+        core_.openItemClick(path.toStdString(), [&progress](int64_t done, int64_t total) {
+            progress.setValue(total > 0 ? static_cast<int>(done * 1000 / total) : 0);
+        });
+    progress.reset();
     syncControls();
     if (!result.ok()) reportOpenFailure(path, result);
 }

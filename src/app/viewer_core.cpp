@@ -169,11 +169,12 @@ void ViewerCore::openSequence() {
     controls_.printEnabled = false;
 }
 
-OpenResult ViewerCore::openItemClick(const std::optional<std::string>& path) {
+OpenResult ViewerCore::openItemClick(const std::optional<std::string>& path,
+                                     const RecordFile::ScanProgress& progress) {
     pause(); // the caption stays as it is
     OpenResult result;
     if (path) {
-        result = file_.openRecordFile(*path);
+        result = file_.openRecordFile(*path, progress);
         if (!result.ok()) return result; // the open file stays as it was
         controls_.selectedNote = -1;     // the note list was emptied and refilled
         openSequence();

@@ -88,7 +88,8 @@ public:
     // Open with a file chosen in the dialog (or nullopt: dialog cancelled).
     // A file that cannot be opened changes nothing but the pause of the
     // dialog: the open file stays on screen with its state.
-    OpenResult openItemClick(const std::optional<std::string>& path);
+    OpenResult openItemClick(const std::optional<std::string>& path,
+                             const RecordFile::ScanProgress& progress = {});
     void playClick();
     void upClick();
     void nextClick();

@@ -162,7 +162,7 @@ void RecordFile::close() {
     damaged_.clear();
 }
 
-OpenResult RecordFile::openRecordFile(const std::string& path) {
+OpenResult RecordFile::openRecordFile(const std::string& path, const ScanProgress& progress) {
     OpenResult result;
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -204,7 +204,7 @@ OpenResult RecordFile::openRecordFile(const std::string& path) {
     path_ = path;
     recordCount_ = loadI32Unchecked(count);
     layout_ = RecordLayout{};
-    scanRecords();
+    scanRecords(progress);
     return result;
 }
 
@@ -253,7 +253,9 @@ RecordLayout RecordFile::decodeInto(const uint8_t* stored, int32_t storedLength,
     return l;
 }
 
-void RecordFile::scanRecords() {
+void RecordFile::scanRecords(const ScanProgress& progress) {
+    constexpr int64_t kProgressStep = 4 << 20;
+    int64_t nextProgress = kProgressStep;
     WindowReader reader(fd_, fileSize_);
     // 12 bytes per record and no more: take the announced count at its word
     // when the file could hold that many records, instead of letting the
@@ -310,6 +312,10 @@ void RecordFile::scanRecords() {
         }
         addIndexEntry(kRecordHeaderSize + storedLength, carriesBlock);
         lastComplete = pos;
+        if (progress && end >= nextProgress) {
+            progress(end, fileSize_);
+            nextProgress = end + kProgressStep;
+        }
         pos = end;
     }
     if (scanEnd_ == ScanEnd::AnnouncedCount && pos == fileSize_) scanEnd_ = ScanEnd::EndOfFile;

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -118,7 +119,11 @@ public:
 
     // Opens `path` and scans it. On failure nothing changes: the file that
     // was open stays open with its index and notes.
-    OpenResult openRecordFile(const std::string& path);
+    // `progress`, when given, is called now and then during the scan with
+    // the bytes scanned so far and the file's size (for a progress display
+    // on large recordings).
+    using ScanProgress = std::function<void(int64_t done, int64_t total)>;
+    OpenResult openRecordFile(const std::string& path, const ScanProgress& progress = {});
     void close();
     bool isOpen() const { return fd_ >= 0; }
     const std::string& path() const { return path_; }
@@ -151,7 +156,7 @@ public:
 
 private:
     struct ScanResult;
-    void scanRecords();
+    void scanRecords(const ScanProgress& progress);
     void addIndexEntry(int32_t recordSize, bool carriesBlock);
     void addNote(int32_t record, const RecordLayout& layout);
     bool readExact(int64_t offset, void* dst, size_t size) const;

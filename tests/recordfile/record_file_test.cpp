@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <iconv.h>
 
@@ -405,4 +406,27 @@ TEST(RecordFile, OverlongStreamIsReadUpToTheRecordLimit) {
     EXPECT_EQ(f.layout().damage, RecordDamage::None);
     EXPECT_EQ(f.layout().framesPerRecord(), 10);
     EXPECT_TRUE(std::equal(frames.begin(), frames.end(), f.decoded().begin()));
+}
+
+TEST(RecordFile, ScanReportsItsProgress) {
+    RecordWriter w;
+    const Bytes frames = makeFrames(11);
+    Bytes noisy = frames;
+    uint32_t x = 1;
+    for (auto& b : noisy)
+        b = static_cast<uint8_t>((x = x * 1103515245 + 12345) >> 25); // poorly compressible
+    for (int i = 0; i < 1600; ++i)
+        w.addRecord(i % 2 ? frames : noisy);
+    const Bytes file = w.bytes();
+    ASSERT_GT(file.size(), 8u << 20);
+    RecordFile f;
+    std::vector<int64_t> seen;
+    ASSERT_TRUE(f.openRecordFile(writeTemp("progress.DAT", file), [&](int64_t done, int64_t total) {
+                     EXPECT_EQ(total, static_cast<int64_t>(file.size()));
+                     seen.push_back(done);
+                 }).ok());
+    ASSERT_GE(seen.size(), 2u);
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+    EXPECT_LE(seen.back(), static_cast<int64_t>(file.size()));
+    EXPECT_EQ(f.recordIndex().size(), 1600u);
 }
