@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 #include "instrument_params.h"
@@ -253,6 +254,55 @@ RecordLayout RecordFile::decodeInto(const uint8_t* stored, int32_t storedLength,
     return l;
 }
 
+namespace {
+
+// A record that carries a trailer, found by the header walk, and what its
+// decoding tells: whether its block can be used, its damage and its note.
+struct TrailerJob {
+    int32_t record;
+    int64_t offset;
+    int32_t storedLength;
+    int32_t trailerLength;
+};
+
+struct TrailerFinding {
+    bool blockUsable = false;
+    RecordDamage damage = RecordDamage::None;
+    std::optional<std::string> note;
+};
+
+// Decodes every `step`-th job from `first` with a decoder and buffers of its
+// own, reading the streams by position (safe from several threads).
+void decodeTrailers(int fd, const std::vector<TrailerJob>& jobs,
+                    std::vector<TrailerFinding>& findings, size_t first, size_t step) {
+    LzwDecoder decoder;
+    std::vector<uint8_t> stored(kStoredCapacity), decoded(kDecodedCapacity);
+    for (size_t j = first; j < jobs.size(); j += step) {
+        const TrailerJob& job = jobs[j];
+        const size_t n = static_cast<size_t>(std::min(job.storedLength, kStoredCapacity));
+        size_t got = 0;
+        while (got < n) {
+            const ssize_t r = pread(fd, stored.data() + got, n - got,
+                                    job.offset + kRecordHeaderSize + static_cast<int64_t>(got));
+            if (r < 0 && errno == EINTR) continue;
+            if (r <= 0) break;
+            got += static_cast<size_t>(r);
+        }
+        if (got < n) continue; // the file changed under us: nothing usable
+        const LzwDecodeResult d =
+            decoder.decode(stored.data(), static_cast<uint32_t>(n), decoded.data(), decoded.size());
+        RecordLayout l = layoutRecord(job.storedLength, job.trailerLength, d);
+        TrailerFinding& f = findings[j];
+        bool cut = false;
+        f.note = noteTextOf({decoded.data(), static_cast<size_t>(l.decodedSize)}, l, &cut);
+        if (l.damage == RecordDamage::None && cut) l.damage = RecordDamage::NoteCut;
+        f.blockUsable = l.blockUsable;
+        f.damage = l.damage;
+    }
+}
+
+} // namespace
+
 void RecordFile::scanRecords(const ScanProgress& progress) {
     constexpr int64_t kProgressStep = 4 << 20;
     int64_t nextProgress = kProgressStep;
@@ -265,10 +315,11 @@ void RecordFile::scanRecords(const ScanProgress& progress) {
         index_.reserve(static_cast<size_t>(recordCount_) + 1);
     int64_t pos = kFirstRecordOffset;
     int64_t lastComplete = -1; // offset of the last whole record
-    int64_t lastDecoded = -1;  // offset of the record now in the buffer
+    std::vector<TrailerJob> jobs;
     scanEnd_ = ScanEnd::AnnouncedCount;
-    // The instrument reads the first record whatever the count says, and then
-    // continues while k <= count: one record more than it announces.
+    // First the headers, in one sequential pass. The instrument reads the
+    // first record whatever the count says, and then continues while
+    // k <= count: one record more than it announces.
     for (int64_t k = 0; k == 0 || k <= recordCount_; ++k) {
         if (pos + kRecordHeaderSize > fileSize_) {
             scanEnd_ = pos == fileSize_ ? ScanEnd::EndOfFile : ScanEnd::CutHeader;
@@ -294,35 +345,55 @@ void RecordFile::scanRecords(const ScanProgress& progress) {
             scanEnd_ = ScanEnd::OffsetLimit;
             break;
         }
-        bool carriesBlock = false;
-        if (trailerLength != 0) {
-            const size_t n = static_cast<size_t>(std::min(storedLength, kStoredCapacity));
-            const uint8_t* stream = reader.view(pos + kRecordHeaderSize, n);
-            if (!stream) {
-                scanEnd_ = ScanEnd::ShortRecord;
-                break;
-            }
-            layout_ = decodeInto(stream, storedLength, trailerLength);
-            lastDecoded = pos;
-            carriesBlock = layout_.blockUsable;
-            if (layout_.damage != RecordDamage::None)
-                damaged_.push_back(
-                    {static_cast<int32_t>(k), static_cast<int32_t>(pos), layout_.damage});
-            addNote(static_cast<int32_t>(k), layout_);
-        }
-        addIndexEntry(kRecordHeaderSize + storedLength, carriesBlock);
+        if (trailerLength != 0)
+            jobs.push_back({static_cast<int32_t>(k), pos, storedLength, trailerLength});
+        // Whether it carries a usable block is settled below.
+        addIndexEntry(kRecordHeaderSize + storedLength, false);
         lastComplete = pos;
         if (progress && end >= nextProgress) {
-            progress(end, fileSize_);
+            progress(end / 2, fileSize_);
             nextProgress = end + kProgressStep;
         }
         pos = end;
     }
     if (scanEnd_ == ScanEnd::AnnouncedCount && pos == fileSize_) scanEnd_ = ScanEnd::EndOfFile;
+
+    // Then the records that carry a trailer (to find their notes and whether
+    // their block can be used), on two cores.
+    std::vector<TrailerFinding> findings(jobs.size());
+    if (jobs.size() >= 16) {
+        std::thread helper(decodeTrailers, fd_, std::cref(jobs), std::ref(findings), 1, 2);
+        decodeTrailers(fd_, jobs, findings, 0, 2);
+        helper.join();
+    } else {
+        decodeTrailers(fd_, jobs, findings, 0, 1);
+    }
+    if (progress) progress(fileSize_, fileSize_);
+
+    // In file order: the parameter record of every entry, damage, notes.
+    for (size_t j = 0; j < jobs.size(); ++j) {
+        const TrailerJob& job = jobs[j];
+        const TrailerFinding& f = findings[j];
+        if (f.blockUsable && job.record > 0)
+            index_[static_cast<size_t>(job.record)].parameterRecordOffset =
+                static_cast<int32_t>(job.offset);
+        if (f.damage != RecordDamage::None)
+            damaged_.push_back({job.record, static_cast<int32_t>(job.offset), f.damage});
+        if (f.note) {
+            noteTexts_.push_back(*f.note);
+            noteRecords_.push_back(job.record);
+        }
+    }
+    for (size_t k = 1; k < index_.size(); ++k) {
+        RecordIndexEntry& e = index_[k];
+        if (e.parameterRecordOffset != e.fileOffset)
+            e.parameterRecordOffset = index_[k - 1].parameterRecordOffset;
+    }
+
     // The instrument's buffers end up holding the last whole record it read;
     // a later read that finds nothing shows that record again.
     position_ = pos;
-    if (lastComplete >= 0 && lastComplete != lastDecoded) {
+    if (lastComplete >= 0) {
         InstrumentParams scratch;
         const int64_t keep = position_;
         readRecordAt(lastComplete, scratch);

@@ -430,3 +430,45 @@ TEST(RecordFile, ScanReportsItsProgress) {
     EXPECT_LE(seen.back(), static_cast<int64_t>(file.size()));
     EXPECT_EQ(f.recordIndex().size(), 1600u);
 }
+
+// Many records with trailers are decoded on two cores; the index, the damage
+// list and the notes come out in file order all the same.
+TEST(RecordFile, ManyTrailersScanInFileOrder) {
+    RecordWriter w;
+    std::vector<int32_t> expectedNotes, expectedDamage;
+    for (int r = 0; r < 120; ++r) {
+        const ParameterBlock block = makeBlock(static_cast<uint16_t>(r));
+        if (r % 7 == 3) {
+            Bytes d = makeFrames(2, r);
+            d.resize(d.size() + 50, 1); // a trailer too short for a block
+            w.addDecoded(d, 50);
+            expectedDamage.push_back(r);
+        } else if (r % 2 == 0) {
+            const bool note = r % 3 == 0;
+            w.addRecord(makeFrames(2, r), &block,
+                        note ? noteCellsFromUtf8("n" + std::to_string(r))
+                             : std::vector<uint16_t>{});
+            if (note) expectedNotes.push_back(r);
+        } else {
+            w.addRecord(makeFrames(2, r));
+        }
+    }
+    RecordFile f;
+    ASSERT_TRUE(f.openRecordFile(writeTemp("many.DAT", w.bytes())).ok());
+    ASSERT_EQ(f.recordIndex().size(), 120u);
+    EXPECT_EQ(f.noteRecords(), expectedNotes);
+    for (size_t i = 0; i < expectedNotes.size(); ++i)
+        EXPECT_EQ(f.noteTexts()[i], "n" + std::to_string(expectedNotes[i]));
+    std::vector<int32_t> damaged;
+    for (const DamagedRecord& d : f.damagedRecords())
+        damaged.push_back(d.record);
+    EXPECT_EQ(damaged, expectedDamage);
+    // Each record points at the latest record at or before it whose block
+    // could be read (even records other than the damaged ones).
+    int32_t latest = 4;
+    for (int r = 0; r < 120; ++r) {
+        const RecordIndexEntry e = *f.indexEntryAt(r);
+        if (r > 0 && r % 2 == 0 && r % 7 != 3) latest = e.fileOffset;
+        EXPECT_EQ(e.parameterRecordOffset, latest) << r;
+    }
+}
