@@ -234,13 +234,6 @@ void RecordFile::addIndexEntry(int32_t recordSize, bool carriesBlock) {
     index_.push_back(e);
 }
 
-void RecordFile::addNote(int32_t record, const RecordLayout& layout) {
-    std::optional<std::string> text = noteTextOf(decoded(), layout);
-    if (!text) return;
-    noteTexts_.push_back(std::move(*text));
-    noteRecords_.push_back(record);
-}
-
 RecordLayout RecordFile::decodeInto(const uint8_t* stored, int32_t storedLength,
                                     int32_t trailerLength) {
     const uint32_t n = static_cast<uint32_t>(std::min(storedLength, kStoredCapacity));

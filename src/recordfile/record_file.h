@@ -158,7 +158,6 @@ private:
     struct ScanResult;
     void scanRecords(const ScanProgress& progress);
     void addIndexEntry(int32_t recordSize, bool carriesBlock);
-    void addNote(int32_t record, const RecordLayout& layout);
     bool readExact(int64_t offset, void* dst, size_t size) const;
     RecordLayout decodeInto(const uint8_t* stored, int32_t storedLength, int32_t trailerLength);
 
