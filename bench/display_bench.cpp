@@ -12,20 +12,25 @@ using namespace vantrel;
 
 namespace {
 
-// Demo records 0 (no curves) and 190 (DAC mode, 4 curves, gate A following).
-void drawDemoFrame(benchmark::State& state) {
-    ViewerCore viewer;
-    QImage image(kPlotWidth, kPlotHeight, QImage::Format_RGB32);
+// Opens the demo recording in `viewer`, drawing into `image`; skips the
+// benchmark when the recording is missing.
+bool openDemo(ViewerCore& viewer, QImage& image, benchmark::State& state) {
     viewer.setPainter({.frame =
                            [&](std::span<const uint8_t> f) {
                                drawFramePicture(image, f, viewer.params(), viewer.curves());
                            },
                        .emptyPlot = {},
                        .pathRuler = {}});
-    if (!viewer.file().openRecordFile(VANTREL_DEMO).ok()) {
-        state.SkipWithError("no demo recording");
-        return;
-    }
+    if (viewer.file().openRecordFile(VANTREL_DEMO).ok()) return true;
+    state.SkipWithError("no demo recording");
+    return false;
+}
+
+// Demo records 0 (no curves) and 190 (DAC mode, 4 curves, gate A following).
+void drawDemoFrame(benchmark::State& state) {
+    ViewerCore viewer;
+    QImage image(kPlotWidth, kPlotHeight, QImage::Format_RGB32);
+    if (!openDemo(viewer, image, state)) return;
     viewer.seekLoad(static_cast<int32_t>(state.range(0)));
     for (auto _ : state) {
         viewer.drawFrame(3);
@@ -37,16 +42,7 @@ BENCHMARK(drawDemoFrame)->Arg(0)->Arg(190)->Unit(benchmark::kMicrosecond);
 void seekLoadAndDraw(benchmark::State& state) {
     ViewerCore viewer;
     QImage image(kPlotWidth, kPlotHeight, QImage::Format_RGB32);
-    viewer.setPainter({.frame =
-                           [&](std::span<const uint8_t> f) {
-                               drawFramePicture(image, f, viewer.params(), viewer.curves());
-                           },
-                       .emptyPlot = {},
-                       .pathRuler = {}});
-    if (!viewer.file().openRecordFile(VANTREL_DEMO).ok()) {
-        state.SkipWithError("no demo recording");
-        return;
-    }
+    if (!openDemo(viewer, image, state)) return;
     int32_t r = 150;
     for (auto _ : state) {
         viewer.seekLoad(r);
