@@ -20,6 +20,7 @@
 #include <exception>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "curves.h"
@@ -139,12 +140,20 @@ void printIndex(const RecordFile& file) {
     const QByteArray tail = QJsonDocument(rest).toJson(QJsonDocument::Compact);
 
     std::string chunk = "{\"records\":[";
-    char entry[48];
+    auto append = [&chunk](int32_t v) {
+        char digits[12];
+        const auto end = std::to_chars(digits, digits + sizeof digits, v).ptr;
+        chunk.append(digits, static_cast<size_t>(end - digits));
+    };
     bool first = true;
     for (const RecordIndexEntry& e : file.recordIndex()) {
-        const int n = std::snprintf(entry, sizeof entry, "%s[%d,%d,%d]", first ? "" : ",",
-                                    e.fileOffset, e.recordSize, e.parameterRecordOffset);
-        chunk.append(entry, static_cast<size_t>(n));
+        chunk += first ? "[" : ",[";
+        append(e.fileOffset);
+        chunk += ',';
+        append(e.recordSize);
+        chunk += ',';
+        append(e.parameterRecordOffset);
+        chunk += ']';
         first = false;
         if (chunk.size() >= (1 << 16)) {
             print(chunk);
@@ -570,22 +579,23 @@ void exportCommand(const QStringList& a, const QString& out) {
 void lzwCommand(const QString& mode, const QString& in, const QString& out) {
     const std::vector<uint8_t> src = readInput(in);
     if (src.size() > UINT32_MAX) fail("input " + quoted(in) + " is larger than 4 GiB");
-    std::vector<uint8_t> dst;
     if (mode == "encode") {
         if (src.size() < 2)
             fail("lzw encode needs at least 2 input bytes, " + quoted(in) + " has " +
                  std::to_string(src.size()));
-        dst.resize(lzwEncodeBound(src.size()));
+        std::vector<uint8_t> dst(lzwEncodeBound(src.size()));
         const LzwEncodeResult r =
             lzwEncode(src.data(), static_cast<uint32_t>(src.size()), dst.data(), dst.size());
-        dst.resize(static_cast<size_t>(r.size));
+        writeOutput(out, {dst.data(), static_cast<size_t>(r.size)});
     } else if (mode == "decode") {
-        // No record limit here: grow the output until the stream fits.
+        // No record limit here: grow the output until the stream fits. The
+        // buffer is left uninitialised: the decoder writes every byte it
+        // reports, and nothing else is read.
         size_t capacity = std::max<size_t>(src.size() * 4, 1 << 16);
         for (;;) {
-            dst.resize(capacity);
+            const std::unique_ptr<uint8_t[]> dst(new uint8_t[capacity]);
             const LzwDecodeResult r =
-                lzwDecode(src.data(), static_cast<uint32_t>(src.size()), dst.data(), dst.size());
+                lzwDecode(src.data(), static_cast<uint32_t>(src.size()), dst.get(), capacity);
             if (r.status == LzwStatus::OutputFull && capacity < (size_t{1} << 40)) {
                 capacity *= 2;
                 continue;
@@ -594,13 +604,12 @@ void lzwCommand(const QString& mode, const QString& in, const QString& out) {
                 fail("cannot decode " + quoted(in) + ": " + lzwStatusText(r.status) + " at byte " +
                      std::to_string(r.faultOffset));
             }
-            dst.resize(static_cast<size_t>(r.size));
+            writeOutput(out, {dst.get(), static_cast<size_t>(r.size)});
             break;
         }
     } else {
         fail("lzw mode " + quoted(mode) + " is neither encode nor decode");
     }
-    writeOutput(out, dst);
 }
 
 // ------------------------------------------------------------------ commands

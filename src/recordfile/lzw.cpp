@@ -62,23 +62,64 @@ size_t lzwEncodeBound(size_t srcSize) {
 // it was written to the output exactly there: right where the previous code's
 // string starts, one byte longer (the byte is the first of the string that
 // follows). So instead of the instrument's prefix and suffix chains, the
-// decoder keeps for each code where its string lies in the output and how
-// long it is, and emits a code by copying those bytes forward. The output is
-// the same byte for byte, on every stream, with the same checks.
+// decoder keeps for each code where its string lies (in the output, or for a
+// single byte in a row of all 256 byte values) and how long it is, and emits
+// a code by copying those bytes forward. The output is the same byte for
+// byte, on every stream, with the same checks.
+//
+// The code width depends only on how many codes came before, never on their
+// values, so long runs of codes share one width. The hot loop takes such a
+// run with no width bookkeeping and no end-of-stream tests, reading each code
+// from one 8-byte load and copying each short string with one 16-byte move;
+// every code it does not take on (the width changes, the stream's last
+// bytes, long strings, the output's end, a damaged code) goes through the
+// careful step, which checks everything.
+
+namespace {
+
+inline uint64_t loadBigEndian64(const uint8_t* p) {
+    uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    return __builtin_bswap64(v);
+}
+
+// 16 bytes from `from` to `to` through a register: the source may overlap
+// the destination (a string copied from just behind the write position).
+inline void move16(uint8_t* to, const uint8_t* from) {
+    uint8_t block[16];
+    std::memcpy(block, from, 16);
+    std::memcpy(to, block, 16);
+}
+
+} // namespace
 
 struct LzwDecoder::Tables {
-    size_t start[kTableSize];    // where the code's string was written
-    uint16_t length[kTableSize]; // its length
+    const uint8_t* from[kTableSize]; // where the code's string lies
+    uint16_t length[kTableSize];     // its length
+    // Byte value c at index c, and 16 bytes of slack so that a 16-byte move
+    // from any of them stays inside.
+    uint8_t bytes[256 + 16];
+    // measure(): the code of every step and where its string starts in the
+    // output. Without a restart a stream has fewer than 4096 steps.
+    uint16_t stepCode[kCodeLimit];
+    uint32_t stepStart[kCodeLimit + 1];
+    uint32_t steps;
 };
 
 LzwDecoder::LzwDecoder() : tables_(std::make_unique<Tables>()) {
-    std::memset(tables_.get(), 0, sizeof(Tables));
+    Tables& t = *tables_;
+    std::memset(&t, 0, sizeof t);
+    for (int c = 0; c < 256; ++c) {
+        t.bytes[c] = static_cast<uint8_t>(c);
+        t.from[c] = &t.bytes[c];
+        t.length[c] = 1;
+    }
 }
 LzwDecoder::~LzwDecoder() = default;
 
 LzwDecodeResult LzwDecoder::decode(const uint8_t* src, uint32_t srcSize, uint8_t* dst,
                                    size_t dstCapacity) {
-    size_t* const start = tables_->start;
+    const uint8_t** const from = tables_->from;
     uint16_t* const length = tables_->length;
     LzwDecodeResult result;
     if (srcSize == 0) return result;
@@ -110,26 +151,52 @@ LzwDecodeResult LzwDecoder::decode(const uint8_t* src, uint32_t srcSize, uint8_t
     if (dstCapacity == 0) return fail(LzwStatus::OutputFull, 0, 0);
     dst[0] = static_cast<uint8_t>(c);
     size_t out = 1;
-    size_t prevStart = 0;
+    const uint8_t* prevFrom = dst;
     uint32_t prevLength = 1;
 
     uint32_t nextCode = kFirstDictionaryCode;
     unsigned width = kMinWidth;
+    // The last bit position from which an 8-byte load stays inside the stream.
+    const uint64_t lastLoadBit = srcSize >= 8 ? (static_cast<uint64_t>(srcSize) - 8) * 8 : 0;
+    const bool canLoad8 = srcSize >= 8;
     // A code is read while input bytes remain that no code has touched;
     // fewer than 8 bits after the last code are padding.
     while (((bit + 7) >> 3) < srcSize) {
+        // The hot loop: codes that leave the width unchanged, wholly inside
+        // an 8-byte load, giving at most 16 bytes with 16 bytes of room.
+        const uint32_t widenAt = (1u << width) - 2;
+        while (canLoad8 && bit <= lastLoadBit && nextCode < widenAt) {
+            const uint64_t v = loadBigEndian64(src + (bit >> 3));
+            const uint32_t code =
+                static_cast<uint32_t>((v << (bit & 7)) >> (64 - width));
+            if (code - 256u < 2u || code > nextCode) break; // damaged: the careful step says so
+            from[nextCode] = prevFrom; // this step's entry (what code == nextCode means)
+            length[nextCode] = static_cast<uint16_t>(prevLength + 1);
+            const uint8_t* f = from[code];
+            const uint32_t n = length[code];
+            if (n > 16 || out + 16 > dstCapacity) break;
+            move16(dst + out, f);
+            // The entry being defined ends in its own first byte, which the
+            // move read before writing it.
+            if (code == nextCode) dst[out + n - 1] = f[0];
+            ++nextCode;
+            prevFrom = dst + out;
+            prevLength = n;
+            out += n;
+            bit += width;
+        }
+        if (((bit + 7) >> 3) >= srcSize) break;
+
+        // The careful step: one code, every check.
         const uint64_t codeStart = bit;
         if (!readCode(width, c)) return fail(LzwStatus::TruncatedCode, codeStart, out);
         if (c == 256 || c == 257 || c > nextCode) return fail(LzwStatus::BadCode, codeStart, out);
         // c == nextCode is the entry this very step defines: the previous
         // string plus its own first byte.
-        size_t from = 0;
-        uint32_t n = 1;
-        if (c >= 256) {
-            from = c < nextCode ? start[c] : prevStart;
-            n = c < nextCode ? length[c] : prevLength + 1;
-        }
-        start[nextCode] = prevStart;
+        const bool earlier = c < nextCode;
+        const uint8_t* f = earlier ? from[c] : prevFrom;
+        const uint32_t n = earlier ? length[c] : prevLength + 1;
+        from[nextCode] = prevFrom;
         length[nextCode] = static_cast<uint16_t>(prevLength + 1);
         ++nextCode;
         if (nextCode == (1u << width) - 1 && ++width > kMaxWidth) width = kMinWidth;
@@ -140,33 +207,125 @@ LzwDecodeResult LzwDecoder::decode(const uint8_t* src, uint32_t srcSize, uint8_t
             nextCode = kFirstDictionaryCode;
             width = kMinWidth;
         }
-        const size_t here = out;
+        uint8_t* const here = dst + out;
         const size_t room = dstCapacity - out;
-        if (c < 256) {
-            if (room == 0) return fail(LzwStatus::OutputFull, codeStart, out);
-            dst[out++] = static_cast<uint8_t>(c);
+        const size_t fits = n <= room ? n : room;
+        if (earlier) {
+            std::memcpy(here, f, fits); // an earlier string: wholly behind `here`
         } else {
-            const size_t fits = n <= room ? n : room;
-            if (fits <= 16 && out + 16 <= dstCapacity && from + 16 <= out) {
-                // Short strings, the common case: one fixed 16-byte copy. The
-                // bytes past the string lie in room not yet written and are
-                // overwritten by what follows.
-                std::memcpy(dst + out, dst + from, 16);
-            } else if (from + fits <= out) {
-                std::memcpy(dst + out, dst + from, fits);
-            } else {
-                // Overlaps its own first byte: copy forward one by one.
-                for (size_t i = 0; i < fits; ++i)
-                    dst[out + i] = dst[from + i];
-            }
-            out += fits;
-            if (fits < n) return fail(LzwStatus::OutputFull, codeStart, out);
+            // The entry this step defined ends in its own first byte, which
+            // this very copy writes: forward one by one.
+            for (size_t i = 0; i < fits; ++i)
+                here[i] = f[i];
         }
-        prevStart = here;
+        out += fits;
+        if (fits < n) return fail(LzwStatus::OutputFull, codeStart, out);
+        prevFrom = here;
         prevLength = n;
     }
     result.size = static_cast<int32_t>(out);
     return result;
+}
+
+// The measuring walk keeps the code of every step and where its string
+// starts. Entry 257 + j is defined at step j: the string of step j - 1 plus
+// the first byte of step j. So a byte of the output is found without the
+// output: it is byte o of step k's string; a single byte is itself; byte o of
+// an entry's string is byte o of step j - 1 when o is inside that string,
+// else the first byte of step j. Each move goes to an earlier step or to the
+// start of one, so the walk ends at a single byte.
+
+bool LzwDecoder::measure(const uint8_t* src, uint32_t srcSize, size_t capacity, int32_t& size) {
+    Tables& t = *tables_;
+    uint16_t* const length = t.length;
+    uint16_t* const stepCode = t.stepCode;
+    uint32_t* const stepStart = t.stepStart;
+    t.steps = 0;
+    size = 0;
+    if (srcSize == 0) {
+        stepStart[0] = 0;
+        return true;
+    }
+    if (srcSize < 2 || capacity == 0) return false;
+    const uint32_t first = (static_cast<uint32_t>(src[0]) << 1) | (src[1] >> 7);
+    if (first >= 256) return false;
+    stepCode[0] = static_cast<uint16_t>(first);
+    stepStart[0] = 0;
+    uint32_t steps = 1;
+    uint32_t out = 1;
+    uint32_t prevLength = 1;
+
+    const uint64_t totalBits = static_cast<uint64_t>(srcSize) * 8;
+    const uint64_t lastLoadBit = srcSize >= 8 ? (static_cast<uint64_t>(srcSize) - 8) * 8 : 0;
+    const bool canLoad8 = srcSize >= 8;
+    uint64_t bit = kMinWidth;
+    uint32_t nextCode = kFirstDictionaryCode;
+    unsigned width = kMinWidth;
+    while (((bit + 7) >> 3) < srcSize) {
+        const uint32_t widenAt = (1u << width) - 2;
+        while (canLoad8 && bit <= lastLoadBit && nextCode < widenAt) {
+            const uint64_t v = loadBigEndian64(src + (bit >> 3));
+            const uint32_t code = static_cast<uint32_t>((v << (bit & 7)) >> (64 - width));
+            if (code - 256u < 2u || code > nextCode) return false;
+            length[nextCode] = static_cast<uint16_t>(prevLength + 1);
+            const uint32_t n = length[code];
+            stepCode[steps] = static_cast<uint16_t>(code);
+            stepStart[steps] = out;
+            ++steps;
+            ++nextCode;
+            out += n;
+            prevLength = n;
+            bit += width;
+        }
+        if (out > capacity) return false;
+        if (((bit + 7) >> 3) >= srcSize) break;
+
+        // One code with every check, as decode() reads it.
+        if (bit + width > totalBits) return false;
+        const size_t byte = static_cast<size_t>(bit >> 3);
+        uint32_t v = static_cast<uint32_t>(src[byte]) << 16;
+        if (byte + 1 < srcSize) v |= static_cast<uint32_t>(src[byte + 1]) << 8;
+        if (byte + 2 < srcSize) v |= src[byte + 2];
+        const uint32_t code =
+            (v >> (24 - static_cast<unsigned>(bit & 7) - width)) & ((1u << width) - 1);
+        bit += width;
+        if (code - 256u < 2u || code > nextCode) return false;
+        length[nextCode] = static_cast<uint16_t>(prevLength + 1);
+        const uint32_t n = length[code];
+        ++nextCode;
+        if (nextCode == (1u << width) - 1 && ++width > kMaxWidth) width = kMinWidth;
+        if (nextCode >= kCodeLimit) return false; // a restart: decode() takes it on
+        stepCode[steps] = static_cast<uint16_t>(code);
+        stepStart[steps] = out;
+        ++steps;
+        out += n;
+        prevLength = n;
+        if (out > capacity) return false;
+    }
+    stepStart[steps] = out;
+    t.steps = steps;
+    size = static_cast<int32_t>(out);
+    return true;
+}
+
+uint8_t LzwDecoder::byteAt(int32_t position) const {
+    const Tables& t = *tables_;
+    const uint32_t p = static_cast<uint32_t>(position);
+    // The step whose string holds the byte: the last one starting at or before it.
+    const uint32_t* const starts = t.stepStart;
+    uint32_t k = static_cast<uint32_t>(std::upper_bound(starts, starts + t.steps, p) - starts) - 1;
+    uint32_t o = p - starts[k];
+    for (;;) {
+        const uint32_t c = t.stepCode[k];
+        if (c < 256) return static_cast<uint8_t>(c);
+        const uint32_t j = c - 257;
+        if (o < starts[j] - starts[j - 1]) {
+            k = j - 1;
+        } else {
+            k = j;
+            o = 0;
+        }
+    }
 }
 
 // ---------------------------------------------------------------- encoder

@@ -57,6 +57,17 @@ public:
 
     LzwDecodeResult decode(const uint8_t* src, uint32_t srcSize, uint8_t* dst, size_t dstCapacity);
 
+    // For a scan that needs a record's decoded size and a few of its bytes,
+    // not the record itself: walks the codes without writing anything out.
+    // True for a stream as the encoder writes it (every code valid and whole,
+    // no dictionary restart) that decodes to at most `capacity` bytes: `size`
+    // is then the size decode() would give, with status Ok, and byteAt()
+    // gives any byte decode() would write, until the next call. False for any
+    // other stream: decode() tells what it holds.
+    bool measure(const uint8_t* src, uint32_t srcSize, size_t capacity, int32_t& size);
+    // A byte of the stream measure() accepted last; 0 <= position < size.
+    uint8_t byteAt(int32_t position) const;
+
 private:
     struct Tables;
     std::unique_ptr<Tables> tables_;

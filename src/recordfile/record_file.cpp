@@ -72,12 +72,16 @@ RecordLayout layoutRecord(int32_t storedLength, int32_t trailerLength,
     return l;
 }
 
-std::optional<std::string> noteTextOf(std::span<const uint8_t> decoded, const RecordLayout& layout,
-                                      bool* cut) {
+namespace {
+
+// The note of a record whose decoded bytes `byteAt` gives (decodedSize of them).
+template <class ByteAt>
+std::optional<std::string> noteTextFrom(size_t decodedSize, ByteAt byteAt,
+                                        const RecordLayout& layout, bool* cut) {
     if (cut) *cut = false;
     if (!layout.blockUsable) return std::nullopt;
     const size_t t = static_cast<size_t>(layout.trailerOffset());
-    const int n = decoded[t + kNoteLengthOffset];
+    const int n = byteAt(t + kNoteLengthOffset);
     if (n == 0) return std::nullopt;
     std::string text;
     const size_t cells = t + kNoteCellsOffset;
@@ -85,11 +89,11 @@ std::optional<std::string> noteTextOf(std::span<const uint8_t> decoded, const Re
     // every cell inside the record is the file's own data.
     for (int i = 0; i <= n; ++i) {
         const size_t at = cells + 2 * static_cast<size_t>(i);
-        if (at + 2 > decoded.size()) {
+        if (at + 2 > decodedSize) {
             if (cut) *cut = true;
             break;
         }
-        const uint16_t w = loadU16Unchecked(decoded.data() + at);
+        const uint16_t w = static_cast<uint16_t>(byteAt(at) | (byteAt(at + 1) << 8));
         if (w <= 128) {
             const uint8_t b = static_cast<uint8_t>(w);
             if (b == 0) break;
@@ -105,6 +109,14 @@ std::optional<std::string> noteTextOf(std::span<const uint8_t> decoded, const Re
         }
     }
     return text;
+}
+
+} // namespace
+
+std::optional<std::string> noteTextOf(std::span<const uint8_t> decoded, const RecordLayout& layout,
+                                      bool* cut) {
+    return noteTextFrom(
+        decoded.size(), [&](size_t i) { return decoded[i]; }, layout, cut);
 }
 
 namespace {
@@ -282,12 +294,23 @@ void decodeTrailers(int fd, const std::vector<TrailerJob>& jobs,
             got += static_cast<size_t>(r);
         }
         if (got < n) continue; // the file changed under us: nothing usable
-        const LzwDecodeResult d =
-            decoder.decode(stored.data(), static_cast<uint32_t>(n), decoded.data(), decoded.size());
-        RecordLayout l = layoutRecord(job.storedLength, job.trailerLength, d);
         TrailerFinding& f = findings[j];
         bool cut = false;
-        f.note = noteTextOf({decoded.data(), static_cast<size_t>(l.decodedSize)}, l, &cut);
+        RecordLayout l;
+        // A sound stream is only measured: its size places the trailer, and
+        // the few bytes of the note are looked up. Anything else is decoded.
+        LzwDecodeResult d;
+        if (decoder.measure(stored.data(), static_cast<uint32_t>(n), decoded.size(), d.size)) {
+            l = layoutRecord(job.storedLength, job.trailerLength, d);
+            f.note = noteTextFrom(
+                static_cast<size_t>(d.size),
+                [&](size_t i) { return decoder.byteAt(static_cast<int32_t>(i)); }, l, &cut);
+        } else {
+            d = decoder.decode(stored.data(), static_cast<uint32_t>(n), decoded.data(),
+                               decoded.size());
+            l = layoutRecord(job.storedLength, job.trailerLength, d);
+            f.note = noteTextOf({decoded.data(), static_cast<size_t>(l.decodedSize)}, l, &cut);
+        }
         if (l.damage == RecordDamage::None && cut) l.damage = RecordDamage::NoteCut;
         f.blockUsable = l.blockUsable;
         f.damage = l.damage;
