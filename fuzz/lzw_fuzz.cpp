@@ -1,7 +1,7 @@
 // The record codec on arbitrary streams, with the real 16384-byte record
 // limit and a canary after the output, compared with the instrument's chain
-// decoder; and encode-then-decode of the same bytes as plain data, which
-// must give them back.
+// decoder and with the open scan's measuring walk; and encode-then-decode of
+// the same bytes as plain data, which must give them back.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -33,6 +33,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if ((r.status == LzwStatus::BadCode || r.status == LzwStatus::TruncatedCode) &&
         chain.faultOffset != r.faultOffset)
         std::abort();
+    // What the open scan uses instead of decoding: a stream it accepts must
+    // decode whole, to the same size and bytes.
+    int32_t measured = -1;
+    if (decoder.measure(data, static_cast<uint32_t>(size), kDecodedCapacity, measured)) {
+        if (r.status != LzwStatus::Ok || measured != r.size) std::abort();
+        for (int32_t i = 0; i < measured; ++i)
+            if (decoder.byteAt(i) != out[static_cast<size_t>(i)]) std::abort();
+    }
 
     if (size >= 2 && size <= kDecodedCapacity) {
         std::vector<uint8_t> stream(lzwEncodeBound(size));

@@ -316,3 +316,61 @@ TEST(Lzw, AgreesWithTheChainDecoderOnEveryStream) {
         }
     }
 }
+
+// Measuring a stream must tell exactly what decoding it tells: the size, and
+// every byte through byteAt; and it must accept every sound stream without a
+// restart that fits, so the open scan does not fall back to decoding.
+TEST(Lzw, MeasureAgreesWithDecode) {
+    const unsigned seed = std::random_device{}();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 rng(seed);
+    const Bytes data = ascanLike(rng, 60000);
+    std::uniform_int_distribution<int> byte(0, 255), len(0, 5000);
+    LzwDecoder decoder;
+    Bytes out(20000);
+    auto check = [&](const Bytes& stream, size_t capacity, bool mustAccept) {
+        const LzwDecodeResult d = decoder.decode(stream.data(), static_cast<uint32_t>(stream.size()),
+                                                 out.data(), capacity);
+        int32_t size = -1;
+        const bool accepted =
+            decoder.measure(stream.data(), static_cast<uint32_t>(stream.size()), capacity, size);
+        if (mustAccept) {
+            ASSERT_TRUE(accepted);
+        }
+        if (!accepted) return;
+        ASSERT_EQ(d.status, LzwStatus::Ok);
+        ASSERT_EQ(size, d.size);
+        for (int32_t i = 0; i < size; ++i)
+            ASSERT_EQ(decoder.byteAt(i), out[static_cast<size_t>(i)]) << "byte " << i;
+    };
+    // Sound streams ending around the width changes, up to the restart;
+    // runs of one byte (strings that end in their own first byte); and the
+    // decoded size right at the capacity and one byte over it.
+    for (size_t codes : {1u, 2u, 3u, 254u, 255u, 256u, 766u, 767u, 1791u, 1792u, 3837u, 3838u}) {
+        SCOPED_TRACE("codes " + std::to_string(codes));
+        const Bytes input = codes == 1 ? Bytes{0x41} : prefixWithCodes(data, codes);
+        const Bytes stream = encode(input);
+        check(stream, 20000, true);
+        check(stream, input.size(), true);
+        int32_t size = 0;
+        EXPECT_FALSE(decoder.measure(stream.data(), static_cast<uint32_t>(stream.size()),
+                                     input.size() - 1, size));
+    }
+    check(encode(Bytes(3000, 9)), 20000, true);
+    check({}, 16, true);
+    // Past the restart, damaged and arbitrary streams: whatever is accepted
+    // must agree.
+    check(encode(prefixWithCodes(data, 3840)), 20000, false);
+    for (int i = 0; i < 3000; ++i) {
+        Bytes stream;
+        if (i % 2 == 0) {
+            stream = encode(ascanLike(rng, static_cast<size_t>(len(rng)) + 2));
+            stream[static_cast<size_t>(len(rng)) % stream.size()] ^= static_cast<uint8_t>(1 + i % 255);
+        } else {
+            stream.resize(static_cast<size_t>(len(rng)) % 64);
+            for (auto& x : stream)
+                x = static_cast<uint8_t>(byte(rng) % 3 == 0 ? byte(rng) : 0);
+        }
+        check(stream, static_cast<size_t>(len(rng)) * 4, false);
+    }
+}
