@@ -3,9 +3,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 
@@ -262,12 +266,14 @@ RecordLayout RecordFile::decodeInto(const uint8_t* stored, int32_t storedLength,
 namespace {
 
 // A record that carries a trailer, found by the header walk, and what its
-// decoding tells: whether its block can be used, its damage and its note.
+// stream tells: whether its block can be used, its damage and its note.
 struct TrailerJob {
     int32_t record;
     int64_t offset;
     int32_t storedLength;
     int32_t trailerLength;
+    size_t streamAt; // its stream bytes in the batch
+    uint32_t streamSize;
 };
 
 struct TrailerFinding {
@@ -276,46 +282,137 @@ struct TrailerFinding {
     std::optional<std::string> note;
 };
 
-// Decodes every `step`-th job from `first` with a decoder and buffers of its
-// own, reading the streams by position (safe from several threads).
-void decodeTrailers(int fd, const std::vector<TrailerJob>& jobs,
-                    std::vector<TrailerFinding>& findings, size_t first, size_t step) {
-    LzwDecoder decoder;
-    std::vector<uint8_t> stored(kStoredCapacity), decoded(kDecodedCapacity);
-    for (size_t j = first; j < jobs.size(); j += step) {
-        const TrailerJob& job = jobs[j];
-        const size_t n = static_cast<size_t>(std::min(job.storedLength, kStoredCapacity));
-        size_t got = 0;
-        while (got < n) {
-            const ssize_t r = pread(fd, stored.data() + got, n - got,
-                                    job.offset + kRecordHeaderSize + static_cast<int64_t>(got));
-            if (r < 0 && errno == EINTR) continue;
-            if (r <= 0) break;
-            got += static_cast<size_t>(r);
-        }
-        if (got < n) continue; // the file changed under us: nothing usable
-        TrailerFinding& f = findings[j];
+// Consecutive trailer records with copies of their streams, handed from the
+// header walk to whichever thread is free.
+struct TrailerBatch {
+    std::vector<TrailerJob> jobs;
+    std::vector<uint8_t> streams;
+    std::vector<TrailerFinding> findings;
+
+    static constexpr size_t kJobs = 64;
+    static constexpr size_t kStreamBytes = 512 << 10;
+    bool full() const { return jobs.size() >= kJobs || streams.size() >= kStreamBytes; }
+};
+
+// One thread's decoder and record buffer.
+class TrailerReader {
+public:
+    TrailerReader() : decoded_(kDecodedCapacity) {}
+
+    void read(TrailerBatch& batch) {
+        batch.findings.resize(batch.jobs.size());
+        for (size_t j = 0; j < batch.jobs.size(); ++j)
+            batch.findings[j] = read(batch.jobs[j], batch.streams.data() + batch.jobs[j].streamAt);
+        std::vector<uint8_t>().swap(batch.streams); // done with: free them now
+    }
+
+private:
+    TrailerFinding read(const TrailerJob& job, const uint8_t* stream) {
+        TrailerFinding f;
         bool cut = false;
         RecordLayout l;
         // A sound stream is only measured: its size places the trailer, and
         // the few bytes of the note are looked up. Anything else is decoded.
         LzwDecodeResult d;
-        if (decoder.measure(stored.data(), static_cast<uint32_t>(n), decoded.size(), d.size)) {
+        if (decoder_.measure(stream, job.streamSize, decoded_.size(), d.size)) {
             l = layoutRecord(job.storedLength, job.trailerLength, d);
             f.note = noteTextFrom(
                 static_cast<size_t>(d.size),
-                [&](size_t i) { return decoder.byteAt(static_cast<int32_t>(i)); }, l, &cut);
+                [&](size_t i) { return decoder_.byteAt(static_cast<int32_t>(i)); }, l, &cut);
         } else {
-            d = decoder.decode(stored.data(), static_cast<uint32_t>(n), decoded.data(),
-                               decoded.size());
+            d = decoder_.decode(stream, job.streamSize, decoded_.data(), decoded_.size());
             l = layoutRecord(job.storedLength, job.trailerLength, d);
-            f.note = noteTextOf({decoded.data(), static_cast<size_t>(l.decodedSize)}, l, &cut);
+            f.note = noteTextOf({decoded_.data(), static_cast<size_t>(l.decodedSize)}, l, &cut);
         }
         if (l.damage == RecordDamage::None && cut) l.damage = RecordDamage::NoteCut;
         f.blockUsable = l.blockUsable;
         f.damage = l.damage;
+        return f;
     }
-}
+
+    LzwDecoder decoder_;
+    std::vector<uint8_t> decoded_;
+};
+
+// The trailer records of a scan, read while the header walk goes on: the
+// walk hands over full batches, a helper thread reads them as they come, and
+// when the walk is done it reads what is left alongside the helper. The
+// findings stay with their batches, in file order.
+class TrailerReading {
+public:
+    ~TrailerReading() { finish(); }
+
+    // From the walk: a batch to read. Starts the helper on the first one; if
+    // the helper falls behind, the walk reads one batch itself so that the
+    // copies of the streams waiting stay few.
+    void hand(std::unique_ptr<TrailerBatch> batch) {
+        size_t waiting = 0;
+        {
+            std::lock_guard lock(mutex_);
+            batches_.push_back(std::move(batch));
+            waiting = batches_.size() - taken_;
+        }
+        if (!helper_.joinable()) {
+            try {
+                helper_ = std::thread([this] { help(); });
+            } catch (const std::system_error&) {
+                // No second thread: the walk reads everything itself.
+            }
+        }
+        wake_.notify_one();
+        if (waiting > kMostWaiting || !helper_.joinable()) readOne(walkReader_);
+    }
+
+    // After the walk: the last batch, then every batch not yet read.
+    void finish(std::unique_ptr<TrailerBatch> last = nullptr) {
+        if (last && !last->jobs.empty()) {
+            std::lock_guard lock(mutex_);
+            batches_.push_back(std::move(last));
+        }
+        {
+            std::lock_guard lock(mutex_);
+            walkDone_ = true;
+        }
+        wake_.notify_all();
+        while (readOne(walkReader_)) {
+        }
+        if (helper_.joinable()) helper_.join();
+    }
+
+    const std::vector<std::unique_ptr<TrailerBatch>>& batches() const { return batches_; }
+
+private:
+    static constexpr size_t kMostWaiting = 4;
+
+    bool readOne(TrailerReader& reader) {
+        TrailerBatch* batch = nullptr;
+        {
+            std::lock_guard lock(mutex_);
+            if (taken_ == batches_.size()) return false;
+            batch = batches_[taken_++].get();
+        }
+        reader.read(*batch);
+        return true;
+    }
+
+    void help() {
+        TrailerReader reader;
+        for (;;) {
+            if (readOne(reader)) continue;
+            std::unique_lock lock(mutex_);
+            wake_.wait(lock, [this] { return walkDone_ || taken_ < batches_.size(); });
+            if (walkDone_ && taken_ == batches_.size()) return;
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::vector<std::unique_ptr<TrailerBatch>> batches_; // guarded by mutex_ while the helper runs
+    size_t taken_ = 0;                                   // batches some thread has taken
+    bool walkDone_ = false;
+    std::thread helper_;
+    TrailerReader walkReader_;
+};
 
 } // namespace
 
@@ -331,11 +428,14 @@ void RecordFile::scanRecords(const ScanProgress& progress) {
         index_.reserve(static_cast<size_t>(recordCount_) + 1);
     int64_t pos = kFirstRecordOffset;
     int64_t lastComplete = -1; // offset of the last whole record
-    std::vector<TrailerJob> jobs;
+    TrailerReading trailers;
+    auto batch = std::make_unique<TrailerBatch>();
     scanEnd_ = ScanEnd::AnnouncedCount;
-    // First the headers, in one sequential pass. The instrument reads the
-    // first record whatever the count says, and then continues while
-    // k <= count: one record more than it announces.
+    // The headers in one sequential pass; the records that carry a trailer
+    // (to find their notes and whether their block can be used) are read on
+    // the side. The instrument reads the first record whatever the count
+    // says, and then continues while k <= count: one record more than it
+    // announces.
     for (int64_t k = 0; k == 0 || k <= recordCount_; ++k) {
         if (pos + kRecordHeaderSize > fileSize_) {
             scanEnd_ = pos == fileSize_ ? ScanEnd::EndOfFile : ScanEnd::CutHeader;
@@ -361,43 +461,50 @@ void RecordFile::scanRecords(const ScanProgress& progress) {
             scanEnd_ = ScanEnd::OffsetLimit;
             break;
         }
-        if (trailerLength != 0)
-            jobs.push_back({static_cast<int32_t>(k), pos, storedLength, trailerLength});
+        if (trailerLength != 0) {
+            // A longer stream overflows the record buffer anyway (see
+            // kStoredCapacity): its first kStoredCapacity bytes tell as much.
+            const uint32_t n = static_cast<uint32_t>(std::min(storedLength, kStoredCapacity));
+            const uint8_t* stream = reader.view(pos + kRecordHeaderSize, n);
+            if (!stream) {
+                scanEnd_ = ScanEnd::ShortRecord; // the file shrank under us
+                break;
+            }
+            batch->jobs.push_back(
+                {static_cast<int32_t>(k), pos, storedLength, trailerLength, batch->streams.size(), n});
+            batch->streams.insert(batch->streams.end(), stream, stream + n);
+            if (batch->full()) {
+                trailers.hand(std::move(batch));
+                batch = std::make_unique<TrailerBatch>();
+            }
+        }
         // Whether it carries a usable block is settled below.
         addIndexEntry(kRecordHeaderSize + storedLength, false);
         lastComplete = pos;
         if (progress && end >= nextProgress) {
-            progress(end / 2, fileSize_);
+            progress(end, fileSize_);
             nextProgress = end + kProgressStep;
         }
         pos = end;
     }
     if (scanEnd_ == ScanEnd::AnnouncedCount && pos == fileSize_) scanEnd_ = ScanEnd::EndOfFile;
-
-    // Then the records that carry a trailer (to find their notes and whether
-    // their block can be used), on two cores.
-    std::vector<TrailerFinding> findings(jobs.size());
-    if (jobs.size() >= 16) {
-        std::thread helper(decodeTrailers, fd_, std::cref(jobs), std::ref(findings), 1, 2);
-        decodeTrailers(fd_, jobs, findings, 0, 2);
-        helper.join();
-    } else {
-        decodeTrailers(fd_, jobs, findings, 0, 1);
-    }
+    trailers.finish(std::move(batch));
     if (progress) progress(fileSize_, fileSize_);
 
     // In file order: the parameter record of every entry, damage, notes.
-    for (size_t j = 0; j < jobs.size(); ++j) {
-        const TrailerJob& job = jobs[j];
-        const TrailerFinding& f = findings[j];
-        if (f.blockUsable && job.record > 0)
-            index_[static_cast<size_t>(job.record)].parameterRecordOffset =
-                static_cast<int32_t>(job.offset);
-        if (f.damage != RecordDamage::None)
-            damaged_.push_back({job.record, static_cast<int32_t>(job.offset), f.damage});
-        if (f.note) {
-            noteTexts_.push_back(*f.note);
-            noteRecords_.push_back(job.record);
+    for (const auto& done : trailers.batches()) {
+        for (size_t j = 0; j < done->jobs.size(); ++j) {
+            const TrailerJob& job = done->jobs[j];
+            TrailerFinding& f = done->findings[j];
+            if (f.blockUsable && job.record > 0)
+                index_[static_cast<size_t>(job.record)].parameterRecordOffset =
+                    static_cast<int32_t>(job.offset);
+            if (f.damage != RecordDamage::None)
+                damaged_.push_back({job.record, static_cast<int32_t>(job.offset), f.damage});
+            if (f.note) {
+                noteTexts_.push_back(std::move(*f.note));
+                noteRecords_.push_back(job.record);
+            }
         }
     }
     for (size_t k = 1; k < index_.size(); ++k) {
