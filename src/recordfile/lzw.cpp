@@ -235,6 +235,54 @@ LzwDecodeResult LzwDecoder::decode(const uint8_t* src, uint32_t srcSize, uint8_t
 // else the first byte of step j. Each move goes to an earlier step or to the
 // start of one, so the walk ends at a single byte.
 
+namespace {
+
+// The measuring walk's hot loop: `count` codes of W bits, each inside an
+// 8-byte load; false at a code no encoder writes there.
+struct MeasureRun {
+    uint64_t bit;
+    uint32_t nextCode;
+    uint32_t steps;
+    uint32_t out;
+    uint32_t prevLength;
+
+    template <unsigned W>
+    bool take(const uint8_t* src, uint32_t count, uint16_t* length, uint16_t* stepCode,
+              uint32_t* stepStart) {
+        uint64_t b = bit;
+        uint32_t next = nextCode, o = out, prev = prevLength;
+        // Without a restart the step and the entry it defines go together:
+        // step k defines entry 257 + k.
+        uint16_t* const codeOfEntry = stepCode - 257;
+        uint32_t* const startOfEntry = stepStart - 257;
+        const uint32_t end = next + count;
+        bool sound = true;
+        for (; next != end; ++next) {
+            const uint64_t v = loadBigEndian64(src + (b >> 3));
+            const uint32_t code = static_cast<uint32_t>((v << (b & 7)) >> (64 - W));
+            if (code - 256u < 2u || code > next) {
+                sound = false;
+                break;
+            }
+            length[next] = static_cast<uint16_t>(prev + 1);
+            const uint32_t n = length[code];
+            codeOfEntry[next] = static_cast<uint16_t>(code);
+            startOfEntry[next] = o;
+            o += n;
+            prev = n;
+            b += W;
+        }
+        steps += next - nextCode;
+        bit = b;
+        nextCode = next;
+        out = o;
+        prevLength = prev;
+        return sound;
+    }
+};
+
+} // namespace
+
 bool LzwDecoder::measure(const uint8_t* src, uint32_t srcSize, size_t capacity, int32_t& size) {
     Tables& t = *tables_;
     uint16_t* const length = t.length;
@@ -262,20 +310,25 @@ bool LzwDecoder::measure(const uint8_t* src, uint32_t srcSize, size_t capacity, 
     uint32_t nextCode = kFirstDictionaryCode;
     unsigned width = kMinWidth;
     while (((bit + 7) >> 3) < srcSize) {
+        // Codes that leave the width unchanged, each inside an 8-byte load.
         const uint32_t widenAt = (1u << width) - 2;
-        while (canLoad8 && bit <= lastLoadBit && nextCode < widenAt) {
-            const uint64_t v = loadBigEndian64(src + (bit >> 3));
-            const uint32_t code = static_cast<uint32_t>((v << (bit & 7)) >> (64 - width));
-            if (code - 256u < 2u || code > nextCode) return false;
-            length[nextCode] = static_cast<uint16_t>(prevLength + 1);
-            const uint32_t n = length[code];
-            stepCode[steps] = static_cast<uint16_t>(code);
-            stepStart[steps] = out;
-            ++steps;
-            ++nextCode;
-            out += n;
-            prevLength = n;
-            bit += width;
+        if (canLoad8 && bit <= lastLoadBit && nextCode < widenAt) {
+            const uint64_t fit = (lastLoadBit - bit) / width + 1;
+            const uint32_t count = static_cast<uint32_t>(std::min<uint64_t>(fit, widenAt - nextCode));
+            MeasureRun run{bit, nextCode, steps, out, prevLength};
+            bool sound = false;
+            switch (width) {
+            case 9: sound = run.take<9>(src, count, length, stepCode, stepStart); break;
+            case 10: sound = run.take<10>(src, count, length, stepCode, stepStart); break;
+            case 11: sound = run.take<11>(src, count, length, stepCode, stepStart); break;
+            default: sound = run.take<12>(src, count, length, stepCode, stepStart); break;
+            }
+            if (!sound) return false;
+            bit = run.bit;
+            nextCode = run.nextCode;
+            steps = run.steps;
+            out = run.out;
+            prevLength = run.prevLength;
         }
         if (out > capacity) return false;
         if (((bit + 7) >> 3) >= srcSize) break;
