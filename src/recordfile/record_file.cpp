@@ -148,7 +148,7 @@ public:
         return got >= size ? buffer_.data() : nullptr;
     }
 
-    static constexpr size_t kWindow = 1 << 20;
+    static constexpr size_t kWindow = 256 << 10; // stays in the core's cache
 
 private:
     int fd_;
