@@ -3,17 +3,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <condition_variable>
-#include <memory>
-#include <mutex>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
-#include <system_error>
-#include <thread>
 #include <unistd.h>
 
 #include "instrument_params.h"
+#include "scan_reading.h"
 
 namespace vantrel {
 
@@ -123,44 +120,11 @@ std::optional<std::string> noteTextOf(std::span<const uint8_t> decoded, const Re
         decoded.size(), [&](size_t i) { return decoded[i]; }, layout, cut);
 }
 
-namespace {
-
-// Sequential window over the file for the scan: one large read serves many
-// small records. Views never exceed the window size.
-class WindowReader {
-public:
-    WindowReader(int fd, int64_t fileSize) : fd_(fd), fileSize_(fileSize), buffer_(kWindow) {}
-
-    // Caller guarantees offset + size <= fileSize and size <= kWindow.
-    const uint8_t* view(int64_t offset, size_t size) {
-        if (offset >= start_ && offset + static_cast<int64_t>(size) <= start_ + length_)
-            return buffer_.data() + (offset - start_);
-        const size_t want = static_cast<size_t>(std::min<int64_t>(kWindow, fileSize_ - offset));
-        size_t got = 0;
-        while (got < want) {
-            const ssize_t n = pread(fd_, buffer_.data() + got, want - got, offset + got);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) break;
-            got += static_cast<size_t>(n);
-        }
-        start_ = offset;
-        length_ = static_cast<int64_t>(got);
-        return got >= size ? buffer_.data() : nullptr;
-    }
-
-    static constexpr size_t kWindow = 256 << 10; // stays in the core's cache
-
-private:
-    int fd_;
-    int64_t fileSize_;
-    std::vector<uint8_t> buffer_;
-    int64_t start_ = 0;
-    int64_t length_ = 0;
-};
-
-static_assert(WindowReader::kWindow >= kRecordHeaderSize + kStoredCapacity);
-
-} // namespace
+std::optional<std::string> noteTextOf(size_t decodedSize,
+                                      const std::function<uint8_t(size_t)>& byteAt,
+                                      const RecordLayout& layout, bool* cut) {
+    return noteTextFrom(decodedSize, byteAt, layout, cut);
+}
 
 RecordFile::RecordFile() : storedBytes_(kStoredCapacity), decoded_(kDecodedCapacity) {}
 
@@ -263,248 +227,82 @@ RecordLayout RecordFile::decodeInto(const uint8_t* stored, int32_t storedLength,
     return l;
 }
 
-namespace {
-
-// A record that carries a trailer, found by the header walk, and what its
-// stream tells: whether its block can be used, its damage and its note.
-struct TrailerJob {
-    int32_t record;
-    int64_t offset;
-    int32_t storedLength;
-    int32_t trailerLength;
-    size_t streamAt; // its stream bytes in the batch
-    uint32_t streamSize;
-};
-
-struct TrailerFinding {
-    bool blockUsable = false;
-    RecordDamage damage = RecordDamage::None;
-    std::optional<std::string> note;
-};
-
-// Consecutive trailer records with copies of their streams, handed from the
-// header walk to whichever thread is free.
-struct TrailerBatch {
-    std::vector<TrailerJob> jobs;
-    std::vector<uint8_t> streams;
-    std::vector<TrailerFinding> findings;
-
-    static constexpr size_t kJobs = 64;
-    static constexpr size_t kStreamBytes = 512 << 10;
-    bool full() const { return jobs.size() >= kJobs || streams.size() >= kStreamBytes; }
-};
-
-// One thread's decoder and record buffer.
-class TrailerReader {
-public:
-    TrailerReader() : decoded_(kDecodedCapacity) {}
-
-    void read(TrailerBatch& batch) {
-        batch.findings.resize(batch.jobs.size());
-        for (size_t j = 0; j < batch.jobs.size(); ++j)
-            batch.findings[j] = read(batch.jobs[j], batch.streams.data() + batch.jobs[j].streamAt);
-        std::vector<uint8_t>().swap(batch.streams); // done with: free them now
-    }
-
-private:
-    TrailerFinding read(const TrailerJob& job, const uint8_t* stream) {
-        TrailerFinding f;
-        bool cut = false;
-        RecordLayout l;
-        // A sound stream is only measured: its size places the trailer, and
-        // the few bytes of the note are looked up. Anything else is decoded.
-        LzwDecodeResult d;
-        if (decoder_.measure(stream, job.streamSize, decoded_.size(), d.size)) {
-            l = layoutRecord(job.storedLength, job.trailerLength, d);
-            f.note = noteTextFrom(
-                static_cast<size_t>(d.size),
-                [&](size_t i) { return decoder_.byteAt(static_cast<int32_t>(i)); }, l, &cut);
-        } else {
-            d = decoder_.decode(stream, job.streamSize, decoded_.data(), decoded_.size());
-            l = layoutRecord(job.storedLength, job.trailerLength, d);
-            f.note = noteTextOf({decoded_.data(), static_cast<size_t>(l.decodedSize)}, l, &cut);
-        }
-        if (l.damage == RecordDamage::None && cut) l.damage = RecordDamage::NoteCut;
-        f.blockUsable = l.blockUsable;
-        f.damage = l.damage;
-        return f;
-    }
-
-    LzwDecoder decoder_;
-    std::vector<uint8_t> decoded_;
-};
-
-// The trailer records of a scan, read while the header walk goes on: the
-// walk hands over full batches, a helper thread reads them as they come, and
-// when the walk is done it reads what is left alongside the helper. The
-// findings stay with their batches, in file order.
-class TrailerReading {
-public:
-    ~TrailerReading() { finish(); }
-
-    // From the walk: a batch to read. Starts the helper on the first one; if
-    // the helper falls behind, the walk reads one batch itself so that the
-    // copies of the streams waiting stay few.
-    void hand(std::unique_ptr<TrailerBatch> batch) {
-        size_t waiting = 0;
-        {
-            std::lock_guard lock(mutex_);
-            batches_.push_back(std::move(batch));
-            waiting = batches_.size() - taken_;
-        }
-        if (!helper_.joinable()) {
-            try {
-                helper_ = std::thread([this] { help(); });
-            } catch (const std::system_error&) {
-                // No second thread: the walk reads everything itself.
-            }
-        }
-        wake_.notify_one();
-        if (waiting > kMostWaiting || !helper_.joinable()) readOne(walkReader_);
-    }
-
-    // After the walk: the last batch, then every batch not yet read.
-    void finish(std::unique_ptr<TrailerBatch> last = nullptr) {
-        if (last && !last->jobs.empty()) {
-            std::lock_guard lock(mutex_);
-            batches_.push_back(std::move(last));
-        }
-        {
-            std::lock_guard lock(mutex_);
-            walkDone_ = true;
-        }
-        wake_.notify_all();
-        while (readOne(walkReader_)) {
-        }
-        if (helper_.joinable()) helper_.join();
-    }
-
-    const std::vector<std::unique_ptr<TrailerBatch>>& batches() const { return batches_; }
-
-private:
-    static constexpr size_t kMostWaiting = 4;
-
-    bool readOne(TrailerReader& reader) {
-        TrailerBatch* batch = nullptr;
-        {
-            std::lock_guard lock(mutex_);
-            if (taken_ == batches_.size()) return false;
-            batch = batches_[taken_++].get();
-        }
-        reader.read(*batch);
-        return true;
-    }
-
-    void help() {
-        TrailerReader reader;
-        for (;;) {
-            if (readOne(reader)) continue;
-            std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return walkDone_ || taken_ < batches_.size(); });
-            if (walkDone_ && taken_ == batches_.size()) return;
-        }
-    }
-
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::vector<std::unique_ptr<TrailerBatch>> batches_; // guarded by mutex_ while the helper runs
-    size_t taken_ = 0;                                   // batches some thread has taken
-    bool walkDone_ = false;
-    std::thread helper_;
-    TrailerReader walkReader_;
-};
-
-} // namespace
-
 void RecordFile::scanRecords(const ScanProgress& progress) {
     constexpr int64_t kProgressStep = 4 << 20;
     int64_t nextProgress = kProgressStep;
-    WindowReader reader(fd_, fileSize_);
+    scan::WindowReader reader(fd_, fileSize_);
+    scan::TrailerReader trailers;
+    std::unique_ptr<scan::TailWalk> tail;
+    if (parallelScan_ && fileSize_ >= scan::TailWalk::kSmallestFile)
+        tail = std::make_unique<scan::TailWalk>(fd_, fileSize_);
     // 12 bytes per record and no more: take the announced count at its word
     // when the file could hold that many records, instead of letting the
     // index double its way up.
     const int64_t mostRecords = (fileSize_ - kFileHeaderSize) / kRecordHeaderSize;
     if (recordCount_ >= 0 && recordCount_ < mostRecords)
         index_.reserve(static_cast<size_t>(recordCount_) + 1);
+    // What the records with a trailer tell, in file order.
+    struct Found {
+        int32_t record;
+        int32_t offset;
+        scan::TrailerFinding finding;
+    };
+    std::vector<Found> found;
     int64_t pos = kFirstRecordOffset;
     int64_t lastComplete = -1; // offset of the last whole record
-    TrailerReading trailers;
-    auto batch = std::make_unique<TrailerBatch>();
     scanEnd_ = ScanEnd::AnnouncedCount;
-    // The headers in one sequential pass; the records that carry a trailer
-    // (to find their notes and whether their block can be used) are read on
-    // the side. The instrument reads the first record whatever the count
-    // says, and then continues while k <= count: one record more than it
-    // announces.
-    for (int64_t k = 0; k == 0 || k <= recordCount_; ++k) {
-        if (pos + kRecordHeaderSize > fileSize_) {
-            scanEnd_ = pos == fileSize_ ? ScanEnd::EndOfFile : ScanEnd::CutHeader;
-            break;
-        }
-        const uint8_t* header = reader.view(pos, kRecordHeaderSize);
-        if (!header) {
-            scanEnd_ = ScanEnd::CutHeader;
-            break;
-        }
-        const int32_t storedLength = loadI32Unchecked(header);
-        const int32_t trailerLength = loadI32Unchecked(header + 4);
-        if (storedLength < 0) {
-            scanEnd_ = ScanEnd::NegativeLength;
-            break;
-        }
-        const int64_t end = pos + kRecordHeaderSize + storedLength;
-        if (end > fileSize_) {
-            scanEnd_ = ScanEnd::ShortRecord;
-            break;
-        }
-        if (end > INT32_MAX) {
-            scanEnd_ = ScanEnd::OffsetLimit;
-            break;
-        }
-        if (trailerLength != 0) {
-            // A longer stream overflows the record buffer anyway (see
-            // kStoredCapacity): its first kStoredCapacity bytes tell as much.
-            const uint32_t n = static_cast<uint32_t>(std::min(storedLength, kStoredCapacity));
-            const uint8_t* stream = reader.view(pos + kRecordHeaderSize, n);
-            if (!stream) {
-                scanEnd_ = ScanEnd::ShortRecord; // the file shrank under us
+    // The instrument reads the first record whatever the count says, and then
+    // continues while k <= count: one record more than it announces.
+    auto countAllows = [this](int64_t k) { return k == 0 || k <= recordCount_; };
+    for (int64_t k = 0; countAllows(k); ++k) {
+        if (tail && tail->start() >= 0 && pos >= tail->start()) {
+            if (const std::optional<size_t> at = tail->recordAt(pos)) {
+                // The helper walked the same chain from here: its records are
+                // the ones this walk would find.
+                const auto& records = tail->records();
+                size_t i = *at;
+                for (; i < records.size() && countAllows(k); ++i, ++k) {
+                    const scan::TailWalk::Record& r = records[i];
+                    if (r.finding >= 0)
+                        found.push_back({static_cast<int32_t>(k), static_cast<int32_t>(pos),
+                                         std::move(tail->findings()[static_cast<size_t>(r.finding)])});
+                    addIndexEntry(r.size, false);
+                    lastComplete = pos;
+                    pos += r.size;
+                }
+                if (i == records.size() && countAllows(k)) scanEnd_ = tail->end();
                 break;
             }
-            batch->jobs.push_back(
-                {static_cast<int32_t>(k), pos, storedLength, trailerLength, batch->streams.size(), n});
-            batch->streams.insert(batch->streams.end(), stream, stream + n);
-            if (batch->full()) {
-                trailers.hand(std::move(batch));
-                batch = std::make_unique<TrailerBatch>();
-            }
         }
+        const scan::WalkStep step = scan::walkStep(reader, pos, fileSize_);
+        if (step.end) {
+            scanEnd_ = *step.end;
+            break;
+        }
+        if (step.stream)
+            found.push_back({static_cast<int32_t>(k), static_cast<int32_t>(pos), trailers.read(step)});
         // Whether it carries a usable block is settled below.
-        addIndexEntry(kRecordHeaderSize + storedLength, false);
+        addIndexEntry(kRecordHeaderSize + step.storedLength, false);
         lastComplete = pos;
-        if (progress && end >= nextProgress) {
-            progress(end, fileSize_);
-            nextProgress = end + kProgressStep;
+        if (progress && step.next >= nextProgress) {
+            progress(std::min(fileSize_, step.next + (tail ? tail->walked() : 0)), fileSize_);
+            nextProgress = step.next + kProgressStep;
         }
-        pos = end;
+        pos = step.next;
     }
+    tail.reset();
     if (scanEnd_ == ScanEnd::AnnouncedCount && pos == fileSize_) scanEnd_ = ScanEnd::EndOfFile;
-    trailers.finish(std::move(batch));
     if (progress) progress(fileSize_, fileSize_);
 
     // In file order: the parameter record of every entry, damage, notes.
-    for (const auto& done : trailers.batches()) {
-        for (size_t j = 0; j < done->jobs.size(); ++j) {
-            const TrailerJob& job = done->jobs[j];
-            TrailerFinding& f = done->findings[j];
-            if (f.blockUsable && job.record > 0)
-                index_[static_cast<size_t>(job.record)].parameterRecordOffset =
-                    static_cast<int32_t>(job.offset);
-            if (f.damage != RecordDamage::None)
-                damaged_.push_back({job.record, static_cast<int32_t>(job.offset), f.damage});
-            if (f.note) {
-                noteTexts_.push_back(std::move(*f.note));
-                noteRecords_.push_back(job.record);
-            }
+    for (Found& f : found) {
+        if (f.finding.blockUsable && f.record > 0)
+            index_[static_cast<size_t>(f.record)].parameterRecordOffset = f.offset;
+        if (f.finding.damage != RecordDamage::None)
+            damaged_.push_back({f.record, f.offset, f.finding.damage});
+        if (f.finding.note) {
+            noteTexts_.push_back(std::move(*f.finding.note));
+            noteRecords_.push_back(f.record);
         }
     }
     for (size_t k = 1; k < index_.size(); ++k) {

@@ -109,6 +109,11 @@ RecordLayout layoutRecord(int32_t storedLength, int32_t trailerLength,
 // missing.
 std::optional<std::string> noteTextOf(std::span<const uint8_t> decoded, const RecordLayout& layout,
                                       bool* cut = nullptr);
+// The same for a record that was measured rather than decoded: byteAt(i)
+// gives decoded byte i, for i < decodedSize.
+std::optional<std::string> noteTextOf(size_t decodedSize,
+                                      const std::function<uint8_t(size_t)>& byteAt,
+                                      const RecordLayout& layout, bool* cut = nullptr);
 
 class RecordFile {
 public:
@@ -126,6 +131,9 @@ public:
     OpenResult openRecordFile(const std::string& path, const ScanProgress& progress = {});
     void close();
     bool isOpen() const { return fd_ >= 0; }
+    // Whether the scan of a large file reads it on two threads (the default).
+    // The result is the same either way; tests compare the two.
+    void setParallelScan(bool on) { parallelScan_ = on; }
     const std::string& path() const { return path_; }
 
     int32_t recordCount() const { return recordCount_; }
@@ -162,6 +170,7 @@ private:
     RecordLayout decodeInto(const uint8_t* stored, int32_t storedLength, int32_t trailerLength);
 
     int fd_ = -1;
+    bool parallelScan_ = true;
     int64_t fileSize_ = 0;
     int64_t position_ = 0;
     std::string path_;

@@ -431,8 +431,8 @@ TEST(RecordFile, ScanReportsItsProgress) {
     EXPECT_EQ(f.recordIndex().size(), 1600u);
 }
 
-// Many records with trailers are decoded on two cores; the index, the damage
-// list and the notes come out in file order all the same.
+// Many records with trailers, some damaged: the index, the damage list and
+// the notes come out in file order.
 TEST(RecordFile, ManyTrailersScanInFileOrder) {
     RecordWriter w;
     std::vector<int32_t> expectedNotes, expectedDamage;
@@ -470,5 +470,91 @@ TEST(RecordFile, ManyTrailersScanInFileOrder) {
         const RecordIndexEntry e = *f.indexEntryAt(r);
         if (r > 0 && r % 2 == 0 && r % 7 != 3) latest = e.fileOffset;
         EXPECT_EQ(e.parameterRecordOffset, latest) << r;
+    }
+}
+
+// A large file is scanned on two threads, the second walking from a record
+// it guesses near the middle. Whatever the file holds, the result must be the
+// one walk from the start gives: here with damage, notes and cut ends in both
+// halves, and with a run of fake headers inside a record right where the
+// guess begins (a chain that joins the real one only at that record's end).
+TEST(RecordFile, TwoThreadScanGivesTheOneThreadResult) {
+    Bytes noisy = makeFrames(11);
+    uint32_t x = 7;
+    for (auto& b : noisy)
+        b = static_cast<uint8_t>((x = x * 1103515245 + 12345) >> 25); // poorly compressible
+    auto addHalf = [&](RecordWriter& w, int base) {
+        for (int r = 0; r < 700; ++r) {
+            const int n = base + r;
+            const ParameterBlock block = makeBlock(static_cast<uint16_t>(n));
+            if (r % 97 == 5) {
+                Bytes stream = encodeStream(buildDecodedRecord(makeFrames(3, n), &block, {}));
+                stream[stream.size() / 2] ^= 0xFF; // a damaged stream with a trailer
+                w.addRaw(static_cast<int32_t>(stream.size()), kParameterBlockSize + 2, stream);
+            } else if (r % 13 == 0) {
+                w.addRecord(makeFrames(2, n), &block, noteCellsFromUtf8("note " + std::to_string(n)));
+            } else if (r % 5 == 0) {
+                w.addRecord(makeFrames(3, n), &block);
+            } else {
+                w.addRecord(r % 2 ? noisy : makeFrames(11, n));
+            }
+        }
+    };
+    // Zeros (no plausible header) and then 16 plausible headers of 100-byte
+    // records that end exactly where this record ends.
+    Bytes fake(4000, 0);
+    for (int i = 0; i < 16; ++i) {
+        Bytes h(kRecordHeaderSize + 100, 0);
+        storeU32(h.data(), 100);
+        fake.insert(fake.end(), h.begin(), h.end());
+    }
+    RecordWriter w;
+    addHalf(w, 0);
+    w.addRaw(static_cast<int32_t>(fake.size()), 0, fake);
+    addHalf(w, 700);
+    const Bytes intact = w.bytes();
+    ASSERT_GT(intact.size(), 5u << 20); // large enough for a second thread
+    const int64_t middle = w.offsets()[1000];
+
+    struct Variant {
+        const char* what;
+        Bytes file;
+    };
+    std::vector<Variant> variants{{"intact", intact}};
+    Bytes b = intact;
+    storeU32(b.data(), 1100); // the count ends the scan in the second half
+    variants.push_back({"announced count", b});
+    b = intact;
+    storeU32(b.data() + middle, 0xFFFFFFF0u); // a negative stored length
+    variants.push_back({"negative length", b});
+    b = intact;
+    b.resize(static_cast<size_t>(w.offsets()[1300]) + 100); // a cut record
+    variants.push_back({"cut record", b});
+    b = intact;
+    b.resize(b.size() + 5, 0); // a cut header
+    variants.push_back({"cut header", b});
+    b = intact;
+    b.resize(static_cast<size_t>(w.offsets()[700]) + 2000); // ends inside the fake headers
+    variants.push_back({"cut in the fake chain", b});
+
+    for (const Variant& v : variants) {
+        SCOPED_TRACE(v.what);
+        const std::string path = writeTemp("two-threads.DAT", v.file);
+        RecordFile one, two;
+        one.setParallelScan(false);
+        ASSERT_TRUE(one.openRecordFile(path).ok());
+        ASSERT_TRUE(two.openRecordFile(path).ok());
+        EXPECT_GE(one.recordIndex().size(), 700u);
+        EXPECT_EQ(entries(two), entries(one));
+        EXPECT_EQ(two.noteRecords(), one.noteRecords());
+        EXPECT_EQ(two.noteTexts(), one.noteTexts());
+        ASSERT_EQ(two.damagedRecords().size(), one.damagedRecords().size());
+        for (size_t i = 0; i < one.damagedRecords().size(); ++i) {
+            EXPECT_EQ(two.damagedRecords()[i].record, one.damagedRecords()[i].record);
+            EXPECT_EQ(two.damagedRecords()[i].fileOffset, one.damagedRecords()[i].fileOffset);
+            EXPECT_EQ(two.damagedRecords()[i].damage, one.damagedRecords()[i].damage);
+        }
+        EXPECT_EQ(two.scanEnd(), one.scanEnd());
+        EXPECT_TRUE(std::ranges::equal(two.decoded(), one.decoded()));
     }
 }

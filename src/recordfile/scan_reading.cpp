@@ -1,0 +1,185 @@
+#include "scan_reading.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <system_error>
+#include <unistd.h>
+
+namespace vantrel::scan {
+
+WindowReader::WindowReader(int fd, int64_t fileSize)
+    : fd_(fd), fileSize_(fileSize), buffer_(kWindow) {}
+
+const uint8_t* WindowReader::view(int64_t offset, size_t size) {
+    if (offset >= start_ && offset + static_cast<int64_t>(size) <= start_ + length_)
+        return buffer_.data() + (offset - start_);
+    const size_t want = static_cast<size_t>(std::min<int64_t>(kWindow, fileSize_ - offset));
+    size_t got = 0;
+    while (got < want) {
+        const ssize_t n = pread(fd_, buffer_.data() + got, want - got, offset + got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<size_t>(n);
+    }
+    start_ = offset;
+    length_ = static_cast<int64_t>(got);
+    return got >= size ? buffer_.data() : nullptr;
+}
+
+static_assert(WindowReader::kWindow >= kRecordHeaderSize + kStoredCapacity);
+
+WalkStep walkStep(WindowReader& reader, int64_t pos, int64_t fileSize) {
+    WalkStep s;
+    if (pos + kRecordHeaderSize > fileSize) {
+        s.end = pos == fileSize ? ScanEnd::EndOfFile : ScanEnd::CutHeader;
+        return s;
+    }
+    const uint8_t* header = reader.view(pos, kRecordHeaderSize);
+    if (!header) {
+        s.end = ScanEnd::CutHeader;
+        return s;
+    }
+    s.storedLength = loadI32Unchecked(header);
+    s.trailerLength = loadI32Unchecked(header + 4);
+    if (s.storedLength < 0) {
+        s.end = ScanEnd::NegativeLength;
+        return s;
+    }
+    s.next = pos + kRecordHeaderSize + s.storedLength;
+    if (s.next > fileSize) {
+        s.end = ScanEnd::ShortRecord;
+        return s;
+    }
+    if (s.next > INT32_MAX) {
+        s.end = ScanEnd::OffsetLimit;
+        return s;
+    }
+    if (s.trailerLength != 0) {
+        // A longer stream overflows the record buffer anyway (see
+        // kStoredCapacity): its first kStoredCapacity bytes tell as much.
+        s.streamSize = static_cast<uint32_t>(std::min(s.storedLength, kStoredCapacity));
+        s.stream = reader.view(pos + kRecordHeaderSize, s.streamSize);
+        if (!s.stream) s.end = ScanEnd::ShortRecord; // the file shrank under us
+    }
+    return s;
+}
+
+// ---------------------------------------------------------------- trailers
+
+TrailerReader::TrailerReader() : decoded_(kDecodedCapacity) {}
+
+TrailerFinding TrailerReader::read(const WalkStep& step) {
+    TrailerFinding f;
+    bool cut = false;
+    RecordLayout l;
+    // A sound stream is only measured: its size places the trailer, and the
+    // few bytes of the note are looked up. Anything else is decoded.
+    LzwDecodeResult d;
+    if (decoder_.measure(step.stream, step.streamSize, decoded_.size(), d.size)) {
+        l = layoutRecord(step.storedLength, step.trailerLength, d);
+        f.note = noteTextOf(
+            static_cast<size_t>(d.size),
+            [this](size_t i) { return decoder_.byteAt(static_cast<int32_t>(i)); }, l, &cut);
+    } else {
+        d = decoder_.decode(step.stream, step.streamSize, decoded_.data(), decoded_.size());
+        l = layoutRecord(step.storedLength, step.trailerLength, d);
+        f.note = noteTextOf({decoded_.data(), static_cast<size_t>(l.decodedSize)}, l, &cut);
+    }
+    if (l.damage == RecordDamage::None && cut) l.damage = RecordDamage::NoteCut;
+    f.blockUsable = l.blockUsable;
+    f.damage = l.damage;
+    return f;
+}
+
+// ---------------------------------------------------------------- tail walk
+
+TailWalk::TailWalk(int fd, int64_t fileSize) : fd_(fd), fileSize_(fileSize) {
+    try {
+        helper_ = std::thread([this] { walk(); });
+    } catch (const std::system_error&) {
+        joined_ = true; // no helper: the scan walks alone
+    }
+}
+
+TailWalk::~TailWalk() {
+    stop_.store(true, std::memory_order_relaxed);
+    if (helper_.joinable()) helper_.join();
+}
+
+namespace {
+
+// A header the instrument could have written: a stream of its own buffer's
+// size at most, no trailer or one that holds a parameter block.
+bool plausibleHeader(int32_t storedLength, int32_t trailerLength) {
+    return storedLength > 0 && storedLength <= kInstrumentStoredCapacity &&
+           (trailerLength == 0 ||
+            (trailerLength >= kParameterBlockSize && trailerLength <= kDecodedCapacity));
+}
+
+} // namespace
+
+// The first offset from the middle on where 16 plausible headers follow one
+// another (or fewer that end the file exactly). Inside a stream the bytes
+// look random, and a random pair of words passes as a header about once in
+// a hundred million.
+int64_t TailWalk::guessStart(WindowReader& reader) const {
+    constexpr int kChain = 16;
+    constexpr int64_t kSearch = 1 << 20;
+    const int64_t from = kFirstRecordOffset + (fileSize_ - kFirstRecordOffset) / 2;
+    const int64_t to = std::min(fileSize_ - kRecordHeaderSize, from + kSearch);
+    for (int64_t p = from; p <= to; ++p) {
+        if (stop_.load(std::memory_order_relaxed)) return -1;
+        int64_t q = p;
+        int n = 0;
+        for (; n < kChain && q + kRecordHeaderSize <= fileSize_; ++n) {
+            const uint8_t* h = reader.view(q, kRecordHeaderSize);
+            if (!h || !plausibleHeader(loadI32Unchecked(h), loadI32Unchecked(h + 4))) break;
+            q += kRecordHeaderSize + loadI32Unchecked(h);
+        }
+        if (n == kChain || (n > 0 && q == fileSize_)) return p;
+    }
+    return -1;
+}
+
+void TailWalk::walk() {
+    WindowReader reader(fd_, fileSize_);
+    const int64_t first = guessStart(reader);
+    if (first < 0) return;
+    TrailerReader trailers;
+    int64_t pos = first;
+    start_.store(first, std::memory_order_release);
+    for (;;) {
+        if ((records_.size() & 255) == 0) {
+            if (stop_.load(std::memory_order_relaxed)) return;
+            walked_.store(pos - first, std::memory_order_relaxed);
+        }
+        const WalkStep step = walkStep(reader, pos, fileSize_);
+        if (step.end) {
+            end_ = *step.end;
+            return;
+        }
+        int32_t finding = -1;
+        if (step.stream) {
+            finding = static_cast<int32_t>(findings_.size());
+            findings_.push_back(trailers.read(step));
+        }
+        records_.push_back({kRecordHeaderSize + step.storedLength, finding});
+        pos = step.next;
+    }
+}
+
+std::optional<size_t> TailWalk::recordAt(int64_t pos) {
+    if (!joined_) {
+        helper_.join();
+        joined_ = true;
+        cursorPos_ = start();
+    }
+    if (start() < 0) return std::nullopt;
+    while (cursor_ < records_.size() && cursorPos_ < pos)
+        cursorPos_ += records_[cursor_++].size;
+    if (cursorPos_ == pos) return cursor_; // records_.size() when both chains end here
+    return std::nullopt;
+}
+
+} // namespace vantrel::scan
