@@ -76,6 +76,38 @@ TEST(InspectCli, Index) {
     EXPECT_FALSE(j.contains("damaged"));
 }
 
+// The index is written by hand for speed: apart from "records" leading, it
+// must be the very bytes Qt's JSON writer gives for the same document, with
+// texts that need escaping, a damage list and a scan end.
+TEST(InspectCli, IndexIsWhatTheJsonWriterWrites) {
+    const ParameterBlock block = makeBlock(325);
+    RecordWriter w;
+    w.addRecord(makeFrames(2, 0), &block, noteCellsFromUtf8("say \"hi\" \\ back"));
+    w.addRecord(makeFrames(2, 1), &block, noteCellsFromUtf8("tab\tline\nbell\x01\x1f\x7f"));
+    w.addRecord(makeFrames(2, 2), &block, std::vector<uint16_t>{0x80, 0x1021, 0x41, 0});
+    Bytes stream = encodeStream(buildDecodedRecord(makeFrames(2, 3), &block, {}));
+    stream[stream.size() / 2] ^= 0xFF;
+    w.addRaw(static_cast<int32_t>(stream.size()), kParameterBlockSize + 2, stream);
+    w.addRecord(makeFrames(2, 4));
+    Bytes file = w.bytes();
+    file.resize(file.size() - 3); // the last record is cut
+    const CliRun r = inspect({"index", q(writeTemp("escapes.DAT", file))});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QJsonDocument doc = QJsonDocument::fromJson(r.out);
+    ASSERT_TRUE(doc.isObject());
+    // "records" leads (it is streamed), the rest follows in Qt's key order.
+    QJsonObject rest = doc.object();
+    const QJsonArray records = rest.take("records").toArray();
+    EXPECT_EQ(r.out, "{\"records\":" + QJsonDocument(records).toJson(QJsonDocument::Compact) +
+                         "," + QJsonDocument(rest).toJson(QJsonDocument::Compact).mid(1) + "\n");
+    const QJsonArray notes = doc.object()["notes"].toArray();
+    ASSERT_EQ(notes.size(), 3);
+    EXPECT_EQ(notes[0].toObject()["text"].toString(), QString::fromUtf8("say \"hi\" \\ back"));
+    EXPECT_EQ(notes[1].toObject()["text"].toString(), QString::fromUtf8("tab\tline\nbell\x01\x1f\x7f"));
+    EXPECT_TRUE(doc.object().contains("damaged"));
+    EXPECT_EQ(doc.object()["scanEnd"].toString(), "last record is cut short");
+}
+
 // A record is shown as after a seek in a fresh viewer: the parameters in
 // force are those of the latest block at or before it.
 TEST(InspectCli, RecordTakesTheParametersInForce) {
