@@ -234,7 +234,8 @@ void RecordFile::scanRecords(const ScanProgress& progress) {
     scan::TrailerReader trailers;
     std::unique_ptr<scan::TailWalk> tail;
     if (parallelScan_ && fileSize_ >= scan::TailWalk::kSmallestFile)
-        tail = std::make_unique<scan::TailWalk>(fd_, fileSize_);
+        tail = std::make_unique<scan::TailWalk>(fd_, fileSize_,
+                                                std::max<int64_t>(recordCount_, 0) + 1);
     // 12 bytes per record and no more: take the announced count at its word
     // when the file could hold that many records, instead of letting the
     // index double its way up.
@@ -254,24 +255,34 @@ void RecordFile::scanRecords(const ScanProgress& progress) {
     // The instrument reads the first record whatever the count says, and then
     // continues while k <= count: one record more than it announces.
     auto countAllows = [this](int64_t k) { return k == 0 || k <= recordCount_; };
-    for (int64_t k = 0; countAllows(k); ++k) {
-        if (tail && tail->start() >= 0 && pos >= tail->start()) {
+    int64_t k = 0;
+    while (countAllows(k)) {
+        if (tail && pos >= tail->searchFrom() && tail->start() >= 0 && pos >= tail->start()) {
             if (const std::optional<size_t> at = tail->recordAt(pos)) {
                 // The helper walked the same chain from here: its records are
                 // the ones this walk would find.
-                const auto& records = tail->records();
+                const std::vector<int32_t>& sizes = tail->sizes();
+                auto& findings = tail->findings();
+                auto next = std::partition_point(findings.begin(), findings.end(),
+                                                 [at](const auto& f) { return f.record < *at; });
                 size_t i = *at;
-                for (; i < records.size() && countAllows(k); ++i, ++k) {
-                    const scan::TailWalk::Record& r = records[i];
-                    if (r.finding >= 0)
+                for (; i < sizes.size() && countAllows(k); ++i, ++k) {
+                    if (next != findings.end() && next->record == i) {
                         found.push_back({static_cast<int32_t>(k), static_cast<int32_t>(pos),
-                                         std::move(tail->findings()[static_cast<size_t>(r.finding)])});
-                    addIndexEntry(r.size, false);
+                                         std::move(next->finding)});
+                        ++next;
+                    }
+                    addIndexEntry(sizes[i], false);
                     lastComplete = pos;
-                    pos += r.size;
+                    pos += sizes[i];
                 }
-                if (i == records.size() && countAllows(k)) scanEnd_ = tail->end();
-                break;
+                if (i < sizes.size() || !countAllows(k)) break; // the count ends the scan
+                if (tail->ended()) {
+                    scanEnd_ = tail->end();
+                    break;
+                }
+                tail.reset(); // it stopped short of the end: walk on alone
+                continue;
             }
         }
         const scan::WalkStep step = scan::walkStep(reader, pos, fileSize_);
@@ -289,6 +300,7 @@ void RecordFile::scanRecords(const ScanProgress& progress) {
             nextProgress = step.next + kProgressStep;
         }
         pos = step.next;
+        ++k;
     }
     tail.reset();
     if (scanEnd_ == ScanEnd::AnnouncedCount && pos == fileSize_) scanEnd_ = ScanEnd::EndOfFile;

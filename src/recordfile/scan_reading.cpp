@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <new>
 #include <system_error>
 #include <unistd.h>
 
@@ -94,12 +95,24 @@ TrailerFinding TrailerReader::read(const WalkStep& step) {
 
 // ---------------------------------------------------------------- tail walk
 
-TailWalk::TailWalk(int fd, int64_t fileSize) : fd_(fd), fileSize_(fileSize) {
+TailWalk::TailWalk(int fd, int64_t fileSize, int64_t mostRecords)
+    : fd_(fd), fileSize_(fileSize), mostRecords_(mostRecords) {
     try {
         helper_ = std::thread([this] { walk(); });
     } catch (const std::system_error&) {
         joined_ = true; // no helper: the scan walks alone
+        publishStart(-1);
     }
+}
+
+int64_t TailWalk::start() const {
+    start_.wait(kNotYet, std::memory_order_acquire);
+    return start_.load(std::memory_order_acquire);
+}
+
+void TailWalk::publishStart(int64_t start) {
+    start_.store(start, std::memory_order_release);
+    start_.notify_all();
 }
 
 TailWalk::~TailWalk() {
@@ -122,49 +135,70 @@ bool plausibleHeader(int32_t storedLength, int32_t trailerLength) {
 // The first offset from the middle on where 16 plausible headers follow one
 // another (or fewer that end the file exactly). Inside a stream the bytes
 // look random, and a random pair of words passes as a header about once in
-// a hundred million.
-int64_t TailWalk::guessStart(WindowReader& reader) const {
+// a hundred thousand bytes; a real record start is found within the first
+// few kilobytes. The search is bounded (the scan waits for it): a megabyte
+// of candidates and 4096 headers followed beyond the first.
+int64_t TailWalk::guessStart() const {
     constexpr int kChain = 16;
     constexpr int64_t kSearch = 1 << 20;
-    const int64_t from = kFirstRecordOffset + (fileSize_ - kFirstRecordOffset) / 2;
+    int budget = 4096;
+    WindowReader candidates(fd_, fileSize_), chain(fd_, fileSize_);
+    const int64_t from = searchFrom();
     const int64_t to = std::min(fileSize_ - kRecordHeaderSize, from + kSearch);
     for (int64_t p = from; p <= to; ++p) {
         if (stop_.load(std::memory_order_relaxed)) return -1;
-        int64_t q = p;
-        int n = 0;
+        const uint8_t* h = candidates.view(p, kRecordHeaderSize);
+        if (!h || !plausibleHeader(loadI32Unchecked(h), loadI32Unchecked(h + 4))) continue;
+        int64_t q = p + kRecordHeaderSize + loadI32Unchecked(h);
+        int n = 1;
         for (; n < kChain && q + kRecordHeaderSize <= fileSize_; ++n) {
-            const uint8_t* h = reader.view(q, kRecordHeaderSize);
-            if (!h || !plausibleHeader(loadI32Unchecked(h), loadI32Unchecked(h + 4))) break;
-            q += kRecordHeaderSize + loadI32Unchecked(h);
+            if (--budget < 0) return -1;
+            const uint8_t* next = chain.view(q, kRecordHeaderSize);
+            if (!next || !plausibleHeader(loadI32Unchecked(next), loadI32Unchecked(next + 4)))
+                break;
+            q += kRecordHeaderSize + loadI32Unchecked(next);
         }
-        if (n == kChain || (n > 0 && q == fileSize_)) return p;
+        if (n == kChain || q == fileSize_) return p;
     }
     return -1;
 }
 
 void TailWalk::walk() {
+    try {
+        const int64_t first = guessStart();
+        if (first < 0) {
+            publishStart(-1);
+            return;
+        }
+        walkFrom(first);
+    } catch (const std::bad_alloc&) {
+        // Out of memory: the scan walks on alone.
+        publishStart(-1);
+    }
+}
+
+void TailWalk::walkFrom(int64_t first) {
     WindowReader reader(fd_, fileSize_);
-    const int64_t first = guessStart(reader);
-    if (first < 0) return;
     TrailerReader trailers;
+    // Room for every record that could follow, up to what the scan takes;
+    // only the part written is ever touched.
+    sizes_.reserve(static_cast<size_t>(
+        std::min(mostRecords_, (fileSize_ - first) / kRecordHeaderSize + 1)));
+    publishStart(first);
     int64_t pos = first;
-    start_.store(first, std::memory_order_release);
-    for (;;) {
-        if ((records_.size() & 255) == 0) {
+    while (static_cast<int64_t>(sizes_.size()) < mostRecords_) {
+        if ((sizes_.size() & 255) == 0) {
             if (stop_.load(std::memory_order_relaxed)) return;
             walked_.store(pos - first, std::memory_order_relaxed);
         }
         const WalkStep step = walkStep(reader, pos, fileSize_);
         if (step.end) {
+            ended_ = true;
             end_ = *step.end;
             return;
         }
-        int32_t finding = -1;
-        if (step.stream) {
-            finding = static_cast<int32_t>(findings_.size());
-            findings_.push_back(trailers.read(step));
-        }
-        records_.push_back({kRecordHeaderSize + step.storedLength, finding});
+        if (step.stream) findings_.push_back({sizes_.size(), trailers.read(step)});
+        sizes_.push_back(kRecordHeaderSize + step.storedLength);
         pos = step.next;
     }
 }
@@ -176,9 +210,9 @@ std::optional<size_t> TailWalk::recordAt(int64_t pos) {
         cursorPos_ = start();
     }
     if (start() < 0) return std::nullopt;
-    while (cursor_ < records_.size() && cursorPos_ < pos)
-        cursorPos_ += records_[cursor_++].size;
-    if (cursorPos_ == pos) return cursor_; // records_.size() when both chains end here
+    while (cursor_ < sizes_.size() && cursorPos_ < pos)
+        cursorPos_ += sizes_[cursor_++];
+    if (cursorPos_ == pos) return cursor_; // sizes_.size() when both chains end here
     return std::nullopt;
 }
 

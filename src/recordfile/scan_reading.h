@@ -80,8 +80,9 @@ private:
 // The helper's walk from a guessed record near the middle to the end.
 class TailWalk {
 public:
-    // Starts the helper thread (if one can be started).
-    TailWalk(int fd, int64_t fileSize);
+    // Starts the helper thread (if one can be started). The scan takes at
+    // most `mostRecords` records, so the helper walks no more than that.
+    TailWalk(int fd, int64_t fileSize, int64_t mostRecords);
     // Stops the helper if it still runs.
     ~TailWalk();
     TailWalk(const TailWalk&) = delete;
@@ -90,8 +91,11 @@ public:
     // Files smaller than this are walked by the scan alone.
     static constexpr int64_t kSmallestFile = 4 << 20;
 
-    // Where the guessed chain starts; -1 until a guess is made, or if none.
-    int64_t start() const { return start_.load(std::memory_order_acquire); }
+    // Where the guess is looked for: from the middle of the file on.
+    int64_t searchFrom() const { return kFirstRecordOffset + (fileSize_ - kFirstRecordOffset) / 2; }
+    // Where the guessed chain starts, or -1 if there is none; waits for the
+    // guess (a search of at most a megabyte) to be made.
+    int64_t start() const;
     // Bytes walked so far (for progress).
     int64_t walked() const { return walked_.load(std::memory_order_relaxed); }
 
@@ -101,31 +105,40 @@ public:
     // finish.
     std::optional<size_t> recordAt(int64_t pos);
 
-    // The helper's records, once recordAt() has waited for it.
-    struct Record {
-        int32_t size; // 8 + storedLength
-        int32_t finding; // index into findings(), or -1 without a trailer
+    // The helper's records (8 + storedLength each), once recordAt() has
+    // waited for it, and what the ones with a trailer tell, in order.
+    const std::vector<int32_t>& sizes() const { return sizes_; }
+    struct Finding {
+        size_t record; // index into sizes()
+        TrailerFinding finding;
     };
-    const std::vector<Record>& records() const { return records_; }
-    std::vector<TrailerFinding>& findings() { return findings_; }
-    ScanEnd end() const { return end_; } // why its walk ended
+    std::vector<Finding>& findings() { return findings_; }
+    // Whether its walk came to the end of the chain (rather than stopping at
+    // mostRecords), and why the chain ends there.
+    bool ended() const { return ended_; }
+    ScanEnd end() const { return end_; }
 
 private:
     void walk();
-    int64_t guessStart(WindowReader& reader) const;
+    void walkFrom(int64_t first);
+    void publishStart(int64_t start);
+    int64_t guessStart() const;
 
     int fd_;
     int64_t fileSize_;
-    std::atomic<int64_t> start_{-1};
+    int64_t mostRecords_;
+    static constexpr int64_t kNotYet = -2;
+    std::atomic<int64_t> start_{kNotYet};
     std::atomic<int64_t> walked_{0};
     std::atomic<bool> stop_{false};
     std::thread helper_;
     bool joined_ = false;
     // Written by the helper, read by the scan after the join:
-    std::vector<Record> records_;
-    std::vector<TrailerFinding> findings_;
+    std::vector<int32_t> sizes_;
+    std::vector<Finding> findings_;
+    bool ended_ = false;
     ScanEnd end_ = ScanEnd::EndOfFile;
-    // The scan's place in records_ for recordAt().
+    // The scan's place in sizes_ for recordAt().
     size_t cursor_ = 0;
     int64_t cursorPos_ = 0;
 };

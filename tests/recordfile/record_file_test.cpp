@@ -533,12 +533,38 @@ TEST(RecordFile, TwoThreadScanGivesTheOneThreadResult) {
     b = intact;
     b.resize(b.size() + 5, 0); // a cut header
     variants.push_back({"cut header", b});
-    b = intact;
-    b.resize(static_cast<size_t>(w.offsets()[700]) + 2000); // ends inside the fake headers
-    variants.push_back({"cut in the fake chain", b});
+
+    // Many fake records before the chains meet, more than the scan's records
+    // up to there: with the count, the helper stops (at the most records
+    // the scan can take) before the end of the chain, and the scan walks on
+    // alone after taking its records.
+    {
+        // Sized so that the middle of the file falls into the zeros.
+        RecordWriter t;
+        while (t.records() < 1100 || t.bytes().size() < (5u << 19))
+            t.addRecord(makeFrames(11, t.records()));
+        Bytes tiny(4000, 0);
+        for (int i = 0; i < 600; ++i) {
+            const uint8_t h[9] = {1, 0, 0, 0, 0, 0, 0, 0, 0};
+            tiny.insert(tiny.end(), h, h + 9);
+        }
+        const size_t tail = t.bytes().size() - kFileHeaderSize;
+        const size_t both = tail + kRecordHeaderSize + tiny.size() - 4000 - 16;
+        Bytes noise(both / 2 - kRecordHeaderSize);
+        for (auto& c : noise)
+            c = static_cast<uint8_t>((x = x * 1103515245 + 12345) >> 24);
+        RecordWriter v;
+        v.addRaw(static_cast<int32_t>(noise.size()), 0, noise);
+        v.addRaw(static_cast<int32_t>(noise.size()), 0, noise);
+        v.addRaw(static_cast<int32_t>(tiny.size()), 0, tiny);
+        for (int r = 0; r < t.records(); ++r)
+            v.addRecord(makeFrames(11, r));
+        variants.push_back({"helper stops short", v.bytes(1000)});
+    }
 
     for (const Variant& v : variants) {
         SCOPED_TRACE(v.what);
+        ASSERT_GT(v.file.size(), 4u << 20);
         const std::string path = writeTemp("two-threads.DAT", v.file);
         RecordFile one, two;
         one.setParallelScan(false);
