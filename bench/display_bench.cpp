@@ -1,11 +1,15 @@
-// Drawing one A-scan frame, with and without the DAC curve family, and a
-// seek load followed by the drawing, on the demo recording.
+// Drawing one A-scan frame, with and without the DAC curve family, a seek
+// load followed by the drawing, and the whole report page, on the demo
+// recording.
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
 
 #include "frame_render.h"
+#include "report_inputs.h"
+#include "report_page.h"
 #include "viewer_core.h"
 
 using namespace vantrel;
@@ -51,6 +55,29 @@ void seekLoadAndDraw(benchmark::State& state) {
     }
 }
 BENCHMARK(seekLoadAndDraw)->Unit(benchmark::kMicrosecond);
+
+// The report of demo record 190, frame 3, as `vantrel-inspect report` makes
+// it: texts filled, both pictures drawn, the 794 x 1123 page painted.
+void reportPage(benchmark::State& state) {
+    ViewerCore viewer;
+    QImage image(kPlotWidth, kPlotHeight, QImage::Format_RGB32);
+    if (!openDemo(viewer, image, state)) return;
+    viewer.seekLoad(190);
+    viewer.drawFrame(3);
+    QImage page(kPageWidth, kPageHeight, QImage::Format_RGB32);
+    for (auto _ : state) {
+        const ReportFill fill = fillReportText(viewer.panel(), viewer.readouts());
+        const ReportPictures pictures = reportPictures(reportInputs(viewer));
+        QPainter painter(&page);
+        paintReportPage(painter, fill, pictures, [&fill](const PageField& f) {
+            const auto it = fill.fields.find(QString::fromLatin1(f.name));
+            return it == fill.fields.end() ? QString() : it->second;
+        });
+        painter.end();
+        benchmark::DoNotOptimize(page.constBits());
+    }
+}
+BENCHMARK(reportPage)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
