@@ -22,6 +22,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "curves.h"
 #include "display_text.h"
@@ -128,7 +129,11 @@ QJsonArray damageList(const RecordFile& file) {
 bool appendJsonString(std::string& out, std::string_view text) {
     for (size_t i = 0; i < text.size();) {
         const uint8_t b = static_cast<uint8_t>(text[i]);
-        const int n = b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 0;
+        const int n = b < 0x80             ? 1
+                      : (b & 0xE0) == 0xC0 ? 2
+                      : (b & 0xF0) == 0xE0 ? 3
+                      : (b & 0xF8) == 0xF0 ? 4
+                                           : 0;
         if (n == 0 || i + static_cast<size_t>(n) > text.size()) return false;
         uint32_t cp = n == 1 ? b : b & (0x7F >> n);
         for (int k = 1; k < n; ++k) {
@@ -610,6 +615,12 @@ void exportCommand(const QStringList& a, const QString& out) {
     std::string csv =
         "record,frame,value0,value1,value2,value3,LabelPara1,LabelPara2,LabelPara3,LabelPara4\r\n";
     const int32_t records = static_cast<int32_t>(viewer.file().recordIndex().size());
+    std::unordered_map<std::string, std::string> fields; // readout label -> CSV field
+    auto appendInt = [](std::string& to, int32_t value) {
+        char digits[12];
+        const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+        to.append(digits, static_cast<size_t>(end - digits));
+    };
     // Records are read in file order, so each block stays in force until the
     // next one, as in playback. Rows go out in large blocks as they are made.
     for (int32_t r = 0; r < records; ++r) {
@@ -618,16 +629,23 @@ void exportCommand(const QStringList& a, const QString& out) {
         for (int32_t f = 0; f < viewer.framesPerRecord(); ++f) {
             const FrameValues v = frameValues(viewer.file().frame(f));
             const ReadoutTexts t = readoutTexts(viewer.params(), v);
-            csv += std::to_string(r);
+            appendInt(csv, r);
             csv += ',';
-            csv += std::to_string(f);
+            appendInt(csv, f);
             for (int32_t x : v) {
                 csv += ',';
-                csv += std::to_string(x);
+                appendInt(csv, x);
             }
             for (const std::string& label : t) {
                 csv += ',';
-                csv += csvField(gbkToUtf8(label));
+                // The same few hundred labels come back frame after frame:
+                // each is converted and quoted once.
+                auto it = fields.find(label);
+                if (it == fields.end()) {
+                    if (fields.size() >= 65536) fields.clear();
+                    it = fields.emplace(label, csvField(gbkToUtf8(label))).first;
+                }
+                csv += it->second;
             }
             csv += "\r\n";
         }

@@ -167,8 +167,7 @@ LzwDecodeResult LzwDecoder::decode(const uint8_t* src, uint32_t srcSize, uint8_t
         const uint32_t widenAt = (1u << width) - 2;
         while (canLoad8 && bit <= lastLoadBit && nextCode < widenAt) {
             const uint64_t v = loadBigEndian64(src + (bit >> 3));
-            const uint32_t code =
-                static_cast<uint32_t>((v << (bit & 7)) >> (64 - width));
+            const uint32_t code = static_cast<uint32_t>((v << (bit & 7)) >> (64 - width));
             if (code - 256u < 2u || code > nextCode) break; // damaged: the careful step says so
             from[nextCode] = prevFrom; // this step's entry (what code == nextCode means)
             length[nextCode] = static_cast<uint16_t>(prevLength + 1);
@@ -314,7 +313,8 @@ bool LzwDecoder::measure(const uint8_t* src, uint32_t srcSize, size_t capacity, 
         const uint32_t widenAt = (1u << width) - 2;
         if (canLoad8 && bit <= lastLoadBit && nextCode < widenAt) {
             const uint64_t fit = (lastLoadBit - bit) / width + 1;
-            const uint32_t count = static_cast<uint32_t>(std::min<uint64_t>(fit, widenAt - nextCode));
+            const uint32_t count =
+                static_cast<uint32_t>(std::min<uint64_t>(fit, widenAt - nextCode));
             MeasureRun run{bit, nextCode, steps, out, prevLength};
             bool sound = false;
             switch (width) {

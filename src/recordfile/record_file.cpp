@@ -291,7 +291,8 @@ void RecordFile::scanRecords(const ScanProgress& progress) {
             break;
         }
         if (step.stream)
-            found.push_back({static_cast<int32_t>(k), static_cast<int32_t>(pos), trailers.read(step)});
+            found.push_back(
+                {static_cast<int32_t>(k), static_cast<int32_t>(pos), trailers.read(step)});
         // Whether it carries a usable block is settled below.
         addIndexEntry(kRecordHeaderSize + step.storedLength, false);
         lastComplete = pos;

@@ -182,8 +182,8 @@ void TailWalk::walkFrom(int64_t first) {
     TrailerReader trailers;
     // Room for every record that could follow, up to what the scan takes;
     // only the part written is ever touched.
-    sizes_.reserve(static_cast<size_t>(
-        std::min(mostRecords_, (fileSize_ - first) / kRecordHeaderSize + 1)));
+    sizes_.reserve(
+        static_cast<size_t>(std::min(mostRecords_, (fileSize_ - first) / kRecordHeaderSize + 1)));
     publishStart(first);
     int64_t pos = first;
     while (static_cast<int64_t>(sizes_.size()) < mostRecords_) {

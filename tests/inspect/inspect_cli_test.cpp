@@ -98,12 +98,13 @@ TEST(InspectCli, IndexIsWhatTheJsonWriterWrites) {
     // "records" leads (it is streamed), the rest follows in Qt's key order.
     QJsonObject rest = doc.object();
     const QJsonArray records = rest.take("records").toArray();
-    EXPECT_EQ(r.out, "{\"records\":" + QJsonDocument(records).toJson(QJsonDocument::Compact) +
-                         "," + QJsonDocument(rest).toJson(QJsonDocument::Compact).mid(1) + "\n");
+    EXPECT_EQ(r.out, "{\"records\":" + QJsonDocument(records).toJson(QJsonDocument::Compact) + "," +
+                         QJsonDocument(rest).toJson(QJsonDocument::Compact).mid(1) + "\n");
     const QJsonArray notes = doc.object()["notes"].toArray();
     ASSERT_EQ(notes.size(), 3);
     EXPECT_EQ(notes[0].toObject()["text"].toString(), QString::fromUtf8("say \"hi\" \\ back"));
-    EXPECT_EQ(notes[1].toObject()["text"].toString(), QString::fromUtf8("tab\tline\nbell\x01\x1f\x7f"));
+    EXPECT_EQ(notes[1].toObject()["text"].toString(),
+              QString::fromUtf8("tab\tline\nbell\x01\x1f\x7f"));
     EXPECT_TRUE(doc.object().contains("damaged"));
     EXPECT_EQ(doc.object()["scanEnd"].toString(), "last record is cut short");
 }

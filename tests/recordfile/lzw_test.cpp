@@ -329,8 +329,8 @@ TEST(Lzw, MeasureAgreesWithDecode) {
     LzwDecoder decoder;
     Bytes out(20000);
     auto check = [&](const Bytes& stream, size_t capacity, bool mustAccept) {
-        const LzwDecodeResult d = decoder.decode(stream.data(), static_cast<uint32_t>(stream.size()),
-                                                 out.data(), capacity);
+        const LzwDecodeResult d = decoder.decode(
+            stream.data(), static_cast<uint32_t>(stream.size()), out.data(), capacity);
         int32_t size = -1;
         const bool accepted =
             decoder.measure(stream.data(), static_cast<uint32_t>(stream.size()), capacity, size);
@@ -365,7 +365,8 @@ TEST(Lzw, MeasureAgreesWithDecode) {
         Bytes stream;
         if (i % 2 == 0) {
             stream = encode(ascanLike(rng, static_cast<size_t>(len(rng)) + 2));
-            stream[static_cast<size_t>(len(rng)) % stream.size()] ^= static_cast<uint8_t>(1 + i % 255);
+            stream[static_cast<size_t>(len(rng)) % stream.size()] ^=
+                static_cast<uint8_t>(1 + i % 255);
         } else {
             stream.resize(static_cast<size_t>(len(rng)) % 64);
             for (auto& x : stream)

@@ -492,7 +492,8 @@ TEST(RecordFile, TwoThreadScanGivesTheOneThreadResult) {
                 stream[stream.size() / 2] ^= 0xFF; // a damaged stream with a trailer
                 w.addRaw(static_cast<int32_t>(stream.size()), kParameterBlockSize + 2, stream);
             } else if (r % 13 == 0) {
-                w.addRecord(makeFrames(2, n), &block, noteCellsFromUtf8("note " + std::to_string(n)));
+                w.addRecord(makeFrames(2, n), &block,
+                            noteCellsFromUtf8("note " + std::to_string(n)));
             } else if (r % 5 == 0) {
                 w.addRecord(makeFrames(3, n), &block);
             } else {
