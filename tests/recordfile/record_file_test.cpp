@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 #include <iconv.h>
+#include <random>
 
 #include "gbk_text.h"
 #include "record_file.h"
@@ -534,6 +535,21 @@ TEST(RecordFile, TwoThreadScanGivesTheOneThreadResult) {
     b = intact;
     b.resize(b.size() + 5, 0); // a cut header
     variants.push_back({"cut header", b});
+    // Random damage around the middle, where the guess and the meeting are,
+    // to headers and stream bytes alike.
+    std::mt19937 rng(20261210);
+    for (int i = 0; i < 12; ++i) {
+        b = intact;
+        const auto around = static_cast<size_t>(b.size() / 2 - 200000);
+        std::uniform_int_distribution<size_t> at(around, around + 400000);
+        for (int n = 0; n < 1 + i % 4; ++n) {
+            const size_t p =
+                i % 2 ? static_cast<size_t>(w.offsets()[700 + at(rng) % 300]) + at(rng) % 8
+                      : at(rng);
+            b[p] = static_cast<uint8_t>(rng());
+        }
+        variants.push_back({"random damage", b});
+    }
 
     // Many fake records before the chains meet, more than the scan's records
     // up to there: with the count, the helper stops (at the most records
