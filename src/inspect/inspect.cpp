@@ -56,7 +56,7 @@ std::string quoted(const QString& s) { return "'" + s.toStdString() + "'"; }
 // any more, so an error leaves stdout empty.
 thread_local const OutputSink* standardOutput = nullptr;
 
-void print(const std::string& text) { (*standardOutput)(text); }
+void print(std::string_view text) { (*standardOutput)(text); }
 
 void printJson(const QJsonObject& object) {
     const QByteArray text = QJsonDocument(object).toJson(QJsonDocument::Compact);
@@ -202,28 +202,36 @@ void printIndex(const RecordFile& file) {
     const QByteArray head = QJsonDocument(before).toJson(QJsonDocument::Compact);
     const QByteArray tail = QJsonDocument(after).toJson(QJsonDocument::Compact);
 
-    std::string chunk = "{\"records\":[";
+    // Entries are formatted into a fixed block that goes out when full.
     constexpr size_t kFlush = 1 << 16;
-    chunk.reserve(kFlush + 64);
-    char entry[48];
+    constexpr size_t kEntryMost = 40; // ",[" three 11-character numbers, two commas, "]"
+    std::string chunk(kFlush + kEntryMost, '\0');
+    size_t used = 0;
+    auto put = [&](std::string_view text) {
+        std::memcpy(chunk.data() + used, text.data(), text.size());
+        used += text.size();
+    };
+    auto number = [&](int32_t v) {
+        used = static_cast<size_t>(
+            std::to_chars(chunk.data() + used, chunk.data() + chunk.size(), v).ptr - chunk.data());
+    };
+    put("{\"records\":[");
     bool first = true;
     for (const RecordIndexEntry& e : file.recordIndex()) {
-        char* p = entry;
-        if (!first) *p++ = ',';
-        *p++ = '[';
-        p = std::to_chars(p, entry + 14, e.fileOffset).ptr;
-        *p++ = ',';
-        p = std::to_chars(p, p + 11, e.recordSize).ptr;
-        *p++ = ',';
-        p = std::to_chars(p, p + 11, e.parameterRecordOffset).ptr;
-        *p++ = ']';
-        chunk.append(entry, static_cast<size_t>(p - entry));
+        put(first ? "[" : ",[");
+        number(e.fileOffset);
+        chunk[used++] = ',';
+        number(e.recordSize);
+        chunk[used++] = ',';
+        number(e.parameterRecordOffset);
+        chunk[used++] = ']';
         first = false;
-        if (chunk.size() >= kFlush) {
-            print(chunk);
-            chunk.clear();
+        if (used >= kFlush) {
+            print({chunk.data(), used});
+            used = 0;
         }
     }
+    chunk.resize(used);
     chunk += "],";
     // The inner members of {"damaged":...} and {"recordCount":...,...}.
     if (head.size() > 2) {
