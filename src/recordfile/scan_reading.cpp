@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <new>
 #include <system_error>
 #include <unistd.h>
 
@@ -171,8 +170,9 @@ void TailWalk::walk() {
             return;
         }
         walkFrom(first);
-    } catch (const std::bad_alloc&) {
-        // Out of memory: the scan walks on alone.
+    } catch (...) {
+        // Out of memory, say: the scan walks on alone (and never waits in
+        // vain for a guess).
         publishStart(-1);
     }
 }
