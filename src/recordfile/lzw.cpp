@@ -91,6 +91,25 @@ inline void move16(uint8_t* to, const uint8_t* from) {
     std::memcpy(to, block, 16);
 }
 
+// A code of `width` bits at bit position `bit`, most significant bit first,
+// reading no byte past the stream; false when the stream ends inside it.
+inline bool readCodeAt(const uint8_t* src, uint32_t srcSize, uint64_t& bit, unsigned width,
+                       uint32_t& code) {
+    if (bit + width > static_cast<uint64_t>(srcSize) * 8) return false;
+    const size_t byte = static_cast<size_t>(bit >> 3);
+    uint32_t v = static_cast<uint32_t>(src[byte]) << 16;
+    if (byte + 1 < srcSize) v |= static_cast<uint32_t>(src[byte + 1]) << 8;
+    if (byte + 2 < srcSize) v |= src[byte + 2];
+    code = (v >> (24 - static_cast<unsigned>(bit & 7) - width)) & ((1u << width) - 1);
+    bit += width;
+    return true;
+}
+
+// The decoder's width after the step that made nextCode what it is now.
+inline void widenAfterStep(uint32_t nextCode, unsigned& width) {
+    if (nextCode == (1u << width) - 1 && ++width > kMaxWidth) width = kMinWidth;
+}
+
 } // namespace
 
 struct LzwDecoder::Tables {
@@ -124,19 +143,9 @@ LzwDecodeResult LzwDecoder::decode(const uint8_t* src, uint32_t srcSize, uint8_t
     LzwDecodeResult result;
     if (srcSize == 0) return result;
 
-    const uint64_t totalBits = static_cast<uint64_t>(srcSize) * 8;
     uint64_t bit = 0;
-    // A code of `width` bits at bit position `bit`, most significant bit
-    // first; false when the stream ends inside it.
     auto readCode = [&](unsigned width, uint32_t& code) {
-        if (bit + width > totalBits) return false;
-        const size_t byte = static_cast<size_t>(bit >> 3);
-        uint32_t v = static_cast<uint32_t>(src[byte]) << 16;
-        if (byte + 1 < srcSize) v |= static_cast<uint32_t>(src[byte + 1]) << 8;
-        if (byte + 2 < srcSize) v |= src[byte + 2];
-        code = (v >> (24 - static_cast<unsigned>(bit & 7) - width)) & ((1u << width) - 1);
-        bit += width;
-        return true;
+        return readCodeAt(src, srcSize, bit, width, code);
     };
     auto fail = [&](LzwStatus status, uint64_t codeStart, size_t written) {
         result.status = status;
@@ -198,7 +207,7 @@ LzwDecodeResult LzwDecoder::decode(const uint8_t* src, uint32_t srcSize, uint8_t
         from[nextCode] = prevFrom;
         length[nextCode] = static_cast<uint16_t>(prevLength + 1);
         ++nextCode;
-        if (nextCode == (1u << width) - 1 && ++width > kMaxWidth) width = kMinWidth;
+        widenAfterStep(nextCode, width);
         if (nextCode >= kCodeLimit) {
             // The encoder restarts its dictionary right before this code, so
             // it is always a single byte.
@@ -294,7 +303,9 @@ bool LzwDecoder::measure(const uint8_t* src, uint32_t srcSize, size_t capacity, 
         return true;
     }
     if (srcSize < 2 || capacity == 0) return false;
-    const uint32_t first = (static_cast<uint32_t>(src[0]) << 1) | (src[1] >> 7);
+    uint64_t bit = 0;
+    uint32_t first = 0;
+    readCodeAt(src, srcSize, bit, kMinWidth, first); // two bytes hold it
     if (first >= 256) return false;
     stepCode[0] = static_cast<uint16_t>(first);
     stepStart[0] = 0;
@@ -302,10 +313,8 @@ bool LzwDecoder::measure(const uint8_t* src, uint32_t srcSize, size_t capacity, 
     uint32_t out = 1;
     uint32_t prevLength = 1;
 
-    const uint64_t totalBits = static_cast<uint64_t>(srcSize) * 8;
     const uint64_t lastLoadBit = srcSize >= 8 ? (static_cast<uint64_t>(srcSize) - 8) * 8 : 0;
     const bool canLoad8 = srcSize >= 8;
-    uint64_t bit = kMinWidth;
     uint32_t nextCode = kFirstDictionaryCode;
     unsigned width = kMinWidth;
     while (((bit + 7) >> 3) < srcSize) {
@@ -334,19 +343,13 @@ bool LzwDecoder::measure(const uint8_t* src, uint32_t srcSize, size_t capacity, 
         if (((bit + 7) >> 3) >= srcSize) break;
 
         // One code with every check, as decode() reads it.
-        if (bit + width > totalBits) return false;
-        const size_t byte = static_cast<size_t>(bit >> 3);
-        uint32_t v = static_cast<uint32_t>(src[byte]) << 16;
-        if (byte + 1 < srcSize) v |= static_cast<uint32_t>(src[byte + 1]) << 8;
-        if (byte + 2 < srcSize) v |= src[byte + 2];
-        const uint32_t code =
-            (v >> (24 - static_cast<unsigned>(bit & 7) - width)) & ((1u << width) - 1);
-        bit += width;
+        uint32_t code = 0;
+        if (!readCodeAt(src, srcSize, bit, width, code)) return false;
         if (code - 256u < 2u || code > nextCode) return false;
         length[nextCode] = static_cast<uint16_t>(prevLength + 1);
         const uint32_t n = length[code];
         ++nextCode;
-        if (nextCode == (1u << width) - 1 && ++width > kMaxWidth) width = kMinWidth;
+        widenAfterStep(nextCode, width);
         if (nextCode >= kCodeLimit) return false; // a restart: decode() takes it on
         stepCode[steps] = static_cast<uint16_t>(code);
         stepStart[steps] = out;

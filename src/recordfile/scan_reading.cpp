@@ -70,22 +70,19 @@ WalkStep walkStep(WindowReader& reader, int64_t pos, int64_t fileSize) {
 TrailerReader::TrailerReader() : decoded_(kDecodedCapacity) {}
 
 TrailerFinding TrailerReader::read(const WalkStep& step) {
-    TrailerFinding f;
-    bool cut = false;
-    RecordLayout l;
     // A sound stream is only measured: its size places the trailer, and the
     // few bytes of the note are looked up. Anything else is decoded.
     LzwDecodeResult d;
-    if (decoder_.measure(step.stream, step.streamSize, decoded_.size(), d.size)) {
-        l = layoutRecord(step.storedLength, step.trailerLength, d);
-        f.note = noteTextOf(
-            static_cast<size_t>(d.size),
-            [this](size_t i) { return decoder_.byteAt(static_cast<int32_t>(i)); }, l, &cut);
-    } else {
+    const bool measured = decoder_.measure(step.stream, step.streamSize, decoded_.size(), d.size);
+    if (!measured)
         d = decoder_.decode(step.stream, step.streamSize, decoded_.data(), decoded_.size());
-        l = layoutRecord(step.storedLength, step.trailerLength, d);
-        f.note = noteTextOf({decoded_.data(), static_cast<size_t>(l.decodedSize)}, l, &cut);
-    }
+    RecordLayout l = layoutRecord(step.storedLength, step.trailerLength, d);
+    TrailerFinding f;
+    bool cut = false;
+    f.note = noteTextOf(
+        static_cast<size_t>(l.decodedSize),
+        [&](size_t i) { return measured ? decoder_.byteAt(static_cast<int32_t>(i)) : decoded_[i]; },
+        l, &cut);
     if (l.damage == RecordDamage::None && cut) l.damage = RecordDamage::NoteCut;
     f.blockUsable = l.blockUsable;
     f.damage = l.damage;
