@@ -215,13 +215,19 @@ void ViewerCore::playClick() {
     }
 }
 
-void ViewerCore::upClick() {
-    if (!fileOpen_) return;
+// Up and Next stop playback first, as a press of the Play button would,
+// and make printing possible again.
+void ViewerCore::stopForStep() {
     if (playing_) {
         pause();
         controls_.playCaption = kPlayCaption;
     }
     controls_.printEnabled = true;
+}
+
+void ViewerCore::upClick() {
+    if (!fileOpen_) return;
+    stopForStep();
     if (frameIndex_ > 0) {
         --frameIndex_;
         drawFrame(frameIndex_);
@@ -242,11 +248,7 @@ void ViewerCore::upClick() {
 
 void ViewerCore::nextClick() {
     if (!fileOpen_) return;
-    if (playing_) {
-        pause();
-        controls_.playCaption = kPlayCaption;
-    }
-    controls_.printEnabled = true;
+    stopForStep();
     if (frameIndex_ < framesPerRecord_ - 2) {
         ++frameIndex_;
         drawFrame(frameIndex_);

@@ -167,6 +167,7 @@ private:
     void openSequence();
     void playbackStep();
     void pause();
+    void stopForStep();
     void resume();
     void updateTrackBar();
     void selectNoteForRecord();
