@@ -1,6 +1,7 @@
 #include "about_form.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
@@ -27,6 +28,28 @@ std::optional<QString> fileVersion() {
 
 namespace {
 
+// Every text the box shows, in the interface's language.
+struct AboutTexts {
+    QString productName;  // the emblem's name
+    QString productTitle; // beside the name: what the product is
+    QString notice;       // Label3
+    QString maker;        // Label1
+    QString ok;           // OKButton
+    QString versionLine;  // VersionLabel: this, then the file version
+};
+
+const AboutTexts& aboutTexts() {
+    static const AboutTexts texts{
+        QStringLiteral("Vantrel"),
+        QStringLiteral("探伤记录查看器"),
+        QStringLiteral("超声探伤记录查看与打印"),
+        QStringLiteral("Vantrel 开发组 版权所有"),
+        QStringLiteral("确认"),
+        QStringLiteral("Version:"),
+    };
+    return texts;
+}
+
 constexpr int kImageWidth = 205;
 constexpr int kImageHeight = 88;
 
@@ -47,7 +70,15 @@ QPixmap emblem() {
     painter.setFont(nameFont);
     painter.setPen(QColor(28, 52, 92));
     painter.drawText(QRect(8, 2, 190, 32), Qt::AlignLeft | Qt::AlignVCenter,
-                     QStringLiteral("Vantrel"));
+                     aboutTexts().productName);
+    const int nameWidth = QFontMetrics(nameFont).horizontalAdvance(aboutTexts().productName);
+    QFont titleFont;
+    titleFont.setFamilies(
+        {QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Liberation Sans")});
+    titleFont.setPixelSize(13);
+    painter.setFont(titleFont);
+    painter.drawText(QRect(8 + nameWidth + 6, 2, kImageWidth - nameWidth - 14, 32),
+                     Qt::AlignLeft | Qt::AlignBottom, aboutTexts().productTitle);
 
     // Echo envelopes as (centre, half width, height) in pixels; the carrier
     // is rectified, so every cycle rises from the base line.
@@ -116,11 +147,11 @@ TAboutForm::TAboutForm(QWidget* parent, VersionSource versionSource)
 
     VersionLabel = fixedLabel(this, "VersionLabel", QRect(32, 112, 193, 25));
     Label3 = fixedLabel(this, "Label3", QRect(32, 144, 129, 17));
-    Label3->setText(QStringLiteral("Ultrasonic record viewer"));
+    Label3->setText(aboutTexts().notice);
     Label1 = fixedLabel(this, "Label1", QRect(32, 176, 201, 17));
-    Label1->setText(QStringLiteral("Vantrel developers"));
+    Label1->setText(aboutTexts().maker);
 
-    OKButton = new QPushButton(QStringLiteral("确认"), this);
+    OKButton = new QPushButton(aboutTexts().ok, this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
     OKButton->setGeometry(232, 168, 75, 25);
     OKButton->setFocusPolicy(Qt::StrongFocus);
@@ -138,7 +169,7 @@ void TAboutForm::showEvent(QShowEvent* event) {
     // minimised window) and are not a new showing of the box.
     if (event->spontaneous()) return;
     if (const std::optional<QString> version = versionSource_())
-        VersionLabel->setText(QStringLiteral("Version:") + *version);
+        VersionLabel->setText(aboutTexts().versionLine + *version);
 }
 
 void TAboutForm::resizeEvent(QResizeEvent* event) {

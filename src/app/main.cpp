@@ -10,11 +10,14 @@
 #include "main_form.h"
 #include "report_form.h"
 #include "report_inputs.h"
+#include "stock_translations.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantrel"));
     QApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
+    // The interface is Chinese; so are Qt's own dialogs and menus.
+    vantrel::installStockTranslations(app);
     try {
         vantrel::TMainForm mainForm;
         vantrel::TAboutForm aboutForm(&mainForm);

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -37,6 +38,24 @@ QFont windowFont(int pixelSize, bool bold) {
     font.setBold(bold);
     return font;
 }
+
+// The note list. In the instrument's toolkit the list's click event also fires
+// when the user moves the selection with the keyboard (arrows, Home, End, Page
+// Up/Down, typing a letter), so a key that changes the selected item reports
+// that item as clicked. A selection the program makes is not a click.
+class NoteListBox : public QListWidget {
+public:
+    using QListWidget::QListWidget;
+    std::function<void(int)> keyboardClick;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        const int before = currentRow();
+        QListWidget::keyPressEvent(event);
+        const int after = currentRow();
+        if (after != before && after >= 0 && keyboardClick) keyboardClick(after);
+    }
+};
 
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, int x, int y,
                     int w = 75, int h = 25) {
@@ -172,7 +191,8 @@ void TMainForm::buildWavePanel(QWidget* central) {
     connect(next_, &QPushButton::clicked, this, [this] { RzButtonNextClick(); });
     connect(print_, &QPushButton::clicked, this, [this] { btnPrintClick(); });
 
-    notes_ = new QListWidget(central);
+    auto* notes = new NoteListBox(central);
+    notes_ = notes;
     notes_->setObjectName(QStringLiteral("NoteListBox"));
     notes_->setGeometry(408, 384, 369, 129);
     // A click (also on the item already selected) jumps to the note; a
@@ -180,6 +200,9 @@ void TMainForm::buildWavePanel(QWidget* central) {
     connect(notes_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
         if (!syncing_) NoteListBoxClick(notes_->row(item));
     });
+    notes->keyboardClick = [this](int item) {
+        if (!syncing_) NoteListBoxClick(item);
+    };
 
     lblReject_ = new QLabel(central);
     lblReject_->setObjectName(QStringLiteral("lblReject"));
@@ -247,6 +270,14 @@ void TMainForm::buildPanel(QWidget* central) {
     }
 }
 
+void TMainForm::refillNoteList() {
+    syncing_ = true;
+    notes_->clear();
+    for (const std::string& text : core_.noteItems())
+        notes_->addItem(fromGbk(text));
+    syncing_ = false;
+}
+
 void TMainForm::showPicture(QLabel* label, const QImage& image) {
     label->setPixmap(QPixmap::fromImage(image));
 }
@@ -262,14 +293,6 @@ void TMainForm::syncControls() {
     trackBar_->setRange(0, c.trackBarMax);
     trackBar_->setValue(c.trackBarPosition);
 
-    const std::vector<std::string>& items = core_.noteItems();
-    if (notesShown_ != static_cast<int>(items.size()) ||
-        notes_->count() != static_cast<int>(items.size())) {
-        notes_->clear();
-        for (const std::string& text : items)
-            notes_->addItem(fromGbk(text));
-        notesShown_ = static_cast<int>(items.size());
-    }
     if (c.selectedNote != notes_->currentRow()) notes_->setCurrentRow(c.selectedNote);
 
     const ReadoutTexts& readouts = core_.readouts();
@@ -338,6 +361,9 @@ void TMainForm::openFile(const QString& path) {
             progress.setValue(total > 0 ? static_cast<int>(done * 1000 / total) : 0);
         });
     progress.reset();
+    // Every open empties the list and fills it from the file now open; a file
+    // that could not be opened leaves the open one, and its notes, in place.
+    if (result.ok()) refillNoteList();
     syncControls();
     if (!result.ok()) reportOpenFailure(path, result);
 }

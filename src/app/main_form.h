@@ -76,6 +76,8 @@ private:
     void buildPanel(QWidget* central);
     // Copies the viewer state onto the widgets.
     void syncControls();
+    // Empties the note list and fills it with the open file's notes.
+    void refillNoteList();
     void showPicture(QLabel* label, const QImage& image);
     // One playback turn, on the user-interface thread.
     int playbackTurn();
@@ -86,7 +88,6 @@ private:
     bool shown_ = false;
     bool syncing_ = false;
     int framesDrawn_ = 0;
-    int notesShown_ = -1;
 
     QImage wave_, amplitudeRuler_, pathRuler_;
     QLabel* waveImage_ = nullptr;

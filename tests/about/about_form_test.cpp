@@ -8,6 +8,9 @@
 #include <QWindow>
 #include <QtTest>
 
+#include <algorithm>
+#include <string_view>
+
 #include <optional>
 
 #include "about_form.h"
@@ -38,6 +41,7 @@ private slots:
     void controlsKeepTheirPlaces_data();
     void controlsKeepTheirPlaces();
     void onlyOkButtonTakesFocus();
+    void textsAreChineseAndFitTheirLabels();
 };
 
 void AboutFormTest::versionIsSetOnEveryShowing() {
@@ -170,6 +174,26 @@ void AboutFormTest::onlyOkButtonTakesFocus() {
     form.show();
     QVERIFY(QTest::qWaitForWindowActive(&form));
     QCOMPARE(form.focusWidget(), ok);
+}
+
+// The maker's lines speak the interface's language, and every label shows its
+// whole text (a label cuts off what does not fit).
+void AboutFormTest::textsAreChineseAndFitTheirLabels() {
+    TAboutForm form;
+    form.show();
+    for (const char* name : {"Label3", "Label1", "VersionLabel"}) {
+        auto* label = form.findChild<QLabel*>(name);
+        QVERIFY(label);
+        const QString text = label->text();
+        QVERIFY2(!text.isEmpty(), name);
+        const int advance = label->fontMetrics().horizontalAdvance(text);
+        QVERIFY2(advance <= label->width(),
+                 qPrintable(QString("%1: %2 px in %3").arg(name).arg(advance).arg(label->width())));
+        if (std::string_view(name) == "VersionLabel") continue;
+        const bool chinese = std::any_of(text.begin(), text.end(),
+                                         [](QChar c) { return c.script() == QChar::Script_Han; });
+        QVERIFY2(chinese, qPrintable(text));
+    }
 }
 
 QTEST_MAIN(AboutFormTest)

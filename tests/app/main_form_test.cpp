@@ -1,8 +1,10 @@
 // The real main window on the offscreen platform: clicks on its buttons, the
 // seek bar and the note list, and playback through the real thread.
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -10,6 +12,7 @@
 #include <QtTest>
 
 #include "main_form.h"
+#include "stock_translations.h"
 #include "viewer_fixture.h"
 
 using namespace vantrel;
@@ -130,6 +133,107 @@ private slots:
         QVERIFY(!w.form.core().playing());
         QCOMPARE(w.button("RzButtonPlay")->text(), QString("播放"));
         QVERIFY(w.button("btnPrint")->isEnabled());
+    }
+
+    // Every open refills the note list from the new file, also when the count
+    // of notes stays the same; a click then names the new file's note.
+    void openingAnotherFileReplacesTheNotes() {
+        Window w(100000);
+        auto* notes = w.child<QListWidget>("NoteListBox");
+        auto texts = [notes] {
+            QStringList t;
+            for (int i = 0; i < notes->count(); ++i)
+                t << notes->item(i)->text();
+            return t;
+        };
+        w.form.openFile(QString::fromStdString(
+            fixtureFile("gui-notes-a.DAT", std::vector<int>(10, 11), {3, 7})));
+        QCOMPARE(texts(), (QStringList{"note 3", "note 7"}));
+        w.form.openFile(QString::fromStdString(
+            fixtureFile("gui-notes-b.DAT", std::vector<int>(10, 11), {2, 5})));
+        QCOMPARE(texts(), (QStringList{"note 2", "note 5"}));
+        QCOMPARE(notes->currentRow(), 1); // record 0 lies before the first note
+        QTest::mouseClick(notes->viewport(), Qt::LeftButton, {},
+                          notes->visualItemRect(notes->item(0)).center());
+        QCOMPARE(w.last(), (Shown{2, 0}));
+        w.form.openFile(QString::fromStdString(
+            fixtureFile("gui-notes-c.DAT", std::vector<int>(4, 11), {1, 2, 3})));
+        QCOMPARE(texts(), (QStringList{"note 1", "note 2", "note 3"}));
+        // A file that cannot be opened leaves the open file's notes.
+        w.form.openFile(QString::fromStdString(tempPath("gui-notes-missing.DAT")));
+        if (auto* box = w.form.findChild<QMessageBox*>("OpenFailedMessage")) box->close();
+        QCOMPARE(texts(), (QStringList{"note 1", "note 2", "note 3"}));
+    }
+
+    // A key that moves the note list's selection is a click on the newly
+    // selected note; a key that moves nothing, and a selection the program
+    // makes, start nothing.
+    void keyboardMovesInTheNoteListAreClicks() {
+        Window w(100000);
+        w.form.openFile(QString::fromStdString(
+            fixtureFile("gui-notes-keys.DAT", std::vector<int>(12, 11), {2, 5, 8})));
+        auto* notes = w.child<QListWidget>("NoteListBox");
+        notes->setFocus();
+        QCOMPARE(notes->currentRow(), 2); // selected by the open, not clicked
+        QVERIFY(!w.form.core().playing());
+
+        struct Move {
+            Qt::Key key;
+            int row, record; // record -1: nothing loaded
+        };
+        const Move moves[] = {
+            {Qt::Key_Up, 1, 5},       {Qt::Key_Home, 0, 2},  {Qt::Key_Home, 0, -1},
+            {Qt::Key_End, 2, 8},      {Qt::Key_Down, 2, -1}, {Qt::Key_PageUp, 0, 2},
+            {Qt::Key_PageDown, 2, 8}, {Qt::Key_Up, 1, 5},    {Qt::Key_N, 2, 8},
+        };
+        for (const Move& m : moves) {
+            const int recordBefore = w.form.core().currentRecord();
+            w.drawn.clear();
+            QTest::keyClick(notes, m.key);
+            QCOMPARE(notes->currentRow(), m.row);
+            if (m.record < 0) {
+                QVERIFY(w.drawn.empty());
+                QCOMPARE(w.form.core().currentRecord(), recordBefore);
+                continue;
+            }
+            QVERIFY(!w.drawn.empty());
+            QCOMPARE(w.drawn.front(), (Shown{m.record, 0}));
+            QCOMPARE(w.form.core().currentRecord(), m.record);
+            QVERIFY(w.form.core().playing()); // a note click starts playback
+        }
+
+        // Stepping into another note's records selects that note and loads
+        // nothing more.
+        w.click("RzButtonPlay"); // pause
+        QVERIFY(!w.form.core().playing());
+        for (int i = 0; i < 40 && w.last().record != 4; ++i)
+            w.click("RzButtonUp");
+        QCOMPARE(w.last().record, 4);
+        QCOMPARE(notes->currentRow(), 0); // records 2..4: the first note
+        for (int i = 0; i < 40 && w.last().record != 5; ++i)
+            w.click("RzButtonNext");
+        QCOMPARE(w.last(), (Shown{5, 0}));
+        QCOMPARE(notes->currentRow(), 1);
+    }
+
+    // Qt's own texts follow the Chinese interface.
+    void stockTextsAreChinese() {
+        QVERIFY(installStockTranslations(*QCoreApplication::instance()));
+        QMessageBox box(QMessageBox::Warning, "Vantrel", "x",
+                        QMessageBox::Ok | QMessageBox::Cancel);
+        QCOMPARE(box.button(QMessageBox::Ok)->text(), QString("确定"));
+        QCOMPARE(box.button(QMessageBox::Cancel)->text(), QString("取消"));
+        QLineEdit edit;
+        std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+        QStringList actions;
+        for (QAction* a : menu->actions())
+            actions << a->text();
+        QVERIFY2(actions.join('|').contains(QString("复制")), qPrintable(actions.join('|')));
+        QFileDialog dialog;
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        auto* look = dialog.findChild<QLabel*>("lookInLabel");
+        QVERIFY(look);
+        QVERIFY2(!look->text().contains("Look in"), qPrintable(look->text()));
     }
 
     void playsToTheEndAndRewinds() {
