@@ -4,11 +4,10 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
 #include <sys/stat.h>
-#include <unistd.h>
 
+#include "file_io.h"
 #include "instrument_params.h"
 #include "scan_reading.h"
 
@@ -131,8 +130,7 @@ RecordFile::RecordFile() : storedBytes_(kStoredCapacity), decoded_(kDecodedCapac
 RecordFile::~RecordFile() { close(); }
 
 void RecordFile::close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
+    fd_.reset();
     fileSize_ = 0;
     position_ = 0;
     path_.clear();
@@ -145,42 +143,34 @@ void RecordFile::close() {
 
 OpenResult RecordFile::openRecordFile(const std::string& path, const ScanProgress& progress) {
     OpenResult result;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    UniqueFd fd = openReadOnly(path);
+    if (!fd.valid()) {
         result.error = OpenError::CannotOpen;
         result.reason = std::strerror(errno);
         return result;
     }
     struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         result.error = S_ISDIR(st.st_mode) ? OpenError::CannotOpen : OpenError::NotAFile;
         result.reason = S_ISDIR(st.st_mode) ? std::strerror(EISDIR) : "not a regular file";
-        ::close(fd);
         return result;
     }
     uint8_t count[kFileHeaderSize];
-    size_t got = 0;
-    while (got < sizeof count) {
-        const ssize_t n = pread(fd, count + got, sizeof count - got, static_cast<off_t>(got));
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            result.error = OpenError::CannotOpen; // unreadable: say why
-            result.reason = std::strerror(errno);
-            ::close(fd);
-            return result;
-        }
-        if (n == 0) break;
-        got += static_cast<size_t>(n);
+    int error = 0;
+    const size_t got = preadFully(fd.get(), count, sizeof count, 0, &error);
+    if (error != 0) {
+        result.error = OpenError::CannotOpen; // unreadable: say why
+        result.reason = std::strerror(error);
+        return result;
     }
     if (got < sizeof count) {
         result.error = OpenError::TooShort;
         result.reason = "file is shorter than its 4-byte record count";
-        ::close(fd);
         return result;
     }
 
     close();
-    fd_ = fd;
+    fd_ = std::move(fd);
     fileSize_ = st.st_size;
     path_ = path;
     recordCount_ = loadI32Unchecked(count);
@@ -230,11 +220,11 @@ RecordLayout RecordFile::decodeInto(const uint8_t* stored, int32_t storedLength,
 void RecordFile::scanRecords(const ScanProgress& progress) {
     constexpr int64_t kProgressStep = 4 << 20;
     int64_t nextProgress = kProgressStep;
-    scan::WindowReader reader(fd_, fileSize_);
+    scan::WindowReader reader(fd_.get(), fileSize_);
     scan::TrailerReader trailers;
     std::unique_ptr<scan::TailWalk> tail;
     if (parallelScan_ && fileSize_ >= scan::TailWalk::kSmallestFile)
-        tail = std::make_unique<scan::TailWalk>(fd_, fileSize_,
+        tail = std::make_unique<scan::TailWalk>(fd_.get(), fileSize_,
                                                 std::max<int64_t>(recordCount_, 0) + 1);
     // 12 bytes per record and no more: take the announced count at its word
     // when the file could hold that many records, instead of letting the
@@ -336,16 +326,8 @@ void RecordFile::scanRecords(const ScanProgress& progress) {
 }
 
 bool RecordFile::readExact(int64_t offset, void* dst, size_t size) const {
-    if (fd_ < 0 || offset < 0 || offset + static_cast<int64_t>(size) > fileSize_) return false;
-    size_t got = 0;
-    auto* out = static_cast<uint8_t*>(dst);
-    while (got < size) {
-        const ssize_t n = pread(fd_, out + got, size - got, offset + static_cast<int64_t>(got));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        got += static_cast<size_t>(n);
-    }
-    return true;
+    if (!fd_.valid() || offset < 0 || offset + static_cast<int64_t>(size) > fileSize_) return false;
+    return preadFully(fd_.get(), dst, size, offset) == size;
 }
 
 RecordReadResult RecordFile::readRecordAt(std::optional<int64_t> offset, InstrumentParams& params) {

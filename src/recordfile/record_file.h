@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "file_io.h"
 #include "lzw.h"
 #include "record_format.h"
 
@@ -130,7 +131,7 @@ public:
     using ScanProgress = std::function<void(int64_t done, int64_t total)>;
     OpenResult openRecordFile(const std::string& path, const ScanProgress& progress = {});
     void close();
-    bool isOpen() const { return fd_ >= 0; }
+    bool isOpen() const { return fd_.valid(); }
     // Whether the scan of a large file reads it on two threads (the default).
     // The result is the same either way; tests compare the two.
     void setParallelScan(bool on) { parallelScan_ = on; }
@@ -169,7 +170,7 @@ private:
     bool readExact(int64_t offset, void* dst, size_t size) const;
     RecordLayout decodeInto(const uint8_t* stored, int32_t storedLength, int32_t trailerLength);
 
-    int fd_ = -1;
+    UniqueFd fd_;
     bool parallelScan_ = true;
     int64_t fileSize_ = 0;
     int64_t position_ = 0;

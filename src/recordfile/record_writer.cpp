@@ -1,10 +1,5 @@
 #include "record_writer.h"
 
-#include <cerrno>
-#include <fcntl.h>
-#include <fstream>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "gbk_text.h"
 #include "lzw.h"
@@ -86,40 +81,6 @@ std::vector<uint8_t> RecordWriter::bytes(std::optional<int32_t> announced) const
 
 bool RecordWriter::writeFile(const std::string& path, std::optional<int32_t> announced) const {
     return writeBytes(path, bytes(announced));
-}
-
-bool writeBytes(const std::string& path, std::span<const uint8_t> bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
-}
-
-std::optional<std::vector<uint8_t>> readBytes(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        ::close(fd);
-        errno = EISDIR;
-        return std::nullopt;
-    }
-    std::vector<uint8_t> bytes;
-    uint8_t buffer[1 << 16];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            const int e = errno;
-            ::close(fd);
-            errno = e;
-            return std::nullopt;
-        }
-        if (n == 0) break;
-        bytes.insert(bytes.end(), buffer, buffer + n);
-    }
-    ::close(fd);
-    return bytes;
 }
 
 } // namespace vantrel

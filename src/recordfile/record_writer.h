@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "file_io.h"
 #include "record_format.h"
 
 namespace vantrel {
@@ -53,8 +54,5 @@ private:
     std::vector<int64_t> offsets_;
     int32_t records_ = 0;
 };
-
-bool writeBytes(const std::string& path, std::span<const uint8_t> bytes);
-std::optional<std::vector<uint8_t>> readBytes(const std::string& path);
 
 } // namespace vantrel

@@ -4,7 +4,8 @@
 #include <cerrno>
 #include <climits>
 #include <system_error>
-#include <unistd.h>
+
+#include "file_io.h"
 
 namespace vantrel::scan {
 
@@ -15,13 +16,7 @@ const uint8_t* WindowReader::view(int64_t offset, size_t size) {
     if (offset >= start_ && offset + static_cast<int64_t>(size) <= start_ + length_)
         return buffer_.data() + (offset - start_);
     const size_t want = static_cast<size_t>(std::min<int64_t>(kWindow, fileSize_ - offset));
-    size_t got = 0;
-    while (got < want) {
-        const ssize_t n = pread(fd_, buffer_.data() + got, want - got, offset + got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        got += static_cast<size_t>(n);
-    }
+    const size_t got = preadFully(fd_, buffer_.data(), want, offset);
     start_ = offset;
     length_ = static_cast<int64_t>(got);
     return got >= size ? buffer_.data() : nullptr;
