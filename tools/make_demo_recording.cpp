@@ -153,9 +153,7 @@ const std::array<int16_t, 8>& curveLevels(const Settings& s) {
 }
 
 void setBits(ParameterBlock& b, const param::BitField& f, uint32_t value) {
-    const uint32_t mask = ((1u << f.bits) - 1u) << f.shift;
-    const uint32_t word = loadU32Unchecked(b.data() + f.word);
-    storeU32(b.data() + f.word, (word & ~mask) | ((value << f.shift) & mask));
+    param::setBits(b.data(), f, value);
 }
 
 ParameterBlock encodeBlock(const Settings& s) {

@@ -69,7 +69,17 @@ struct BitField {
     int word;
     int shift;
     int bits;
+    // The field's bits within its 32-bit word.
+    constexpr uint32_t mask() const { return ((1u << bits) - 1u) << shift; }
 };
+
+// Writes `value` into field `f` of the parameter block at `block`, keeping
+// the other bits of its word; bits of `value` beyond the field's width are
+// dropped rather than spilled into the neighbouring fields.
+inline void setBits(uint8_t* block, const BitField& f, uint32_t value) {
+    const uint32_t word = loadU32Unchecked(block + f.word);
+    storeU32(block + f.word, (word & ~f.mask()) | ((value << f.shift) & f.mask()));
+}
 inline constexpr BitField kChannelNo{kChannelWord, 12, 4};
 inline constexpr BitField kInchUnits{kUnitWord, 6, 1};
 inline constexpr BitField kEnvelopeMode{kDisplayFlags, 0, 2};
@@ -137,9 +147,7 @@ public:
     // Bit fields, as unsigned numbers after shifting. Where the instrument
     // takes a field modulo 7 (curveCount, dacLineSelect) the user of the
     // field does so; these return the stored bits.
-    uint32_t bits(const param::BitField& f) const {
-        return (u32(f.word) >> f.shift) & ((1u << f.bits) - 1u);
-    }
+    uint32_t bits(const param::BitField& f) const { return (u32(f.word) & f.mask()) >> f.shift; }
     uint32_t channelNo() const { return bits(param::kChannelNo); }
     bool inchUnits() const { return bits(param::kInchUnits) != 0; }
     uint32_t envelopeMode() const { return bits(param::kEnvelopeMode); }

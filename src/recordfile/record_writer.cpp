@@ -1,6 +1,5 @@
 #include "record_writer.h"
 
-
 #include "gbk_text.h"
 #include "lzw.h"
 

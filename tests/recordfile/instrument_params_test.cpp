@@ -104,3 +104,22 @@ TEST(InstrumentParams, DerivedLengths) {
         EXPECT_EQ(p.delayShown(), c.delayShown);
     }
 }
+
+// A field writer keeps the rest of its word and drops bits beyond the field,
+// so a fixture cannot spill into the neighbouring fields.
+TEST(InstrumentParams, FieldWriterStaysInsideItsField) {
+    ParameterBlock b(kParameterBlockSize, 0);
+    storeU32(b.data() + param::kModeWord, 0xFFFFFFFFu);
+    param::setBits(b.data(), param::kPathMode, 0);
+    EXPECT_EQ(loadU32Unchecked(b.data() + param::kModeWord), 0xFCFFFFFFu);
+    param::setBits(b.data(), param::kPathMode, 2);
+    param::setBits(b.data(), param::kDgsReadoutKind, 0x15); // 5 bits into a 2-bit field
+    param::setBits(b.data(), param::kCurveCount, 9);        // 4 bits into a 3-bit field
+    InstrumentParams p;
+    p.copyParameterBlock(b.data());
+    EXPECT_EQ(p.pathMode(), 2u);
+    EXPECT_EQ(p.dgsReadoutKind(), 1u);
+    EXPECT_EQ(p.curveCount(), 1u);
+    EXPECT_EQ(p.dacLineSelect(), 15u); // untouched
+    EXPECT_TRUE(p.twoGateReadout());   // untouched
+}

@@ -80,7 +80,8 @@ struct ParamBuilder {
         return *this;
     }
     ParamBuilder& bits(param::BitField f, uint32_t v) {
-        return u32(f.word, loadU32Unchecked(b.data() + f.word) | (v << f.shift));
+        param::setBits(b.data(), f, v);
+        return *this;
     }
     // DAC points (position 0.1 mm, level 0.1 dB) and their count.
     ParamBuilder& points(std::initializer_list<std::pair<uint16_t, uint16_t>> pts) {
