@@ -2,11 +2,13 @@
 // stderr, exit status 0 or 2.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "instrument_params.h"
@@ -366,4 +368,61 @@ TEST(InspectCli, ReportPageAndPicture) {
     EXPECT_EQ(bad.status, 2);
     EXPECT_EQ(bad.err.toStdString(), "vantrel-inspect: report --out '" + tempPath("report.txt") +
                                          "': the name must end in .pdf or .png\n");
+}
+
+namespace {
+
+// The lines of a JSON document laid out one value a line, for a diff a person
+// can read.
+QStringList jsonLines(const QByteArray& json) {
+    const QJsonDocument doc = QJsonDocument::fromJson(json);
+    const QByteArray text = doc.isNull() ? json : doc.toJson(QJsonDocument::Indented);
+    return QString::fromUtf8(text).split('\n');
+}
+
+// The first place two documents differ, with three lines of context.
+std::string firstDifference(const QByteArray& expected, const QByteArray& actual) {
+    const QStringList a = jsonLines(expected), b = jsonLines(actual);
+    qsizetype i = 0;
+    while (i < a.size() && i < b.size() && a[i] == b[i])
+        ++i;
+    std::string out = "first difference at line " + std::to_string(i + 1) + ":\n";
+    for (qsizetype k = std::max<qsizetype>(0, i - 3); k < i; ++k)
+        out += "  " + a[k].toStdString() + "\n";
+    for (qsizetype k = i; k < std::min(a.size(), i + 3); ++k)
+        out += "- " + a[k].toStdString() + "\n";
+    for (qsizetype k = i; k < std::min(b.size(), i + 3); ++k)
+        out += "+ " + b[k].toStdString() + "\n";
+    return out;
+}
+
+} // namespace
+
+// The outputs on the demo recording stay byte for byte what they were. After
+// a deliberate change, rewrite the files with the commands in the table.
+TEST(InspectCli, GoldenOutputsOnTheDemoRecording) {
+    const QString demo = VANTREL_DEMO;
+    struct Case {
+        const char* golden;
+        QStringList args;
+    };
+    const Case cases[] = {
+        {"index.json", {"index", demo}},
+        {"record-5.json", {"record", demo, "5"}},
+        {"record-190.json", {"record", demo, "190"}},
+        {"record-230.json", {"record", demo, "230"}},
+        {"record-270.json", {"record", demo, "270"}},
+        {"replay.json",
+         {"replay", demo, "open", "next", "next", "seek:5", "seek:6", "seek:299", "up", "play",
+          "tick", "tick", "note:4", "next", "print"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.golden);
+        QFile file(QStringLiteral(VANTREL_GOLDEN_DIR "/") + c.golden);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray expected = file.readAll();
+        const CliRun r = inspect(c.args);
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+        if (r.out != expected) ADD_FAILURE() << firstDifference(expected, r.out);
+    }
 }
