@@ -2,21 +2,9 @@
 
 #include <algorithm>
 
+#include "wrap_math.h"
+
 namespace vantrel {
-
-namespace {
-
-int32_t mul32(int32_t a, int32_t b) {
-    return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
-}
-
-// a / b truncating, for b != 0, with INT32_MIN / -1 wrapping.
-int32_t div32(int32_t a, int32_t b) {
-    if (b == -1) return static_cast<int32_t>(0u - static_cast<uint32_t>(a));
-    return a / b;
-}
-
-} // namespace
 
 void FrameTail::copyFrom(std::span<const uint8_t> frame) {
     std::copy_n(frame.data() + kFrameTailOffset, kFrameTailSize, bytes.data());
@@ -95,7 +83,7 @@ void ViewerCore::updateTrackBar() {
     if (recordCount_ <= 1) {
         setTrackBarPosition(0);
     } else {
-        setTrackBarPosition(div32(mul32(controls_.trackBarMax, currentRecord_), recordCount_ - 1));
+        setTrackBarPosition(wrap::div(wrap::mul(controls_.trackBarMax, currentRecord_), recordCount_ - 1));
     }
 }
 
@@ -279,7 +267,7 @@ void ViewerCore::trackBarChange() {
     // The last position maps to recordCount, one past the last record. A bar
     // without range (a file of one record) has only record 0 to go to.
     const int32_t range = controls_.trackBarMax;
-    currentRecord_ = range == 0 ? 0 : div32(mul32(recordCount_, controls_.trackBarPosition), range);
+    currentRecord_ = range == 0 ? 0 : wrap::div(wrap::mul(recordCount_, controls_.trackBarPosition), range);
     if (currentRecord_ <= 0) {
         currentRecord_ = 0;
         controls_.upEnabled = false;

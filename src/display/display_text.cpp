@@ -6,6 +6,8 @@
 #include <numbers>
 #include <string_view>
 
+#include "wrap_math.h"
+
 namespace vantrel {
 
 std::string formatPrintf(const char* format, ...) {
@@ -130,29 +132,16 @@ std::string signedReadout(int32_t v) { return (v > 0 ? " +" : " ") + tenths(v); 
 
 namespace {
 
-// A wrapped 32-bit sum, as the instrument's arithmetic gives it.
-int32_t add32(int64_t a, int64_t b) {
-    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
-
-// trunc(x) for a value that may not fit: saturates instead of overflowing.
-int32_t truncSaturated(double x) {
-    if (std::isnan(x)) return 0;
-    if (x >= 2147483647.0) return INT32_MAX;
-    if (x <= -2147483648.0) return INT32_MIN;
-    return static_cast<int32_t>(x);
-}
-
 const char* const kLinePrefixOneGate[8] = {"", "", "RL  ", "SL  ", "EL  ", "4L  ", "5L  ", "6L  "};
 const char* const kLinePrefixTwoGate[8] = {"", "DAC ", "RL ", "SL ", "EL ", "4L ", "5L ", "6L "};
 
 } // namespace
 
-int32_t curveDiameter(int16_t g) { return truncSaturated(std::pow(10.0, (g + 120) / 400.0) + 0.5); }
+int32_t curveDiameter(int16_t g) { return wrap::truncToInt(std::pow(10.0, (g + 120) / 400.0) + 0.5); }
 
 std::string equivalentDiameter(int16_t g, int32_t v) {
-    const int32_t sum = add32(add32(g, v), 120);
-    return tenths(truncSaturated(std::pow(10.0, sum / 400.0) * 10 + 0.5));
+    const int32_t sum = wrap::add(wrap::add(g, v), 120);
+    return tenths(wrap::truncToInt(std::pow(10.0, sum / 400.0) * 10 + 0.5));
 }
 
 ReadoutTexts readoutPlaceholders() {

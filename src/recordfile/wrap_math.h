@@ -1,6 +1,7 @@
 // The instrument's integer arithmetic: signed 32-bit values that wrap on
 // overflow (two's complement) and divisions that truncate toward zero. C++
-// leaves signed overflow undefined, so the display code goes through these.
+// leaves signed overflow undefined, so every computation of the instrument's
+// numbers goes through these.
 #pragma once
 
 #include <cmath>
