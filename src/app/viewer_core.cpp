@@ -6,17 +6,6 @@
 
 namespace vantrel {
 
-void FrameTail::copyFrom(std::span<const uint8_t> frame) {
-    std::copy_n(frame.data() + kFrameTailOffset, kFrameTailSize, bytes.data());
-}
-
-FrameValues FrameTail::values() const {
-    FrameValues v;
-    for (size_t i = 0; i < 4; ++i)
-        v[i] = loadI32Unchecked(bytes.data() + 4 * i);
-    return v;
-}
-
 ViewerCore::ViewerCore() : readouts_(readoutPlaceholders()) {}
 
 // ---------------------------------------------------------------- operations
@@ -83,7 +72,8 @@ void ViewerCore::updateTrackBar() {
     if (recordCount_ <= 1) {
         setTrackBarPosition(0);
     } else {
-        setTrackBarPosition(wrap::div(wrap::mul(controls_.trackBarMax, currentRecord_), recordCount_ - 1));
+        setTrackBarPosition(
+            wrap::div(wrap::mul(controls_.trackBarMax, currentRecord_), recordCount_ - 1));
     }
 }
 
@@ -267,7 +257,8 @@ void ViewerCore::trackBarChange() {
     // The last position maps to recordCount, one past the last record. A bar
     // without range (a file of one record) has only record 0 to go to.
     const int32_t range = controls_.trackBarMax;
-    currentRecord_ = range == 0 ? 0 : wrap::div(wrap::mul(recordCount_, controls_.trackBarPosition), range);
+    currentRecord_ =
+        range == 0 ? 0 : wrap::div(wrap::mul(recordCount_, controls_.trackBarPosition), range);
     if (currentRecord_ <= 0) {
         currentRecord_ = 0;
         controls_.upEnabled = false;

@@ -25,21 +25,11 @@
 
 #include "curves.h"
 #include "display_text.h"
+#include "frame_layout.h"
 #include "instrument_params.h"
 #include "record_file.h"
 
 namespace vantrel {
-
-// Bytes 300..595 of the frame drawn last: its measured values and envelope.
-struct FrameTail {
-    std::array<uint8_t, kFrameTailSize> bytes{};
-
-    void copyFrom(std::span<const uint8_t> frame); // frame: kFrameSize bytes
-    FrameValues values() const;
-    const uint8_t* envelope() const {
-        return bytes.data() + (kFrameEnvelopeOffset - kFrameTailOffset);
-    }
-};
 
 // The Play button's captions (GBK): play and stop.
 inline const std::string kPlayCaption = "\xB2\xA5\xB7\xC5";

@@ -137,7 +137,9 @@ const char* const kLinePrefixTwoGate[8] = {"", "DAC ", "RL ", "SL ", "EL ", "4L 
 
 } // namespace
 
-int32_t curveDiameter(int16_t g) { return wrap::truncToInt(std::pow(10.0, (g + 120) / 400.0) + 0.5); }
+int32_t curveDiameter(int16_t g) {
+    return wrap::truncToInt(std::pow(10.0, (g + 120) / 400.0) + 0.5);
+}
 
 std::string equivalentDiameter(int16_t g, int32_t v) {
     const int32_t sum = wrap::add(wrap::add(g, v), 120);

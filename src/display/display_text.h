@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "frame_layout.h"
 #include "instrument_params.h"
 
 namespace vantrel {
@@ -45,9 +46,6 @@ std::string kValueText(uint16_t probeAngle);
 std::array<std::string, 6> pathRulerLabels(const InstrumentParams& p);
 
 // ---------------------------------------------------------------- readouts
-
-// The four measured values of the frame drawn last (FrameTail values).
-using FrameValues = std::array<int32_t, 4>;
 
 // 1..7 in DAC mode (line 1 + dacLineSelect mod 7), 10..13 in DGS mode,
 // -1 outside curve mode. DAC wins when both mode bits are set.

@@ -324,13 +324,6 @@ void seekOrFail(ViewerCore& viewer, const QString& path, const QString& recordAr
     viewer.seekLoad(r);
 }
 
-FrameValues frameValues(std::span<const uint8_t> frame) {
-    FrameValues v;
-    for (size_t i = 0; i < 4; ++i)
-        v[i] = loadI32Unchecked(frame.data() + kFrameValuesOffset + 4 * i);
-    return v;
-}
-
 QJsonArray readoutArray(const ReadoutTexts& texts) {
     QJsonArray a;
     for (const std::string& t : texts)
