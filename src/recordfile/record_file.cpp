@@ -308,10 +308,10 @@ void RecordFile::scanRecords(const ScanProgress& progress) {
             noteRecords_.push_back(f.record);
         }
     }
-    for (size_t k = 1; k < index_.size(); ++k) {
-        RecordIndexEntry& e = index_[k];
+    for (size_t r = 1; r < index_.size(); ++r) {
+        RecordIndexEntry& e = index_[r];
         if (e.parameterRecordOffset != e.fileOffset)
-            e.parameterRecordOffset = index_[k - 1].parameterRecordOffset;
+            e.parameterRecordOffset = index_[r - 1].parameterRecordOffset;
     }
 
     // The instrument's buffers end up holding the last whole record it read;
