@@ -25,7 +25,7 @@ bool openDemo(ViewerCore& viewer, QImage& image, benchmark::State& state) {
                            },
                        .emptyPlot = {},
                        .pathRuler = {}});
-    if (viewer.file().openRecordFile(VANTREL_DEMO).ok()) return true;
+    if (viewer.openItemClick(VANTREL_DEMO).ok()) return true;
     state.SkipWithError("no demo recording");
     return false;
 }

@@ -113,7 +113,7 @@ BENCHMARK(BM_OpenScan)->Arg(2000);
 void BM_SeekLoad(benchmark::State& state) {
     const std::string path = largeRecording(2000);
     ViewerCore viewer;
-    viewer.file().openRecordFile(path);
+    viewer.openItemClick(path);
     int32_t r = 0;
     for (auto _ : state) {
         viewer.seekLoad(r);

@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                            },
                        .emptyPlot = [&] { drawEmptyPlot(plot); },
                        .pathRuler = {}});
-    if (!viewer.file().openRecordFile(path).ok()) return 0;
+    if (!viewer.openItemClick(path).ok()) return 0;
     const int32_t records =
         std::min<int32_t>(static_cast<int32_t>(viewer.file().recordIndex().size()), kMaxRecords);
     for (int32_t r = 0; r < records; ++r) {
@@ -59,8 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (int32_t f = 0; f < std::min(viewer.framesPerRecord(), kMaxFrames); ++f)
             viewer.drawFrame(f);
         CurveStorage fresh;
-        if (buildDacCurve(viewer.params(), fresh) >= 0)
-            convertCurveToHeights(viewer.params(), fresh);
+        viewer.query().buildCurves(fresh);
         const ReportFill fill = fillReportText(viewer.panel(), viewer.readouts());
         if (fill.fields.empty()) std::abort();
         QPainter painter(&reportPlot);

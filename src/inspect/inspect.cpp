@@ -92,6 +92,11 @@ void openOrFail(RecordFile& file, const QString& path) {
     if (!r.ok()) failToOpen(r, path);
 }
 
+void openOrFail(RecordQuery& query, const QString& path) {
+    const OpenResult r = query.open(path.toStdString());
+    if (!r.ok()) failToOpen(r, path);
+}
+
 // The Open command with FILE chosen in the dialog.
 void openOrFail(ViewerCore& viewer, const QString& path) {
     const OpenResult r = viewer.openItemClick(path.toStdString());
@@ -312,16 +317,18 @@ QJsonObject paramsJson(const InstrumentParams& p) {
     };
 }
 
-// Opens FILE and performs the loads of a user seek to R in a fresh viewer.
-void seekOrFail(ViewerCore& viewer, const QString& path, const QString& recordArg) {
+// Opens FILE and performs the loads of a user seek to R, as a freshly
+// started viewer would. Returns R.
+int32_t seekOrFail(RecordQuery& query, const QString& path, const QString& recordArg) {
     const int32_t r = parseInt(recordArg, "record number");
-    openOrFail(viewer.file(), path);
-    const int64_t indexed = static_cast<int64_t>(viewer.file().recordIndex().size());
+    openOrFail(query, path);
+    const int64_t indexed = static_cast<int64_t>(query.file().recordIndex().size());
     if (r < 0 || r >= indexed) {
         fail("record " + std::to_string(r) + " is out of range (file has " +
              std::to_string(indexed) + " indexed record" + (indexed == 1 ? "" : "s") + ")");
     }
-    viewer.seekLoad(r);
+    query.seek(r);
+    return r;
 }
 
 QJsonArray readoutArray(const ReadoutTexts& texts) {
@@ -332,8 +339,7 @@ QJsonArray readoutArray(const ReadoutTexts& texts) {
 }
 
 // The panel's fields by control name; all empty before the first block.
-QJsonObject panelJson(const ViewerCore& viewer) {
-    const PanelTexts& t = viewer.panel();
+QJsonObject panelJson(const PanelTexts& t) {
     const std::pair<const char*, const std::string*> fields[] = {
         {"BaseGain", &t.baseGain},
         {"ScanGain", &t.scanGain},
@@ -357,37 +363,36 @@ QJsonObject panelJson(const ViewerCore& viewer) {
     return o;
 }
 
-QJsonArray pathRulerJson(const ViewerCore& viewer) {
+QJsonArray pathRulerJson(const RecordQuery& query) {
     QJsonArray a;
-    if (!viewer.parametersLoaded()) return a; // the blank ruler
-    for (const std::string& label : viewer.pathRuler())
+    if (!query.parametersLoaded()) return a; // the blank ruler
+    for (const std::string& label : query.pathRuler())
         a.append(utf8(label));
     return a;
 }
 
-QJsonObject recordJson(const ViewerCore& viewer) {
-    const RecordFile& file = viewer.file();
-    const RecordLayout& layout = file.layout();
-    const InstrumentParams& p = viewer.params();
+QJsonObject recordJson(const RecordQuery& query, int32_t record) {
+    const RecordLayout& layout = query.layout();
+    const InstrumentParams& p = query.params();
     QJsonArray frames;
-    for (int f = 0; f < viewer.framesPerRecord(); ++f) {
-        const FrameValues v = frameValues(file.frame(f));
+    for (int f = 0; f < query.framesPerRecord(); ++f) {
+        const FrameValues v = query.values(f);
         frames.append(QJsonObject{{"values", QJsonArray{v[0], v[1], v[2], v[3]}},
-                                  {"readouts", readoutArray(readoutTexts(p, v))}});
+                                  {"readouts", readoutArray(query.readouts(v))}});
     }
     QJsonObject out{
-        {"record", viewer.currentRecord()},
+        {"record", record},
         {"storedLength", layout.storedLength},
         {"trailerLength", layout.trailerLength},
         {"decodedSize", layout.decodedSize},
-        {"framesPerRecord", viewer.framesPerRecord()},
-        {"playbackDelay", viewer.playbackDelay()},
+        {"framesPerRecord", query.framesPerRecord()},
+        {"playbackDelay", playbackDelayFor(query.framesPerRecord())},
         {"params", paramsJson(p)},
         {"derived", QJsonObject{{"unitScale", floatValue(p.unitScale())},
                                 {"rangeShown", floatValue(p.rangeShown())},
                                 {"delayShown", floatValue(p.delayShown())}}},
-        {"panel", panelJson(viewer)},
-        {"pathRuler", pathRulerJson(viewer)},
+        {"panel", panelJson(query.panel())},
+        {"pathRuler", pathRulerJson(query)},
         {"frames", frames},
     };
     if (layout.damage != RecordDamage::None) out.insert("damage", recordDamageText(layout.damage));
@@ -444,7 +449,7 @@ QJsonObject stepJson(ViewerCore& viewer, const QString& step) {
         {"next", c.nextEnabled},
         {"print", c.printEnabled},
         {"readouts", readoutArray(viewer.readouts())},
-        {"panel", panelJson(viewer)},
+        {"panel", panelJson(viewer.panel())},
     };
 }
 
@@ -463,7 +468,7 @@ QJsonObject replay(const QString& path, const QStringList& stepTexts) {
     viewer.formShow();
     QJsonArray out;
     for (const ReplayStep& step : steps) {
-        viewer.lastDrawn().reset();
+        viewer.forgetLastDrawn();
         const ControlState& c = viewer.controls();
         switch (step.kind) {
         case ReplayStep::Open: openOrFail(viewer, path); break;
@@ -499,10 +504,9 @@ QJsonArray ordinatesJson(const CurveOrdinates& c) {
 }
 
 // The reference and gate curves in force at R, built on fresh storage.
-QJsonObject curvesJson(const ViewerCore& viewer) {
+QJsonObject curvesJson(const RecordQuery& query) {
     CurveStorage fresh;
-    const bool built = buildDacCurve(viewer.params(), fresh) >= 0;
-    if (built) convertCurveToHeights(viewer.params(), fresh);
+    const bool built = query.buildCurves(fresh);
     return QJsonObject{{"built", built},
                        {"lastMappedIndex", fresh.lastMappedIndex},
                        {"curveOrdinates", ordinatesJson(fresh.curveOrdinates)},
@@ -511,50 +515,46 @@ QJsonObject curvesJson(const ViewerCore& viewer) {
 
 // ------------------------------------------------------------------ render
 
-int32_t frameOrFail(const ViewerCore& viewer, const QString& frameArg) {
-    const int32_t f = parseInt(frameArg, "frame number");
-    if (f < 0 || f >= viewer.framesPerRecord()) {
-        fail("frame " + std::to_string(f) + " is out of range (record " +
-             std::to_string(viewer.currentRecord()) + " has " +
-             std::to_string(viewer.framesPerRecord()) + " frame" +
-             (viewer.framesPerRecord() == 1 ? "" : "s") + ")");
+// Record R after a seek, with frame F on screen: its values and readouts, as
+// the main window has them when the print button is pressed.
+struct ShownFrame {
+    RecordQuery query;
+    int32_t record = 0, frame = 0;
+    FrameTail tail;
+    ReadoutTexts readouts;
+    CurveStorage curves; // fresh, as in a freshly started viewer
+
+    ShownFrame(const QStringList& a) {
+        record = seekOrFail(query, a[0], a[1]);
+        frame = parseInt(a[2], "frame number");
+        const int32_t frames = query.framesPerRecord();
+        if (frame < 0 || frame >= frames) {
+            fail("frame " + std::to_string(frame) + " is out of range (record " +
+                 std::to_string(record) + " has " + std::to_string(frames) + " frame" +
+                 (frames == 1 ? "" : "s") + ")");
+        }
+        tail.copyFrom(query.frame(frame));
+        readouts = query.readouts(tail.values());
     }
-    return f;
-}
+    ReportPlotInputs reportPlot() { return reportInputs(query, query.frame(frame), tail, curves); }
+};
 
 void savePng(const QImage& image, const QString& path) {
     if (!image.save(path, "PNG")) fail("cannot write " + quoted(path));
 }
 
-// The viewer after a seek to R with frame F drawn, as the main window has it
-// when the print button is pressed; the picture of F in `image` if given.
-void showFrame(ViewerCore& viewer, const QStringList& a, QImage* image) {
-    if (image) {
-        viewer.setPainter({.frame =
-                               [&viewer, image](std::span<const uint8_t> frame) {
-                                   drawFramePicture(*image, frame, viewer.params(),
-                                                    viewer.curves());
-                               },
-                           .emptyPlot = [image] { drawEmptyPlot(*image); },
-                           .pathRuler = {}});
-    }
-    seekOrFail(viewer, a[0], a[1]);
-    viewer.drawFrame(frameOrFail(viewer, a[2]));
-}
-
 void renderCommand(const QStringList& a, const QString& out, bool report) {
-    ViewerCore viewer;
+    ShownFrame shown(a);
     if (report) {
-        showFrame(viewer, a, nullptr);
         QImage image(kReportPlot.size(), QImage::Format_RGB32);
         QPainter painter(&image);
-        reportPictures(reportInputs(viewer)).plot(painter, image.width(), image.height());
+        reportPictures(shown.reportPlot()).plot(painter, image.width(), image.height());
         painter.end();
         savePng(image, out);
         return;
     }
     QImage image(kPlotWidth, kPlotHeight, QImage::Format_RGB32);
-    showFrame(viewer, a, &image);
+    drawFramePicture(image, shown.query.frame(shown.frame), shown.query.params(), shown.curves);
     savePng(image, out);
 }
 
@@ -564,10 +564,9 @@ void reportCommand(const QStringList& a, const QString& out) {
     const bool png = out.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive);
     if (!png && !out.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
         fail("report --out " + quoted(out) + ": the name must end in .pdf or .png");
-    ViewerCore viewer;
-    showFrame(viewer, a, nullptr);
-    const ReportFill fill = fillReportText(viewer.panel(), viewer.readouts());
-    const ReportPictures pictures = reportPictures(reportInputs(viewer));
+    ShownFrame shown(a);
+    const ReportFill fill = fillReportText(shown.query.panel(), shown.readouts);
+    const ReportPictures pictures = reportPictures(shown.reportPlot());
     // The program-filled fields as the report window fills them; the user's
     // fields stay empty.
     auto fieldText = [&fill](const PageField& f) {
@@ -609,13 +608,13 @@ std::string csvField(const std::string& text) {
 }
 
 void exportCommand(const QStringList& a, const QString& out) {
-    ViewerCore viewer;
-    openOrFail(viewer.file(), a[0]);
+    RecordQuery query;
+    openOrFail(query, a[0]);
     std::ofstream file(out.toStdString(), std::ios::binary | std::ios::trunc);
     if (!file) fail("cannot write " + quoted(out) + ": " + std::strerror(errno));
     std::string csv =
         "record,frame,value0,value1,value2,value3,LabelPara1,LabelPara2,LabelPara3,LabelPara4\r\n";
-    const int32_t records = static_cast<int32_t>(viewer.file().recordIndex().size());
+    const int32_t records = static_cast<int32_t>(query.file().recordIndex().size());
     std::unordered_map<std::string, std::string> fields; // readout label -> CSV field
     auto appendInt = [](std::string& to, int32_t value) {
         char digits[12];
@@ -625,11 +624,10 @@ void exportCommand(const QStringList& a, const QString& out) {
     // Records are read in file order, so each block stays in force until the
     // next one, as in playback. Rows go out in large blocks as they are made.
     for (int32_t r = 0; r < records; ++r) {
-        viewer.setCurrentRecord(r);
-        viewer.loadCurrentRecord();
-        for (int32_t f = 0; f < viewer.framesPerRecord(); ++f) {
-            const FrameValues v = frameValues(viewer.file().frame(f));
-            const ReadoutTexts t = readoutTexts(viewer.params(), v);
+        query.loadRecord(r);
+        for (int32_t f = 0; f < query.framesPerRecord(); ++f) {
+            const FrameValues v = query.values(f);
+            const ReadoutTexts t = query.readouts(v);
             appendInt(csv, r);
             csv += ',';
             appendInt(csv, f);
@@ -731,9 +729,9 @@ std::vector<Command> commands() {
          "  derived lengths and the measured values of each frame",
          2, 2, false,
          [](const QStringList& a, const QString&) {
-             ViewerCore viewer;
-             seekOrFail(viewer, a[0], a[1]);
-             printJson(recordJson(viewer));
+             RecordQuery query;
+             const int32_t r = seekOrFail(query, a[0], a[1]);
+             printJson(recordJson(query, r));
          }},
         {"replay", "FILE STEP...",
          "runs the viewer's commands on FILE from a fresh start and prints the state after\n"
@@ -743,9 +741,9 @@ std::vector<Command> commands() {
         {"curves", "FILE R", "the reference curve and gate curve in force at record R, as heights",
          2, 2, false,
          [](const QStringList& a, const QString&) {
-             ViewerCore viewer;
-             seekOrFail(viewer, a[0], a[1]);
-             printJson(curvesJson(viewer));
+             RecordQuery query;
+             seekOrFail(query, a[0], a[1]);
+             printJson(curvesJson(query));
          }},
         {"render", "FILE R F",
          "writes frame F of record R as the main window's A-scan picture (361 x 289 PNG)", 3, 3,

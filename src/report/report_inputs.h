@@ -7,10 +7,17 @@
 
 namespace vantrel {
 
+// For frame `frame` of the record in the query's buffer with `tail` the tail
+// of the frame drawn last; the report rebuilds `curves`.
+inline ReportPlotInputs reportInputs(const RecordQuery& query, std::span<const uint8_t> frame,
+                                     const FrameTail& tail, CurveStorage& curves) {
+    return {frame, tail.envelope(), &query.params(), &curves,
+            query.parametersLoaded() ? std::span<const std::string>(query.pathRuler())
+                                     : std::span<const std::string>()};
+}
+
 inline ReportPlotInputs reportInputs(ViewerCore& core) {
-    return {core.frameOnScreen(), core.frameTail().envelope(), &core.params(), &core.curves(),
-            core.parametersLoaded() ? std::span<const std::string>(core.pathRuler())
-                                    : std::span<const std::string>()};
+    return reportInputs(core.query(), core.frameOnScreen(), core.frameTail(), core.curves());
 }
 
 } // namespace vantrel

@@ -10,32 +10,22 @@ ViewerCore::ViewerCore() : readouts_(readoutPlaceholders()) {}
 
 // ---------------------------------------------------------------- operations
 
-void ViewerCore::refreshForParameters() {
-    params_.deriveDisplayLengths();
-    panel_ = formatPanel(params_);
-    pathRuler_ = pathRulerLabels(params_);
-    parametersLoaded_ = true;
+void ViewerCore::parametersChanged() {
     if (painter_.pathRuler) painter_.pathRuler();
 }
 
 void ViewerCore::loadCurrentRecord() {
     if (currentRecord_ < 0) currentRecord_ = 0;
-    std::optional<int64_t> offset;
-    if (auto entry = file_.indexEntryAt(currentRecord_)) offset = entry->fileOffset;
-    if (file_.readRecordAt(offset, params_).blockCopied) refreshForParameters();
+    if (query_.loadRecord(currentRecord_)) parametersChanged();
     updateTrackBar();
-    framesPerRecord_ = file_.layout().framesPerRecord();
+    framesPerRecord_ = query_.framesPerRecord();
     frameIndex_ = 0;
     selectNoteForRecord();
-    // One record plays in about a second.
-    playbackDelay_ = framesPerRecord_ <= 1 ? 1000 : 1000 / (framesPerRecord_ - 1);
+    playbackDelay_ = playbackDelayFor(framesPerRecord_);
 }
 
 void ViewerCore::loadParameterRecord(int32_t r) {
-    const auto entry = file_.indexEntryAt(r);
-    if (!entry) return;
-    if (file_.readRecordAt(entry->parameterRecordOffset, params_).blockCopied)
-        refreshForParameters();
+    if (query_.loadParameterRecord(r)) parametersChanged();
 }
 
 void ViewerCore::seekLoad(int32_t r) {
@@ -47,13 +37,13 @@ void ViewerCore::seekLoad(int32_t r) {
 void ViewerCore::drawFrame(int32_t f) {
     lastDrawn_ = f;
     shownFrame_ = f;
-    const std::span<const uint8_t> frame = file_.frame(f);
+    const std::span<const uint8_t> frame = query_.frame(f);
     if (frame.empty()) {
         if (painter_.emptyPlot) painter_.emptyPlot();
         return;
     }
     frameTail_.copyFrom(frame);
-    readouts_ = readoutTexts(params_, frameTail_.values());
+    readouts_ = query_.readouts(frameTail_.values());
     if (painter_.frame) painter_.frame(frame);
 }
 
@@ -90,7 +80,7 @@ int32_t noteItemForRecord(const std::vector<int32_t>& notes, int32_t record) {
 }
 
 void ViewerCore::selectNoteForRecord() {
-    const std::vector<int32_t>& notes = file_.noteRecords();
+    const std::vector<int32_t>& notes = file().noteRecords();
     if (notes.empty()) return;
     controls_.selectedNote = noteItemForRecord(notes, currentRecord_); // a selection, not a click
 }
@@ -130,7 +120,7 @@ void ViewerCore::formShow() {
 
 void ViewerCore::openSequence() {
     fileOpen_ = true;
-    recordCount_ = file_.recordCount();
+    recordCount_ = file().recordCount();
     currentRecord_ = 0;
     frameIndex_ = 0;
     playbackFinished_ = false;
@@ -152,7 +142,7 @@ OpenResult ViewerCore::openItemClick(const std::optional<std::string>& path,
     pause(); // the caption stays as it is
     OpenResult result;
     if (path) {
-        result = file_.openRecordFile(*path, progress);
+        result = query_.open(*path, progress);
         if (!result.ok()) return result; // the open file stays as it was
         controls_.selectedNote = -1;     // the note list was emptied and refilled
         openSequence();
@@ -175,12 +165,11 @@ void ViewerCore::playClick() {
     if (!fileOpen_) return;
     if (playbackFinished_) {
         playbackFinished_ = false;
-        recordCount_ = file_.rereadRecordCount();
+        recordCount_ = query_.rereadRecordCount();
         currentRecord_ = 0;
         frameIndex_ = 0;
-        if (file_.layout().blockUsable)
-            params_.copyParameterBlock(file_.decoded().data() + file_.layout().trailerOffset());
-        refreshForParameters();
+        query_.reloadBlockInBuffer();
+        parametersChanged();
     }
     if (!playing_) {
         resume();
@@ -284,7 +273,7 @@ void ViewerCore::trackBarChange() {
 
 void ViewerCore::noteClick(int32_t item) {
     if (!fileOpen_) return;
-    const std::vector<int32_t>& notes = file_.noteRecords();
+    const std::vector<int32_t>& notes = file().noteRecords();
     if (item < 0 || item >= static_cast<int32_t>(notes.size())) return;
     controls_.selectedNote = item;
     controls_.playCaption = kStopCaption;

@@ -28,6 +28,7 @@
 #include "frame_layout.h"
 #include "instrument_params.h"
 #include "record_file.h"
+#include "record_query.h"
 
 namespace vantrel {
 
@@ -107,40 +108,36 @@ public:
     bool playing() const { return playing_; }
     bool playbackFinished() const { return playbackFinished_; }
     const ControlState& controls() const { return controls_; }
-    // The frame index of the last drawFrame, or nullopt; cleared by the caller
-    // before a step to learn what the step drew.
-    std::optional<int32_t>& lastDrawn() { return lastDrawn_; }
+    // The frame index of the last drawFrame, or nullopt; forgotten by the
+    // caller before a step to learn what the step drew.
+    const std::optional<int32_t>& lastDrawn() const { return lastDrawn_; }
+    void forgetLastDrawn() { lastDrawn_.reset(); }
     // The frame on screen: the frame of the record in the buffer that was
     // drawn last (empty when that record has no such frame). The report
     // shows this frame, also where frameIndex already names the next one.
-    std::span<const uint8_t> frameOnScreen() const { return file_.frame(shownFrame_); }
+    std::span<const uint8_t> frameOnScreen() const { return query_.frame(shownFrame_); }
 
-    RecordFile& file() { return file_; }
-    const RecordFile& file() const { return file_; }
-    InstrumentParams& params() { return params_; }
-    const InstrumentParams& params() const { return params_; }
+    // The file, the record in the buffer and the parameters in force.
+    const RecordQuery& query() const { return query_; }
+    const RecordFile& file() const { return query_.file(); }
+    const InstrumentParams& params() const { return query_.params(); }
+    // The curve storage the main plot draws from.
     CurveStorage& curves() { return curves_; }
     const FrameTail& frameTail() const { return frameTail_; }
     // The items of the note list (GBK), parallel to file().noteRecords().
-    const std::vector<std::string>& noteItems() const { return file_.noteTexts(); }
+    const std::vector<std::string>& noteItems() const { return file().noteTexts(); }
 
     // Panel texts and ruler labels: empty until a parameter block is loaded.
-    bool parametersLoaded() const { return parametersLoaded_; }
-    const PanelTexts& panel() const { return panel_; }
-    const std::array<std::string, 6>& pathRuler() const { return pathRuler_; }
+    bool parametersLoaded() const { return query_.parametersLoaded(); }
+    const PanelTexts& panel() const { return query_.panel(); }
+    const std::array<std::string, 6>& pathRuler() const { return query_.pathRuler(); }
     const ReadoutTexts& readouts() const { return readouts_; }
 
-    // ---- operations the commands are made of (also used headless)
+    // ---- operations the commands are made of, also run headless
 
-    // Reads the record currentRecord (through the index; at the file's
-    // current position when it has no entry) and makes it the record in the
-    // buffer: seek bar, frames, frameIndex 0, note, playback pace.
-    void loadCurrentRecord();
-    // Reads the record holding the parameter block in force at record r.
-    void loadParameterRecord(int32_t r);
-    // The loads of a seek to record r (parameter record, then r).
+    // The loads of a seek to record r (parameter record, then r), which
+    // becomes the record in the buffer.
     void seekLoad(int32_t r);
-    void setCurrentRecord(int32_t r) { currentRecord_ = r; }
     // Draws frame f of the record in the buffer: the frame's values and
     // readouts first, then the picture. A frame the record does not hold
     // has no bytes to show: the plot is drawn empty and the readouts keep the
@@ -150,10 +147,16 @@ public:
     // frames remain before the record's last one (which playback never
     // shows); otherwise back to frame 0 without drawing.
     bool drawNextFrame();
-    // Formats the current copy into the panel and the ruler labels.
-    void refreshForParameters();
 
 private:
+    // Reads the record currentRecord (through the index; at the file's
+    // current position when it has no entry) and makes it the record in the
+    // buffer: seek bar, frames, frameIndex 0, note, playback pace.
+    void loadCurrentRecord();
+    // Reads the record holding the parameter block in force at record r.
+    void loadParameterRecord(int32_t r);
+    // New parameters are in force: the sound-path ruler is drawn anew.
+    void parametersChanged();
     void openSequence();
     void playbackStep();
     void pause();
@@ -166,8 +169,7 @@ private:
     void setTrackBarMax(int32_t max);
     void trackBarChange();
 
-    RecordFile file_;
-    InstrumentParams params_;
+    RecordQuery query_;
     CurveStorage curves_;
     FrameTail frameTail_;
     Painter painter_;
@@ -185,10 +187,6 @@ private:
     ControlState controls_;
     std::optional<int32_t> lastDrawn_;
     int32_t shownFrame_ = -1;
-
-    bool parametersLoaded_ = false;
-    PanelTexts panel_;
-    std::array<std::string, 6> pathRuler_;
     ReadoutTexts readouts_;
 };
 

@@ -201,7 +201,7 @@ TEST(FrameRender, DrawingTheSameFrameTwiceIsIdentical) {
                            },
                        .emptyPlot = [&] { drawEmptyPlot(image); },
                        .pathRuler = {}});
-    ASSERT_TRUE(viewer.file().openRecordFile(path).ok());
+    ASSERT_TRUE(viewer.openItemClick(path).ok());
     viewer.seekLoad(0);
     viewer.drawFrame(1);
     const QImage first = image.copy();
@@ -224,6 +224,7 @@ TEST(FrameRender, PlaybackStepsSkipTheLastFrame) {
     RecordWriter w;
     w.addRecord(makeFrames(5));
     ViewerCore viewer;
+    ASSERT_TRUE(viewer.openItemClick(writeTemp("five.DAT", w.bytes())).ok());
     std::vector<int32_t> drawn;
     viewer.setPainter({.frame =
                            [&](std::span<const uint8_t> fr) {
@@ -232,7 +233,6 @@ TEST(FrameRender, PlaybackStepsSkipTheLastFrame) {
                            },
                        .emptyPlot = {},
                        .pathRuler = {}});
-    ASSERT_TRUE(viewer.file().openRecordFile(writeTemp("five.DAT", w.bytes())).ok());
     viewer.seekLoad(0);
     std::vector<bool> steps;
     for (int i = 0; i < 6; ++i)

@@ -1,0 +1,54 @@
+#include "record_query.h"
+
+namespace vantrel {
+
+int32_t playbackDelayFor(int32_t framesPerRecord) {
+    // The last frame slot of a record is never shown: the others share the second.
+    return framesPerRecord <= 1 ? 1000 : 1000 / (framesPerRecord - 1);
+}
+
+OpenResult RecordQuery::open(const std::string& path, const RecordFile::ScanProgress& progress) {
+    return file_.openRecordFile(path, progress);
+}
+
+void RecordQuery::refreshForParameters() {
+    params_.deriveDisplayLengths();
+    panel_ = formatPanel(params_);
+    pathRuler_ = pathRulerLabels(params_);
+    parametersLoaded_ = true;
+}
+
+bool RecordQuery::loadRecord(int32_t r) {
+    std::optional<int64_t> offset;
+    if (auto entry = file_.indexEntryAt(r)) offset = entry->fileOffset;
+    if (!file_.readRecordAt(offset, params_).blockCopied) return false;
+    refreshForParameters();
+    return true;
+}
+
+bool RecordQuery::loadParameterRecord(int32_t r) {
+    const auto entry = file_.indexEntryAt(r);
+    if (!entry) return false;
+    if (!file_.readRecordAt(entry->parameterRecordOffset, params_).blockCopied) return false;
+    refreshForParameters();
+    return true;
+}
+
+bool RecordQuery::seek(int32_t r) {
+    const bool block = loadParameterRecord(r);
+    return loadRecord(r) || block;
+}
+
+void RecordQuery::reloadBlockInBuffer() {
+    if (file_.layout().blockUsable)
+        params_.copyParameterBlock(file_.decoded().data() + file_.layout().trailerOffset());
+    refreshForParameters();
+}
+
+bool RecordQuery::buildCurves(CurveStorage& storage) const {
+    if (buildDacCurve(params_, storage) < 0) return false;
+    convertCurveToHeights(params_, storage);
+    return true;
+}
+
+} // namespace vantrel

@@ -1,0 +1,82 @@
+// The record query: an open record file, the parameter copy in force and what
+// the viewer derives from them for the record in the buffer: its frames and
+// their measured values and readouts, the panel texts, the sound-path ruler
+// labels and the curves. ViewerCore moves through a file with it;
+// vantrel-inspect asks it about record r and frame f directly, so the command
+// line and the window share every rule without the command line reaching into
+// the viewer's navigation.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "curves.h"
+#include "display_text.h"
+#include "frame_layout.h"
+#include "instrument_params.h"
+#include "record_file.h"
+
+namespace vantrel {
+
+// Milliseconds a playback step waits for a record of `framesPerRecord` frames,
+// so that one record plays in about a second.
+int32_t playbackDelayFor(int32_t framesPerRecord);
+
+class RecordQuery {
+public:
+    // Opens `path` (RecordFile::openRecordFile); a file that cannot be opened
+    // leaves the open one, the buffer and the parameters as they were.
+    OpenResult open(const std::string& path, const RecordFile::ScanProgress& progress = {});
+    const RecordFile& file() const { return file_; }
+    // The count of records the file announces, read again from its start.
+    int32_t rereadRecordCount() { return file_.rereadRecordCount(); }
+
+    // Reads record r into the buffer through the index (at the file's current
+    // position when r has no entry); a parameter block it carries becomes the
+    // copy in force. Returns whether it did.
+    bool loadRecord(int32_t r);
+    // Reads the record that holds the block in force at record r (nothing
+    // when r has no entry). Returns whether a block became the copy.
+    bool loadParameterRecord(int32_t r);
+    // The loads of a user's seek to r: the block in force at r, then r.
+    // Returns whether the parameters changed.
+    bool seek(int32_t r);
+    // The block of the record in the buffer, when it carries one, becomes the
+    // copy in force again; the derived texts are made anew in any case.
+    void reloadBlockInBuffer();
+
+    // ---- the record in the buffer
+    const RecordLayout& layout() const { return file_.layout(); }
+    int32_t framesPerRecord() const { return file_.layout().framesPerRecord(); }
+    // Frame f, or an empty span when the record holds no such frame.
+    std::span<const uint8_t> frame(int64_t f) const { return file_.frame(f); }
+    // The measured values and readouts of frame f, which the record holds.
+    FrameValues values(int32_t f) const { return frameValues(frame(f)); }
+    ReadoutTexts readouts(const FrameValues& v) const { return readoutTexts(params_, v); }
+
+    // ---- the parameters in force
+    const InstrumentParams& params() const { return params_; }
+    // Panel texts and ruler labels: empty until a parameter block is loaded.
+    bool parametersLoaded() const { return parametersLoaded_; }
+    const PanelTexts& panel() const { return panel_; }
+    const std::array<std::string, 6>& pathRuler() const { return pathRuler_; }
+    // Builds the reference and gate curves for the copy in force into
+    // `storage` (fresh storage gives the curves alone). Returns whether a
+    // reference curve could be built; a failed build leaves what it wrote.
+    bool buildCurves(CurveStorage& storage) const;
+
+private:
+    // Derived lengths, panel texts and ruler labels from the copy in force.
+    void refreshForParameters();
+
+    RecordFile file_;
+    InstrumentParams params_;
+    bool parametersLoaded_ = false;
+    PanelTexts panel_;
+    std::array<std::string, 6> pathRuler_;
+};
+
+} // namespace vantrel
