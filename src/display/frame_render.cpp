@@ -39,7 +39,9 @@ void PlotCanvas::polyline(std::span<const raster::Point> points) {
 
 ImageCanvas::ImageCanvas(QImage& image)
     : PlotCanvas(image.width(), image.height()), image_(image), bits_(image.bits()),
-      stride_(image.bytesPerLine()), direct_(image.depth() == 32) {}
+      stride_(image.bytesPerLine()),
+      direct_(image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32 ||
+              image.format() == QImage::Format_ARGB32_Premultiplied) {}
 
 void ImageCanvas::fill(const QColor& colour) { image_.fill(colour); }
 
@@ -50,7 +52,7 @@ void ImageCanvas::fillRun(const raster::Run& run) {
                                  colour_);
         return;
     }
-    // The plots' colours are opaque, so one word serves every 32-bit format.
+    // The plots' colours are opaque, so one word serves all three formats.
     uchar* row = bits_ + stride_ * run.y;
     if (!run.vertical) {
         std::fill_n(reinterpret_cast<QRgb*>(row) + run.x, run.length, rgb_);

@@ -91,7 +91,7 @@ private:
     QImage& image_;
     uchar* bits_;
     qsizetype stride_;
-    bool direct_; // 32 bits per pixel: runs are written as words
+    bool direct_; // (A)RGB32: runs are written as words
 };
 
 // Fills every run of pixels as a rectangle on a painter, with the canvas at
