@@ -2,8 +2,6 @@
 
 #include <QFont>
 #include <QFontMetrics>
-#include <QPainterPath>
-#include <QPolygon>
 
 #include <algorithm>
 #include <cstring>
@@ -26,24 +24,52 @@ int plotX(int w, int32_t k) { return wrap::div(wrap::mul(w, k), 280); }
 
 int plotY(int h, int32_t v) { return h - h * std::min<int32_t>(v, 200) / 200; }
 
-QPen plotPen(const QColor& colour, Qt::PenStyle style) {
-    QPen pen(colour);
-    pen.setWidth(1);
-    pen.setCosmetic(true);
-    pen.setCapStyle(Qt::FlatCap);
-    pen.setJoinStyle(Qt::MiterJoin);
-    if (style == Qt::DotLine) {
-        // Every other pixel, like a cosmetic dotted pen on the instrument.
-        pen.setDashPattern({1.0, 1.0});
-    } else {
-        pen.setStyle(style);
-    }
-    return pen;
-}
-
 void preparePainter(QPainter& painter) {
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setRenderHint(QPainter::TextAntialiasing, false);
+}
+
+void PlotCanvas::line(raster::Point p, raster::Point q) {
+    raster::line(p, q, size_, dash_, [this](const raster::Run& run) { fillRun(run); });
+}
+
+void PlotCanvas::polyline(std::span<const raster::Point> points) {
+    raster::polyline(points, size_, dash_, [this](const raster::Run& run) { fillRun(run); });
+}
+
+ImageCanvas::ImageCanvas(QImage& image)
+    : PlotCanvas(image.width(), image.height()), image_(image), bits_(image.bits()),
+      stride_(image.bytesPerLine()),
+      direct_(image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32 ||
+              image.format() == QImage::Format_ARGB32_Premultiplied) {}
+
+void ImageCanvas::fill(const QColor& colour) { image_.fill(colour); }
+
+void ImageCanvas::fillRun(const raster::Run& run) {
+    if (!direct_) {
+        for (int32_t i = 0; i < run.length; ++i)
+            image_.setPixelColor(run.vertical ? run.x : run.x + i, run.vertical ? run.y + i : run.y,
+                                 colour_);
+        return;
+    }
+    // The plots' colours are opaque, so one word serves all three formats.
+    uchar* row = bits_ + stride_ * run.y;
+    if (!run.vertical) {
+        std::fill_n(reinterpret_cast<QRgb*>(row) + run.x, run.length, rgb_);
+        return;
+    }
+    for (int32_t i = 0; i < run.length; ++i, row += stride_)
+        reinterpret_cast<QRgb*>(row)[run.x] = rgb_;
+}
+
+void PainterCanvas::fill(const QColor& colour) {
+    painter_.fillRect(0, 0, width(), height(), colour);
+}
+
+void PainterCanvas::fillRun(const raster::Run& run) {
+    painter_.fillRect(run.vertical ? QRect(run.x, run.y, 1, run.length)
+                                   : QRect(run.x, run.y, run.length, 1),
+                      colour_);
 }
 
 namespace {
@@ -53,48 +79,51 @@ int curveY(int h, int32_t c) { return wrap::sub(h, wrap::mul(h, c) / 200); }
 
 } // namespace
 
-void drawGridAndBorder(QPainter& painter, int w, int h, const PlotColours& colours) {
-    painter.fillRect(0, 0, w, h, colours.background);
-    painter.setPen(plotPen(colours.grid, Qt::DotLine));
+void drawGridAndBorder(PlotCanvas& canvas, const PlotColours& colours) {
+    const int w = canvas.width(), h = canvas.height();
+    canvas.fill(colours.background);
+    canvas.setColour(colours.grid);
+    canvas.setDotted(true);
     for (int i = 1; i <= 4; ++i) {
-        painter.drawLine(0, h * i / 5, w, h * i / 5);
-        painter.drawLine(w * i / 5, 0, w * i / 5, h);
+        canvas.line({0, h * i / 5}, {w, h * i / 5});
+        canvas.line({w * i / 5, 0}, {w * i / 5, h});
     }
-    painter.setPen(plotPen(colours.grid));
-    const QPoint border[] = {{0, 0}, {w - 1, 0}, {w - 1, h - 1}, {0, h - 1}, {0, 0}};
-    painter.drawPolyline(border, 5);
+    canvas.setDotted(false);
+    const raster::Point border[] = {{0, 0}, {w - 1, 0}, {w - 1, h - 1}, {0, h - 1}, {0, 0}};
+    canvas.polyline(border);
 }
 
-void drawTrace(QPainter& painter, int w, int h, const uint8_t* samples) {
-    QPoint points[kSamplesPerFrame];
+void drawTrace(PlotCanvas& canvas, const uint8_t* samples) {
+    raster::Point points[kSamplesPerFrame];
     for (int k = 0; k < kSamplesPerFrame; ++k)
-        points[k] = QPoint(plotX(w, k), plotY(h, samples[k]));
-    painter.drawPolyline(points, kSamplesPerFrame);
+        points[k] = {plotX(canvas.width(), k), plotY(canvas.height(), samples[k])};
+    canvas.polyline(points);
 }
 
-void drawCurve(QPainter& painter, int w, int h, const CurveOrdinates& c, bool flat) {
+void drawCurve(PlotCanvas& canvas, const CurveOrdinates& c, bool flat) {
+    const int w = canvas.width(), h = canvas.height();
     if (flat) {
-        if (c[0] < h) painter.drawLine(w / 280, curveY(h, c[0]), w, curveY(h, c[0]));
+        if (c[0] < h) canvas.line({w / 280, curveY(h, c[0])}, {w, curveY(h, c[0])});
         return;
     }
     // Positions whose height reaches the pixel height are skipped; the next
     // drawn position joins the last drawn one.
-    QPoint points[kSamplesPerFrame];
-    int n = 0;
-    points[n++] = QPoint(0, curveY(h, c[0]));
+    raster::Point points[kSamplesPerFrame];
+    size_t n = 0;
+    points[n++] = {0, curveY(h, c[0])};
     for (int k = 1; k < kSamplesPerFrame; ++k) {
         if (c[static_cast<size_t>(k)] < h)
-            points[n++] = QPoint(plotX(w, k), curveY(h, c[static_cast<size_t>(k)]));
+            points[n++] = {plotX(w, k), curveY(h, c[static_cast<size_t>(k)])};
     }
-    if (n > 1) painter.drawPolyline(points, n);
+    canvas.polyline(std::span(points, n));
 }
 
-bool drawCurves(QPainter& painter, int w, int h, const InstrumentParams& p, CurveStorage& curves) {
+bool drawCurves(PlotCanvas& canvas, const InstrumentParams& p, CurveStorage& curves) {
     if (buildDacCurve(p, curves) < 0) return false;
     convertCurveToHeights(p, curves);
     const int count = drawnCurveCount(p);
     for (int l = 1; l <= count; ++l) {
-        drawCurve(painter, w, h, curves.curveOrdinates, p.flatCurve());
+        drawCurve(canvas, curves.curveOrdinates, p.flatCurve());
         if (l < count && p.gainTable(l + 1) != p.gainTable(l))
             rescaleCurve(curves.curveOrdinates, curves.curveOrdinates,
                          p.gainTable(l) - p.gainTable(l + 1));
@@ -102,34 +131,35 @@ bool drawCurves(QPainter& painter, int w, int h, const InstrumentParams& p, Curv
     return true;
 }
 
-void drawGateA(QPainter& painter, int w, int h, const InstrumentParams& p,
-               const CurveStorage& curves, bool curveBuilt) {
+void drawGateA(PlotCanvas& canvas, const InstrumentParams& p, const CurveStorage& curves,
+               bool curveBuilt) {
+    const int w = canvas.width(), h = canvas.height();
     const int32_t start = p.gateAStart(), width = p.gateAWidth();
     if (p.curveMode() && p.gateFollowsCurve() && curveBuilt) {
         const int32_t last = std::min<int32_t>(start + width - 1, kCurvePositions - 1);
-        QPolygon line;
-        line.reserve(width + 2);
-        line << QPoint(plotX(w, start), 0);
+        raster::Point line[kCurvePositions + 2];
+        size_t n = 0;
+        line[n++] = {plotX(w, start), 0};
         for (int32_t k = start; k <= last; ++k)
-            line << QPoint(plotX(w, k), curveY(h, curves.gateOrdinates[static_cast<size_t>(k)]));
-        line << QPoint(plotX(w, last), 0);
-        painter.drawPolyline(line);
+            line[n++] = {plotX(w, k), curveY(h, curves.gateOrdinates[static_cast<size_t>(k)])};
+        line[n++] = {plotX(w, last), 0};
+        canvas.polyline(std::span(line, n));
         return;
     }
     const int x0 = plotX(w, start), x1 = plotX(w, start + width);
     if (p.waveMode() == 3) {
         const int offset = p.gateALevel() * h / 400;
-        painter.drawLine(x0, h / 2 - offset, x1, h / 2 - offset);
-        painter.drawLine(x0, h / 2 + offset, x1, h / 2 + offset);
+        canvas.line({x0, h / 2 - offset}, {x1, h / 2 - offset});
+        canvas.line({x0, h / 2 + offset}, {x1, h / 2 + offset});
     } else {
-        painter.drawLine(x0, plotY(h, p.gateALevel()), x1, plotY(h, p.gateALevel()));
+        canvas.line({x0, plotY(h, p.gateALevel())}, {x1, plotY(h, p.gateALevel())});
     }
 }
 
-void drawGateB(QPainter& painter, int w, int h, const InstrumentParams& p) {
+void drawGateB(PlotCanvas& canvas, const InstrumentParams& p) {
     if (p.gateBLevel() <= 3) return;
-    const int y = plotY(h, p.gateBLevel());
-    painter.drawLine(plotX(w, p.gateBStart()), y, plotX(w, p.gateBStart() + p.gateBWidth()), y);
+    const int w = canvas.width(), y = plotY(canvas.height(), p.gateBLevel());
+    canvas.line({plotX(w, p.gateBStart()), y}, {plotX(w, p.gateBStart() + p.gateBWidth()), y});
 }
 
 namespace {
@@ -140,9 +170,8 @@ const QImage& screenBackground(int w, int h, QImage::Format format) {
     thread_local QImage background;
     if (background.width() != w || background.height() != h || background.format() != format) {
         background = QImage(w, h, format);
-        QPainter painter(&background);
-        preparePainter(painter);
-        drawGridAndBorder(painter, w, h, PlotColours::screen());
+        ImageCanvas canvas(background);
+        drawGridAndBorder(canvas, PlotColours::screen());
     }
     return background;
 }
@@ -151,36 +180,38 @@ const QImage& screenBackground(int w, int h, QImage::Format format) {
 
 void drawFramePicture(QImage& image, std::span<const uint8_t> frame, const InstrumentParams& p,
                       CurveStorage& curves) {
-    const int w = image.width(), h = image.height();
     const PlotColours colours = PlotColours::screen();
-    const QImage& background = screenBackground(w, h, image.format());
-    if (image.bytesPerLine() == background.bytesPerLine())
+    const QImage& background = screenBackground(image.width(), image.height(), image.format());
+    if (image.bytesPerLine() == background.bytesPerLine()) {
         std::memcpy(image.bits(), background.constBits(),
                     static_cast<size_t>(background.sizeInBytes()));
-    QPainter painter(&image);
-    preparePainter(painter);
-    if (image.bytesPerLine() != background.bytesPerLine()) painter.drawImage(0, 0, background);
-    if (p.envelopeMode() != 0) {
-        painter.setPen(plotPen(colours.envelope));
-        drawTrace(painter, w, h, frame.data() + kFrameEnvelopeOffset);
+    } else {
+        const size_t row =
+            static_cast<size_t>(std::min(image.bytesPerLine(), background.bytesPerLine()));
+        for (int y = 0; y < image.height(); ++y)
+            std::memcpy(image.scanLine(y), background.constScanLine(y), row);
     }
-    painter.setPen(plotPen(colours.echo));
-    drawTrace(painter, w, h, frame.data() + kFrameEchoOffset);
+    ImageCanvas canvas(image);
+    if (p.envelopeMode() != 0) {
+        canvas.setColour(colours.envelope);
+        drawTrace(canvas, frame.data() + kFrameEnvelopeOffset);
+    }
+    canvas.setColour(colours.echo);
+    drawTrace(canvas, frame.data() + kFrameEchoOffset);
     bool built = false;
     if (p.curveMode()) {
-        painter.setPen(plotPen(colours.curve));
-        built = drawCurves(painter, w, h, p, curves);
+        canvas.setColour(colours.curve);
+        built = drawCurves(canvas, p, curves);
     }
-    painter.setPen(plotPen(colours.gateA));
-    drawGateA(painter, w, h, p, curves, built);
-    painter.setPen(plotPen(colours.gateB));
-    drawGateB(painter, w, h, p);
+    canvas.setColour(colours.gateA);
+    drawGateA(canvas, p, curves, built);
+    canvas.setColour(colours.gateB);
+    drawGateB(canvas, p);
 }
 
 void drawEmptyPlot(QImage& image) {
-    QPainter painter(&image);
-    preparePainter(painter);
-    drawGridAndBorder(painter, image.width(), image.height(), PlotColours::screen());
+    ImageCanvas canvas(image);
+    drawGridAndBorder(canvas, PlotColours::screen());
 }
 
 QFont rulerFont() {
@@ -242,16 +273,15 @@ void drawPathRuler(QImage& image, std::span<const std::string> labels, const Plo
     drawPathRuler(painter, image.width(), image.height(), labels, colours);
 }
 
-void drawReportPlot(QPainter& painter, int w, int h, std::span<const uint8_t> echo,
-                    const uint8_t* envelope, const InstrumentParams& p, CurveStorage& curves) {
-    painter.save();
-    preparePainter(painter);
+void drawReportPlot(PlotCanvas& canvas, std::span<const uint8_t> echo, const uint8_t* envelope,
+                    const InstrumentParams& p, CurveStorage& curves) {
+    const int w = canvas.width(), h = canvas.height();
     const PlotColours colours = PlotColours::print();
-    drawGridAndBorder(painter, w, h, colours);
-    painter.setPen(plotPen(colours.echo));
+    drawGridAndBorder(canvas, colours);
+    canvas.setColour(colours.echo);
     // The report draws the echo first and the envelope over it.
-    if (!echo.empty()) drawTrace(painter, w, h, echo.data() + kFrameEchoOffset);
-    if (p.envelopeMode() != 0) drawTrace(painter, w, h, envelope);
+    if (!echo.empty()) drawTrace(canvas, echo.data() + kFrameEchoOffset);
+    if (p.envelopeMode() != 0) drawTrace(canvas, envelope);
     bool built = false;
     if (p.curveMode() && buildDacCurve(p, curves) >= 0) {
         built = true;
@@ -259,14 +289,14 @@ void drawReportPlot(QPainter& painter, int w, int h, std::span<const uint8_t> ec
         const CurveOrdinates& c = curves.curveOrdinates;
         for (int m = 1; m <= drawnCurveCount(p); ++m) {
             if (p.flatCurve()) {
-                drawCurve(painter, w, h, c, true);
+                drawCurve(canvas, c, true);
             } else {
                 // Separate segments, each drawn when its start lies below
                 // the plot's pixel height.
                 for (int n = 0; n < kSamplesPerFrame; ++n) {
                     if (c[static_cast<size_t>(n)] < h)
-                        painter.drawLine(plotX(w, n), curveY(h, c[static_cast<size_t>(n)]),
-                                         plotX(w, n + 1), curveY(h, c[static_cast<size_t>(n + 1)]));
+                        canvas.line({plotX(w, n), curveY(h, c[static_cast<size_t>(n)])},
+                                    {plotX(w, n + 1), curveY(h, c[static_cast<size_t>(n + 1)])});
                 }
             }
             if (p.gainTable(m) != p.gainTable(m + 1))
@@ -274,8 +304,16 @@ void drawReportPlot(QPainter& painter, int w, int h, std::span<const uint8_t> ec
                              p.gainTable(m) - p.gainTable(m + 1));
         }
     }
-    drawGateA(painter, w, h, p, curves, built);
-    drawGateB(painter, w, h, p);
+    drawGateA(canvas, p, curves, built);
+    drawGateB(canvas, p);
+}
+
+void drawReportPlot(QPainter& painter, int w, int h, std::span<const uint8_t> echo,
+                    const uint8_t* envelope, const InstrumentParams& p, CurveStorage& curves) {
+    painter.save();
+    preparePainter(painter);
+    PainterCanvas canvas(painter, w, h);
+    drawReportPlot(canvas, echo, envelope, p, curves);
     painter.restore();
 }
 

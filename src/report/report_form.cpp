@@ -221,9 +221,13 @@ void TReportForm::PrintButtonClick() {
             QStringLiteral("未打印：打印机“%1”无法使用。").arg(printerInfo.printerName()));
         return;
     }
+    // Page pixels to printer dots: one page pixel is 25.4/96 mm on paper at
+    // any printer resolution. Cells and plot lines are filled page-pixel
+    // rectangles and the texts vector glyphs, so the page prints crisp; the
+    // pictures are drawn again for the printer rather than sent as bitmaps,
+    // which print output would compress as JPEG.
     const double scale = printer.resolution() / 96.0;
     painter.scale(scale, scale);
-    // Lines and traces go to the printer as vectors, so the page prints crisp.
     const ReportPictures pictures =
         source_.pictures ? reportPictures(source_.pictures()) : screenPictures();
     paintReportPage(painter, fill_, pictures, widgetTexts());

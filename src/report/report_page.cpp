@@ -112,13 +112,21 @@ std::vector<Head> heads(bool twoGate) {
     return h;
 }
 
+// The outline is filled as 1-pixel bands, not stroked: on every device it
+// then covers exactly the page pixels of the bitmap form, one page pixel
+// (25.4/96 mm) wide, where a cosmetic pen would print a hairline of one
+// printer dot.
 void drawCell(QPainter& p, const Cell& c) {
-    if (c.x1 == c.x2) {
-        p.drawLine(c.x1, c.y1, c.x1, c.y2 - 1);
+    const int w = c.x2 - c.x1, h = c.y2 - c.y1;
+    if (w == 0) { // a plain vertical line
+        p.fillRect(c.x1, c.y1, 1, h, Qt::black);
         return;
     }
-    p.fillRect(c.x1, c.y1, c.x2 - c.x1, c.y2 - c.y1, Qt::white);
-    p.drawRect(c.x1, c.y1, c.x2 - c.x1 - 1, c.y2 - c.y1 - 1);
+    p.fillRect(c.x1, c.y1, w, h, Qt::white);
+    p.fillRect(c.x1, c.y1, w, 1, Qt::black);
+    p.fillRect(c.x1, c.y2 - 1, w, 1, Qt::black);
+    p.fillRect(c.x1, c.y1, 1, h, Qt::black);
+    p.fillRect(c.x2 - 1, c.y1, 1, h, Qt::black);
 }
 
 } // namespace
@@ -243,10 +251,7 @@ void paintReportPage(QPainter& p, const ReportFill& fill, const ReportPictures& 
     p.save();
     p.setRenderHint(QPainter::Antialiasing, false);
     p.fillRect(0, 0, kPageWidth, kPageHeight, Qt::white);
-    QPen pen(Qt::black);
-    pen.setWidth(1);
-    pen.setCosmetic(true);
-    p.setPen(pen);
+    p.setPen(Qt::black); // the texts; every line is filled, not stroked
 
     drawCell(p, {39, 754, 48, 1082}); // outer frame
     drawCell(p, {40, 753, 49, 104});  // title

@@ -89,6 +89,10 @@ ReportPictures reportPictures(const ReportPlotInputs& inputs);
 // Paints the page in page pixels: cells, title, captions, heads, the
 // pictures and, when `fieldText` is given, every field with its current
 // text (the report window's own boxes show the fields on screen instead).
+// Cell borders and the plot's lines are filled page-pixel rectangles, never
+// stroked, so one painting serves the 96-dpi bitmap and a printer or PDF
+// scaled to page pixels alike: on paper a line is one page pixel (25.4/96
+// mm) wide and covers the squares the bitmap shows.
 void paintReportPage(QPainter& painter, const ReportFill& fill, const ReportPictures& pictures,
                      const std::function<QString(const PageField&)>& fieldText);
 

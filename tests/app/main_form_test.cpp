@@ -1,5 +1,6 @@
 // The real main window on the offscreen platform: clicks on its buttons, the
 // seek bar and the note list, and playback through the real thread.
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -263,10 +264,18 @@ private slots:
     void pauseDuringAPendingStep() {
         Window w(0); // no pause between turns: a turn is always on its way
         w.form.openFile(
-            QString::fromStdString(fixtureFile("gui-pause.DAT", std::vector<int>(40, 11))));
+            QString::fromStdString(fixtureFile("gui-pause.DAT", std::vector<int>(80, 11))));
         for (int round = 0; round < 20; ++round) {
             w.click("RzButtonPlay");
-            QTRY_VERIFY_WITH_TIMEOUT(w.drawn.size() > static_cast<size_t>(round * 3 + 3), 10000);
+            // Short waits: unpaced playback must not reach the end of the file
+            // before the pause, where the Play button would start it again.
+            QElapsedTimer waited;
+            waited.start();
+            const size_t target = static_cast<size_t>(round * 3 + 3);
+            while (w.drawn.size() <= target && waited.elapsed() < 10000)
+                QTest::qWait(1);
+            QVERIFY(w.drawn.size() > target);
+            QVERIFY(!w.form.core().playbackFinished());
             w.click("RzButtonPlay"); // pause while the thread waits for its turn
             const size_t drawn = w.drawn.size();
             QTest::qWait(20); // the turn that was already asked for comes and does nothing

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
+#include <QPainter>
+
+#include <random>
 
 #include "frame_render.h"
 #include "test_files.h"
@@ -68,6 +71,103 @@ TEST(FrameRender, GridBorderAndTraceVertices) {
         const int v = k % 2 ? 150 : 40;
         EXPECT_EQ(at(img, W * k / 280, H - H * v / 200), kGreen) << k;
     }
+}
+
+// A noisy frame like the demo's: low grass with echoes up to and past full
+// height, and an occasional zero on the row below the plot.
+Frame noisyFrame(unsigned seed) {
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<int> pick(0, 99), grass(1, 20), echo(20, 255);
+    return frameOf([&](int) {
+        const int r = pick(rng);
+        return static_cast<uint8_t>(r < 3 ? 0 : r < 75 ? grass(rng) : echo(rng));
+    });
+}
+
+// Every vertex of the trace but its last is set, and every other trace pixel
+// lies within half a pixel of a segment: on the segment's major-axis span,
+// at most half a pixel from the ideal segment on the minor axis.
+TEST(FrameRender, TraceFollowsTheLineRule) {
+    const unsigned seed = std::random_device{}();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    const Frame f = noisyFrame(seed);
+    const QImage img = draw(f, quiet().get());
+    std::vector<QPoint> v;
+    for (int k = 0; k < kSamplesPerFrame; ++k)
+        v.emplace_back(W * k / 280, H - H * std::min<int>(f[static_cast<size_t>(k)], 200) / 200);
+    for (size_t k = 0; k < v.size(); ++k) {
+        if (v[k].y() == H) continue; // a zero, below the plot
+        const bool last = k + 1 == v.size();
+        EXPECT_EQ(at(img, v[k].x(), v[k].y()) == kGreen, !last) << "vertex " << k;
+    }
+
+    auto onSegment = [&](int x, int y, QPoint p, QPoint q) {
+        const bool steep = std::abs(q.y() - p.y()) > std::abs(q.x() - p.x());
+        const int64_t a = steep ? y : x, b = steep ? x : y;
+        const int64_t pa = steep ? p.y() : p.x(), pb = steep ? p.x() : p.y();
+        const int64_t da = steep ? q.y() - p.y() : q.x() - p.x(),
+                      db = steep ? q.x() - p.x() : q.y() - p.y();
+        const int64_t i = da > 0 ? a - pa : pa - a, n = std::abs(da);
+        if (n == 0 || i < 0 || i >= n) return false;
+        // |b - (pb + i * db / n)| <= 1/2, times 2n.
+        return std::abs(2 * (b * n - pb * n - i * db)) <= n;
+    };
+    int traced = 0;
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x) {
+            if (at(img, x, y) != kGreen) continue;
+            ++traced;
+            bool near = false;
+            for (size_t k = 0; k + 1 < v.size() && !near; ++k)
+                near = onSegment(x, y, v[k], v[k + 1]);
+            EXPECT_TRUE(near) << x << "," << y;
+        }
+    EXPECT_GT(traced, kSamplesPerFrame);
+}
+
+// The report's plot on a painter is the same picture as in a bitmap, and on a
+// painter scaled to a finer device (a printer) it covers exactly the scaled
+// pixel squares: lines are filled runs, not strokes of a device pen.
+TEST(FrameRender, PainterCanvasCoversTheBitmapsPixels) {
+    const Frame f = noisyFrame(7);
+    using namespace param;
+    const InstrumentParams p = quiet()
+                                   .points({{300, 420}, {700, 380}})
+                                   .u32(kRange, 1000)
+                                   .u16(kBaseGain, 340)
+                                   .bits(kDacOn, 1)
+                                   .bits(kCurveCount, 3)
+                                   .u16(kGainTable + 4, static_cast<uint16_t>(-60))
+                                   .u16(kGainTable + 6, static_cast<uint16_t>(-120))
+                                   .bits(kGateFollowsCurve, 1)
+                                   .u16(kGateAStart, 40)
+                                   .u16(kGateAWidth, 100)
+                                   .u16(kGateBStart, 150)
+                                   .u16(kGateBWidth, 60)
+                                   .u16(kGateBLevel, 90)
+                                   .get();
+    const int w = 289, h = 257, scale = 3;
+    CurveStorage curves;
+    QImage bitmap(w, h, QImage::Format_RGB32);
+    ImageCanvas canvas(bitmap);
+    drawReportPlot(canvas, f, f.data() + kFrameEnvelopeOffset, p, curves);
+
+    QImage painted(w, h, QImage::Format_RGB32), fine(w * scale, h * scale, QImage::Format_RGB32);
+    painted.fill(Qt::red);
+    fine.fill(Qt::red);
+    {
+        QPainter painter(&painted);
+        drawReportPlot(painter, w, h, f, f.data() + kFrameEnvelopeOffset, p, curves);
+    }
+    {
+        QPainter painter(&fine);
+        painter.scale(scale, scale);
+        drawReportPlot(painter, w, h, f, f.data() + kFrameEnvelopeOffset, p, curves);
+    }
+    EXPECT_GT(count(bitmap, kBlack), 2000);
+    EXPECT_EQ(painted, bitmap);
+    EXPECT_EQ(fine,
+              bitmap.scaled(w * scale, h * scale, Qt::IgnoreAspectRatio, Qt::FastTransformation));
 }
 
 TEST(FrameRender, SampleLimitsAndEnvelope) {

@@ -1,34 +1,43 @@
-// Presses "打印(&P)" in a report window filled with known texts, as a user
-// would, and reports the window's print notice (empty when it printed).
+// Presses "打印(&P)" in a report window filled as the viewer fills it for
+// record 190, frame 3 of the demo recording (curves, gates, grid and trace on
+// the page), with one blank cell typed in, as a user would; saves the same
+// form's 96-dpi page to PAGE.png for comparison, and reports the window's
+// print notice (empty when it printed).
+//
+// Usage: report_print_probe PAGE.png
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 
 #include <cstdio>
 
-#include "gbk_text.h"
 #include "report_form.h"
+#include "report_inputs.h"
+#include "viewer_core.h"
 
 using namespace vantrel;
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    PanelTexts panel;
-    panel.probeType = *utf8ToGbk("斜探头");
-    panel.crystalSize = "8x9";
-    panel.baseGain = "40.0";
-    panel.scanGain = "6.0";
-    panel.compGain = "2.0";
-    panel.echoRange = "100.0 mm(s)";
-    const ReadoutTexts readouts = {*utf8ToGbk("↘125.0"), *utf8ToGbk("→88.4"), *utf8ToGbk("↓88.4"),
-                                   *utf8ToGbk("∧45.3 %")};
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: report_print_probe PAGE.png\n");
+        return 2;
+    }
+    // As vantrel-inspect report does: a seek to the record, then its frame.
+    ViewerCore viewer;
+    if (!viewer.openItemClick(VANTREL_DEMO).ok()) return 3;
+    viewer.seekLoad(190);
+    viewer.drawFrame(3);
+
     TReportForm form;
-    form.setSource(
-        {.panel = [&] { return panel; }, .readouts = [&] { return readouts; }, .pictures = {}});
+    form.setSource({.panel = [&] { return viewer.panel(); },
+                    .readouts = [&] { return viewer.readouts(); },
+                    .pictures = [&] { return reportInputs(viewer); }});
     form.show();
     QApplication::processEvents();
     qobject_cast<QLineEdit*>(form.field(QStringLiteral("QRRichText1")))
         ->setText(QStringLiteral("Probe Lab 7"));
+    if (!form.renderPage().save(QString::fromLocal8Bit(argv[1]), "PNG")) return 3;
     QAction* print = form.findChild<QAction*>(QStringLiteral("PrintButton"));
     if (!print) return 3;
     print->trigger();

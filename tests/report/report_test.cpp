@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 
 #include "frame_render.h"
@@ -179,6 +180,40 @@ TEST(ReportPictures, PlotDifferences) {
     EXPECT_EQ(at(plot, 100, 255), kWhite);
     EXPECT_EQ(at(plot, 20, 257 / 5), kBlack);
     EXPECT_EQ(at(plot, 21, 257 / 5), kWhite); // dotted
+}
+
+// The page as a printer gets it, here at three device pixels a page pixel
+// (288 dpi): every border and plot line covers the scaled squares of the
+// 96-dpi page, one page pixel wide, and the grid keeps its separate dots.
+// Column 41, inside the frame and left of every text, crosses only the
+// horizontal borders; the plot holds no text.
+TEST(ReportPage, PrintedLinesCoverThePagesPixels) {
+    std::vector<uint8_t> frame(kFrameSize, 0);
+    for (int k = 0; k < kSamplesPerFrame; ++k)
+        frame[static_cast<size_t>(k)] = static_cast<uint8_t>(k * 37 % 180);
+    InstrumentParams p;
+    CurveStorage curves;
+    const ReportPictures pictures =
+        reportPictures({frame, frame.data() + kFrameEnvelopeOffset, &p, &curves, {}});
+    const ReportFill fill = fillReportText(panel(), readouts("↘1", "→2", "↓3", "∧4"));
+    auto paint = [&](int scale) {
+        QImage page(kPageWidth * scale, kPageHeight * scale, QImage::Format_RGB32);
+        QPainter painter(&page);
+        painter.scale(scale, scale);
+        paintReportPage(painter, fill, pictures, nullptr);
+        return page;
+    };
+    const QImage fine = paint(3);
+    const QImage scaled =
+        paint(1).scaled(fine.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    const QRect column(41 * 3, 0, 3, fine.height());
+    EXPECT_EQ(fine.copy(column), scaled.copy(column));
+    const QRect plot(kReportPlot.topLeft() * 3, kReportPlot.size() * 3);
+    EXPECT_EQ(fine.copy(plot), scaled.copy(plot));
+    // The outer frame and the title cell lie side by side: one band of two
+    // page pixels, not two lines.
+    for (int y = 47 * 3; y < 51 * 3; ++y)
+        EXPECT_EQ(at(fine, 400 * 3, y), y >= 48 * 3 && y < 50 * 3 ? kBlack : kWhite) << y;
 }
 
 class ReportFormTest : public ::testing::Test {
