@@ -58,8 +58,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         viewer.seekLoad(r);
         for (int32_t f = 0; f < std::min(viewer.framesPerRecord(), kMaxFrames); ++f)
             viewer.drawFrame(f);
-        CurveStorage fresh;
-        viewer.query().buildCurves(fresh);
         const ReportFill fill = fillReportText(viewer.panel(), viewer.readouts());
         if (fill.fields.empty()) std::abort();
         QPainter painter(&reportPlot);

@@ -183,4 +183,19 @@ void convertCurveToHeights(const InstrumentParams& p, CurveStorage& s) {
 
 int drawnCurveCount(const InstrumentParams& p) { return static_cast<int>(p.curveCount() % 7); }
 
+CurveSet buildCurveSet(const InstrumentParams& p) {
+    CurveSet set;
+    if (buildDacCurve(p, set.storage) < 0) return set;
+    set.built = true;
+    convertCurveToHeights(p, set.storage);
+    CurveOrdinates curve = set.storage.curveOrdinates;
+    const int count = drawnCurveCount(p);
+    for (int m = 1; m <= count; ++m) {
+        set.family.push_back(curve);
+        if (m < count && p.gainTable(m) != p.gainTable(m + 1))
+            rescaleCurve(curve, curve, p.gainTable(m) - p.gainTable(m + 1));
+    }
+    return set;
+}
+
 } // namespace vantrel

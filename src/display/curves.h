@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "instrument_params.h"
 
@@ -19,7 +20,7 @@ namespace vantrel {
 inline constexpr int kCurvePositions = 301;
 using CurveOrdinates = std::array<int16_t, kCurvePositions>;
 
-// Owned by the viewer; created zero and only ever overwritten.
+// What building the curves writes; created zero.
 struct CurveStorage {
     CurveOrdinates curveOrdinates{};
     CurveOrdinates gateOrdinates{};
@@ -56,5 +57,16 @@ void convertCurveToHeights(const InstrumentParams& p, CurveStorage& s);
 
 // Number of curves drawn below the reference: curveCount taken mod 7.
 int drawnCurveCount(const InstrumentParams& p);
+
+// The curves of a parameter copy, built once when the copy comes into force
+// and only read by the pictures: the reference and gate curves as heights,
+// and the family the plot draws, the reference first and each further curve
+// the one before lowered by the step between their levels.
+struct CurveSet {
+    bool built = false;                 // a reference curve could be built
+    CurveStorage storage;               // as the build left it, also when it failed
+    std::vector<CurveOrdinates> family; // drawnCurveCount curves when built
+};
+CurveSet buildCurveSet(const InstrumentParams& p);
 
 } // namespace vantrel

@@ -118,30 +118,22 @@ void drawCurve(PlotCanvas& canvas, const CurveOrdinates& c, bool flat) {
     canvas.polyline(std::span(points, n));
 }
 
-bool drawCurves(PlotCanvas& canvas, const InstrumentParams& p, CurveStorage& curves) {
-    if (buildDacCurve(p, curves) < 0) return false;
-    convertCurveToHeights(p, curves);
-    const int count = drawnCurveCount(p);
-    for (int l = 1; l <= count; ++l) {
-        drawCurve(canvas, curves.curveOrdinates, p.flatCurve());
-        if (l < count && p.gainTable(l + 1) != p.gainTable(l))
-            rescaleCurve(curves.curveOrdinates, curves.curveOrdinates,
-                         p.gainTable(l) - p.gainTable(l + 1));
-    }
-    return true;
+void drawCurves(PlotCanvas& canvas, const InstrumentParams& p, const CurveSet& curves) {
+    for (const CurveOrdinates& c : curves.family)
+        drawCurve(canvas, c, p.flatCurve());
 }
 
-void drawGateA(PlotCanvas& canvas, const InstrumentParams& p, const CurveStorage& curves,
-               bool curveBuilt) {
+void drawGateA(PlotCanvas& canvas, const InstrumentParams& p, const CurveSet& curves) {
     const int w = canvas.width(), h = canvas.height();
     const int32_t start = p.gateAStart(), width = p.gateAWidth();
-    if (p.curveMode() && p.gateFollowsCurve() && curveBuilt) {
+    if (p.curveMode() && p.gateFollowsCurve() && curves.built) {
         const int32_t last = std::min<int32_t>(start + width - 1, kCurvePositions - 1);
         raster::Point line[kCurvePositions + 2];
         size_t n = 0;
         line[n++] = {plotX(w, start), 0};
         for (int32_t k = start; k <= last; ++k)
-            line[n++] = {plotX(w, k), curveY(h, curves.gateOrdinates[static_cast<size_t>(k)])};
+            line[n++] = {plotX(w, k),
+                         curveY(h, curves.storage.gateOrdinates[static_cast<size_t>(k)])};
         line[n++] = {plotX(w, last), 0};
         canvas.polyline(std::span(line, n));
         return;
@@ -179,7 +171,7 @@ const QImage& screenBackground(int w, int h, QImage::Format format) {
 } // namespace
 
 void drawFramePicture(QImage& image, std::span<const uint8_t> frame, const InstrumentParams& p,
-                      CurveStorage& curves) {
+                      const CurveSet& curves) {
     const PlotColours colours = PlotColours::screen();
     const QImage& background = screenBackground(image.width(), image.height(), image.format());
     if (image.bytesPerLine() == background.bytesPerLine()) {
@@ -198,13 +190,12 @@ void drawFramePicture(QImage& image, std::span<const uint8_t> frame, const Instr
     }
     canvas.setColour(colours.echo);
     drawTrace(canvas, frame.data() + kFrameEchoOffset);
-    bool built = false;
     if (p.curveMode()) {
         canvas.setColour(colours.curve);
-        built = drawCurves(canvas, p, curves);
+        drawCurves(canvas, p, curves);
     }
     canvas.setColour(colours.gateA);
-    drawGateA(canvas, p, curves, built);
+    drawGateA(canvas, p, curves);
     canvas.setColour(colours.gateB);
     drawGateB(canvas, p);
 }
@@ -274,7 +265,7 @@ void drawPathRuler(QImage& image, std::span<const std::string> labels, const Plo
 }
 
 void drawReportPlot(PlotCanvas& canvas, std::span<const uint8_t> echo, const uint8_t* envelope,
-                    const InstrumentParams& p, CurveStorage& curves) {
+                    const InstrumentParams& p, const CurveSet& curves) {
     const int w = canvas.width(), h = canvas.height();
     const PlotColours colours = PlotColours::print();
     drawGridAndBorder(canvas, colours);
@@ -282,34 +273,25 @@ void drawReportPlot(PlotCanvas& canvas, std::span<const uint8_t> echo, const uin
     // The report draws the echo first and the envelope over it.
     if (!echo.empty()) drawTrace(canvas, echo.data() + kFrameEchoOffset);
     if (p.envelopeMode() != 0) drawTrace(canvas, envelope);
-    bool built = false;
-    if (p.curveMode() && buildDacCurve(p, curves) >= 0) {
-        built = true;
-        convertCurveToHeights(p, curves);
-        const CurveOrdinates& c = curves.curveOrdinates;
-        for (int m = 1; m <= drawnCurveCount(p); ++m) {
-            if (p.flatCurve()) {
-                drawCurve(canvas, c, true);
-            } else {
-                // Separate segments, each drawn when its start lies below
-                // the plot's pixel height.
-                for (int n = 0; n < kSamplesPerFrame; ++n) {
-                    if (c[static_cast<size_t>(n)] < h)
-                        canvas.line({plotX(w, n), curveY(h, c[static_cast<size_t>(n)])},
-                                    {plotX(w, n + 1), curveY(h, c[static_cast<size_t>(n + 1)])});
-                }
-            }
-            if (p.gainTable(m) != p.gainTable(m + 1))
-                rescaleCurve(curves.curveOrdinates, curves.curveOrdinates,
-                             p.gainTable(m) - p.gainTable(m + 1));
+    // Each curve in separate segments from position n to n + 1, drawn when
+    // the segment's start lies below the plot's pixel height.
+    for (const CurveOrdinates& c : p.curveMode() ? curves.family : std::vector<CurveOrdinates>{}) {
+        if (p.flatCurve()) {
+            drawCurve(canvas, c, true);
+            continue;
+        }
+        for (int n = 0; n < kSamplesPerFrame; ++n) {
+            if (c[static_cast<size_t>(n)] < h)
+                canvas.line({plotX(w, n), curveY(h, c[static_cast<size_t>(n)])},
+                            {plotX(w, n + 1), curveY(h, c[static_cast<size_t>(n + 1)])});
         }
     }
-    drawGateA(canvas, p, curves, built);
+    drawGateA(canvas, p, curves);
     drawGateB(canvas, p);
 }
 
 void drawReportPlot(QPainter& painter, int w, int h, std::span<const uint8_t> echo,
-                    const uint8_t* envelope, const InstrumentParams& p, CurveStorage& curves) {
+                    const uint8_t* envelope, const InstrumentParams& p, const CurveSet& curves) {
     painter.save();
     preparePainter(painter);
     PainterCanvas canvas(painter, w, h);

@@ -117,27 +117,25 @@ void drawGridAndBorder(PlotCanvas& canvas, const PlotColours& colours);
 // A trace of 280 samples as one polyline.
 void drawTrace(PlotCanvas& canvas, const uint8_t* samples);
 
-// The curve family in curve mode: builds the reference curve and converts it
-// to heights in `curves`, then draws curveCount curves. Returns whether the
-// reference curve could be built.
-bool drawCurves(PlotCanvas& canvas, const InstrumentParams& p, CurveStorage& curves);
+// The curve family (nothing when no reference curve could be built), each
+// curve as the main plot draws it.
+void drawCurves(PlotCanvas& canvas, const InstrumentParams& p, const CurveSet& curves);
 // One curve of heights as the main plot draws it.
 void drawCurve(PlotCanvas& canvas, const CurveOrdinates& heights, bool flat);
 
 // Gate A: follows the gate curve in curve mode when gateFollowsCurve is set
-// and a curve was built for this frame (otherwise the flat form: a gate with
-// nothing to follow stays where its level puts it), mirrored about mid-height
-// for the RF display, else flat. A following gate that reaches past the last
-// curve position (300) is cut there.
-void drawGateA(PlotCanvas& canvas, const InstrumentParams& p, const CurveStorage& curves,
-               bool curveBuilt);
+// and a curve was built for the parameters (otherwise the flat form: a gate
+// with nothing to follow stays where its level puts it), mirrored about
+// mid-height for the RF display, else flat. A following gate that reaches
+// past the last curve position (300) is cut there.
+void drawGateA(PlotCanvas& canvas, const InstrumentParams& p, const CurveSet& curves);
 // Gate B, only when its level is above 3.
 void drawGateB(PlotCanvas& canvas, const InstrumentParams& p);
 
 // The main window's plot of a frame (kFrameSize bytes), in the instrument's
-// drawing order; updates `curves` in curve mode.
+// drawing order, with the curves built for `p`.
 void drawFramePicture(QImage& image, std::span<const uint8_t> frame, const InstrumentParams& p,
-                      CurveStorage& curves);
+                      const CurveSet& curves);
 // The plot before any frame: background, grid and border.
 void drawEmptyPlot(QImage& image);
 
@@ -154,12 +152,11 @@ void drawPathRuler(QPainter& painter, int w, int h, std::span<const std::string>
 // The report's plot, black on white: grid, border, the echo of `echo` (a
 // frame, or empty for none), then the envelope (the frame drawn last in the
 // main window), curves as separate segments from position n to n + 1, gates.
-// Rebuilds `curves` in curve mode, as the main plot does. On a painter the
-// plot goes onto a PainterCanvas at the painter's origin.
+// On a painter the plot goes onto a PainterCanvas at the painter's origin.
 void drawReportPlot(PlotCanvas& canvas, std::span<const uint8_t> echo, const uint8_t* envelope,
-                    const InstrumentParams& p, CurveStorage& curves);
+                    const InstrumentParams& p, const CurveSet& curves);
 void drawReportPlot(QPainter& painter, int w, int h, std::span<const uint8_t> echo,
-                    const uint8_t* envelope, const InstrumentParams& p, CurveStorage& curves);
+                    const uint8_t* envelope, const InstrumentParams& p, const CurveSet& curves);
 
 // Both rulers before any parameters are known: the amplitude ruler of the
 // main plot and a blank sound-path ruler.

@@ -505,8 +505,8 @@ QJsonArray ordinatesJson(const CurveOrdinates& c) {
 
 // The reference and gate curves in force at R, built on fresh storage.
 QJsonObject curvesJson(const RecordQuery& query) {
-    CurveStorage fresh;
-    const bool built = query.buildCurves(fresh);
+    const CurveStorage& fresh = query.curves().storage;
+    const bool built = query.curves().built;
     return QJsonObject{{"built", built},
                        {"lastMappedIndex", fresh.lastMappedIndex},
                        {"curveOrdinates", ordinatesJson(fresh.curveOrdinates)},
@@ -522,7 +522,6 @@ struct ShownFrame {
     int32_t record = 0, frame = 0;
     FrameTail tail;
     ReadoutTexts readouts;
-    CurveStorage curves; // fresh, as in a freshly started viewer
 
     ShownFrame(const QStringList& a) {
         record = seekOrFail(query, a[0], a[1]);
@@ -536,7 +535,7 @@ struct ShownFrame {
         tail.copyFrom(query.frame(frame));
         readouts = query.readouts(tail.values());
     }
-    ReportPlotInputs reportPlot() { return reportInputs(query, query.frame(frame), tail, curves); }
+    ReportPlotInputs reportPlot() const { return reportInputs(query, query.frame(frame), tail); }
 };
 
 void savePng(const QImage& image, const QString& path) {
@@ -554,7 +553,8 @@ void renderCommand(const QStringList& a, const QString& out, bool report) {
         return;
     }
     QImage image(kPlotWidth, kPlotHeight, QImage::Format_RGB32);
-    drawFramePicture(image, shown.query.frame(shown.frame), shown.query.params(), shown.curves);
+    drawFramePicture(image, shown.query.frame(shown.frame), shown.query.params(),
+                     shown.query.curves());
     savePng(image, out);
 }
 

@@ -8,16 +8,16 @@
 namespace vantrel {
 
 // For frame `frame` of the record in the query's buffer with `tail` the tail
-// of the frame drawn last; the report rebuilds `curves`.
+// of the frame drawn last.
 inline ReportPlotInputs reportInputs(const RecordQuery& query, std::span<const uint8_t> frame,
-                                     const FrameTail& tail, CurveStorage& curves) {
-    return {frame, tail.envelope(), &query.params(), &curves,
+                                     const FrameTail& tail) {
+    return {frame, tail.envelope(), &query.params(), &query.curves(),
             query.parametersLoaded() ? std::span<const std::string>(query.pathRuler())
                                      : std::span<const std::string>()};
 }
 
-inline ReportPlotInputs reportInputs(ViewerCore& core) {
-    return reportInputs(core.query(), core.frameOnScreen(), core.frameTail(), core.curves());
+inline ReportPlotInputs reportInputs(const ViewerCore& core) {
+    return reportInputs(core.query(), core.frameOnScreen(), core.frameTail());
 }
 
 } // namespace vantrel

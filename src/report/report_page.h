@@ -81,7 +81,7 @@ struct ReportPlotInputs {
     std::span<const uint8_t> echoFrame; // the frame on screen, or empty
     const uint8_t* envelope;            // FrameTail's envelope
     const InstrumentParams* params;
-    CurveStorage* curves;                   // the main window's, rebuilt here
+    const CurveSet* curves;                 // built for *params
     std::span<const std::string> pathRuler; // six labels, or none before a block
 };
 ReportPictures reportPictures(const ReportPlotInputs& inputs);

@@ -15,6 +15,7 @@ void RecordQuery::refreshForParameters() {
     params_.deriveDisplayLengths();
     panel_ = formatPanel(params_);
     pathRuler_ = pathRulerLabels(params_);
+    curves_ = buildCurveSet(params_);
     parametersLoaded_ = true;
 }
 
@@ -43,12 +44,6 @@ void RecordQuery::reloadBlockInBuffer() {
     if (file_.layout().blockUsable)
         params_.copyParameterBlock(file_.decoded().data() + file_.layout().trailerOffset());
     refreshForParameters();
-}
-
-bool RecordQuery::buildCurves(CurveStorage& storage) const {
-    if (buildDacCurve(params_, storage) < 0) return false;
-    convertCurveToHeights(params_, storage);
-    return true;
 }
 
 } // namespace vantrel

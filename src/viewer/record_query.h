@@ -63,13 +63,12 @@ public:
     bool parametersLoaded() const { return parametersLoaded_; }
     const PanelTexts& panel() const { return panel_; }
     const std::array<std::string, 6>& pathRuler() const { return pathRuler_; }
-    // Builds the reference and gate curves for the copy in force into
-    // `storage` (fresh storage gives the curves alone). Returns whether a
-    // reference curve could be built; a failed build leaves what it wrote.
-    bool buildCurves(CurveStorage& storage) const;
+    // The curves built for the copy in force.
+    const CurveSet& curves() const { return curves_; }
 
 private:
-    // Derived lengths, panel texts and ruler labels from the copy in force.
+    // Derived lengths, panel texts, ruler labels and curves from the copy in
+    // force.
     void refreshForParameters();
 
     RecordFile file_;
@@ -77,6 +76,7 @@ private:
     bool parametersLoaded_ = false;
     PanelTexts panel_;
     std::array<std::string, 6> pathRuler_;
+    CurveSet curves_;
 };
 
 } // namespace vantrel

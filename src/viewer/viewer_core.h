@@ -121,8 +121,8 @@ public:
     const RecordQuery& query() const { return query_; }
     const RecordFile& file() const { return query_.file(); }
     const InstrumentParams& params() const { return query_.params(); }
-    // The curve storage the main plot draws from.
-    CurveStorage& curves() { return curves_; }
+    // The curves built for the parameters in force.
+    const CurveSet& curves() const { return query_.curves(); }
     const FrameTail& frameTail() const { return frameTail_; }
     // The items of the note list (GBK), parallel to file().noteRecords().
     const std::vector<std::string>& noteItems() const { return file().noteTexts(); }
@@ -170,7 +170,6 @@ private:
     void trackBarChange();
 
     RecordQuery query_;
-    CurveStorage curves_;
     FrameTail frameTail_;
     Painter painter_;
     std::function<void(bool)> playingChanged_;

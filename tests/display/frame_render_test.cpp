@@ -31,11 +31,13 @@ Frame frameOf(std::function<uint8_t(int)> echo, std::function<uint8_t(int)> enve
     return f;
 }
 
-QImage draw(const Frame& frame, const InstrumentParams& p, CurveStorage* storage = nullptr) {
+// The frame drawn with the curves built for `p` (returned in `built`).
+QImage draw(const Frame& frame, const InstrumentParams& p, CurveSet* built = nullptr) {
     QImage image(W, H, QImage::Format_RGB32);
     image.fill(Qt::white);
-    CurveStorage local;
-    drawFramePicture(image, frame, p, storage ? *storage : local);
+    const CurveSet curves = buildCurveSet(p);
+    drawFramePicture(image, frame, p, curves);
+    if (built) *built = curves;
     return image;
 }
 
@@ -147,7 +149,7 @@ TEST(FrameRender, PainterCanvasCoversTheBitmapsPixels) {
                                    .u16(kGateBLevel, 90)
                                    .get();
     const int w = 289, h = 257, scale = 3;
-    CurveStorage curves;
+    const CurveSet curves = buildCurveSet(p);
     QImage bitmap(w, h, QImage::Format_RGB32);
     ImageCanvas canvas(bitmap);
     drawReportPlot(canvas, f, f.data() + kFrameEnvelopeOffset, p, curves);
@@ -222,14 +224,14 @@ TEST(FrameRender, GateAForms) {
                                               .u16(kGateAWidth, 100)
                                               .u16(kGateALevel, 80);
     const InstrumentParams following = followingBuilder.get();
-    CurveStorage storage;
-    const QImage follow = draw(f, following, &storage);
+    CurveSet built;
+    const QImage follow = draw(f, following, &built);
     const int curveY = H - 127 * H / 200;
     EXPECT_EQ(at(follow, W * 40 / 280, 0), kMagenta);
     EXPECT_EQ(at(follow, W * 41 / 280, curveY), kMagenta);
     EXPECT_EQ(at(follow, W * 139 / 280, curveY - 5), kMagenta); // the rise back to the top
     EXPECT_NE(at(follow, x0 + 5, y), kMagenta);                 // no flat gate
-    EXPECT_EQ(storage.gateOrdinates[100], 127);
+    EXPECT_EQ(built.storage.gateOrdinates[100], 127);
 
     // Curve mode without a buildable curve: the gate stays flat at its level.
     const InstrumentParams unbuilt = quiet()

@@ -167,7 +167,7 @@ TEST(ReportPictures, RulerLabelPositions) {
 TEST(ReportPictures, PlotDifferences) {
     std::vector<uint8_t> frame(kFrameSize, 0);
     InstrumentParams p; // all zero: no curves; gate A flat at level 0
-    CurveStorage curves;
+    const CurveSet curves = buildCurveSet(p);
     std::vector<uint8_t> envelope(kFrameTailSize, 0);
     QImage plot(kReportPlot.size(), QImage::Format_RGB32);
     QPainter painter(&plot);
@@ -192,7 +192,7 @@ TEST(ReportPage, PrintedLinesCoverThePagesPixels) {
     for (int k = 0; k < kSamplesPerFrame; ++k)
         frame[static_cast<size_t>(k)] = static_cast<uint8_t>(k * 37 % 180);
     InstrumentParams p;
-    CurveStorage curves;
+    const CurveSet curves = buildCurveSet(p);
     const ReportPictures pictures =
         reportPictures({frame, frame.data() + kFrameEnvelopeOffset, &p, &curves, {}});
     const ReportFill fill = fillReportText(panel(), readouts("↘1", "→2", "↓3", "∧4"));
@@ -222,7 +222,7 @@ protected:
     ReadoutTexts readouts_ = readouts("↘125.0", "→88.4", "↓88.4", "∧45.3 %");
     std::vector<uint8_t> frame_ = std::vector<uint8_t>(kFrameSize, 0);
     InstrumentParams params_;
-    CurveStorage curves_;
+    CurveSet curves_;
     TReportForm form;
     void SetUp() override {
         form.setSource(
