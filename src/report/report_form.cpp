@@ -92,7 +92,7 @@ TReportForm::TReportForm(QWidget* parent) : QDialog(parent) {
             auto* edit = new QLineEdit(page_);
             edit->setFrame(false);
             edit->setTextMargins(0, 0, 0, 0);
-            edit->setEnabled(std::string_view(f.name) != "QRRichXValue");
+            edit->setEnabled(std::string_view(f.name) != reportfield::kXValueBox);
             w = edit;
         }
         w->setObjectName(name);

@@ -140,18 +140,18 @@ ReportFill fillReportText(const PanelTexts& panel, const ReadoutTexts& readouts)
     auto set = [&](const char* name, const std::string& gbk) {
         f.fields[QString::fromLatin1(name)] = fromGbk(gbk);
     };
-    set("QRRichType", panel.probeType);
-    set("QRRichCrystal", panel.crystalSize + "mm");
-    set("QRRichReject", panel.reject + " %");
-    set("QRRichKValue", panel.echoKAngle);
-    set("QRRichRefraction", panel.probeAngle + kDegreeSuffix);
-    set("QRRichFront", panel.probeFront + "mm");
-    set("QRRichFrequency", panel.probeFrequency + "MHz");
-    set("QRRichZero", panel.probeZero + "us");
-    set("QRRichSpeed", panel.echoSpeed + "m/s");
-    set("QRRichDelay", panel.echoDelay + "mm");
-    set("QRRichRange", panel.echoRange);
-    set("QRRichGain", panel.baseGain + "+" + panel.scanGain + "+" + panel.compGain + "dB");
+    set(reportfield::kType, panel.probeType);
+    set(reportfield::kCrystal, panel.crystalSize + "mm");
+    set(reportfield::kReject, panel.reject + " %");
+    set(reportfield::kKValue, panel.echoKAngle);
+    set(reportfield::kRefraction, panel.probeAngle + kDegreeSuffix);
+    set(reportfield::kFront, panel.probeFront + "mm");
+    set(reportfield::kFrequency, panel.probeFrequency + "MHz");
+    set(reportfield::kZero, panel.probeZero + "us");
+    set(reportfield::kSpeed, panel.echoSpeed + "m/s");
+    set(reportfield::kDelay, panel.echoDelay + "mm");
+    set(reportfield::kRange, panel.echoRange);
+    set(reportfield::kGain, panel.baseGain + "+" + panel.scanGain + "+" + panel.compGain + "dB");
 
     // Two gates when the first readout starts with the byte 'A'.
     f.twoGate = !readouts[0].empty() && readouts[0][0] == 'A';
@@ -159,16 +159,16 @@ ReportFill fillReportText(const PanelTexts& panel, const ReadoutTexts& readouts)
         f.defectCaptions = {QStringLiteral("A定位"), QStringLiteral("A当量"),
                             QStringLiteral("B定位"), QStringLiteral("B当量")};
         // "A:" and the arrow are four bytes; the blank before the number stays.
-        set("QRRichDistance", fromByte(readouts[0], 5));
-        set("QRLabelXValue", readouts[1]);
-        set("QRRichYValue", fromByte(readouts[2], 5));
-        set("QRLabelEquivalent", readouts[3]);
+        set(reportfield::kDistance, fromByte(readouts[0], 5));
+        set(reportfield::kXValue, readouts[1]);
+        set(reportfield::kYValue, fromByte(readouts[2], 5));
+        set(reportfield::kEquivalent, readouts[3]);
     } else {
         // The leading arrow is one two-byte character.
-        set("QRRichDistance", fromByte(readouts[0], 3));
-        set("QRLabelXValue", fromByte(readouts[1], 3));
-        set("QRRichYValue", fromByte(readouts[2], 3));
-        set("QRLabelEquivalent", readouts[3]);
+        set(reportfield::kDistance, fromByte(readouts[0], 3));
+        set(reportfield::kXValue, fromByte(readouts[1], 3));
+        set(reportfield::kYValue, fromByte(readouts[2], 3));
+        set(reportfield::kEquivalent, readouts[3]);
     }
     return f;
 }
@@ -191,26 +191,26 @@ const std::vector<PageField>& reportFields() {
         add("QRRichText18", 560, 264, 185, U);
         add("QRRichText8", 184, 304, 217, U);
         add("QRRichText19", 560, 304, 185, U);
-        add("QRRichType", 184, 344, 217, F);
-        add("QRRichGain", 560, 344, 185, F);
-        add("QRRichCrystal", 179, 384, 76, F);
-        add("QRRichFront", 323, 384, 83, F);
-        add("QRRichReject", 560, 384, 185, F);
-        add("QRRichKValue", 179, 424, 76, F);
-        add("QRRichFrequency", 323, 424, 83, F);
-        add("QRRichDelay", 560, 424, 185, F);
-        add("QRRichRefraction", 179, 464, 76, F);
-        add("QRRichZero", 323, 464, 83, F);
-        add("QRRichRange", 560, 464, 185, F);
-        add("QRRichDistance", 184, 504, 217, F);
-        add("QRRichSpeed", 560, 504, 185, F);
-        add("QRRichXValue", 184, 544, 217, FieldKind::Covered);
-        add("QRLabelXValue", 184, 544, 0, FieldKind::Label, 20);
+        add(reportfield::kType, 184, 344, 217, F);
+        add(reportfield::kGain, 560, 344, 185, F);
+        add(reportfield::kCrystal, 179, 384, 76, F);
+        add(reportfield::kFront, 323, 384, 83, F);
+        add(reportfield::kReject, 560, 384, 185, F);
+        add(reportfield::kKValue, 179, 424, 76, F);
+        add(reportfield::kFrequency, 323, 424, 83, F);
+        add(reportfield::kDelay, 560, 424, 185, F);
+        add(reportfield::kRefraction, 179, 464, 76, F);
+        add(reportfield::kZero, 323, 464, 83, F);
+        add(reportfield::kRange, 560, 464, 185, F);
+        add(reportfield::kDistance, 184, 504, 217, F);
+        add(reportfield::kSpeed, 560, 504, 185, F);
+        add(reportfield::kXValueBox, 184, 544, 217, FieldKind::Covered);
+        add(reportfield::kXValue, 184, 544, 0, FieldKind::Label, 20);
         add("QRRichText25", 560, 544, 185, U);
-        add("QRRichYValue", 184, 584, 217, F);
+        add(reportfield::kYValue, 184, 584, 217, F);
         add("QRRichText26", 560, 584, 185, U);
         add("QRRichEquivalent", 184, 624, 217, FieldKind::Covered);
-        add("QRLabelEquivalent", 184, 624, 0, FieldKind::Label);
+        add(reportfield::kEquivalent, 184, 624, 0, FieldKind::Label);
         add("QRRichText27", 560, 624, 185, U);
         add("QRRichText14", 184, 664, 217, U);
         add("QRRichText28", 560, 664, 185, U);

@@ -26,6 +26,27 @@ namespace vantrel {
 inline constexpr int kPageWidth = 794;
 inline constexpr int kPageHeight = 1123;
 
+// The names of the fields the program fills (the report window's controls).
+namespace reportfield {
+inline constexpr char kType[] = "QRRichType";
+inline constexpr char kCrystal[] = "QRRichCrystal";
+inline constexpr char kReject[] = "QRRichReject";
+inline constexpr char kKValue[] = "QRRichKValue";
+inline constexpr char kRefraction[] = "QRRichRefraction";
+inline constexpr char kFront[] = "QRRichFront";
+inline constexpr char kFrequency[] = "QRRichFrequency";
+inline constexpr char kZero[] = "QRRichZero";
+inline constexpr char kSpeed[] = "QRRichSpeed";
+inline constexpr char kDelay[] = "QRRichDelay";
+inline constexpr char kRange[] = "QRRichRange";
+inline constexpr char kGain[] = "QRRichGain";
+inline constexpr char kDistance[] = "QRRichDistance";
+inline constexpr char kXValue[] = "QRLabelXValue";
+inline constexpr char kYValue[] = "QRRichYValue";
+inline constexpr char kEquivalent[] = "QRLabelEquivalent";
+inline constexpr char kXValueBox[] = "QRRichXValue"; // the disabled box under kXValue, never filled
+} // namespace reportfield
+
 // What the program writes into the page on every showing.
 struct ReportFill {
     bool twoGate = false; // the defect rows report gates A and B
