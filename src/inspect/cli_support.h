@@ -1,0 +1,62 @@
+// What every vantrel-inspect command shares: its errors (one line, exit
+// status 2), the output it writes its results to, and the steps that turn
+// arguments into an open file, a record and a frame.
+#pragma once
+
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QString>
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "inspect.h"
+#include "record_file.h"
+#include "record_query.h"
+#include "viewer_core.h"
+
+namespace vantrel::cli {
+
+// A failure the user can act on: message on stderr, exit status 2.
+struct UsageError {
+    std::string message;
+};
+
+[[noreturn]] void fail(const std::string& message);
+std::string quoted(const QString& s);
+
+// Where a command's results go. Commands print only once nothing can fail
+// any more, so an error leaves stdout empty.
+class Output {
+public:
+    explicit Output(const OutputSink& sink) : sink_(sink) {}
+    void print(std::string_view text) const { sink_(text); }
+    // One JSON document on one line.
+    void printJson(const QJsonObject& object) const;
+
+private:
+    const OutputSink& sink_;
+};
+
+QString utf8(const std::string& s);
+// A single-precision value as the shortest decimal that reads back as the
+// same float, so 707.1068f prints as 707.1068.
+QJsonValue floatValue(float f);
+int32_t parseInt(const QString& text, const char* what);
+
+[[noreturn]] void failToOpen(const OpenResult& r, const QString& path);
+void openOrFail(RecordFile& file, const QString& path);
+void openOrFail(RecordQuery& query, const QString& path);
+// The Open command with FILE chosen in the dialog.
+void openOrFail(ViewerCore& viewer, const QString& path);
+// Opens FILE and performs the loads of a user seek to R, as a freshly
+// started viewer would. Returns R.
+int32_t seekOrFail(RecordQuery& query, const QString& path, const QString& recordArg);
+
+std::vector<uint8_t> readInput(const QString& path);
+void writeOutput(const QString& path, std::span<const uint8_t> bytes);
+
+} // namespace vantrel::cli

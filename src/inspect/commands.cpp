@@ -1,0 +1,285 @@
+#include "commands.h"
+
+#include <QImage>
+#include <QJsonArray>
+#include <QPainter>
+#include <QPdfWriter>
+
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <unordered_map>
+
+#include "cli_support.h"
+#include "frame_render.h"
+#include "gbk_text.h"
+#include "lzw.h"
+#include "model_json.h"
+#include "report_inputs.h"
+#include "report_page.h"
+
+namespace vantrel::cli {
+
+namespace {
+
+struct ReplayStep {
+    enum Kind { Open, Cancel, Next, Up, Play, Print, Seek, Note, Tick } kind;
+    int32_t argument = 0;
+    QString text;
+};
+
+ReplayStep parseStep(const QString& text) {
+    static const std::pair<const char*, ReplayStep::Kind> plain[] = {
+        {"open", ReplayStep::Open}, {"cancel", ReplayStep::Cancel}, {"next", ReplayStep::Next},
+        {"up", ReplayStep::Up},     {"play", ReplayStep::Play},     {"print", ReplayStep::Print},
+        {"tick", ReplayStep::Tick},
+    };
+    for (const auto& [name, kind] : plain)
+        if (text == name) return {kind, 0, text};
+    for (const auto& [prefix, kind] :
+         {std::pair{"seek:", ReplayStep::Seek}, std::pair{"note:", ReplayStep::Note}}) {
+        if (text.startsWith(prefix)) {
+            bool ok = false;
+            const int value = text.mid(static_cast<qsizetype>(std::strlen(prefix))).toInt(&ok, 10);
+            if (ok) return {kind, value, text};
+        }
+    }
+    fail("unknown replay step " + quoted(text) +
+         " (steps: open, cancel, next, up, play, print, seek:P, note:I, tick)");
+}
+
+} // namespace
+
+// Runs the viewer's own commands on FILE from a freshly started program; a
+// command on a button that is disabled at that moment does nothing, as a
+// click on a disabled button does.
+QJsonObject replay(const QString& path, const QStringList& stepTexts) {
+    std::vector<ReplayStep> steps;
+    for (const QString& t : stepTexts)
+        steps.push_back(parseStep(t));
+    {
+        RecordFile probe;
+        openOrFail(probe, path);
+    }
+    ViewerCore viewer;
+    viewer.formShow();
+    QJsonArray out;
+    for (const ReplayStep& step : steps) {
+        viewer.forgetLastDrawn();
+        const ControlState& c = viewer.controls();
+        switch (step.kind) {
+        case ReplayStep::Open: openOrFail(viewer, path); break;
+        case ReplayStep::Cancel: viewer.openItemClick(std::nullopt); break;
+        case ReplayStep::Next:
+            if (c.nextEnabled) viewer.nextClick();
+            break;
+        case ReplayStep::Up:
+            if (c.upEnabled) viewer.upClick();
+            break;
+        case ReplayStep::Play:
+            if (c.playEnabled) viewer.playClick();
+            break;
+        case ReplayStep::Print:
+            if (c.printEnabled) viewer.printClick();
+            break;
+        case ReplayStep::Seek: viewer.trackBarMovedTo(step.argument); break;
+        case ReplayStep::Note: viewer.noteClick(step.argument); break;
+        case ReplayStep::Tick: viewer.playbackTick(); break;
+        }
+        out.append(stepJson(viewer, step.text));
+    }
+    return QJsonObject{{"steps", out}};
+}
+
+namespace {
+
+// Record R after a seek, with frame F on screen: its values and readouts, as
+// the main window has them when the print button is pressed.
+struct ShownFrame {
+    RecordQuery query;
+    int32_t record = 0, frame = 0;
+    FrameTail tail;
+    ReadoutTexts readouts;
+
+    explicit ShownFrame(const QStringList& a) {
+        record = seekOrFail(query, a[0], a[1]);
+        frame = parseInt(a[2], "frame number");
+        const int32_t frames = query.framesPerRecord();
+        if (frame < 0 || frame >= frames) {
+            fail("frame " + std::to_string(frame) + " is out of range (record " +
+                 std::to_string(record) + " has " + std::to_string(frames) + " frame" +
+                 (frames == 1 ? "" : "s") + ")");
+        }
+        tail.copyFrom(query.frame(frame));
+        readouts = query.readouts(tail.values());
+    }
+    ReportPlotInputs reportPlot() const { return reportInputs(query, query.frame(frame), tail); }
+};
+
+void savePng(const QImage& image, const QString& path) {
+    if (!image.save(path, "PNG")) fail("cannot write " + quoted(path));
+}
+
+} // namespace
+
+void renderCommand(const QStringList& a, const QString& out, bool report) {
+    ShownFrame shown(a);
+    if (report) {
+        QImage image(kReportPlot.size(), QImage::Format_RGB32);
+        QPainter painter(&image);
+        reportPictures(shown.reportPlot()).plot(painter, image.width(), image.height());
+        painter.end();
+        savePng(image, out);
+        return;
+    }
+    QImage image(kPlotWidth, kPlotHeight, QImage::Format_RGB32);
+    drawFramePicture(image, shown.query.frame(shown.frame), shown.query.params(),
+                     shown.query.curves());
+    savePng(image, out);
+}
+
+// ------------------------------------------------------------------ report
+
+void reportCommand(const QStringList& a, const QString& out) {
+    const bool png = out.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive);
+    if (!png && !out.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+        fail("report --out " + quoted(out) + ": the name must end in .pdf or .png");
+    ShownFrame shown(a);
+    const ReportFill fill = fillReportText(shown.query.panel(), shown.readouts);
+    const ReportPictures pictures = reportPictures(shown.reportPlot());
+    // The program-filled fields as the report window fills them; the user's
+    // fields stay empty.
+    auto fieldText = [&fill](const PageField& f) {
+        const auto it = fill.fields.find(QString::fromLatin1(f.name));
+        return it == fill.fields.end() ? QString() : it->second;
+    };
+    if (png) {
+        QImage page(kPageWidth, kPageHeight, QImage::Format_RGB32);
+        QPainter painter(&page);
+        paintReportPage(painter, fill, pictures, fieldText);
+        painter.end();
+        savePng(page, out);
+        return;
+    }
+    QPdfWriter pdf(out);
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    pdf.setPageOrientation(QPageLayout::Portrait);
+    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+    pdf.setResolution(96); // one page pixel per PDF device pixel
+    pdf.setTitle(QStringLiteral("Vantrel inspection report"));
+    pdf.setCreator(QStringLiteral("vantrel-inspect"));
+    QPainter painter;
+    if (!painter.begin(&pdf)) fail("cannot write " + quoted(out));
+    paintReportPage(painter, fill, pictures, fieldText);
+    if (!painter.end()) fail("cannot write " + quoted(out));
+}
+
+// ------------------------------------------------------------------ export
+
+namespace {
+
+// RFC 4180: a field with a comma, quote or line break is quoted, quotes doubled.
+std::string csvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+} // namespace
+
+void exportCommand(const QStringList& a, const QString& out) {
+    RecordQuery query;
+    openOrFail(query, a[0]);
+    std::ofstream file(out.toStdString(), std::ios::binary | std::ios::trunc);
+    if (!file) fail("cannot write " + quoted(out) + ": " + std::strerror(errno));
+    std::string csv =
+        "record,frame,value0,value1,value2,value3,LabelPara1,LabelPara2,LabelPara3,LabelPara4\r\n";
+    const int32_t records = static_cast<int32_t>(query.file().recordIndex().size());
+    std::unordered_map<std::string, std::string> fields; // readout label -> CSV field
+    auto appendInt = [](std::string& to, int32_t value) {
+        char digits[12];
+        const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+        to.append(digits, static_cast<size_t>(end - digits));
+    };
+    // Records are read in file order, so each block stays in force until the
+    // next one, as in playback. Rows go out in large blocks as they are made.
+    for (int32_t r = 0; r < records; ++r) {
+        query.loadRecord(r);
+        for (int32_t f = 0; f < query.framesPerRecord(); ++f) {
+            const FrameValues v = query.values(f);
+            const ReadoutTexts t = query.readouts(v);
+            appendInt(csv, r);
+            csv += ',';
+            appendInt(csv, f);
+            for (int32_t x : v) {
+                csv += ',';
+                appendInt(csv, x);
+            }
+            for (const std::string& label : t) {
+                csv += ',';
+                // The same few hundred labels come back frame after frame:
+                // each is converted and quoted once.
+                auto it = fields.find(label);
+                if (it == fields.end()) {
+                    if (fields.size() >= 65536) fields.clear();
+                    it = fields.emplace(label, csvField(gbkToUtf8(label))).first;
+                }
+                csv += it->second;
+            }
+            csv += "\r\n";
+        }
+        if (csv.size() >= (1 << 20)) {
+            file.write(csv.data(), static_cast<std::streamsize>(csv.size()));
+            csv.clear();
+        }
+    }
+    file.write(csv.data(), static_cast<std::streamsize>(csv.size()));
+    file.close();
+    if (!file) fail("cannot write " + quoted(out) + ": " + std::strerror(errno ? errno : EIO));
+}
+
+// ------------------------------------------------------------------ lzw
+
+void lzwCommand(const QString& mode, const QString& in, const QString& out) {
+    const std::vector<uint8_t> src = readInput(in);
+    if (src.size() > UINT32_MAX) fail("input " + quoted(in) + " is larger than 4 GiB");
+    if (mode == "encode") {
+        if (src.size() < 2)
+            fail("lzw encode needs at least 2 input bytes, " + quoted(in) + " has " +
+                 std::to_string(src.size()));
+        std::vector<uint8_t> dst(lzwEncodeBound(src.size()));
+        const LzwEncodeResult r =
+            lzwEncode(src.data(), static_cast<uint32_t>(src.size()), dst.data(), dst.size());
+        writeOutput(out, {dst.data(), static_cast<size_t>(r.size)});
+    } else if (mode == "decode") {
+        // No record limit here: grow the output until the stream fits. The
+        // buffer is left uninitialised: the decoder writes every byte it
+        // reports, and nothing else is read.
+        size_t capacity = std::max<size_t>(src.size() * 4, 1 << 16);
+        for (;;) {
+            const std::unique_ptr<uint8_t[]> dst(new uint8_t[capacity]);
+            const LzwDecodeResult r =
+                lzwDecode(src.data(), static_cast<uint32_t>(src.size()), dst.get(), capacity);
+            if (r.status == LzwStatus::OutputFull && capacity < (size_t{1} << 40)) {
+                capacity *= 2;
+                continue;
+            }
+            if (r.status != LzwStatus::Ok) {
+                fail("cannot decode " + quoted(in) + ": " + lzwStatusText(r.status) + " at byte " +
+                     std::to_string(r.faultOffset));
+            }
+            writeOutput(out, {dst.get(), static_cast<size_t>(r.size)});
+            break;
+        }
+    } else {
+        fail("lzw mode " + quoted(mode) + " is neither encode nor decode");
+    }
+}
+
+} // namespace vantrel::cli

@@ -1,0 +1,25 @@
+// The commands of vantrel-inspect that do more than print a model as JSON:
+// the replay of the viewer's commands, the pictures, the report page, the
+// CSV export and the codec over whole files. Each fails with cli::fail.
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+
+namespace vantrel::cli {
+
+// Runs the viewer's own commands on FILE from a freshly started program and
+// returns the state after each step.
+QJsonObject replay(const QString& path, const QStringList& stepTexts);
+// FILE R F: frame F of record R as the main window's plot, or with `report`
+// the report's plot, into the PNG `out`.
+void renderCommand(const QStringList& a, const QString& out, bool report);
+// FILE R F: the report page into `out` (.pdf or .png).
+void reportCommand(const QStringList& a, const QString& out);
+// FILE: one CSV row per frame into `out`.
+void exportCommand(const QStringList& a, const QString& out);
+// encode|decode IN OUT.
+void lzwCommand(const QString& mode, const QString& in, const QString& out);
+
+} // namespace vantrel::cli

@@ -1,0 +1,33 @@
+// The viewer's model as the JSON vantrel-inspect prints: damage lists,
+// parameter blocks, panel texts, readouts, records, curves and the state
+// after a replayed step.
+#pragma once
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QString>
+
+#include <cstdint>
+
+#include "curves.h"
+#include "display_text.h"
+#include "instrument_params.h"
+#include "record_file.h"
+#include "record_query.h"
+#include "viewer_core.h"
+
+namespace vantrel::cli {
+
+QJsonArray damageList(const RecordFile& file);
+QJsonObject paramsJson(const InstrumentParams& p);
+QJsonArray readoutArray(const ReadoutTexts& texts);
+// The panel's fields by control name; all empty before the first block.
+QJsonObject panelJson(const PanelTexts& t);
+// Record `record`, in the query's buffer, with the parameters in force.
+QJsonObject recordJson(const RecordQuery& query, int32_t record);
+// The reference and gate curves in force, built on fresh storage.
+QJsonObject curvesJson(const RecordQuery& query);
+// The viewer's state after the replay step `step`.
+QJsonObject stepJson(const ViewerCore& viewer, const QString& step);
+
+} // namespace vantrel::cli
