@@ -53,8 +53,6 @@ class MainFormTest : public QObject {
     };
 
 private slots:
-    void initTestCase() { ::testing::InitGoogleTest(); }
-
     void controlsAtTheirPlaces() {
         Window w;
         QCOMPARE(w.form.windowTitle(), QString("Vantrel"));

@@ -185,18 +185,13 @@ TEST(FaultCorpus, RandomDamage) {
             const int64_t at = kind == 0 ? offsets[static_cast<size_t>(damagedRecord)] +
                                                4 * std::uniform_int_distribution<int>(0, 1)(rng)
                                          : 0;
-            storeU32(bytes.data() + at, static_cast<uint32_t>(pick(nasty)));
+            setWord(bytes, at, pick(nasty));
             if (kind == 1) damagedRecord = 0;
         } else if (kind == 2) {
             // Flipped bytes anywhere after the count.
             bytes = original;
-            const int flips = std::uniform_int_distribution<int>(1, 16)(rng);
-            size_t first = bytes.size();
-            for (int i = 0; i < flips; ++i) {
-                const size_t at = std::uniform_int_distribution<size_t>(4, bytes.size() - 1)(rng);
-                bytes[at] ^= static_cast<uint8_t>(std::uniform_int_distribution<int>(1, 255)(rng));
-                first = std::min(first, at);
-            }
+            const size_t first =
+                flipBytes(bytes, rng, std::uniform_int_distribution<int>(1, 16)(rng), 4);
             while (damagedRecord + 1 < static_cast<int>(offsets.size()) &&
                    offsets[static_cast<size_t>(damagedRecord + 1)] <= static_cast<int64_t>(first))
                 ++damagedRecord;
@@ -221,16 +216,7 @@ TEST(FaultCorpus, RandomDamage) {
                             param::kBaseGain,    param::kGainTable + 2,  param::kGainTable + 14,
                             param::kDacPointPos, param::kDacPointDb + 2, param::kModeWord,
                             param::kCurveFlags,  param::kDisplayFlags};
-                        const int field = pick(fields);
-                        const int32_t value = pick(nasty);
-                        if (field == param::kNoteLength)
-                            block[field] = static_cast<uint8_t>(value);
-                        else if (field == param::kRange || field == param::kDelay ||
-                                 field == param::kModeWord || field == param::kCurveFlags ||
-                                 field == param::kDisplayFlags)
-                            storeU32(block + field, static_cast<uint32_t>(value));
-                        else
-                            storeU16(block + field, static_cast<uint16_t>(value));
+                        setBlockField(block, pick(fields), pick(nasty));
                         // Curve mode on, so the damaged curve fields are drawn.
                         if (std::uniform_int_distribution<int>(0, 1)(rng))
                             storeU32(block + param::kCurveFlags,

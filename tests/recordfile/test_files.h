@@ -2,9 +2,12 @@
 // writer, damage them, and read them back.
 #pragma once
 
-#include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -101,20 +104,55 @@ struct ParamBuilder {
     }
 };
 
+// A place for a test's file `name` under the system's temporary folder. The
+// test programs run one test a process when ctest runs them side by side, so
+// the process id keeps their files apart.
 inline std::string tempPath(const std::string& name) {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "vantrel-tests";
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "vantrel-tests";
     std::filesystem::create_directories(dir);
-    // Outside a GoogleTest test (the QtTest programs) the name alone serves.
-    const std::string prefix =
-        info ? std::string(info->test_suite_name()) + "." + info->name() + "." : "qt.";
-    return (dir / (prefix + name)).string();
+    return (dir / (std::to_string(::getpid()) + "." + name)).string();
 }
 
 inline std::string writeTemp(const std::string& name, const Bytes& bytes) {
     const std::string path = tempPath(name);
-    EXPECT_TRUE(writeBytes(path, bytes));
+    if (!writeBytes(path, bytes)) throw std::runtime_error("cannot write " + path);
     return path;
+}
+
+// ---- damages: each changes a file image or a decoded record in one way the
+// instrument never would.
+
+// The little-endian 32-bit word at `at` (the announced count at 0, a record
+// header's stored or trailer length) set to `value`.
+inline void setWord(Bytes& bytes, int64_t at, int32_t value) {
+    storeU32(bytes.data() + at, static_cast<uint32_t>(value));
+}
+
+// `count` bytes at random offsets in [from, size) XORed with a random non-zero
+// value. Returns the lowest offset changed.
+inline size_t flipBytes(Bytes& bytes, std::mt19937& rng, int count, size_t from) {
+    size_t first = bytes.size();
+    for (int i = 0; i < count; ++i) {
+        const size_t at = std::uniform_int_distribution<size_t>(from, bytes.size() - 1)(rng);
+        bytes[at] ^= static_cast<uint8_t>(std::uniform_int_distribution<int>(1, 255)(rng));
+        first = std::min(first, at);
+    }
+    return first;
+}
+
+// A parameter-block field at `field` (an offset into the block) set to
+// `value` in the field's own width: the note length byte, the 32-bit words,
+// the 16-bit fields.
+inline void setBlockField(uint8_t* block, int field, int32_t value) {
+    if (field == param::kNoteLength) {
+        block[field] = static_cast<uint8_t>(value);
+    } else if (field == param::kRange || field == param::kDelay || field == param::kModeWord ||
+               field == param::kCurveFlags || field == param::kDisplayFlags ||
+               field == param::kChannelWord || field == param::kUnitWord) {
+        storeU32(block + field, static_cast<uint32_t>(value));
+    } else {
+        storeU16(block + field, static_cast<uint16_t>(value));
+    }
 }
 
 } // namespace vantrel::testing
