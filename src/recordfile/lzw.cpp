@@ -18,7 +18,8 @@ constexpr uint8_t kMaxWidth = 12;
 constexpr uint16_t kEmptySlot = 0xFFFF;
 constexpr int kProbeStep = 13;
 
-// Both sides take their input 1024 bytes at a time, as the instrument does.
+// The encoder takes its input 1024 bytes at a time and writes its output in
+// 1024-byte pieces, as the instrument does; the decoder reads its input whole.
 struct ChunkReader {
     const uint8_t* src;
     uint32_t srcSize;

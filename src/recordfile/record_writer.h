@@ -1,6 +1,7 @@
 // Writes *.DAT files the way the instrument does, with the project's own
 // encoder: the demo generator, the tests and the benchmarks make every sample
-// file with it. Also has small helpers to damage a file on purpose.
+// file with it. A record can also be written with header fields and stream
+// bytes as given, to damage a file on purpose.
 #pragma once
 
 #include <cstdint>

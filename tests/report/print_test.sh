@@ -25,9 +25,12 @@ if ! lpstat -r 2>/dev/null | grep -q "is running"; then
   started=$!
   for _ in $(seq 100); do lpstat -r 2>/dev/null | grep -q "is running" && break; sleep 0.05; done
 fi
+# The default printer before this test, given back at the end.
+previous=$(lpstat -d 2>/dev/null | sed -n 's/^system default destination: //p')
 cleanup() {
   rm -rf "$work"
   lpadmin -x "$queue" >/dev/null 2>&1 || true
+  if [ -n "$previous" ]; then lpadmin -d "$previous" >/dev/null 2>&1 || true; fi
   if [ -n "$started" ]; then kill -TERM "$started" 2>/dev/null || true; wait "$started" 2>/dev/null || true; fi
 }
 trap cleanup EXIT
