@@ -15,6 +15,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "outer_geometry.h"
+
 namespace vantrel {
 
 namespace {
@@ -75,6 +77,8 @@ TReportForm::TReportForm(QWidget* parent) : QDialog(parent) {
     // showing to repaint the fresh page; here the page repaints by itself,
     // so the one refresh only runs the showing's work again.
     connect(timer1_, &QTimer::timeout, this, [this] { FormShow(); });
+
+    outer_ = new OuterGeometry(this, OuterGeometry::Resizing::Allowed);
 
     for (const PageField& f : reportFields()) {
         QWidget* w = nullptr;
@@ -158,9 +162,11 @@ void TReportForm::FormShow() {
     }
     drawReportImages();
     page_->update();
+    // 806 px wide and 20 px short of the screen's height, frame included,
+    // in the top-left corner of the screen.
     if (const QScreen* screen = this->screen()) {
-        resize(806, screen->size().height() - 20);
-        move(0, 0);
+        outer_->setOuterSize(QSize(806, screen->size().height() - 20));
+        outer_->moveTo(QPoint(0, 0));
     }
     if (firstShow_) {
         timer1_->start();

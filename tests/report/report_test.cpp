@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScreen>
 
 #include "frame_render.h"
 #include "gbk_text.h"
@@ -274,6 +275,17 @@ TEST_F(ReportFormTest, PageGeometry) {
     const QImage two = form.renderPage();
     EXPECT_EQ(at(two, 90, 624), kWhite);
     EXPECT_EQ(at(two, 90, 664), kBlack);
+}
+
+TEST_F(ReportFormTest, WindowPlace) {
+    // 806 px wide and 20 px short of the screen, frame included (the
+    // offscreen platform draws a 2 px frame), in the top-left corner.
+    form.show();
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    const int screenHeight = form.screen()->size().height();
+    EXPECT_EQ(form.frameGeometry(), QRect(0, 0, 806, screenHeight - 20));
+    form.hide();
 }
 
 TEST_F(ReportFormTest, NoPrinterPrintsNothingAndSaysSo) {
