@@ -7,10 +7,11 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <QPushButton>
-#include <QResizeEvent>
 #include <QShowEvent>
 
 #include <cmath>
+
+#include "outer_geometry.h"
 
 #ifndef VANTREL_FILE_VERSION
 #error "VANTREL_FILE_VERSION must be defined (src/about/CMakeLists.txt sets it)"
@@ -126,9 +127,10 @@ TAboutForm::TAboutForm(QWidget* parent, VersionSource versionSource)
     setObjectName(QStringLiteral("AboutForm"));
     setWindowTitle(QStringLiteral("AboutForm"));
     setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
-    // Equal minimum and maximum sizes: the window system offers no border
-    // to drag and Qt clamps every resize() to this size.
-    setFixedSize(kWidth, kHeight);
+    // The size counts the window manager's frame in; the inside is the rest
+    // and has no border to drag.
+    auto* outer = new OuterGeometry(this, OuterGeometry::Resizing::Refused);
+    outer->setOuterSize(QSize(kWidth, kHeight));
     setSizeGripEnabled(false);
 
     // The box was designed for the 8-point MS Sans Serif of Windows dialogs;
@@ -170,13 +172,6 @@ void TAboutForm::showEvent(QShowEvent* event) {
     if (event->spontaneous()) return;
     if (const std::optional<QString> version = versionSource_())
         VersionLabel->setText(aboutTexts().versionLine + *version);
-}
-
-void TAboutForm::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
-    // The fixed size is only a hint to the window system; one that resizes
-    // the window regardless gets it back at once.
-    if (size() != QSize(kWidth, kHeight)) resize(kWidth, kHeight);
 }
 
 } // namespace vantrel

@@ -4,9 +4,10 @@
 // exec() from Help > About as often as asked; every showing sets the version
 // text anew.
 //
-// The box has a fixed size and a fixed layout: no layout manager, every
-// control has the position and size it is given here, and a label cuts off
-// text that is longer than the label.
+// The box has a fixed size, its frame included, and refuses resizing (a size
+// forced on it from outside is put back). Its layout is fixed too: no layout
+// manager, every control has the position and size it is given here, and a
+// label cuts off text that is longer than the label.
 #pragma once
 
 #include <QDialog>
@@ -29,8 +30,8 @@ class TAboutForm : public QDialog {
     Q_OBJECT
 
 public:
-    // The box's size. Qt sizes the window without its frame, which the
-    // window manager adds outside.
+    // The box's size with the window manager's frame; without a frame the
+    // inside is this size.
     static constexpr int kWidth = 335;
     static constexpr int kHeight = 245;
 
@@ -49,8 +50,6 @@ protected:
     // FormShow: sets VersionLabel to "Version:" and the file version, without
     // a blank; with no version the label keeps the text it had.
     void showEvent(QShowEvent* event) override;
-    // Refuses resizing: a size forced on the window from outside is put back.
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void OKButtonClick();

@@ -14,12 +14,12 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QScreen>
 #include <QSlider>
 
 #include "draw_wave_thread.h"
 #include "frame_render.h"
 #include "gbk_text.h"
+#include "outer_geometry.h"
 
 namespace vantrel {
 
@@ -69,7 +69,10 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, i
 
 TMainForm::TMainForm(QWidget* parent, int paceOverrideMs) : QMainWindow(parent) {
     setWindowTitle(QStringLiteral("Vantrel"));
-    resize(800, 600);
+    // The controls have fixed places, so the window has a fixed size: 800 x
+    // 600 with the window manager's frame.
+    outer_ = new OuterGeometry(this, OuterGeometry::Resizing::Refused);
+    outer_->setOuterSize(QSize(800, 600));
     auto* central = new QWidget(this);
     setCentralWidget(central);
     buildMenus();
@@ -316,12 +319,7 @@ void TMainForm::showEvent(QShowEvent* event) {
 }
 
 void TMainForm::FormShow() {
-    if (const QScreen* screen = this->screen()) {
-        const QSize s = screen->size();
-        const int left = width() < s.width() ? (s.width() - width()) / 2 : 0;
-        const int top = height() < s.height() ? (s.height() - height()) / 2 : 0;
-        move(left, top);
-    }
+    outer_->centreOnScreen();
     core_.formShow();
     drawAmplitudeRuler(amplitudeRuler_, kPlotHeight, PlotColours::screen());
     showPicture(echoWaveImage_, amplitudeRuler_);

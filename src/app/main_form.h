@@ -1,7 +1,8 @@
 // The main window: the A-scan with its rulers and readouts, the navigation
 // buttons, the seek bar, the parameter panel and the note list. The viewer's
 // rules live in ViewerCore; this window forwards its events there and shows
-// the resulting state (syncControls).
+// the resulting state (syncControls). Its controls have fixed places, so the
+// window has a fixed size (frame included) and cannot be resized or maximised.
 #pragma once
 
 #include <QImage>
@@ -23,6 +24,7 @@ class QSlider;
 
 namespace vantrel {
 
+class OuterGeometry;
 class TDrawWaveThread;
 
 class TMainForm : public QMainWindow {
@@ -84,6 +86,7 @@ private:
     void reportOpenFailure(const QString& path, const OpenResult& result);
 
     ViewerCore core_;
+    OuterGeometry* outer_ = nullptr;
     std::unique_ptr<TDrawWaveThread> drawThread_;
     bool shown_ = false;
     bool syncing_ = false;

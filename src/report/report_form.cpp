@@ -8,12 +8,17 @@
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "outer_geometry.h"
 
 namespace vantrel {
 
@@ -39,6 +44,54 @@ private:
     std::function<void(QPainter&)> paint_;
 };
 
+// A scroll bar that asks for no more width than it is allowed.
+class NarrowScrollBar : public QScrollBar {
+public:
+    static constexpr int kMinWidth = 8;
+
+    NarrowScrollBar(Qt::Orientation orientation, QWidget* parent)
+        : QScrollBar(orientation, parent) {}
+    void setMaxWidth(int width) {
+        width = std::max(width, kMinWidth);
+        if (width == maxWidth_) return;
+        maxWidth_ = width;
+        updateGeometry();
+    }
+    QSize sizeHint() const override {
+        QSize hint = QScrollBar::sizeHint();
+        hint.setWidth(std::min(hint.width(), maxWidth_));
+        return hint;
+    }
+
+private:
+    int maxWidth_ = QWIDGETSIZE_MAX;
+};
+
+// The page view scrolls vertically only. The window is barely wider than the
+// page (806 px with its frame against 794), so the vertical bar takes the
+// room that the view leaves beside the page, the style's width at most: the
+// whole width of the page stays in view, at one screen pixel per page pixel.
+class PageView : public QScrollArea {
+public:
+    explicit PageView(QWidget* parent) : QScrollArea(parent) {
+        setFrameShape(QFrame::NoFrame);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        bar_ = new NarrowScrollBar(Qt::Vertical, this);
+        setVerticalScrollBar(bar_);
+    }
+
+protected:
+    bool event(QEvent* event) override {
+        // Before the base class lays the bars out for the new size.
+        if (event->type() == QEvent::Resize)
+            bar_->setMaxWidth(static_cast<QResizeEvent*>(event)->size().width() - kPageWidth);
+        return QScrollArea::event(event);
+    }
+
+private:
+    NarrowScrollBar* bar_ = nullptr;
+};
+
 } // namespace
 
 TReportForm::TReportForm(QWidget* parent) : QDialog(parent) {
@@ -53,9 +106,8 @@ TReportForm::TReportForm(QWidget* parent) : QDialog(parent) {
     print->setObjectName(QStringLiteral("PrintButton"));
     layout->setMenuBar(menuBar);
 
-    scroll_ = new QScrollArea(this);
+    scroll_ = new PageView(this);
     scroll_->setObjectName(QStringLiteral("PageView"));
-    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     page_ = new PageWidget(
         scroll_, [this](QPainter& p) { paintReportPage(p, fill_, screenPictures(), nullptr); });
     scroll_->setWidget(page_);
@@ -75,6 +127,8 @@ TReportForm::TReportForm(QWidget* parent) : QDialog(parent) {
     // showing to repaint the fresh page; here the page repaints by itself,
     // so the one refresh only runs the showing's work again.
     connect(timer1_, &QTimer::timeout, this, [this] { FormShow(); });
+
+    outer_ = new OuterGeometry(this, OuterGeometry::Resizing::Allowed);
 
     for (const PageField& f : reportFields()) {
         QWidget* w = nullptr;
@@ -158,9 +212,11 @@ void TReportForm::FormShow() {
     }
     drawReportImages();
     page_->update();
+    // 806 px wide and 20 px short of the screen's height, frame included,
+    // in the top-left corner of the screen.
     if (const QScreen* screen = this->screen()) {
-        resize(806, screen->size().height() - 20);
-        move(0, 0);
+        outer_->setOuterSize(QSize(806, screen->size().height() - 20));
+        outer_->moveTo(QPoint(0, 0));
     }
     if (firstShow_) {
         timer1_->start();

@@ -21,6 +21,8 @@ class QTimer;
 
 namespace vantrel {
 
+class OuterGeometry;
+
 class TReportForm : public QDialog {
     Q_OBJECT
 public:
@@ -66,6 +68,7 @@ private:
     QWidget* page_ = nullptr;
     QLabel* status_ = nullptr;
     QTimer* timer1_ = nullptr;
+    OuterGeometry* outer_ = nullptr;
     bool firstShow_ = true;
     int formShowCount_ = 0;
     std::map<QString, QWidget*> fields_;

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QWindow>
 #include <QtTest>
 
 #include "main_form.h"
@@ -56,7 +57,13 @@ private slots:
     void controlsAtTheirPlaces() {
         Window w;
         QCOMPARE(w.form.windowTitle(), QString("Vantrel"));
-        QCOMPARE(w.form.size(), QSize(800, 600));
+        // 800 x 600 with the frame (the offscreen platform's is 2 px wide),
+        // fixed, and no maximise button.
+        const QSize inside = QSize(800, 600).shrunkBy(w.form.windowHandle()->frameMargins());
+        QCOMPARE(w.form.frameGeometry().size(), QSize(800, 600));
+        QCOMPARE(w.form.windowHandle()->minimumSize(), inside);
+        QCOMPARE(w.form.windowHandle()->maximumSize(), inside);
+        QVERIFY(!(w.form.windowFlags() & Qt::WindowMaximizeButtonHint));
         QCOMPARE(w.button("RzButtonPlay")->text(), QString("播放"));
         QCOMPARE(w.button("RzButtonUp")->text(), QString("上一帧"));
         QCOMPARE(w.button("RzButtonNext")->text(), QString("下一帧"));

@@ -7,6 +7,9 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 
 #include "frame_render.h"
 #include "gbk_text.h"
@@ -309,6 +312,35 @@ TEST_F(ReportFormTest, PageGeometry) {
     const QImage two = form.renderPage();
     EXPECT_EQ(at(two, 90, 624), kWhite);
     EXPECT_EQ(at(two, 90, 664), kBlack);
+}
+
+TEST_F(ReportFormTest, WindowAndPageView) {
+    // 806 px wide and 20 px short of the screen, frame included (the
+    // offscreen platform draws a 2 px frame), in the top-left corner.
+    form.show();
+    for (int i = 0; i < 20; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    const int screenHeight = form.screen()->size().height();
+    EXPECT_EQ(form.frameGeometry(), QRect(0, 0, 806, screenHeight - 20));
+
+    // The view scrolls vertically only, and the whole page width is in view
+    // beside the vertical bar, at one screen pixel per page pixel.
+    auto* view = form.findChild<QScrollArea*>("PageView");
+    ASSERT_TRUE(view);
+    EXPECT_EQ(view->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_FALSE(view->horizontalScrollBar()->isVisible());
+    EXPECT_TRUE(view->verticalScrollBar()->isVisible());
+    EXPECT_GE(view->viewport()->width(), kPageWidth);
+    EXPECT_EQ(view->widget()->size(), QSize(kPageWidth, kPageHeight));
+    EXPECT_EQ(view->widget()->x(), 0);
+
+    // Scrolled down, the next showing starts at the top again.
+    view->verticalScrollBar()->setValue(300);
+    EXPECT_EQ(view->widget()->y(), -300);
+    form.hide();
+    form.show();
+    EXPECT_EQ(view->widget()->y(), 0);
+    form.hide();
 }
 
 TEST_F(ReportFormTest, NoPrinterPrintsNothingAndSaysSo) {
