@@ -18,14 +18,12 @@
 
 #include "draw_wave_thread.h"
 #include "frame_render.h"
-#include "gbk_text.h"
+#include "gbk_qstring.h"
 #include "outer_geometry.h"
 
 namespace vantrel {
 
 namespace {
-
-QString fromGbk(const std::string& gbk) { return QString::fromStdString(gbkToUtf8(gbk)); }
 
 // The instrument's window font; where it is missing a sans-serif face of the
 // same size takes its place.
@@ -185,7 +183,7 @@ void TMainForm::buildWavePanel(QWidget* central) {
         if (!syncing_) ProcessTrackBarChange(v);
     });
 
-    play_ = button(central, "RzButtonPlay", QStringLiteral("播放"), 32, 440);
+    play_ = button(central, "RzButtonPlay", fromGbk(kPlayCaption), 32, 440);
     up_ = button(central, "RzButtonUp", QStringLiteral("上一帧"), 120, 440);
     next_ = button(central, "RzButtonNext", QStringLiteral("下一帧"), 208, 440);
     print_ = button(central, "btnPrint", QStringLiteral("打印"), 296, 440, 73, 25);

@@ -4,13 +4,11 @@
 #include <QFontMetrics>
 
 #include "frame_render.h"
-#include "gbk_text.h"
+#include "gbk_qstring.h"
 
 namespace vantrel {
 
 namespace {
-
-QString fromGbk(const std::string& gbk) { return QString::fromStdString(gbkToUtf8(gbk)); }
 
 // GBK "度 ": the unit of the refraction angle, then a blank.
 const std::string kDegreeSuffix = "\xB6\xC8 ";
