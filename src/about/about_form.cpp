@@ -12,17 +12,14 @@
 #include <cmath>
 
 #include "outer_geometry.h"
-
-#ifndef VANTREL_FILE_VERSION
-#error "VANTREL_FILE_VERSION must be defined (src/about/CMakeLists.txt sets it)"
-#endif
+#include "version.h"
 
 namespace vantrel {
 
 std::optional<QString> fileVersion() {
     // A build whose project has no version gets an empty string here: that
     // counts as a program without a version record.
-    const QString version = QStringLiteral(VANTREL_FILE_VERSION);
+    const QString version = QString::fromLatin1(kVersion);
     if (version.isEmpty()) return std::nullopt;
     return version;
 }

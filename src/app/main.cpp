@@ -11,11 +11,12 @@
 #include "report_form.h"
 #include "report_inputs.h"
 #include "stock_translations.h"
+#include "version.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantrel"));
-    QApplication::setApplicationVersion(QStringLiteral(VANTREL_VERSION));
+    QApplication::setApplicationVersion(QString::fromLatin1(vantrel::kVersion));
     // The interface is Chinese; so are Qt's own dialogs and menus.
     vantrel::installStockTranslations(app);
     try {
