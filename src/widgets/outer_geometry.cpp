@@ -51,27 +51,34 @@ QMargins OuterGeometry::currentMargins() const {
     return handle ? handle->frameMargins() : QMargins();
 }
 
+QPoint OuterGeometry::wantedCorner() const {
+    switch (placement_) {
+    case Placement::Kept: break;
+    case Placement::At: return corner_;
+    case Placement::Centred:
+        if (const QScreen* screen = window_->screen()) {
+            const QSize s = screen->size();
+            return QPoint(outer_.width() < s.width() ? (s.width() - outer_.width()) / 2 : 0,
+                          outer_.height() < s.height() ? (s.height() - outer_.height()) / 2 : 0);
+        }
+        break;
+    }
+    return window_->pos();
+}
+
+bool OuterGeometry::inPlace() const {
+    return window_->frameGeometry() == QRect(wantedCorner(), outer_);
+}
+
 void OuterGeometry::apply() {
     if (!outer_.isValid()) return;
     applying_ = true;
     applied_ = currentMargins();
     const QSize inner = innerSize();
-    if (resizing_ == Resizing::Refused)
-        window_->setFixedSize(inner);
-    else
-        window_->resize(inner);
-    QPoint corner = window_->pos();
-    switch (placement_) {
-    case Placement::Kept: break;
-    case Placement::At: corner = corner_; break;
-    case Placement::Centred:
-        if (const QScreen* screen = window_->screen()) {
-            const QSize s = screen->size();
-            corner = QPoint(outer_.width() < s.width() ? (s.width() - outer_.width()) / 2 : 0,
-                            outer_.height() < s.height() ? (s.height() - outer_.height()) / 2 : 0);
-        }
-        break;
-    }
+    if (resizing_ == Resizing::Refused) window_->setFixedSize(inner);
+    window_->resize(inner);
+    // QWidget::move() on a window places the frame's corner.
+    const QPoint corner = wantedCorner();
     if (corner != window_->pos()) window_->move(corner);
     applying_ = false;
 }
@@ -86,6 +93,7 @@ bool OuterGeometry::eventFilter(QObject* watched, QEvent* event) {
         if (QWindow* handle = window_->windowHandle()) handle->installEventFilter(this);
         // Not mapped yet: nothing to race with. The frame is known here
         // from an earlier showing, or on platforms that know it at once.
+        checksLeft_ = kChecksPerShowing;
         settle();
         break;
     case QEvent::Move:
@@ -104,9 +112,24 @@ void OuterGeometry::settle() {
     // frame that the window manager gives them.
     if (window_->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized))
         return;
-    if (currentMargins() != applied_)
+    if (currentMargins() != applied_) {
         apply();
-    else if (resizing_ == Resizing::Refused && window_->size() != innerSize())
+        return;
+    }
+    // The margins can be the same and the place still wrong: a modal dialog
+    // gets a new native window on every showing, which Qt may place by the
+    // figures of the old one. Until a showing is where it belongs, compare
+    // the whole outer geometry, a few times at most (a window manager may
+    // insist on a place of its own); after that the user may move it.
+    if (checksLeft_ > 0) {
+        if (!inPlace()) {
+            --checksLeft_;
+            apply();
+            return;
+        }
+        if (window_->windowHandle()->isExposed()) checksLeft_ = 0;
+    }
+    if (resizing_ == Resizing::Refused && window_->size() != innerSize())
         // The fixed size is only a hint to the window system; one that
         // resizes the window regardless gets the size back.
         window_->resize(innerSize());

@@ -15,9 +15,10 @@
 // resize or expose: framing moves the inside and exposes the window, and a
 // window manager that maximises or restores a window sends its new state,
 // frame and geometry as a burst whose middle must not be taken for the end.
-// Maximised, full-screen and minimised windows are left as the window
-// manager has them. Without a window manager, and on platforms that draw no
-// frame, the margins are zero and the inside is the outer size.
+// Until a showing has come out where it belongs it also compares the whole
+// outer geometry, not just the margins. Maximised, full-screen and minimised
+// windows are left as the window manager has them. Without a window manager, and on platforms that
+// draw no frame, the margins are zero and the inside is the outer size.
 //
 // An OuterGeometry is a child of its window and lives as long as the window.
 #pragma once
@@ -25,6 +26,7 @@
 #include <QMargins>
 #include <QObject>
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QTimer>
 
@@ -69,8 +71,12 @@ private:
 
     // Quiet time after a move, resize or expose before the frame is looked at.
     static constexpr int kSettleMs = 50;
+    // How often a showing may put a window back where it belongs.
+    static constexpr int kChecksPerShowing = 3;
 
     QMargins currentMargins() const;
+    QPoint wantedCorner() const;
+    bool inPlace() const;
     void apply();
     void settle();
 
@@ -82,6 +88,7 @@ private:
     // The frame margins the window was last sized and placed with.
     QMargins applied_;
     bool applying_ = false;
+    int checksLeft_ = 0;
     QTimer settleTimer_;
 };
 

@@ -63,12 +63,14 @@ Xvfb -displayfd 3 -screen 0 "${screen_w}x${screen_h}x24" -nolisten tcp \
 pids+=($!)
 poll 100 grep -q '^[0-9]' "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$(head -n 1 "$work/display")"
+poll 100 sh -c 'xprop -root >/dev/null 2>&1' ||
+  fail "no X server answers on $DISPLAY: $(cat "$work/xvfb.log")"
 
 if [ "$mode" = openbox ]; then
   openbox --sm-disable >"$work/openbox.log" 2>&1 &
   pids+=($!)
   poll 100 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
-    fail "openbox did not start: $(cat "$work/openbox.log")"
+    fail "openbox did not start on $DISPLAY: $(cat "$work/openbox.log" "$work/xvfb.log")"
   framed=--framed
 else
   framed=

@@ -83,7 +83,9 @@ private slots:
                  refused);
         QCOMPARE(bool(window.windowFlags() & Qt::WindowMaximizeButtonHint), !refused);
 
-        // A window system that resizes the window regardless of its hints.
+        // A window system that resizes the window regardless of its hints,
+        // once the showing has settled.
+        QTest::qWait(200);
         QVERIFY(vantrel::testing::forceResize(window, QSize(500, 400)));
         QTRY_COMPARE(window.size(), after);
         QTest::qWait(200);
