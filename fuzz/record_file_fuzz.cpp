@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!clicks.openItemClick(path).ok()) return 0;
     const uint8_t steps = size > 0 ? data[size - 1] : 0;
     for (int i = 0; i < 24; ++i) {
-        switch ((steps + i * 7) % 8) {
+        switch ((steps + i * 7) % 9) {
         case 0: clicks.nextClick(); break;
         case 1: clicks.upClick(); break;
         case 2: clicks.trackBarMovedTo(i % 5); break;
@@ -76,6 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         case 4: clicks.playbackTick(); break;
         case 5: clicks.noteClick(i % 3); break;
         case 6: clicks.openItemClick(std::nullopt); break;
+        case 7: clicks.goToFrame(i % 7 - 1, i % 13 - 1); break;
         default: clicks.playbackTick(); break;
         }
     }

@@ -22,12 +22,16 @@
 
 namespace vantrel::cli {
 
+const char* const kReplaySteps =
+    "open, cancel, next, up, play, print, seek:P, note:I, tick, goto:R:F";
+
 namespace {
 
 struct ReplayStep {
-    enum Kind { Open, Cancel, Next, Up, Play, Print, Seek, Note, Tick } kind;
+    enum Kind { Open, Cancel, Next, Up, Play, Print, Seek, Note, Tick, Goto } kind;
     int32_t argument = 0;
     QString text;
+    int32_t frame = 0; // goto:R:F: R is the argument, F the frame
 };
 
 ReplayStep parseStep(const QString& text) {
@@ -46,8 +50,16 @@ ReplayStep parseStep(const QString& text) {
             if (ok) return {kind, value, text};
         }
     }
-    fail("unknown replay step " + quoted(text) +
-         " (steps: open, cancel, next, up, play, print, seek:P, note:I, tick)");
+    if (text.startsWith("goto:")) {
+        const QStringList parts = text.mid(5).split(':');
+        bool recordOk = false, frameOk = false;
+        if (parts.size() == 2) {
+            const int record = parts[0].toInt(&recordOk, 10);
+            const int frame = parts[1].toInt(&frameOk, 10);
+            if (recordOk && frameOk) return {ReplayStep::Goto, record, text, frame};
+        }
+    }
+    fail("unknown replay step " + quoted(text) + " (steps: " + kReplaySteps + ")");
 }
 
 } // namespace
@@ -87,6 +99,7 @@ QJsonObject replay(const QString& path, const QStringList& stepTexts) {
         case ReplayStep::Seek: viewer.trackBarMovedTo(step.argument); break;
         case ReplayStep::Note: viewer.noteClick(step.argument); break;
         case ReplayStep::Tick: viewer.playbackTick(); break;
+        case ReplayStep::Goto: viewer.goToFrame(step.argument, step.frame); break;
         }
         out.append(stepJson(viewer, step.text));
     }

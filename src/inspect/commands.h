@@ -9,6 +9,8 @@
 
 namespace vantrel::cli {
 
+// The steps `replay` takes, for messages and help.
+extern const char* const kReplaySteps;
 // Runs the viewer's own commands on FILE from a freshly started program and
 // returns the state after each step.
 QJsonObject replay(const QString& path, const QStringList& stepTexts);

@@ -92,7 +92,8 @@ const std::vector<Command>& commands() {
         {"replay",
          "FILE STEP...",
          "runs the viewer's commands on FILE from a fresh start and prints the state after\n"
-         "  each step; steps: open, cancel, next, up, play, print, seek:P, note:I, tick",
+         "  each step; steps: open, cancel, next, up, play, print, seek:P, note:I, tick,\n"
+         "  goto:R:F",
          2,
          1 << 20,
          false,

@@ -361,6 +361,26 @@ RecordReadResult RecordFile::readRecordAt(std::optional<int64_t> offset, Instrum
     return result;
 }
 
+std::optional<RecordLayout> RecordFile::layoutOfRecord(int64_t record) const {
+    const auto entry = indexEntryAt(record);
+    if (!entry) return std::nullopt;
+    // Indexed records lie whole in the file; a read that fails now (the
+    // file changed under us) decodes nothing.
+    uint8_t header[kRecordHeaderSize];
+    if (!readExact(entry->fileOffset, header, sizeof header)) return RecordLayout{};
+    const int32_t storedLength = loadI32Unchecked(header);
+    const int32_t trailerLength = loadI32Unchecked(header + 4);
+    if (storedLength < 0) return RecordLayout{};
+    std::vector<uint8_t> stored(static_cast<size_t>(std::min(storedLength, kStoredCapacity)));
+    if (!readExact(entry->fileOffset + kRecordHeaderSize, stored.data(), stored.size()))
+        return RecordLayout{};
+    std::vector<uint8_t> decoded(kDecodedCapacity);
+    LzwDecoder decoder;
+    const LzwDecodeResult d = decoder.decode(stored.data(), static_cast<uint32_t>(stored.size()),
+                                             decoded.data(), decoded.size());
+    return layoutRecord(storedLength, trailerLength, d);
+}
+
 std::span<const uint8_t> RecordFile::frame(int64_t f) const {
     if (f < 0 || f >= layout_.framesPerRecord()) return {};
     return {decoded_.data() + f * kFrameSize, static_cast<size_t>(kFrameSize)};

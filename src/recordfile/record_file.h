@@ -154,6 +154,10 @@ public:
     // record read last stays in the buffer and its block, if any, is copied
     // again.
     RecordReadResult readRecordAt(std::optional<int64_t> offset, InstrumentParams& params);
+    // The layout record `record` of the index decodes to, read and decoded
+    // apart from the buffer, which keeps the record in it. Nothing when the
+    // record has no entry.
+    std::optional<RecordLayout> layoutOfRecord(int64_t record) const;
 
     const RecordLayout& layout() const { return layout_; }
     std::span<const uint8_t> decoded() const {

@@ -48,6 +48,12 @@ public:
     // copy in force again; the derived texts are made anew in any case.
     void reloadBlockInBuffer();
 
+    // The frames record r holds, without loading it (0 when it has no entry).
+    int32_t framesOfRecord(int32_t r) const {
+        const std::optional<RecordLayout> l = file_.layoutOfRecord(r);
+        return l ? l->framesPerRecord() : 0;
+    }
+
     // ---- the record in the buffer
     const RecordLayout& layout() const { return file_.layout(); }
     int32_t framesPerRecord() const { return file_.layout().framesPerRecord(); }

@@ -232,6 +232,20 @@ void ViewerCore::nextClick() {
     }
 }
 
+bool ViewerCore::goToFrame(int32_t r, int32_t f) {
+    if (!fileOpen_ || r < 0 || r >= static_cast<int64_t>(file().recordIndex().size())) return false;
+    if (f < 0 || f >= query_.framesOfRecord(r)) return false;
+    stopForStep(); // a finished playback keeps its caption, as after Up and Next
+    loadParameterRecord(r);
+    currentRecord_ = r;
+    loadCurrentRecord();
+    frameIndex_ = f; // the frame on screen, as after Up or Next
+    drawFrame(frameIndex_);
+    controls_.upEnabled = true;
+    controls_.nextEnabled = true;
+    return true;
+}
+
 void ViewerCore::trackBarMovedTo(int32_t position) { setTrackBarPosition(position); }
 
 void ViewerCore::trackBarChange() {

@@ -88,6 +88,12 @@ public:
     void trackBarMovedTo(int32_t position);
     // A click on note list item i; an item that does not exist changes nothing.
     void noteClick(int32_t item);
+    // A click on the echo-dynamics overview at frame f of record r: pauses
+    // playback as Up and Next do, makes r the record in the buffer with the
+    // parameters in force at r (bar, note and pace follow), draws frame f and
+    // leaves it the frame on screen. A record without an index entry or a
+    // frame the record does not hold changes nothing. Returns whether it went.
+    bool goToFrame(int32_t r, int32_t f);
     // Print button: pauses playback; the caller shows the report.
     void printClick();
     // Closing the window or Exit.

@@ -339,7 +339,7 @@ TEST(InspectCli, Replay) {
     EXPECT_TRUE(bad.out.isEmpty());
     EXPECT_EQ(bad.err.toStdString(),
               "vantrel-inspect: unknown replay step 'jump' (steps: open, cancel, "
-              "next, up, play, print, seek:P, note:I, tick)\n");
+              "next, up, play, print, seek:P, note:I, tick, goto:R:F)\n");
 }
 
 TEST(InspectCli, ReportPageAndPicture) {
@@ -424,5 +424,37 @@ TEST(InspectCli, GoldenOutputsOnTheDemoRecording) {
         const CliRun r = inspect(c.args);
         ASSERT_EQ(r.status, 0) << r.err.toStdString();
         if (r.out != expected) ADD_FAILURE() << firstDifference(expected, r.out);
+    }
+}
+
+// goto:R:F is a click on the overview: record R with frame F on screen; a
+// place that does not exist changes nothing; a malformed step is a usage error.
+TEST(InspectCli, ReplayGoto) {
+    const QString demo = VANTREL_DEMO;
+    const CliRun r =
+        inspect({"replay", demo, "open", "play", "goto:190:3", "goto:300:0", "goto:190:11"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QJsonArray steps = r.json()["steps"].toArray();
+    ASSERT_EQ(steps.size(), 5);
+    const QJsonObject went = steps[2].toObject();
+    EXPECT_EQ(went["currentRecord"].toInt(), 190);
+    EXPECT_EQ(went["frameIndex"].toInt(), 3);
+    EXPECT_EQ(went["drawn"].toInt(), 3);
+    EXPECT_FALSE(went["playing"].toBool());
+    EXPECT_EQ(went["play"].toObject()["caption"].toString(), QString("播放"));
+    EXPECT_TRUE(went["up"].toBool());
+    EXPECT_TRUE(went["next"].toBool());
+    EXPECT_TRUE(went["print"].toBool());
+    for (int i : {3, 4}) {
+        QJsonObject unchanged = steps[i].toObject(), before = went;
+        EXPECT_TRUE(unchanged["drawn"].isNull());
+        unchanged.remove("step"), unchanged.remove("drawn");
+        before.remove("step"), before.remove("drawn");
+        EXPECT_EQ(unchanged, before) << i;
+    }
+    for (const char* bad : {"goto:1", "goto:1:x", "goto:1:2:3"}) {
+        const CliRun b = inspect({"replay", demo, "open", bad});
+        EXPECT_EQ(b.status, 2) << bad;
+        EXPECT_TRUE(b.out.isEmpty()) << bad;
     }
 }

@@ -372,3 +372,82 @@ TEST(ViewerCore, NoteItemIsTheFirstIntervalHoldingTheRecord) {
         }
     }
 }
+
+// A click on the echo-dynamics overview: the record with the parameters in
+// force at it, the frame on screen, Up and Next enabled, playback paused;
+// records and frames that do not exist change nothing, not even the pause.
+TEST(ViewerCore, GoToFrame) {
+    // Records of 11 frames, record 5 of one frame; blocks on 0 and 3, notes
+    // on 2 and 6.
+    std::vector<int> frames(10, 11);
+    frames[5] = 1;
+    const std::string path = viewerFile("goto.DAT", frames, {2, 6}, {3});
+    struct Case {
+        const char* name;
+        bool playFirst;
+        int32_t record, frame;
+        bool goes;
+        int32_t baseGain; // the block in force afterwards (100 + its record)
+        int32_t note;
+        int32_t delay;
+    };
+    const Case cases[] = {
+        {"first record, paused", false, 0, 3, true, 100, 1, 100},
+        {"block in force from record 3", false, 4, 9, true, 103, 0, 100},
+        {"while playing", true, 7, 0, true, 106, 1, 100},
+        {"last record, last frame slot", false, 9, 10, true, 106, 1, 100},
+        {"one-frame record", true, 5, 0, true, 103, 0, 1000},
+        {"frame past the record", true, 5, 1, false, 0, 0, 0},
+        {"negative frame", false, 2, -1, false, 0, 0, 0},
+        {"record past the index", true, 10, 0, false, 0, 0, 0},
+        {"negative record", false, -1, 0, false, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Viewer v;
+        ASSERT_TRUE(v.core.openItemClick(path).ok());
+        if (c.playFirst) v.core.playClick();
+        const ControlState before = v.c();
+        const int32_t recordBefore = v.core.currentRecord(), frameBefore = v.core.frameIndex();
+        v.drawn.clear();
+        EXPECT_EQ(v.core.goToFrame(c.record, c.frame), c.goes);
+        if (!c.goes) {
+            EXPECT_TRUE(v.drawn.empty());
+            EXPECT_EQ(v.core.playing(), c.playFirst);
+            EXPECT_EQ(v.c().playCaption, before.playCaption);
+            EXPECT_EQ(v.c().upEnabled, before.upEnabled);
+            EXPECT_EQ(v.core.currentRecord(), recordBefore);
+            EXPECT_EQ(v.core.frameIndex(), frameBefore);
+            continue;
+        }
+        EXPECT_EQ(v.drawn, (std::vector<Shown>{{c.record, c.frame}}));
+        EXPECT_EQ(v.core.currentRecord(), c.record);
+        EXPECT_EQ(v.core.frameIndex(), c.frame);
+        EXPECT_EQ(v.core.params().baseGain(), c.baseGain);
+        EXPECT_FALSE(v.core.playing());
+        EXPECT_EQ(v.c().playCaption, kPlayCaption);
+        EXPECT_TRUE(v.c().upEnabled);
+        EXPECT_TRUE(v.c().nextEnabled);
+        EXPECT_TRUE(v.c().printEnabled);
+        EXPECT_EQ(v.c().selectedNote, c.note);
+        EXPECT_EQ(v.c().trackBarPosition, c.record);
+        EXPECT_EQ(v.core.playbackDelay(), c.delay);
+        // Next goes on from the frame on screen.
+        if (c.frame < v.core.framesPerRecord() - 2) {
+            v.core.nextClick();
+            EXPECT_EQ(v.last(), (Shown{c.record, c.frame + 1}));
+        }
+    }
+
+    // After playback ran past the last record the caption stays "stop" and
+    // the finished mark stays, as after Up and Next.
+    Viewer v;
+    ASSERT_TRUE(v.core.openItemClick(path).ok());
+    v.core.playClick();
+    v.play();
+    ASSERT_TRUE(v.core.playbackFinished());
+    EXPECT_TRUE(v.core.goToFrame(3, 2));
+    EXPECT_EQ(v.last(), (Shown{3, 2}));
+    EXPECT_EQ(v.c().playCaption, kStopCaption);
+    EXPECT_TRUE(v.core.playbackFinished());
+}
