@@ -11,6 +11,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include "echo_overview.h"
 #include "frame_render.h"
 #include "report_inputs.h"
 #include "report_page.h"
@@ -62,6 +63,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (fill.fields.empty()) std::abort();
         QPainter painter(&reportPlot);
         reportPictures(reportInputs(viewer)).plot(painter, reportPlot.width(), reportPlot.height());
+    }
+    // The echo dynamics of the whole file, with merged indications.
+    {
+        RecordQuery query;
+        if (query.open(path).ok()) {
+            OverviewSettings settings;
+            settings.gap = size % 4;
+            const EchoOverview overview = computeOverview(query, settings);
+            for (const Indication& d : overview.indications)
+                if (d.start > d.end || d.peak < d.start || d.peak > d.end) std::abort();
+        }
     }
     // The viewer's commands over the same file, as a user would click them.
     ViewerCore clicks;

@@ -22,11 +22,13 @@
 #include <string>
 #include <vector>
 
+#include "demo_scene.h"
 #include "instrument_params.h"
 #include "record_format.h"
 #include "record_writer.h"
 
 using namespace vantrel;
+using namespace vantrel::demo;
 
 namespace {
 
@@ -69,8 +71,6 @@ double latticeValue(int64_t a, int64_t b) {
 double smoothStep(double x) { return x * x * (3.0 - 2.0 * x); }
 
 // ------------------------------------------------------------------ settings
-
-enum class CurveMode { None, Dac, Dgs };
 
 // The settings the operator can change during the scan; everything else of
 // the block is fixed for the whole file.
@@ -283,33 +283,6 @@ double curveHeight(const std::vector<CurvePoint>& pts, double path, double line)
 
 // Scan gain -20 is half the echo height of scan gain 40.
 double gainFactor(const Settings& s) { return std::pow(10.0, (s.scanGain - 40) / 200.0); }
-
-struct Flaw {
-    double peakRecord; // record at which the beam axis hits the reflector
-    double spread;     // records over which the echo falls to 61 % (beam width)
-    double path;       // sound path at the peak, 0.1 mm
-    double walk;       // change of sound path per record as the probe moves, 0.1 mm
-    // The reflector's strength: 0.1 dB against level 0 of the DAC curve or of
-    // the DGS curves (the 2 mm disc), whichever curves the screen shows at the
-    // time; with None the peak height in screen units at scan gain 40.
-    CurveMode reference;
-    double amplitude;
-};
-
-const std::array<Flaw, 6> kFlaws = {{
-    // Crater crack at the weld start, 11 mm down.
-    {8, 7, 220, 2.0, CurveMode::None, 230},
-    // Slag line at 12 mm depth, strong enough to saturate the screen at its peak.
-    {80, 9, 240, -4.5, CurveMode::None, 235},
-    // Lack of fusion at 19.5 mm depth, 2 dB over the DAC curve.
-    {185, 10, 390, -3.0, CurveMode::Dac, 20},
-    // Porosity at 22.5 mm depth, SL +2 dB.
-    {230, 6, 450, -3.0, CurveMode::Dac, -100},
-    // Root-side crack seen in the second leg, in gate B: SL +8 dB.
-    {248, 8, 760, -3.0, CurveMode::Dac, -40},
-    // Inclusion in the DGS stretch, equivalent to a 2.5 mm disc reflector.
-    {270, 5, 480, -2.5, CurveMode::Dgs, 39.2},
-}};
 
 // The weld root, 25 mm down: a geometry echo at the end of the first leg that
 // wanders a little with the coupling and never reaches gate A's level.

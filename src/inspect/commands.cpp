@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -13,6 +14,7 @@
 #include <unordered_map>
 
 #include "cli_support.h"
+#include "echo_overview.h"
 #include "frame_render.h"
 #include "gbk_text.h"
 #include "lzw.h"
@@ -293,6 +295,97 @@ void lzwCommand(const QString& mode, const QString& in, const QString& out) {
     } else {
         fail("lzw mode " + quoted(mode) + " is neither encode nor decode");
     }
+}
+
+// ------------------------------------------------------------------ overview
+
+namespace {
+
+// A decimal number of the command line as the least whole number of tenths
+// at or above it, so that "amplitude >= threshold" holds on the tenths
+// exactly as it does on the decimal (50.55 gives 506, -1.25 gives -12).
+int64_t thresholdTenths(const QString& text, const char* what) {
+    const std::string s = text.toStdString();
+    size_t i = 0;
+    const bool negative = !s.empty() && (s[0] == '-' || s[0] == '+') && s[i++] == '-';
+    int64_t whole = 0;
+    size_t digits = 0;
+    for (; i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])); ++i, ++digits) {
+        whole = whole * 10 + (s[i] - '0');
+        if (whole > 1'000'000'000'000)
+            fail(std::string(what) + " " + quoted(text) + " is too large");
+    }
+    int64_t tenth = 0;
+    bool rest = false;
+    if (i < s.size() && s[i] == '.') {
+        for (size_t k = 0; ++i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])); ++k) {
+            ++digits;
+            if (k == 0)
+                tenth = s[i] - '0';
+            else if (s[i] != '0')
+                rest = true;
+        }
+    }
+    if (digits == 0 || i != s.size())
+        fail(std::string(what) + " " + quoted(text) + " is not a number");
+    const int64_t tenths = whole * 10 + tenth;
+    return negative ? -tenths : tenths + (rest ? 1 : 0);
+}
+
+OverviewSettings overviewSettings(const OverviewOptions& o) {
+    OverviewSettings s;
+    if (o.percentThreshold) s.percentThreshold = thresholdTenths(*o.percentThreshold, "threshold");
+    if (o.dbThreshold) s.dbThreshold = thresholdTenths(*o.dbThreshold, "threshold-db");
+    if (o.gap) {
+        bool ok = false;
+        s.gap = o.gap->toLongLong(&ok, 10);
+        if (!ok || s.gap < 0) fail("gap " + quoted(*o.gap) + " is not a whole number >= 0");
+    }
+    if (o.position) {
+        if (*o.position == "path")
+            s.position = OverviewPosition::Path;
+        else if (*o.position == "surface")
+            s.position = OverviewPosition::Surface;
+        else if (*o.position == "depth")
+            s.position = OverviewPosition::Depth;
+        else
+            fail("position " + quoted(*o.position) + " is none of path, surface, depth");
+    }
+    return s;
+}
+
+} // namespace
+
+void overviewCommand(const QString& path, const OverviewOptions& options, const QString& out,
+                     Output& output) {
+    const bool csv = !out.isEmpty();
+    if (csv && !out.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))
+        fail("overview --out " + quoted(out) + ": the name must end in .csv");
+    const OverviewSettings settings = overviewSettings(options);
+    RecordQuery query;
+    openOrFail(query, path);
+    const EchoOverview overview = computeOverview(query, settings);
+    if (csv) {
+        std::string rows = "record,frame,amplitude,unit,position,positionUnit,indication\r\n";
+        size_t next = 0; // the first indication that may hold the frame
+        for (const OverviewRecord& rec : overview.records) {
+            for (int32_t f = 0; f < rec.frames; ++f) {
+                const int64_t i = rec.firstFrame + f;
+                while (next < overview.indications.size() && overview.indications[next].end < i)
+                    ++next;
+                rows += std::to_string(rec.record) + ',' + std::to_string(f) + ',' +
+                        tenths(overview.amplitude[static_cast<size_t>(i)]) + ',' +
+                        amplitudeUnitText(rec.unit) + ',' +
+                        tenths(overview.position[static_cast<size_t>(i)]) + ',' +
+                        (rec.inch ? "in" : "mm") + ',';
+                if (next < overview.indications.size() && overview.indications[next].start <= i)
+                    rows += std::to_string(next);
+                rows += "\r\n";
+            }
+        }
+        writeOutput(out, {reinterpret_cast<const uint8_t*>(rows.data()), rows.size()});
+    }
+    output.printJson(overviewJson(overview));
 }
 
 } // namespace vantrel::cli

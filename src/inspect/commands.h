@@ -7,6 +7,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
+#include "cli_support.h"
+
 namespace vantrel::cli {
 
 // The steps `replay` takes, for messages and help.
@@ -21,6 +25,14 @@ void renderCommand(const QStringList& a, const QString& out, bool report);
 void reportCommand(const QStringList& a, const QString& out);
 // FILE: one CSV row per frame into `out`.
 void exportCommand(const QStringList& a, const QString& out);
+// The options of `overview` as given on the command line.
+struct OverviewOptions {
+    std::optional<QString> percentThreshold, dbThreshold, gap, position;
+};
+// FILE: the echo dynamics as JSON, and with a .csv `out` one row per shown
+// frame.
+void overviewCommand(const QString& path, const OverviewOptions& options, const QString& out,
+                     Output& output);
 // encode|decode IN OUT.
 void lzwCommand(const QString& mode, const QString& in, const QString& out);
 

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <exception>
 #include <functional>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,19 +28,30 @@ using namespace cli;
 
 constexpr const char* kTool = "vantrel-inspect";
 
-// One parsed command line: the positional arguments, --out, the switches set.
+// One parsed command line: the positional arguments, --out, the options set
+// with their values (empty for a switch).
 struct Invocation {
     QStringList args;
     QString out;
-    QStringList switches;
+    std::map<QString, QString> options;
     Output& output;
-    bool isSet(const char* name) const { return switches.contains(QString::fromLatin1(name)); }
+    bool isSet(const char* name) const { return options.count(QString::fromLatin1(name)) != 0; }
+    std::optional<QString> value(const char* name) const {
+        const auto it = options.find(QString::fromLatin1(name));
+        if (it == options.end()) return std::nullopt;
+        return it->second;
+    }
 };
 
+// A command's own option: a switch, or with `valueName` an option that takes
+// a value.
 struct Switch {
     const char* name;
     const char* description;
+    const char* valueName = nullptr;
 };
+
+enum class OutFile : uint8_t { None, Required, Optional };
 
 struct Command {
     const char* name;
@@ -46,7 +59,7 @@ struct Command {
     const char* summary;
     int minArgs;
     int maxArgs;
-    bool takesOut;
+    OutFile out;
     bool draws; // paints pictures: needs the GUI side of Qt
     std::vector<Switch> switches;
     std::function<void(const Invocation&)> run;
@@ -67,7 +80,7 @@ const std::vector<Command>& commands() {
          "the announced record count, the record index and the notes",
          1,
          1,
-         false,
+         OutFile::None,
          false,
          {},
          [](const Invocation& c) {
@@ -81,7 +94,7 @@ const std::vector<Command>& commands() {
          "  derived lengths and the measured values of each frame",
          2,
          2,
-         false,
+         OutFile::None,
          false,
          {},
          [](const Invocation& c) {
@@ -96,7 +109,7 @@ const std::vector<Command>& commands() {
          "  goto:R:F",
          2,
          1 << 20,
-         false,
+         OutFile::None,
          false,
          {},
          [](const Invocation& c) { c.output.printJson(replay(c.args[0], c.args.mid(1))); }},
@@ -105,7 +118,7 @@ const std::vector<Command>& commands() {
          "the reference curve and gate curve in force at record R, as heights",
          2,
          2,
-         false,
+         OutFile::None,
          false,
          {},
          [](const Invocation& c) {
@@ -118,7 +131,7 @@ const std::vector<Command>& commands() {
          "writes frame F of record R as the main window's A-scan picture (361 x 289 PNG)",
          3,
          3,
-         true,
+         OutFile::Required,
          true,
          {{"report", "Draw the report's picture (289 x 257, black on white)."}},
          [](const Invocation& c) { renderCommand(c.args, c.out, c.isSet("report")); }},
@@ -128,7 +141,7 @@ const std::vector<Command>& commands() {
          "  or with a .png name the page as a 794 x 1123 picture",
          3,
          3,
-         true,
+         OutFile::Required,
          true,
          {},
          [](const Invocation& c) { reportCommand(c.args, c.out); }},
@@ -137,7 +150,7 @@ const std::vector<Command>& commands() {
          "one CSV row per frame of the whole file: values and readout texts",
          1,
          1,
-         true,
+         OutFile::Required,
          false,
          {},
          [](const Invocation& c) { exportCommand(c.args, c.out); }},
@@ -147,10 +160,31 @@ const std::vector<Command>& commands() {
          "  decode has no 16384-byte record limit)",
          3,
          3,
-         false,
+         OutFile::None,
          false,
          {},
          [](const Invocation& c) { lzwCommand(c.args[0], c.args[1], c.args[2]); }},
+        {"overview",
+         "FILE",
+         "the echo dynamics of the whole file: gate A's amplitude and a position for every\n"
+         "  shown frame, and the indications (runs at or above the threshold); with --out a\n"
+         "  .csv name also one row per shown frame",
+         1,
+         1,
+         OutFile::Optional,
+         false,
+         {{"threshold", "Threshold for % frames (default: the gate A level).", "P"},
+          {"threshold-db", "Threshold for dB frames (default: 0.0, the curve).", "D"},
+          {"gap", "Merge indications at most N shown frames apart (default 0).", "N"},
+          {"position", "The one-gate position: path (default), surface or depth.", "KIND"}},
+         [](const Invocation& c) {
+             OverviewOptions o;
+             o.percentThreshold = c.value("threshold");
+             o.dbThreshold = c.value("threshold-db");
+             o.gap = c.value("gap");
+             o.position = c.value("position");
+             overviewCommand(c.args[0], o, c.out, c.output);
+         }},
     };
     return table;
 }
@@ -187,9 +221,11 @@ int run(const QStringList& arguments, Output& output) {
     const QCommandLineOption help({"h", "help"}, "Show this help.");
     parser.addOption(help);
     const QCommandLineOption out("out", "Write the result to FILE.", "FILE");
-    if (command->takesOut) parser.addOption(out);
-    for (const Switch& s : command->switches)
-        parser.addOption(QCommandLineOption(s.name, s.description));
+    if (command->out != OutFile::None) parser.addOption(out);
+    for (const Switch& s : command->switches) {
+        parser.addOption(s.valueName ? QCommandLineOption(s.name, s.description, s.valueName)
+                                     : QCommandLineOption(s.name, s.description));
+    }
     for (const QString& a : QString(command->args).split(' '))
         parser.addPositionalArgument(a, QString());
     QStringList rest = arguments.mid(1);
@@ -217,13 +253,13 @@ int run(const QStringList& arguments, Output& output) {
              " argument" + (n == 1 ? "" : "s") + " (see vantrel-inspect " + command->name +
              " --help)");
     }
-    if (command->takesOut) {
-        if (!parser.isSet(out)) fail(std::string(command->name) + " needs --out FILE");
-        invocation.out = parser.value(out);
-    }
+    if (command->out == OutFile::Required && !parser.isSet(out))
+        fail(std::string(command->name) + " needs --out FILE");
+    if (command->out != OutFile::None && parser.isSet(out)) invocation.out = parser.value(out);
     for (const Switch& s : command->switches) {
-        if (parser.isSet(QString::fromLatin1(s.name)))
-            invocation.switches << QString::fromLatin1(s.name);
+        const QString option = QString::fromLatin1(s.name);
+        if (parser.isSet(option))
+            invocation.options[option] = s.valueName ? parser.value(option) : QString();
     }
     command->run(invocation);
     return 0;

@@ -202,4 +202,34 @@ QJsonObject stepJson(const ViewerCore& viewer, const QString& step) {
     };
 }
 
+namespace {
+
+// A number of tenths as the shortest JSON number: 615 gives 61.5, 3 gives 0.3.
+QJsonValue tenthsValue(int64_t tenths) { return QJsonValue(static_cast<double>(tenths) / 10.0); }
+
+QJsonArray place(const EchoOverview& o, int64_t i) {
+    return QJsonArray{o.recordNumber(i), o.frameNumber(i)};
+}
+
+} // namespace
+
+QJsonObject overviewJson(const EchoOverview& o) {
+    QJsonArray indications;
+    for (const Indication& d : o.indications) {
+        const OverviewRecord& peak = o.recordOf(d.peak);
+        indications.append(QJsonObject{
+            {"start", place(o, d.start)},
+            {"end", place(o, d.end)},
+            {"frames", static_cast<qint64>(d.frames())},
+            {"peak", place(o, d.peak)},
+            {"amplitude", tenthsValue(o.amplitude[static_cast<size_t>(d.peak)])},
+            {"unit", amplitudeUnitText(peak.unit)},
+            {"position", tenthsValue(o.position[static_cast<size_t>(d.peak)])},
+            {"positionUnit", peak.inch ? "in" : "mm"},
+        });
+    }
+    return QJsonObject{{"frames", static_cast<qint64>(o.frameCount())},
+                       {"indications", indications}};
+}
+
 } // namespace vantrel::cli

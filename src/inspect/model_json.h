@@ -11,6 +11,7 @@
 
 #include "curves.h"
 #include "display_text.h"
+#include "echo_overview.h"
 #include "instrument_params.h"
 #include "record_file.h"
 #include "record_query.h"
@@ -27,6 +28,8 @@ QJsonObject panelJson(const PanelTexts& t);
 QJsonObject recordJson(const RecordQuery& query, int32_t record);
 // The reference and gate curves in force, built on fresh storage.
 QJsonObject curvesJson(const RecordQuery& query);
+// The overview's frame count and indications.
+QJsonObject overviewJson(const EchoOverview& overview);
 // The viewer's state after the replay step `step`.
 QJsonObject stepJson(const ViewerCore& viewer, const QString& step);
 

@@ -458,3 +458,77 @@ TEST(InspectCli, ReplayGoto) {
         EXPECT_TRUE(b.out.isEmpty()) << bad;
     }
 }
+
+namespace {
+
+std::vector<QStringList> csvRows(const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    std::vector<QStringList> rows;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        if (line.trimmed().isEmpty()) continue;
+        rows.push_back(QString::fromUtf8(line.trimmed()).split(','));
+    }
+    return rows;
+}
+
+QString tenthsText(long long v) {
+    return QString("%1%2.%3").arg(v < 0 ? "-" : "").arg(std::llabs(v) / 10).arg(std::llabs(v) % 10);
+}
+
+} // namespace
+
+// The overview's frames are the export's, less each record's last frame
+// slot, with gate A's amplitude and the path of every shown frame; the JSON
+// counts them and lists the indications; bad options are usage errors.
+TEST(InspectCli, OverviewAgreesWithExport) {
+    const QString demo = VANTREL_DEMO;
+    const QString overviewCsv = q(tempPath("overview.csv")), exportCsv = q(tempPath("export.csv"));
+    const CliRun o = inspect({"overview", demo, "--out", overviewCsv});
+    ASSERT_EQ(o.status, 0) << o.err.toStdString();
+    ASSERT_EQ(inspect({"export", demo, "--out", exportCsv}).status, 0);
+    const std::vector<QStringList> shown = csvRows(overviewCsv), all = csvRows(exportCsv);
+    ASSERT_EQ(shown[0].join(','),
+              QString("record,frame,amplitude,unit,position,positionUnit,indication"));
+    ASSERT_EQ(shown.size(), 1u + 300 * 10);
+    ASSERT_EQ(all.size(), 1u + 300 * 11);
+    for (size_t i = 1; i < shown.size(); ++i) {
+        const QStringList& s = shown[i];
+        const int record = s[0].toInt(), frame = s[1].toInt();
+        const QStringList& e = all[1 + static_cast<size_t>(record) * 11 + frame];
+        ASSERT_EQ(e[0].toInt(), record);
+        ASSERT_EQ(e[1].toInt(), frame);
+        const bool twoGate = e[6].startsWith('A');
+        EXPECT_EQ(s[2], tenthsText(e[twoGate ? 3 : 5].toLongLong())) << record << "," << frame;
+        EXPECT_EQ(s[4], tenthsText(e[2].toLongLong())) << record << "," << frame;
+        EXPECT_EQ(s[3], QString(e[twoGate ? 7 : 9].contains("%") ? "%" : "dB"))
+            << record << "," << frame;
+        EXPECT_EQ(s[5], QString("mm"));
+    }
+    const QJsonObject json = o.json();
+    EXPECT_EQ(json["frames"].toInt(), 3000);
+    const QJsonArray indications = json["indications"].toArray();
+    ASSERT_FALSE(indications.isEmpty());
+    const QJsonObject first = indications[0].toObject();
+    for (const char* key :
+         {"start", "end", "frames", "peak", "amplitude", "unit", "position", "positionUnit"})
+        EXPECT_TRUE(first.contains(key)) << key;
+    // Every frame of an indication carries its number in the CSV.
+    int marked = 0;
+    for (size_t i = 1; i < shown.size(); ++i)
+        marked += shown[i].value(6).isEmpty() ? 0 : 1;
+    int counted = 0;
+    for (const QJsonValue& d : indications)
+        counted += d.toObject()["frames"].toInt();
+    EXPECT_EQ(marked, counted);
+
+    for (const QStringList& bad :
+         {QStringList{"overview", demo, "--threshold", "1.2.3"},
+          QStringList{"overview", demo, "--gap", "-1"},
+          QStringList{"overview", demo, "--position", "up"},
+          QStringList{"overview", demo, "--out", q(tempPath("strips.gif"))}}) {
+        const CliRun b = inspect(bad);
+        EXPECT_EQ(b.status, 2) << bad.join(' ').toStdString();
+        EXPECT_TRUE(b.out.isEmpty());
+    }
+}

@@ -1,0 +1,108 @@
+#include "echo_overview.h"
+
+#include <algorithm>
+
+namespace vantrel {
+
+const char* amplitudeUnitText(AmplitudeUnit unit) { return unit == AmplitudeUnit::Db ? "dB" : "%"; }
+
+const OverviewRecord& EchoOverview::recordOf(int64_t i) const {
+    // The last record whose first shown frame is at or before i.
+    auto it = std::upper_bound(records.begin(), records.end(), i,
+                               [](int64_t v, const OverviewRecord& r) { return v < r.firstFrame; });
+    return *(it - 1);
+}
+
+namespace {
+
+// The frames stepping and playback show of a record of `frames` frames.
+int32_t shownFrames(int32_t frames) { return frames >= 2 ? frames - 1 : frames; }
+
+} // namespace
+
+EchoOverview computeOverview(RecordQuery& query, const OverviewSettings& settings) {
+    EchoOverview o;
+    const int32_t records = static_cast<int32_t>(query.file().recordIndex().size());
+    for (int32_t r = 0; r < records; ++r) {
+        query.loadRecord(r);
+        const int32_t shown = shownFrames(query.framesPerRecord());
+        if (shown <= 0) continue;
+        const InstrumentParams& p = query.params();
+        OverviewRecord rec;
+        rec.record = r;
+        rec.firstFrame = o.frameCount();
+        rec.frames = shown;
+        rec.unit = readoutMode(p) >= 1 ? AmplitudeUnit::Db : AmplitudeUnit::Percent;
+        rec.threshold = rec.unit == AmplitudeUnit::Db
+                            ? settings.dbThreshold
+                            : settings.percentThreshold.value_or(int64_t{p.gateALevel()} * 5);
+        rec.inch = p.inchUnits();
+        o.records.push_back(rec);
+        const bool twoGate = p.twoGateReadout();
+        const size_t positionValue =
+            twoGate ? 0 : static_cast<size_t>(settings.position); // path 0, surface 1, depth 2
+        for (int32_t f = 0; f < shown; ++f) {
+            const FrameValues v = query.values(f);
+            o.amplitude.push_back(twoGate ? v[1] : v[3]);
+            o.position.push_back(v[positionValue]);
+        }
+    }
+    o.indications = findIndications(o, settings.gap);
+    return o;
+}
+
+std::vector<Indication> findIndications(const EchoOverview& o, int64_t gap) {
+    // Maximal runs of frames at or above their threshold, of one unit.
+    std::vector<Indication> runs;
+    std::vector<AmplitudeUnit> runUnits;
+    bool open = false;
+    for (const OverviewRecord& rec : o.records) {
+        for (int64_t i = rec.firstFrame; i < rec.firstFrame + rec.frames; ++i) {
+            const bool above = o.amplitude[static_cast<size_t>(i)] >= rec.threshold;
+            if (open && above && runUnits.back() == rec.unit) {
+                Indication& run = runs.back();
+                run.end = i;
+                if (o.amplitude[static_cast<size_t>(i)] >
+                    o.amplitude[static_cast<size_t>(run.peak)])
+                    run.peak = i;
+                continue;
+            }
+            open = above;
+            if (above) {
+                runs.push_back({i, i, i});
+                runUnits.push_back(rec.unit);
+            }
+        }
+    }
+    if (gap <= 0 || runs.empty()) return runs;
+
+    // Whether every shown frame strictly between a and b has `unit`.
+    auto allOfUnit = [&](int64_t a, int64_t b, AmplitudeUnit unit) {
+        for (int64_t i = a + 1; i < b;) {
+            const OverviewRecord& rec = o.recordOf(i);
+            if (rec.unit != unit) return false;
+            i = rec.firstFrame + rec.frames;
+        }
+        return true;
+    };
+    std::vector<Indication> merged;
+    merged.push_back(runs[0]);
+    AmplitudeUnit unit = runUnits[0];
+    for (size_t k = 1; k < runs.size(); ++k) {
+        Indication& last = merged.back();
+        const Indication& next = runs[k];
+        if (runUnits[k] == unit && next.start - last.end - 1 <= gap &&
+            allOfUnit(last.end, next.start, unit)) {
+            last.end = next.end;
+            if (o.amplitude[static_cast<size_t>(next.peak)] >
+                o.amplitude[static_cast<size_t>(last.peak)])
+                last.peak = next.peak;
+            continue;
+        }
+        merged.push_back(next);
+        unit = runUnits[k];
+    }
+    return merged;
+}
+
+} // namespace vantrel

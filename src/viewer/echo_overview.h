@@ -1,0 +1,80 @@
+// The echo dynamics of a whole recording: for every shown frame (the frames
+// stepping and playback show: 0 .. framesPerRecord - 2 of each record, frame
+// 0 of a one-frame record) the gate A amplitude in its unit, a position and
+// the threshold in force, and the indications, the runs of frames at or
+// above their threshold. Records the index does not hold are simply absent.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "record_query.h"
+
+namespace vantrel {
+
+enum class AmplitudeUnit : uint8_t {
+    Percent, // of screen height, without curves
+    Db,      // against the selected curve, in curve mode
+};
+const char* amplitudeUnitText(AmplitudeUnit unit); // "%" or "dB"
+
+// Which measured value of a one-gate frame is its position; the two-gate form
+// always takes gate A's position.
+enum class OverviewPosition : uint8_t { Path, Surface, Depth };
+
+struct OverviewSettings {
+    OverviewPosition position = OverviewPosition::Path;
+    // Thresholds in tenths, compared as amplitude >= threshold on the tenths:
+    // for % frames the gate A level of the frame's parameters when not given
+    // (gateALevel x 0.5 %), for dB frames the selected curve (0.0 dB).
+    std::optional<int64_t> percentThreshold;
+    int64_t dbThreshold = 0;
+    // Indications of one unit with at most `gap` shown frames of that unit
+    // between them merge into one.
+    int64_t gap = 0;
+};
+
+// An indexed record with shown frames and what its parameters give them.
+struct OverviewRecord {
+    int32_t record = 0;
+    int64_t firstFrame = 0; // index of its first shown frame
+    int32_t frames = 0;     // shown frames
+    int64_t threshold = 0;  // tenths, in `unit`
+    AmplitudeUnit unit = AmplitudeUnit::Percent;
+    bool inch = false; // positions in 0.1 in rather than 0.1 mm
+};
+
+// A run of shown frames, by their indices: start .. end, the peak the first
+// frame with the largest amplitude.
+struct Indication {
+    int64_t start = 0, end = 0, peak = 0;
+    int64_t frames() const { return end - start + 1; }
+};
+
+struct EchoOverview {
+    std::vector<OverviewRecord> records;
+    std::vector<int32_t> amplitude; // tenths, by shown frame
+    std::vector<int32_t> position;  // tenths of the length unit, by shown frame
+    std::vector<Indication> indications;
+
+    int64_t frameCount() const { return static_cast<int64_t>(amplitude.size()); }
+    // The record entry that holds shown frame i.
+    const OverviewRecord& recordOf(int64_t i) const;
+    // Record number and frame number of shown frame i.
+    int32_t recordNumber(int64_t i) const { return recordOf(i).record; }
+    int32_t frameNumber(int64_t i) const {
+        return static_cast<int32_t>(i - recordOf(i).firstFrame);
+    }
+};
+
+// Walks every indexed record of the query's open file in file order (each
+// block stays in force until the next, as in playback) and builds the
+// overview. Loads records into the query's buffer.
+EchoOverview computeOverview(RecordQuery& query, const OverviewSettings& settings);
+
+// The runs at or above threshold of one unit, then merged across gaps.
+std::vector<Indication> findIndications(const EchoOverview& overview, int64_t gap);
+
+} // namespace vantrel

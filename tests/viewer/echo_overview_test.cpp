@@ -1,0 +1,190 @@
+// The echo dynamics of a recording: the shown frames with their amplitude,
+// unit, position and threshold, and the indications found in them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+
+#include "demo_scene.h"
+#include "echo_overview.h"
+#include "test_files.h"
+
+using namespace vantrel;
+using namespace vantrel::testing;
+using namespace vantrel::param;
+
+namespace {
+
+// A record whose shown frames carry `amplitudes` (tenths) as both gate A
+// amplitudes (value 3 one-gate, value 1 two-gate) and paths 1000 + f, depths
+// 2000 + f; one more frame follows that stepping never shows.
+Bytes framesWith(const std::vector<int32_t>& amplitudes) {
+    Bytes b((amplitudes.size() + 1) * kFrameSize, 0);
+    for (size_t f = 0; f <= amplitudes.size(); ++f) {
+        const int32_t a = f < amplitudes.size() ? amplitudes[f] : 9999;
+        const int32_t values[4] = {1000 + static_cast<int32_t>(f), a,
+                                   2000 + static_cast<int32_t>(f), a};
+        for (int i = 0; i < 4; ++i)
+            storeU32(b.data() + f * kFrameSize + kFrameValuesOffset + 4 * i,
+                     static_cast<uint32_t>(values[i]));
+    }
+    return b;
+}
+
+struct Rec {
+    std::vector<int32_t> amplitudes; // empty: a record of less than one frame
+    std::optional<ParamBuilder> block;
+    bool oneFrame = false; // the record holds its one frame only
+};
+
+// Gate A at level 100: 50.0 % of screen height.
+ParamBuilder percent() { return ParamBuilder().u16(kGateALevel, 100).u16(kVelocity, 3230); }
+ParamBuilder db() { return percent().bits(kDacOn, 1); }
+
+struct Place {
+    int32_t record, frame;
+    bool operator==(const Place&) const = default;
+};
+struct Expected {
+    Place start, end, peak;
+    bool operator==(const Expected&) const = default;
+};
+std::ostream& operator<<(std::ostream& os, const Expected& e) {
+    return os << "[" << e.start.record << "," << e.start.frame << "]-[" << e.end.record << ","
+              << e.end.frame << "] peak [" << e.peak.record << "," << e.peak.frame << "]";
+}
+
+EchoOverview overviewOf(const std::vector<Rec>& recs, const OverviewSettings& settings) {
+    RecordWriter w;
+    for (const Rec& r : recs) {
+        Bytes frames = r.amplitudes.empty() ? Bytes(100, 7) : framesWith(r.amplitudes);
+        if (r.oneFrame) frames.resize(kFrameSize);
+        if (r.block) {
+            const ParameterBlock b = r.block->b;
+            w.addRecord(frames, &b);
+        } else {
+            w.addRecord(frames);
+        }
+    }
+    RecordQuery query;
+    EXPECT_TRUE(query.open(writeTemp("overview.DAT", w.bytes())).ok());
+    return computeOverview(query, settings);
+}
+
+std::vector<Expected> found(const EchoOverview& o) {
+    std::vector<Expected> v;
+    auto at = [&](int64_t i) { return Place{o.recordNumber(i), o.frameNumber(i)}; };
+    for (const Indication& d : o.indications)
+        v.push_back({at(d.start), at(d.end), at(d.peak)});
+    return v;
+}
+
+} // namespace
+
+TEST(EchoOverview, Indications) {
+    struct Case {
+        const char* name;
+        std::vector<Rec> recs;
+        OverviewSettings settings;
+        std::vector<Expected> expected;
+    };
+    OverviewSettings gap2;
+    gap2.gap = 2;
+    OverviewSettings given;
+    given.percentThreshold = 501; // 50.05 % on the command line
+    const std::vector<Rec> edges = {{{600, 500, 400, 499, 500}, percent()}, {{100, 100, 700}, {}}};
+    const std::vector<Case> cases = {
+        {"runs at the start and the end, a one-frame run, the threshold itself counts",
+         edges,
+         {},
+         {{{0, 0}, {0, 1}, {0, 0}}, {{0, 4}, {0, 4}, {0, 4}}, {{1, 2}, {1, 2}, {1, 2}}}},
+        {"a given threshold", edges, given, {{{0, 0}, {0, 0}, {0, 0}}, {{1, 2}, {1, 2}, {1, 2}}}},
+        {"a change of unit ends a run, and no gap bridges it",
+         {{{600, 600}, percent()}, {{0, 20, -1}, db()}},
+         gap2,
+         {{{0, 0}, {0, 1}, {0, 0}}, {{1, 0}, {1, 1}, {1, 1}}}},
+        {"a record without shown frames does not end a run",
+         {{{600, 650}, percent()}, {{}, {}}, {{600}, {}}},
+         {},
+         {{{0, 0}, {2, 0}, {0, 1}}}},
+        {"one-frame records show their frame 0",
+         {{{600}, percent(), true}, {{700}, {}, true}, {{100}, {}, true}},
+         {},
+         {{{0, 0}, {1, 0}, {1, 0}}}},
+        {"merged across gaps of at most two frames, the first largest peak",
+         {{{600, 100, 100, 650, 100, 100, 100, 650}, percent()}},
+         gap2,
+         {{{0, 0}, {0, 3}, {0, 3}}, {{0, 7}, {0, 7}, {0, 7}}}},
+        {"without a gap the same frames give three runs",
+         {{{600, 100, 100, 650, 100, 100, 100, 650}, percent()}},
+         {},
+         {{{0, 0}, {0, 0}, {0, 0}}, {{0, 3}, {0, 3}, {0, 3}}, {{0, 7}, {0, 7}, {0, 7}}}},
+        {"before the first block every parameter is zero: threshold 0.0 %",
+         {{{0, -1, 5}, {}}},
+         {},
+         {{{0, 0}, {0, 0}, {0, 0}}, {{0, 2}, {0, 2}, {0, 2}}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const EchoOverview o = overviewOf(c.recs, c.settings);
+        EXPECT_EQ(found(o), c.expected);
+    }
+}
+
+// Units, thresholds and positions of the frames: both readout forms, inch
+// units, the position the one-gate form is asked for.
+TEST(EchoOverview, FramesCarryUnitThresholdAndPosition) {
+    OverviewSettings depth;
+    depth.position = OverviewPosition::Depth;
+    depth.dbThreshold = -5;
+    const EchoOverview o = overviewOf({{{600, 601}, percent()},
+                                       {{30}, db()},
+                                       {{40, 41}, percent().bits(kTwoGateReadout, 1)},
+                                       {{50}, percent().bits(kInchUnits, 1)}},
+                                      depth);
+    ASSERT_EQ(o.frameCount(), 6);
+    ASSERT_EQ(o.records.size(), 4u);
+    EXPECT_EQ(o.records[0].threshold, 500);
+    EXPECT_EQ(o.records[1].unit, AmplitudeUnit::Db);
+    EXPECT_EQ(o.records[1].threshold, -5);
+    EXPECT_FALSE(o.records[2].inch);
+    EXPECT_TRUE(o.records[3].inch);
+    EXPECT_EQ(o.amplitude, (std::vector<int32_t>{600, 601, 30, 40, 41, 50}));
+    // Depth in the one-gate form, gate A's position (the path) in the two-gate form.
+    EXPECT_EQ(o.position, (std::vector<int32_t>{2000, 2001, 2000, 1000, 1001, 2000}));
+}
+
+// The overview of the demo recording agrees frame by frame with what the
+// record query reads, and every flaw the generator placed lies inside an
+// indication whose peak is within a few records of it.
+TEST(EchoOverview, DemoRecording) {
+    for (int64_t gap : {0, 5}) {
+        SCOPED_TRACE("gap " + std::to_string(gap));
+        RecordQuery query;
+        ASSERT_TRUE(query.open(VANTREL_DEMO).ok());
+        OverviewSettings settings;
+        settings.gap = gap;
+        const EchoOverview o = computeOverview(query, settings);
+        ASSERT_EQ(o.frameCount(), 300 * 10);
+        RecordQuery check;
+        ASSERT_TRUE(check.open(VANTREL_DEMO).ok());
+        for (int64_t i = 0; i < o.frameCount(); ++i) {
+            const int32_t r = o.recordNumber(i), f = o.frameNumber(i);
+            if (f == 0) check.loadRecord(r);
+            const FrameValues v = check.values(f);
+            const bool twoGate = check.params().twoGateReadout();
+            ASSERT_EQ(o.amplitude[static_cast<size_t>(i)], twoGate ? v[1] : v[3]) << r << "," << f;
+            ASSERT_EQ(o.position[static_cast<size_t>(i)], v[0]) << r << "," << f;
+        }
+        for (const demo::Flaw& flaw : demo::kFlaws) {
+            const auto record = static_cast<int32_t>(flaw.peakRecord);
+            const auto it =
+                std::find_if(o.indications.begin(), o.indications.end(), [&](const Indication& d) {
+                    return o.recordNumber(d.start) <= record && record <= o.recordNumber(d.end);
+                });
+            ASSERT_NE(it, o.indications.end()) << "flaw at record " << record;
+            EXPECT_LE(std::abs(o.recordNumber(it->peak) - record), 3)
+                << "flaw at record " << record;
+        }
+    }
+}
