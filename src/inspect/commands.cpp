@@ -19,6 +19,7 @@
 #include "gbk_text.h"
 #include "lzw.h"
 #include "model_json.h"
+#include "overview_render.h"
 #include "report_inputs.h"
 #include "report_page.h"
 
@@ -301,6 +302,10 @@ void lzwCommand(const QString& mode, const QString& in, const QString& out) {
 
 namespace {
 
+// The size of `overview --out STRIPS.png`: the whole file across 1200 pixels.
+constexpr int kOverviewPictureWidth = 1200;
+constexpr int kOverviewPictureHeight = 360;
+
 // A decimal number of the command line as the least whole number of tenths
 // at or above it, so that "amplitude >= threshold" holds on the tenths
 // exactly as it does on the decimal (50.55 gives 506, -1.25 gives -12).
@@ -358,9 +363,10 @@ OverviewSettings overviewSettings(const OverviewOptions& o) {
 
 void overviewCommand(const QString& path, const OverviewOptions& options, const QString& out,
                      Output& output) {
-    const bool csv = !out.isEmpty();
+    const bool png = out.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive);
+    const bool csv = !out.isEmpty() && !png;
     if (csv && !out.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))
-        fail("overview --out " + quoted(out) + ": the name must end in .csv");
+        fail("overview --out " + quoted(out) + ": the name must end in .csv or .png");
     const OverviewSettings settings = overviewSettings(options);
     RecordQuery query;
     openOrFail(query, path);
@@ -384,6 +390,11 @@ void overviewCommand(const QString& path, const OverviewOptions& options, const 
             }
         }
         writeOutput(out, {reinterpret_cast<const uint8_t*>(rows.data()), rows.size()});
+    }
+    if (png) {
+        QImage strips(kOverviewPictureWidth, kOverviewPictureHeight, QImage::Format_RGB32);
+        drawOverviewStrips(strips, overview, {0, overview.frameCount(), -1});
+        savePng(strips, out);
     }
     output.printJson(overviewJson(overview));
 }

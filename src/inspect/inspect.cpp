@@ -168,11 +168,11 @@ const std::vector<Command>& commands() {
          "FILE",
          "the echo dynamics of the whole file: gate A's amplitude and a position for every\n"
          "  shown frame, and the indications (runs at or above the threshold); with --out a\n"
-         "  .csv name also one row per shown frame",
+         "  .csv name also one row per shown frame, with a .png name the strips",
          1,
          1,
          OutFile::Optional,
-         false,
+         true,
          {{"threshold", "Threshold for % frames (default: the gate A level).", "P"},
           {"threshold-db", "Threshold for dB frames (default: 0.0, the curve).", "D"},
           {"gap", "Merge indications at most N shown frames apart (default 0).", "N"},

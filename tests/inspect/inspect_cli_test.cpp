@@ -522,6 +522,15 @@ TEST(InspectCli, OverviewAgreesWithExport) {
         counted += d.toObject()["frames"].toInt();
     EXPECT_EQ(marked, counted);
 
+    // The strips as a picture, the JSON printed as well.
+    const QString strips = q(tempPath("strips.png"));
+    const CliRun picture = inspect({"overview", demo, "--gap", "5", "--out", strips});
+    ASSERT_EQ(picture.status, 0) << picture.err.toStdString();
+    EXPECT_EQ(picture.json()["frames"].toInt(), 3000);
+    QFile png(strips);
+    ASSERT_TRUE(png.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(png.read(8).startsWith("\x89PNG"));
+
     for (const QStringList& bad :
          {QStringList{"overview", demo, "--threshold", "1.2.3"},
           QStringList{"overview", demo, "--gap", "-1"},

@@ -1,0 +1,182 @@
+#include "overview_render.h"
+
+#include <QFont>
+#include <QPainter>
+
+#include <algorithm>
+#include <limits>
+#include <vector>
+
+#include "display_text.h"
+#include "frame_render.h"
+
+namespace vantrel {
+
+namespace {
+
+const QColor kBackground(255, 255, 255), kFrame(0, 0, 0), kGrid(215, 215, 215);
+const QColor kPercent(0, 150, 0), kDb(220, 110, 0), kPosition(30, 80, 200);
+const QColor kThreshold(200, 0, 0), kIndication(255, 225, 225), kCursor(120, 0, 160);
+
+constexpr int kLeft = 48, kRight = 48, kTop = 6, kBottom = 20, kSpacing = 10;
+
+// The least and greatest value of a column, per kind.
+struct Range {
+    int32_t low = std::numeric_limits<int32_t>::max();
+    int32_t high = std::numeric_limits<int32_t>::min();
+    void add(int32_t v) {
+        low = std::min(low, v);
+        high = std::max(high, v);
+    }
+    bool empty() const { return low > high; }
+};
+
+struct Column {
+    Range percent, db, position, percentThreshold, dbThreshold;
+    bool indication = false;
+};
+
+// Maps a value in [low, high] onto rows bottom .. top of `r`.
+int rowOf(const QRect& r, int64_t v, int64_t low, int64_t high) {
+    if (high <= low) return r.bottom();
+    const int64_t y = r.bottom() - (v - low) * (r.height() - 1) / (high - low);
+    return static_cast<int>(std::clamp<int64_t>(y, r.top(), r.bottom()));
+}
+
+void span(QPainter& p, const QRect& r, int x, const Range& range, int64_t low, int64_t high,
+          const QColor& colour) {
+    if (range.empty()) return;
+    const int y1 = rowOf(r, range.high, low, high), y2 = rowOf(r, range.low, low, high);
+    p.fillRect(r.left() + x, y1, 1, y2 - y1 + 1, colour);
+}
+
+QString label(int64_t tenths) { return QString::fromStdString(vantrel::tenths(tenths)); }
+
+} // namespace
+
+OverviewLayout OverviewLayout::forSize(QSize size) {
+    const int width = std::max(size.width() - kLeft - kRight, 1);
+    const int height = std::max(size.height() - kTop - kBottom - kSpacing, 2);
+    const int amplitudeHeight = std::max(height * 3 / 5, 1);
+    OverviewLayout l;
+    l.amplitude = QRect(kLeft, kTop, width, amplitudeHeight);
+    l.position = QRect(kLeft, kTop + amplitudeHeight + kSpacing, width,
+                       std::max(height - amplitudeHeight, 1));
+    return l;
+}
+
+int64_t OverviewLayout::frameAt(const OverviewView& view, int plotWidth, int x) {
+    return view.from + (view.to - view.from) * x / std::max(plotWidth, 1);
+}
+
+void drawOverviewStrips(QImage& image, const EchoOverview& o, const OverviewView& view) {
+    QPainter p(&image);
+    p.fillRect(image.rect(), kBackground);
+    const OverviewLayout layout = OverviewLayout::forSize(image.size());
+    const int width = layout.amplitude.width();
+    const int64_t from = std::clamp<int64_t>(view.from, 0, o.frameCount());
+    const int64_t to = std::clamp<int64_t>(view.to, from, o.frameCount());
+
+    // One pass over the frames in view: each column's ranges.
+    std::vector<Column> columns(static_cast<size_t>(width));
+    Range percentAll, dbAll, positionAll;
+    percentAll.add(0);
+    percentAll.add(1000); // 0 .. 100 % at least
+    dbAll.add(-200);
+    dbAll.add(100); // -20 .. +10 dB at least
+    positionAll.add(0);
+    size_t indication = 0;
+    int64_t recordEnd = -1;
+    const OverviewRecord* rec = nullptr;
+    for (int x = 0; x < width && from < to; ++x) {
+        const int64_t first = OverviewLayout::frameAt({from, to, -1}, width, x);
+        const int64_t last =
+            std::max(OverviewLayout::frameAt({from, to, -1}, width, x + 1), first + 1);
+        Column& c = columns[static_cast<size_t>(x)];
+        for (int64_t i = first; i < last && i < to; ++i) {
+            if (i >= recordEnd || !rec || i < rec->firstFrame) {
+                rec = &o.recordOf(i);
+                recordEnd = rec->firstFrame + rec->frames;
+            }
+            const int32_t a = o.amplitude[static_cast<size_t>(i)];
+            const int32_t threshold =
+                static_cast<int32_t>(std::clamp<int64_t>(rec->threshold, INT32_MIN, INT32_MAX));
+            if (rec->unit == AmplitudeUnit::Db) {
+                c.db.add(a);
+                c.dbThreshold.add(threshold);
+                dbAll.add(a);
+            } else {
+                c.percent.add(a);
+                c.percentThreshold.add(threshold);
+                percentAll.add(a);
+            }
+            c.position.add(o.position[static_cast<size_t>(i)]);
+            positionAll.add(o.position[static_cast<size_t>(i)]);
+            while (indication < o.indications.size() && o.indications[indication].end < i)
+                ++indication;
+            if (indication < o.indications.size() && o.indications[indication].start <= i)
+                c.indication = true;
+        }
+    }
+
+    // Plots: indications behind, grid, thresholds, values, frames.
+    for (const QRect& r : {layout.amplitude, layout.position}) {
+        for (int x = 0; x < width; ++x)
+            if (columns[static_cast<size_t>(x)].indication)
+                p.fillRect(r.left() + x, r.top(), 1, r.height(), kIndication);
+        for (int k = 1; k < 4; ++k)
+            p.fillRect(r.left(), r.top() + r.height() * k / 4, r.width(), 1, kGrid);
+    }
+    for (int x = 0; x < width; ++x) {
+        const Column& c = columns[static_cast<size_t>(x)];
+        // The thresholds first: the values stay visible where they meet.
+        span(p, layout.amplitude, x, c.percentThreshold, percentAll.low, percentAll.high,
+             kThreshold);
+        span(p, layout.amplitude, x, c.dbThreshold, dbAll.low, dbAll.high, kThreshold);
+        span(p, layout.amplitude, x, c.percent, percentAll.low, percentAll.high, kPercent);
+        span(p, layout.amplitude, x, c.db, dbAll.low, dbAll.high, kDb);
+        span(p, layout.position, x, c.position, positionAll.low, positionAll.high, kPosition);
+    }
+    // The cursor on every column that draws the frame on screen.
+    for (int x = 0; x < width && view.cursor >= from && view.cursor < to; ++x) {
+        const int64_t first = OverviewLayout::frameAt({from, to, -1}, width, x);
+        const int64_t last =
+            std::max(OverviewLayout::frameAt({from, to, -1}, width, x + 1), first + 1);
+        if (first <= view.cursor && view.cursor < last)
+            for (const QRect& r : {layout.amplitude, layout.position})
+                p.fillRect(r.left() + x, r.top(), 1, r.height(), kCursor);
+    }
+    p.setPen(kFrame);
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(layout.amplitude.adjusted(-1, -1, 0, 0));
+    p.drawRect(layout.position.adjusted(-1, -1, 0, 0));
+
+    // Scales: % on the left, dB on the right of the amplitude strip, the
+    // length unit left of the position strip, record numbers below.
+    QFont font = rulerFont();
+    p.setFont(font);
+    const auto& a = layout.amplitude;
+    auto text = [&](int x, int y, int w, Qt::Alignment align, const QString& s, const QColor& c) {
+        p.setPen(c);
+        p.drawText(QRect(x, y - 7, w, 14), align | Qt::AlignVCenter, s);
+    };
+    text(2, a.top() + 4, kLeft - 6, Qt::AlignRight, label(percentAll.high) + "%", kPercent);
+    text(2, a.bottom() - 4, kLeft - 6, Qt::AlignRight, label(percentAll.low) + "%", kPercent);
+    text(a.right() + 4, a.top() + 4, kRight - 6, Qt::AlignLeft, label(dbAll.high) + "dB", kDb);
+    text(a.right() + 4, a.bottom() - 4, kRight - 6, Qt::AlignLeft, label(dbAll.low) + "dB", kDb);
+    const auto& q = layout.position;
+    const bool inch = !o.records.empty() && o.records.front().inch;
+    text(2, q.top() + 4, kLeft - 6, Qt::AlignRight, label(positionAll.high) + (inch ? "in" : "mm"),
+         kPosition);
+    text(2, q.bottom() - 4, kLeft - 6, Qt::AlignRight, label(positionAll.low), kPosition);
+    if (to > from) {
+        for (int k = 0; k <= 4; ++k) {
+            const int x = std::min(width - 1, width * k / 4);
+            const int64_t i = std::min(OverviewLayout::frameAt({from, to, -1}, width, x), to - 1);
+            text(q.left() + x - 30, q.bottom() + 11, 60, Qt::AlignHCenter,
+                 QString::number(o.recordNumber(i)), kFrame);
+        }
+    }
+}
+
+} // namespace vantrel
