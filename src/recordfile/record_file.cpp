@@ -190,6 +190,23 @@ std::optional<RecordIndexEntry> RecordFile::indexEntryAt(int64_t record) const {
     return index_[static_cast<size_t>(record)];
 }
 
+bool RecordFile::openAlongside(const RecordFile& other) {
+    close();
+    UniqueFd fd = openReadOnly(other.path_);
+    if (!other.isOpen() || !fd.valid()) return false;
+    fd_ = std::move(fd);
+    fileSize_ = other.fileSize_;
+    path_ = other.path_;
+    recordCount_ = other.recordCount_;
+    index_ = other.index_;
+    noteTexts_ = other.noteTexts_;
+    noteRecords_ = other.noteRecords_;
+    damaged_ = other.damaged_;
+    scanEnd_ = other.scanEnd_;
+    layout_ = RecordLayout{};
+    return true;
+}
+
 void RecordFile::addIndexEntry(int32_t recordSize, bool carriesBlock) {
     RecordIndexEntry e;
     if (index_.empty()) {

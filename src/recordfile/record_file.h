@@ -130,6 +130,11 @@ public:
     // on large recordings).
     using ScanProgress = std::function<void(int64_t done, int64_t total)>;
     OpenResult openRecordFile(const std::string& path, const ScanProgress& progress = {});
+    // Opens the file `other` has open a second time, with its index, notes
+    // and damage list and without a scan, and with a buffer of its own: a
+    // reader for another thread. False (and nothing open) when the file cannot
+    // be opened again.
+    bool openAlongside(const RecordFile& other);
     void close();
     bool isOpen() const { return fd_.valid(); }
     // Whether the scan of a large file reads it on two threads (the default).

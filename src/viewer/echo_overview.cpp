@@ -1,6 +1,7 @@
 #include "echo_overview.h"
 
 #include <algorithm>
+#include <thread>
 
 namespace vantrel {
 
@@ -20,14 +21,19 @@ int32_t shownFrames(int32_t frames) { return frames >= 2 ? frames - 1 : frames; 
 
 } // namespace
 
-EchoOverview computeOverview(RecordQuery& query, const OverviewSettings& settings) {
+namespace {
+
+// The shown frames of records [from, to), read with `reader` from the block
+// in force at `from`.
+EchoOverview overviewPart(RecordQuery& reader, int32_t from, int32_t to,
+                          const OverviewSettings& settings) {
     EchoOverview o;
-    const int32_t records = static_cast<int32_t>(query.file().recordIndex().size());
-    for (int32_t r = 0; r < records; ++r) {
-        query.loadRecord(r);
-        const int32_t shown = shownFrames(query.framesPerRecord());
+    if (from > 0) reader.loadParameterRecord(from);
+    for (int32_t r = from; r < to; ++r) {
+        reader.loadRecord(r);
+        const int32_t shown = shownFrames(reader.framesPerRecord());
         if (shown <= 0) continue;
-        const InstrumentParams& p = query.params();
+        const InstrumentParams& p = reader.params();
         OverviewRecord rec;
         rec.record = r;
         rec.firstFrame = o.frameCount();
@@ -42,11 +48,38 @@ EchoOverview computeOverview(RecordQuery& query, const OverviewSettings& setting
         const size_t positionValue =
             twoGate ? 0 : static_cast<size_t>(settings.position); // path 0, surface 1, depth 2
         for (int32_t f = 0; f < shown; ++f) {
-            const FrameValues v = query.values(f);
+            const FrameValues v = reader.values(f);
             o.amplitude.push_back(twoGate ? v[1] : v[3]);
             o.position.push_back(v[positionValue]);
         }
     }
+    return o;
+}
+
+// Below this many records a second thread costs more than it saves.
+constexpr int32_t kRecordsForTwoThreads = 256;
+
+} // namespace
+
+EchoOverview computeOverview(const RecordQuery& query, const OverviewSettings& settings) {
+    const int32_t records = static_cast<int32_t>(query.file().recordIndex().size());
+    RecordQuery first, second;
+    if (!first.openAlongside(query)) return {};
+    const bool split = records >= kRecordsForTwoThreads && second.openAlongside(query);
+    const int32_t middle = split ? records / 2 : records;
+    EchoOverview tail;
+    std::thread helper;
+    if (split)
+        helper = std::thread([&] { tail = overviewPart(second, middle, records, settings); });
+    EchoOverview o = overviewPart(first, 0, middle, settings);
+    if (helper.joinable()) helper.join();
+    const int64_t offset = o.frameCount();
+    for (OverviewRecord rec : tail.records) {
+        rec.firstFrame += offset;
+        o.records.push_back(rec);
+    }
+    o.amplitude.insert(o.amplitude.end(), tail.amplitude.begin(), tail.amplitude.end());
+    o.position.insert(o.position.end(), tail.position.begin(), tail.position.end());
     o.indications = findIndications(o, settings.gap);
     return o;
 }

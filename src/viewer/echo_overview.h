@@ -69,10 +69,13 @@ struct EchoOverview {
     }
 };
 
-// Walks every indexed record of the query's open file in file order (each
-// block stays in force until the next, as in playback) and builds the
-// overview. Loads records into the query's buffer.
-EchoOverview computeOverview(RecordQuery& query, const OverviewSettings& settings);
+// Walks every indexed record of the file the query has open, in file order
+// (each block stays in force until the next, as in playback; all zero before
+// the first), and builds the overview. A large file is read in two halves on
+// two threads, each with a reader of its own; the second starts from the
+// block in force at its first record, so the result is the one-thread one.
+// The query itself is not touched.
+EchoOverview computeOverview(const RecordQuery& query, const OverviewSettings& settings);
 
 // The runs at or above threshold of one unit, then merged across gaps.
 std::vector<Indication> findIndications(const EchoOverview& overview, int64_t gap);

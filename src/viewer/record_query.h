@@ -30,6 +30,9 @@ public:
     // Opens `path` (RecordFile::openRecordFile); a file that cannot be opened
     // leaves the open one, the buffer and the parameters as they were.
     OpenResult open(const std::string& path, const RecordFile::ScanProgress& progress = {});
+    // The file `other` has open, once more for another thread: its index
+    // without a scan, a buffer and a parameter copy (all zero) of its own.
+    bool openAlongside(const RecordQuery& other) { return file_.openAlongside(other.file_); }
     const RecordFile& file() const { return file_; }
     // The count of records the file announces, read again from its start.
     int32_t rereadRecordCount() { return file_.rereadRecordCount(); }

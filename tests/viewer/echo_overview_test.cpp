@@ -170,7 +170,15 @@ TEST(EchoOverview, DemoRecording) {
         ASSERT_TRUE(check.open(VANTREL_DEMO).ok());
         for (int64_t i = 0; i < o.frameCount(); ++i) {
             const int32_t r = o.recordNumber(i), f = o.frameNumber(i);
-            if (f == 0) check.loadRecord(r);
+            if (f == 0) {
+                check.loadRecord(r);
+                // The parameters in force as a walk from the start has them,
+                // on either side of the second thread's first record.
+                const OverviewRecord& rec = o.recordOf(i);
+                const bool db = readoutMode(check.params()) >= 1;
+                ASSERT_EQ(rec.unit == AmplitudeUnit::Db, db) << r;
+                ASSERT_EQ(rec.threshold, db ? 0 : int64_t{check.params().gateALevel()} * 5) << r;
+            }
             const FrameValues v = check.values(f);
             const bool twoGate = check.params().twoGateReadout();
             ASSERT_EQ(o.amplitude[static_cast<size_t>(i)], twoGate ? v[1] : v[3]) << r << "," << f;
@@ -186,5 +194,31 @@ TEST(EchoOverview, DemoRecording) {
             EXPECT_LE(std::abs(o.recordNumber(it->peak) - record), 3)
                 << "flaw at record " << record;
         }
+    }
+}
+
+// A file long enough for two threads: the block in force where the second
+// half starts comes from the first half, and before the first block every
+// parameter is zero; the halves join without a seam in the runs.
+TEST(EchoOverview, TwoThreadsGiveTheWalkFromTheStart) {
+    for (const int firstBlock : {10, 200, 400}) {
+        SCOPED_TRACE("first block at record " + std::to_string(firstBlock));
+        std::vector<Rec> recs;
+        for (int r = 0; r < 400; ++r) {
+            Rec rec{{600, 600}, std::nullopt};
+            if (r == firstBlock) rec.block = percent().u16(kGateALevel, 140); // 70.0 %
+            recs.push_back(rec);
+        }
+        const EchoOverview o = overviewOf(recs, {});
+        ASSERT_EQ(o.records.size(), 400u);
+        for (const OverviewRecord& rec : o.records)
+            ASSERT_EQ(rec.threshold, rec.record < firstBlock ? 0 : 700) << rec.record;
+        // Below the block every frame is a hit (threshold 0.0 %), from it on
+        // none (60.0 % < 70.0 %): one run across the middle when the block
+        // lies beyond it.
+        const std::vector<Expected> expected =
+            firstBlock == 400 ? std::vector<Expected>{{{0, 0}, {399, 1}, {0, 0}}}
+                              : std::vector<Expected>{{{0, 0}, {firstBlock - 1, 1}, {0, 0}}};
+        EXPECT_EQ(found(o), expected);
     }
 }
