@@ -15,12 +15,17 @@ namespace vantrel {
 // The four measured values of a frame, as the instrument stored them.
 using FrameValues = std::array<int32_t, 4>;
 
-// Reads the measured values of `frame` (kFrameSize bytes).
-inline FrameValues frameValues(std::span<const uint8_t> frame) {
+// The four little-endian values that start at `p`.
+inline FrameValues valuesAt(const uint8_t* p) {
     FrameValues v;
     for (size_t i = 0; i < v.size(); ++i)
-        v[i] = loadI32Unchecked(frame.data() + kFrameValuesOffset + 4 * i);
+        v[i] = loadI32Unchecked(p + 4 * i);
     return v;
+}
+
+// Reads the measured values of `frame` (kFrameSize bytes).
+inline FrameValues frameValues(std::span<const uint8_t> frame) {
+    return valuesAt(frame.data() + kFrameValuesOffset);
 }
 
 // Bytes 300..595 of the frame drawn last: its measured values and envelope,
@@ -33,10 +38,7 @@ struct FrameTail {
         std::copy_n(frame.data() + kFrameTailOffset, kFrameTailSize, bytes.data());
     }
     FrameValues values() const {
-        FrameValues v;
-        for (size_t i = 0; i < v.size(); ++i)
-            v[i] = loadI32Unchecked(bytes.data() + (kFrameValuesOffset - kFrameTailOffset) + 4 * i);
-        return v;
+        return valuesAt(bytes.data() + (kFrameValuesOffset - kFrameTailOffset));
     }
     const uint8_t* envelope() const {
         return bytes.data() + (kFrameEnvelopeOffset - kFrameTailOffset);
