@@ -58,7 +58,10 @@ poll() {
 }
 
 # A display of its own: Xvfb takes a free number and writes it to fd 3.
-Xvfb -displayfd 3 -screen 0 "${screen_w}x${screen_h}x24" -nolisten tcp \
+# -noreset: by default the server regenerates itself whenever its last client
+# leaves, and a client that connects in that moment is turned away; the
+# polls below come and go, so without it openbox could find no display.
+Xvfb -displayfd 3 -screen 0 "${screen_w}x${screen_h}x24" -nolisten tcp -noreset \
   3>"$work/display" 2>"$work/xvfb.log" &
 pids+=($!)
 poll 100 grep -q '^[0-9]' "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
@@ -67,10 +70,23 @@ poll 100 sh -c 'xprop -root >/dev/null 2>&1' ||
   fail "no X server answers on $DISPLAY: $(cat "$work/xvfb.log")"
 
 if [ "$mode" = openbox ]; then
-  openbox --sm-disable >"$work/openbox.log" 2>&1 &
-  pids+=($!)
-  poll 100 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
-    fail "openbox did not start on $DISPLAY: $(cat "$work/openbox.log" "$work/xvfb.log")"
+  # A window manager that gave up at once (a busy machine) is started again,
+  # up to three times.
+  wm_up() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"; }
+  for attempt in 1 2 3; do
+    openbox --sm-disable >"$work/openbox.log" 2>&1 &
+    wm_pid=$!
+    pids+=("$wm_pid")
+    for _ in $(seq 100); do
+      wm_up && break
+      kill -0 "$wm_pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    wm_up && break
+    echo "openbox attempt $attempt failed: $(cat "$work/openbox.log")"
+    kill "$wm_pid" 2>/dev/null || true
+  done
+  wm_up || fail "openbox did not start on $DISPLAY: $(cat "$work/openbox.log" "$work/xvfb.log")"
   framed=--framed
 else
   framed=
