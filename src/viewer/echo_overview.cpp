@@ -19,17 +19,25 @@ namespace {
 // The frames stepping and playback show of a record of `frames` frames.
 int32_t shownFrames(int32_t frames) { return frames >= 2 ? frames - 1 : frames; }
 
-} // namespace
-
-namespace {
+int64_t thresholdOf(const OverviewRecord& rec, const OverviewSettings& settings) {
+    return rec.unit == AmplitudeUnit::Db ? settings.dbThreshold
+                                         : settings.percentThreshold.value_or(rec.gateLevel);
+}
 
 // The shown frames of records [from, to), read with `reader` from the block
 // in force at `from`.
 EchoOverview overviewPart(RecordQuery& reader, int32_t from, int32_t to,
-                          const OverviewSettings& settings) {
+                          const OverviewSettings& settings, OverviewProgress* progress) {
     EchoOverview o;
     if (from > 0) reader.loadParameterRecord(from);
+    // Progress is told and the cancel looked at every so many records, so
+    // the shared counter costs nothing against the decoding.
+    constexpr int32_t kStride = 64;
     for (int32_t r = from; r < to; ++r) {
+        if (progress && (r - from) % kStride == 0 && r > from) {
+            progress->advance(kStride);
+            if (progress->cancelled()) return {};
+        }
         reader.loadRecord(r);
         const int32_t shown = shownFrames(reader.framesPerRecord());
         if (shown <= 0) continue;
@@ -39,9 +47,8 @@ EchoOverview overviewPart(RecordQuery& reader, int32_t from, int32_t to,
         rec.firstFrame = o.frameCount();
         rec.frames = shown;
         rec.unit = readoutMode(p) >= 1 ? AmplitudeUnit::Db : AmplitudeUnit::Percent;
-        rec.threshold = rec.unit == AmplitudeUnit::Db
-                            ? settings.dbThreshold
-                            : settings.percentThreshold.value_or(int64_t{p.gateALevel()} * 5);
+        rec.gateLevel = int64_t{p.gateALevel()} * 5;
+        rec.threshold = thresholdOf(rec, settings);
         rec.inch = p.inchUnits();
         o.records.push_back(rec);
         const bool twoGate = p.twoGateReadout();
@@ -61,8 +68,10 @@ constexpr int32_t kRecordsForTwoThreads = 256;
 
 } // namespace
 
-EchoOverview computeOverview(const RecordQuery& query, const OverviewSettings& settings) {
+EchoOverview computeOverview(const RecordQuery& query, const OverviewSettings& settings,
+                             OverviewProgress* progress) {
     const int32_t records = static_cast<int32_t>(query.file().recordIndex().size());
+    if (progress) progress->start(records);
     RecordQuery first, second;
     if (!first.openAlongside(query)) return {};
     const bool split = records >= kRecordsForTwoThreads && second.openAlongside(query);
@@ -70,9 +79,15 @@ EchoOverview computeOverview(const RecordQuery& query, const OverviewSettings& s
     EchoOverview tail;
     std::thread helper;
     if (split)
-        helper = std::thread([&] { tail = overviewPart(second, middle, records, settings); });
-    EchoOverview o = overviewPart(first, 0, middle, settings);
+        helper = std::thread(
+            [&] { tail = overviewPart(second, middle, records, settings, progress); });
+    EchoOverview o = overviewPart(first, 0, middle, settings, progress);
     if (helper.joinable()) helper.join();
+    if (progress && progress->cancelled()) {
+        EchoOverview none;
+        none.cancelled = true;
+        return none;
+    }
     const int64_t offset = o.frameCount();
     for (OverviewRecord rec : tail.records) {
         rec.firstFrame += offset;
@@ -81,7 +96,13 @@ EchoOverview computeOverview(const RecordQuery& query, const OverviewSettings& s
     o.amplitude.insert(o.amplitude.end(), tail.amplitude.begin(), tail.amplitude.end());
     o.position.insert(o.position.end(), tail.position.begin(), tail.position.end());
     o.indications = findIndications(o, settings.gap);
+    if (progress) progress->finish();
     return o;
+}
+
+void applyThresholds(EchoOverview& o, const OverviewSettings& settings) {
+    for (OverviewRecord& rec : o.records) rec.threshold = thresholdOf(rec, settings);
+    o.indications = findIndications(o, settings.gap);
 }
 
 std::vector<Indication> findIndications(const EchoOverview& o, int64_t gap) {

@@ -5,6 +5,7 @@
 // above their threshold. Records the index does not hold are simply absent.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -44,6 +45,7 @@ struct OverviewRecord {
     int64_t threshold = 0;  // tenths, in `unit`
     AmplitudeUnit unit = AmplitudeUnit::Percent;
     bool inch = false; // positions in 0.1 in rather than 0.1 mm
+    int64_t gateLevel = 0; // tenths of %: the gate A level of its parameters
 };
 
 // A run of shown frames, by their indices: start .. end, the peak the first
@@ -54,6 +56,7 @@ struct Indication {
 };
 
 struct EchoOverview {
+    bool cancelled = false; // the computation was cancelled: everything else is empty
     std::vector<OverviewRecord> records;
     std::vector<int32_t> amplitude; // tenths, by shown frame
     std::vector<int32_t> position;  // tenths of the length unit, by shown frame
@@ -69,13 +72,43 @@ struct EchoOverview {
     }
 };
 
+// Progress of a computation, shared between the thread that computes and the
+// one that watches: records walked so far of all, and a request to stop.
+class OverviewProgress {
+public:
+    void cancel() { cancelled_.store(true, std::memory_order_relaxed); }
+    bool cancelled() const { return cancelled_.load(std::memory_order_relaxed); }
+    int64_t done() const { return done_.load(std::memory_order_relaxed); }
+    int64_t total() const { return total_.load(std::memory_order_relaxed); }
+
+    // For the computation.
+    void start(int64_t total) {
+        total_.store(total, std::memory_order_relaxed);
+        done_.store(0, std::memory_order_relaxed);
+    }
+    void advance(int64_t records) { done_.fetch_add(records, std::memory_order_relaxed); }
+    void finish() { done_.store(total(), std::memory_order_relaxed); }
+
+private:
+    std::atomic<bool> cancelled_{false};
+    std::atomic<int64_t> done_{0}, total_{0};
+};
+
 // Walks every indexed record of the file the query has open, in file order
 // (each block stays in force until the next, as in playback; all zero before
 // the first), and builds the overview. A large file is read in two halves on
 // two threads, each with a reader of its own; the second starts from the
 // block in force at its first record, so the result is the one-thread one.
-// The query itself is not touched.
-EchoOverview computeOverview(const RecordQuery& query, const OverviewSettings& settings);
+// The query itself is not touched. With `progress`, the records walked are
+// counted there, and a cancel stops the walk soon after: the result is then
+// empty with `cancelled` set.
+EchoOverview computeOverview(const RecordQuery& query, const OverviewSettings& settings,
+                             OverviewProgress* progress = nullptr);
+
+// New thresholds and merge gap for an overview already computed: each
+// record's threshold as computeOverview would set it, and the indications
+// found again. The position kind needs a new computation.
+void applyThresholds(EchoOverview& overview, const OverviewSettings& settings);
 
 // The runs at or above threshold of one unit, then merged across gaps.
 std::vector<Indication> findIndications(const EchoOverview& overview, int64_t gap);

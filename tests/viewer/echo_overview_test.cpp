@@ -222,3 +222,34 @@ TEST(EchoOverview, TwoThreadsGiveTheWalkFromTheStart) {
         EXPECT_EQ(found(o), expected);
     }
 }
+
+// New thresholds on an overview already computed give what a computation
+// with them gives; a cancelled computation says so and holds nothing, and
+// progress ends at every record.
+TEST(EchoOverview, ThresholdsAgainProgressAndCancel) {
+    RecordQuery query;
+    ASSERT_TRUE(query.open(VANTREL_DEMO).ok());
+    OverviewProgress progress;
+    EchoOverview o = computeOverview(query, {}, &progress);
+    EXPECT_FALSE(o.cancelled);
+    EXPECT_EQ(progress.total(), 300);
+    EXPECT_EQ(progress.done(), 300);
+
+    OverviewSettings other;
+    other.percentThreshold = 300;
+    other.dbThreshold = -60;
+    other.gap = 4;
+    applyThresholds(o, other);
+    const EchoOverview fresh = computeOverview(query, other);
+    EXPECT_EQ(found(o), found(fresh));
+    for (size_t k = 0; k < o.records.size(); ++k)
+        ASSERT_EQ(o.records[k].threshold, fresh.records[k].threshold) << k;
+
+    OverviewProgress stopped;
+    stopped.cancel();
+    const EchoOverview none = computeOverview(query, {}, &stopped);
+    EXPECT_TRUE(none.cancelled);
+    EXPECT_EQ(none.frameCount(), 0);
+    EXPECT_TRUE(none.records.empty());
+    EXPECT_TRUE(none.indications.empty());
+}
