@@ -79,8 +79,8 @@ EchoOverview computeOverview(const RecordQuery& query, const OverviewSettings& s
     EchoOverview tail;
     std::thread helper;
     if (split)
-        helper = std::thread(
-            [&] { tail = overviewPart(second, middle, records, settings, progress); });
+        helper =
+            std::thread([&] { tail = overviewPart(second, middle, records, settings, progress); });
     EchoOverview o = overviewPart(first, 0, middle, settings, progress);
     if (helper.joinable()) helper.join();
     if (progress && progress->cancelled()) {
@@ -101,7 +101,8 @@ EchoOverview computeOverview(const RecordQuery& query, const OverviewSettings& s
 }
 
 void applyThresholds(EchoOverview& o, const OverviewSettings& settings) {
-    for (OverviewRecord& rec : o.records) rec.threshold = thresholdOf(rec, settings);
+    for (OverviewRecord& rec : o.records)
+        rec.threshold = thresholdOf(rec, settings);
     o.indications = findIndications(o, settings.gap);
 }
 

@@ -44,7 +44,7 @@ struct OverviewRecord {
     int32_t frames = 0;     // shown frames
     int64_t threshold = 0;  // tenths, in `unit`
     AmplitudeUnit unit = AmplitudeUnit::Percent;
-    bool inch = false; // positions in 0.1 in rather than 0.1 mm
+    bool inch = false;     // positions in 0.1 in rather than 0.1 mm
     int64_t gateLevel = 0; // tenths of %: the gate A level of its parameters
 };
 
