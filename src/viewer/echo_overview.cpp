@@ -14,6 +14,13 @@ const OverviewRecord& EchoOverview::recordOf(int64_t i) const {
     return *(it - 1);
 }
 
+int64_t EchoOverview::indexOf(int32_t record, int32_t frame) const {
+    auto it = std::lower_bound(records.begin(), records.end(), record,
+                               [](const OverviewRecord& r, int32_t v) { return r.record < v; });
+    if (it == records.end() || it->record != record || frame < 0 || frame >= it->frames) return -1;
+    return it->firstFrame + frame;
+}
+
 namespace {
 
 // The frames stepping and playback show of a record of `frames` frames.

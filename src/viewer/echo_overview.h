@@ -70,6 +70,10 @@ struct EchoOverview {
     int32_t frameNumber(int64_t i) const {
         return static_cast<int32_t>(i - recordOf(i).firstFrame);
     }
+    // The shown frame that is frame `frame` of record `record`, or -1 when the
+    // overview does not hold it (a record missing from the index, a frame
+    // stepping does not show).
+    int64_t indexOf(int32_t record, int32_t frame) const;
 };
 
 // Progress of a computation, shared between the thread that computes and the

@@ -179,6 +179,7 @@ TEST(EchoOverview, DemoRecording) {
                 ASSERT_EQ(rec.unit == AmplitudeUnit::Db, db) << r;
                 ASSERT_EQ(rec.threshold, db ? 0 : int64_t{check.params().gateALevel()} * 5) << r;
             }
+            ASSERT_EQ(o.indexOf(r, f), i);
             const FrameValues v = check.values(f);
             const bool twoGate = check.params().twoGateReadout();
             ASSERT_EQ(o.amplitude[static_cast<size_t>(i)], twoGate ? v[1] : v[3]) << r << "," << f;
@@ -234,6 +235,12 @@ TEST(EchoOverview, ThresholdsAgainProgressAndCancel) {
     EXPECT_FALSE(o.cancelled);
     EXPECT_EQ(progress.total(), 300);
     EXPECT_EQ(progress.done(), 300);
+    // Frames the overview does not hold: the last frame of a record, records
+    // outside the file.
+    EXPECT_EQ(o.indexOf(0, 10), -1);
+    EXPECT_EQ(o.indexOf(-1, 0), -1);
+    EXPECT_EQ(o.indexOf(300, 0), -1);
+    EXPECT_EQ(o.indexOf(299, 9), o.frameCount() - 1);
 
     OverviewSettings other;
     other.percentThreshold = 300;
