@@ -4,7 +4,6 @@
 #include <QPainter>
 
 #include <algorithm>
-#include <limits>
 #include <vector>
 
 #include "display_text.h"
@@ -20,22 +19,6 @@ const QColor kThreshold(200, 0, 0), kIndication(255, 225, 225), kCursor(120, 0, 
 
 constexpr int kLeft = 48, kRight = 48, kTop = 6, kBottom = 20, kSpacing = 10;
 
-// The least and greatest value of a column, per kind.
-struct Range {
-    int32_t low = std::numeric_limits<int32_t>::max();
-    int32_t high = std::numeric_limits<int32_t>::min();
-    void add(int32_t v) {
-        low = std::min(low, v);
-        high = std::max(high, v);
-    }
-    bool empty() const { return low > high; }
-};
-
-struct Column {
-    Range percent, db, position, percentThreshold, dbThreshold;
-    bool indication = false;
-};
-
 // Maps a value in [low, high] onto rows bottom .. top of `r`.
 int rowOf(const QRect& r, int64_t v, int64_t low, int64_t high) {
     if (high <= low) return r.bottom();
@@ -43,7 +26,7 @@ int rowOf(const QRect& r, int64_t v, int64_t low, int64_t high) {
     return static_cast<int>(std::clamp<int64_t>(y, r.top(), r.bottom()));
 }
 
-void span(QPainter& p, const QRect& r, int x, const Range& range, int64_t low, int64_t high,
+void span(QPainter& p, const QRect& r, int x, const ValueRange& range, int64_t low, int64_t high,
           const QColor& colour) {
     if (range.empty()) return;
     const int y1 = rowOf(r, range.high, low, high), y2 = rowOf(r, range.low, low, high);
@@ -77,46 +60,24 @@ void drawOverviewStrips(QImage& image, const EchoOverview& o, const OverviewView
     const int64_t from = std::clamp<int64_t>(view.from, 0, o.frameCount());
     const int64_t to = std::clamp<int64_t>(view.to, from, o.frameCount());
 
-    // One pass over the frames in view: each column's ranges.
-    std::vector<Column> columns(static_cast<size_t>(width));
-    Range percentAll, dbAll, positionAll;
+    // Each column's ranges, from the overview's block summaries: a column
+    // of thousands of frames costs a few hundred steps.
+    std::vector<FrameRunSummary> columns(static_cast<size_t>(width));
+    ValueRange percentAll, dbAll, positionAll;
     percentAll.add(0);
     percentAll.add(1000); // 0 .. 100 % at least
     dbAll.add(-200);
     dbAll.add(100); // -20 .. +10 dB at least
     positionAll.add(0);
-    size_t indication = 0;
-    int64_t recordEnd = -1;
-    const OverviewRecord* rec = nullptr;
     for (int x = 0; x < width && from < to; ++x) {
         const int64_t first = OverviewLayout::frameAt({from, to, -1}, width, x);
         const int64_t last =
             std::max(OverviewLayout::frameAt({from, to, -1}, width, x + 1), first + 1);
-        Column& c = columns[static_cast<size_t>(x)];
-        for (int64_t i = first; i < last && i < to; ++i) {
-            if (i >= recordEnd || !rec || i < rec->firstFrame) {
-                rec = &o.recordOf(i);
-                recordEnd = rec->firstFrame + rec->frames;
-            }
-            const int32_t a = o.amplitude[static_cast<size_t>(i)];
-            const int32_t threshold =
-                static_cast<int32_t>(std::clamp<int64_t>(rec->threshold, INT32_MIN, INT32_MAX));
-            if (rec->unit == AmplitudeUnit::Db) {
-                c.db.add(a);
-                c.dbThreshold.add(threshold);
-                dbAll.add(a);
-            } else {
-                c.percent.add(a);
-                c.percentThreshold.add(threshold);
-                percentAll.add(a);
-            }
-            c.position.add(o.position[static_cast<size_t>(i)]);
-            positionAll.add(o.position[static_cast<size_t>(i)]);
-            while (indication < o.indications.size() && o.indications[indication].end < i)
-                ++indication;
-            if (indication < o.indications.size() && o.indications[indication].start <= i)
-                c.indication = true;
-        }
+        FrameRunSummary& c = columns[static_cast<size_t>(x)];
+        c = o.summarize(first, std::min(last, to));
+        percentAll.add(c.percent);
+        dbAll.add(c.db);
+        positionAll.add(c.position);
     }
 
     // Plots: indications behind, grid, thresholds, values, frames.
@@ -128,7 +89,7 @@ void drawOverviewStrips(QImage& image, const EchoOverview& o, const OverviewView
             p.fillRect(r.left(), r.top() + r.height() * k / 4, r.width(), 1, kGrid);
     }
     for (int x = 0; x < width; ++x) {
-        const Column& c = columns[static_cast<size_t>(x)];
+        const FrameRunSummary& c = columns[static_cast<size_t>(x)];
         // The thresholds first: the values stay visible where they meet.
         span(p, layout.amplitude, x, c.percentThreshold, percentAll.low, percentAll.high,
              kThreshold);

@@ -80,4 +80,21 @@ void writeOutput(const QString& path, std::span<const uint8_t> bytes) {
         fail("cannot write " + quoted(path) + ": " + std::strerror(errno ? errno : EIO));
 }
 
+OutputFile::OutputFile(const QString& path)
+    : path_(path), file_(path.toStdString(), std::ios::binary | std::ios::trunc) {
+    if (!file_) fail("cannot write " + quoted(path_) + ": " + std::strerror(errno));
+}
+
+void OutputFile::write(std::string_view bytes) {
+    errno = 0;
+    file_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!file_) fail("cannot write " + quoted(path_) + ": " + std::strerror(errno ? errno : EIO));
+}
+
+void OutputFile::close() {
+    errno = 0;
+    file_.close();
+    if (!file_) fail("cannot write " + quoted(path_) + ": " + std::strerror(errno ? errno : EIO));
+}
+
 } // namespace vantrel::cli

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <fstream>
 #include <span>
 #include <string>
 #include <string_view>
@@ -58,5 +59,18 @@ int32_t seekOrFail(RecordQuery& query, const QString& path, const QString& recor
 
 std::vector<uint8_t> readInput(const QString& path);
 void writeOutput(const QString& path, std::span<const uint8_t> bytes);
+
+// An output file written a block at a time, for results too long to hold
+// whole. Failing to create, write or close it is a usage error naming it.
+class OutputFile {
+public:
+    explicit OutputFile(const QString& path);
+    void write(std::string_view bytes);
+    void close();
+
+private:
+    QString path_;
+    std::ofstream file_;
+};
 
 } // namespace vantrel::cli

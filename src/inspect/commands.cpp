@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include <array>
 #include <cctype>
 #include <cerrno>
 #include <charconv>
@@ -20,6 +21,7 @@
 #include "lzw.h"
 #include "model_json.h"
 #include "overview_render.h"
+#include "record_walk.h"
 #include "report_inputs.h"
 #include "report_page.h"
 
@@ -212,52 +214,55 @@ std::string csvField(const std::string& text) {
 void exportCommand(const QStringList& a, const QString& out) {
     RecordQuery query;
     openOrFail(query, a[0]);
-    std::ofstream file(out.toStdString(), std::ios::binary | std::ios::trunc);
-    if (!file) fail("cannot write " + quoted(out) + ": " + std::strerror(errno));
-    std::string csv =
-        "record,frame,value0,value1,value2,value3,LabelPara1,LabelPara2,LabelPara3,LabelPara4\r\n";
-    const int32_t records = static_cast<int32_t>(query.file().recordIndex().size());
-    std::unordered_map<std::string, std::string> fields; // readout label -> CSV field
+    OutputFile file(out);
+    file.write(
+        "record,frame,value0,value1,value2,value3,LabelPara1,LabelPara2,LabelPara3,LabelPara4\r\n");
+    // Readout label -> CSV field, one table for each of the walk's threads.
+    std::array<std::unordered_map<std::string, std::string>, 2> fields;
     auto appendInt = [](std::string& to, int32_t value) {
         char digits[12];
         const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
         to.append(digits, static_cast<size_t>(end - digits));
     };
-    // Records are read in file order, so each block stays in force until the
-    // next one, as in playback. Rows go out in large blocks as they are made.
-    for (int32_t r = 0; r < records; ++r) {
-        query.loadRecord(r);
-        for (int32_t f = 0; f < query.framesPerRecord(); ++f) {
-            const FrameValues v = query.values(f);
-            const ReadoutTexts t = query.readouts(v);
-            appendInt(csv, r);
-            csv += ',';
-            appendInt(csv, f);
-            for (int32_t x : v) {
+    // Two threads format the rows of alternate pieces of the file, each
+    // piece from the block in force at its first record, and the pieces go
+    // out in file order as they come.
+    const bool complete = walkRecordsInPieces<std::string>(
+        query,
+        [&](int lane, std::string& csv, const RecordQuery& reader, int32_t r) {
+            if (csv.empty()) csv.reserve(1 << 20);
+            for (int32_t f = 0; f < reader.framesPerRecord(); ++f) {
+                const FrameValues v = reader.values(f);
+                const ReadoutTexts t = reader.readouts(v);
+                appendInt(csv, r);
                 csv += ',';
-                appendInt(csv, x);
-            }
-            for (const std::string& label : t) {
-                csv += ',';
-                // The same few hundred labels come back frame after frame:
-                // each is converted and quoted once.
-                auto it = fields.find(label);
-                if (it == fields.end()) {
-                    if (fields.size() >= 65536) fields.clear();
-                    it = fields.emplace(label, csvField(gbkToUtf8(label))).first;
+                appendInt(csv, f);
+                for (int32_t x : v) {
+                    csv += ',';
+                    appendInt(csv, x);
                 }
-                csv += it->second;
+                for (const std::string& label : t) {
+                    csv += ',';
+                    // The same few hundred labels come back frame after
+                    // frame: each is converted and quoted once.
+                    auto& known = fields[static_cast<size_t>(lane)];
+                    auto it = known.find(label);
+                    if (it == known.end()) {
+                        if (known.size() >= 65536) known.clear();
+                        it = known.emplace(label, csvField(gbkToUtf8(label))).first;
+                    }
+                    csv += it->second;
+                }
+                csv += "\r\n";
             }
-            csv += "\r\n";
-        }
-        if (csv.size() >= (1 << 20)) {
-            file.write(csv.data(), static_cast<std::streamsize>(csv.size()));
-            csv.clear();
-        }
-    }
-    file.write(csv.data(), static_cast<std::streamsize>(csv.size()));
+            return true;
+        },
+        [&](std::string&& csv) {
+            file.write(csv);
+            return true;
+        });
+    if (!complete) fail("cannot read " + quoted(a[0]));
     file.close();
-    if (!file) fail("cannot write " + quoted(out) + ": " + std::strerror(errno ? errno : EIO));
 }
 
 // ------------------------------------------------------------------ lzw
@@ -372,6 +377,7 @@ void overviewCommand(const QString& path, const OverviewOptions& options, const 
     openOrFail(query, path);
     const EchoOverview overview = computeOverview(query, settings);
     if (csv) {
+        OutputFile file(out);
         std::string rows = "record,frame,amplitude,unit,position,positionUnit,indication\r\n";
         size_t next = 0; // the first indication that may hold the frame
         for (const OverviewRecord& rec : overview.records) {
@@ -388,15 +394,20 @@ void overviewCommand(const QString& path, const OverviewOptions& options, const 
                     rows += std::to_string(next);
                 rows += "\r\n";
             }
+            if (rows.size() >= (1 << 20)) {
+                file.write(rows);
+                rows.clear();
+            }
         }
-        writeOutput(out, {reinterpret_cast<const uint8_t*>(rows.data()), rows.size()});
+        file.write(rows);
+        file.close();
     }
     if (png) {
         QImage strips(kOverviewPictureWidth, kOverviewPictureHeight, QImage::Format_RGB32);
         drawOverviewStrips(strips, overview, {0, overview.frameCount(), -1});
         savePng(strips, out);
     }
-    output.printJson(overviewJson(overview));
+    writeOverviewJson(overview, output);
 }
 
 } // namespace vantrel::cli

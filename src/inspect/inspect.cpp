@@ -53,6 +53,10 @@ struct Switch {
 
 enum class OutFile : uint8_t { None, Required, Optional };
 
+// Whether a command paints pictures: never, always, or only when its --out
+// names a .png file.
+enum class Draws : uint8_t { Never, Always, PngOut };
+
 struct Command {
     const char* name;
     const char* args; // positional argument synopsis
@@ -60,7 +64,7 @@ struct Command {
     int minArgs;
     int maxArgs;
     OutFile out;
-    bool draws; // paints pictures: needs the GUI side of Qt
+    Draws draws; // paints pictures: needs the GUI side of Qt
     std::vector<Switch> switches;
     std::function<void(const Invocation&)> run;
 };
@@ -81,7 +85,7 @@ const std::vector<Command>& commands() {
          1,
          1,
          OutFile::None,
-         false,
+         Draws::Never,
          {},
          [](const Invocation& c) {
              RecordFile file;
@@ -95,7 +99,7 @@ const std::vector<Command>& commands() {
          2,
          2,
          OutFile::None,
-         false,
+         Draws::Never,
          {},
          [](const Invocation& c) {
              RecordQuery query;
@@ -110,7 +114,7 @@ const std::vector<Command>& commands() {
          2,
          1 << 20,
          OutFile::None,
-         false,
+         Draws::Never,
          {},
          [](const Invocation& c) { c.output.printJson(replay(c.args[0], c.args.mid(1))); }},
         {"curves",
@@ -119,7 +123,7 @@ const std::vector<Command>& commands() {
          2,
          2,
          OutFile::None,
-         false,
+         Draws::Never,
          {},
          [](const Invocation& c) {
              RecordQuery query;
@@ -132,7 +136,7 @@ const std::vector<Command>& commands() {
          3,
          3,
          OutFile::Required,
-         true,
+         Draws::Always,
          {{"report", "Draw the report's picture (289 x 257, black on white)."}},
          [](const Invocation& c) { renderCommand(c.args, c.out, c.isSet("report")); }},
         {"report",
@@ -142,7 +146,7 @@ const std::vector<Command>& commands() {
          3,
          3,
          OutFile::Required,
-         true,
+         Draws::Always,
          {},
          [](const Invocation& c) { reportCommand(c.args, c.out); }},
         {"export",
@@ -151,7 +155,7 @@ const std::vector<Command>& commands() {
          1,
          1,
          OutFile::Required,
-         false,
+         Draws::Never,
          {},
          [](const Invocation& c) { exportCommand(c.args, c.out); }},
         {"lzw",
@@ -161,7 +165,7 @@ const std::vector<Command>& commands() {
          3,
          3,
          OutFile::None,
-         false,
+         Draws::Never,
          {},
          [](const Invocation& c) { lzwCommand(c.args[0], c.args[1], c.args[2]); }},
         {"overview",
@@ -172,7 +176,7 @@ const std::vector<Command>& commands() {
          1,
          1,
          OutFile::Optional,
-         true,
+         Draws::PngOut,
          {{"threshold", "Threshold for % frames (default: the gate A level).", "P"},
           {"threshold-db", "Threshold for dB frames (default: 0.0, the curve).", "D"},
           {"gap", "Merge indications at most N shown frames apart (default 0).", "N"},
@@ -288,7 +292,18 @@ int runInspect(const QStringList& arguments, std::string& out, std::string& err)
 bool needsPictures(const QStringList& arguments) {
     if (arguments.size() < 2) return false;
     const Command* command = findCommand(arguments[1]);
-    return command && command->draws;
+    if (!command || command->draws == Draws::Never) return false;
+    if (command->draws == Draws::Always) return true;
+    // --out NAME or --out=NAME, as the command line parser reads them.
+    for (qsizetype i = 2; i < arguments.size(); ++i) {
+        QString name;
+        if (arguments[i] == QStringLiteral("--out") && i + 1 < arguments.size())
+            name = arguments[i + 1];
+        else if (arguments[i].startsWith(QStringLiteral("--out=")))
+            name = arguments[i].mid(6);
+        if (name.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) return true;
+    }
+    return false;
 }
 
 } // namespace vantrel

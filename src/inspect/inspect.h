@@ -17,8 +17,8 @@ using OutputSink = std::function<void(std::string_view)>;
 int runInspect(const QStringList& arguments, const OutputSink& out, std::string& err);
 int runInspect(const QStringList& arguments, std::string& out, std::string& err);
 
-// Whether the command draws pictures (and so needs a QGuiApplication rather
-// than a QCoreApplication).
+// Whether the command, with these arguments, draws pictures (and so needs a
+// QGuiApplication rather than a QCoreApplication, which costs less memory).
 bool needsPictures(const QStringList& arguments);
 
 } // namespace vantrel

@@ -1,5 +1,7 @@
 #include "model_json.h"
 
+#include <QJsonDocument>
+
 #include <optional>
 
 #include "cli_support.h"
@@ -213,23 +215,40 @@ QJsonArray place(const EchoOverview& o, int64_t i) {
 
 } // namespace
 
-QJsonObject overviewJson(const EchoOverview& o) {
-    QJsonArray indications;
-    for (const Indication& d : o.indications) {
+// A long recording holds tens of thousands of indications: each is made into
+// text on its own and goes out with the others a block at a time. The bytes
+// are those QJsonDocument gives for the whole document, keys in its (sorted)
+// order.
+void writeOverviewJson(const EchoOverview& o, const Output& output) {
+    const QByteArray head =
+        QJsonDocument(QJsonObject{{"frames", static_cast<qint64>(o.frameCount())}})
+            .toJson(QJsonDocument::Compact);
+    std::string text(head.constData(), static_cast<size_t>(head.size() - 1)); // without its "}"
+    text += ",\"indications\":[";
+    for (size_t k = 0; k < o.indications.size(); ++k) {
+        const Indication& d = o.indications[k];
         const OverviewRecord& peak = o.recordOf(d.peak);
-        indications.append(QJsonObject{
-            {"start", place(o, d.start)},
-            {"end", place(o, d.end)},
-            {"frames", static_cast<qint64>(d.frames())},
-            {"peak", place(o, d.peak)},
-            {"amplitude", tenthsValue(o.amplitude[static_cast<size_t>(d.peak)])},
-            {"unit", amplitudeUnitText(peak.unit)},
-            {"position", tenthsValue(o.position[static_cast<size_t>(d.peak)])},
-            {"positionUnit", peak.inch ? "in" : "mm"},
-        });
+        const QByteArray one =
+            QJsonDocument(QJsonObject{
+                              {"start", place(o, d.start)},
+                              {"end", place(o, d.end)},
+                              {"frames", static_cast<qint64>(d.frames())},
+                              {"peak", place(o, d.peak)},
+                              {"amplitude", tenthsValue(o.amplitude[static_cast<size_t>(d.peak)])},
+                              {"unit", amplitudeUnitText(peak.unit)},
+                              {"position", tenthsValue(o.position[static_cast<size_t>(d.peak)])},
+                              {"positionUnit", peak.inch ? "in" : "mm"},
+                          })
+                .toJson(QJsonDocument::Compact);
+        if (k) text += ',';
+        text.append(one.constData(), static_cast<size_t>(one.size()));
+        if (text.size() >= (1 << 16)) {
+            output.print(text);
+            text.clear();
+        }
     }
-    return QJsonObject{{"frames", static_cast<qint64>(o.frameCount())},
-                       {"indications", indications}};
+    text += "]}\n";
+    output.print(text);
 }
 
 } // namespace vantrel::cli

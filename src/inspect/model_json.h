@@ -9,6 +9,7 @@
 
 #include <cstdint>
 
+#include "cli_support.h"
 #include "curves.h"
 #include "display_text.h"
 #include "echo_overview.h"
@@ -28,8 +29,9 @@ QJsonObject panelJson(const PanelTexts& t);
 QJsonObject recordJson(const RecordQuery& query, int32_t record);
 // The reference and gate curves in force, built on fresh storage.
 QJsonObject curvesJson(const RecordQuery& query);
-// The overview's frame count and indications.
-QJsonObject overviewJson(const EchoOverview& overview);
+// The overview's frame count and indications, one JSON document on one line
+// as Output::printJson writes it, streamed.
+void writeOverviewJson(const EchoOverview& overview, const Output& output);
 // The viewer's state after the replay step `step`.
 QJsonObject stepJson(const ViewerCore& viewer, const QString& step);
 

@@ -1,7 +1,9 @@
 #include "echo_overview.h"
 
 #include <algorithm>
-#include <thread>
+#include <limits>
+
+#include "record_walk.h"
 
 namespace vantrel {
 
@@ -31,86 +33,200 @@ int64_t thresholdOf(const OverviewRecord& rec, const OverviewSettings& settings)
                                          : settings.percentThreshold.value_or(rec.gateLevel);
 }
 
-// The shown frames of records [from, to), read with `reader` from the block
-// in force at `from`.
-EchoOverview overviewPart(RecordQuery& reader, int32_t from, int32_t to,
-                          const OverviewSettings& settings, OverviewProgress* progress) {
-    EchoOverview o;
-    if (from > 0) reader.loadParameterRecord(from);
-    // Progress is told and the cancel looked at every so many records, so
-    // the shared counter costs nothing against the decoding.
-    constexpr int32_t kStride = 64;
-    for (int32_t r = from; r < to; ++r) {
-        if (progress && (r - from) % kStride == 0 && r > from) {
-            progress->advance(kStride);
-            if (progress->cancelled()) return {};
-        }
-        reader.loadRecord(r);
-        const int32_t shown = shownFrames(reader.framesPerRecord());
-        if (shown <= 0) continue;
-        const InstrumentParams& p = reader.params();
-        OverviewRecord rec;
-        rec.record = r;
-        rec.firstFrame = o.frameCount();
-        rec.frames = shown;
-        rec.unit = readoutMode(p) >= 1 ? AmplitudeUnit::Db : AmplitudeUnit::Percent;
-        rec.gateLevel = int64_t{p.gateALevel()} * 5;
-        rec.threshold = thresholdOf(rec, settings);
-        rec.inch = p.inchUnits();
-        o.records.push_back(rec);
-        const bool twoGate = p.twoGateReadout();
-        const size_t positionValue =
-            twoGate ? 0 : static_cast<size_t>(settings.position); // path 0, surface 1, depth 2
-        for (int32_t f = 0; f < shown; ++f) {
-            const FrameValues v = reader.values(f);
-            o.amplitude.push_back(twoGate ? v[1] : v[3]);
-            o.position.push_back(v[positionValue]);
-        }
+// The overview's part of one piece of the walk.
+struct OverviewPiece {
+    std::vector<OverviewRecord> records; // firstFrame counted from the piece's first frame
+    std::vector<int32_t> amplitude, position;
+    int32_t walked = 0;
+};
+
+// Adds what record `r`, in `reader`'s buffer, gives the overview.
+void addRecord(OverviewPiece& piece, const RecordQuery& reader, int32_t r,
+               const OverviewSettings& settings) {
+    const int32_t shown = shownFrames(reader.framesPerRecord());
+    if (shown <= 0) return;
+    const InstrumentParams& p = reader.params();
+    OverviewRecord rec;
+    rec.record = r;
+    rec.firstFrame = static_cast<int64_t>(piece.amplitude.size());
+    rec.frames = shown;
+    rec.unit = readoutMode(p) >= 1 ? AmplitudeUnit::Db : AmplitudeUnit::Percent;
+    rec.gateLevel = int64_t{p.gateALevel()} * 5;
+    rec.threshold = thresholdOf(rec, settings);
+    rec.inch = p.inchUnits();
+    piece.records.push_back(rec);
+    const bool twoGate = p.twoGateReadout();
+    const size_t positionValue =
+        twoGate ? 0 : static_cast<size_t>(settings.position); // path 0, surface 1, depth 2
+    for (int32_t f = 0; f < shown; ++f) {
+        const FrameValues v = reader.values(f);
+        piece.amplitude.push_back(twoGate ? v[1] : v[3]);
+        piece.position.push_back(v[positionValue]);
     }
-    return o;
 }
 
-// Below this many records a second thread costs more than it saves.
-constexpr int32_t kRecordsForTwoThreads = 256;
+// Appends `from` to `to`, and on the first append makes room for about as
+// many elements per record in the rest of the file as the first piece had:
+// the vectors of a long file then grow once, not by doubling (which would
+// hold the old and the new copy at once).
+template <class T>
+void appendPiece(std::vector<T>& to, const std::vector<T>& from, int64_t recordsSoFar,
+                 int64_t records) {
+    if (to.empty() && recordsSoFar > 0 && recordsSoFar < records)
+        to.reserve(
+            std::max(from.size(), static_cast<size_t>(static_cast<double>(from.size()) *
+                                                      static_cast<double>(records) /
+                                                      static_cast<double>(recordsSoFar) * 1.01)));
+    to.insert(to.end(), from.begin(), from.end());
+}
+
+// A vector whose capacity is well beyond its size gives the rest back.
+template <class T> void trim(std::vector<T>& v) {
+    if (v.capacity() - v.size() > v.size() / 16) v.shrink_to_fit();
+}
 
 } // namespace
 
 EchoOverview computeOverview(const RecordQuery& query, const OverviewSettings& settings,
                              OverviewProgress* progress) {
-    const int32_t records = static_cast<int32_t>(query.file().recordIndex().size());
+    const int64_t records = static_cast<int64_t>(query.file().recordIndex().size());
     if (progress) progress->start(records);
-    RecordQuery first, second;
-    if (!first.openAlongside(query)) return {};
-    const bool split = records >= kRecordsForTwoThreads && second.openAlongside(query);
-    const int32_t middle = split ? records / 2 : records;
-    EchoOverview tail;
-    std::thread helper;
-    if (split)
-        helper =
-            std::thread([&] { tail = overviewPart(second, middle, records, settings, progress); });
-    EchoOverview o = overviewPart(first, 0, middle, settings, progress);
-    if (helper.joinable()) helper.join();
-    if (progress && progress->cancelled()) {
+    // Progress is told and the cancel looked at every so many records, so
+    // the shared counter costs nothing against the decoding.
+    constexpr int32_t kStride = 64;
+    EchoOverview o;
+    int64_t walked = 0;
+    const bool complete = walkRecordsInPieces<OverviewPiece>(
+        query,
+        [&](int, OverviewPiece& piece, const RecordQuery& reader, int32_t r) {
+            if (++piece.walked % kStride == 0 && progress) {
+                progress->advance(kStride);
+                if (progress->cancelled()) return false;
+            }
+            addRecord(piece, reader, r, settings);
+            return true;
+        },
+        [&](OverviewPiece&& piece) {
+            const int64_t offset = o.frameCount();
+            for (OverviewRecord& rec : piece.records)
+                rec.firstFrame += offset;
+            walked += piece.walked;
+            appendPiece(o.records, piece.records, walked, records);
+            appendPiece(o.amplitude, piece.amplitude, walked, records);
+            appendPiece(o.position, piece.position, walked, records);
+            return true;
+        });
+    if (!complete || (progress && progress->cancelled())) {
         EchoOverview none;
         none.cancelled = true;
         return none;
     }
-    const int64_t offset = o.frameCount();
-    for (OverviewRecord rec : tail.records) {
-        rec.firstFrame += offset;
-        o.records.push_back(rec);
-    }
-    o.amplitude.insert(o.amplitude.end(), tail.amplitude.begin(), tail.amplitude.end());
-    o.position.insert(o.position.end(), tail.position.begin(), tail.position.end());
+    trim(o.records);
+    trim(o.amplitude);
+    trim(o.position);
     o.indications = findIndications(o, settings.gap);
+    o.buildPyramids();
     if (progress) progress->finish();
     return o;
+}
+
+namespace {
+
+int32_t clamped(int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
+}
+
+// Adds shown frames [first, last) to `cell`, a record at a time.
+void addFrames(const EchoOverview& o, int64_t first, int64_t last, OverviewPyramids::Frames& cell) {
+    auto rec =
+        std::upper_bound(o.records.begin(), o.records.end(), first,
+                         [](int64_t v, const OverviewRecord& r) { return v < r.firstFrame; }) -
+        1;
+    for (int64_t i = first; i < last; ++rec) {
+        const int64_t end = std::min(last, rec->firstFrame + rec->frames);
+        ValueRange& amplitude = rec->unit == AmplitudeUnit::Db ? cell.db : cell.percent;
+        for (; i < end; ++i) {
+            amplitude.add(o.amplitude[static_cast<size_t>(i)]);
+            cell.position.add(o.position[static_cast<size_t>(i)]);
+        }
+    }
+}
+
+// Adds the thresholds of records [first, last) (entries of o.records) to `cell`.
+void addThresholds(const EchoOverview& o, int64_t first, int64_t last,
+                   OverviewPyramids::Thresholds& cell) {
+    for (int64_t k = first; k < last; ++k) {
+        const OverviewRecord& rec = o.records[static_cast<size_t>(k)];
+        (rec.unit == AmplitudeUnit::Db ? cell.db : cell.percent).add(clamped(rec.threshold));
+    }
+}
+
+void buildThresholdPyramid(EchoOverview& o) {
+    o.pyramids.thresholds.build(
+        static_cast<int64_t>(o.records.size()),
+        [&](int64_t first, int64_t last, auto& cell) { addThresholds(o, first, last, cell); });
+}
+
+} // namespace
+
+void EchoOverview::buildPyramids() {
+    pyramids.frames.build(frameCount(), [&](int64_t first, int64_t last, auto& cell) {
+        addFrames(*this, first, last, cell);
+    });
+    buildThresholdPyramid(*this);
+}
+
+FrameRunSummary EchoOverview::summarize(int64_t first, int64_t last) const {
+    FrameRunSummary s;
+    OverviewPyramids::Frames frames;
+    auto walkFrames = [&](int64_t a, int64_t b, OverviewPyramids::Frames& cell) {
+        addFrames(*this, a, b, cell);
+    };
+    if (pyramids.frames.count() == frameCount())
+        pyramids.frames.query(first, last, frames, walkFrames);
+    else
+        walkFrames(first, last, frames);
+    s.percent = frames.percent;
+    s.db = frames.db;
+    s.position = frames.position;
+
+    // Every record that holds one of the frames holds its threshold there.
+    auto index = [&](int64_t frame) {
+        return static_cast<int64_t>(&recordOf(frame) - records.data());
+    };
+    const int64_t firstRecord = index(first), lastRecord = index(last - 1) + 1;
+    OverviewPyramids::Thresholds thresholds;
+    auto walkThresholds = [&](int64_t a, int64_t b, OverviewPyramids::Thresholds& cell) {
+        addThresholds(*this, a, b, cell);
+    };
+    if (pyramids.thresholds.count() == static_cast<int64_t>(records.size()))
+        pyramids.thresholds.query(firstRecord, lastRecord, thresholds, walkThresholds);
+    else
+        walkThresholds(firstRecord, lastRecord, thresholds);
+    s.percentThreshold = thresholds.percent;
+    s.dbThreshold = thresholds.db;
+
+    // The indications are in order and apart: the first that ends at or
+    // after `first` is the only one that may reach into the run.
+    const auto it = std::lower_bound(indications.begin(), indications.end(), first,
+                                     [](const Indication& d, int64_t v) { return d.end < v; });
+    s.indication = it != indications.end() && it->start < last;
+    return s;
+}
+
+size_t EchoOverview::memoryBytes() const {
+    return records.capacity() * sizeof(OverviewRecord) +
+           (amplitude.capacity() + position.capacity()) * sizeof(int32_t) +
+           indications.capacity() * sizeof(Indication) + pyramids.frames.bytes() +
+           pyramids.thresholds.bytes();
 }
 
 void applyThresholds(EchoOverview& o, const OverviewSettings& settings) {
     for (OverviewRecord& rec : o.records)
         rec.threshold = thresholdOf(rec, settings);
     o.indications = findIndications(o, settings.gap);
+    buildThresholdPyramid(o);
 }
 
 std::vector<Indication> findIndications(const EchoOverview& o, int64_t gap) {

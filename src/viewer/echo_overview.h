@@ -6,11 +6,14 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "block_pyramid.h"
 #include "record_query.h"
 
 namespace vantrel {
@@ -55,12 +58,64 @@ struct Indication {
     int64_t frames() const { return end - start + 1; }
 };
 
+// The least and greatest of some values; empty while none was added.
+struct ValueRange {
+    int32_t low = std::numeric_limits<int32_t>::max();
+    int32_t high = std::numeric_limits<int32_t>::min();
+    void add(int32_t v) {
+        low = v < low ? v : low;
+        high = v > high ? v : high;
+    }
+    void add(const ValueRange& r) {
+        low = r.low < low ? r.low : low;
+        high = r.high > high ? r.high : high;
+    }
+    bool empty() const { return low > high; }
+    bool operator==(const ValueRange&) const = default;
+};
+
+// What a run of shown frames holds, as the strips draw it: the ranges of its
+// % and of its dB amplitudes, of its positions and of the thresholds in force
+// over its % and its dB frames (a threshold beyond 32 bits counts as the
+// nearest 32-bit value), and whether an indication reaches into it.
+struct FrameRunSummary {
+    ValueRange percent, db, position, percentThreshold, dbThreshold;
+    bool indication = false;
+    bool operator==(const FrameRunSummary&) const = default;
+};
+
+// The block summaries behind EchoOverview::summarize.
+struct OverviewPyramids {
+    struct Frames { // of the shown frames: fixed once computed
+        ValueRange percent, db, position;
+        void add(const Frames& c) {
+            percent.add(c.percent);
+            db.add(c.db);
+            position.add(c.position);
+        }
+    };
+    struct Thresholds { // of the records: new with every threshold
+        ValueRange percent, db;
+        void add(const Thresholds& c) {
+            percent.add(c.percent);
+            db.add(c.db);
+        }
+    };
+    BlockPyramid<Frames> frames;
+    BlockPyramid<Thresholds> thresholds;
+};
+
 struct EchoOverview {
     bool cancelled = false; // the computation was cancelled: everything else is empty
     std::vector<OverviewRecord> records;
     std::vector<int32_t> amplitude; // tenths, by shown frame
     std::vector<int32_t> position;  // tenths of the length unit, by shown frame
     std::vector<Indication> indications;
+    // Block summaries of the members above, for summarize(). computeOverview
+    // and applyThresholds keep them; whoever changes amplitudes, positions,
+    // units or thresholds otherwise calls buildPyramids() again. Without
+    // them (frame or record counts that differ) summarize() walks the frames.
+    OverviewPyramids pyramids;
 
     int64_t frameCount() const { return static_cast<int64_t>(amplitude.size()); }
     // The record entry that holds shown frame i.
@@ -74,6 +129,14 @@ struct EchoOverview {
     // overview does not hold it (a record missing from the index, a frame
     // stepping does not show).
     int64_t indexOf(int32_t record, int32_t frame) const;
+
+    // Shown frames first .. last - 1 (first < last, both within the frames)
+    // in summary: as a walk over each of them would find, in a few hundred
+    // steps however many frames the run holds.
+    FrameRunSummary summarize(int64_t first, int64_t last) const;
+    void buildPyramids();
+    // The bytes the overview holds (its vectors' capacities and the pyramids).
+    size_t memoryBytes() const;
 };
 
 // Progress of a computation, shared between the thread that computes and the
