@@ -2,6 +2,8 @@
 // its frames, % and dB in their own colours, indications behind, the cursor.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "overview_render.h"
 
 using namespace vantrel;
@@ -81,4 +83,51 @@ TEST(OverviewStrips, AViewOfPartOfTheFile) {
     EXPECT_EQ(at(image, layout.amplitude.left() + x, layout.amplitude.top()), kOrange);
     for (int c = 0; c < width; ++c)
         EXPECT_FALSE(columnHas(image, layout.amplitude, c, kGreen)) << c;
+}
+
+// Drawn from the overview's block summaries, the strips are the pixels a
+// walk over every frame gives (the same overview with its summaries out of
+// date walks its frames): the whole file, parts with thousands of frames a
+// column, parts where a column holds less than one frame, and views that
+// begin and end off any block boundary.
+TEST(OverviewStrips, BlockSummariesDrawWhatEveryFrameDraws) {
+    EchoOverview o;
+    std::mt19937 rng(7);
+    AmplitudeUnit unit = AmplitudeUnit::Percent;
+    for (int32_t r = 0; o.frameCount() < 70001; ++r) {
+        if (rng() % 16 == 0)
+            unit = unit == AmplitudeUnit::Db ? AmplitudeUnit::Percent : AmplitudeUnit::Db;
+        const int32_t frames = 1 + static_cast<int32_t>(rng() % 20);
+        o.records.push_back(
+            {r, o.frameCount(), frames, 0, unit, false, static_cast<int64_t>(rng() % 1000)});
+        for (int32_t f = 0; f < frames; ++f) {
+            // A slow swell with noise, and now and then a spike.
+            const int32_t swell = static_cast<int32_t>((o.frameCount() / 300) % 500);
+            o.amplitude.push_back(swell + static_cast<int32_t>(rng() % 200) +
+                                  (rng() % 997 == 0 ? 600 : 0));
+            o.position.push_back(static_cast<int32_t>(rng() % 5000) + swell * 10);
+        }
+    }
+    OverviewSettings settings;
+    settings.gap = 2;
+    applyThresholds(o, settings);
+    o.buildPyramids();
+    EchoOverview walked = o;
+    walked.pyramids = {};
+    const int64_t n = o.frameCount();
+    const std::vector<OverviewView> views = {
+        {0, n, -1},         {0, n, n / 3},      {12345, 61111, 20000},
+        {17, 4113, -1},     {40000, 40300, -1}, {40001, 40101, 40050},
+        {n - 50, n, n - 1}, {33333, 33334, -1}, {4095, 4097 + 256, -1},
+    };
+    for (const QSize size : {QSize(1200, 360), QSize(333, 171)}) {
+        for (const OverviewView& view : views) {
+            SCOPED_TRACE(std::to_string(size.width()) + " wide, frames " +
+                         std::to_string(view.from) + ".." + std::to_string(view.to));
+            QImage fast(size, QImage::Format_RGB32), slow(size, QImage::Format_RGB32);
+            drawOverviewStrips(fast, o, view);
+            drawOverviewStrips(slow, walked, view);
+            EXPECT_TRUE(fast == slow);
+        }
+    }
 }

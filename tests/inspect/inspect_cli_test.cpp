@@ -541,3 +541,50 @@ TEST(InspectCli, OverviewAgreesWithExport) {
         EXPECT_TRUE(b.out.isEmpty());
     }
 }
+
+// A file long enough for export's two threads and several pieces: the rows
+// come in file order, and each carries the readouts of the block in force at
+// its record, before the first block (all zero: % readouts) and across the
+// pieces' first records.
+TEST(InspectCli, ExportInFileOrderWithTheBlockInForce) {
+    const int records = 2600;
+    // Pieces of 1024 records: the block in force where the second and the
+    // third piece start lies in the piece before.
+    const std::vector<int> blocks = {1000, 1023, 1500, 2047, 2049, 2500};
+    RecordWriter w;
+    for (int r = 0; r < records; ++r) {
+        const auto at = std::find(blocks.begin(), blocks.end(), r);
+        if (at == blocks.end()) {
+            w.addRecord(makeFrames(2, 10 * r));
+            continue;
+        }
+        // DAC readouts naming the block: reference diameter 1, 2, ... mm.
+        ParameterBlock b = makeBlock(300);
+        param::setBits(b.data(), param::kDacOn, 1);
+        storeU16(b.data() + param::kDacRefDiameter,
+                 static_cast<uint16_t>(10 * (at - blocks.begin() + 1)));
+        w.addRecord(makeFrames(2, 10 * r), &b);
+    }
+    const std::string file = writeTemp("long.DAT", w.bytes());
+    const QString csv = q(tempPath("long.csv"));
+    const CliRun run = inspect({"export", q(file), "--out", csv});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const std::vector<QStringList> rows = csvRows(csv);
+    ASSERT_EQ(rows.size(), 1u + 2 * records);
+    int inForce = 0; // blocks at or before the record
+    for (int r = 0; r < records; ++r) {
+        while (inForce < static_cast<int>(blocks.size()) && blocks[inForce] <= r)
+            ++inForce;
+        for (int f = 0; f < 2; ++f) {
+            const QStringList& row = rows[1 + 2 * static_cast<size_t>(r) + f];
+            ASSERT_EQ(row[0].toInt(), r);
+            ASSERT_EQ(row[1].toInt(), f);
+            ASSERT_EQ(row[2].toLongLong(), 1000LL * (10 * r + f)) << r;
+            if (inForce == 0)
+                ASSERT_TRUE(row[9].endsWith(" %")) << r << ": " << row[9].toStdString();
+            else
+                ASSERT_TRUE(row[9].contains(QString("%1 x ").arg(inForce)))
+                    << r << ": " << row[9].toStdString();
+        }
+    }
+}

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <random>
 
 #include "demo_scene.h"
 #include "echo_overview.h"
@@ -259,4 +260,114 @@ TEST(EchoOverview, ThresholdsAgainProgressAndCancel) {
     EXPECT_EQ(none.frameCount(), 0);
     EXPECT_TRUE(none.records.empty());
     EXPECT_TRUE(none.indications.empty());
+}
+
+namespace {
+
+// An overview of `frames` shown frames in records of 1 to 30 frames, % and dB
+// records in runs, amplitudes and positions at random; thresholds from
+// `settings`, indications found.
+EchoOverview randomOverview(int64_t frames, uint32_t seed, const OverviewSettings& settings) {
+    std::mt19937 rng(seed);
+    EchoOverview o;
+    AmplitudeUnit unit = AmplitudeUnit::Percent;
+    for (int32_t r = 0; o.frameCount() < frames; ++r) {
+        if (rng() % 8 == 0)
+            unit = unit == AmplitudeUnit::Db ? AmplitudeUnit::Percent : AmplitudeUnit::Db;
+        OverviewRecord rec;
+        rec.record = r * 2 + static_cast<int32_t>(rng() % 2); // some records missing
+        rec.firstFrame = o.frameCount();
+        rec.frames = static_cast<int32_t>(
+            std::min<int64_t>(1 + static_cast<int64_t>(rng() % 30), frames - o.frameCount()));
+        rec.unit = unit;
+        rec.gateLevel = static_cast<int64_t>(rng() % 1000);
+        o.records.push_back(rec);
+        for (int32_t f = 0; f < rec.frames; ++f) {
+            o.amplitude.push_back(static_cast<int32_t>(rng() % 1400) - 300);
+            o.position.push_back(static_cast<int32_t>(rng() % 100000) - 50000);
+        }
+    }
+    applyThresholds(o, settings);
+    o.buildPyramids();
+    return o;
+}
+
+std::ostream& operator<<(std::ostream& os, const ValueRange& r) {
+    return r.empty() ? os << "[]" : os << "[" << r.low << ", " << r.high << "]";
+}
+
+} // namespace
+
+namespace vantrel {
+void PrintTo(const FrameRunSummary& s, std::ostream* os) {
+    *os << "% " << s.percent << " dB " << s.db << " position " << s.position << " thresholds % "
+        << s.percentThreshold << " dB " << s.dbThreshold << (s.indication ? " indication" : "");
+}
+} // namespace vantrel
+
+namespace {
+
+// What a walk over every frame of the run finds.
+FrameRunSummary walkEveryFrame(const EchoOverview& o, int64_t first, int64_t last) {
+    FrameRunSummary s;
+    for (int64_t i = first; i < last; ++i) {
+        const OverviewRecord& rec = o.recordOf(i);
+        const auto threshold =
+            static_cast<int32_t>(std::clamp<int64_t>(rec.threshold, INT32_MIN, INT32_MAX));
+        const int32_t a = o.amplitude[static_cast<size_t>(i)];
+        if (rec.unit == AmplitudeUnit::Db) {
+            s.db.add(a);
+            s.dbThreshold.add(threshold);
+        } else {
+            s.percent.add(a);
+            s.percentThreshold.add(threshold);
+        }
+        s.position.add(o.position[static_cast<size_t>(i)]);
+        for (const Indication& d : o.indications)
+            s.indication = s.indication || (d.start <= i && i <= d.end);
+    }
+    return s;
+}
+
+} // namespace
+
+// The block summaries answer for any run of frames what a walk over each of
+// its frames finds: runs on and beside the block boundaries of every level,
+// single frames, the whole overview, random runs; after new thresholds too;
+// and an overview whose summaries are out of date walks its frames instead.
+TEST(EchoOverview, SummariesOfRunsAreThoseOfTheirFrames) {
+    const int64_t n = 20000; // levels of 16, 256 and 4096 frames a block
+    const uint32_t seed = std::random_device{}();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    OverviewSettings settings;
+    settings.dbThreshold = -40;
+    settings.gap = 3;
+    EchoOverview o = randomOverview(n, seed, settings);
+    std::vector<std::pair<int64_t, int64_t>> runs = {{0, n}, {0, 1}, {n - 1, n}};
+    const std::vector<int64_t> edges = {0,    1,    15,   16,   17,    255,    256,    257,   4095,
+                                        4096, 4097, 8191, 8192, 12289, n - 17, n - 16, n - 1, n};
+    for (int64_t a : edges)
+        for (int64_t b : edges)
+            if (a < b) runs.push_back({a, b});
+    std::mt19937 rng(seed);
+    for (int k = 0; k < 300; ++k) {
+        const int64_t a = static_cast<int64_t>(rng() % n);
+        const int64_t length = 1 + static_cast<int64_t>(rng() % (k % 2 ? 40 : 9000));
+        runs.push_back({a, std::min(n, a + length)});
+    }
+    OverviewSettings other;
+    other.percentThreshold = int64_t{5'000'000'000}; // beyond 32 bits: the greatest 32-bit value
+    other.dbThreshold = -int64_t{5'000'000'000};
+    for (const char* stage : {"computed", "new thresholds", "summaries out of date"}) {
+        SCOPED_TRACE(stage);
+        if (std::string(stage) == "new thresholds") applyThresholds(o, other);
+        if (std::string(stage) == "summaries out of date") {
+            o.amplitude[4096] = 5000; // the summaries no longer know it
+            o.amplitude.push_back(7);
+            o.position.push_back(7);
+            o.records.back().frames += 1;
+        }
+        for (const auto& [a, b] : runs)
+            ASSERT_EQ(o.summarize(a, b), walkEveryFrame(o, a, b)) << a << ".." << b;
+    }
 }
