@@ -1,13 +1,16 @@
 // Drawing one A-scan frame, with and without the DAC curve family, a seek
 // load followed by the drawing, and the whole report page, on the demo
-// recording.
+// recording; the echo-dynamics strips of the bench recording.
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
+#include "bench_recording.h"
+#include "echo_overview.h"
 #include "frame_render.h"
+#include "overview_render.h"
 #include "report_inputs.h"
 #include "report_page.h"
 #include "viewer_core.h"
@@ -78,6 +81,42 @@ void reportPage(benchmark::State& state) {
     }
 }
 BENCHMARK(reportPage)->Unit(benchmark::kMillisecond);
+
+// The echo-dynamics overview of the bench recording, computed once.
+const EchoOverview* benchOverview() {
+    static const EchoOverview* overview = [] {
+        RecordQuery query;
+        auto* o = new EchoOverview;
+        if (query.open(bench::benchRecording()).ok()) *o = computeOverview(query, {});
+        return o;
+    }();
+    return overview->frameCount() > 0 ? overview : nullptr;
+}
+
+// A full redraw of the strips at a window's size, the whole file in view:
+// from the overview's block summaries (Arg 1), and walking every frame as
+// the strips did before them (Arg 0).
+void overviewStrips(benchmark::State& state) {
+    const EchoOverview* overview = benchOverview();
+    if (!overview) {
+        state.SkipWithError("no bench recording");
+        return;
+    }
+    EchoOverview walked;
+    if (state.range(0) == 0) {
+        walked = *overview;
+        walked.pyramids = {};
+        overview = &walked;
+    }
+    QImage image(1200, 360, QImage::Format_RGB32);
+    for (auto _ : state) {
+        drawOverviewStrips(image, *overview,
+                           {0, overview->frameCount(), overview->frameCount() / 2});
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.counters["frames"] = static_cast<double>(overview->frameCount());
+}
+BENCHMARK(overviewStrips)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

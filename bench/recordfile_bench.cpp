@@ -2,10 +2,13 @@
 // project's own writer.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <random>
 
+#include "bench_recording.h"
+#include "echo_overview.h"
 #include "instrument_params.h"
 #include "lzw.h"
 #include "record_file.h"
@@ -121,6 +124,47 @@ void BM_SeekLoad(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_SeekLoad);
+
+// Every record of the bench recording decoded on one thread, nothing else
+// done with it (as decode-all does), against the echo-dynamics overview of
+// the same file on two threads. The overview must not take longer.
+void BM_DecodeEveryRecord(benchmark::State& state) {
+    RecordFile f;
+    if (!f.openRecordFile(bench::benchRecording()).ok()) {
+        state.SkipWithError("no bench recording");
+        return;
+    }
+    InstrumentParams p;
+    int64_t bytes = 0;
+    for (auto _ : state) {
+        for (const RecordIndexEntry& e : f.recordIndex()) {
+            f.readRecordAt(e.fileOffset, p);
+            bytes += f.layout().decodedSize;
+        }
+    }
+    state.SetBytesProcessed(bytes);
+    state.counters["records"] = static_cast<double>(f.recordIndex().size());
+}
+BENCHMARK(BM_DecodeEveryRecord)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ComputeOverview(benchmark::State& state) {
+    RecordQuery query;
+    if (!query.open(bench::benchRecording()).ok()) {
+        state.SkipWithError("no bench recording");
+        return;
+    }
+    EchoOverview o;
+    for (auto _ : state) {
+        o = {};
+        o = computeOverview(query, {});
+    }
+    state.counters["frames"] = static_cast<double>(o.frameCount());
+    // The overview's memory for each shown frame: amplitudes and positions,
+    // records, indications and block summaries.
+    state.counters["bytes/frame"] = static_cast<double>(o.memoryBytes()) /
+                                    static_cast<double>(std::max<int64_t>(o.frameCount(), 1));
+}
+BENCHMARK(BM_ComputeOverview)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

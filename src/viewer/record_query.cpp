@@ -13,10 +13,11 @@ OpenResult RecordQuery::open(const std::string& path, const RecordFile::ScanProg
 
 void RecordQuery::refreshForParameters() {
     params_.deriveDisplayLengths();
+    parametersLoaded_ = true;
+    if (!panelAndCurves_) return;
     panel_ = formatPanel(params_);
     pathRuler_ = pathRulerLabels(params_);
     curves_ = buildCurveSet(params_);
-    parametersLoaded_ = true;
 }
 
 bool RecordQuery::loadRecord(int32_t r) {

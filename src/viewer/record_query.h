@@ -36,6 +36,10 @@ public:
     const RecordFile& file() const { return file_; }
     // The count of records the file announces, read again from its start.
     int32_t rereadRecordCount() { return file_.rereadRecordCount(); }
+    // Off: a new parameter copy makes its derived lengths only, not the panel
+    // texts, ruler labels and curves, which then stay as they were. For
+    // readers that walk a whole file for values and readouts.
+    void setPanelAndCurves(bool on) { panelAndCurves_ = on; }
 
     // Reads record r into the buffer through the index (at the file's current
     // position when r has no entry); a parameter block it carries becomes the
@@ -83,6 +87,7 @@ private:
     RecordFile file_;
     InstrumentParams params_;
     bool parametersLoaded_ = false;
+    bool panelAndCurves_ = true;
     PanelTexts panel_;
     std::array<std::string, 6> pathRuler_;
     CurveSet curves_;

@@ -51,7 +51,9 @@ inline constexpr int32_t kRecordsForTwoThreads = 256;
 // ... (a file too small for two threads is one walk on the calling thread).
 // For every record of a piece, visit(lane, piece, reader, r) adds what the
 // record gives to `piece` (lane 0 on the calling thread, 1 on the helper, so
-// that each thread may keep state of its own); take(std::move(piece)) then
+// that each thread may keep state of its own); the reader holds the record
+// and the parameters in force, whose values and readouts it answers, but
+// makes no panel texts, ruler labels or curves; take(std::move(piece)) then
 // receives the pieces on the calling thread in file order. A finished piece
 // waits for its turn while its thread walks the next, so at most three
 // pieces exist at once. A visit or a take that returns false stops both
@@ -66,6 +68,8 @@ bool walkRecordsInPieces(const RecordQuery& query, Visit&& visit, Take&& take,
     RecordQuery first, second;
     if (!first.openAlongside(query)) return false;
     const bool split = records >= kRecordsForTwoThreads && second.openAlongside(query);
+    first.setPanelAndCurves(false);
+    second.setPanelAndCurves(false);
     const int32_t length =
         split ? std::clamp((records + 1) / 2, 1, std::max(pieceRecords, 1)) : std::max(records, 1);
     const int32_t pieces = (records + length - 1) / length;
