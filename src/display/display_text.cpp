@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <iterator>
 #include <numbers>
 #include <string_view>
 
@@ -123,12 +124,39 @@ int readoutMode(const InstrumentParams& p) {
     return -1;
 }
 
-std::string tenths(int64_t v) {
-    const int64_t a = v < 0 ? -v : v;
-    return (v < 0 ? "-" : "") + std::to_string(a / 10) + "." + std::to_string(a % 10);
+namespace {
+
+// Writes tenths(v) ending just before `end` and returns where it starts.
+// Export formats millions of readouts, so no intermediate strings.
+char* tenthsBefore(char* end, int64_t v) {
+    // The magnitude as unsigned, so that every int64 has one.
+    uint64_t a = v < 0 ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
+    char* p = end;
+    *--p = static_cast<char>('0' + a % 10);
+    *--p = '.';
+    a /= 10;
+    do {
+        *--p = static_cast<char>('0' + a % 10);
+        a /= 10;
+    } while (a != 0);
+    if (v < 0) *--p = '-';
+    return p;
 }
 
-std::string signedReadout(int32_t v) { return (v > 0 ? " +" : " ") + tenths(v); }
+} // namespace
+
+std::string tenths(int64_t v) {
+    char buffer[24];
+    return std::string(tenthsBefore(std::end(buffer), v), std::end(buffer));
+}
+
+std::string signedReadout(int32_t v) {
+    char buffer[26];
+    char* p = tenthsBefore(std::end(buffer), v);
+    if (v > 0) *--p = '+';
+    *--p = ' ';
+    return std::string(p, std::end(buffer));
+}
 
 namespace {
 
