@@ -530,6 +530,14 @@ TEST(InspectCli, OverviewAgreesWithExport) {
     QFile png(strips);
     ASSERT_TRUE(png.open(QIODevice::ReadOnly));
     EXPECT_TRUE(png.read(8).startsWith("\x89PNG"));
+    // The picture needs the GUI side of Qt, which the command makes only
+    // for a .png name, however the option is written.
+    const QString joined = q(tempPath("strips-joined.PNG"));
+    const CliRun equals = inspect({"overview", demo, "--out=" + joined});
+    ASSERT_EQ(equals.status, 0) << equals.err.toStdString();
+    QFile png2(joined);
+    ASSERT_TRUE(png2.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(png2.read(8).startsWith("\x89PNG"));
 
     for (const QStringList& bad :
          {QStringList{"overview", demo, "--threshold", "1.2.3"},
