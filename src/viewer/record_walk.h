@@ -43,22 +43,27 @@ bool walkRecords(RecordQuery& reader, int32_t from, int32_t to, Visit&& visit) {
 inline constexpr int32_t kWalkPieceRecords = 1024;
 // Below this many records a second thread costs more than it saves.
 inline constexpr int32_t kRecordsForTwoThreads = 256;
+// Pieces made and not yet taken, at most: the one being taken, one waiting
+// and one in the making on each thread.
+inline constexpr int32_t kWalkPiecesAhead = 4;
 
 // Walks every indexed record of the file `query` has open (the query itself
 // is not touched) in pieces of consecutive records, on the calling thread
 // and on one helper thread, each with a reader of its own opened alongside
-// `query`: the calling thread walks pieces 0, 2, 4, ..., the helper 1, 3, 5,
-// ... (a file too small for two threads is one walk on the calling thread).
-// For every record of a piece, visit(lane, piece, reader, r) adds what the
-// record gives to `piece` (lane 0 on the calling thread, 1 on the helper, so
-// that each thread may keep state of its own); the reader holds the record
-// and the parameters in force, whose values and readouts it answers, but
-// makes no panel texts, ruler labels or curves; take(std::move(piece)) then
-// receives the pieces on the calling thread in file order. A finished piece
-// waits for its turn while its thread walks the next, so at most three
-// pieces exist at once. A visit or a take that returns false stops both
-// threads soon after; the result is then false. An exception on either
-// thread stops both and comes out of this call.
+// `query` (a file too small for two threads is one walk on the calling
+// thread). Whichever thread is free walks the next piece, so a thread that
+// the machine holds back does not hold the other back. For every record of
+// a piece, visit(lane, piece, reader, r) adds what the record gives to
+// `piece` (lane 0 on the calling thread, 1 on the helper, so that each
+// thread may keep state of its own); the reader holds the record and the
+// parameters in force, whose values and readouts it answers, but makes no
+// panel texts, ruler labels or curves. take(std::move(piece)) receives the
+// pieces on the calling thread in file order. A piece is begun only while
+// fewer than kWalkPiecesAhead are made and not yet taken, which bounds the
+// memory. A visit or a take that returns false stops both threads soon
+// after; the result is then false, and of the pieces before the one that
+// stopped, some may not have been taken. An exception on either thread stops
+// both and comes out of this call.
 //
 // A file of up to 2 x pieceRecords records is walked as two halves.
 template <class Piece, class Visit, class Take>
@@ -73,7 +78,9 @@ bool walkRecordsInPieces(const RecordQuery& query, Visit&& visit, Take&& take,
     const int32_t length =
         split ? std::clamp((records + 1) / 2, 1, std::max(pieceRecords, 1)) : std::max(records, 1);
     const int32_t pieces = (records + length - 1) / length;
-    // Piece k holds records [k x length, (k + 1) x length), the last one fewer.
+    // Piece k holds records [k x length, (k + 1) x length), the last one
+    // fewer. Each thread walks pieces in increasing order, so its reader has
+    // only walked records before the piece it begins.
     auto make = [&](int lane, RecordQuery& reader, int32_t k) -> std::optional<Piece> {
         const int32_t from = k * length;
         const int32_t to = static_cast<int32_t>(std::min<int64_t>(int64_t{from} + length, records));
@@ -84,28 +91,28 @@ bool walkRecordsInPieces(const RecordQuery& query, Visit&& visit, Take&& take,
         return piece;
     };
 
-    // The helper's finished piece, handed to the calling thread.
     std::mutex mutex;
     std::condition_variable changed;
-    std::optional<Piece> handed;
+    int32_t begun = 0; // pieces claimed by a thread
+    int32_t taken = 0; // pieces taken, all before the next to take
+    // Made pieces waiting to be taken, piece k in slot k mod kWalkPiecesAhead.
+    std::optional<Piece> made[kWalkPiecesAhead];
     bool stop = false;
     std::exception_ptr helperFailed;
+    auto mayBegin = [&] { return begun < pieces && begun < taken + kWalkPiecesAhead; };
     auto helperWalk = [&] {
-        for (int32_t k = 1; k < pieces; k += 2) {
-            {
-                const std::lock_guard lock(mutex);
-                if (stop) return;
-            }
+        std::unique_lock lock(mutex);
+        for (;;) {
+            changed.wait(lock, [&] { return stop || begun >= pieces || mayBegin(); });
+            if (stop || begun >= pieces) return;
+            const int32_t k = begun++;
+            lock.unlock();
             std::optional<Piece> piece = make(1, second, k);
-            std::unique_lock lock(mutex);
-            changed.wait(lock, [&] { return !handed || stop || !piece; });
-            if (stop) return;
-            if (!piece) {
+            lock.lock();
+            if (!piece)
                 stop = true;
-                changed.notify_all();
-                return;
-            }
-            handed = std::move(piece);
+            else
+                made[k % kWalkPiecesAhead] = std::move(piece);
             changed.notify_all();
         }
     };
@@ -141,18 +148,34 @@ bool walkRecordsInPieces(const RecordQuery& query, Visit&& visit, Take&& take,
     bool complete = true;
     {
         const Join join{helper, mutex, changed, stop};
-        for (int32_t k = 0; k < pieces && complete; ++k) {
+        std::unique_lock lock(mutex);
+        while (complete && taken < pieces) {
+            std::optional<Piece>& next = made[taken % kWalkPiecesAhead];
             std::optional<Piece> piece;
-            if (!split || k % 2 == 0) {
+            if (next) {
+                piece = std::move(next);
+                next.reset();
+            } else if (stop) {
+                complete = false; // the helper stopped or failed
+                break;
+            } else if (mayBegin()) {
+                const int32_t k = begun++;
+                lock.unlock();
                 piece = make(0, first, k);
+                lock.lock();
+                if (piece && k != taken) {
+                    made[k % kWalkPiecesAhead] = std::move(piece);
+                    continue;
+                }
             } else {
-                std::unique_lock lock(mutex);
-                changed.wait(lock, [&] { return handed || stop; });
-                piece = std::move(handed);
-                handed.reset();
-                changed.notify_all();
+                changed.wait(lock, [&] { return next || stop || mayBegin(); });
+                continue;
             }
+            lock.unlock();
             complete = piece && take(std::move(*piece));
+            lock.lock();
+            ++taken;
+            changed.notify_all();
         }
     }
     if (helperFailed) std::rethrow_exception(helperFailed);
