@@ -116,11 +116,12 @@ EchoOverview computeOverview(const RecordQuery& query, const OverviewSettings& s
             appendPiece(o.position, piece.position, walked, records);
             return true;
         });
-    if (!complete || (progress && progress->cancelled())) {
+    if (progress && progress->cancelled()) {
         EchoOverview none;
         none.cancelled = true;
         return none;
     }
+    if (!complete) return {}; // the file could not be opened again for the walk
     trim(o.records);
     trim(o.amplitude);
     trim(o.position);
