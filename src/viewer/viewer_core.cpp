@@ -16,6 +16,7 @@ void ViewerCore::parametersChanged() {
 
 void ViewerCore::loadCurrentRecord() {
     if (currentRecord_ < 0) currentRecord_ = 0;
+    bufferRecord_ = currentRecord_;
     if (query_.loadRecord(currentRecord_)) parametersChanged();
     updateTrackBar();
     framesPerRecord_ = query_.framesPerRecord();
@@ -26,6 +27,14 @@ void ViewerCore::loadCurrentRecord() {
 
 void ViewerCore::loadParameterRecord(int32_t r) {
     if (query_.loadParameterRecord(r)) parametersChanged();
+}
+
+std::optional<ViewerCore::Place> ViewerCore::placeOnScreen() const {
+    // A record without an index entry is read from wherever the file stands,
+    // so what the buffer holds then is no known record.
+    if (!fileOpen_ || bufferRecord_ < 0 || shownFrame_ < 0 || !file().indexEntryAt(bufferRecord_))
+        return std::nullopt;
+    return Place{bufferRecord_, shownFrame_};
 }
 
 void ViewerCore::seekLoad(int32_t r) {
@@ -121,6 +130,8 @@ void ViewerCore::formShow() {
 void ViewerCore::openSequence() {
     fileOpen_ = true;
     recordCount_ = file().recordCount();
+    bufferRecord_ = -1;
+    shownFrame_ = -1;
     currentRecord_ = 0;
     frameIndex_ = 0;
     playbackFinished_ = false;

@@ -122,6 +122,14 @@ public:
     // drawn last (empty when that record has no such frame). The report
     // shows this frame, also where frameIndex already names the next one.
     std::span<const uint8_t> frameOnScreen() const { return query_.frame(shownFrame_); }
+    // Where the frame on screen comes from: the record in the buffer and the
+    // frame of it drawn last; nullopt before the first frame of a file and
+    // while the buffer holds no indexed record.
+    struct Place {
+        int32_t record = 0, frame = 0;
+        bool operator==(const Place&) const = default;
+    };
+    std::optional<Place> placeOnScreen() const;
 
     // The file, the record in the buffer and the parameters in force.
     const RecordQuery& query() const { return query_; }
@@ -192,6 +200,7 @@ private:
     ControlState controls_;
     std::optional<int32_t> lastDrawn_;
     int32_t shownFrame_ = -1;
+    int32_t bufferRecord_ = -1; // the record loadCurrentRecord read last
     ReadoutTexts readouts_;
 };
 

@@ -16,11 +16,22 @@ struct Viewer {
     ViewerCore core;
     std::vector<Shown> drawn;
     int emptyPlots = 0;
+    int unplaced = 0; // frames drawn without a place
 
     Viewer() {
         core.setPainter(
             {.frame =
-                 [this](std::span<const uint8_t>) { drawn.push_back(shownBy(core.frameTail())); },
+                 [this](std::span<const uint8_t>) {
+                     const Shown shown = shownBy(core.frameTail());
+                     drawn.push_back(shown);
+                     // Every command's drawing tells where its frame comes
+                     // from (nothing after a read past the index).
+                     if (const auto place = core.placeOnScreen()) {
+                         EXPECT_EQ(*place, (ViewerCore::Place{shown.record, shown.frame}));
+                     } else {
+                         ++unplaced;
+                     }
+                 },
              .emptyPlot = [this] { ++emptyPlots; },
              .pathRuler = {}});
         core.formShow();
@@ -41,8 +52,11 @@ const std::vector<int> kTenBy11(10, 11);
 
 TEST(ViewerCore, OpenShowsFrame0AndPointsAtWhatComesNext) {
     Viewer v;
+    EXPECT_EQ(v.core.placeOnScreen(), std::nullopt);
     ASSERT_TRUE(v.core.openItemClick(viewerFile("open.DAT", kTenBy11)).ok());
     EXPECT_EQ(v.drawn, (std::vector<Shown>{{0, 0}}));
+    // After Open the numbers point past the frame on screen; its place does not.
+    EXPECT_EQ(v.core.placeOnScreen(), (ViewerCore::Place{0, 0}));
     EXPECT_EQ(v.core.currentRecord(), 1);
     EXPECT_EQ(v.core.frameIndex(), 1);
     EXPECT_EQ(v.core.framesPerRecord(), 11);
@@ -66,6 +80,7 @@ TEST(ViewerCore, OpenShowsFrame0AndPointsAtWhatComesNext) {
     v.core.nextClick();
     EXPECT_EQ(v.last(), (Shown{2, 0}));
     EXPECT_EQ(v.core.currentRecord(), 2);
+    EXPECT_EQ(v.unplaced, 0);
 }
 
 TEST(ViewerCore, UpAndNextAcrossRecords) {
@@ -193,6 +208,7 @@ TEST(ViewerCore, Playback) {
         ++turns;
     }
     EXPECT_EQ(v.drawn, expected);
+    EXPECT_EQ(v.unplaced, 0);
     // 9 + idle, 10 + idle, load 2 + frame 0, the finishing turn.
     EXPECT_EQ(turns, 10 + 11 + 1 + 1);
     EXPECT_TRUE(v.core.playbackFinished());
