@@ -3,7 +3,6 @@
 #include <QImage>
 #include <QJsonArray>
 #include <QPainter>
-#include <QPdfWriter>
 
 #include <cctype>
 #include <cerrno>
@@ -179,17 +178,11 @@ void reportCommand(const QStringList& a, const QString& out) {
         savePng(page, out);
         return;
     }
-    QPdfWriter pdf(out);
-    pdf.setPageSize(QPageSize(QPageSize::A4));
-    pdf.setPageOrientation(QPageLayout::Portrait);
-    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-    pdf.setResolution(96); // one page pixel per PDF device pixel
-    pdf.setTitle(QStringLiteral("Vantrel inspection report"));
-    pdf.setCreator(QStringLiteral("vantrel-inspect"));
-    QPainter painter;
-    if (!painter.begin(&pdf)) fail("cannot write " + quoted(out));
-    paintReportPage(painter, fill, pictures, fieldText);
-    if (!painter.end()) fail("cannot write " + quoted(out));
+    if (!writeReportPdf(
+            out, 1,
+            [&](QPainter& painter, int) { paintReportPage(painter, fill, pictures, fieldText); },
+            QStringLiteral("vantrel-inspect")))
+        fail("cannot write " + quoted(out));
 }
 
 // ------------------------------------------------------------------ export

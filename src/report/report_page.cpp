@@ -1,7 +1,11 @@
 #include "report_page.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontMetrics>
+#include <QPdfWriter>
+#include <QSaveFile>
 
 #include "frame_render.h"
 #include "gbk_qstring.h"
@@ -302,6 +306,42 @@ void paintReportPage(QPainter& p, const ReportFill& fill, const ReportPictures& 
         }
     }
     p.restore();
+}
+
+bool writeReportPdf(const QString& path, int pages,
+                    const std::function<void(QPainter&, int page)>& paint, const QString& creator) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    {
+        QPdfWriter pdf(&file);
+        pdf.setPageSize(QPageSize(QPageSize::A4));
+        pdf.setPageOrientation(QPageLayout::Portrait);
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        pdf.setResolution(96); // one page pixel per PDF device pixel
+        pdf.setTitle(QStringLiteral("Vantrel inspection report"));
+        pdf.setCreator(creator);
+        QPainter painter;
+        if (!painter.begin(&pdf)) {
+            file.cancelWriting();
+            return false;
+        }
+        for (int k = 0; k < pages; ++k) {
+            if (k > 0) pdf.newPage();
+            paint(painter, k);
+        }
+        if (!painter.end()) {
+            file.cancelWriting();
+            return false;
+        }
+    }
+    return file.commit();
+}
+
+QString reportPdfName(const QString& recordingPath, int record, int frame) {
+    const QFileInfo info(recordingPath);
+    if (record < 0) return info.dir().filePath(info.completeBaseName() + QStringLiteral(".pdf"));
+    return info.dir().filePath(
+        QStringLiteral("%1_%2_%3.pdf").arg(info.completeBaseName()).arg(record).arg(frame));
 }
 
 } // namespace vantrel

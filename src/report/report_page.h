@@ -117,4 +117,18 @@ ReportPictures reportPictures(const ReportPlotInputs& inputs);
 void paintReportPage(QPainter& painter, const ReportFill& fill, const ReportPictures& pictures,
                      const std::function<QString(const PageField&)>& fieldText);
 
+// Writes `pages` A4 pages to a PDF at `path`, page k painted by
+// paint(painter, k) in page pixels from the paper's corner: lines stay
+// vectors, fonts are embedded and the texts searchable. The PDF is written
+// beside `path` and put in its place only when complete, so a failure (a
+// folder that cannot be written, a full disk) leaves no file and an earlier
+// file unchanged. Returns whether it was written.
+bool writeReportPdf(const QString& path, int pages,
+                    const std::function<void(QPainter&, int page)>& paint, const QString& creator);
+
+// The name the report suggests for its PDF: `<recording>_<record>_<frame>.pdf`
+// in the recording's folder, the recording's name without its extension;
+// `<recording>.pdf` when no frame is known (record < 0).
+QString reportPdfName(const QString& recordingPath, int record, int frame);
+
 } // namespace vantrel
