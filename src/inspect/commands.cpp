@@ -19,6 +19,7 @@
 #include "lzw.h"
 #include "model_json.h"
 #include "overview_render.h"
+#include "report_batch.h"
 #include "report_inputs.h"
 #include "report_page.h"
 
@@ -157,7 +158,8 @@ void renderCommand(const QStringList& a, const QString& out, bool report) {
 
 // ------------------------------------------------------------------ report
 
-void reportCommand(const QStringList& a, const QString& out) {
+void reportCommand(const QStringList& a, const QString& out, const QStringList& fields) {
+    const std::map<QString, QString> user = userTexts(fields);
     const bool png = out.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive);
     if (!png && !out.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
         fail("report --out " + quoted(out) + ": the name must end in .pdf or .png");
@@ -165,11 +167,8 @@ void reportCommand(const QStringList& a, const QString& out) {
     const ReportFill fill = fillReportText(shown.query.panel(), shown.readouts);
     const ReportPictures pictures = reportPictures(shown.reportPlot());
     // The program-filled fields as the report window fills them; the user's
-    // fields stay empty.
-    auto fieldText = [&fill](const PageField& f) {
-        const auto it = fill.fields.find(QString::fromLatin1(f.name));
-        return it == fill.fields.end() ? QString() : it->second;
-    };
+    // fields empty unless given.
+    const auto fieldText = pageTexts(fill, user);
     if (png) {
         QImage page(kPageWidth, kPageHeight, QImage::Format_RGB32);
         QPainter painter(&page);
@@ -183,6 +182,11 @@ void reportCommand(const QStringList& a, const QString& out) {
             [&](QPainter& painter, int) { paintReportPage(painter, fill, pictures, fieldText); },
             QStringLiteral("vantrel-inspect")))
         fail("cannot write " + quoted(out));
+}
+
+void reportFieldsCommand(const QStringList& a, Output& output) {
+    ShownFrame shown(a);
+    output.printJson(reportFillJson(fillReportText(shown.query.panel(), shown.readouts)));
 }
 
 // ------------------------------------------------------------------ export
@@ -330,6 +334,8 @@ int64_t thresholdTenths(const QString& text, const char* what) {
     return negative ? -tenths : tenths + (rest ? 1 : 0);
 }
 
+} // namespace
+
 OverviewSettings overviewSettings(const OverviewOptions& o) {
     OverviewSettings s;
     if (o.percentThreshold) s.percentThreshold = thresholdTenths(*o.percentThreshold, "threshold");
@@ -351,8 +357,6 @@ OverviewSettings overviewSettings(const OverviewOptions& o) {
     }
     return s;
 }
-
-} // namespace
 
 void overviewCommand(const QString& path, const OverviewOptions& options, const QString& out,
                      Output& output) {

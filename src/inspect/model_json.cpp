@@ -232,4 +232,16 @@ QJsonObject overviewJson(const EchoOverview& o) {
                        {"indications", indications}};
 }
 
+QJsonObject reportFillJson(const ReportFill& fill) {
+    QJsonObject captions, fields;
+    for (size_t k = 0; k < fill.defectCaptions.size(); ++k)
+        captions[QStringLiteral("QRLabel%1").arg(47 + k)] = fill.defectCaptions[k];
+    for (const auto& [name, text] : fill.fields)
+        fields[name] = text;
+    return QJsonObject{{"layout", fill.twoGate ? "two-gate" : "one-gate"},
+                       {"locationHeadHeight", reportLocationHeadHeight(fill.twoGate)},
+                       {"captions", captions},
+                       {"fields", fields}};
+}
+
 } // namespace vantrel::cli

@@ -15,6 +15,7 @@
 #include "instrument_params.h"
 #include "record_file.h"
 #include "record_query.h"
+#include "report_page.h"
 #include "viewer_core.h"
 
 namespace vantrel::cli {
@@ -30,6 +31,9 @@ QJsonObject recordJson(const RecordQuery& query, int32_t record);
 QJsonObject curvesJson(const RecordQuery& query);
 // The overview's frame count and indications.
 QJsonObject overviewJson(const EchoOverview& overview);
+// What the report window fills in: layout, defect-row captions and the
+// program-filled fields by name.
+QJsonObject reportFillJson(const ReportFill& fill);
 // The viewer's state after the replay step `step`.
 QJsonObject stepJson(const ViewerCore& viewer, const QString& step);
 

@@ -82,6 +82,19 @@ struct PageField {
 // Every field of the page, in drawing order.
 const std::vector<PageField>& reportFields();
 
+// The blank cells only the user fills, by the caption beside them; the two
+// cells captioned 型号 are named with their group's head (探头型号,
+// 探伤仪型号). The remarks cell has no caption and no name.
+struct UserCell {
+    const char* caption; // UTF-8
+    const char* field;   // the PageField's name
+};
+const std::vector<UserCell>& reportUserCells();
+
+// The height of the defect location head: it grows over the first row of
+// the size head in the two-gate layout.
+int reportLocationHeadHeight(bool twoGate);
+
 // The fonts of the page: captions and fields (Arial 19 px) and the title
 // (Arial 21 px bold); a metric-compatible face and a CJK face stand in where
 // Arial is missing.

@@ -377,6 +377,20 @@ std::optional<QString> poppler(const QString& tool, const QStringList& args) {
 
 } // namespace
 
+// Every blank cell but the uncaptioned remarks has exactly one name.
+TEST(ReportPage, UserCellsByCaption) {
+    std::map<std::string, int> named;
+    for (const UserCell& c : reportUserCells())
+        ++named[c.field];
+    for (const PageField& f : reportFields()) {
+        if (f.kind != FieldKind::User) {
+            EXPECT_EQ(named.count(f.name), 0u) << f.name << " is not the user's";
+            continue;
+        }
+        EXPECT_EQ(named[f.name], std::string_view(f.name) == "QRRichText29" ? 0 : 1) << f.name;
+    }
+}
+
 TEST(ReportPdf, SuggestedNames) {
     EXPECT_EQ(reportPdfName("/data/weld 7.DAT", 190, 3), "/data/weld 7_190_3.pdf");
     EXPECT_EQ(reportPdfName("/data/a.b.dat", 0, 0), "/data/a.b_0_0.pdf");
