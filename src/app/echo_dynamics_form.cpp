@@ -49,10 +49,16 @@ QString settingsKey() { return QStringLiteral("EchoDynamics/geometry"); }
 
 QSettings appSettings() { return QSettings(QStringLiteral("Vantrel"), QStringLiteral("Vantrel")); }
 
-// Whole % and whole dB: a threshold dragged on the strips lands on the values
-// an inspector writes down; the spin boxes take tenths.
-int64_t snapToWhole(int64_t tenths) {
-    return static_cast<int64_t>(std::lround(static_cast<double>(tenths) / 10.0)) * 10;
+// The threshold a drag to row y of the amplitude plot sets: a whole % or dB,
+// the values an inspector writes down, on that row where the row holds one
+// (the spin boxes take tenths). Rows finer than a whole unit take the nearest.
+int64_t thresholdAtRow(const QRect& plot, int y, int64_t low, int64_t high) {
+    const int64_t middle = OverviewScales::valueAt(plot, y, low, high);
+    const int64_t whole =
+        static_cast<int64_t>(std::lround(static_cast<double>(middle) / 10.0)) * 10;
+    for (int64_t v : {whole, whole - 10, whole + 10})
+        if (OverviewScales::rowOf(plot, v, low, high) == y) return v;
+    return whole;
 }
 
 QString placeText(const EchoOverview& o, int64_t i) {
@@ -130,9 +136,9 @@ protected:
         case Drag::Threshold: {
             const OverviewScales s = OverviewScales::of(*o, form_.view());
             const bool db = dragUnit_ == AmplitudeUnit::Db;
-            form_.setThreshold(dragUnit_, snapToWhole(OverviewScales::valueAt(
-                                              layout.amplitude, at.y(), db ? s.dbLow : s.percentLow,
-                                              db ? s.dbHigh : s.percentHigh)));
+            form_.setThreshold(dragUnit_,
+                               thresholdAtRow(layout.amplitude, at.y(), db ? s.dbLow : s.percentLow,
+                                              db ? s.dbHigh : s.percentHigh));
             return;
         }
         case Drag::Pan: {
@@ -323,8 +329,9 @@ void TEchoDynamicsForm::buildControls() {
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Rows are the indications in file order; their numbers are the CSV's.
+    table_->verticalHeader()->hide();
     table_->verticalHeader()->setDefaultSectionSize(20);
-    table_->horizontalHeader()->setStretchLastSection(true);
     listLayout->addWidget(table_);
     auto* listButtons = new QHBoxLayout;
     status_ = new QLabel(listPanel);
@@ -630,6 +637,7 @@ void TEchoDynamicsForm::syncControls() {
     syncing_ = true;
     position_->setCurrentIndex(static_cast<int>(settings_.position));
     byGateLevel_->setChecked(!settings_.percentThreshold);
+    percent_->setEnabled(settings_.percentThreshold.has_value());
     if (settings_.percentThreshold)
         percent_->setValue(static_cast<double>(*settings_.percentThreshold) / 10.0);
     db_->setValue(static_cast<double>(settings_.dbThreshold) / 10.0);
@@ -684,6 +692,8 @@ void TEchoDynamicsForm::refillIndications() {
         }
     }
     table_->resizeColumnsToContents();
+    for (int c = 0; c < table_->columnCount(); ++c)
+        table_->setColumnWidth(c, table_->columnWidth(c) + 16);
 }
 
 void TEchoDynamicsForm::invalidateStrips() {

@@ -211,9 +211,13 @@ int OverviewScales::rowOf(const QRect& plot, int64_t v, int64_t low, int64_t hig
 }
 
 int64_t OverviewScales::valueAt(const QRect& plot, int y, int64_t low, int64_t high) {
-    const int64_t rows = std::max(plot.height() - 1, 1);
+    const int64_t rows = std::max(plot.height() - 1, 1), span = std::max<int64_t>(high - low, 1);
     const int64_t up = std::clamp<int64_t>(plot.bottom() - y, 0, rows);
-    return low + (up * (high - low) * 2 + rows) / (rows * 2);
+    // The values rowOf puts on this row run from first to next - 1 above low
+    // (none where rows are finer than the scale's tenths): their middle.
+    auto ceilDiv = [](int64_t a, int64_t b) { return (a + b - 1) / b; };
+    const int64_t first = ceilDiv(up * span, rows), next = ceilDiv((up + 1) * span, rows);
+    return std::clamp(low + (first + std::max(first, next - 1)) / 2, low, high);
 }
 
 } // namespace vantrel

@@ -40,7 +40,7 @@ struct OverviewScales {
     int64_t percentLow = 0, percentHigh = 0, dbLow = 0, dbHigh = 0;
     static OverviewScales of(const EchoOverview& overview, const OverviewView& view);
     // The row of `plot` that value v takes on the scale low .. high, and the
-    // value a row stands for (the nearest tenth).
+    // value a row stands for: the middle of the values drawn on it.
     static int rowOf(const QRect& plot, int64_t v, int64_t low, int64_t high);
     static int64_t valueAt(const QRect& plot, int y, int64_t low, int64_t high);
 };

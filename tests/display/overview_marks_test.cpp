@@ -91,10 +91,13 @@ TEST(OverviewMarks, AmplitudeScalesAreTheOnesDrawn) {
             const int64_t v = OverviewScales::valueAt(plot, y, low, high);
             ASSERT_GE(v, low);
             ASSERT_LE(v, high);
-            ASSERT_NEAR(OverviewScales::rowOf(plot, v, low, high), y, 1) << y;
+            // Each row stands for more than one tenth here: exactly that row.
+            ASSERT_EQ(OverviewScales::rowOf(plot, v, low, high), y) << y;
         }
     }
     EXPECT_EQ(OverviewScales::valueAt(plot, plot.top(), s.percentLow, s.percentHigh), 1200);
-    EXPECT_EQ(OverviewScales::valueAt(plot, plot.bottom(), s.dbLow, s.dbHigh), -320);
-    EXPECT_EQ(OverviewScales::valueAt(plot, plot.bottom() + 30, s.dbLow, s.dbHigh), -320);
+    // Rows beyond the plot stand for its edges.
+    EXPECT_EQ(OverviewScales::valueAt(plot, plot.top() - 30, s.percentLow, s.percentHigh), 1200);
+    EXPECT_EQ(OverviewScales::valueAt(plot, plot.bottom() + 30, s.dbLow, s.dbHigh),
+              OverviewScales::valueAt(plot, plot.bottom(), s.dbLow, s.dbHigh));
 }
