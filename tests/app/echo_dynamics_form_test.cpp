@@ -103,10 +103,16 @@ class EchoDynamicsTest : public QObject {
         }
         TEchoDynamicsForm& echo() { return form.echoDynamics(); }
         QAction* item() { return form.findChild<QAction*>("EchoDynamicsItem"); }
-        // Opens the window from the menu and waits for its overview.
         TEchoDynamicsForm& openEcho() {
             item()->trigger();
             return echo();
+        }
+        // Opens `path` in the main window, then this window from the menu, and
+        // waits for the file's overview.
+        bool openAndCompute(const std::string& path) {
+            form.openFile(QString::fromStdString(path));
+            openEcho();
+            return QTest::qWaitFor([this] { return echo().overview() != nullptr; }, 10000);
         }
         template <class T> T* child(const char* name) {
             T* w = echo().findChild<T*>(QString::fromLatin1(name));
@@ -168,9 +174,8 @@ private slots:
     // along; the cursor marks it.
     void clickAndDragOnTheStripsShowFrames() {
         Window w;
-        w.form.openFile(QString::fromStdString(mainFile()));
-        TEchoDynamicsForm& e = w.openEcho();
-        QTRY_VERIFY(e.overview());
+        QVERIFY(w.openAndCompute(mainFile()));
+        TEchoDynamicsForm& e = w.echo();
         QTest::mouseClick(w.strips(), Qt::LeftButton, {}, w.pointAt(w.indexOf(7, 3)));
         QCOMPARE(w.last(), (Shown{7, 3}));
         QCOMPARE(w.place(), (Shown{7, 3}));
@@ -200,9 +205,8 @@ private slots:
     // going anywhere, 全部 shows the whole file again.
     void zoomPanAndFit() {
         Window w;
-        w.form.openFile(QString::fromStdString(mainFile()));
-        TEchoDynamicsForm& e = w.openEcho();
-        QTRY_VERIFY(e.overview());
+        QVERIFY(w.openAndCompute(mainFile()));
+        TEchoDynamicsForm& e = w.echo();
         const int64_t anchor = w.indexOf(12, 4);
         const QPoint p = w.pointAt(anchor);
         const OverviewLayout layout = OverviewLayout::forSize(w.strips()->size());
@@ -237,9 +241,8 @@ private slots:
 
     void cursorFollowsPlayback() {
         Window w(5);
-        w.form.openFile(QString::fromStdString(mainFile()));
-        TEchoDynamicsForm& e = w.openEcho();
-        QTRY_VERIFY(e.overview());
+        QVERIFY(w.openAndCompute(mainFile()));
+        TEchoDynamicsForm& e = w.echo();
         // Connected after the window's own handler: runs after it on every frame.
         int checked = 0, wrong = 0;
         QObject::connect(&w.form, &TMainForm::frameDrawn, &w.form, [&] {
@@ -262,9 +265,8 @@ private slots:
 
     void doubleClickOnAnIndicationShowsItsPeak() {
         Window w;
-        w.form.openFile(QString::fromStdString(mainFile()));
-        TEchoDynamicsForm& e = w.openEcho();
-        QTRY_VERIFY(e.overview());
+        QVERIFY(w.openAndCompute(mainFile()));
+        TEchoDynamicsForm& e = w.echo();
         auto* table = w.child<QTableWidget>("IndicationList");
         for (auto [row, peak] : {std::pair{2, Shown{20, 7}}, {0, Shown{5, 4}}, {1, Shown{12, 4}}}) {
             const QPoint p = table->visualItemRect(table->item(row, 1)).center();
@@ -279,9 +281,8 @@ private slots:
 
     void exportWritesTheListAsCsv() {
         Window w;
-        w.form.openFile(QString::fromStdString(mainFile()));
-        TEchoDynamicsForm& e = w.openEcho();
-        QTRY_VERIFY(e.overview());
+        QVERIFY(w.openAndCompute(mainFile()));
+        TEchoDynamicsForm& e = w.echo();
         const QString path = QString::fromStdString(tempPath("echo-export.csv"));
         QFile::remove(path);
         int asked = 0;
@@ -308,9 +309,8 @@ private slots:
     // indications follow; the spin boxes show it and set it too.
     void thresholdDragChangesTheIndications() {
         Window w;
-        w.form.openFile(QString::fromStdString(mainFile()));
-        TEchoDynamicsForm& e = w.openEcho();
-        QTRY_VERIFY(e.overview());
+        QVERIFY(w.openAndCompute(mainFile()));
+        TEchoDynamicsForm& e = w.echo();
         auto* byGate = w.child<QCheckBox>("PercentByGateLevel");
         auto* percent = w.child<QDoubleSpinBox>("PercentThreshold");
         auto* table = w.child<QTableWidget>("IndicationList");
@@ -359,9 +359,8 @@ private slots:
     // The position kind is computed anew; the frames in view stay.
     void anotherPositionKindComputesAgain() {
         Window w;
-        w.form.openFile(QString::fromStdString(mainFile()));
-        TEchoDynamicsForm& e = w.openEcho();
-        QTRY_VERIFY(e.overview());
+        QVERIFY(w.openAndCompute(mainFile()));
+        TEchoDynamicsForm& e = w.echo();
         e.setView(100, 200);
         w.child<QComboBox>("PositionKind")->setCurrentIndex(2);
         QCOMPARE(w.child<QComboBox>("PositionKind")->currentText(), QString("↓ 垂直"));
@@ -466,9 +465,8 @@ private slots:
                     storeU32(frames.data() + f * kFrameSize + kFrameValuesOffset + 12, 100);
                 rw.addDecoded(frames, -5);
             });
-        w.form.openFile(QString::fromStdString(path));
-        TEchoDynamicsForm& e = w.openEcho();
-        QTRY_VERIFY(e.overview());
+        QVERIFY(w.openAndCompute(path));
+        TEchoDynamicsForm& e = w.echo();
         QCOMPARE(e.overview()->indexOf(8, 0), -1);
         const QImage picture = e.stripsPicture();
         const OverviewLayout layout = OverviewLayout::forSize(picture.size());
