@@ -128,9 +128,13 @@ protected:
         const QPoint at = e->position().toPoint();
         const OverviewLayout layout = OverviewLayout::forSize(size());
         const EchoOverview* o = form_.overview();
+        if (!o || o->frameCount() == 0) {
+            drag_ = Drag::None; // the overview went (another file) under the pointer
+            return;
+        }
         switch (drag_) {
         case Drag::None:
-            if (o) setCursor(thresholdUnder(at, layout) ? Qt::SizeVerCursor : Qt::ArrowCursor);
+            setCursor(thresholdUnder(at, layout) ? Qt::SizeVerCursor : Qt::ArrowCursor);
             return;
         case Drag::Seek: seekTo(at.x(), layout); return;
         case Drag::Threshold: {
