@@ -380,7 +380,7 @@ void overviewCommand(const QString& path, const OverviewOptions& options, const 
                         tenths(overview.amplitude[static_cast<size_t>(i)]) + ',' +
                         amplitudeUnitText(rec.unit) + ',' +
                         tenths(overview.position[static_cast<size_t>(i)]) + ',' +
-                        (rec.inch ? "in" : "mm") + ',';
+                        lengthUnitText(rec.inch) + ',';
                 if (next < overview.indications.size() && overview.indications[next].start <= i)
                     rows += std::to_string(next);
                 rows += "\r\n";

@@ -225,7 +225,7 @@ QJsonObject overviewJson(const EchoOverview& o) {
             {"amplitude", tenthsValue(o.amplitude[static_cast<size_t>(d.peak)])},
             {"unit", amplitudeUnitText(peak.unit)},
             {"position", tenthsValue(o.position[static_cast<size_t>(d.peak)])},
-            {"positionUnit", peak.inch ? "in" : "mm"},
+            {"positionUnit", lengthUnitText(peak.inch)},
         });
     }
     return QJsonObject{{"frames", static_cast<qint64>(o.frameCount())},

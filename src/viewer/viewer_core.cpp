@@ -29,14 +29,6 @@ void ViewerCore::loadParameterRecord(int32_t r) {
     if (query_.loadParameterRecord(r)) parametersChanged();
 }
 
-std::optional<ViewerCore::Place> ViewerCore::placeOnScreen() const {
-    // A record without an index entry is read from wherever the file stands,
-    // so what the buffer holds then is no known record.
-    if (!fileOpen_ || bufferRecord_ < 0 || shownFrame_ < 0 || !file().indexEntryAt(bufferRecord_))
-        return std::nullopt;
-    return Place{bufferRecord_, shownFrame_};
-}
-
 void ViewerCore::seekLoad(int32_t r) {
     currentRecord_ = r;
     loadParameterRecord(r);
@@ -46,6 +38,7 @@ void ViewerCore::seekLoad(int32_t r) {
 void ViewerCore::drawFrame(int32_t f) {
     lastDrawn_ = f;
     shownFrame_ = f;
+    shownRecord_ = bufferRecord_;
     const std::span<const uint8_t> frame = query_.frame(f);
     if (frame.empty()) {
         if (painter_.emptyPlot) painter_.emptyPlot();
@@ -64,6 +57,11 @@ bool ViewerCore::drawNextFrame() {
     }
     frameIndex_ = 0;
     return false;
+}
+
+std::optional<FramePlace> ViewerCore::placeOnScreen() const {
+    if (!fileOpen_ || shownRecord_ < 0 || shownFrame_ < 0) return std::nullopt;
+    return FramePlace{shownRecord_, shownFrame_};
 }
 
 void ViewerCore::updateTrackBar() {
@@ -130,8 +128,6 @@ void ViewerCore::formShow() {
 void ViewerCore::openSequence() {
     fileOpen_ = true;
     recordCount_ = file().recordCount();
-    bufferRecord_ = -1;
-    shownFrame_ = -1;
     currentRecord_ = 0;
     frameIndex_ = 0;
     playbackFinished_ = false;
@@ -156,6 +152,7 @@ OpenResult ViewerCore::openItemClick(const std::optional<std::string>& path,
         result = query_.open(*path, progress);
         if (!result.ok()) return result; // the open file stays as it was
         controls_.selectedNote = -1;     // the note list was emptied and refilled
+        bufferRecord_ = shownRecord_ = -1;
         openSequence();
     }
     if (recordCount_ != 0) {
