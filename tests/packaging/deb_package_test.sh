@@ -170,8 +170,11 @@ else
     QT_QPA_PLATFORM=offscreen "$build/src/inspect/vantrel-inspect" report "$demo" 190 3 --out "$work/built.png" >/dev/null &&
     cmp -s "$work/installed.png" "$work/built.png" ||
     complain "the installed vantrel-inspect draws the report unlike the built one"
-  [ "$(man -w vantrel-inspect)" = /usr/share/man/man1/vantrel-inspect.1.gz ] ||
-    complain "man -w vantrel-inspect: '$(man -w vantrel-inspect 2>&1)'"
+  # (A minimal image may keep dpkg from unpacking manual pages at all.)
+  if ! grep -qs '^path-exclude=*/usr/share/man' /etc/dpkg/dpkg.cfg.d/*; then
+    [ "$(man -w vantrel-inspect)" = /usr/share/man/man1/vantrel-inspect.1.gz ] ||
+      complain "man -w vantrel-inspect: '$(man -w vantrel-inspect 2>&1)'"
+  fi
   if command -v update-mime-database >/dev/null; then
     [ -f /usr/share/mime/application/x-vantrel-dat.xml ] || complain "the MIME database has no application/x-vantrel-dat"
   fi
