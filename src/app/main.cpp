@@ -9,7 +9,6 @@
 #include "about_form.h"
 #include "main_form.h"
 #include "report_form.h"
-#include "report_inputs.h"
 #include "stock_translations.h"
 #include "version.h"
 
@@ -24,9 +23,7 @@ int main(int argc, char** argv) {
         vantrel::TAboutForm aboutForm(&mainForm);
         vantrel::TReportForm reportForm(&mainForm);
         vantrel::ViewerCore& core = mainForm.core();
-        reportForm.setSource({.panel = [&] { return core.panel(); },
-                              .readouts = [&] { return core.readouts(); },
-                              .pictures = [&] { return vantrel::reportInputs(core); }});
+        reportForm.setSource(vantrel::TReportForm::sourceOf(core));
         mainForm.showAbout = [&] { aboutForm.exec(); };
         mainForm.showReport = [&] { reportForm.exec(); };
         mainForm.show();

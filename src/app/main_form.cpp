@@ -17,6 +17,7 @@
 #include <QSlider>
 
 #include "draw_wave_thread.h"
+#include "echo_dynamics_form.h"
 #include "frame_render.h"
 #include "gbk_qstring.h"
 #include "outer_geometry.h"
@@ -123,6 +124,10 @@ TMainForm::TMainForm(QWidget* parent, int paceOverrideMs) : QMainWindow(parent) 
 }
 
 TMainForm::~TMainForm() {
+    // The echo-dynamics window goes first: it reads the core, and its
+    // worker thread is waited for there.
+    delete echoDynamics_;
+    echoDynamics_ = nullptr;
     core_.formClose();
     drawThread_.reset(); // stops and joins the playback thread
 }
@@ -136,6 +141,13 @@ void TMainForm::buildMenus() {
     open->setObjectName(QStringLiteral("OpenItem"));
     QAction* exit = file->addAction(QStringLiteral("退出(&E)"), this, [this] { ExitItemClick(); });
     exit->setObjectName(QStringLiteral("ExitItem"));
+    QMenu* view = menuBar()->addMenu(QStringLiteral("查看(&V)"));
+    view->setObjectName(QStringLiteral("ViewItem"));
+    // The window shows one file's echo dynamics, so it opens once a file is
+    // open; there is no Close command, so from then on it stays available.
+    echoDynamicsItem_ =
+        view->addAction(QStringLiteral("回波动态(&D)"), this, [this] { EchoDynamicsItemClick(); });
+    echoDynamicsItem_->setObjectName(QStringLiteral("EchoDynamicsItem"));
     QMenu* help = menuBar()->addMenu(QStringLiteral("帮助"));
     help->setObjectName(QStringLiteral("N1"));
     QAction* about = help->addAction(QStringLiteral("关于"), this, [this] { AboutItemClick(); });
@@ -291,6 +303,7 @@ void TMainForm::syncControls() {
     up_->setEnabled(c.upEnabled);
     next_->setEnabled(c.nextEnabled);
     print_->setEnabled(c.printEnabled);
+    echoDynamicsItem_->setEnabled(core_.fileOpen());
     trackBar_->setRange(0, c.trackBarMax);
     trackBar_->setValue(c.trackBarPosition);
 
@@ -325,6 +338,7 @@ void TMainForm::FormShow() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+    if (echoDynamics_) echoDynamics_->close();
     core_.formClose();
     syncControls();
     QMainWindow::closeEvent(event);
@@ -361,6 +375,7 @@ void TMainForm::openFile(const QString& path) {
     // that could not be opened leaves the open one, and its notes, in place.
     if (result.ok()) refillNoteList();
     syncControls();
+    if (result.ok()) emit fileOpened();
     if (!result.ok()) reportOpenFailure(path, result);
 }
 
@@ -411,6 +426,23 @@ void TMainForm::btnPrintClick() {
     core_.printClick();
     syncControls();
     if (showReport) showReport();
+}
+
+TEchoDynamicsForm& TMainForm::echoDynamics() {
+    if (!echoDynamics_) echoDynamics_ = new TEchoDynamicsForm(*this);
+    return *echoDynamics_;
+}
+
+void TMainForm::EchoDynamicsItemClick() {
+    TEchoDynamicsForm& form = echoDynamics();
+    form.show();
+    form.raise();
+    form.activateWindow();
+}
+
+void TMainForm::goToFrame(int32_t record, int32_t frame) {
+    core_.goToFrame(record, frame);
+    syncControls();
 }
 
 int TMainForm::playbackTurn() {

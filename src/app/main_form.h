@@ -26,6 +26,7 @@ namespace vantrel {
 
 class OuterGeometry;
 class TDrawWaveThread;
+class TEchoDynamicsForm;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -49,6 +50,9 @@ public:
     const QImage& waveImage() const { return wave_; }
     // Number of frames drawn so far, and the last one (for tests).
     int framesDrawn() const { return framesDrawn_; }
+    // The echo-dynamics window, made on first use and kept (hidden when
+    // closed) until this window goes.
+    TEchoDynamicsForm& echoDynamics();
 
     // The event handlers, named after their controls.
     void OpenItemClick();
@@ -60,11 +64,17 @@ public:
     void ProcessTrackBarChange(int position);
     void NoteListBoxClick(int item);
     void btnPrintClick();
+    void EchoDynamicsItemClick();
+    // A click on the echo-dynamics strips or list: frame `frame` of record
+    // `record` on screen, as the viewer's goToFrame command shows it.
+    void goToFrame(int32_t record, int32_t frame);
 
 signals:
     // A frame has been drawn into the plot (its values are in the core's
     // FrameTail).
     void frameDrawn();
+    // Another file is open (the one open before is gone).
+    void fileOpened();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -88,6 +98,8 @@ private:
     ViewerCore core_;
     OuterGeometry* outer_ = nullptr;
     std::unique_ptr<TDrawWaveThread> drawThread_;
+    TEchoDynamicsForm* echoDynamics_ = nullptr;
+    QAction* echoDynamicsItem_ = nullptr;
     bool shown_ = false;
     bool syncing_ = false;
     int framesDrawn_ = 0;

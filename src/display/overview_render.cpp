@@ -140,4 +140,45 @@ void drawOverviewStrips(QImage& image, const EchoOverview& o, const OverviewView
     }
 }
 
+// ------------------------------------------------- for the window's marks
+
+int OverviewLayout::columnOf(const OverviewView& view, int plotWidth, int64_t frame) {
+    const int64_t n = view.to - view.from, k = frame - view.from;
+    if (n <= 0 || k <= 0) return 0;
+    if (k >= n) return plotWidth;
+    // The least x with frameAt(x) >= frame: n * x / w >= k.
+    return static_cast<int>((k * plotWidth + n - 1) / n);
+}
+
+OverviewScales OverviewScales::of(const EchoOverview& o, const OverviewView& view) {
+    OverviewScales s{0, 1000, -200, 100};
+    const int64_t from = std::clamp<int64_t>(view.from, 0, o.frameCount());
+    const int64_t to = std::clamp<int64_t>(view.to, from, o.frameCount());
+    for (int64_t i = from; i < to;) {
+        const OverviewRecord& rec = o.recordOf(i);
+        const int64_t end = std::min(to, rec.firstFrame + rec.frames);
+        int64_t& low = rec.unit == AmplitudeUnit::Db ? s.dbLow : s.percentLow;
+        int64_t& high = rec.unit == AmplitudeUnit::Db ? s.dbHigh : s.percentHigh;
+        for (; i < end; ++i) {
+            low = std::min<int64_t>(low, o.amplitude[static_cast<size_t>(i)]);
+            high = std::max<int64_t>(high, o.amplitude[static_cast<size_t>(i)]);
+        }
+    }
+    return s;
+}
+
+int OverviewScales::rowOf(const QRect& plot, int64_t v, int64_t low, int64_t high) {
+    return vantrel::rowOf(plot, v, low, high);
+}
+
+int64_t OverviewScales::valueAt(const QRect& plot, int y, int64_t low, int64_t high) {
+    const int64_t rows = std::max(plot.height() - 1, 1), span = std::max<int64_t>(high - low, 1);
+    const int64_t up = std::clamp<int64_t>(plot.bottom() - y, 0, rows);
+    // The values rowOf puts on this row run from first to next - 1 above low
+    // (none where rows are finer than the scale's tenths): their middle.
+    auto ceilDiv = [](int64_t a, int64_t b) { return (a + b - 1) / b; };
+    const int64_t first = ceilDiv(up * span, rows), next = ceilDiv((up + 1) * span, rows);
+    return std::clamp(low + (first + std::max(first, next - 1)) / 2, low, high);
+}
+
 } // namespace vantrel

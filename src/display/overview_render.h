@@ -25,6 +25,24 @@ struct OverviewLayout {
     static OverviewLayout forSize(QSize size);
     // The first shown frame of column x of the plots (x relative to the plot).
     static int64_t frameAt(const OverviewView& view, int plotWidth, int x);
+    // The first column (relative to the plot) whose first shown frame is
+    // `frame` or a later one: where a mark at the start of `frame` goes;
+    // plotWidth for a frame at or past the view's end.
+    static int columnOf(const OverviewView& view, int plotWidth, int64_t frame);
+};
+
+// The scales of the amplitude strip for a view, in tenths: % on the left and
+// dB on the right, each from its least to its greatest value over the frames
+// in view and at least 0 .. 100 % and -20 .. +10 dB, as drawOverviewStrips
+// draws them. With rowOf and valueAt a window puts a mark on a value and
+// takes a value from a point.
+struct OverviewScales {
+    int64_t percentLow = 0, percentHigh = 0, dbLow = 0, dbHigh = 0;
+    static OverviewScales of(const EchoOverview& overview, const OverviewView& view);
+    // The row of `plot` that value v takes on the scale low .. high, and the
+    // value a row stands for: the middle of the values drawn on it.
+    static int rowOf(const QRect& plot, int64_t v, int64_t low, int64_t high);
+    static int64_t valueAt(const QRect& plot, int y, int64_t low, int64_t high);
 };
 
 void drawOverviewStrips(QImage& image, const EchoOverview& overview, const OverviewView& view);

@@ -3,7 +3,6 @@
 #include <QImage>
 #include <QJsonArray>
 #include <QPainter>
-#include <QPdfWriter>
 
 #include <array>
 #include <cctype>
@@ -22,6 +21,7 @@
 #include "model_json.h"
 #include "overview_render.h"
 #include "record_walk.h"
+#include "report_batch.h"
 #include "report_inputs.h"
 #include "report_page.h"
 
@@ -160,7 +160,8 @@ void renderCommand(const QStringList& a, const QString& out, bool report) {
 
 // ------------------------------------------------------------------ report
 
-void reportCommand(const QStringList& a, const QString& out) {
+void reportCommand(const QStringList& a, const QString& out, const QStringList& fields) {
+    const std::map<QString, QString> user = userTexts(fields);
     const bool png = out.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive);
     if (!png && !out.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
         fail("report --out " + quoted(out) + ": the name must end in .pdf or .png");
@@ -168,11 +169,8 @@ void reportCommand(const QStringList& a, const QString& out) {
     const ReportFill fill = fillReportText(shown.query.panel(), shown.readouts);
     const ReportPictures pictures = reportPictures(shown.reportPlot());
     // The program-filled fields as the report window fills them; the user's
-    // fields stay empty.
-    auto fieldText = [&fill](const PageField& f) {
-        const auto it = fill.fields.find(QString::fromLatin1(f.name));
-        return it == fill.fields.end() ? QString() : it->second;
-    };
+    // fields empty unless given.
+    const auto fieldText = pageTexts(fill, user);
     if (png) {
         QImage page(kPageWidth, kPageHeight, QImage::Format_RGB32);
         QPainter painter(&page);
@@ -181,17 +179,16 @@ void reportCommand(const QStringList& a, const QString& out) {
         savePng(page, out);
         return;
     }
-    QPdfWriter pdf(out);
-    pdf.setPageSize(QPageSize(QPageSize::A4));
-    pdf.setPageOrientation(QPageLayout::Portrait);
-    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-    pdf.setResolution(96); // one page pixel per PDF device pixel
-    pdf.setTitle(QStringLiteral("Vantrel inspection report"));
-    pdf.setCreator(QStringLiteral("vantrel-inspect"));
-    QPainter painter;
-    if (!painter.begin(&pdf)) fail("cannot write " + quoted(out));
-    paintReportPage(painter, fill, pictures, fieldText);
-    if (!painter.end()) fail("cannot write " + quoted(out));
+    if (!writeReportPdf(
+            out, 1,
+            [&](QPainter& painter, int) { paintReportPage(painter, fill, pictures, fieldText); },
+            QStringLiteral("vantrel-inspect")))
+        fail("cannot write " + quoted(out));
+}
+
+void reportFieldsCommand(const QStringList& a, Output& output) {
+    ShownFrame shown(a);
+    output.printJson(reportFillJson(fillReportText(shown.query.panel(), shown.readouts)));
 }
 
 // ------------------------------------------------------------------ export
@@ -342,6 +339,8 @@ int64_t thresholdTenths(const QString& text, const char* what) {
     return negative ? -tenths : tenths + (rest ? 1 : 0);
 }
 
+} // namespace
+
 OverviewSettings overviewSettings(const OverviewOptions& o) {
     OverviewSettings s;
     if (o.percentThreshold) s.percentThreshold = thresholdTenths(*o.percentThreshold, "threshold");
@@ -363,8 +362,6 @@ OverviewSettings overviewSettings(const OverviewOptions& o) {
     }
     return s;
 }
-
-} // namespace
 
 void overviewCommand(const QString& path, const OverviewOptions& options, const QString& out,
                      Output& output) {
@@ -389,7 +386,7 @@ void overviewCommand(const QString& path, const OverviewOptions& options, const 
                         tenths(overview.amplitude[static_cast<size_t>(i)]) + ',' +
                         amplitudeUnitText(rec.unit) + ',' +
                         tenths(overview.position[static_cast<size_t>(i)]) + ',' +
-                        (rec.inch ? "in" : "mm") + ',';
+                        lengthUnitText(rec.inch) + ',';
                 if (next < overview.indications.size() && overview.indications[next].start <= i)
                     rows += std::to_string(next);
                 rows += "\r\n";

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "cli_support.h"
+#include "echo_overview.h"
 
 namespace vantrel::cli {
 
@@ -22,13 +23,19 @@ QJsonObject replay(const QString& path, const QStringList& stepTexts);
 // the report's plot, into the PNG `out`.
 void renderCommand(const QStringList& a, const QString& out, bool report);
 // FILE R F: the report page into `out` (.pdf or .png).
-void reportCommand(const QStringList& a, const QString& out);
+// `fields` are NAME=TEXT for the user's blank cells.
+void reportCommand(const QStringList& a, const QString& out, const QStringList& fields = {});
+// FILE R F --fields: what the report window fills in for that frame, as JSON.
+void reportFieldsCommand(const QStringList& a, Output& output);
 // FILE: one CSV row per frame into `out`.
 void exportCommand(const QStringList& a, const QString& out);
 // The options of `overview` as given on the command line.
 struct OverviewOptions {
     std::optional<QString> percentThreshold, dbThreshold, gap, position;
 };
+// The settings the overview options give (a usage error when one is not
+// understood).
+OverviewSettings overviewSettings(const OverviewOptions& options);
 // FILE: the echo dynamics as JSON, and with a .csv `out` one row per shown
 // frame.
 void overviewCommand(const QString& path, const OverviewOptions& options, const QString& out,

@@ -18,6 +18,7 @@
 #include "commands.h"
 #include "index_writer.h"
 #include "model_json.h"
+#include "report_batch.h"
 #include "version.h"
 
 namespace vantrel {
@@ -33,13 +34,18 @@ constexpr const char* kTool = "vantrel-inspect";
 struct Invocation {
     QStringList args;
     QString out;
-    std::map<QString, QString> options;
+    std::map<QString, QStringList> options; // every value given, in order
     Output& output;
     bool isSet(const char* name) const { return options.count(QString::fromLatin1(name)) != 0; }
+    // The value of an option (the last one when it is given again).
     std::optional<QString> value(const char* name) const {
         const auto it = options.find(QString::fromLatin1(name));
         if (it == options.end()) return std::nullopt;
-        return it->second;
+        return it->second.isEmpty() ? QString() : it->second.back();
+    }
+    QStringList values(const char* name) const {
+        const auto it = options.find(QString::fromLatin1(name));
+        return it == options.end() ? QStringList() : it->second;
     }
 };
 
@@ -76,6 +82,42 @@ const QString kGeneralHelp =
                    "(exit 2 for a usage error or unusable input, 1 for an internal failure).\n"
                    "Records and frames are numbered from 0.\n\n"
                    "Commands:\n");
+
+// The forms of `report`: one page (FILE R F --out), its fields (FILE R F
+// --fields), or the pages of the notes or indications (FILE --notes --out).
+void runReport(const Invocation& c) {
+    const bool notes = c.isSet("notes"), indications = c.isSet("indications");
+    const bool batch = notes || indications;
+    if (notes && indications) fail("report takes --notes or --indications, not both");
+    if (!indications) {
+        for (const char* o : {"threshold", "threshold-db", "gap"})
+            if (c.isSet(o)) fail(std::string("report --") + o + " goes with --indications");
+    }
+    if (batch) {
+        if (c.args.size() != 1)
+            fail("report --notes and --indications take FILE only (see vantrel-inspect report "
+                 "--help)");
+        if (c.isSet("fields")) fail("report --fields takes FILE R F");
+        if (c.out.isEmpty()) fail("report needs --out FILE.pdf or --out FOLDER");
+        OverviewOptions o;
+        o.percentThreshold = c.value("threshold");
+        o.dbThreshold = c.value("threshold-db");
+        o.gap = c.value("gap");
+        batchReportCommand(c.args[0], notes ? ReportPages::Notes : ReportPages::Indications, o,
+                           c.values("field"), c.out);
+        return;
+    }
+    if (c.args.size() != 3)
+        fail("report takes FILE R F, or FILE with --notes or --indications (see vantrel-inspect "
+             "report --help)");
+    if (c.isSet("fields")) {
+        if (!c.out.isEmpty()) fail("report --fields writes no file: leave out --out");
+        reportFieldsCommand(c.args, c.output);
+        return;
+    }
+    if (c.out.isEmpty()) fail("report needs --out FILE");
+    reportCommand(c.args, c.out, c.values("field"));
+}
 
 const std::vector<Command>& commands() {
     static const std::vector<Command> table = {
@@ -140,15 +182,25 @@ const std::vector<Command>& commands() {
          {{"report", "Draw the report's picture (289 x 257, black on white)."}},
          [](const Invocation& c) { renderCommand(c.args, c.out, c.isSet("report")); }},
         {"report",
-         "FILE R F",
+         "FILE [R F]",
          "writes the inspection report page for frame F of record R: a one-page A4 PDF,\n"
-         "  or with a .png name the page as a 794 x 1123 picture",
+         "  or with a .png name the page as a 794 x 1123 picture; with --fields the filled\n"
+         "  page as JSON instead; with --notes (or --indications) instead of R F one page\n"
+         "  per note (or per indication, at its peak) into one PDF, or into a folder as\n"
+         "  note-<i>.png (indication-<i>.png)",
+         1,
          3,
-         3,
-         OutFile::Required,
+         OutFile::Optional,
          Draws::Always,
-         {},
-         [](const Invocation& c) { reportCommand(c.args, c.out); }},
+         {{"fields", "Print the filled page as JSON; no file is written."},
+          {"notes", "One page per note, for its record and frame 0 as a note click shows it."},
+          {"indications", "One page per indication, at its peak frame."},
+          {"field", "Fill the blank cell captioned NAME (e.g. 检测单位) on every page.",
+           "NAME=TEXT"},
+          {"threshold", "With --indications: the threshold for % frames.", "P"},
+          {"threshold-db", "With --indications: the threshold for dB frames.", "D"},
+          {"gap", "With --indications: merge indications at most N frames apart.", "N"}},
+         [](const Invocation& c) { runReport(c); }},
         {"export",
          "FILE",
          "one CSV row per frame of the whole file: values and readout texts",
@@ -263,7 +315,7 @@ int run(const QStringList& arguments, Output& output) {
     for (const Switch& s : command->switches) {
         const QString option = QString::fromLatin1(s.name);
         if (parser.isSet(option))
-            invocation.options[option] = s.valueName ? parser.value(option) : QString();
+            invocation.options[option] = s.valueName ? parser.values(option) : QStringList();
     }
     command->run(invocation);
     return 0;

@@ -237,7 +237,7 @@ void writeOverviewJson(const EchoOverview& o, const Output& output) {
                               {"amplitude", tenthsValue(o.amplitude[static_cast<size_t>(d.peak)])},
                               {"unit", amplitudeUnitText(peak.unit)},
                               {"position", tenthsValue(o.position[static_cast<size_t>(d.peak)])},
-                              {"positionUnit", peak.inch ? "in" : "mm"},
+                              {"positionUnit", lengthUnitText(peak.inch)},
                           })
                 .toJson(QJsonDocument::Compact);
         if (k) text += ',';
@@ -249,6 +249,18 @@ void writeOverviewJson(const EchoOverview& o, const Output& output) {
     }
     text += "]}\n";
     output.print(text);
+}
+
+QJsonObject reportFillJson(const ReportFill& fill) {
+    QJsonObject captions, fields;
+    for (size_t k = 0; k < fill.defectCaptions.size(); ++k)
+        captions[QStringLiteral("QRLabel%1").arg(47 + k)] = fill.defectCaptions[k];
+    for (const auto& [name, text] : fill.fields)
+        fields[name] = text;
+    return QJsonObject{{"layout", fill.twoGate ? "two-gate" : "one-gate"},
+                       {"locationHeadHeight", reportLocationHeadHeight(fill.twoGate)},
+                       {"captions", captions},
+                       {"fields", fields}};
 }
 
 } // namespace vantrel::cli

@@ -16,6 +16,7 @@
 #include "instrument_params.h"
 #include "record_file.h"
 #include "record_query.h"
+#include "report_page.h"
 #include "viewer_core.h"
 
 namespace vantrel::cli {
@@ -32,6 +33,9 @@ QJsonObject curvesJson(const RecordQuery& query);
 // The overview's frame count and indications, one JSON document on one line
 // as Output::printJson writes it, streamed.
 void writeOverviewJson(const EchoOverview& overview, const Output& output);
+// What the report window fills in: layout, defect-row captions and the
+// program-filled fields by name.
+QJsonObject reportFillJson(const ReportFill& fill);
 // The viewer's state after the replay step `step`.
 QJsonObject stepJson(const ViewerCore& viewer, const QString& step);
 

@@ -1,11 +1,13 @@
 #include "report_form.h"
 
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QResizeEvent>
@@ -19,6 +21,7 @@
 #include <algorithm>
 
 #include "outer_geometry.h"
+#include "report_inputs.h"
 
 namespace vantrel {
 
@@ -94,6 +97,19 @@ private:
 
 } // namespace
 
+TReportForm::Source TReportForm::sourceOf(const ViewerCore& core) {
+    return {.panel = [&core] { return core.panel(); },
+            .readouts = [&core] { return core.readouts(); },
+            .pictures = [&core] { return reportInputs(core); },
+            .pdfName =
+                [&core] {
+                    const QString path = QString::fromStdString(core.file().path());
+                    const auto place = core.placeOnScreen();
+                    return place ? reportPdfName(path, place->record, place->frame)
+                                 : reportPdfName(path, -1, -1);
+                }};
+}
+
 TReportForm::TReportForm(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("ReportForm"));
     auto* layout = new QVBoxLayout(this);
@@ -104,6 +120,12 @@ TReportForm::TReportForm(QWidget* parent) : QDialog(parent) {
     QAction* print =
         menu->addAction(QStringLiteral("打印(&P)"), this, [this] { PrintButtonClick(); });
     print->setObjectName(QStringLiteral("PrintButton"));
+    QAction* exportPdf =
+        menu->addAction(QStringLiteral("导出PDF(&E)…"), this, [this] { ExportPdfClick(); });
+    exportPdf->setObjectName(QStringLiteral("ExportPdfItem"));
+    QAction* preview =
+        menu->addAction(QStringLiteral("打印预览(&V)…"), this, [this] { PrintPreviewClick(); });
+    preview->setObjectName(QStringLiteral("PrintPreviewItem"));
     layout->setMenuBar(menuBar);
 
     scroll_ = new PageView(this);
@@ -160,6 +182,13 @@ TReportForm::TReportForm(QWidget* parent) : QDialog(parent) {
         w->setGeometry(f.x, f.y, std::max(f.w, 1), f.h);
         fields_[name] = w;
     }
+    choosePdfPath = [this](const QString& suggestion) -> std::optional<QString> {
+        const QString path = QFileDialog::getSaveFileName(
+            this, QStringLiteral("导出PDF"), suggestion, QStringLiteral("PDF (*.pdf)"));
+        if (path.isEmpty()) return std::nullopt;
+        return path;
+    };
+    showPreview = [](QDialog& dialog) { dialog.exec(); };
     FormCreate();
 }
 
@@ -271,12 +300,14 @@ void TReportForm::PrintButtonClick() {
     printer.setFullPage(true); // page pixels count from the paper's corner
     printer.setCopyCount(1);
     printer.setDocName(QStringLiteral("Vantrel report"));
-    QPainter painter;
-    if (!painter.begin(&printer)) {
+    if (!paintOnPrinter(printer))
         status_->setText(
             QStringLiteral("未打印：打印机“%1”无法使用。").arg(printerInfo.printerName()));
-        return;
-    }
+}
+
+bool TReportForm::paintOnPrinter(QPrinter& printer) const {
+    QPainter painter;
+    if (!painter.begin(&printer)) return false;
     // Page pixels to printer dots: one page pixel is 25.4/96 mm on paper at
     // any printer resolution. Cells and plot lines are filled page-pixel
     // rectangles and the texts vector glyphs, so the page prints crisp; the
@@ -287,7 +318,38 @@ void TReportForm::PrintButtonClick() {
     const ReportPictures pictures =
         source_.pictures ? reportPictures(source_.pictures()) : screenPictures();
     paintReportPage(painter, fill_, pictures, widgetTexts());
-    if (!painter.end()) status_->setText(QStringLiteral("未打印：打印出错。"));
+    return painter.end();
+}
+
+void TReportForm::ExportPdfClick() {
+    status_->clear();
+    const QString suggestion = source_.pdfName ? source_.pdfName() : QString();
+    const std::optional<QString> path = choosePdfPath(suggestion);
+    if (!path) return;
+    const ReportPictures pictures =
+        source_.pictures ? reportPictures(source_.pictures()) : screenPictures();
+    const bool written = writeReportPdf(
+        *path, 1,
+        [&](QPainter& painter, int) { paintReportPage(painter, fill_, pictures, widgetTexts()); },
+        QStringLiteral("Vantrel"));
+    status_->setText(written ? QStringLiteral("已导出PDF：%1").arg(*path)
+                             : QStringLiteral("未导出：无法写入“%1”。").arg(*path));
+}
+
+void TReportForm::PrintPreviewClick() {
+    status_->clear();
+    // The printer's settings, without needing one: the preview paints into
+    // a picture of an A4 page at the printer resolution.
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Portrait);
+    printer.setFullPage(true);
+    printer.setDocName(QStringLiteral("Vantrel report"));
+    QPrintPreviewDialog dialog(&printer, this);
+    dialog.setObjectName(QStringLiteral("PrintPreview"));
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter* p) { paintOnPrinter(*p); });
+    showPreview(dialog);
 }
 
 } // namespace vantrel

@@ -1,6 +1,6 @@
 // The report window: the A4 page as an editable form in a vertically
 // scrolling view, filled from the main window on every showing, printed on
-// the default printer by its one menu command.
+// the default printer, previewed or exported to PDF from its menu.
 //
 // Created once and reused: what the user typed into the blank cells stays
 // until the program ends; the program-filled cells are refilled on every
@@ -12,10 +12,13 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 
 #include "report_page.h"
+#include "viewer_core.h"
 
 class QLabel;
+class QPrinter;
 class QScrollArea;
 class QTimer;
 
@@ -32,7 +35,13 @@ public:
         std::function<PanelTexts()> panel;
         std::function<ReadoutTexts()> readouts;
         std::function<ReportPlotInputs()> pictures;
+        // The PDF name to suggest: the recording and the frame on screen.
+        std::function<QString()> pdfName;
     };
+
+    // The source that follows a viewer: its panel, readouts and frame on
+    // screen, and a PDF name from its recording and that frame.
+    static Source sourceOf(const ViewerCore& core);
 
     explicit TReportForm(QWidget* parent = nullptr);
     void setSource(Source source) { source_ = std::move(source); }
@@ -41,6 +50,17 @@ public:
     // dialog. When nothing can be printed the window says so in its status
     // line and changes nothing else.
     void PrintButtonClick();
+    // "导出PDF(&E)…": the page, with everything typed into it, as an A4 PDF
+    // where the user chooses. A PDF that cannot be written is said in the
+    // status line and changes nothing else.
+    void ExportPdfClick();
+    // "打印预览(&V)…": Qt's print preview of the page as it would print.
+    void PrintPreviewClick();
+    // Chooses where the PDF goes, starting from the suggested name; nullopt
+    // when cancelled. The default shows the save dialog; tests replace it.
+    std::function<std::optional<QString>(const QString& suggestion)> choosePdfPath;
+    // Shows the preview dialog (modal by default); tests replace it.
+    std::function<void(QDialog&)> showPreview;
 
     const ReportFill& fill() const { return fill_; }
     // The current text of a field (the user's typing included).
@@ -59,6 +79,9 @@ private:
     void FormShow();
     void drawReportImages();
     ReportPictures screenPictures() const;
+    // Paints the page onto a printer (or a preview's), scaled from page
+    // pixels to the printer's dots; false when the painter cannot start.
+    bool paintOnPrinter(QPrinter& printer) const;
     std::function<QString(const PageField&)> widgetTexts() const;
 
     Source source_;

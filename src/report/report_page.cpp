@@ -1,7 +1,11 @@
 #include "report_page.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontMetrics>
+#include <QPdfWriter>
+#include <QSaveFile>
 
 #include "frame_render.h"
 #include "gbk_qstring.h"
@@ -105,7 +109,8 @@ std::vector<Head> heads(bool twoGate) {
         {{40, 73, 504, 785}, chars({{"缺", 544}, {"陷", 656}})},
         {{408, 441, 544, 785}, chars({{"探", 576}, {"伤", 616}, {"评", 672}, {"定", 712}})},
         {{72, 105, 624, 785}, chars({{"定", 688}, {"量", 728}})},
-        {{72, 105, 504, twoGate ? 665 : 625}, chars({{"定", 528}, {"位", 584}})},
+        {{72, 105, 504, 504 + reportLocationHeadHeight(twoGate)},
+         chars({{"定", 528}, {"位", 584}})},
     };
     return h;
 }
@@ -169,6 +174,23 @@ ReportFill fillReportText(const PanelTexts& panel, const ReadoutTexts& readouts)
         set(reportfield::kEquivalent, readouts[3]);
     }
     return f;
+}
+
+int reportLocationHeadHeight(bool twoGate) { return twoGate ? 161 : 121; }
+
+const std::vector<UserCell>& reportUserCells() {
+    static const std::vector<UserCell> cells = {
+        {"检测单位", "QRRichText1"},    {"报告编号", "QRRichText4"},
+        {"委托单位", "QRRichText2"},    {"检测日期", "QRRichText5"},
+        {"名称", "QRRichText3"},        {"编号", "QRRichText6"},
+        {"表面热处理", "QRRichText17"}, {"材质", "QRRichText7"},
+        {"表面粗糙度", "QRRichText18"}, {"探头型号", "QRRichText8"},
+        {"探伤仪型号", "QRRichText19"}, {"探伤结果", "QRRichText25"},
+        {"探伤标准", "QRRichText26"},   {"探伤人员", "QRRichText27"},
+        {"负责人员", "QRRichText28"},   {"长度", "QRRichText14"},
+        {"高度", "QRRichText15"},       {"等级", "QRRichText16"},
+    };
+    return cells;
 }
 
 const std::vector<PageField>& reportFields() {
@@ -302,6 +324,42 @@ void paintReportPage(QPainter& p, const ReportFill& fill, const ReportPictures& 
         }
     }
     p.restore();
+}
+
+bool writeReportPdf(const QString& path, int pages,
+                    const std::function<void(QPainter&, int page)>& paint, const QString& creator) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    {
+        QPdfWriter pdf(&file);
+        pdf.setPageSize(QPageSize(QPageSize::A4));
+        pdf.setPageOrientation(QPageLayout::Portrait);
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        pdf.setResolution(96); // one page pixel per PDF device pixel
+        pdf.setTitle(QStringLiteral("Vantrel inspection report"));
+        pdf.setCreator(creator);
+        QPainter painter;
+        if (!painter.begin(&pdf)) {
+            file.cancelWriting();
+            return false;
+        }
+        for (int k = 0; k < pages; ++k) {
+            if (k > 0) pdf.newPage();
+            paint(painter, k);
+        }
+        if (!painter.end()) {
+            file.cancelWriting();
+            return false;
+        }
+    }
+    return file.commit();
+}
+
+QString reportPdfName(const QString& recordingPath, int record, int frame) {
+    const QFileInfo info(recordingPath);
+    if (record < 0) return info.dir().filePath(info.completeBaseName() + QStringLiteral(".pdf"));
+    return info.dir().filePath(
+        QStringLiteral("%1_%2_%3.pdf").arg(info.completeBaseName()).arg(record).arg(frame));
 }
 
 } // namespace vantrel

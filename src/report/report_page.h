@@ -82,6 +82,19 @@ struct PageField {
 // Every field of the page, in drawing order.
 const std::vector<PageField>& reportFields();
 
+// The blank cells only the user fills, by the caption beside them; the two
+// cells captioned 型号 are named with their group's head (探头型号,
+// 探伤仪型号). The remarks cell has no caption and no name.
+struct UserCell {
+    const char* caption; // UTF-8
+    const char* field;   // the PageField's name
+};
+const std::vector<UserCell>& reportUserCells();
+
+// The height of the defect location head: it grows over the first row of
+// the size head in the two-gate layout.
+int reportLocationHeadHeight(bool twoGate);
+
 // The fonts of the page: captions and fields (Arial 19 px) and the title
 // (Arial 21 px bold); a metric-compatible face and a CJK face stand in where
 // Arial is missing.
@@ -116,5 +129,19 @@ ReportPictures reportPictures(const ReportPlotInputs& inputs);
 // mm) wide and covers the squares the bitmap shows.
 void paintReportPage(QPainter& painter, const ReportFill& fill, const ReportPictures& pictures,
                      const std::function<QString(const PageField&)>& fieldText);
+
+// Writes `pages` A4 pages to a PDF at `path`, page k painted by
+// paint(painter, k) in page pixels from the paper's corner: lines stay
+// vectors, fonts are embedded and the texts searchable. The PDF is written
+// beside `path` and put in its place only when complete, so a failure (a
+// folder that cannot be written, a full disk) leaves no file and an earlier
+// file unchanged. Returns whether it was written.
+bool writeReportPdf(const QString& path, int pages,
+                    const std::function<void(QPainter&, int page)>& paint, const QString& creator);
+
+// The name the report suggests for its PDF: `<recording>_<record>_<frame>.pdf`
+// in the recording's folder, the recording's name without its extension;
+// `<recording>.pdf` when no frame is known (record < 0).
+QString reportPdfName(const QString& recordingPath, int record, int frame);
 
 } // namespace vantrel

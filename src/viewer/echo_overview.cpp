@@ -9,6 +9,8 @@ namespace vantrel {
 
 const char* amplitudeUnitText(AmplitudeUnit unit) { return unit == AmplitudeUnit::Db ? "dB" : "%"; }
 
+const char* lengthUnitText(bool inch) { return inch ? "in" : "mm"; }
+
 const OverviewRecord& EchoOverview::recordOf(int64_t i) const {
     // The last record whose first shown frame is at or before i.
     auto it = std::upper_bound(records.begin(), records.end(), i,

@@ -23,6 +23,8 @@ enum class AmplitudeUnit : uint8_t {
     Db,      // against the selected curve, in curve mode
 };
 const char* amplitudeUnitText(AmplitudeUnit unit); // "%" or "dB"
+// The length unit of positions: "in" with the inch setting, else "mm".
+const char* lengthUnitText(bool inch);
 
 // Which measured value of a one-gate frame is its position; the two-gate form
 // always takes gate A's position.

@@ -16,6 +16,7 @@ void ViewerCore::parametersChanged() {
 
 void ViewerCore::loadCurrentRecord() {
     if (currentRecord_ < 0) currentRecord_ = 0;
+    bufferRecord_ = currentRecord_;
     if (query_.loadRecord(currentRecord_)) parametersChanged();
     updateTrackBar();
     framesPerRecord_ = query_.framesPerRecord();
@@ -37,6 +38,7 @@ void ViewerCore::seekLoad(int32_t r) {
 void ViewerCore::drawFrame(int32_t f) {
     lastDrawn_ = f;
     shownFrame_ = f;
+    shownRecord_ = bufferRecord_;
     const std::span<const uint8_t> frame = query_.frame(f);
     if (frame.empty()) {
         if (painter_.emptyPlot) painter_.emptyPlot();
@@ -55,6 +57,11 @@ bool ViewerCore::drawNextFrame() {
     }
     frameIndex_ = 0;
     return false;
+}
+
+std::optional<FramePlace> ViewerCore::placeOnScreen() const {
+    if (!fileOpen_ || shownRecord_ < 0 || shownFrame_ < 0) return std::nullopt;
+    return FramePlace{shownRecord_, shownFrame_};
 }
 
 void ViewerCore::updateTrackBar() {
@@ -145,6 +152,7 @@ OpenResult ViewerCore::openItemClick(const std::optional<std::string>& path,
         result = query_.open(*path, progress);
         if (!result.ok()) return result; // the open file stays as it was
         controls_.selectedNote = -1;     // the note list was emptied and refilled
+        bufferRecord_ = shownRecord_ = -1;
         openSequence();
     }
     if (recordCount_ != 0) {

@@ -48,6 +48,12 @@ struct ControlState {
     int32_t selectedNote = -1; // item of the note list, -1 for none
 };
 
+// A frame of a record, by their numbers.
+struct FramePlace {
+    int32_t record = 0, frame = 0;
+    bool operator==(const FramePlace&) const = default;
+};
+
 // The note list item that belongs to `record`, for ascending note records
 // (at least one).
 int32_t noteItemForRecord(const std::vector<int32_t>& noteRecords, int32_t record);
@@ -122,6 +128,12 @@ public:
     // drawn last (empty when that record has no such frame). The report
     // shows this frame, also where frameIndex already names the next one.
     std::span<const uint8_t> frameOnScreen() const { return query_.frame(shownFrame_); }
+    // Which frame of which record was drawn last, in one reading whatever
+    // the command (the position members above read differently by command):
+    // the place the echo-dynamics cursor marks. Nullopt before the first
+    // drawing of the open file. A record read without an index entry is
+    // named by the number it was asked for.
+    std::optional<FramePlace> placeOnScreen() const;
 
     // The file, the record in the buffer and the parameters in force.
     const RecordQuery& query() const { return query_; }
@@ -192,6 +204,8 @@ private:
     ControlState controls_;
     std::optional<int32_t> lastDrawn_;
     int32_t shownFrame_ = -1;
+    int32_t bufferRecord_ = -1; // the record loadCurrentRecord read last
+    int32_t shownRecord_ = -1;  // the record of the frame drawn last
     ReadoutTexts readouts_;
 };
 

@@ -31,7 +31,6 @@
 #include "about_form.h"
 #include "main_form.h"
 #include "report_form.h"
-#include "report_inputs.h"
 
 using namespace vantrel;
 
@@ -64,9 +63,7 @@ int main(int argc, char** argv) {
     TAboutForm aboutForm(&mainForm);
     TReportForm reportForm(&mainForm);
     ViewerCore& core = mainForm.core();
-    reportForm.setSource({.panel = [&] { return core.panel(); },
-                          .readouts = [&] { return core.readouts(); },
-                          .pictures = [&] { return reportInputs(core); }});
+    reportForm.setSource(TReportForm::sourceOf(core));
     mainForm.show();
     aboutForm.show();
     reportForm.show();

@@ -7,9 +7,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 
 #include "instrument_params.h"
 #include "record_writer.h"
@@ -594,5 +596,146 @@ TEST(InspectCli, ExportInFileOrderWithTheBlockInForce) {
                 ASSERT_TRUE(row[9].contains(QString("%1 x ").arg(inForce)))
                     << r << ": " << row[9].toStdString();
         }
+    }
+}
+
+namespace {
+
+// The text of page `page` (from 1) of a PDF, or nullopt without pdftotext.
+std::optional<QString> pdfPageText(const std::string& pdf, int page) {
+    QProcess p;
+    p.start("pdftotext", {"-f", QString::number(page), "-l", QString::number(page), q(pdf), "-"});
+    if (!p.waitForFinished(30000) || p.exitCode() != 0) return std::nullopt;
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+int pdfPages(const std::string& pdf) {
+    QProcess p;
+    p.start("pdfinfo", {q(pdf)});
+    p.waitForFinished(30000);
+    const QString info = QString::fromUtf8(p.readAllStandardOutput());
+    const QRegularExpressionMatch m = QRegularExpression("Pages:\\s+(\\d+)").match(info);
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+} // namespace
+
+// One page per note and per indication: each page the report of the note's
+// record at frame 0 (or the indication's peak frame), its panel and readout
+// texts those `record` gives for that record and frame, the given cells on
+// every page.
+TEST(InspectCli, BatchReports) {
+    {
+        QProcess probe;
+        probe.start("pdftotext", {"-v"});
+        if (!probe.waitForFinished(10000) || probe.exitCode() != 0)
+            GTEST_SKIP() << "poppler-utils is missing";
+    }
+    const std::string pdf = tempPath("notes.pdf");
+    const CliRun r = inspect({"report", VANTREL_DEMO, "--notes", "--out", q(pdf), "--field",
+                              QString::fromUtf8("检测单位=华东检测站"), "--field",
+                              QString::fromUtf8("探伤人员=Li Wei"), "--field",
+                              QString::fromUtf8("探伤仪型号=KV-300")});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QJsonArray notes = inspect({"index", VANTREL_DEMO}).json()["notes"].toArray();
+    ASSERT_EQ(pdfPages(pdf), notes.size());
+
+    // Page texts against `record`: the panel's speed and gain, frame F's
+    // four readouts (the report drops their marker symbols, so the numbers).
+    auto checkPage = [&](const std::string& file, int page, int record, int frame) {
+        SCOPED_TRACE("page " + std::to_string(page) + ": record " + std::to_string(record) +
+                     " frame " + std::to_string(frame));
+        const std::optional<QString> text = pdfPageText(file, page);
+        ASSERT_TRUE(text);
+        const QJsonObject rec = inspect({"record", VANTREL_DEMO, QString::number(record)}).json();
+        const QJsonObject panel = rec["panel"].toObject();
+        EXPECT_TRUE(text->contains(panel["EchoSpeed"].toString() + "m/s"));
+        EXPECT_TRUE(text->contains(panel["BaseGain"].toString() + "+" +
+                                   panel["ScanGain"].toString() + "+" +
+                                   panel["CompGain"].toString() + "dB"));
+        EXPECT_TRUE(text->contains(panel["ProbeType"].toString()));
+        const QJsonArray readouts = rec["frames"].toArray()[frame].toObject()["readouts"].toArray();
+        for (const QJsonValue& v : readouts) {
+            const QRegularExpressionMatch number =
+                QRegularExpression("-?\\d+\\.\\d").match(v.toString());
+            if (number.hasMatch()) {
+                EXPECT_TRUE(text->contains(number.captured(0))) << v.toString().toStdString();
+            }
+        }
+    };
+    for (qsizetype k = 0; k < notes.size(); ++k) {
+        checkPage(pdf, static_cast<int>(k + 1), notes[k].toObject()["record"].toInt(), 0);
+        const std::optional<QString> text = pdfPageText(pdf, static_cast<int>(k + 1));
+        for (const char* given : {"华东检测站", "Li Wei", "KV-300"})
+            EXPECT_TRUE(text && text->contains(QString::fromUtf8(given))) << given;
+    }
+
+    // Indications, at their peaks, with the overview's own thresholds.
+    const std::string ind = tempPath("indications.pdf");
+    ASSERT_EQ(
+        inspect({"report", VANTREL_DEMO, "--indications", "--gap", "5", "--out", q(ind)}).status,
+        0);
+    const QJsonArray found =
+        inspect({"overview", VANTREL_DEMO, "--gap", "5"}).json()["indications"].toArray();
+    ASSERT_EQ(pdfPages(ind), found.size());
+    for (qsizetype k = 0; k < found.size(); k += 5) {
+        const QJsonArray peak = found[k].toObject()["peak"].toArray();
+        checkPage(ind, static_cast<int>(k + 1), peak[0].toInt(), peak[1].toInt());
+    }
+
+    // A folder of pictures: one per page.
+    const std::string folder = tempPath("note-pages");
+    std::filesystem::remove_all(folder);
+    ASSERT_EQ(inspect({"report", VANTREL_DEMO, "--notes", "--out", q(folder)}).status, 0);
+    for (qsizetype k = 0; k < notes.size(); ++k)
+        EXPECT_TRUE(std::filesystem::exists(folder + "/note-" + std::to_string(k) + ".png"));
+    EXPECT_FALSE(
+        std::filesystem::exists(folder + "/note-" + std::to_string(notes.size()) + ".png"));
+    std::filesystem::remove_all(folder);
+}
+
+// Batch errors: one line, exit 2, nothing written.
+TEST(InspectCli, BatchReportErrors) {
+    RecordWriter w;
+    w.addRecord(makeFrames(11, 0));
+    const std::string plain = writeTemp("no-notes.DAT", w.bytes());
+    const std::string blocker = writeTemp("a-file", Bytes{1, 2, 3});
+    const std::string out = tempPath("batch-out.pdf");
+    struct Case {
+        QStringList args;
+        std::string message; // the start of the error line
+        std::string written; // what must not exist afterwards
+    };
+    const Case cases[] = {
+        {{"report", q(plain), "--notes", "--out", q(out)}, "'" + plain + "' has no notes", out},
+        {{"report", VANTREL_DEMO, "--notes", "--field", "Firma=X", "--out", q(out)},
+         "unknown field 'Firma' (fields: 检测单位, 报告编号,",
+         out},
+        {{"report", VANTREL_DEMO, "--notes", "--out", q(blocker + "/pages")},
+         "cannot write to the folder",
+         blocker + "/pages"},
+        {{"report", VANTREL_DEMO, "--notes", "--out", q(blocker + "/x.pdf")},
+         "cannot write",
+         blocker + "/x.pdf"},
+        {{"report", VANTREL_DEMO, "190", "3", "--notes", "--out", q(out)},
+         "report --notes and --indications take FILE only",
+         out},
+        {{"report", VANTREL_DEMO, "--notes", "--gap", "3", "--out", q(out)},
+         "report --gap goes with --indications",
+         out},
+        {{"report", VANTREL_DEMO, "190", "3", "--fields", "--out", q(out)},
+         "report --fields writes no file",
+         out},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        std::filesystem::remove(out);
+        const CliRun r = inspect(c.args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_TRUE(r.out.isEmpty());
+        const std::string err = r.err.toStdString();
+        EXPECT_EQ(err.rfind("vantrel-inspect: " + c.message, 0), 0u) << err;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_FALSE(std::filesystem::exists(c.written));
     }
 }

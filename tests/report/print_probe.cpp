@@ -12,7 +12,6 @@
 #include <cstdio>
 
 #include "report_form.h"
-#include "report_inputs.h"
 #include "viewer_core.h"
 
 using namespace vantrel;
@@ -30,9 +29,7 @@ int main(int argc, char** argv) {
     viewer.drawFrame(3);
 
     TReportForm form;
-    form.setSource({.panel = [&] { return viewer.panel(); },
-                    .readouts = [&] { return viewer.readouts(); },
-                    .pictures = [&] { return reportInputs(viewer); }});
+    form.setSource(TReportForm::sourceOf(viewer));
     form.show();
     QApplication::processEvents();
     qobject_cast<QLineEdit*>(form.field(QStringLiteral("QRRichText1")))

@@ -4,12 +4,21 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPrintPreviewWidget>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+
+#include <unistd.h>
+
+#include <optional>
 
 #include "frame_render.h"
 #include "gbk_text.h"
@@ -235,7 +244,8 @@ protected:
                  [this] {
                      return ReportPlotInputs{
                          frame_, frame_.data() + kFrameTailOffset, &params_, &curves_, {}};
-                 }});
+                 },
+             .pdfName = [] { return reportPdfName(QStringLiteral("/data/weld 7.DAT"), 190, 3); }});
     }
     QString text(const char* name) { return form.fieldText(QString::fromLatin1(name)); }
     void showAndClose() {
@@ -352,6 +362,115 @@ TEST_F(ReportFormTest, NoPrinterPrintsNothingAndSaysSo) {
         << form.statusText().toStdString();
     EXPECT_EQ(form.renderPage(), before);
     EXPECT_EQ(text("QRRichText2"), "kept");
+}
+
+namespace {
+
+// Runs a poppler tool on `pdf`; its output, or nullopt when it is missing.
+std::optional<QString> poppler(const QString& tool, const QStringList& args) {
+    QProcess p;
+    p.start(tool, args);
+    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return std::nullopt;
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+} // namespace
+
+// Every blank cell but the uncaptioned remarks has exactly one name.
+TEST(ReportPage, UserCellsByCaption) {
+    std::map<std::string, int> named;
+    for (const UserCell& c : reportUserCells())
+        ++named[c.field];
+    for (const PageField& f : reportFields()) {
+        if (f.kind != FieldKind::User) {
+            EXPECT_EQ(named.count(f.name), 0u) << f.name << " is not the user's";
+            continue;
+        }
+        EXPECT_EQ(named[f.name], std::string_view(f.name) == "QRRichText29" ? 0 : 1) << f.name;
+    }
+}
+
+TEST(ReportPdf, SuggestedNames) {
+    EXPECT_EQ(reportPdfName("/data/weld 7.DAT", 190, 3), "/data/weld 7_190_3.pdf");
+    EXPECT_EQ(reportPdfName("/data/a.b.dat", 0, 0), "/data/a.b_0_0.pdf");
+    EXPECT_EQ(reportPdfName("/data/weld.DAT", -1, -1), "/data/weld.pdf");
+}
+
+// The exported PDF: one A4 page, fonts embedded, the texts searchable, the
+// user's typing on it; a folder that cannot be written says so and leaves
+// no file.
+TEST_F(ReportFormTest, ExportPdf) {
+    if (!poppler("pdfinfo", {"-v"}) && !poppler("pdftotext", {"-v"}))
+        GTEST_SKIP() << "poppler-utils is missing";
+    showAndClose();
+    qobject_cast<QLineEdit*>(form.field("QRRichText1"))->setText("Probe Lab 7");
+    const QString dir = QDir::tempPath() + QStringLiteral("/vantrel-pdf-%1").arg(getpid());
+    QDir().mkpath(dir);
+    const QString out = dir + "/page.pdf";
+    QString suggested;
+    form.choosePdfPath = [&](const QString& s) -> std::optional<QString> {
+        suggested = s;
+        return out;
+    };
+    form.ExportPdfClick();
+    EXPECT_EQ(suggested, "/data/weld 7_190_3.pdf");
+    EXPECT_TRUE(form.statusText().startsWith(QString::fromUtf8("已导出PDF")))
+        << form.statusText().toStdString();
+    ASSERT_TRUE(QFile::exists(out));
+
+    const std::optional<QString> info = poppler("pdfinfo", {out});
+    ASSERT_TRUE(info);
+    EXPECT_TRUE(info->contains(QRegularExpression("Pages:\\s+1\\n"))) << info->toStdString();
+    EXPECT_TRUE(info->contains("(A4)")) << info->toStdString();
+    const std::optional<QString> fonts = poppler("pdffonts", {out});
+    ASSERT_TRUE(fonts);
+    const QStringList rows = fonts->split('\n', Qt::SkipEmptyParts).mid(2);
+    EXPECT_FALSE(rows.isEmpty());
+    for (const QString& row : rows) {
+        // name type encoding emb sub uni object ID
+        const QStringList cols = row.split(' ', Qt::SkipEmptyParts);
+        ASSERT_GE(cols.size(), 7) << row.toStdString();
+        EXPECT_EQ(cols[cols.size() - 5], "yes") << "not embedded: " << row.toStdString();
+    }
+    const std::optional<QString> words = poppler("pdftotext", {out, "-"});
+    ASSERT_TRUE(words);
+    for (const char* want : {"数字式超声波探伤仪探伤报告", "Probe Lab 7", "斜探头", "3240.00"})
+        EXPECT_TRUE(words->contains(QString::fromUtf8(want))) << want;
+
+    // A folder that does not exist, and a "folder" that is a file.
+    const QImage before = form.renderPage();
+    for (const QString& bad : {dir + "/missing/page.pdf", out + "/page.pdf"}) {
+        form.choosePdfPath = [&](const QString&) -> std::optional<QString> { return bad; };
+        form.ExportPdfClick();
+        EXPECT_TRUE(form.statusText().startsWith(QString::fromUtf8("未导出")))
+            << form.statusText().toStdString();
+        EXPECT_FALSE(QFile::exists(bad));
+    }
+    EXPECT_EQ(form.renderPage(), before);
+    EXPECT_EQ(text("QRRichText1"), "Probe Lab 7");
+    // Cancelling the dialog does nothing.
+    form.choosePdfPath = [](const QString&) -> std::optional<QString> { return std::nullopt; };
+    form.ExportPdfClick();
+    EXPECT_TRUE(form.statusText().isEmpty());
+    QDir(dir).removeRecursively();
+}
+
+// The preview shows the one page the printer would get.
+TEST_F(ReportFormTest, PrintPreviewShowsThePage) {
+    showAndClose();
+    int pages = -1;
+    form.showPreview = [&](QDialog& dialog) {
+        dialog.show();
+        auto* view = dialog.findChild<QPrintPreviewWidget*>();
+        ASSERT_TRUE(view);
+        view->updatePreview();
+        QCoreApplication::processEvents();
+        pages = view->pageCount();
+        dialog.close();
+    };
+    form.PrintPreviewClick();
+    EXPECT_EQ(pages, 1);
 }
 
 int main(int argc, char** argv) {

@@ -16,13 +16,24 @@ struct Viewer {
     ViewerCore core;
     std::vector<Shown> drawn;
     int emptyPlots = 0;
+    int unplaced = 0; // frames drawn without a place
 
     Viewer() {
-        core.setPainter(
-            {.frame =
-                 [this](std::span<const uint8_t>) { drawn.push_back(shownBy(core.frameTail())); },
-             .emptyPlot = [this] { ++emptyPlots; },
-             .pathRuler = {}});
+        core.setPainter({.frame =
+                             [this](std::span<const uint8_t>) {
+                                 const Shown shown = shownBy(core.frameTail());
+                                 drawn.push_back(shown);
+                                 // Every command's drawing tells where its frame comes
+                                 // from (nothing after a read past the index).
+                                 const auto place = core.placeOnScreen();
+                                 if (place && core.file().indexEntryAt(place->record)) {
+                                     EXPECT_EQ(*place, (FramePlace{shown.record, shown.frame}));
+                                 } else {
+                                     ++unplaced;
+                                 }
+                             },
+                         .emptyPlot = [this] { ++emptyPlots; },
+                         .pathRuler = {}});
         core.formShow();
         emptyPlots = 0;
     }
@@ -41,8 +52,11 @@ const std::vector<int> kTenBy11(10, 11);
 
 TEST(ViewerCore, OpenShowsFrame0AndPointsAtWhatComesNext) {
     Viewer v;
+    EXPECT_EQ(v.core.placeOnScreen(), std::nullopt);
     ASSERT_TRUE(v.core.openItemClick(viewerFile("open.DAT", kTenBy11)).ok());
     EXPECT_EQ(v.drawn, (std::vector<Shown>{{0, 0}}));
+    // After Open the numbers point past the frame on screen; its place does not.
+    EXPECT_EQ(v.core.placeOnScreen(), (FramePlace{0, 0}));
     EXPECT_EQ(v.core.currentRecord(), 1);
     EXPECT_EQ(v.core.frameIndex(), 1);
     EXPECT_EQ(v.core.framesPerRecord(), 11);
@@ -66,6 +80,7 @@ TEST(ViewerCore, OpenShowsFrame0AndPointsAtWhatComesNext) {
     v.core.nextClick();
     EXPECT_EQ(v.last(), (Shown{2, 0}));
     EXPECT_EQ(v.core.currentRecord(), 2);
+    EXPECT_EQ(v.unplaced, 0);
 }
 
 TEST(ViewerCore, UpAndNextAcrossRecords) {
@@ -193,6 +208,7 @@ TEST(ViewerCore, Playback) {
         ++turns;
     }
     EXPECT_EQ(v.drawn, expected);
+    EXPECT_EQ(v.unplaced, 0);
     // 9 + idle, 10 + idle, load 2 + frame 0, the finishing turn.
     EXPECT_EQ(turns, 10 + 11 + 1 + 1);
     EXPECT_TRUE(v.core.playbackFinished());
@@ -450,4 +466,42 @@ TEST(ViewerCore, GoToFrame) {
     EXPECT_EQ(v.last(), (Shown{3, 2}));
     EXPECT_EQ(v.c().playCaption, kStopCaption);
     EXPECT_TRUE(v.core.playbackFinished());
+}
+
+// Whatever mix of commands ran, the place on screen names the frame drawn
+// last (which the frame's values identify), although currentRecord and
+// frameIndex read differently from command to command.
+TEST(ViewerCore, PlaceOnScreenIsTheFrameDrawnLast) {
+    std::vector<int> frames(12, 11);
+    frames[4] = 1; // a record of one frame: playback draws nothing there
+    frames[7] = 3;
+    const std::string path = viewerFile("place.DAT", frames, {2, 9}, {5});
+    Viewer v;
+    EXPECT_EQ(v.core.placeOnScreen(), std::nullopt);
+    ASSERT_TRUE(v.core.openItemClick(path).ok());
+    const unsigned seed = std::random_device{}();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 rng(seed);
+    for (int step = 0; step < 3000; ++step) {
+        switch (rng() % 7) {
+        case 0: v.core.nextClick(); break;
+        case 1: v.core.upClick(); break;
+        case 2: v.core.trackBarMovedTo(static_cast<int32_t>(rng() % 12)); break;
+        case 3: v.core.noteClick(static_cast<int32_t>(rng() % 2)); break;
+        case 4:
+            v.core.goToFrame(static_cast<int32_t>(rng() % 12), static_cast<int32_t>(rng() % 11));
+            break;
+        case 5: v.core.playClick(); break;
+        default:
+            if (!v.core.playing()) v.core.playClick();
+            for (int k = rng() % 30; k > 0; --k)
+                v.core.playbackTick();
+        }
+        const std::optional<FramePlace> place = v.core.placeOnScreen();
+        ASSERT_TRUE(place) << step;
+        ASSERT_EQ((Shown{place->record, place->frame}), v.last()) << step;
+    }
+    // Another file: nothing of the last one is on screen until its first frame.
+    ASSERT_TRUE(v.core.openItemClick(viewerFile("place-2.DAT", {11, 11})).ok());
+    EXPECT_EQ(v.core.placeOnScreen(), (FramePlace{0, 0}));
 }

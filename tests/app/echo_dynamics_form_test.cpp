@@ -1,0 +1,522 @@
+// The echo-dynamics window on the offscreen platform, opened from the real
+// main window: clicks and drags on the strips, the list, the thresholds, the
+// export, and the computation on its worker thread (cancelled, overtaken by
+// another file, cut short by closing).
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFile>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QToolTip>
+#include <QtTest>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "echo_dynamics_form.h"
+#include "main_form.h"
+#include "viewer_fixture.h"
+
+using namespace vantrel;
+using namespace vantrel::testing;
+
+namespace {
+
+// Gate A amplitudes (tenths of %) of the shown frames; 10 % where not named.
+struct Echo {
+    int record, frame, amplitude;
+};
+
+// `records` records of `frames` frames; record r, frame f carries the
+// measured value 1000 * (100 r + f) as its path (so a drawn frame tells where
+// it came from, see shownBy) and the amplitudes of `echoes` as gate A's.
+// Gate A at level 100 (50 %). Notes on `notes`; `build` may add damage.
+std::string echoFile(const std::string& name, int records, int frames,
+                     const std::vector<Echo>& echoes, const std::vector<int>& notes = {},
+                     const std::function<void(RecordWriter&, int)>& build = {}) {
+    RecordWriter w;
+    for (int r = 0; r < records; ++r) {
+        if (build) {
+            const int before = w.records();
+            build(w, r);
+            if (w.records() != before) continue;
+        }
+        Bytes b = makeFrames(frames, 100 * r);
+        for (int f = 0; f < frames; ++f) {
+            int a = 100;
+            for (const Echo& e : echoes)
+                if (e.record == r && e.frame == f) a = e.amplitude;
+            storeU32(b.data() + static_cast<size_t>(f) * kFrameSize + kFrameValuesOffset + 12,
+                     static_cast<uint32_t>(a));
+        }
+        const bool note = std::find(notes.begin(), notes.end(), r) != notes.end();
+        ParameterBlock block = makeBlock(static_cast<uint16_t>(100 + r));
+        storeU16(block.data() + param::kGateALevel, 100);
+        const std::vector<uint16_t> cells =
+            note ? noteCellsFromUtf8("note " + std::to_string(r)) : std::vector<uint16_t>{};
+        w.addRecord(b, r == 0 || r == 10 || note ? &block : nullptr, cells);
+    }
+    return writeTemp(name, w.bytes());
+}
+
+// 30 records of 11 frames (300 shown frames). At the gate level (50 %): four
+// indications, peaks 80 % at 5:4, 60 % at 12:4, 90 % at 20:7 and 56 % at
+// 21:2; 20:8 and 21:1 are two shown frames apart. A 40 % echo at 25:5.
+const std::vector<Echo> kEchoes = {
+    {5, 2, 600},  {5, 3, 700},  {5, 4, 800},  {5, 5, 700},  {5, 6, 600},
+    {12, 3, 550}, {12, 4, 600}, {12, 5, 550}, {20, 7, 900}, {20, 8, 700},
+    {21, 1, 550}, {21, 2, 560}, {25, 5, 400},
+};
+
+std::string mainFile() { return echoFile("echo-main.DAT", 30, 11, kEchoes, {5, 20}); }
+
+QRgb at(const QImage& image, int x, int y) { return image.pixel(x, y) | 0xFF000000u; }
+
+} // namespace
+
+namespace vantrel::testing {
+// Shown frames in QCOMPARE's failure messages.
+char* toString(const Shown& s) {
+    return qstrdup(QByteArray::number(s.record) + ':' + QByteArray::number(s.frame));
+}
+} // namespace vantrel::testing
+
+class EchoDynamicsTest : public QObject {
+    Q_OBJECT
+
+    struct Window {
+        TMainForm form;
+        std::vector<Shown> drawn;
+        explicit Window(int pace = 100000) : form(nullptr, pace) {
+            QObject::connect(&form, &TMainForm::frameDrawn, &form,
+                             [this] { drawn.push_back(shownBy(form.core().frameTail())); });
+            form.show();
+        }
+        TEchoDynamicsForm& echo() { return form.echoDynamics(); }
+        QAction* item() { return form.findChild<QAction*>("EchoDynamicsItem"); }
+        TEchoDynamicsForm& openEcho() {
+            item()->trigger();
+            return echo();
+        }
+        // Opens `path` in the main window, then this window from the menu, and
+        // waits for the file's overview.
+        bool openAndCompute(const std::string& path) {
+            form.openFile(QString::fromStdString(path));
+            openEcho();
+            return QTest::qWaitFor([this] { return echo().overview() != nullptr; }, 10000);
+        }
+        template <class T> T* child(const char* name) {
+            T* w = echo().findChild<T*>(QString::fromLatin1(name));
+            if (!w) qFatal("no %s", name);
+            return w;
+        }
+        QWidget* strips() { return child<QWidget>("EchoStrips"); }
+        Shown last() const { return drawn.empty() ? Shown{-1, -1} : drawn.back(); }
+        Shown place() const {
+            const auto p = form.core().placeOnScreen();
+            return p ? Shown{p->record, p->frame} : Shown{-1, -1};
+        }
+        // The point of the amplitude strip over shown frame i, at row y
+        // (when not given, high above the threshold line, which a press
+        // would take hold of).
+        QPoint pointAt(int64_t i, std::optional<int> y = std::nullopt) {
+            const OverviewLayout layout = OverviewLayout::forSize(strips()->size());
+            const int x = OverviewLayout::columnOf(echo().view(), layout.amplitude.width(), i);
+            return {layout.amplitude.left() + x,
+                    y.value_or(layout.amplitude.top() + layout.amplitude.height() / 8)};
+        }
+        int64_t indexOf(int record, int frame) { return echo().overview()->indexOf(record, frame); }
+        QStringList row(int r) {
+            auto* table = child<QTableWidget>("IndicationList");
+            QStringList texts;
+            for (int c = 0; c < table->columnCount(); ++c)
+                texts << table->item(r, c)->text();
+            return texts;
+        }
+    };
+
+private slots:
+    void openedFromTheViewMenuOnceAFileIsOpen() {
+        Window w;
+        QStringList menus;
+        for (QAction* a : w.form.menuBar()->actions())
+            menus << a->text();
+        QCOMPARE(menus, (QStringList{"文件(&F)", "查看(&V)", "帮助"}));
+        QCOMPARE(w.item()->text(), QString("回波动态(&D)"));
+        QVERIFY(!w.item()->isEnabled());
+        w.form.openFile(QString::fromStdString(mainFile()));
+        QVERIFY(w.item()->isEnabled());
+        TEchoDynamicsForm& e = w.openEcho();
+        QVERIFY(e.isVisible());
+        QCOMPARE(e.windowTitle(), QString("回波动态"));
+        QVERIFY(!e.isModal());
+        QTRY_VERIFY(e.overview());
+        QCOMPARE(e.overview()->frameCount(), 300);
+        QCOMPARE(w.child<QTableWidget>("IndicationList")->rowCount(), 4);
+        QCOMPARE(w.row(0), (QStringList{"5:2", "5:6", "5", "80.0%", "50400.0mm"}));
+        QCOMPARE(w.row(3), (QStringList{"21:1", "21:2", "2", "56.0%", "210200.0mm"}));
+        QCOMPARE(w.child<QLabel>("OverviewStatus")->text(), QString("300 帧，4 处指示"));
+        QVERIFY(!w.child<QProgressBar>("OverviewProgress")->isVisible());
+        // The main window keeps its own state; the window is not in its way.
+        QCOMPARE(w.last(), (Shown{0, 0}));
+    }
+
+    // A click on a strip shows that frame in the main window; a drag goes
+    // along; the cursor marks it.
+    void clickAndDragOnTheStripsShowFrames() {
+        Window w;
+        QVERIFY(w.openAndCompute(mainFile()));
+        TEchoDynamicsForm& e = w.echo();
+        QTest::mouseClick(w.strips(), Qt::LeftButton, {}, w.pointAt(w.indexOf(7, 3)));
+        QCOMPARE(w.last(), (Shown{7, 3}));
+        QCOMPARE(w.place(), (Shown{7, 3}));
+        QCOMPARE(w.form.core().currentRecord(), 7);
+        QCOMPARE(e.view().cursor, w.indexOf(7, 3));
+        // The position strip takes clicks too.
+        const OverviewLayout layout = OverviewLayout::forSize(w.strips()->size());
+        QTest::mouseClick(w.strips(), Qt::LeftButton, {},
+                          QPoint(w.pointAt(w.indexOf(2, 8)).x(), layout.position.center().y()));
+        QCOMPARE(w.last(), (Shown{2, 8}));
+
+        QTest::mousePress(w.strips(), Qt::LeftButton, {}, w.pointAt(w.indexOf(9, 0)));
+        QCOMPARE(w.last(), (Shown{9, 0}));
+        QTest::mouseMove(w.strips(), w.pointAt(w.indexOf(11, 5)));
+        QCOMPARE(w.last(), (Shown{11, 5}));
+        QTest::mouseMove(w.strips(), w.pointAt(w.indexOf(13, 1)));
+        QTest::mouseRelease(w.strips(), Qt::LeftButton, {}, w.pointAt(w.indexOf(13, 1)));
+        QCOMPARE(w.last(), (Shown{13, 1}));
+        QCOMPARE(e.view().cursor, w.indexOf(13, 1));
+        // Next in the main window goes on from there.
+        QTest::mouseClick(w.form.findChild<QPushButton*>("RzButtonNext"), Qt::LeftButton);
+        QCOMPARE(w.last(), (Shown{13, 2}));
+        QCOMPARE(e.view().cursor, w.indexOf(13, 2));
+    }
+
+    // The wheel zooms around the pointer, a right or Shift drag pans without
+    // going anywhere, 全部 shows the whole file again.
+    void zoomPanAndFit() {
+        Window w;
+        QVERIFY(w.openAndCompute(mainFile()));
+        TEchoDynamicsForm& e = w.echo();
+        const int64_t anchor = w.indexOf(12, 4);
+        const QPoint p = w.pointAt(anchor);
+        const OverviewLayout layout = OverviewLayout::forSize(w.strips()->size());
+        const int width = layout.amplitude.width();
+        for (int k = 0; k < 4; ++k) {
+            QWheelEvent wheel(p, w.strips()->mapToGlobal(p), {}, {0, 120}, Qt::NoButton, {},
+                              Qt::NoScrollPhase, false);
+            QApplication::sendEvent(w.strips(), &wheel);
+        }
+        const OverviewView zoomed = e.view();
+        QVERIFY2(zoomed.to - zoomed.from < 150,
+                 qPrintable(QString::number(zoomed.to - zoomed.from)));
+        const int64_t under =
+            OverviewLayout::frameAt(zoomed, width, p.x() - layout.amplitude.left());
+        QVERIFY(std::abs(under - anchor) <= 1);
+
+        const Shown before = w.last();
+        for (auto [button, modifiers] : {std::pair{Qt::RightButton, Qt::KeyboardModifiers{}},
+                                         {Qt::LeftButton, Qt::ShiftModifier}}) {
+            const OverviewView start = e.view();
+            QTest::mousePress(w.strips(), button, modifiers, p);
+            QTest::mouseMove(w.strips(), p + QPoint(width / 4, 0));
+            QTest::mouseRelease(w.strips(), button, modifiers, p + QPoint(width / 4, 0));
+            QVERIFY(e.view().from < start.from); // the frames move right with the pointer
+            QCOMPARE(e.view().to - e.view().from, start.to - start.from);
+        }
+        QCOMPARE(w.last(), before);
+        QTest::mouseClick(w.child<QPushButton>("FitAll"), Qt::LeftButton);
+        QCOMPARE(e.view().from, 0);
+        QCOMPARE(e.view().to, 300);
+    }
+
+    void cursorFollowsPlayback() {
+        Window w(5);
+        QVERIFY(w.openAndCompute(mainFile()));
+        TEchoDynamicsForm& e = w.echo();
+        // Connected after the window's own handler: runs after it on every frame.
+        int checked = 0, wrong = 0;
+        QObject::connect(&w.form, &TMainForm::frameDrawn, &w.form, [&] {
+            ++checked;
+            const Shown s = w.last();
+            if (e.view().cursor != w.indexOf(s.record, s.frame)) ++wrong;
+        });
+        QTest::mouseClick(w.form.findChild<QPushButton*>("RzButtonPlay"), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(checked >= 25, 10000);
+        QTest::mouseClick(w.form.findChild<QPushButton*>("RzButtonPlay"), Qt::LeftButton);
+        QCOMPARE(wrong, 0);
+        QVERIFY(e.view().cursor >= 25);
+        QCOMPARE(e.view().cursor, w.indexOf(w.last().record, w.last().frame));
+        // The cursor is drawn where it is.
+        const QImage picture = e.stripsPicture();
+        const OverviewLayout layout = OverviewLayout::forSize(picture.size());
+        const QPoint c = w.pointAt(e.view().cursor, layout.position.top() + 2);
+        QCOMPARE(at(picture, c.x(), c.y()), qRgb(120, 0, 160));
+    }
+
+    void doubleClickOnAnIndicationShowsItsPeak() {
+        Window w;
+        QVERIFY(w.openAndCompute(mainFile()));
+        TEchoDynamicsForm& e = w.echo();
+        auto* table = w.child<QTableWidget>("IndicationList");
+        for (auto [row, peak] : {std::pair{2, Shown{20, 7}}, {0, Shown{5, 4}}, {1, Shown{12, 4}}}) {
+            const QPoint p = table->visualItemRect(table->item(row, 1)).center();
+            // A double click comes after the press of its first click.
+            QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, p);
+            QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, p);
+            QCOMPARE(w.last(), peak);
+            QCOMPARE(w.place(), peak);
+            QCOMPARE(e.view().cursor, w.indexOf(peak.record, peak.frame));
+        }
+    }
+
+    void exportWritesTheListAsCsv() {
+        Window w;
+        QVERIFY(w.openAndCompute(mainFile()));
+        TEchoDynamicsForm& e = w.echo();
+        const QString path = QString::fromStdString(tempPath("echo-export.csv"));
+        QFile::remove(path);
+        int asked = 0;
+        e.chooseCsvFile = [&]() -> std::optional<QString> {
+            ++asked;
+            return asked == 1 ? std::nullopt : std::optional<QString>(path);
+        };
+        QTest::mouseClick(w.child<QPushButton>("ExportCsv"), Qt::LeftButton); // cancelled
+        QVERIFY(!QFile::exists(path));
+        w.child<QSpinBox>("MergeGap")->setValue(2); // 20:7 .. 21:2 become one
+        QTest::mouseClick(w.child<QPushButton>("ExportCsv"), Qt::LeftButton);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(file.readAll()),
+                 QString("indication,startRecord,startFrame,endRecord,endFrame,frames,peakRecord,"
+                         "peakFrame,amplitude,unit,position,positionUnit\r\n"
+                         "0,5,2,5,6,5,5,4,80.0,%,50400.0,mm\r\n"
+                         "1,12,3,12,5,3,12,4,60.0,%,120400.0,mm\r\n"
+                         "2,20,7,21,2,6,20,7,90.0,%,200700.0,mm\r\n"));
+        QCOMPARE(w.child<QTableWidget>("IndicationList")->rowCount(), 3);
+    }
+
+    // Dragging the threshold line sets a % threshold of its own, and the
+    // indications follow; the spin boxes show it and set it too.
+    void thresholdDragChangesTheIndications() {
+        Window w;
+        QVERIFY(w.openAndCompute(mainFile()));
+        TEchoDynamicsForm& e = w.echo();
+        auto* byGate = w.child<QCheckBox>("PercentByGateLevel");
+        auto* percent = w.child<QDoubleSpinBox>("PercentThreshold");
+        auto* table = w.child<QTableWidget>("IndicationList");
+        QVERIFY(byGate->isChecked());
+        QVERIFY(!percent->isEnabled());
+        const Shown before = w.last();
+        const OverviewLayout layout = OverviewLayout::forSize(w.strips()->size());
+        const OverviewScales s = OverviewScales::of(*e.overview(), e.view());
+        auto row = [&](int64_t tenths) {
+            return OverviewScales::rowOf(layout.amplitude, tenths, s.percentLow, s.percentHigh);
+        };
+        const int64_t quiet = w.indexOf(16, 5); // far from every echo
+        // A row of the strip stands for this many tenths; a dragged threshold
+        // lands on whole percents.
+        const int64_t perRow = (s.percentHigh - s.percentLow) / (layout.amplitude.height() - 1) + 1;
+        struct Step {
+            int64_t from, to; // tenths of %
+            int indications;
+        };
+        int64_t line = 500; // the gate level
+        for (const Step& step : {Step{500, 350, 5}, Step{350, 700, 2}, Step{700, 530, 4}}) {
+            QTest::mousePress(w.strips(), Qt::LeftButton, {}, w.pointAt(quiet, row(line)));
+            QTest::mouseMove(w.strips(), w.pointAt(quiet, row(step.to)));
+            QTest::mouseRelease(w.strips(), Qt::LeftButton, {}, w.pointAt(quiet, row(step.to)));
+            QVERIFY(e.settings().percentThreshold);
+            line = *e.settings().percentThreshold;
+            QVERIFY2(std::abs(line - step.to) <= std::max<int64_t>(perRow, 10) && line % 10 == 0,
+                     qPrintable(QString::number(line)));
+            QCOMPARE(static_cast<int>(e.overview()->indications.size()), step.indications);
+            QCOMPARE(table->rowCount(), step.indications);
+            QVERIFY(!byGate->isChecked());
+            QVERIFY(percent->isEnabled());
+            QCOMPARE(percent->value(), static_cast<double>(line) / 10.0);
+        }
+        QCOMPARE(w.last(), before); // a threshold drag goes nowhere
+        // Back to the gate level, then a typed threshold.
+        byGate->setChecked(true);
+        QCOMPARE(e.settings().percentThreshold, std::nullopt);
+        QCOMPARE(table->rowCount(), 4);
+        byGate->setChecked(false);
+        percent->setValue(40.0);
+        QCOMPARE(table->rowCount(), 5);
+        QCOMPARE(w.row(4), (QStringList{"25:5", "25:5", "1", "40.0%", "250500.0mm"}));
+    }
+
+    // The position kind is computed anew; the frames in view stay.
+    void anotherPositionKindComputesAgain() {
+        Window w;
+        QVERIFY(w.openAndCompute(mainFile()));
+        TEchoDynamicsForm& e = w.echo();
+        e.setView(100, 200);
+        w.child<QComboBox>("PositionKind")->setCurrentIndex(2);
+        QCOMPARE(w.child<QComboBox>("PositionKind")->currentText(), QString("↓ 垂直"));
+        QTRY_VERIFY(e.overview());
+        QCOMPARE(e.settings().position, OverviewPosition::Depth);
+        // Value 2 of 5:4 is 1000 * 504 + 2.
+        QCOMPARE(e.overview()->position[static_cast<size_t>(w.indexOf(5, 4))], 504002);
+        QCOMPARE(w.row(0).last(), QString("50400.2mm"));
+        QCOMPARE(w.child<QTableWidget>("IndicationList")->horizontalHeaderItem(4)->text(),
+                 QString("峰值处垂直"));
+        QCOMPARE(e.view().from, 100);
+        QCOMPARE(e.view().to, 200);
+    }
+
+    void cancelDuringTheComputation() {
+        Window w;
+        w.form.openFile(QString::fromStdString(mainFile()));
+        TEchoDynamicsForm& e = w.echo();
+        std::atomic<bool> hold{true};
+        e.beforeComputing = [&hold](const OverviewProgress& progress) {
+            while (hold && !progress.cancelled())
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        };
+        w.item()->trigger();
+        QVERIFY(e.computing());
+        QVERIFY(w.child<QProgressBar>("OverviewProgress")->isVisible());
+        auto* cancel = w.child<QPushButton>("CancelOverview");
+        QVERIFY(cancel->isVisible());
+        QCOMPARE(cancel->text(), QString("取消"));
+        // The main window works on meanwhile.
+        QTest::mouseClick(w.form.findChild<QPushButton*>("RzButtonNext"), Qt::LeftButton);
+        QCOMPARE(w.last(), (Shown{0, 2}));
+        QTest::mouseClick(cancel, Qt::LeftButton);
+        QTRY_VERIFY(!e.computing());
+        QVERIFY(!e.overview());
+        QVERIFY(!cancel->isVisible());
+        QCOMPARE(w.child<QLabel>("OverviewStatus")->text(), QString("计算已取消"));
+        QCOMPARE(w.child<QTableWidget>("IndicationList")->rowCount(), 0);
+        auto* again = w.child<QPushButton>("RecomputeOverview");
+        QVERIFY(again->isVisible());
+        hold = false;
+        QTest::mouseClick(again, Qt::LeftButton);
+        QTRY_VERIFY(e.overview());
+        QCOMPARE(e.overview()->indications.size(), size_t{4});
+        QVERIFY(!again->isVisible());
+    }
+
+    // Another file opened while the first one's overview is computed: that
+    // computation stops and the window shows the new file's.
+    void anotherFileDuringTheComputation() {
+        Window w;
+        w.form.openFile(QString::fromStdString(mainFile()));
+        TEchoDynamicsForm& e = w.echo();
+        std::atomic<int> calls{0};
+        e.beforeComputing = [&calls](const OverviewProgress& progress) {
+            if (calls++ > 0) return;
+            while (!progress.cancelled())
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        };
+        w.item()->trigger();
+        QVERIFY(e.computing());
+        w.form.openFile(
+            QString::fromStdString(echoFile("echo-other.DAT", 12, 6, {{3, 1, 950}, {9, 4, 990}})));
+        QTRY_VERIFY(e.overview());
+        QCOMPARE(calls.load(), 2);
+        QCOMPARE(e.overview()->frameCount(), 60);
+        QCOMPARE(w.row(0).mid(0, 4), (QStringList{"3:1", "3:1", "1", "95.0%"}));
+        QCOMPARE(w.row(1).mid(0, 4), (QStringList{"9:4", "9:4", "1", "99.0%"}));
+        QCOMPARE(e.view().to, 60);
+        QCOMPARE(e.view().cursor, 0); // frame 0 of record 0, drawn by the open
+        QTest::mouseClick(w.strips(), Qt::LeftButton, {}, w.pointAt(w.indexOf(9, 4)));
+        QCOMPARE(w.last(), (Shown{9, 4}));
+    }
+
+    void closingDuringTheComputationEndsCleanly() {
+        for (int i = 0; i < 3; ++i) {
+            auto* w = new Window;
+            w->form.openFile(QString::fromStdString(mainFile()));
+            w->echo().beforeComputing = [](const OverviewProgress& progress) {
+                while (!progress.cancelled())
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            };
+            w->item()->trigger();
+            QVERIFY(w->echo().computing());
+            w->form.close();
+            delete w; // cancels and waits for the worker
+        }
+    }
+
+    // Notes as lines with their text on hover, damaged records shaded and
+    // missing ones as a gap.
+    void marksOverTheStrips() {
+        Window w;
+        // Record 8 holds less than a frame; record 14's trailer lies outside
+        // it (damaged, its frames kept, amplitudes low).
+        const std::string path =
+            echoFile("echo-marks.DAT", 20, 11, {}, {5}, [](RecordWriter& rw, int r) {
+                if (r == 8) rw.addRecord(Bytes(100, 7));
+                if (r != 14) return;
+                Bytes frames = makeFrames(11, 1400);
+                for (size_t f = 0; f < 11; ++f)
+                    storeU32(frames.data() + f * kFrameSize + kFrameValuesOffset + 12, 100);
+                rw.addDecoded(frames, -5);
+            });
+        QVERIFY(w.openAndCompute(path));
+        TEchoDynamicsForm& e = w.echo();
+        QCOMPARE(e.overview()->indexOf(8, 0), -1);
+        const QImage picture = e.stripsPicture();
+        const OverviewLayout layout = OverviewLayout::forSize(picture.size());
+        const int y = layout.position.top() + 3;
+        QCOMPARE(at(picture, w.pointAt(w.indexOf(5, 0)).x(), y), qRgb(0, 130, 150));
+        QCOMPARE(at(picture, w.pointAt(w.indexOf(9, 0)).x(), y), qRgb(150, 150, 150));
+        const QRgb damaged = at(picture, w.pointAt(w.indexOf(14, 4)).x(), y);
+        QVERIFY2(qRed(damaged) == qGreen(damaged) && qRed(damaged) < 250,
+                 qPrintable(QString::number(damaged, 16)));
+        QCOMPARE(at(picture, w.pointAt(w.indexOf(16, 4)).x(), y), qRgb(255, 255, 255));
+
+        const QPoint note = w.pointAt(w.indexOf(5, 0));
+        QHelpEvent help(QEvent::ToolTip, note, w.strips()->mapToGlobal(note));
+        QApplication::sendEvent(w.strips(), &help);
+        QTRY_VERIFY(QToolTip::isVisible());
+        QVERIFY2(QToolTip::text().contains("记录 5：note 5"), qPrintable(QToolTip::text()));
+        QVERIFY2(QToolTip::text().contains("5:0"), qPrintable(QToolTip::text()));
+        const QPoint gap = w.pointAt(w.indexOf(9, 0));
+        QHelpEvent help2(QEvent::ToolTip, gap, w.strips()->mapToGlobal(gap));
+        QApplication::sendEvent(w.strips(), &help2);
+        QVERIFY2(QToolTip::text().contains("缺少记录 8"), qPrintable(QToolTip::text()));
+    }
+
+    // The window comes back where and as large as it was left, also in
+    // another run.
+    void placeAndSizeAreRemembered() {
+        const QRect where(130, 110, 720, 460);
+        {
+            Window w;
+            w.form.openFile(QString::fromStdString(mainFile()));
+            TEchoDynamicsForm& e = w.openEcho();
+            e.setGeometry(where);
+            QTRY_COMPARE(e.geometry(), where);
+            e.close();
+        }
+        Window w;
+        w.form.openFile(QString::fromStdString(mainFile()));
+        TEchoDynamicsForm& e = w.openEcho();
+        QTRY_COMPARE(e.geometry(), where);
+    }
+};
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Settings go to a folder of this run, never the user's.
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+    QApplication app(argc, argv);
+    EchoDynamicsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "echo_dynamics_form_test.moc"

@@ -1,0 +1,103 @@
+// What a window needs to put marks over the echo-dynamics strips and to take
+// values from them: the column a frame starts in, and the amplitude scales
+// the strips are drawn on.
+#include <gtest/gtest.h>
+
+#include "overview_render.h"
+
+using namespace vantrel;
+
+namespace {
+
+QRgb at(const QImage& image, int x, int y) { return image.pixel(x, y) | 0xFF000000u; }
+const QRgb kRed = qRgb(200, 0, 0);
+
+} // namespace
+
+// columnOf is the least column whose first frame is the frame or a later one,
+// for views narrower and wider than the plot and views of part of the file.
+TEST(OverviewMarks, ColumnOfAFrame) {
+    const struct {
+        int64_t from, to;
+        int width;
+    } views[] = {{0, 1000, 204}, {0, 204, 204}, {0, 20, 204},   {500, 520, 204},
+                 {3, 7, 5},      {0, 1, 50},    {17, 1017, 333}};
+    for (const auto& v : views) {
+        const OverviewView view{v.from, v.to, -1};
+        for (int64_t i = v.from; i <= v.to; ++i) {
+            int expected = v.width;
+            for (int x = 0; x < v.width; ++x)
+                if (OverviewLayout::frameAt(view, v.width, x) >= i) {
+                    expected = x;
+                    break;
+                }
+            ASSERT_EQ(OverviewLayout::columnOf(view, v.width, i), expected)
+                << v.from << ".." << v.to << " over " << v.width << ", frame " << i;
+        }
+        EXPECT_EQ(OverviewLayout::columnOf(view, v.width, v.from - 5), 0);
+        EXPECT_EQ(OverviewLayout::columnOf(view, v.width, v.to + 5), v.width);
+    }
+}
+
+// The thresholds are drawn on the rows the scales give them, the scales grow
+// with the values in view only, and a row taken back gives the value drawn
+// there.
+TEST(OverviewMarks, AmplitudeScalesAreTheOnesDrawn) {
+    EchoOverview o;
+    // % frames 0..99 (threshold 35.0 %), dB frames 100..199 (threshold -6.0
+    // dB); a % value of 120.0 in frame 10 and a dB value of -32.0 in 150.
+    o.records = {{0, 0, 100, 350, AmplitudeUnit::Percent, false},
+                 {1, 100, 100, -60, AmplitudeUnit::Db, false}};
+    o.amplitude.assign(200, 0);
+    o.position.assign(200, 0);
+    o.amplitude[10] = 1200;
+    o.amplitude[150] = -320;
+    o.amplitude[160] = -250;
+
+    struct Case {
+        OverviewView view;
+        OverviewScales scales;
+    };
+    const Case cases[] = {
+        {{0, 200, -1}, {0, 1200, -320, 100}},
+        {{20, 140, -1}, {0, 1000, -200, 100}}, // neither extreme in view
+        {{155, 200, -1}, {0, 1000, -250, 100}},
+        {{0, 5000, -1}, {0, 1200, -320, 100}}, // clamped to the file
+    };
+    for (const Case& c : cases) {
+        const OverviewScales s = OverviewScales::of(o, c.view);
+        EXPECT_EQ(s.percentLow, c.scales.percentLow);
+        EXPECT_EQ(s.percentHigh, c.scales.percentHigh);
+        EXPECT_EQ(s.dbLow, c.scales.dbLow);
+        EXPECT_EQ(s.dbHigh, c.scales.dbHigh);
+    }
+
+    QImage image(400, 260, QImage::Format_RGB32);
+    const OverviewLayout layout = OverviewLayout::forSize(image.size());
+    const QRect& plot = layout.amplitude;
+    const OverviewView view{0, 200, -1};
+    drawOverviewStrips(image, o, view);
+    const OverviewScales s = OverviewScales::of(o, view);
+    const int percentColumn = OverviewLayout::columnOf(view, plot.width(), 50);
+    const int dbColumn = OverviewLayout::columnOf(view, plot.width(), 120);
+    EXPECT_EQ(at(image, plot.left() + percentColumn,
+                 OverviewScales::rowOf(plot, 350, s.percentLow, s.percentHigh)),
+              kRed);
+    EXPECT_EQ(
+        at(image, plot.left() + dbColumn, OverviewScales::rowOf(plot, -60, s.dbLow, s.dbHigh)),
+        kRed);
+    for (int y = plot.top(); y <= plot.bottom(); ++y) {
+        for (auto [low, high] : {std::pair{s.percentLow, s.percentHigh}, {s.dbLow, s.dbHigh}}) {
+            const int64_t v = OverviewScales::valueAt(plot, y, low, high);
+            ASSERT_GE(v, low);
+            ASSERT_LE(v, high);
+            // Each row stands for more than one tenth here: exactly that row.
+            ASSERT_EQ(OverviewScales::rowOf(plot, v, low, high), y) << y;
+        }
+    }
+    EXPECT_EQ(OverviewScales::valueAt(plot, plot.top(), s.percentLow, s.percentHigh), 1200);
+    // Rows beyond the plot stand for its edges.
+    EXPECT_EQ(OverviewScales::valueAt(plot, plot.top() - 30, s.percentLow, s.percentHigh), 1200);
+    EXPECT_EQ(OverviewScales::valueAt(plot, plot.bottom() + 30, s.dbLow, s.dbHigh),
+              OverviewScales::valueAt(plot, plot.bottom(), s.dbLow, s.dbHigh));
+}
