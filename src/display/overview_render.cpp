@@ -154,15 +154,16 @@ OverviewScales OverviewScales::of(const EchoOverview& o, const OverviewView& vie
     OverviewScales s{0, 1000, -200, 100};
     const int64_t from = std::clamp<int64_t>(view.from, 0, o.frameCount());
     const int64_t to = std::clamp<int64_t>(view.to, from, o.frameCount());
-    for (int64_t i = from; i < to;) {
-        const OverviewRecord& rec = o.recordOf(i);
-        const int64_t end = std::min(to, rec.firstFrame + rec.frames);
-        int64_t& low = rec.unit == AmplitudeUnit::Db ? s.dbLow : s.percentLow;
-        int64_t& high = rec.unit == AmplitudeUnit::Db ? s.dbHigh : s.percentHigh;
-        for (; i < end; ++i) {
-            low = std::min<int64_t>(low, o.amplitude[static_cast<size_t>(i)]);
-            high = std::max<int64_t>(high, o.amplitude[static_cast<size_t>(i)]);
-        }
+    if (from >= to) return s;
+    // The view's frames in summary: a few hundred steps for millions of them.
+    const FrameRunSummary run = o.summarize(from, to);
+    if (!run.percent.empty()) {
+        s.percentLow = std::min<int64_t>(s.percentLow, run.percent.low);
+        s.percentHigh = std::max<int64_t>(s.percentHigh, run.percent.high);
+    }
+    if (!run.db.empty()) {
+        s.dbLow = std::min<int64_t>(s.dbLow, run.db.low);
+        s.dbHigh = std::max<int64_t>(s.dbHigh, run.db.high);
     }
     return s;
 }
