@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSlider>
 
 #include "draw_wave_thread.h"
@@ -56,11 +57,65 @@ protected:
     }
 };
 
+// The seek bar keeps its own keys: while it has the focus, the arrows, Page
+// Up/Down, Home and End move the bar as on any slider (each move a change of
+// the bar) instead of acting as the window's shortcuts.
+class SeekBar : public QSlider {
+public:
+    using QSlider::QSlider;
+    static bool isBarKey(const QKeyEvent& key) {
+        if ((key.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
+        switch (key.key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+        case Qt::Key_Home:
+        case Qt::Key_End: return true;
+        default: return false;
+        }
+    }
+
+protected:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::ShortcutOverride && isBarKey(*static_cast<QKeyEvent*>(e))) {
+            e->accept();
+            return true;
+        }
+        return QSlider::event(e);
+    }
+};
+
+// The navigation buttons. Space is the Play key everywhere in the window,
+// except on a button that has the keyboard focus: there it presses that
+// button, as Space does on any button, so that Tab and Space reach every
+// button. A button takes the focus only from Tab, not from a click, so after
+// a click on 下一帧 Space still plays rather than stepping once more.
+class NavigationButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::ShortcutOverride) {
+            auto* key = static_cast<QKeyEvent*>(e);
+            if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier) {
+                e->accept();
+                return true;
+            }
+        }
+        return QPushButton::event(e);
+    }
+};
+
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, int x, int y,
                     int w = 75, int h = 25) {
-    auto* b = new QPushButton(caption, parent);
+    auto* b = new NavigationButton(caption, parent);
     b->setObjectName(QString::fromLatin1(name));
     b->setGeometry(x, y, w, h);
+    b->setFocusPolicy(Qt::TabFocus);
     return b;
 }
 
@@ -74,9 +129,13 @@ TMainForm::TMainForm(QWidget* parent, int paceOverrideMs) : QMainWindow(parent) 
     outer_->setOuterSize(QSize(800, 600));
     auto* central = new QWidget(this);
     setCentralWidget(central);
+    // A click on the window's background takes the keyboard focus from the
+    // seek bar or the note list, so the arrows step frames again.
+    central->setFocusPolicy(Qt::ClickFocus);
     buildMenus();
     buildWavePanel(central);
     buildPanel(central);
+    buildShortcuts();
 
     chooseFile = [this]() -> std::optional<QString> {
         QFileDialog dialog(this);
@@ -139,8 +198,10 @@ void TMainForm::buildMenus() {
     file->setObjectName(QStringLiteral("FileItem"));
     QAction* open = file->addAction(QStringLiteral("打开(&O)"), this, [this] { OpenItemClick(); });
     open->setObjectName(QStringLiteral("OpenItem"));
+    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     QAction* exit = file->addAction(QStringLiteral("退出(&E)"), this, [this] { ExitItemClick(); });
     exit->setObjectName(QStringLiteral("ExitItem"));
+    exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     QMenu* view = menuBar()->addMenu(QStringLiteral("查看(&V)"));
     view->setObjectName(QStringLiteral("ViewItem"));
     // The window shows one file's echo dynamics, so it opens once a file is
@@ -148,10 +209,46 @@ void TMainForm::buildMenus() {
     echoDynamicsItem_ =
         view->addAction(QStringLiteral("回波动态(&D)"), this, [this] { EchoDynamicsItemClick(); });
     echoDynamicsItem_->setObjectName(QStringLiteral("EchoDynamicsItem"));
+    echoDynamicsItem_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     QMenu* help = menuBar()->addMenu(QStringLiteral("帮助"));
     help->setObjectName(QStringLiteral("N1"));
     QAction* about = help->addAction(QStringLiteral("关于"), this, [this] { AboutItemClick(); });
     about->setObjectName(QStringLiteral("AboutItem"));
+    about->setShortcut(QKeySequence(Qt::Key_F1));
+}
+
+void TMainForm::buildShortcuts() {
+    // A menu item's key is its action's shortcut and acts while the item is
+    // enabled. A button's key is a click on the button, so it acts exactly
+    // when the button is enabled, through the button's own handler.
+    struct Key {
+        QPushButton* button;
+        QKeySequence key;
+    };
+    const Key keys[] = {
+        {play_, QKeySequence(Qt::Key_Space)},
+        {up_, QKeySequence(Qt::Key_Left)},
+        {next_, QKeySequence(Qt::Key_Right)},
+        {print_, QKeySequence(Qt::CTRL | Qt::Key_P)},
+    };
+    for (const Key& k : keys) {
+        auto* shortcut = new QShortcut(k.key, this);
+        shortcut->setObjectName(k.button->objectName() + QStringLiteral("Key"));
+        // Held down, a key repeats its click (Left and Right step on).
+        QPushButton* b = k.button;
+        connect(shortcut, &QShortcut::activated, this, [b] {
+            if (b->isEnabled()) b->click();
+        });
+        buttonKeys_.push_back({b, k.key});
+    }
+    syncToolTips();
+}
+
+void TMainForm::syncToolTips() {
+    // Keys by the names on their caps (Space, Left), in either language.
+    for (const auto& [b, key] : buttonKeys_)
+        b->setToolTip(
+            QStringLiteral("%1 (%2)").arg(b->text(), key.toString(QKeySequence::PortableText)));
 }
 
 void TMainForm::buildWavePanel(QWidget* central) {
@@ -184,7 +281,7 @@ void TMainForm::buildWavePanel(QWidget* central) {
         labelPara_[i] = label;
     }
 
-    trackBar_ = new QSlider(Qt::Horizontal, central);
+    trackBar_ = new SeekBar(Qt::Horizontal, central);
     trackBar_->setObjectName(QStringLiteral("ProcessTrackBar"));
     trackBar_->setGeometry(16, 392, 361, 33);
     trackBar_->setRange(0, 0);
@@ -300,6 +397,7 @@ void TMainForm::syncControls() {
     const ControlState& c = core_.controls();
     play_->setEnabled(c.playEnabled);
     play_->setText(fromGbk(c.playCaption));
+    syncToolTips();
     up_->setEnabled(c.upEnabled);
     next_->setEnabled(c.nextEnabled);
     print_->setEnabled(c.printEnabled);
@@ -331,6 +429,9 @@ void TMainForm::showEvent(QShowEvent* event) {
 
 void TMainForm::FormShow() {
     outer_->centreOnScreen();
+    // No control has the keyboard focus at first: the arrows step frames
+    // until the seek bar or the note list is clicked.
+    centralWidget()->setFocus();
     core_.formShow();
     drawAmplitudeRuler(amplitudeRuler_, kPlotHeight, PlotColours::screen());
     showPicture(echoWaveImage_, amplitudeRuler_);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QImage>
+#include <QKeySequence>
 #include <QMainWindow>
 
 #include <functional>
@@ -86,6 +87,10 @@ private:
     void buildMenus();
     void buildWavePanel(QWidget* central);
     void buildPanel(QWidget* central);
+    // The keys of the navigation buttons (the menu items carry theirs).
+    void buildShortcuts();
+    // Each button's tooltip: its caption and its key.
+    void syncToolTips();
     // Copies the viewer state onto the widgets.
     void syncControls();
     // Empties the note list and fills it with the open file's notes.
@@ -115,6 +120,7 @@ private:
     QPushButton* next_ = nullptr;
     QPushButton* print_ = nullptr;
     QListWidget* notes_ = nullptr;
+    std::vector<std::pair<QPushButton*, QKeySequence>> buttonKeys_;
     QLabel* lblReject_ = nullptr;
     struct Field {
         QLineEdit* edit;

@@ -8,11 +8,15 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
+#include <QShortcut>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QTemporaryDir>
 #include <QWindow>
 #include <QtTest>
 
+#include "echo_dynamics_form.h"
 #include "main_form.h"
 #include "stock_translations.h"
 #include "viewer_fixture.h"
@@ -51,6 +55,31 @@ class MainFormTest : public QObject {
         void click(const char* name) { QTest::mouseClick(button(name), Qt::LeftButton); }
         QString text(const char* name) { return child<QLabel>(name)->text(); }
         Shown last() const { return drawn.empty() ? Shown{-1, -1} : drawn.back(); }
+        // The window as the active one, where its keys reach it.
+        void activate() {
+            form.activateWindow();
+            QApplication::setActiveWindow(&form);
+            if (!QTest::qWaitForWindowActive(&form)) qFatal("the main window is not active");
+        }
+        // A key as the user presses it: to the control with the focus.
+        void key(Qt::Key k, Qt::KeyboardModifiers mods = {}) {
+            QWidget* target = QApplication::focusWidget();
+            QTest::keyClick(target ? target : &form, k, mods);
+        }
+        QAction* action(const char* name) { return child<QAction>(name); }
+    };
+
+    // The keys of the navigation buttons, and the button each one clicks.
+    struct ButtonKey {
+        const char* button;
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+    };
+    static constexpr ButtonKey kButtonKeys[] = {
+        {"RzButtonPlay", Qt::Key_Space, {}},
+        {"RzButtonUp", Qt::Key_Left, {}},
+        {"RzButtonNext", Qt::Key_Right, {}},
+        {"btnPrint", Qt::Key_P, Qt::ControlModifier},
     };
 
 private slots:
@@ -109,6 +138,230 @@ private slots:
         w.click("RzButtonUp");
         QCOMPARE(w.last(), (Shown{1, 9}));
         QCOMPARE(w.form.core().playbackDelay(), 100);
+    }
+
+    // A button's key does what a click on the button does, and nothing while
+    // the button is disabled: the same steps through two windows, one by
+    // clicks and one by keys, draw the same frames and leave the same state.
+    void buttonKeysActAsTheirClicks() {
+        const QString file =
+            QString::fromStdString(fixtureFile("gui-keys.DAT", std::vector<int>(4, 3), {2}));
+        struct Run {
+            std::vector<Shown> drawn;
+            int reports = 0;
+            bool playing = false;
+            int record = 0, frame = 0;
+            bool operator==(const Run&) const = default;
+        };
+        // Steps as indexes into kButtonKeys. Before the file: all disabled;
+        // then Up at the first frame (disabled), steps, print, Play (print
+        // disabled while playing, stepping pauses), print again.
+        const std::vector<int> before = {0, 1, 2, 3};
+        const std::vector<int> after = {1, 2, 2, 2, 1, 3, 0, 3, 2, 0, 3, 2, 2, 2, 2, 1};
+        auto run = [&](bool byKeys) {
+            Window w(100000);
+            w.activate();
+            Run r;
+            w.form.showReport = [&r] { ++r.reports; };
+            auto press = [&](int k) {
+                const ButtonKey& b = kButtonKeys[k];
+                if (byKeys)
+                    w.key(b.key, b.mods);
+                else
+                    w.click(b.button);
+            };
+            for (int k : before)
+                press(k);
+            w.form.openFile(file);
+            for (int k : after)
+                press(k);
+            r.drawn = w.drawn;
+            r.playing = w.form.core().playing();
+            r.record = w.form.core().currentRecord();
+            r.frame = w.form.core().frameIndex();
+            if (r.playing) w.click("RzButtonPlay");
+            return r;
+        };
+        const Run clicks = run(false), keys = run(true);
+
+        QVERIFY(clicks.drawn.size() > 8);
+        QCOMPARE(clicks.reports, 1); // the prints while playing did nothing
+        QVERIFY(keys == clicks);
+    }
+
+    // Each key does nothing while its button is disabled, whatever the state.
+    void disabledButtonsIgnoreTheirKeys() {
+        Window w(100000);
+        w.activate();
+        int reports = 0;
+        w.form.showReport = [&reports] { ++reports; };
+        for (const ButtonKey& b : kButtonKeys) {
+            QVERIFY(!w.button(b.button)->isEnabled());
+            w.key(b.key, b.mods);
+        }
+        QVERIFY(w.drawn.empty());
+        QCOMPARE(reports, 0);
+        QVERIFY(!w.form.core().playing());
+        w.form.openFile(QString::fromStdString(fixtureFile("gui-keys-off.DAT", {3, 3})));
+        w.key(Qt::Key_Left); // the first frame: Up is disabled
+        QCOMPARE(w.drawn.size(), size_t{1});
+        w.key(Qt::Key_Space); // playing: print is disabled
+        QVERIFY(w.form.core().playing());
+        QVERIFY(!w.button("btnPrint")->isEnabled());
+        w.key(Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(reports, 0);
+        w.key(Qt::Key_Space);
+        QVERIFY(!w.form.core().playing());
+        w.key(Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(reports, 1);
+    }
+
+    // The menu items' keys: each runs its item, shows in the menu, and does
+    // nothing while the item is disabled (回波动态 before a file).
+    void menuKeys() {
+        Window w(100000);
+        w.activate();
+        int chosen = 0, abouts = 0;
+        w.form.chooseFile = [&chosen]() -> std::optional<QString> {
+            ++chosen;
+            return std::nullopt;
+        };
+        w.form.showAbout = [&abouts] { ++abouts; };
+        const std::pair<const char*, QKeySequence> items[] = {
+            {"OpenItem", QKeySequence(Qt::CTRL | Qt::Key_O)},
+            {"ExitItem", QKeySequence(Qt::CTRL | Qt::Key_Q)},
+            {"EchoDynamicsItem", QKeySequence(Qt::CTRL | Qt::Key_D)},
+            {"AboutItem", QKeySequence(Qt::Key_F1)},
+        };
+        for (const auto& [name, key] : items)
+            QCOMPARE(w.action(name)->shortcut(), key);
+
+        w.key(Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(chosen, 1);
+        w.key(Qt::Key_F1);
+        QCOMPARE(abouts, 1);
+        QVERIFY(!w.action("EchoDynamicsItem")->isEnabled());
+        w.key(Qt::Key_D, Qt::ControlModifier);
+        QVERIFY(!w.form.findChild<TEchoDynamicsForm*>());
+
+        w.form.openFile(QString::fromStdString(fixtureFile("gui-menu-keys.DAT", {3, 3})));
+        w.activate();
+        w.key(Qt::Key_D, Qt::ControlModifier);
+        auto* dynamics = w.form.findChild<TEchoDynamicsForm*>();
+        QVERIFY(dynamics && dynamics->isVisible());
+        dynamics->close();
+        w.activate();
+        w.key(Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(!w.form.isVisible());
+    }
+
+    // The tooltips name each button's key, and follow the Play caption.
+    void tooltipsNameTheKeys() {
+        Window w(100000);
+        QCOMPARE(w.button("RzButtonPlay")->toolTip(), QString("播放 (Space)"));
+        QCOMPARE(w.button("RzButtonUp")->toolTip(), QString("上一帧 (Left)"));
+        QCOMPARE(w.button("RzButtonNext")->toolTip(), QString("下一帧 (Right)"));
+        QCOMPARE(w.button("btnPrint")->toolTip(), QString("打印 (Ctrl+P)"));
+        w.form.openFile(QString::fromStdString(fixtureFile("gui-tips.DAT", {3, 3})));
+        w.click("RzButtonPlay");
+        QCOMPARE(w.button("RzButtonPlay")->toolTip(), QString("停止 (Space)"));
+        w.click("RzButtonPlay");
+        QCOMPARE(w.button("RzButtonPlay")->toolTip(), QString("播放 (Space)"));
+    }
+
+    // With the focus on the seek bar its keys move the bar as on a slider,
+    // and each move is a change of the bar: the same as the bar set to that
+    // value in a twin window. Space still plays. A click on the window's
+    // background gives the arrows back to stepping.
+    void seekBarKeepsItsKeys() {
+        const QString file =
+            QString::fromStdString(fixtureFile("gui-bar-keys.DAT", std::vector<int>(30, 3)));
+        Window w(100000), twin(100000);
+        w.activate();
+        w.form.openFile(file);
+        twin.form.openFile(file);
+        auto* bar = w.child<QSlider>("ProcessTrackBar");
+        auto* twinBar = twin.child<QSlider>("ProcessTrackBar");
+        bar->setFocus(Qt::MouseFocusReason);
+        QCOMPARE(QApplication::focusWidget(), bar);
+        // The bar's value after each key (the load after the end of the bar
+        // puts it back at 0).
+        const std::pair<Qt::Key, int> moves[] = {
+            {Qt::Key_Right, 1},   {Qt::Key_Right, 2},  {Qt::Key_PageUp, 12},  {Qt::Key_Left, 11},
+            {Qt::Key_Up, 12},     {Qt::Key_Down, 11},  {Qt::Key_PageDown, 1}, {Qt::Key_End, 0},
+            {Qt::Key_PageUp, 10}, {Qt::Key_Right, 11}, {Qt::Key_Home, 0},
+        };
+        for (const auto& [key, value] : moves) {
+            const int before = bar->value();
+            w.key(key);
+            QCOMPARE(bar->value(), value);
+            const int target = key == Qt::Key_End ? bar->maximum() : value;
+            if (target != before) twinBar->setValue(target);
+            QCOMPARE(w.drawn, twin.drawn);
+            QCOMPARE(w.form.core().currentRecord(), twin.form.core().currentRecord());
+        }
+        QVERIFY(w.drawn.size() > 6);
+        for (const Shown& s : w.drawn)
+            QCOMPARE(s.frame, 0); // records loaded by the bar, no frame steps
+        w.key(Qt::Key_Space);
+        QVERIFY(w.form.core().playing());
+        w.key(Qt::Key_Space);
+        QVERIFY(!w.form.core().playing());
+
+        QTest::mouseClick(w.form.centralWidget(), Qt::LeftButton, {}, QPoint(600, 30));
+        QVERIFY(QApplication::focusWidget() != bar);
+        const Shown before = w.last();
+        const int value = bar->value();
+        w.key(Qt::Key_Right);
+        QCOMPARE(w.last(), (Shown{before.record, before.frame + 1}));
+        QCOMPARE(bar->value(), value);
+    }
+
+    // With the focus on the note list its keys move the selection (each move
+    // a note click); Left, Right and Space keep acting as the buttons.
+    void noteListKeepsItsKeys() {
+        Window w(100000);
+        w.activate();
+        w.form.openFile(QString::fromStdString(
+            fixtureFile("gui-list-keys.DAT", std::vector<int>(12, 3), {2, 5, 8})));
+        auto* notes = w.child<QListWidget>("NoteListBox");
+        notes->setFocus(Qt::MouseFocusReason);
+        w.key(Qt::Key_Up); // row 2 -> 1: a click on the note of record 5
+        QCOMPARE(notes->currentRow(), 1);
+        QCOMPARE(w.last(), (Shown{5, 0}));
+        QVERIFY(w.form.core().playing());
+        w.key(Qt::Key_Space);
+        QVERIFY(!w.form.core().playing());
+        QCOMPARE(QApplication::focusWidget(), notes);
+        w.key(Qt::Key_Right);
+        QCOMPARE(w.last(), (Shown{5, 1}));
+        w.key(Qt::Key_Left);
+        QCOMPARE(w.last(), (Shown{5, 0}));
+        QCOMPARE(notes->currentRow(), 1);
+    }
+
+    // Space presses a button that has the focus from Tab, as on any button;
+    // a click leaves the focus where it was, so Space then plays.
+    void spaceOnAFocusedButton() {
+        Window w(100000);
+        w.activate();
+        w.form.openFile(QString::fromStdString(fixtureFile("gui-space.DAT", {4, 4})));
+        QWidget* focusBefore = QApplication::focusWidget();
+        w.click("RzButtonNext");
+        QCOMPARE(QApplication::focusWidget(), focusBefore);
+        QCOMPARE(w.last(), (Shown{0, 2}));
+        w.key(Qt::Key_Space);
+        QVERIFY(w.form.core().playing());
+        w.key(Qt::Key_Space);
+        QVERIFY(!w.form.core().playing());
+
+        w.button("RzButtonNext")->setFocus(Qt::TabFocusReason);
+        QSignalSpy next(w.button("RzButtonNext"), &QPushButton::clicked);
+        QSignalSpy play(w.button("RzButtonPlay"), &QPushButton::clicked);
+        w.key(Qt::Key_Space);
+        QCOMPARE(next.count(), 1);
+        QCOMPARE(play.count(), 0);
+        QVERIFY(!w.form.core().playing());
     }
 
     void seekBarAndNotes() {
@@ -324,6 +577,9 @@ private slots:
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Settings go to a folder of this run, never the user's.
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     QApplication app(argc, argv);
     MainFormTest test;
     return QTest::qExec(&test, argc, argv);
