@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFont>
@@ -12,6 +14,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QShortcut>
@@ -132,6 +135,8 @@ TMainForm::TMainForm(QWidget* parent, int paceOverrideMs) : QMainWindow(parent) 
     // A click on the window's background takes the keyboard focus from the
     // seek bar or the note list, so the arrows step frames again.
     central->setFocusPolicy(Qt::ClickFocus);
+    // A recording dropped anywhere on the window opens (dropEvent).
+    setAcceptDrops(true);
     buildMenus();
     buildWavePanel(central);
     buildPanel(central);
@@ -367,6 +372,7 @@ void TMainForm::buildPanel(QWidget* central) {
         auto* edit = new QLineEdit(box);
         edit->setObjectName(QString::fromLatin1(f.name));
         edit->setReadOnly(true);
+        edit->setAcceptDrops(false); // a drop on a field is a drop on the window
         edit->setGeometry(f.x, f.y, f.w, 28);
         edit->setFont(windowFont(16, true));
         // The caption sits 3 pixels to the left of its field.
@@ -478,6 +484,51 @@ void TMainForm::openFile(const QString& path) {
     syncControls();
     if (result.ok()) emit fileOpened();
     if (!result.ok()) reportOpenFailure(path, result);
+}
+
+std::optional<QString> TMainForm::droppedRecording(const QMimeData* data) {
+    if (!data || !data->hasUrls()) return std::nullopt;
+    const QList<QUrl> urls = data->urls();
+    if (urls.size() != 1 || !urls.first().isLocalFile()) return std::nullopt;
+    const QFileInfo file(urls.first().toLocalFile());
+    // Record files are *.DAT in any letter case, as in the open dialog.
+    if (!file.isFile() || file.suffix().compare(QStringLiteral("dat"), Qt::CaseInsensitive) != 0)
+        return std::nullopt;
+    return file.filePath();
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+    // An ignored drag shows the "no drop" cursor.
+    if (droppedRecording(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TMainForm::dragMoveEvent(QDragMoveEvent* event) {
+    if (droppedRecording(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+    const std::optional<QString> path = droppedRecording(event->mimeData());
+    if (!path) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    // The drop is answered first and the file opened after it, so the program
+    // the file came from is not kept waiting while a large recording is read.
+    QMetaObject::invokeMethod(
+        this, [this, file = *path] { openChosenFile(file); }, Qt::QueuedConnection);
+}
+
+void TMainForm::openChosenFile(const QString& path) {
+    core_.pauseForDialog();
+    syncControls();
+    openFile(path);
 }
 
 void TMainForm::OpenItemClick() {

@@ -20,6 +20,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QMimeData;
 class QPushButton;
 class QSlider;
 
@@ -38,6 +39,9 @@ public:
 
     // The Open command with `path` as the file chosen in the dialog.
     void openFile(const QString& path);
+    // The file a drag brings when it is one record file (*.DAT in any letter
+    // case); nullopt for anything else (other files, several, a folder).
+    static std::optional<QString> droppedRecording(const QMimeData* data);
     // Chooses the file for the Open command; nullopt when cancelled. The
     // default shows the file dialog; tests replace it.
     std::function<std::optional<QString>()> chooseFile;
@@ -80,6 +84,9 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void FormCreate();
@@ -99,6 +106,9 @@ private:
     // One playback turn, on the user-interface thread.
     int playbackTurn();
     void reportOpenFailure(const QString& path, const OpenResult& result);
+    // Opens `path` as the Open command does with it chosen in the dialog:
+    // playback pauses for the choice first.
+    void openChosenFile(const QString& path);
 
     ViewerCore core_;
     OuterGeometry* outer_ = nullptr;

@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSettings>
 #include <QShortcut>
@@ -81,6 +82,23 @@ class MainFormTest : public QObject {
         {"RzButtonNext", Qt::Key_Right, {}},
         {"btnPrint", Qt::Key_P, Qt::ControlModifier},
     };
+
+    // Drops: what a drag of `urls` onto the window does.
+    struct Drop {
+        bool entered, moved, dropped;
+    };
+    static Drop drag(QWidget& target, const QList<QUrl>& urls) {
+        QMimeData data;
+        data.setUrls(urls);
+        const QPoint at(600, 300);
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&target, &enter);
+        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&target, &move);
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&target, &drop);
+        return {enter.isAccepted(), move.isAccepted(), drop.isAccepted()};
+    }
 
 private slots:
     void controlsAtTheirPlaces() {
@@ -362,6 +380,80 @@ private slots:
         QCOMPARE(next.count(), 1);
         QCOMPARE(play.count(), 0);
         QVERIFY(!w.form.core().playing());
+    }
+
+    // One record file dropped on the window opens as the same file chosen in
+    // the open dialog does, playback paused first; the letter case of .DAT
+    // does not matter.
+    void droppedRecordingOpensAsFromTheDialog() {
+        const std::string a = fixtureFile("gui-drop-a.DAT", std::vector<int>(6, 4), {2});
+        for (const char* name : {"gui-drop-b.DAT", "gui-drop-c.dat", "gui-drop-d.Dat"}) {
+            const QString b =
+                QString::fromStdString(fixtureFile(name, std::vector<int>(5, 3), {1, 3}));
+            Window dropped(100000), chosen(100000);
+            for (Window* w : {&dropped, &chosen}) {
+                w->form.openFile(QString::fromStdString(a));
+                w->click("RzButtonNext");
+                w->click("RzButtonPlay"); // playing when the new file comes
+            }
+            QTest::qWait(50); // the first turns of playback
+            for (Window* w : {&dropped, &chosen})
+                w->drawn.clear();
+            chosen.form.chooseFile = [b] { return b; };
+            chosen.form.OpenItemClick();
+
+            const Drop d = drag(dropped.form, {QUrl::fromLocalFile(b)});
+            QVERIFY(d.entered && d.moved && d.dropped);
+            QTRY_VERIFY(!dropped.drawn.empty());
+            QCOMPARE(dropped.drawn, chosen.drawn);
+            const ViewerCore &x = dropped.form.core(), &y = chosen.form.core();
+            QCOMPARE(x.file().path(), b.toStdString());
+            QCOMPARE(x.playing(), y.playing());
+            QCOMPARE(x.currentRecord(), y.currentRecord());
+            QCOMPARE(x.frameIndex(), y.frameIndex());
+            QCOMPARE(x.controls().playEnabled, y.controls().playEnabled);
+            QCOMPARE(x.controls().upEnabled, y.controls().upEnabled);
+            QCOMPARE(x.controls().nextEnabled, y.controls().nextEnabled);
+            QCOMPARE(x.controls().printEnabled, y.controls().printEnabled);
+            QCOMPARE(dropped.child<QListWidget>("NoteListBox")->count(), 2);
+            QCOMPARE(dropped.child<QLineEdit>("BaseGain")->text(),
+                     chosen.child<QLineEdit>("BaseGain")->text());
+        }
+    }
+
+    // Anything but one record file is refused (the "no drop" cursor) and
+    // changes nothing, also when dropped all the same; so is a drop on a
+    // panel field's window.
+    void otherDropsAreRefused() {
+        const QString dat = QString::fromStdString(fixtureFile("gui-refuse.DAT", {3, 3}));
+        const QString other = QString::fromStdString(fixtureFile("gui-refuse-2.DAT", {2}));
+        const QString text = QString::fromStdString(tempPath("gui-refuse.txt"));
+        QFile(text).open(QIODevice::WriteOnly);
+        const QString folder = QString::fromStdString(tempPath("gui-folder.DAT"));
+        QDir().mkpath(folder);
+        const QString missing = QString::fromStdString(tempPath("gui-gone.DAT"));
+        const QList<QList<QUrl>> refused = {
+            {QUrl::fromLocalFile(text)},
+            {QUrl::fromLocalFile(dat), QUrl::fromLocalFile(other)},
+            {QUrl::fromLocalFile(folder)},
+            {QUrl::fromLocalFile(missing)},
+            {QUrl(QStringLiteral("https://example.invalid/a.DAT"))},
+            {},
+        };
+        Window w(100000);
+        w.form.openFile(dat);
+        w.click("RzButtonNext");
+        const std::vector<Shown> drawn = w.drawn;
+        for (const QList<QUrl>& urls : refused) {
+            const Drop d = drag(w.form, urls);
+            QVERIFY(!d.entered && !d.moved && !d.dropped);
+            QTest::qWait(10);
+            QCOMPARE(w.drawn, drawn);
+            QCOMPARE(w.form.core().file().path(), dat.toStdString());
+            QVERIFY(!w.form.findChild<QMessageBox*>("OpenFailedMessage"));
+        }
+        // The panel's fields take no drops of their own.
+        QVERIFY(!w.child<QLineEdit>("BaseGain")->acceptDrops());
     }
 
     void seekBarAndNotes() {
