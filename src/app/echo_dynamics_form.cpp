@@ -27,6 +27,7 @@
 #include <cmath>
 #include <thread>
 
+#include "app_settings.h"
 #include "display_text.h"
 #include "gbk_qstring.h"
 #include "indication_table.h"
@@ -46,8 +47,6 @@ constexpr int64_t kFewestFramesInView = 8;
 constexpr int kGrip = 3;
 
 QString settingsKey() { return QStringLiteral("EchoDynamics/geometry"); }
-
-QSettings appSettings() { return QSettings(QStringLiteral("Vantrel"), QStringLiteral("Vantrel")); }
 
 // The threshold a drag to row y of the amplitude plot sets: a whole % or dB,
 // the values an inspector writes down, on that row where the row holds one

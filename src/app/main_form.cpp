@@ -20,6 +20,7 @@
 #include <QShortcut>
 #include <QSlider>
 
+#include "app_settings.h"
 #include "draw_wave_thread.h"
 #include "echo_dynamics_form.h"
 #include "frame_render.h"
@@ -150,6 +151,8 @@ TMainForm::TMainForm(QWidget* parent, int paceOverrideMs) : QMainWindow(parent) 
         dialog.setNameFilter(QStringLiteral("*.DAT (*.DAT *.dat *.Dat)"));
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         dialog.setFilter(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot);
+        const QString folder = openDialogFolder();
+        if (!folder.isEmpty()) dialog.setDirectory(folder);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return std::nullopt;
         return dialog.selectedFiles().first();
@@ -204,6 +207,11 @@ void TMainForm::buildMenus() {
     QAction* open = file->addAction(QStringLiteral("打开(&O)"), this, [this] { OpenItemClick(); });
     open->setObjectName(QStringLiteral("OpenItem"));
     open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    recentMenu_ = file->addMenu(QStringLiteral("最近打开(&R)"));
+    recentMenu_->setObjectName(QStringLiteral("RecentItem"));
+    recentMenu_->setToolTipsVisible(true); // an entry's tooltip is its full path
+    refillRecentMenu();
+    file->addSeparator();
     QAction* exit = file->addAction(QStringLiteral("退出(&E)"), this, [this] { ExitItemClick(); });
     exit->setObjectName(QStringLiteral("ExitItem"));
     exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -220,6 +228,34 @@ void TMainForm::buildMenus() {
     QAction* about = help->addAction(QStringLiteral("关于"), this, [this] { AboutItemClick(); });
     about->setObjectName(QStringLiteral("AboutItem"));
     about->setShortcut(QKeySequence(Qt::Key_F1));
+}
+
+void TMainForm::refillRecentMenu() {
+    recentMenu_->clear();
+    const QStringList files = recentFiles();
+    for (int i = 0; i < files.size(); ++i) {
+        const QString& path = files.at(i);
+        QString name = QFileInfo(path).fileName();
+        name.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        // Opened after the menu has closed: the open refills this menu,
+        // which deletes the item.
+        QAction* item = recentMenu_->addAction(
+            QStringLiteral("&%1 %2").arg(i + 1).arg(name), this, [this, path] {
+                QMetaObject::invokeMethod(
+                    this, [this, path] { openChosenFile(path); }, Qt::QueuedConnection);
+            });
+        item->setObjectName(QStringLiteral("RecentFile%1").arg(i + 1));
+        item->setToolTip(QDir::toNativeSeparators(path));
+        item->setStatusTip(QDir::toNativeSeparators(path));
+    }
+    recentMenu_->setEnabled(!files.isEmpty());
+}
+
+QString TMainForm::openDialogFolder() const {
+    const QStringList files = recentFiles();
+    if (files.isEmpty()) return {};
+    const QString folder = QFileInfo(files.first()).absolutePath();
+    return QFileInfo(folder).isDir() ? folder : QString();
 }
 
 void TMainForm::buildShortcuts() {
@@ -483,6 +519,13 @@ void TMainForm::openFile(const QString& path) {
     if (result.ok()) refillNoteList();
     syncControls();
     if (result.ok()) emit fileOpened();
+    // The recent list holds the recordings that opened; one that can no
+    // longer be opened leaves it.
+    if (result.ok())
+        rememberRecentFile(path);
+    else
+        forgetRecentFile(path);
+    refillRecentMenu();
     if (!result.ok()) reportOpenFailure(path, result);
 }
 

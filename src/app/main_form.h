@@ -20,6 +20,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QMenu;
 class QMimeData;
 class QPushButton;
 class QSlider;
@@ -42,6 +43,9 @@ public:
     // The file a drag brings when it is one record file (*.DAT in any letter
     // case); nullopt for anything else (other files, several, a folder).
     static std::optional<QString> droppedRecording(const QMimeData* data);
+    // The folder the open dialog starts in: that of the recording opened
+    // last (on this run or an earlier one); empty when there is none.
+    QString openDialogFolder() const;
     // Chooses the file for the Open command; nullopt when cancelled. The
     // default shows the file dialog; tests replace it.
     std::function<std::optional<QString>()> chooseFile;
@@ -98,6 +102,8 @@ private:
     void buildShortcuts();
     // Each button's tooltip: its caption and its key.
     void syncToolTips();
+    // 文件 › 最近打开: the recent recordings, newest first.
+    void refillRecentMenu();
     // Copies the viewer state onto the widgets.
     void syncControls();
     // Empties the note list and fills it with the open file's notes.
@@ -115,6 +121,7 @@ private:
     std::unique_ptr<TDrawWaveThread> drawThread_;
     TEchoDynamicsForm* echoDynamics_ = nullptr;
     QAction* echoDynamicsItem_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
     bool shown_ = false;
     bool syncing_ = false;
     int framesDrawn_ = 0;

@@ -17,6 +17,7 @@
 #include <QWindow>
 #include <QtTest>
 
+#include "app_settings.h"
 #include "echo_dynamics_form.h"
 #include "main_form.h"
 #include "stock_translations.h"
@@ -98,6 +99,19 @@ class MainFormTest : public QObject {
         QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
         QApplication::sendEvent(&target, &drop);
         return {enter.isAccepted(), move.isAccepted(), drop.isAccepted()};
+    }
+
+    // The entries of 文件 › 最近打开 as (text, tooltip).
+    static QList<std::pair<QString, QString>> recentEntries(TMainForm& form) {
+        auto* menu = form.findChild<QMenu*>("RecentItem");
+        if (!menu) qFatal("no recent menu");
+        QList<std::pair<QString, QString>> entries;
+        for (QAction* a : menu->actions())
+            entries.append({a->text(), a->toolTip()});
+        return entries;
+    }
+    static QString fileName(const std::string& path) {
+        return QFileInfo(QString::fromStdString(path)).fileName();
     }
 
 private slots:
@@ -454,6 +468,124 @@ private slots:
         }
         // The panel's fields take no drops of their own.
         QVERIFY(!w.child<QLineEdit>("BaseGain")->acceptDrops());
+    }
+
+    // The recordings opened last, newest first, at most eight, each once,
+    // kept from one run to the next; an entry names the file and shows its
+    // full path, and the submenu stands between 打开 and 退出.
+    void recentFilesAcrossRuns() {
+        appSettings().clear();
+        std::vector<std::string> files;
+        for (int i = 1; i <= 10; ++i)
+            files.push_back(fixtureFile("gui-recent-" + std::to_string(i) + ".DAT", {2}));
+        files.push_back(fixtureFile("gui-r&d.DAT", {2}));
+        {
+            Window first;
+            QVERIFY(recentEntries(first.form).isEmpty());
+            QVERIFY(!first.form.findChild<QMenu*>("RecentItem")->isEnabled());
+            for (int i = 0; i < 10; ++i)
+                first.form.openFile(QString::fromStdString(files[i]));
+            first.form.openFile(QString::fromStdString(files[3])); // again: moves up
+            first.form.openFile(QString::fromStdString(files[10]));
+        }
+        Window second;
+        const std::vector<int> expected = {10, 3, 9, 8, 7, 6, 5, 4};
+        const auto entries = recentEntries(second.form);
+        QCOMPARE(entries.size(), qsizetype(8));
+        for (int k = 0; k < 8; ++k) {
+            const std::string& path = files[static_cast<size_t>(expected[k])];
+            QString name = fileName(path);
+            name.replace("&", "&&");
+            QCOMPARE(entries[k].first, QString("&%1 %2").arg(k + 1).arg(name));
+            QCOMPARE(entries[k].second, QString::fromStdString(path));
+        }
+        QVERIFY(second.form.findChild<QMenu*>("RecentItem")->isEnabled());
+        auto* fileMenu = second.form.findChild<QMenu*>("FileItem");
+        const QList<QAction*> items = fileMenu->actions();
+        QCOMPARE(items.size(), qsizetype(4));
+        QCOMPARE(items[0]->objectName(), QString("OpenItem"));
+        QCOMPARE(items[1]->menu(), second.form.findChild<QMenu*>("RecentItem"));
+        QCOMPARE(items[1]->text(), QString("最近打开(&R)"));
+        QVERIFY(items[2]->isSeparator());
+        QCOMPARE(items[3]->objectName(), QString("ExitItem"));
+        // A file that fails to open (not in the list) leaves the list as it is.
+        second.form.openFile(QString::fromStdString(tempPath("gui-recent-none.DAT")));
+        if (auto* box = second.form.findChild<QMessageBox*>("OpenFailedMessage")) box->close();
+        QCOMPARE(recentEntries(second.form), entries);
+    }
+
+    // An entry opens its recording as the open dialog would, and moves it to
+    // the top; one that no longer opens says so as the dialog's choice would
+    // and leaves the list, on this run and the next.
+    void choosingARecentFile() {
+        appSettings().clear();
+        const std::string a = fixtureFile("gui-recent-a.DAT", std::vector<int>(4, 3), {2});
+        const std::string b = fixtureFile("gui-recent-b.DAT", std::vector<int>(3, 3));
+        const std::string gone = fixtureFile("gui-recent-gone.DAT", {3});
+        Window w(100000);
+        for (const std::string& f : {gone, b, a})
+            w.form.openFile(QString::fromStdString(f));
+        w.click("RzButtonPlay");
+        QTest::qWait(50); // the first turn of playback
+        w.drawn.clear();
+        w.form.findChild<QAction*>("RecentFile2")->trigger(); // b
+        QTRY_COMPARE(w.form.core().file().path(), b);
+        QCOMPARE(w.drawn, (std::vector<Shown>{{0, 0}}));
+        QVERIFY(!w.form.core().playing());
+        QCOMPARE(recentEntries(w.form).first().second, QString::fromStdString(b));
+
+        QVERIFY(QFile::remove(QString::fromStdString(gone)));
+        Window dialog;
+        dialog.form.chooseFile = [gone] { return QString::fromStdString(gone); };
+        dialog.form.OpenItemClick();
+        auto* expected = dialog.form.findChild<QMessageBox*>("OpenFailedMessage");
+        QVERIFY(expected);
+        w.drawn.clear();
+        w.form.findChild<QAction*>("RecentFile3")->trigger(); // gone
+        QTRY_VERIFY(w.form.findChild<QMessageBox*>("OpenFailedMessage"));
+        auto* box = w.form.findChild<QMessageBox*>("OpenFailedMessage");
+        QCOMPARE(box->text(), expected->text());
+        QCOMPARE(box->windowTitle(), expected->windowTitle());
+        box->close();
+        expected->close();
+        QVERIFY(w.drawn.empty());
+        QCOMPARE(w.form.core().file().path(), b); // still open
+        const QList<std::pair<QString, QString>> left = {
+            {"&1 " + fileName(b), QString::fromStdString(b)},
+            {"&2 " + fileName(a), QString::fromStdString(a)}};
+        QCOMPARE(recentEntries(w.form), left);
+        Window next;
+        QCOMPARE(recentEntries(next.form), left);
+    }
+
+    // The open dialog starts in the folder of the recording opened last, on
+    // this run or an earlier one.
+    void openDialogStartsInTheLastFolder() {
+        appSettings().clear();
+        QTemporaryDir folder;
+        const QString inFolder = folder.filePath("gui-folder.DAT");
+        QVERIFY(
+            QFile::copy(QString::fromStdString(fixtureFile("gui-folder-src.DAT", {2})), inFolder));
+        {
+            Window first;
+            QCOMPARE(first.form.openDialogFolder(), QString());
+            first.form.openFile(inFolder);
+        }
+        Window w;
+        QCOMPARE(w.form.openDialogFolder(), QFileInfo(folder.path()).absoluteFilePath());
+        QString shownFolder;
+        QTimer::singleShot(0, &w.form, [&shownFolder] {
+            for (int i = 0; i < 100 && !shownFolder.size(); ++i) {
+                if (auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                    shownFolder = d->directory().absolutePath();
+                    d->reject();
+                    return;
+                }
+                QTest::qWait(10);
+            }
+        });
+        w.form.OpenItemClick(); // the real dialog
+        QCOMPARE(shownFolder, QFileInfo(folder.path()).absoluteFilePath());
     }
 
     void seekBarAndNotes() {
