@@ -1,5 +1,6 @@
 #include "main_form.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
@@ -25,6 +26,7 @@
 #include "echo_dynamics_form.h"
 #include "frame_render.h"
 #include "gbk_qstring.h"
+#include "interface_language.h"
 #include "outer_geometry.h"
 
 namespace vantrel {
@@ -202,32 +204,73 @@ TMainForm::~TMainForm() {
 void TMainForm::FormCreate() { syncControls(); }
 
 void TMainForm::buildMenus() {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
+    QMenu* file = menuBar()->addMenu(tr("文件(&F)"));
     file->setObjectName(QStringLiteral("FileItem"));
-    QAction* open = file->addAction(QStringLiteral("打开(&O)"), this, [this] { OpenItemClick(); });
+    QAction* open = file->addAction(tr("打开(&O)"), this, [this] { OpenItemClick(); });
     open->setObjectName(QStringLiteral("OpenItem"));
     open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    recentMenu_ = file->addMenu(QStringLiteral("最近打开(&R)"));
+    recentMenu_ = file->addMenu(tr("最近打开(&R)"));
     recentMenu_->setObjectName(QStringLiteral("RecentItem"));
     recentMenu_->setToolTipsVisible(true); // an entry's tooltip is its full path
     refillRecentMenu();
     file->addSeparator();
-    QAction* exit = file->addAction(QStringLiteral("退出(&E)"), this, [this] { ExitItemClick(); });
+    QAction* exit = file->addAction(tr("退出(&E)"), this, [this] { ExitItemClick(); });
     exit->setObjectName(QStringLiteral("ExitItem"));
     exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    QMenu* view = menuBar()->addMenu(QStringLiteral("查看(&V)"));
+    QMenu* view = menuBar()->addMenu(tr("查看(&V)"));
     view->setObjectName(QStringLiteral("ViewItem"));
     // The window shows one file's echo dynamics, so it opens once a file is
     // open; there is no Close command, so from then on it stays available.
     echoDynamicsItem_ =
-        view->addAction(QStringLiteral("回波动态(&D)"), this, [this] { EchoDynamicsItemClick(); });
+        view->addAction(tr("回波动态(&D)"), this, [this] { EchoDynamicsItemClick(); });
     echoDynamicsItem_->setObjectName(QStringLiteral("EchoDynamicsItem"));
     echoDynamicsItem_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
-    QMenu* help = menuBar()->addMenu(QStringLiteral("帮助"));
+    QMenu* help = menuBar()->addMenu(tr("帮助"));
     help->setObjectName(QStringLiteral("N1"));
-    QAction* about = help->addAction(QStringLiteral("关于"), this, [this] { AboutItemClick(); });
+    QAction* about = help->addAction(tr("关于"), this, [this] { AboutItemClick(); });
     about->setObjectName(QStringLiteral("AboutItem"));
     about->setShortcut(QKeySequence(Qt::Key_F1));
+    help->addSeparator();
+    // The menu and each language are named in their own script, the same in
+    // either interface, so that a user finds them from a language they do
+    // not read; these texts are not translated.
+    QMenu* language = help->addMenu(QStringLiteral("语言/Language"));
+    language->setObjectName(QStringLiteral("LanguageItem"));
+    auto* languages = new QActionGroup(language);
+    languages->setExclusive(true);
+    const std::tuple<Language, QString, const char*> items[] = {
+        {Language::Chinese, QStringLiteral("中文"), "LanguageChinese"},
+        {Language::English, QStringLiteral("English"), "LanguageEnglish"},
+    };
+    for (const auto& [lang, name, objectName] : items) {
+        QAction* item = language->addAction(name);
+        item->setObjectName(QString::fromLatin1(objectName));
+        item->setCheckable(true);
+        item->setChecked(lang == interfaceLanguage());
+        languages->addAction(item);
+        connect(item, &QAction::triggered, this, [this, l = lang] { LanguageItemClick(l); });
+    }
+}
+
+void TMainForm::LanguageItemClick(Language language) {
+    saveLanguage(language);
+    if (language == interfaceLanguage()) return;
+    // The windows take their texts when they are made, so the choice applies
+    // from the next start; the notice says so in both languages.
+    auto* box = new QMessageBox(
+        QMessageBox::Information, QStringLiteral("Vantrel"),
+        QStringLiteral("界面语言将在 Vantrel 下次启动时切换。\n"
+                       "The interface language changes the next time Vantrel starts."),
+        QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("LanguageChangedMessage"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+QString TMainForm::playCaption() const {
+    // The core names the caption in the instrument's bytes; the window shows
+    // it in the interface's language.
+    return core_.controls().playCaption == kStopCaption ? tr("停止") : tr("播放");
 }
 
 void TMainForm::refillRecentMenu() {
@@ -333,10 +376,10 @@ void TMainForm::buildWavePanel(QWidget* central) {
         if (!syncing_) ProcessTrackBarChange(v);
     });
 
-    play_ = button(central, "RzButtonPlay", fromGbk(kPlayCaption), 32, 440);
-    up_ = button(central, "RzButtonUp", QStringLiteral("上一帧"), 120, 440);
-    next_ = button(central, "RzButtonNext", QStringLiteral("下一帧"), 208, 440);
-    print_ = button(central, "btnPrint", QStringLiteral("打印"), 296, 440, 73, 25);
+    play_ = button(central, "RzButtonPlay", playCaption(), 32, 440);
+    up_ = button(central, "RzButtonUp", tr("上一帧"), 120, 440);
+    next_ = button(central, "RzButtonNext", tr("下一帧"), 208, 440);
+    print_ = button(central, "btnPrint", tr("打印"), 296, 440, 73, 25);
     connect(play_, &QPushButton::clicked, this, [this] { RzButtonPlayClick(); });
     connect(up_, &QPushButton::clicked, this, [this] { RzButtonUpClick(); });
     connect(next_, &QPushButton::clicked, this, [this] { RzButtonNextClick(); });
@@ -374,26 +417,25 @@ void TMainForm::buildPanel(QWidget* central) {
         std::string PanelTexts::*text;
     };
     const Group groups[] = {
-        {"GainGroupBox", QStringLiteral("增益"), 408, 72, 177, 129},
-        {"ProbeGroupBox", QStringLiteral("探头信息"), 592, 72, 185, 129},
-        {"BaseGroupBox", QStringLiteral("基本信息"), 409, 203, 369, 166},
+        {"GainGroupBox", tr("增益"), 408, 72, 177, 129},
+        {"ProbeGroupBox", tr("探头信息"), 592, 72, 185, 129},
+        {"BaseGroupBox", tr("基本信息"), 409, 203, 369, 166},
     };
     const FieldSpec specs[] = {
-        {0, "BaseGain", QStringLiteral("基本增益："), 88, 24, 73, &PanelTexts::baseGain},
-        {0, "ScanGain", QStringLiteral("扫查增益："), 88, 56, 73, &PanelTexts::scanGain},
-        {0, "CompGain", QStringLiteral("表面补偿："), 88, 88, 73, &PanelTexts::compGain},
-        {1, "ProbeType", QStringLiteral("探头类型："), 88, 24, 73, &PanelTexts::probeType},
-        {1, "ProbeFrequency", QStringLiteral("探头频率："), 88, 56, 73,
-         &PanelTexts::probeFrequency},
-        {1, "CrystalSize", QStringLiteral("晶片尺寸："), 88, 88, 73, &PanelTexts::crystalSize},
-        {2, "EchoRange", QStringLiteral("声程："), 48, 24, 113, &PanelTexts::echoRange},
-        {2, "ProbeFront", QStringLiteral("前沿："), 48, 56, 113, &PanelTexts::probeFront},
-        {2, "ProbeZero", QStringLiteral("零点："), 48, 88, 113, &PanelTexts::probeZero},
-        {2, "ChannelNo", QStringLiteral("通道："), 48, 122, 113, &PanelTexts::channelNo},
-        {2, "EchoDelay", QStringLiteral("延时："), 232, 24, 113, &PanelTexts::echoDelay},
-        {2, "EchoSpeed", QStringLiteral("声速："), 232, 56, 113, &PanelTexts::echoSpeed},
-        {2, "ProbeAngle", QStringLiteral("角度："), 232, 88, 113, &PanelTexts::probeAngle},
-        {2, "EchoKAngle", QStringLiteral("K值："), 232, 120, 113, &PanelTexts::echoKAngle},
+        {0, "BaseGain", tr("基本增益："), 88, 24, 73, &PanelTexts::baseGain},
+        {0, "ScanGain", tr("扫查增益："), 88, 56, 73, &PanelTexts::scanGain},
+        {0, "CompGain", tr("表面补偿："), 88, 88, 73, &PanelTexts::compGain},
+        {1, "ProbeType", tr("探头类型："), 88, 24, 73, &PanelTexts::probeType},
+        {1, "ProbeFrequency", tr("探头频率："), 88, 56, 73, &PanelTexts::probeFrequency},
+        {1, "CrystalSize", tr("晶片尺寸："), 88, 88, 73, &PanelTexts::crystalSize},
+        {2, "EchoRange", tr("声程："), 48, 24, 113, &PanelTexts::echoRange},
+        {2, "ProbeFront", tr("前沿："), 48, 56, 113, &PanelTexts::probeFront},
+        {2, "ProbeZero", tr("零点："), 48, 88, 113, &PanelTexts::probeZero},
+        {2, "ChannelNo", tr("通道："), 48, 122, 113, &PanelTexts::channelNo},
+        {2, "EchoDelay", tr("延时："), 232, 24, 113, &PanelTexts::echoDelay},
+        {2, "EchoSpeed", tr("声速："), 232, 56, 113, &PanelTexts::echoSpeed},
+        {2, "ProbeAngle", tr("角度："), 232, 88, 113, &PanelTexts::probeAngle},
+        {2, "EchoKAngle", tr("K值："), 232, 120, 113, &PanelTexts::echoKAngle},
     };
     QGroupBox* boxes[3];
     for (int i = 0; i < 3; ++i) {
@@ -438,7 +480,7 @@ void TMainForm::syncControls() {
     syncing_ = true;
     const ControlState& c = core_.controls();
     play_->setEnabled(c.playEnabled);
-    play_->setText(fromGbk(c.playCaption));
+    play_->setText(playCaption());
     syncToolTips();
     up_->setEnabled(c.upEnabled);
     next_->setEnabled(c.nextEnabled);
@@ -490,7 +532,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 void TMainForm::reportOpenFailure(const QString& path, const OpenResult& result) {
     auto* box = new QMessageBox(
         QMessageBox::Warning, QStringLiteral("Vantrel"),
-        QStringLiteral("无法打开记录文件“%1”：%2")
+        tr("无法打开记录文件“%1”：%2")
             .arg(QDir::toNativeSeparators(path), QString::fromStdString(result.reason)),
         QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("OpenFailedMessage"));
@@ -501,8 +543,8 @@ void TMainForm::reportOpenFailure(const QString& path, const OpenResult& result)
 void TMainForm::openFile(const QString& path) {
     // A large recording takes a while to scan: after half a second a
     // progress dialog shows how far it got (and keeps the window painted).
-    QProgressDialog progress(QStringLiteral("正在打开 %1 ...").arg(QFileInfo(path).fileName()),
-                             QString(), 0, 1000, this);
+    QProgressDialog progress(tr("正在打开 %1 ...").arg(QFileInfo(path).fileName()), QString(), 0,
+                             1000, this);
     progress.setObjectName(QStringLiteral("OpenProgress"));
     progress.setWindowTitle(QStringLiteral("Vantrel"));
     progress.setWindowModality(Qt::WindowModal);

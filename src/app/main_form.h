@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 
+#include "interface_language.h"
 #include "viewer_core.h"
 
 class QAction;
@@ -74,6 +75,8 @@ public:
     void NoteListBoxClick(int item);
     void btnPrintClick();
     void EchoDynamicsItemClick();
+    // 帮助 › 语言/Language: keeps the choice for the next start.
+    void LanguageItemClick(Language language);
     // A click on the echo-dynamics strips or list: frame `frame` of record
     // `record` on screen, as the viewer's goToFrame command shows it.
     void goToFrame(int32_t record, int32_t frame);
@@ -102,6 +105,8 @@ private:
     void buildShortcuts();
     // Each button's tooltip: its caption and its key.
     void syncToolTips();
+    // The Play button's caption, 播放 or 停止, as the core's state says.
+    QString playCaption() const;
     // 文件 › 最近打开: the recent recordings, newest first.
     void refillRecentMenu();
     // Copies the viewer state onto the widgets.
