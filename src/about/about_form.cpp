@@ -36,16 +36,15 @@ struct AboutTexts {
     QString versionLine;  // VersionLabel: this, then the file version
 };
 
-const AboutTexts& aboutTexts() {
-    static const AboutTexts texts{
+AboutTexts aboutTexts() {
+    return {
         QStringLiteral("Vantrel"),
-        QStringLiteral("探伤记录查看器"),
-        QStringLiteral("超声探伤记录查看与打印"),
-        QStringLiteral("Vantrel 开发组 版权所有"),
-        QStringLiteral("确认"),
+        TAboutForm::tr("探伤记录查看器"),
+        TAboutForm::tr("超声探伤记录查看与打印"),
+        TAboutForm::tr("Vantrel 开发组 版权所有"),
+        TAboutForm::tr("确认"),
         QStringLiteral("Version:"),
     };
-    return texts;
 }
 
 constexpr int kImageWidth = 205;

@@ -27,6 +27,7 @@
 #include <cmath>
 #include <thread>
 
+#include "app_settings.h"
 #include "display_text.h"
 #include "gbk_qstring.h"
 #include "indication_table.h"
@@ -46,8 +47,6 @@ constexpr int64_t kFewestFramesInView = 8;
 constexpr int kGrip = 3;
 
 QString settingsKey() { return QStringLiteral("EchoDynamics/geometry"); }
-
-QSettings appSettings() { return QSettings(QStringLiteral("Vantrel"), QStringLiteral("Vantrel")); }
 
 // The threshold a drag to row y of the amplitude plot sets: a whole % or dB,
 // the values an inspector writes down, on that row where the row holds one
@@ -246,11 +245,11 @@ private:
 
 TEchoDynamicsForm::TEchoDynamicsForm(TMainForm& main) : QWidget(&main, Qt::Window), main_(main) {
     setObjectName(QStringLiteral("EchoDynamicsForm"));
-    setWindowTitle(QStringLiteral("回波动态"));
+    setWindowTitle(tr("回波动态"));
     buildControls();
 
     chooseCsvFile = [this]() -> std::optional<QString> {
-        QFileDialog dialog(this, QStringLiteral("导出指示"));
+        QFileDialog dialog(this, tr("导出指示"));
         dialog.setObjectName(QStringLiteral("CsvSaveDialog"));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setNameFilter(QStringLiteral("CSV (*.csv)"));
@@ -277,20 +276,20 @@ void TEchoDynamicsForm::buildControls() {
 
     // The position values as the readouts above the A-scan mark them and the
     // report's defect rows name them: sound path, surface distance, depth.
-    caption(QStringLiteral("位置"));
+    caption(tr("位置"));
     position_ = new QComboBox(this);
     position_->setObjectName(QStringLiteral("PositionKind"));
-    position_->addItem(fromGbk(symbol::kSoundPath) + QStringLiteral(" 距离"));
-    position_->addItem(fromGbk(symbol::kSurface) + QStringLiteral(" 水平"));
-    position_->addItem(fromGbk(symbol::kDepth) + QStringLiteral(" 垂直"));
+    position_->addItem(fromGbk(symbol::kSoundPath) + QLatin1Char(' ') + tr("距离"));
+    position_->addItem(fromGbk(symbol::kSurface) + QLatin1Char(' ') + tr("水平"));
+    position_->addItem(fromGbk(symbol::kDepth) + QLatin1Char(' ') + tr("垂直"));
     top->addWidget(position_);
     top->addSpacing(12);
 
-    caption(QStringLiteral("阈值"));
-    byGateLevel_ = new QCheckBox(QStringLiteral("按闸门A电平"), this);
+    caption(tr("阈值"));
+    byGateLevel_ = new QCheckBox(tr("按闸门A电平"), this);
     byGateLevel_->setObjectName(QStringLiteral("PercentByGateLevel"));
-    byGateLevel_->setToolTip(QStringLiteral(
-        "% 波幅的阈值取各记录参数中闸门A的电平；拖动阈值线或输入数值则改用固定阈值"));
+    byGateLevel_->setToolTip(
+        tr("% 波幅的阈值取各记录参数中闸门A的电平；拖动阈值线或输入数值则改用固定阈值"));
     top->addWidget(byGateLevel_);
     percent_ = new QDoubleSpinBox(this);
     percent_->setObjectName(QStringLiteral("PercentThreshold"));
@@ -309,18 +308,18 @@ void TEchoDynamicsForm::buildControls() {
     top->addWidget(db_);
     top->addSpacing(12);
 
-    caption(QStringLiteral("合并间隔"));
+    caption(tr("合并间隔"));
     gap_ = new QSpinBox(this);
     gap_->setObjectName(QStringLiteral("MergeGap"));
     gap_->setRange(0, 1000000);
-    gap_->setSuffix(QStringLiteral(" 帧"));
-    gap_->setToolTip(QStringLiteral("相隔不超过这么多帧的指示合并为一处"));
+    gap_->setSuffix(tr(" 帧"));
+    gap_->setToolTip(tr("相隔不超过这么多帧的指示合并为一处"));
     top->addWidget(gap_);
     top->addStretch(1);
 
-    fit_ = new QPushButton(QStringLiteral("全部"), this);
+    fit_ = new QPushButton(tr("全部"), this);
     fit_->setObjectName(QStringLiteral("FitAll"));
-    fit_->setToolTip(QStringLiteral("显示整个文件（滚轮缩放，右键或 Shift+左键拖动平移）"));
+    fit_->setToolTip(tr("显示整个文件（滚轮缩放，右键或 Shift+左键拖动平移）"));
     top->addWidget(fit_);
 
     stripsWidget_ = new EchoStrips(*this, this);
@@ -341,7 +340,7 @@ void TEchoDynamicsForm::buildControls() {
     status_ = new QLabel(listPanel);
     status_->setObjectName(QStringLiteral("OverviewStatus"));
     listButtons->addWidget(status_, 1);
-    export_ = new QPushButton(QStringLiteral("导出CSV..."), listPanel);
+    export_ = new QPushButton(tr("导出CSV..."), listPanel);
     export_->setObjectName(QStringLiteral("ExportCsv"));
     listButtons->addWidget(export_);
     listLayout->addLayout(listButtons);
@@ -359,10 +358,10 @@ void TEchoDynamicsForm::buildControls() {
     progress_->setRange(0, 1000);
     progress_->setTextVisible(false);
     bottom->addWidget(progress_, 1);
-    cancel_ = new QPushButton(QStringLiteral("取消"), this);
+    cancel_ = new QPushButton(tr("取消"), this);
     cancel_->setObjectName(QStringLiteral("CancelOverview"));
     bottom->addWidget(cancel_);
-    recompute_ = new QPushButton(QStringLiteral("重新计算"), this);
+    recompute_ = new QPushButton(tr("重新计算"), this);
     recompute_->setObjectName(QStringLiteral("RecomputeOverview"));
     bottom->addWidget(recompute_);
 
@@ -517,8 +516,8 @@ void TEchoDynamicsForm::collectMarks() {
     // or the file announces them and ends before them.
     const int32_t indexed = static_cast<int32_t>(file.recordIndex().size());
     auto missing = [](int32_t first, int32_t last) {
-        return first == last ? QStringLiteral("缺少记录 %1").arg(first)
-                             : QStringLiteral("缺少记录 %1–%2").arg(first).arg(last);
+        return first == last ? tr("缺少记录 %1").arg(first)
+                             : tr("缺少记录 %1–%2").arg(first).arg(last);
     };
     int32_t expected = 0;
     for (const OverviewRecord& rec : o.records) {
@@ -534,7 +533,7 @@ void TEchoDynamicsForm::collectMarks() {
     for (const DamagedRecord& d : file.damagedRecords()) {
         const int64_t first = startOf(d.record);
         marks_.push_back({Mark::Damaged, first, first + framesOf(d.record),
-                          QStringLiteral("记录 %1 损坏：%2")
+                          tr("记录 %1 损坏：%2")
                               .arg(d.record)
                               .arg(QString::fromLatin1(recordDamageText(d.damage)))});
     }
@@ -546,9 +545,8 @@ void TEchoDynamicsForm::collectMarks() {
     const std::vector<int32_t>& notes = file.noteRecords();
     for (size_t k = 0; k < notes.size(); ++k) {
         const int64_t at = startOf(notes[k]);
-        marks_.push_back(
-            {Mark::Note, at, at,
-             QStringLiteral("记录 %1：%2").arg(notes[k]).arg(fromGbk(file.noteTexts()[k]))});
+        marks_.push_back({Mark::Note, at, at,
+                          tr("记录 %1：%2").arg(notes[k]).arg(fromGbk(file.noteTexts()[k]))});
     }
 }
 
@@ -605,10 +603,10 @@ void TEchoDynamicsForm::exportCsv() {
     QFile out(*path);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         out.write(csv.data(), static_cast<qint64>(csv.size())) != static_cast<qint64>(csv.size())) {
-        auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Vantrel"),
-                                    QStringLiteral("无法写入“%1”：%2")
-                                        .arg(QDir::toNativeSeparators(*path), out.errorString()),
-                                    QMessageBox::Ok, this);
+        auto* box = new QMessageBox(
+            QMessageBox::Warning, QStringLiteral("Vantrel"),
+            tr("无法写入“%1”：%2").arg(QDir::toNativeSeparators(*path), out.errorString()),
+            QMessageBox::Ok, this);
         box->setObjectName(QStringLiteral("ExportFailedMessage"));
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->open();
@@ -661,25 +659,22 @@ void TEchoDynamicsForm::syncControls() {
     export_->setEnabled(overview_ != nullptr);
     QString status;
     if (!main_.core().fileOpen())
-        status = QStringLiteral("没有打开的文件");
+        status = tr("没有打开的文件");
     else if (computing)
-        status = job_->progress.cancelled() ? QStringLiteral("正在取消...")
-                                            : QStringLiteral("正在计算回波动态...");
+        status = job_->progress.cancelled() ? tr("正在取消...") : tr("正在计算回波动态...");
     else if (cancelled_)
-        status = QStringLiteral("计算已取消");
+        status = tr("计算已取消");
     else if (overview_)
-        status = QStringLiteral("%1 帧，%2 处指示")
-                     .arg(overview_->frameCount())
-                     .arg(overview_->indications.size());
+        status =
+            tr("%1 帧，%2 处指示").arg(overview_->frameCount()).arg(overview_->indications.size());
     status_->setText(status);
 }
 
 void TEchoDynamicsForm::refillIndications() {
     table_->clearContents();
-    const QString positionCaption = position_->currentText().section(QLatin1Char(' '), 1);
-    table_->setHorizontalHeaderLabels({QStringLiteral("起点"), QStringLiteral("终点"),
-                                       QStringLiteral("帧数"), QStringLiteral("峰值波幅"),
-                                       QStringLiteral("峰值处") + positionCaption});
+    const QString positionCaption = position_->currentText().section(QLatin1Char(' '), 1, -1);
+    table_->setHorizontalHeaderLabels(
+        {tr("起点"), tr("终点"), tr("帧数"), tr("峰值波幅"), tr("峰值处%1").arg(positionCaption)});
     if (!overview_) {
         table_->setRowCount(0);
         return;
@@ -718,7 +713,7 @@ void TEchoDynamicsForm::renderStrips() {
         QPainter p(&strips_);
         p.setPen(kEmptyText);
         QString text = status_->text();
-        if (overview_) text = QStringLiteral("文件中没有可显示的帧");
+        if (overview_) text = tr("文件中没有可显示的帧");
         p.drawText(strips_.rect(), Qt::AlignCenter, text);
         return;
     }

@@ -1,23 +1,38 @@
-// Start-up: the main window, then the About box (and the report window),
-// created once and reused; `vantrel FILE` opens FILE as if it had been
-// chosen in the open dialog.
+// Start-up: the command line, the interface language, the main window, then
+// the About box (and the report window), created once and reused;
+// `vantrel FILE` opens FILE as if it had been chosen in the open dialog.
 #include <QApplication>
 #include <QMessageBox>
 
+#include <cstdio>
 #include <exception>
 
 #include "about_form.h"
+#include "interface_language.h"
 #include "main_form.h"
 #include "report_form.h"
-#include "stock_translations.h"
 #include "version.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantrel"));
     QApplication::setApplicationVersion(QString::fromLatin1(vantrel::kVersion));
-    // The interface is Chinese; so are Qt's own dialogs and menus.
-    vantrel::installStockTranslations(app);
+    // Qt has taken its own options (-platform, ...) out of the arguments. A
+    // wrong argument, --lang with an unknown language among them, ends the
+    // program before any window: a misspelt language would otherwise start
+    // the interface in one the user did not ask for.
+    const vantrel::StartArguments args = vantrel::parseStartArguments(QApplication::arguments());
+    if (!args.error.isEmpty()) {
+        std::fprintf(stderr, "vantrel: %s\n%s\n", qPrintable(args.error),
+                     qPrintable(vantrel::startUsage()));
+        return 2;
+    }
+    if (args.help) {
+        std::printf("%s\n", qPrintable(vantrel::startUsage()));
+        return 0;
+    }
+    // The language of this run: --lang, else the one chosen in the menu.
+    vantrel::installInterfaceLanguage(app, args.language.value_or(vantrel::savedLanguage()));
     try {
         vantrel::TMainForm mainForm;
         vantrel::TAboutForm aboutForm(&mainForm);
@@ -27,8 +42,7 @@ int main(int argc, char** argv) {
         mainForm.showAbout = [&] { aboutForm.exec(); };
         mainForm.showReport = [&] { reportForm.exec(); };
         mainForm.show();
-        const QStringList args = QApplication::arguments();
-        if (args.size() > 1) mainForm.openFile(args.at(1));
+        if (!args.file.isEmpty()) mainForm.openFile(args.file);
         return QApplication::exec();
     } catch (const std::exception& e) {
         QMessageBox::critical(nullptr, QStringLiteral("Vantrel"), QString::fromLocal8Bit(e.what()));

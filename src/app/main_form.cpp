@@ -1,7 +1,10 @@
 #include "main_form.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFont>
@@ -12,14 +15,18 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSlider>
 
+#include "app_settings.h"
 #include "draw_wave_thread.h"
 #include "echo_dynamics_form.h"
 #include "frame_render.h"
 #include "gbk_qstring.h"
+#include "interface_language.h"
 #include "outer_geometry.h"
 
 namespace vantrel {
@@ -56,11 +63,65 @@ protected:
     }
 };
 
+// The seek bar keeps its own keys: while it has the focus, the arrows, Page
+// Up/Down, Home and End move the bar as on any slider (each move a change of
+// the bar) instead of acting as the window's shortcuts.
+class SeekBar : public QSlider {
+public:
+    using QSlider::QSlider;
+    static bool isBarKey(const QKeyEvent& key) {
+        if ((key.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
+        switch (key.key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+        case Qt::Key_Home:
+        case Qt::Key_End: return true;
+        default: return false;
+        }
+    }
+
+protected:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::ShortcutOverride && isBarKey(*static_cast<QKeyEvent*>(e))) {
+            e->accept();
+            return true;
+        }
+        return QSlider::event(e);
+    }
+};
+
+// The navigation buttons. Space is the Play key everywhere in the window,
+// except on a button that has the keyboard focus: there it presses that
+// button, as Space does on any button, so that Tab and Space reach every
+// button. A button takes the focus only from Tab, not from a click, so after
+// a click on 下一帧 Space still plays rather than stepping once more.
+class NavigationButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::ShortcutOverride) {
+            auto* key = static_cast<QKeyEvent*>(e);
+            if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier) {
+                e->accept();
+                return true;
+            }
+        }
+        return QPushButton::event(e);
+    }
+};
+
 QPushButton* button(QWidget* parent, const char* name, const QString& caption, int x, int y,
                     int w = 75, int h = 25) {
-    auto* b = new QPushButton(caption, parent);
+    auto* b = new NavigationButton(caption, parent);
     b->setObjectName(QString::fromLatin1(name));
     b->setGeometry(x, y, w, h);
+    b->setFocusPolicy(Qt::TabFocus);
     return b;
 }
 
@@ -74,9 +135,15 @@ TMainForm::TMainForm(QWidget* parent, int paceOverrideMs) : QMainWindow(parent) 
     outer_->setOuterSize(QSize(800, 600));
     auto* central = new QWidget(this);
     setCentralWidget(central);
+    // A click on the window's background takes the keyboard focus from the
+    // seek bar or the note list, so the arrows step frames again.
+    central->setFocusPolicy(Qt::ClickFocus);
+    // A recording dropped anywhere on the window opens (dropEvent).
+    setAcceptDrops(true);
     buildMenus();
     buildWavePanel(central);
     buildPanel(central);
+    buildShortcuts();
 
     chooseFile = [this]() -> std::optional<QString> {
         QFileDialog dialog(this);
@@ -86,6 +153,8 @@ TMainForm::TMainForm(QWidget* parent, int paceOverrideMs) : QMainWindow(parent) 
         dialog.setNameFilter(QStringLiteral("*.DAT (*.DAT *.dat *.Dat)"));
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         dialog.setFilter(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot);
+        const QString folder = openDialogFolder();
+        if (!folder.isEmpty()) dialog.setDirectory(folder);
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return std::nullopt;
         return dialog.selectedFiles().first();
@@ -135,23 +204,135 @@ TMainForm::~TMainForm() {
 void TMainForm::FormCreate() { syncControls(); }
 
 void TMainForm::buildMenus() {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
+    QMenu* file = menuBar()->addMenu(tr("文件(&F)"));
     file->setObjectName(QStringLiteral("FileItem"));
-    QAction* open = file->addAction(QStringLiteral("打开(&O)"), this, [this] { OpenItemClick(); });
+    QAction* open = file->addAction(tr("打开(&O)"), this, [this] { OpenItemClick(); });
     open->setObjectName(QStringLiteral("OpenItem"));
-    QAction* exit = file->addAction(QStringLiteral("退出(&E)"), this, [this] { ExitItemClick(); });
+    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    recentMenu_ = file->addMenu(tr("最近打开(&R)"));
+    recentMenu_->setObjectName(QStringLiteral("RecentItem"));
+    recentMenu_->setToolTipsVisible(true); // an entry's tooltip is its full path
+    refillRecentMenu();
+    file->addSeparator();
+    QAction* exit = file->addAction(tr("退出(&E)"), this, [this] { ExitItemClick(); });
     exit->setObjectName(QStringLiteral("ExitItem"));
-    QMenu* view = menuBar()->addMenu(QStringLiteral("查看(&V)"));
+    exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    QMenu* view = menuBar()->addMenu(tr("查看(&V)"));
     view->setObjectName(QStringLiteral("ViewItem"));
     // The window shows one file's echo dynamics, so it opens once a file is
     // open; there is no Close command, so from then on it stays available.
     echoDynamicsItem_ =
-        view->addAction(QStringLiteral("回波动态(&D)"), this, [this] { EchoDynamicsItemClick(); });
+        view->addAction(tr("回波动态(&D)"), this, [this] { EchoDynamicsItemClick(); });
     echoDynamicsItem_->setObjectName(QStringLiteral("EchoDynamicsItem"));
-    QMenu* help = menuBar()->addMenu(QStringLiteral("帮助"));
+    echoDynamicsItem_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    QMenu* help = menuBar()->addMenu(tr("帮助"));
     help->setObjectName(QStringLiteral("N1"));
-    QAction* about = help->addAction(QStringLiteral("关于"), this, [this] { AboutItemClick(); });
+    QAction* about = help->addAction(tr("关于"), this, [this] { AboutItemClick(); });
     about->setObjectName(QStringLiteral("AboutItem"));
+    about->setShortcut(QKeySequence(Qt::Key_F1));
+    help->addSeparator();
+    // The menu and each language are named in their own script, the same in
+    // either interface, so that a user finds them from a language they do
+    // not read; these texts are not translated.
+    QMenu* language = help->addMenu(QStringLiteral("语言/Language"));
+    language->setObjectName(QStringLiteral("LanguageItem"));
+    auto* languages = new QActionGroup(language);
+    languages->setExclusive(true);
+    const std::tuple<Language, QString, const char*> items[] = {
+        {Language::Chinese, QStringLiteral("中文"), "LanguageChinese"},
+        {Language::English, QStringLiteral("English"), "LanguageEnglish"},
+    };
+    for (const auto& [lang, name, objectName] : items) {
+        QAction* item = language->addAction(name);
+        item->setObjectName(QString::fromLatin1(objectName));
+        item->setCheckable(true);
+        item->setChecked(lang == interfaceLanguage());
+        languages->addAction(item);
+        connect(item, &QAction::triggered, this, [this, l = lang] { LanguageItemClick(l); });
+    }
+}
+
+void TMainForm::LanguageItemClick(Language language) {
+    saveLanguage(language);
+    if (language == interfaceLanguage()) return;
+    // The windows take their texts when they are made, so the choice applies
+    // from the next start; the notice says so in both languages.
+    auto* box = new QMessageBox(
+        QMessageBox::Information, QStringLiteral("Vantrel"),
+        QStringLiteral("界面语言将在 Vantrel 下次启动时切换。\n"
+                       "The interface language changes the next time Vantrel starts."),
+        QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("LanguageChangedMessage"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+QString TMainForm::playCaption() const {
+    // The core names the caption in the instrument's bytes; the window shows
+    // it in the interface's language.
+    return core_.controls().playCaption == kStopCaption ? tr("停止") : tr("播放");
+}
+
+void TMainForm::refillRecentMenu() {
+    recentMenu_->clear();
+    const QStringList files = recentFiles();
+    for (int i = 0; i < files.size(); ++i) {
+        const QString& path = files.at(i);
+        QString name = QFileInfo(path).fileName();
+        name.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        // Opened after the menu has closed: the open refills this menu,
+        // which deletes the item.
+        QAction* item = recentMenu_->addAction(
+            QStringLiteral("&%1 %2").arg(i + 1).arg(name), this, [this, path] {
+                QMetaObject::invokeMethod(
+                    this, [this, path] { openChosenFile(path); }, Qt::QueuedConnection);
+            });
+        item->setObjectName(QStringLiteral("RecentFile%1").arg(i + 1));
+        item->setToolTip(QDir::toNativeSeparators(path));
+        item->setStatusTip(QDir::toNativeSeparators(path));
+    }
+    recentMenu_->setEnabled(!files.isEmpty());
+}
+
+QString TMainForm::openDialogFolder() const {
+    const QStringList files = recentFiles();
+    if (files.isEmpty()) return {};
+    const QString folder = QFileInfo(files.first()).absolutePath();
+    return QFileInfo(folder).isDir() ? folder : QString();
+}
+
+void TMainForm::buildShortcuts() {
+    // A menu item's key is its action's shortcut and acts while the item is
+    // enabled. A button's key is a click on the button, so it acts exactly
+    // when the button is enabled, through the button's own handler.
+    struct Key {
+        QPushButton* button;
+        QKeySequence key;
+    };
+    const Key keys[] = {
+        {play_, QKeySequence(Qt::Key_Space)},
+        {up_, QKeySequence(Qt::Key_Left)},
+        {next_, QKeySequence(Qt::Key_Right)},
+        {print_, QKeySequence(Qt::CTRL | Qt::Key_P)},
+    };
+    for (const Key& k : keys) {
+        auto* shortcut = new QShortcut(k.key, this);
+        shortcut->setObjectName(k.button->objectName() + QStringLiteral("Key"));
+        // Held down, a key repeats its click (Left and Right step on).
+        QPushButton* b = k.button;
+        connect(shortcut, &QShortcut::activated, this, [b] {
+            if (b->isEnabled()) b->click();
+        });
+        buttonKeys_.push_back({b, k.key});
+    }
+    syncToolTips();
+}
+
+void TMainForm::syncToolTips() {
+    // Keys by the names on their caps (Space, Left), in either language.
+    for (const auto& [b, key] : buttonKeys_)
+        b->setToolTip(
+            QStringLiteral("%1 (%2)").arg(b->text(), key.toString(QKeySequence::PortableText)));
 }
 
 void TMainForm::buildWavePanel(QWidget* central) {
@@ -184,7 +365,7 @@ void TMainForm::buildWavePanel(QWidget* central) {
         labelPara_[i] = label;
     }
 
-    trackBar_ = new QSlider(Qt::Horizontal, central);
+    trackBar_ = new SeekBar(Qt::Horizontal, central);
     trackBar_->setObjectName(QStringLiteral("ProcessTrackBar"));
     trackBar_->setGeometry(16, 392, 361, 33);
     trackBar_->setRange(0, 0);
@@ -195,10 +376,10 @@ void TMainForm::buildWavePanel(QWidget* central) {
         if (!syncing_) ProcessTrackBarChange(v);
     });
 
-    play_ = button(central, "RzButtonPlay", fromGbk(kPlayCaption), 32, 440);
-    up_ = button(central, "RzButtonUp", QStringLiteral("上一帧"), 120, 440);
-    next_ = button(central, "RzButtonNext", QStringLiteral("下一帧"), 208, 440);
-    print_ = button(central, "btnPrint", QStringLiteral("打印"), 296, 440, 73, 25);
+    play_ = button(central, "RzButtonPlay", playCaption(), 32, 440);
+    up_ = button(central, "RzButtonUp", tr("上一帧"), 120, 440);
+    next_ = button(central, "RzButtonNext", tr("下一帧"), 208, 440);
+    print_ = button(central, "btnPrint", tr("打印"), 296, 440, 73, 25);
     connect(play_, &QPushButton::clicked, this, [this] { RzButtonPlayClick(); });
     connect(up_, &QPushButton::clicked, this, [this] { RzButtonUpClick(); });
     connect(next_, &QPushButton::clicked, this, [this] { RzButtonNextClick(); });
@@ -236,26 +417,25 @@ void TMainForm::buildPanel(QWidget* central) {
         std::string PanelTexts::*text;
     };
     const Group groups[] = {
-        {"GainGroupBox", QStringLiteral("增益"), 408, 72, 177, 129},
-        {"ProbeGroupBox", QStringLiteral("探头信息"), 592, 72, 185, 129},
-        {"BaseGroupBox", QStringLiteral("基本信息"), 409, 203, 369, 166},
+        {"GainGroupBox", tr("增益"), 408, 72, 177, 129},
+        {"ProbeGroupBox", tr("探头信息"), 592, 72, 185, 129},
+        {"BaseGroupBox", tr("基本信息"), 409, 203, 369, 166},
     };
     const FieldSpec specs[] = {
-        {0, "BaseGain", QStringLiteral("基本增益："), 88, 24, 73, &PanelTexts::baseGain},
-        {0, "ScanGain", QStringLiteral("扫查增益："), 88, 56, 73, &PanelTexts::scanGain},
-        {0, "CompGain", QStringLiteral("表面补偿："), 88, 88, 73, &PanelTexts::compGain},
-        {1, "ProbeType", QStringLiteral("探头类型："), 88, 24, 73, &PanelTexts::probeType},
-        {1, "ProbeFrequency", QStringLiteral("探头频率："), 88, 56, 73,
-         &PanelTexts::probeFrequency},
-        {1, "CrystalSize", QStringLiteral("晶片尺寸："), 88, 88, 73, &PanelTexts::crystalSize},
-        {2, "EchoRange", QStringLiteral("声程："), 48, 24, 113, &PanelTexts::echoRange},
-        {2, "ProbeFront", QStringLiteral("前沿："), 48, 56, 113, &PanelTexts::probeFront},
-        {2, "ProbeZero", QStringLiteral("零点："), 48, 88, 113, &PanelTexts::probeZero},
-        {2, "ChannelNo", QStringLiteral("通道："), 48, 122, 113, &PanelTexts::channelNo},
-        {2, "EchoDelay", QStringLiteral("延时："), 232, 24, 113, &PanelTexts::echoDelay},
-        {2, "EchoSpeed", QStringLiteral("声速："), 232, 56, 113, &PanelTexts::echoSpeed},
-        {2, "ProbeAngle", QStringLiteral("角度："), 232, 88, 113, &PanelTexts::probeAngle},
-        {2, "EchoKAngle", QStringLiteral("K值："), 232, 120, 113, &PanelTexts::echoKAngle},
+        {0, "BaseGain", tr("基本增益："), 88, 24, 73, &PanelTexts::baseGain},
+        {0, "ScanGain", tr("扫查增益："), 88, 56, 73, &PanelTexts::scanGain},
+        {0, "CompGain", tr("表面补偿："), 88, 88, 73, &PanelTexts::compGain},
+        {1, "ProbeType", tr("探头类型："), 88, 24, 73, &PanelTexts::probeType},
+        {1, "ProbeFrequency", tr("探头频率："), 88, 56, 73, &PanelTexts::probeFrequency},
+        {1, "CrystalSize", tr("晶片尺寸："), 88, 88, 73, &PanelTexts::crystalSize},
+        {2, "EchoRange", tr("声程："), 48, 24, 113, &PanelTexts::echoRange},
+        {2, "ProbeFront", tr("前沿："), 48, 56, 113, &PanelTexts::probeFront},
+        {2, "ProbeZero", tr("零点："), 48, 88, 113, &PanelTexts::probeZero},
+        {2, "ChannelNo", tr("通道："), 48, 122, 113, &PanelTexts::channelNo},
+        {2, "EchoDelay", tr("延时："), 232, 24, 113, &PanelTexts::echoDelay},
+        {2, "EchoSpeed", tr("声速："), 232, 56, 113, &PanelTexts::echoSpeed},
+        {2, "ProbeAngle", tr("角度："), 232, 88, 113, &PanelTexts::probeAngle},
+        {2, "EchoKAngle", tr("K值："), 232, 120, 113, &PanelTexts::echoKAngle},
     };
     QGroupBox* boxes[3];
     for (int i = 0; i < 3; ++i) {
@@ -270,6 +450,7 @@ void TMainForm::buildPanel(QWidget* central) {
         auto* edit = new QLineEdit(box);
         edit->setObjectName(QString::fromLatin1(f.name));
         edit->setReadOnly(true);
+        edit->setAcceptDrops(false); // a drop on a field is a drop on the window
         edit->setGeometry(f.x, f.y, f.w, 28);
         edit->setFont(windowFont(16, true));
         // The caption sits 3 pixels to the left of its field.
@@ -299,7 +480,8 @@ void TMainForm::syncControls() {
     syncing_ = true;
     const ControlState& c = core_.controls();
     play_->setEnabled(c.playEnabled);
-    play_->setText(fromGbk(c.playCaption));
+    play_->setText(playCaption());
+    syncToolTips();
     up_->setEnabled(c.upEnabled);
     next_->setEnabled(c.nextEnabled);
     print_->setEnabled(c.printEnabled);
@@ -331,6 +513,9 @@ void TMainForm::showEvent(QShowEvent* event) {
 
 void TMainForm::FormShow() {
     outer_->centreOnScreen();
+    // No control has the keyboard focus at first: the arrows step frames
+    // until the seek bar or the note list is clicked.
+    centralWidget()->setFocus();
     core_.formShow();
     drawAmplitudeRuler(amplitudeRuler_, kPlotHeight, PlotColours::screen());
     showPicture(echoWaveImage_, amplitudeRuler_);
@@ -347,7 +532,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 void TMainForm::reportOpenFailure(const QString& path, const OpenResult& result) {
     auto* box = new QMessageBox(
         QMessageBox::Warning, QStringLiteral("Vantrel"),
-        QStringLiteral("无法打开记录文件“%1”：%2")
+        tr("无法打开记录文件“%1”：%2")
             .arg(QDir::toNativeSeparators(path), QString::fromStdString(result.reason)),
         QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("OpenFailedMessage"));
@@ -358,8 +543,8 @@ void TMainForm::reportOpenFailure(const QString& path, const OpenResult& result)
 void TMainForm::openFile(const QString& path) {
     // A large recording takes a while to scan: after half a second a
     // progress dialog shows how far it got (and keeps the window painted).
-    QProgressDialog progress(QStringLiteral("正在打开 %1 ...").arg(QFileInfo(path).fileName()),
-                             QString(), 0, 1000, this);
+    QProgressDialog progress(tr("正在打开 %1 ...").arg(QFileInfo(path).fileName()), QString(), 0,
+                             1000, this);
     progress.setObjectName(QStringLiteral("OpenProgress"));
     progress.setWindowTitle(QStringLiteral("Vantrel"));
     progress.setWindowModality(Qt::WindowModal);
@@ -376,7 +561,59 @@ void TMainForm::openFile(const QString& path) {
     if (result.ok()) refillNoteList();
     syncControls();
     if (result.ok()) emit fileOpened();
+    // The recent list holds the recordings that opened; one that can no
+    // longer be opened leaves it.
+    if (result.ok())
+        rememberRecentFile(path);
+    else
+        forgetRecentFile(path);
+    refillRecentMenu();
     if (!result.ok()) reportOpenFailure(path, result);
+}
+
+std::optional<QString> TMainForm::droppedRecording(const QMimeData* data) {
+    if (!data || !data->hasUrls()) return std::nullopt;
+    const QList<QUrl> urls = data->urls();
+    if (urls.size() != 1 || !urls.first().isLocalFile()) return std::nullopt;
+    const QFileInfo file(urls.first().toLocalFile());
+    // Record files are *.DAT in any letter case, as in the open dialog.
+    if (!file.isFile() || file.suffix().compare(QStringLiteral("dat"), Qt::CaseInsensitive) != 0)
+        return std::nullopt;
+    return file.filePath();
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+    // An ignored drag shows the "no drop" cursor.
+    if (droppedRecording(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TMainForm::dragMoveEvent(QDragMoveEvent* event) {
+    if (droppedRecording(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+    const std::optional<QString> path = droppedRecording(event->mimeData());
+    if (!path) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    // The drop is answered first and the file opened after it, so the program
+    // the file came from is not kept waiting while a large recording is read.
+    QMetaObject::invokeMethod(
+        this, [this, file = *path] { openChosenFile(file); }, Qt::QueuedConnection);
+}
+
+void TMainForm::openChosenFile(const QString& path) {
+    core_.pauseForDialog();
+    syncControls();
+    openFile(path);
 }
 
 void TMainForm::OpenItemClick() {

@@ -6,12 +6,14 @@
 #pragma once
 
 #include <QImage>
+#include <QKeySequence>
 #include <QMainWindow>
 
 #include <functional>
 #include <memory>
 #include <optional>
 
+#include "interface_language.h"
 #include "viewer_core.h"
 
 class QAction;
@@ -19,6 +21,8 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QMenu;
+class QMimeData;
 class QPushButton;
 class QSlider;
 
@@ -37,6 +41,12 @@ public:
 
     // The Open command with `path` as the file chosen in the dialog.
     void openFile(const QString& path);
+    // The file a drag brings when it is one record file (*.DAT in any letter
+    // case); nullopt for anything else (other files, several, a folder).
+    static std::optional<QString> droppedRecording(const QMimeData* data);
+    // The folder the open dialog starts in: that of the recording opened
+    // last (on this run or an earlier one); empty when there is none.
+    QString openDialogFolder() const;
     // Chooses the file for the Open command; nullopt when cancelled. The
     // default shows the file dialog; tests replace it.
     std::function<std::optional<QString>()> chooseFile;
@@ -65,6 +75,8 @@ public:
     void NoteListBoxClick(int item);
     void btnPrintClick();
     void EchoDynamicsItemClick();
+    // 帮助 › 语言/Language: keeps the choice for the next start.
+    void LanguageItemClick(Language language);
     // A click on the echo-dynamics strips or list: frame `frame` of record
     // `record` on screen, as the viewer's goToFrame command shows it.
     void goToFrame(int32_t record, int32_t frame);
@@ -79,6 +91,9 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void FormCreate();
@@ -86,6 +101,14 @@ private:
     void buildMenus();
     void buildWavePanel(QWidget* central);
     void buildPanel(QWidget* central);
+    // The keys of the navigation buttons (the menu items carry theirs).
+    void buildShortcuts();
+    // Each button's tooltip: its caption and its key.
+    void syncToolTips();
+    // The Play button's caption, 播放 or 停止, as the core's state says.
+    QString playCaption() const;
+    // 文件 › 最近打开: the recent recordings, newest first.
+    void refillRecentMenu();
     // Copies the viewer state onto the widgets.
     void syncControls();
     // Empties the note list and fills it with the open file's notes.
@@ -94,12 +117,16 @@ private:
     // One playback turn, on the user-interface thread.
     int playbackTurn();
     void reportOpenFailure(const QString& path, const OpenResult& result);
+    // Opens `path` as the Open command does with it chosen in the dialog:
+    // playback pauses for the choice first.
+    void openChosenFile(const QString& path);
 
     ViewerCore core_;
     OuterGeometry* outer_ = nullptr;
     std::unique_ptr<TDrawWaveThread> drawThread_;
     TEchoDynamicsForm* echoDynamics_ = nullptr;
     QAction* echoDynamicsItem_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
     bool shown_ = false;
     bool syncing_ = false;
     int framesDrawn_ = 0;
@@ -115,6 +142,7 @@ private:
     QPushButton* next_ = nullptr;
     QPushButton* print_ = nullptr;
     QListWidget* notes_ = nullptr;
+    std::vector<std::pair<QPushButton*, QKeySequence>> buttonKeys_;
     QLabel* lblReject_ = nullptr;
     struct Field {
         QLineEdit* edit;

@@ -116,15 +116,12 @@ TReportForm::TReportForm(QWidget* parent) : QDialog(parent) {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     auto* menuBar = new QMenuBar(this);
-    QMenu* menu = menuBar->addMenu(QStringLiteral("菜单(&F)"));
-    QAction* print =
-        menu->addAction(QStringLiteral("打印(&P)"), this, [this] { PrintButtonClick(); });
+    QMenu* menu = menuBar->addMenu(tr("菜单(&F)"));
+    QAction* print = menu->addAction(tr("打印(&P)"), this, [this] { PrintButtonClick(); });
     print->setObjectName(QStringLiteral("PrintButton"));
-    QAction* exportPdf =
-        menu->addAction(QStringLiteral("导出PDF(&E)…"), this, [this] { ExportPdfClick(); });
+    QAction* exportPdf = menu->addAction(tr("导出PDF(&E)…"), this, [this] { ExportPdfClick(); });
     exportPdf->setObjectName(QStringLiteral("ExportPdfItem"));
-    QAction* preview =
-        menu->addAction(QStringLiteral("打印预览(&V)…"), this, [this] { PrintPreviewClick(); });
+    QAction* preview = menu->addAction(tr("打印预览(&V)…"), this, [this] { PrintPreviewClick(); });
     preview->setObjectName(QStringLiteral("PrintPreviewItem"));
     layout->setMenuBar(menuBar);
 
@@ -183,8 +180,8 @@ TReportForm::TReportForm(QWidget* parent) : QDialog(parent) {
         fields_[name] = w;
     }
     choosePdfPath = [this](const QString& suggestion) -> std::optional<QString> {
-        const QString path = QFileDialog::getSaveFileName(
-            this, QStringLiteral("导出PDF"), suggestion, QStringLiteral("PDF (*.pdf)"));
+        const QString path = QFileDialog::getSaveFileName(this, tr("导出PDF"), suggestion,
+                                                          QStringLiteral("PDF (*.pdf)"));
         if (path.isEmpty()) return std::nullopt;
         return path;
     };
@@ -291,7 +288,7 @@ void TReportForm::PrintButtonClick() {
     status_->clear();
     const QPrinterInfo printerInfo = QPrinterInfo::defaultPrinter();
     if (printerInfo.isNull()) {
-        status_->setText(QStringLiteral("未打印：没有默认打印机。"));
+        status_->setText(tr("未打印：没有默认打印机。"));
         return;
     }
     QPrinter printer(printerInfo, QPrinter::HighResolution);
@@ -301,8 +298,7 @@ void TReportForm::PrintButtonClick() {
     printer.setCopyCount(1);
     printer.setDocName(QStringLiteral("Vantrel report"));
     if (!paintOnPrinter(printer))
-        status_->setText(
-            QStringLiteral("未打印：打印机“%1”无法使用。").arg(printerInfo.printerName()));
+        status_->setText(tr("未打印：打印机“%1”无法使用。").arg(printerInfo.printerName()));
 }
 
 bool TReportForm::paintOnPrinter(QPrinter& printer) const {
@@ -332,8 +328,8 @@ void TReportForm::ExportPdfClick() {
         *path, 1,
         [&](QPainter& painter, int) { paintReportPage(painter, fill_, pictures, widgetTexts()); },
         QStringLiteral("Vantrel"));
-    status_->setText(written ? QStringLiteral("已导出PDF：%1").arg(*path)
-                             : QStringLiteral("未导出：无法写入“%1”。").arg(*path));
+    status_->setText(written ? tr("已导出PDF：%1").arg(*path)
+                             : tr("未导出：无法写入“%1”。").arg(*path));
 }
 
 void TReportForm::PrintPreviewClick() {

@@ -1,5 +1,6 @@
 #include "report_page.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
@@ -14,8 +15,10 @@ namespace vantrel {
 
 namespace {
 
-// GBK "度 ": the unit of the refraction angle, then a blank.
-const std::string kDegreeSuffix = "\xB6\xC8 ";
+// The page's own texts (title, captions, heads) in the interface's language.
+// The sources are the instrument's Chinese; vantrel-inspect installs no
+// translation, so its pages keep them.
+QString pageText(const char* source) { return QCoreApplication::translate("ReportPage", source); }
 
 struct Cell {
     int x1, x2, y1, y2; // x1..x2-1 and y1..y2-1, borders on the outermost pixels
@@ -31,8 +34,11 @@ struct HeadChar {
     int top, h;
 };
 
+// A vertical head: in Chinese its characters stacked at their places; a
+// translation writes the whole word turned to read upwards.
 struct Head {
     Cell cell;
+    const char* word; // the characters together (UTF-8)
     std::vector<HeadChar> chars;
 };
 
@@ -63,34 +69,51 @@ std::vector<Cell> tableCells() {
 }
 
 std::vector<Caption> captions() {
-    std::vector<Caption> c = {
-        {QStringLiteral("检测单位"), 48, 105, 104},
-        {QStringLiteral("报告编号"), 505, 105, 104},
-        {QStringLiteral("委托单位"), 48, 105, 144},
-        {QStringLiteral("检测日期"), 505, 105, 144},
-        {QStringLiteral("名称"), 80, 65, 184},
-        {QStringLiteral("编号"), 80, 65, 224},
-        {QStringLiteral("材质"), 80, 65, 264},
-        {QStringLiteral("型号"), 80, 89, 304},
-        {QStringLiteral("探头类型"), 80, 89, 344},
-        {QStringLiteral("晶片尺寸"), 80, 89, 384},
-        {QStringLiteral("探头K值"), 80, 89, 424},
-        {QStringLiteral("折射角"), 80, 81, 464},
-        {QStringLiteral("前沿"), 259, 57, 384},
-        {QStringLiteral("频率"), 259, 57, 424},
-        {QStringLiteral("零点"), 259, 57, 464},
-        {QStringLiteral("表面热处理"), 416, 121, 224},
-        {QStringLiteral("表面粗糙度"), 416, 121, 264},
+    struct Source {
+        const char* text; // UTF-8
+        int x, w, top;
     };
-    const std::pair<const char*, int> right[] = {
-        {"型号", 304}, {"灵敏度", 344},   {"回波抑制", 384}, {"回波延时", 424}, {"声程范围", 464},
-        {"声速", 504}, {"探伤结果", 544}, {"探伤标准", 584}, {"探伤人员", 624}, {"负责人员", 664},
+    static const Source sources[] = {
+        {QT_TRANSLATE_NOOP("ReportPage", "检测单位"), 48, 105, 104},
+        {QT_TRANSLATE_NOOP("ReportPage", "报告编号"), 505, 105, 104},
+        {QT_TRANSLATE_NOOP("ReportPage", "委托单位"), 48, 105, 144},
+        {QT_TRANSLATE_NOOP("ReportPage", "检测日期"), 505, 105, 144},
+        {QT_TRANSLATE_NOOP("ReportPage", "名称"), 80, 65, 184},
+        {QT_TRANSLATE_NOOP("ReportPage", "编号"), 80, 65, 224},
+        {QT_TRANSLATE_NOOP("ReportPage", "材质"), 80, 65, 264},
+        {QT_TRANSLATE_NOOP("ReportPage", "型号"), 80, 89, 304},
+        {QT_TRANSLATE_NOOP("ReportPage", "探头类型"), 80, 89, 344},
+        {QT_TRANSLATE_NOOP("ReportPage", "晶片尺寸"), 80, 89, 384},
+        {QT_TRANSLATE_NOOP("ReportPage", "探头K值"), 80, 89, 424},
+        {QT_TRANSLATE_NOOP("ReportPage", "折射角"), 80, 81, 464},
+        {QT_TRANSLATE_NOOP("ReportPage", "前沿"), 259, 57, 384},
+        {QT_TRANSLATE_NOOP("ReportPage", "频率"), 259, 57, 424},
+        {QT_TRANSLATE_NOOP("ReportPage", "零点"), 259, 57, 464},
+        {QT_TRANSLATE_NOOP("ReportPage", "表面热处理"), 416, 121, 224},
+        {QT_TRANSLATE_NOOP("ReportPage", "表面粗糙度"), 416, 121, 264},
+        {QT_TRANSLATE_NOOP("ReportPage", "型号"), 448, 89, 304},
+        {QT_TRANSLATE_NOOP("ReportPage", "灵敏度"), 448, 89, 344},
+        {QT_TRANSLATE_NOOP("ReportPage", "回波抑制"), 448, 89, 384},
+        {QT_TRANSLATE_NOOP("ReportPage", "回波延时"), 448, 89, 424},
+        {QT_TRANSLATE_NOOP("ReportPage", "声程范围"), 448, 89, 464},
+        {QT_TRANSLATE_NOOP("ReportPage", "声速"), 448, 89, 504},
+        {QT_TRANSLATE_NOOP("ReportPage", "探伤结果"), 448, 89, 544},
+        {QT_TRANSLATE_NOOP("ReportPage", "探伤标准"), 448, 89, 584},
+        {QT_TRANSLATE_NOOP("ReportPage", "探伤人员"), 448, 89, 624},
+        {QT_TRANSLATE_NOOP("ReportPage", "负责人员"), 448, 89, 664},
+        {QT_TRANSLATE_NOOP("ReportPage", "长度"), 115, 57, 664},
+        {QT_TRANSLATE_NOOP("ReportPage", "高度"), 115, 57, 704},
+        {QT_TRANSLATE_NOOP("ReportPage", "等级"), 115, 57, 744},
+        {QT_TRANSLATE_NOOP("ReportPage", "备注"), 448, 89, 728},
     };
-    for (auto [text, top] : right)
-        c.push_back({QString::fromUtf8(text), 448, 89, top});
-    for (auto [text, top] : {std::pair{"长度", 664}, {"高度", 704}, {"等级", 744}})
-        c.push_back({QString::fromUtf8(text), 115, 57, top});
+    std::vector<Caption> c;
+    for (const Source& s : sources)
+        c.push_back({pageText(s.text), s.x, s.w, s.top});
     return c;
+}
+
+QString pageTitle() {
+    return pageText(QT_TRANSLATE_NOOP("ReportPage", "Kelvora数字式超声波探伤仪探伤报告"));
 }
 
 // Vertical heads, the location head last: in the two-gate layout it grows
@@ -103,13 +126,26 @@ std::vector<Head> heads(bool twoGate) {
         return v;
     };
     std::vector<Head> h = {
-        {{40, 73, 184, 305}, {{QStringLiteral("工"), 208, 33}, {QStringLiteral("件"), 256, 41}}},
-        {{40, 73, 304, 505}, chars({{"探", 344}, {"头", 424}})},
-        {{408, 441, 304, 545}, chars({{"探", 328}, {"伤", 392}, {"仪", 456}})},
-        {{40, 73, 504, 785}, chars({{"缺", 544}, {"陷", 656}})},
-        {{408, 441, 544, 785}, chars({{"探", 576}, {"伤", 616}, {"评", 672}, {"定", 712}})},
-        {{72, 105, 624, 785}, chars({{"定", 688}, {"量", 728}})},
+        {{40, 73, 184, 305},
+         QT_TRANSLATE_NOOP("ReportPage", "工件"),
+         {{QStringLiteral("工"), 208, 33}, {QStringLiteral("件"), 256, 41}}},
+        {{40, 73, 304, 505},
+         QT_TRANSLATE_NOOP("ReportPage", "探头"),
+         chars({{"探", 344}, {"头", 424}})},
+        {{408, 441, 304, 545},
+         QT_TRANSLATE_NOOP("ReportPage", "探伤仪"),
+         chars({{"探", 328}, {"伤", 392}, {"仪", 456}})},
+        {{40, 73, 504, 785},
+         QT_TRANSLATE_NOOP("ReportPage", "缺陷"),
+         chars({{"缺", 544}, {"陷", 656}})},
+        {{408, 441, 544, 785},
+         QT_TRANSLATE_NOOP("ReportPage", "探伤评定"),
+         chars({{"探", 576}, {"伤", 616}, {"评", 672}, {"定", 712}})},
+        {{72, 105, 624, 785},
+         QT_TRANSLATE_NOOP("ReportPage", "定量"),
+         chars({{"定", 688}, {"量", 728}})},
         {{72, 105, 504, 504 + reportLocationHeadHeight(twoGate)},
+         QT_TRANSLATE_NOOP("ReportPage", "定位"),
          chars({{"定", 528}, {"位", 584}})},
     };
     return h;
@@ -147,7 +183,9 @@ ReportFill fillReportText(const PanelTexts& panel, const ReadoutTexts& readouts)
     set(reportfield::kCrystal, panel.crystalSize + "mm");
     set(reportfield::kReject, panel.reject + " %");
     set(reportfield::kKValue, panel.echoKAngle);
-    set(reportfield::kRefraction, panel.probeAngle + kDegreeSuffix);
+    // The unit of the refraction angle, then a blank.
+    f.fields[QString::fromLatin1(reportfield::kRefraction)] =
+        fromGbk(panel.probeAngle) + pageText(QT_TRANSLATE_NOOP("ReportPage", "度 "));
     set(reportfield::kFront, panel.probeFront + "mm");
     set(reportfield::kFrequency, panel.probeFrequency + "MHz");
     set(reportfield::kZero, panel.probeZero + "us");
@@ -158,9 +196,8 @@ ReportFill fillReportText(const PanelTexts& panel, const ReadoutTexts& readouts)
 
     // Two gates when the first readout starts with the byte 'A'.
     f.twoGate = !readouts[0].empty() && readouts[0][0] == 'A';
+    f.defectCaptions = reportDefectCaptions(f.twoGate);
     if (f.twoGate) {
-        f.defectCaptions = {QStringLiteral("A定位"), QStringLiteral("A当量"),
-                            QStringLiteral("B定位"), QStringLiteral("B当量")};
         // "A:" and the arrow are four bytes; the blank before the number stays.
         set(reportfield::kDistance, fromByte(readouts[0], 5));
         set(reportfield::kXValue, readouts[1]);
@@ -177,6 +214,36 @@ ReportFill fillReportText(const PanelTexts& panel, const ReadoutTexts& readouts)
 }
 
 int reportLocationHeadHeight(bool twoGate) { return twoGate ? 161 : 121; }
+
+std::array<QString, 4> reportDefectCaptions(bool twoGate) {
+    static const char* const oneGate[4] = {
+        QT_TRANSLATE_NOOP("ReportPage", "距离"), QT_TRANSLATE_NOOP("ReportPage", "水平"),
+        QT_TRANSLATE_NOOP("ReportPage", "垂直"), QT_TRANSLATE_NOOP("ReportPage", "当量")};
+    static const char* const twoGates[4] = {
+        QT_TRANSLATE_NOOP("ReportPage", "A定位"), QT_TRANSLATE_NOOP("ReportPage", "A当量"),
+        QT_TRANSLATE_NOOP("ReportPage", "B定位"), QT_TRANSLATE_NOOP("ReportPage", "B当量")};
+    std::array<QString, 4> captions;
+    for (size_t i = 0; i < 4; ++i)
+        captions[i] = QString::fromUtf8(twoGate ? twoGates[i] : oneGate[i]);
+    return captions;
+}
+
+QStringList reportPageTexts(const ReportFill& fill) {
+    QStringList texts{pageTitle()};
+    for (const Caption& c : captions())
+        texts << c.text;
+    for (const QString& c : fill.defectCaptions)
+        texts << pageText(c.toUtf8().constData());
+    for (const Head& h : heads(fill.twoGate)) {
+        const QString word = pageText(h.word);
+        if (word == QString::fromUtf8(h.word))
+            for (const HeadChar& c : h.chars)
+                texts << c.text;
+        else
+            texts << word;
+    }
+    return texts;
+}
 
 const std::vector<UserCell>& reportUserCells() {
     static const std::vector<UserCell> cells = {
@@ -276,23 +343,32 @@ void paintReportPage(QPainter& p, const ReportFill& fill, const ReportPictures& 
     drawCell(p, {39, 754, 48, 1082}); // outer frame
     drawCell(p, {40, 753, 49, 104});  // title
     p.setFont(reportFont(21, true));
-    p.drawText(QRect(88, 64, 601, 33), Qt::AlignCenter,
-               QStringLiteral("Kelvora数字式超声波探伤仪探伤报告"));
+    p.drawText(QRect(88, 64, 601, 33), Qt::AlignCenter, pageTitle());
 
     for (const Cell& c : tableCells())
         drawCell(p, c);
     p.setFont(reportFont(19));
     for (const Caption& c : captions())
         p.drawText(QRect(c.x, c.top + 8, c.w, 25), Qt::AlignCenter, c.text);
-    p.drawText(QRect(448, 736, 89, 25), Qt::AlignCenter, QStringLiteral("备注"));
     const int defectRows[4] = {504, 544, 584, 624};
     for (int i = 0; i < 4; ++i)
         p.drawText(QRect(115, defectRows[i] + 8, 57, 25), Qt::AlignCenter,
-                   fill.defectCaptions[static_cast<size_t>(i)]);
+                   pageText(fill.defectCaptions[static_cast<size_t>(i)].toUtf8().constData()));
     for (const Head& h : heads(fill.twoGate)) {
         drawCell(p, h.cell);
-        for (const HeadChar& c : h.chars)
-            p.drawText(QRect(h.cell.x1 + 3, c.top, 25, c.h), Qt::AlignCenter, c.text);
+        const QString word = pageText(h.word);
+        if (word == QString::fromUtf8(h.word)) {
+            for (const HeadChar& c : h.chars)
+                p.drawText(QRect(h.cell.x1 + 3, c.top, 25, c.h), Qt::AlignCenter, c.text);
+        } else {
+            // Turned a quarter to the left, centred in the cell's inside.
+            const int w = h.cell.x2 - h.cell.x1 - 2, height = h.cell.y2 - h.cell.y1 - 2;
+            p.save();
+            p.translate(h.cell.x1 + 1 + w / 2.0, h.cell.y1 + 1 + height / 2.0);
+            p.rotate(-90);
+            p.drawText(QRectF(-height / 2.0, -w / 2.0, height, w), Qt::AlignCenter, word);
+            p.restore();
+        }
     }
 
     drawCell(p, {40, 753, 785, 1081}); // the waveform block

@@ -47,12 +47,16 @@ inline constexpr char kEquivalent[] = "QRLabelEquivalent";
 inline constexpr char kXValueBox[] = "QRRichXValue"; // the disabled box under kXValue, never filled
 } // namespace reportfield
 
+// The captions of the four defect rows, in the instrument's Chinese: 距离,
+// 水平, 垂直, 当量 for one gate, A定位, A当量, B定位, B当量 for two. The
+// page shows them translated when the interface has a translation.
+std::array<QString, 4> reportDefectCaptions(bool twoGate);
+
 // What the program writes into the page on every showing.
 struct ReportFill {
     bool twoGate = false; // the defect rows report gates A and B
     // Captions of the four defect rows (QRLabel47..QRLabel50).
-    std::array<QString, 4> defectCaptions{QStringLiteral("距离"), QStringLiteral("水平"),
-                                          QStringLiteral("垂直"), QStringLiteral("当量")};
+    std::array<QString, 4> defectCaptions = reportDefectCaptions(false);
     // Program-filled fields by name (QRRichType, ..., QRLabelEquivalent).
     std::map<QString, QString> fields;
 };
@@ -129,6 +133,9 @@ ReportPictures reportPictures(const ReportPlotInputs& inputs);
 // mm) wide and covers the squares the bitmap shows.
 void paintReportPage(QPainter& painter, const ReportFill& fill, const ReportPictures& pictures,
                      const std::function<QString(const PageField&)>& fieldText);
+// Every text the page paints besides its fields (title, captions, heads, the
+// defect rows' captions), as painted: in the interface's language.
+QStringList reportPageTexts(const ReportFill& fill);
 
 // Writes `pages` A4 pages to a PDF at `path`, page k painted by
 // paint(painter, k) in page pixels from the paper's corner: lines stay

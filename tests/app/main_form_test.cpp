@@ -7,12 +7,18 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
+#include <QSettings>
+#include <QShortcut>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QTemporaryDir>
 #include <QWindow>
 #include <QtTest>
 
+#include "app_settings.h"
+#include "echo_dynamics_form.h"
 #include "main_form.h"
 #include "stock_translations.h"
 #include "viewer_fixture.h"
@@ -51,7 +57,62 @@ class MainFormTest : public QObject {
         void click(const char* name) { QTest::mouseClick(button(name), Qt::LeftButton); }
         QString text(const char* name) { return child<QLabel>(name)->text(); }
         Shown last() const { return drawn.empty() ? Shown{-1, -1} : drawn.back(); }
+        // The window as the active one, where its keys reach it.
+        void activate() {
+            form.activateWindow();
+            QApplication::setActiveWindow(&form);
+            if (!QTest::qWaitForWindowActive(&form)) qFatal("the main window is not active");
+        }
+        // A key as the user presses it: to the control with the focus.
+        void key(Qt::Key k, Qt::KeyboardModifiers mods = {}) {
+            QWidget* target = QApplication::focusWidget();
+            QTest::keyClick(target ? target : &form, k, mods);
+        }
+        QAction* action(const char* name) { return child<QAction>(name); }
     };
+
+    // The keys of the navigation buttons, and the button each one clicks.
+    struct ButtonKey {
+        const char* button;
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+    };
+    static constexpr ButtonKey kButtonKeys[] = {
+        {"RzButtonPlay", Qt::Key_Space, {}},
+        {"RzButtonUp", Qt::Key_Left, {}},
+        {"RzButtonNext", Qt::Key_Right, {}},
+        {"btnPrint", Qt::Key_P, Qt::ControlModifier},
+    };
+
+    // Drops: what a drag of `urls` onto the window does.
+    struct Drop {
+        bool entered, moved, dropped;
+    };
+    static Drop drag(QWidget& target, const QList<QUrl>& urls) {
+        QMimeData data;
+        data.setUrls(urls);
+        const QPoint at(600, 300);
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&target, &enter);
+        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&target, &move);
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&target, &drop);
+        return {enter.isAccepted(), move.isAccepted(), drop.isAccepted()};
+    }
+
+    // The entries of 文件 › 最近打开 as (text, tooltip).
+    static QList<std::pair<QString, QString>> recentEntries(TMainForm& form) {
+        auto* menu = form.findChild<QMenu*>("RecentItem");
+        if (!menu) qFatal("no recent menu");
+        QList<std::pair<QString, QString>> entries;
+        for (QAction* a : menu->actions())
+            entries.append({a->text(), a->toolTip()});
+        return entries;
+    }
+    static QString fileName(const std::string& path) {
+        return QFileInfo(QString::fromStdString(path)).fileName();
+    }
 
 private slots:
     void controlsAtTheirPlaces() {
@@ -109,6 +170,422 @@ private slots:
         w.click("RzButtonUp");
         QCOMPARE(w.last(), (Shown{1, 9}));
         QCOMPARE(w.form.core().playbackDelay(), 100);
+    }
+
+    // A button's key does what a click on the button does, and nothing while
+    // the button is disabled: the same steps through two windows, one by
+    // clicks and one by keys, draw the same frames and leave the same state.
+    void buttonKeysActAsTheirClicks() {
+        const QString file =
+            QString::fromStdString(fixtureFile("gui-keys.DAT", std::vector<int>(4, 3), {2}));
+        struct Run {
+            std::vector<Shown> drawn;
+            int reports = 0;
+            bool playing = false;
+            int record = 0, frame = 0;
+            bool operator==(const Run&) const = default;
+        };
+        // Steps as indexes into kButtonKeys. Before the file: all disabled;
+        // then Up at the first frame (disabled), steps, print, Play (print
+        // disabled while playing, stepping pauses), print again.
+        const std::vector<int> before = {0, 1, 2, 3};
+        const std::vector<int> after = {1, 2, 2, 2, 1, 3, 0, 3, 2, 0, 3, 2, 2, 2, 2, 1};
+        auto run = [&](bool byKeys) {
+            Window w(100000);
+            w.activate();
+            Run r;
+            w.form.showReport = [&r] { ++r.reports; };
+            auto press = [&](int k) {
+                const ButtonKey& b = kButtonKeys[k];
+                if (byKeys)
+                    w.key(b.key, b.mods);
+                else
+                    w.click(b.button);
+            };
+            for (int k : before)
+                press(k);
+            w.form.openFile(file);
+            for (int k : after)
+                press(k);
+            r.drawn = w.drawn;
+            r.playing = w.form.core().playing();
+            r.record = w.form.core().currentRecord();
+            r.frame = w.form.core().frameIndex();
+            if (r.playing) w.click("RzButtonPlay");
+            return r;
+        };
+        const Run clicks = run(false), keys = run(true);
+
+        QVERIFY(clicks.drawn.size() > 8);
+        QCOMPARE(clicks.reports, 1); // the prints while playing did nothing
+        QVERIFY(keys == clicks);
+    }
+
+    // Each key does nothing while its button is disabled, whatever the state.
+    void disabledButtonsIgnoreTheirKeys() {
+        Window w(100000);
+        w.activate();
+        int reports = 0;
+        w.form.showReport = [&reports] { ++reports; };
+        for (const ButtonKey& b : kButtonKeys) {
+            QVERIFY(!w.button(b.button)->isEnabled());
+            w.key(b.key, b.mods);
+        }
+        QVERIFY(w.drawn.empty());
+        QCOMPARE(reports, 0);
+        QVERIFY(!w.form.core().playing());
+        w.form.openFile(QString::fromStdString(fixtureFile("gui-keys-off.DAT", {3, 3})));
+        w.key(Qt::Key_Left); // the first frame: Up is disabled
+        QCOMPARE(w.drawn.size(), size_t{1});
+        w.key(Qt::Key_Space); // playing: print is disabled
+        QVERIFY(w.form.core().playing());
+        QVERIFY(!w.button("btnPrint")->isEnabled());
+        w.key(Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(reports, 0);
+        w.key(Qt::Key_Space);
+        QVERIFY(!w.form.core().playing());
+        w.key(Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(reports, 1);
+    }
+
+    // The menu items' keys: each runs its item, shows in the menu, and does
+    // nothing while the item is disabled (回波动态 before a file).
+    void menuKeys() {
+        Window w(100000);
+        w.activate();
+        int chosen = 0, abouts = 0;
+        w.form.chooseFile = [&chosen]() -> std::optional<QString> {
+            ++chosen;
+            return std::nullopt;
+        };
+        w.form.showAbout = [&abouts] { ++abouts; };
+        const std::pair<const char*, QKeySequence> items[] = {
+            {"OpenItem", QKeySequence(Qt::CTRL | Qt::Key_O)},
+            {"ExitItem", QKeySequence(Qt::CTRL | Qt::Key_Q)},
+            {"EchoDynamicsItem", QKeySequence(Qt::CTRL | Qt::Key_D)},
+            {"AboutItem", QKeySequence(Qt::Key_F1)},
+        };
+        for (const auto& [name, key] : items)
+            QCOMPARE(w.action(name)->shortcut(), key);
+
+        w.key(Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(chosen, 1);
+        w.key(Qt::Key_F1);
+        QCOMPARE(abouts, 1);
+        QVERIFY(!w.action("EchoDynamicsItem")->isEnabled());
+        w.key(Qt::Key_D, Qt::ControlModifier);
+        QVERIFY(!w.form.findChild<TEchoDynamicsForm*>());
+
+        w.form.openFile(QString::fromStdString(fixtureFile("gui-menu-keys.DAT", {3, 3})));
+        w.activate();
+        w.key(Qt::Key_D, Qt::ControlModifier);
+        auto* dynamics = w.form.findChild<TEchoDynamicsForm*>();
+        QVERIFY(dynamics && dynamics->isVisible());
+        dynamics->close();
+        w.activate();
+        w.key(Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(!w.form.isVisible());
+    }
+
+    // The tooltips name each button's key, and follow the Play caption.
+    void tooltipsNameTheKeys() {
+        Window w(100000);
+        QCOMPARE(w.button("RzButtonPlay")->toolTip(), QString("播放 (Space)"));
+        QCOMPARE(w.button("RzButtonUp")->toolTip(), QString("上一帧 (Left)"));
+        QCOMPARE(w.button("RzButtonNext")->toolTip(), QString("下一帧 (Right)"));
+        QCOMPARE(w.button("btnPrint")->toolTip(), QString("打印 (Ctrl+P)"));
+        w.form.openFile(QString::fromStdString(fixtureFile("gui-tips.DAT", {3, 3})));
+        w.click("RzButtonPlay");
+        QCOMPARE(w.button("RzButtonPlay")->toolTip(), QString("停止 (Space)"));
+        w.click("RzButtonPlay");
+        QCOMPARE(w.button("RzButtonPlay")->toolTip(), QString("播放 (Space)"));
+    }
+
+    // With the focus on the seek bar its keys move the bar as on a slider,
+    // and each move is a change of the bar: the same as the bar set to that
+    // value in a twin window. Space still plays. A click on the window's
+    // background gives the arrows back to stepping.
+    void seekBarKeepsItsKeys() {
+        const QString file =
+            QString::fromStdString(fixtureFile("gui-bar-keys.DAT", std::vector<int>(30, 3)));
+        Window w(100000), twin(100000);
+        w.activate();
+        w.form.openFile(file);
+        twin.form.openFile(file);
+        auto* bar = w.child<QSlider>("ProcessTrackBar");
+        auto* twinBar = twin.child<QSlider>("ProcessTrackBar");
+        bar->setFocus(Qt::MouseFocusReason);
+        QCOMPARE(QApplication::focusWidget(), bar);
+        // The bar's value after each key (the load after the end of the bar
+        // puts it back at 0).
+        const std::pair<Qt::Key, int> moves[] = {
+            {Qt::Key_Right, 1},   {Qt::Key_Right, 2},  {Qt::Key_PageUp, 12},  {Qt::Key_Left, 11},
+            {Qt::Key_Up, 12},     {Qt::Key_Down, 11},  {Qt::Key_PageDown, 1}, {Qt::Key_End, 0},
+            {Qt::Key_PageUp, 10}, {Qt::Key_Right, 11}, {Qt::Key_Home, 0},
+        };
+        for (const auto& [key, value] : moves) {
+            const int before = bar->value();
+            w.key(key);
+            QCOMPARE(bar->value(), value);
+            const int target = key == Qt::Key_End ? bar->maximum() : value;
+            if (target != before) twinBar->setValue(target);
+            QCOMPARE(w.drawn, twin.drawn);
+            QCOMPARE(w.form.core().currentRecord(), twin.form.core().currentRecord());
+        }
+        QVERIFY(w.drawn.size() > 6);
+        for (const Shown& s : w.drawn)
+            QCOMPARE(s.frame, 0); // records loaded by the bar, no frame steps
+        w.key(Qt::Key_Space);
+        QVERIFY(w.form.core().playing());
+        w.key(Qt::Key_Space);
+        QVERIFY(!w.form.core().playing());
+
+        QTest::mouseClick(w.form.centralWidget(), Qt::LeftButton, {}, QPoint(600, 30));
+        QVERIFY(QApplication::focusWidget() != bar);
+        const Shown before = w.last();
+        const int value = bar->value();
+        w.key(Qt::Key_Right);
+        QCOMPARE(w.last(), (Shown{before.record, before.frame + 1}));
+        QCOMPARE(bar->value(), value);
+    }
+
+    // With the focus on the note list its keys move the selection (each move
+    // a note click); Left, Right and Space keep acting as the buttons.
+    void noteListKeepsItsKeys() {
+        Window w(100000);
+        w.activate();
+        w.form.openFile(QString::fromStdString(
+            fixtureFile("gui-list-keys.DAT", std::vector<int>(12, 3), {2, 5, 8})));
+        auto* notes = w.child<QListWidget>("NoteListBox");
+        notes->setFocus(Qt::MouseFocusReason);
+        w.key(Qt::Key_Up); // row 2 -> 1: a click on the note of record 5
+        QCOMPARE(notes->currentRow(), 1);
+        QCOMPARE(w.last(), (Shown{5, 0}));
+        QVERIFY(w.form.core().playing());
+        w.key(Qt::Key_Space);
+        QVERIFY(!w.form.core().playing());
+        QCOMPARE(QApplication::focusWidget(), notes);
+        w.key(Qt::Key_Right);
+        QCOMPARE(w.last(), (Shown{5, 1}));
+        w.key(Qt::Key_Left);
+        QCOMPARE(w.last(), (Shown{5, 0}));
+        QCOMPARE(notes->currentRow(), 1);
+    }
+
+    // Space presses a button that has the focus from Tab, as on any button;
+    // a click leaves the focus where it was, so Space then plays.
+    void spaceOnAFocusedButton() {
+        Window w(100000);
+        w.activate();
+        w.form.openFile(QString::fromStdString(fixtureFile("gui-space.DAT", {4, 4})));
+        QWidget* focusBefore = QApplication::focusWidget();
+        w.click("RzButtonNext");
+        QCOMPARE(QApplication::focusWidget(), focusBefore);
+        QCOMPARE(w.last(), (Shown{0, 2}));
+        w.key(Qt::Key_Space);
+        QVERIFY(w.form.core().playing());
+        w.key(Qt::Key_Space);
+        QVERIFY(!w.form.core().playing());
+
+        w.button("RzButtonNext")->setFocus(Qt::TabFocusReason);
+        QSignalSpy next(w.button("RzButtonNext"), &QPushButton::clicked);
+        QSignalSpy play(w.button("RzButtonPlay"), &QPushButton::clicked);
+        w.key(Qt::Key_Space);
+        QCOMPARE(next.count(), 1);
+        QCOMPARE(play.count(), 0);
+        QVERIFY(!w.form.core().playing());
+    }
+
+    // One record file dropped on the window opens as the same file chosen in
+    // the open dialog does, playback paused first; the letter case of .DAT
+    // does not matter.
+    void droppedRecordingOpensAsFromTheDialog() {
+        const std::string a = fixtureFile("gui-drop-a.DAT", std::vector<int>(6, 4), {2});
+        for (const char* name : {"gui-drop-b.DAT", "gui-drop-c.dat", "gui-drop-d.Dat"}) {
+            const QString b =
+                QString::fromStdString(fixtureFile(name, std::vector<int>(5, 3), {1, 3}));
+            Window dropped(100000), chosen(100000);
+            for (Window* w : {&dropped, &chosen}) {
+                w->form.openFile(QString::fromStdString(a));
+                w->click("RzButtonNext");
+                w->click("RzButtonPlay"); // playing when the new file comes
+            }
+            QTest::qWait(50); // the first turns of playback
+            for (Window* w : {&dropped, &chosen})
+                w->drawn.clear();
+            chosen.form.chooseFile = [b] { return b; };
+            chosen.form.OpenItemClick();
+
+            const Drop d = drag(dropped.form, {QUrl::fromLocalFile(b)});
+            QVERIFY(d.entered && d.moved && d.dropped);
+            QTRY_VERIFY(!dropped.drawn.empty());
+            QCOMPARE(dropped.drawn, chosen.drawn);
+            const ViewerCore &x = dropped.form.core(), &y = chosen.form.core();
+            QCOMPARE(x.file().path(), b.toStdString());
+            QCOMPARE(x.playing(), y.playing());
+            QCOMPARE(x.currentRecord(), y.currentRecord());
+            QCOMPARE(x.frameIndex(), y.frameIndex());
+            QCOMPARE(x.controls().playEnabled, y.controls().playEnabled);
+            QCOMPARE(x.controls().upEnabled, y.controls().upEnabled);
+            QCOMPARE(x.controls().nextEnabled, y.controls().nextEnabled);
+            QCOMPARE(x.controls().printEnabled, y.controls().printEnabled);
+            QCOMPARE(dropped.child<QListWidget>("NoteListBox")->count(), 2);
+            QCOMPARE(dropped.child<QLineEdit>("BaseGain")->text(),
+                     chosen.child<QLineEdit>("BaseGain")->text());
+        }
+    }
+
+    // Anything but one record file is refused (the "no drop" cursor) and
+    // changes nothing, also when dropped all the same; so is a drop on a
+    // panel field's window.
+    void otherDropsAreRefused() {
+        const QString dat = QString::fromStdString(fixtureFile("gui-refuse.DAT", {3, 3}));
+        const QString other = QString::fromStdString(fixtureFile("gui-refuse-2.DAT", {2}));
+        const QString text = QString::fromStdString(tempPath("gui-refuse.txt"));
+        QFile(text).open(QIODevice::WriteOnly);
+        const QString folder = QString::fromStdString(tempPath("gui-folder.DAT"));
+        QDir().mkpath(folder);
+        const QString missing = QString::fromStdString(tempPath("gui-gone.DAT"));
+        const QList<QList<QUrl>> refused = {
+            {QUrl::fromLocalFile(text)},
+            {QUrl::fromLocalFile(dat), QUrl::fromLocalFile(other)},
+            {QUrl::fromLocalFile(folder)},
+            {QUrl::fromLocalFile(missing)},
+            {QUrl(QStringLiteral("https://example.invalid/a.DAT"))},
+            {},
+        };
+        Window w(100000);
+        w.form.openFile(dat);
+        w.click("RzButtonNext");
+        const std::vector<Shown> drawn = w.drawn;
+        for (const QList<QUrl>& urls : refused) {
+            const Drop d = drag(w.form, urls);
+            QVERIFY(!d.entered && !d.moved && !d.dropped);
+            QTest::qWait(10);
+            QCOMPARE(w.drawn, drawn);
+            QCOMPARE(w.form.core().file().path(), dat.toStdString());
+            QVERIFY(!w.form.findChild<QMessageBox*>("OpenFailedMessage"));
+        }
+        // The panel's fields take no drops of their own.
+        QVERIFY(!w.child<QLineEdit>("BaseGain")->acceptDrops());
+    }
+
+    // The recordings opened last, newest first, at most eight, each once,
+    // kept from one run to the next; an entry names the file and shows its
+    // full path, and the submenu stands between 打开 and 退出.
+    void recentFilesAcrossRuns() {
+        appSettings().clear();
+        std::vector<std::string> files;
+        for (int i = 1; i <= 10; ++i)
+            files.push_back(fixtureFile("gui-recent-" + std::to_string(i) + ".DAT", {2}));
+        files.push_back(fixtureFile("gui-r&d.DAT", {2}));
+        {
+            Window first;
+            QVERIFY(recentEntries(first.form).isEmpty());
+            QVERIFY(!first.form.findChild<QMenu*>("RecentItem")->isEnabled());
+            for (int i = 0; i < 10; ++i)
+                first.form.openFile(QString::fromStdString(files[i]));
+            first.form.openFile(QString::fromStdString(files[3])); // again: moves up
+            first.form.openFile(QString::fromStdString(files[10]));
+        }
+        Window second;
+        const std::vector<int> expected = {10, 3, 9, 8, 7, 6, 5, 4};
+        const auto entries = recentEntries(second.form);
+        QCOMPARE(entries.size(), qsizetype(8));
+        for (int k = 0; k < 8; ++k) {
+            const std::string& path = files[static_cast<size_t>(expected[k])];
+            QString name = fileName(path);
+            name.replace("&", "&&");
+            QCOMPARE(entries[k].first, QString("&%1 %2").arg(k + 1).arg(name));
+            QCOMPARE(entries[k].second, QString::fromStdString(path));
+        }
+        QVERIFY(second.form.findChild<QMenu*>("RecentItem")->isEnabled());
+        auto* fileMenu = second.form.findChild<QMenu*>("FileItem");
+        const QList<QAction*> items = fileMenu->actions();
+        QCOMPARE(items.size(), qsizetype(4));
+        QCOMPARE(items[0]->objectName(), QString("OpenItem"));
+        QCOMPARE(items[1]->menu(), second.form.findChild<QMenu*>("RecentItem"));
+        QCOMPARE(items[1]->text(), QString("最近打开(&R)"));
+        QVERIFY(items[2]->isSeparator());
+        QCOMPARE(items[3]->objectName(), QString("ExitItem"));
+        // A file that fails to open (not in the list) leaves the list as it is.
+        second.form.openFile(QString::fromStdString(tempPath("gui-recent-none.DAT")));
+        if (auto* box = second.form.findChild<QMessageBox*>("OpenFailedMessage")) box->close();
+        QCOMPARE(recentEntries(second.form), entries);
+    }
+
+    // An entry opens its recording as the open dialog would, and moves it to
+    // the top; one that no longer opens says so as the dialog's choice would
+    // and leaves the list, on this run and the next.
+    void choosingARecentFile() {
+        appSettings().clear();
+        const std::string a = fixtureFile("gui-recent-a.DAT", std::vector<int>(4, 3), {2});
+        const std::string b = fixtureFile("gui-recent-b.DAT", std::vector<int>(3, 3));
+        const std::string gone = fixtureFile("gui-recent-gone.DAT", {3});
+        Window w(100000);
+        for (const std::string& f : {gone, b, a})
+            w.form.openFile(QString::fromStdString(f));
+        w.click("RzButtonPlay");
+        QTest::qWait(50); // the first turn of playback
+        w.drawn.clear();
+        w.form.findChild<QAction*>("RecentFile2")->trigger(); // b
+        QTRY_COMPARE(w.form.core().file().path(), b);
+        QCOMPARE(w.drawn, (std::vector<Shown>{{0, 0}}));
+        QVERIFY(!w.form.core().playing());
+        QCOMPARE(recentEntries(w.form).first().second, QString::fromStdString(b));
+
+        QVERIFY(QFile::remove(QString::fromStdString(gone)));
+        Window dialog;
+        dialog.form.chooseFile = [gone] { return QString::fromStdString(gone); };
+        dialog.form.OpenItemClick();
+        auto* expected = dialog.form.findChild<QMessageBox*>("OpenFailedMessage");
+        QVERIFY(expected);
+        w.drawn.clear();
+        w.form.findChild<QAction*>("RecentFile3")->trigger(); // gone
+        QTRY_VERIFY(w.form.findChild<QMessageBox*>("OpenFailedMessage"));
+        auto* box = w.form.findChild<QMessageBox*>("OpenFailedMessage");
+        QCOMPARE(box->text(), expected->text());
+        QCOMPARE(box->windowTitle(), expected->windowTitle());
+        box->close();
+        expected->close();
+        QVERIFY(w.drawn.empty());
+        QCOMPARE(w.form.core().file().path(), b); // still open
+        const QList<std::pair<QString, QString>> left = {
+            {"&1 " + fileName(b), QString::fromStdString(b)},
+            {"&2 " + fileName(a), QString::fromStdString(a)}};
+        QCOMPARE(recentEntries(w.form), left);
+        Window next;
+        QCOMPARE(recentEntries(next.form), left);
+    }
+
+    // The open dialog starts in the folder of the recording opened last, on
+    // this run or an earlier one.
+    void openDialogStartsInTheLastFolder() {
+        appSettings().clear();
+        QTemporaryDir folder;
+        const QString inFolder = folder.filePath("gui-folder.DAT");
+        QVERIFY(
+            QFile::copy(QString::fromStdString(fixtureFile("gui-folder-src.DAT", {2})), inFolder));
+        {
+            Window first;
+            QCOMPARE(first.form.openDialogFolder(), QString());
+            first.form.openFile(inFolder);
+        }
+        Window w;
+        QCOMPARE(w.form.openDialogFolder(), QFileInfo(folder.path()).absoluteFilePath());
+        QString shownFolder;
+        QTimer::singleShot(0, &w.form, [&shownFolder] {
+            for (int i = 0; i < 100 && !shownFolder.size(); ++i) {
+                if (auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                    shownFolder = d->directory().absolutePath();
+                    d->reject();
+                    return;
+                }
+                QTest::qWait(10);
+            }
+        });
+        w.form.OpenItemClick(); // the real dialog
+        QCOMPARE(shownFolder, QFileInfo(folder.path()).absoluteFilePath());
     }
 
     void seekBarAndNotes() {
@@ -324,6 +801,9 @@ private slots:
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Settings go to a folder of this run, never the user's.
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     QApplication app(argc, argv);
     MainFormTest test;
     return QTest::qExec(&test, argc, argv);

@@ -1,0 +1,519 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="zh_CN">
+<context>
+    <name>ReportPage</name>
+    <message>
+        <source>检测单位</source>
+        <translation>Company</translation>
+    </message>
+    <message>
+        <source>报告编号</source>
+        <translation>Report no.</translation>
+    </message>
+    <message>
+        <source>委托单位</source>
+        <translation>Client</translation>
+    </message>
+    <message>
+        <source>检测日期</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>名称</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>编号</source>
+        <translation>No.</translation>
+    </message>
+    <message>
+        <source>材质</source>
+        <translation>Material</translation>
+    </message>
+    <message>
+        <source>型号</source>
+        <translation>Model</translation>
+    </message>
+    <message>
+        <source>探头类型</source>
+        <translation>Type</translation>
+    </message>
+    <message>
+        <source>晶片尺寸</source>
+        <translation>Crystal</translation>
+    </message>
+    <message>
+        <source>探头K值</source>
+        <translation>K value</translation>
+    </message>
+    <message>
+        <source>折射角</source>
+        <translation>Angle</translation>
+    </message>
+    <message>
+        <source>前沿</source>
+        <translation>Index</translation>
+    </message>
+    <message>
+        <source>频率</source>
+        <translation>Freq.</translation>
+    </message>
+    <message>
+        <source>零点</source>
+        <translation>Zero</translation>
+    </message>
+    <message>
+        <source>表面热处理</source>
+        <translation>Treatment</translation>
+    </message>
+    <message>
+        <source>表面粗糙度</source>
+        <translation>Roughness</translation>
+    </message>
+    <message>
+        <source>灵敏度</source>
+        <translation>Gain</translation>
+    </message>
+    <message>
+        <source>回波抑制</source>
+        <translation>Reject</translation>
+    </message>
+    <message>
+        <source>回波延时</source>
+        <translation>Delay</translation>
+    </message>
+    <message>
+        <source>声程范围</source>
+        <translation>Range</translation>
+    </message>
+    <message>
+        <source>声速</source>
+        <translation>Velocity</translation>
+    </message>
+    <message>
+        <source>探伤结果</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>探伤标准</source>
+        <translation>Standard</translation>
+    </message>
+    <message>
+        <source>探伤人员</source>
+        <translation>Operator</translation>
+    </message>
+    <message>
+        <source>负责人员</source>
+        <translation>Reviewer</translation>
+    </message>
+    <message>
+        <source>长度</source>
+        <translation>Length</translation>
+    </message>
+    <message>
+        <source>高度</source>
+        <translation>Height</translation>
+    </message>
+    <message>
+        <source>等级</source>
+        <translation>Grade</translation>
+    </message>
+    <message>
+        <source>备注</source>
+        <translation>Remarks</translation>
+    </message>
+    <message>
+        <source>Kelvora数字式超声波探伤仪探伤报告</source>
+        <translation>Kelvora Ultrasonic Flaw Detector Inspection Report</translation>
+    </message>
+    <message>
+        <source>工件</source>
+        <translation>Part</translation>
+    </message>
+    <message>
+        <source>探头</source>
+        <translation>Probe</translation>
+    </message>
+    <message>
+        <source>探伤仪</source>
+        <translation>Instrument</translation>
+    </message>
+    <message>
+        <source>缺陷</source>
+        <translation>Defect</translation>
+    </message>
+    <message>
+        <source>探伤评定</source>
+        <translation>Evaluation</translation>
+    </message>
+    <message>
+        <source>定量</source>
+        <translation>Size</translation>
+    </message>
+    <message>
+        <source>定位</source>
+        <translation>Location</translation>
+    </message>
+    <message>
+        <source>距离</source>
+        <translation>Path</translation>
+    </message>
+    <message>
+        <source>水平</source>
+        <translation>Surf.</translation>
+    </message>
+    <message>
+        <source>垂直</source>
+        <translation>Depth</translation>
+    </message>
+    <message>
+        <source>当量</source>
+        <translation>Equiv.</translation>
+    </message>
+    <message>
+        <source>A定位</source>
+        <translation>A pos.</translation>
+    </message>
+    <message>
+        <source>A当量</source>
+        <translation>A eq.</translation>
+    </message>
+    <message>
+        <source>B定位</source>
+        <translation>B pos.</translation>
+    </message>
+    <message>
+        <source>B当量</source>
+        <translation>B eq.</translation>
+    </message>
+    <message>
+        <source>度 </source>
+        <translation>° </translation>
+    </message>
+</context>
+<context>
+    <name>vantrel::TAboutForm</name>
+    <message>
+        <source>探伤记录查看器</source>
+        <translation>Record viewer</translation>
+    </message>
+    <message>
+        <source>超声探伤记录查看与打印</source>
+        <translation>View and print A-scans</translation>
+    </message>
+    <message>
+        <source>Vantrel 开发组 版权所有</source>
+        <translation>© Vantrel developers</translation>
+    </message>
+    <message>
+        <source>确认</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>vantrel::TEchoDynamicsForm</name>
+    <message>
+        <source>回波动态</source>
+        <translation>Echo dynamics</translation>
+    </message>
+    <message>
+        <source>导出指示</source>
+        <translation>Export indications</translation>
+    </message>
+    <message>
+        <source>位置</source>
+        <translation>Position</translation>
+    </message>
+    <message>
+        <source>距离</source>
+        <translation>sound path</translation>
+    </message>
+    <message>
+        <source>水平</source>
+        <translation>surface distance</translation>
+    </message>
+    <message>
+        <source>垂直</source>
+        <translation>depth</translation>
+    </message>
+    <message>
+        <source>阈值</source>
+        <translation>Threshold</translation>
+    </message>
+    <message>
+        <source>按闸门A电平</source>
+        <translation>Gate A level</translation>
+    </message>
+    <message>
+        <source>% 波幅的阈值取各记录参数中闸门A的电平；拖动阈值线或输入数值则改用固定阈值</source>
+        <translation>The % threshold is the gate A level in each record&apos;s settings; dragging the threshold line or typing a value sets a fixed threshold instead</translation>
+    </message>
+    <message>
+        <source>合并间隔</source>
+        <translation>Merge gap</translation>
+    </message>
+    <message>
+        <source> 帧</source>
+        <translation> frames</translation>
+    </message>
+    <message>
+        <source>相隔不超过这么多帧的指示合并为一处</source>
+        <translation>Indications at most this many frames apart are merged into one</translation>
+    </message>
+    <message>
+        <source>全部</source>
+        <translation>Fit all</translation>
+    </message>
+    <message>
+        <source>显示整个文件（滚轮缩放，右键或 Shift+左键拖动平移）</source>
+        <translation>Shows the whole file (the wheel zooms, a right-button or Shift drag pans)</translation>
+    </message>
+    <message>
+        <source>导出CSV...</source>
+        <translation>Export CSV...</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>重新计算</source>
+        <translation>Compute again</translation>
+    </message>
+    <message>
+        <source>缺少记录 %1</source>
+        <translation>Record %1 missing</translation>
+    </message>
+    <message>
+        <source>缺少记录 %1–%2</source>
+        <translation>Records %1–%2 missing</translation>
+    </message>
+    <message>
+        <source>记录 %1 损坏：%2</source>
+        <translation>Record %1 damaged: %2</translation>
+    </message>
+    <message>
+        <source>记录 %1：%2</source>
+        <translation>Record %1: %2</translation>
+    </message>
+    <message>
+        <source>无法写入“%1”：%2</source>
+        <translation>Cannot write “%1”: %2</translation>
+    </message>
+    <message>
+        <source>没有打开的文件</source>
+        <translation>No file open</translation>
+    </message>
+    <message>
+        <source>正在取消...</source>
+        <translation>Cancelling...</translation>
+    </message>
+    <message>
+        <source>正在计算回波动态...</source>
+        <translation>Computing the echo dynamics...</translation>
+    </message>
+    <message>
+        <source>计算已取消</source>
+        <translation>Computation cancelled</translation>
+    </message>
+    <message>
+        <source>%1 帧，%2 处指示</source>
+        <translation>Frames: %1, indications: %2</translation>
+    </message>
+    <message>
+        <source>起点</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>终点</source>
+        <translation>End</translation>
+    </message>
+    <message>
+        <source>帧数</source>
+        <translation>Frames</translation>
+    </message>
+    <message>
+        <source>峰值波幅</source>
+        <translation>Peak amplitude</translation>
+    </message>
+    <message>
+        <source>峰值处%1</source>
+        <translation>%1 at peak</translation>
+    </message>
+    <message>
+        <source>文件中没有可显示的帧</source>
+        <translation>The file has no frames to show</translation>
+    </message>
+</context>
+<context>
+    <name>vantrel::TMainForm</name>
+    <message>
+        <source>文件(&amp;F)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>打开(&amp;O)</source>
+        <translation>&amp;Open...</translation>
+    </message>
+    <message>
+        <source>最近打开(&amp;R)</source>
+        <translation>&amp;Recent files</translation>
+    </message>
+    <message>
+        <source>退出(&amp;E)</source>
+        <translation>&amp;Exit</translation>
+    </message>
+    <message>
+        <source>查看(&amp;V)</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message>
+        <source>回波动态(&amp;D)</source>
+        <translation>Echo &amp;dynamics</translation>
+    </message>
+    <message>
+        <source>帮助</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>关于</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>播放</source>
+        <translation>Play</translation>
+    </message>
+    <message>
+        <source>上一帧</source>
+        <translation>Previous</translation>
+    </message>
+    <message>
+        <source>下一帧</source>
+        <translation>Next</translation>
+    </message>
+    <message>
+        <source>打印</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <source>增益</source>
+        <translation>Gain</translation>
+    </message>
+    <message>
+        <source>探头信息</source>
+        <translation>Probe</translation>
+    </message>
+    <message>
+        <source>基本信息</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>基本增益：</source>
+        <translation>Base gain:</translation>
+    </message>
+    <message>
+        <source>扫查增益：</source>
+        <translation>Scan gain:</translation>
+    </message>
+    <message>
+        <source>表面补偿：</source>
+        <translation>Surf. comp.:</translation>
+    </message>
+    <message>
+        <source>探头类型：</source>
+        <translation>Type:</translation>
+    </message>
+    <message>
+        <source>探头频率：</source>
+        <translation>Frequency:</translation>
+    </message>
+    <message>
+        <source>晶片尺寸：</source>
+        <translation>Crystal:</translation>
+    </message>
+    <message>
+        <source>声程：</source>
+        <translation>Range:</translation>
+    </message>
+    <message>
+        <source>前沿：</source>
+        <translation>Index:</translation>
+    </message>
+    <message>
+        <source>零点：</source>
+        <translation>Zero:</translation>
+    </message>
+    <message>
+        <source>通道：</source>
+        <translation>Chan.:</translation>
+    </message>
+    <message>
+        <source>延时：</source>
+        <translation>Delay:</translation>
+    </message>
+    <message>
+        <source>声速：</source>
+        <translation>Velocity:</translation>
+    </message>
+    <message>
+        <source>角度：</source>
+        <translation>Angle:</translation>
+    </message>
+    <message>
+        <source>K值：</source>
+        <translation>K value:</translation>
+    </message>
+    <message>
+        <source>无法打开记录文件“%1”：%2</source>
+        <translation>Cannot open the recording “%1”: %2</translation>
+    </message>
+    <message>
+        <source>正在打开 %1 ...</source>
+        <translation>Opening %1 ...</translation>
+    </message>
+</context>
+<context>
+    <name>vantrel::TReportForm</name>
+    <message>
+        <source>菜单(&amp;F)</source>
+        <translation>&amp;Menu</translation>
+    </message>
+    <message>
+        <source>打印(&amp;P)</source>
+        <translation>&amp;Print</translation>
+    </message>
+    <message>
+        <source>导出PDF(&amp;E)…</source>
+        <translation>&amp;Export PDF…</translation>
+    </message>
+    <message>
+        <source>打印预览(&amp;V)…</source>
+        <translation>Print pre&amp;view…</translation>
+    </message>
+    <message>
+        <source>导出PDF</source>
+        <translation>Export PDF</translation>
+    </message>
+    <message>
+        <source>未打印：没有默认打印机。</source>
+        <translation>Not printed: there is no default printer.</translation>
+    </message>
+    <message>
+        <source>未打印：打印机“%1”无法使用。</source>
+        <translation>Not printed: the printer “%1” cannot be used.</translation>
+    </message>
+    <message>
+        <source>已导出PDF：%1</source>
+        <translation>PDF exported: %1</translation>
+    </message>
+    <message>
+        <source>未导出：无法写入“%1”。</source>
+        <translation>Not exported: cannot write “%1”.</translation>
+    </message>
+</context>
+</TS>
