@@ -227,15 +227,15 @@
     </message>
     <message>
         <source>距离</source>
-        <translation>sound path</translation>
+        <translation>Sound path</translation>
     </message>
     <message>
         <source>水平</source>
-        <translation>surface distance</translation>
+        <translation>Surface distance</translation>
     </message>
     <message>
         <source>垂直</source>
-        <translation>depth</translation>
+        <translation>Depth</translation>
     </message>
     <message>
         <source>阈值</source>
