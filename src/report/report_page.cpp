@@ -256,6 +256,7 @@ const std::vector<UserCell>& reportUserCells() {
         {"探伤标准", "QRRichText26"},   {"探伤人员", "QRRichText27"},
         {"负责人员", "QRRichText28"},   {"长度", "QRRichText14"},
         {"高度", "QRRichText15"},       {"等级", "QRRichText16"},
+        {"备注", "QRRichText29"},
     };
     return cells;
 }

@@ -88,7 +88,7 @@ const std::vector<PageField>& reportFields();
 
 // The blank cells only the user fills, by the caption beside them; the two
 // cells captioned 型号 are named with their group's head (探头型号,
-// 探伤仪型号). The remarks cell has no caption and no name.
+// 探伤仪型号); the remarks cell (two rows high) is 备注.
 struct UserCell {
     const char* caption; // UTF-8
     const char* field;   // the PageField's name
