@@ -277,6 +277,10 @@ ReportPictures TReportForm::screenPictures() const {
     return {blit(leftRuler_), blit(plot_), blit(bottomRuler_)};
 }
 
+ReportPictures TReportForm::outputPictures() const {
+    return source_.pictures ? reportPictures(source_.pictures()) : screenPictures();
+}
+
 QImage TReportForm::renderPage() const {
     QImage page(kPageWidth, kPageHeight, QImage::Format_RGB32);
     QPainter painter(&page);
@@ -311,8 +315,7 @@ bool TReportForm::paintOnPrinter(QPrinter& printer) const {
     // which print output would compress as JPEG.
     const double scale = printer.resolution() / 96.0;
     painter.scale(scale, scale);
-    const ReportPictures pictures =
-        source_.pictures ? reportPictures(source_.pictures()) : screenPictures();
+    const ReportPictures pictures = outputPictures();
     paintReportPage(painter, fill_, pictures, widgetTexts());
     return painter.end();
 }
@@ -322,8 +325,7 @@ void TReportForm::ExportPdfClick() {
     const QString suggestion = source_.pdfName ? source_.pdfName() : QString();
     const std::optional<QString> path = choosePdfPath(suggestion);
     if (!path) return;
-    const ReportPictures pictures =
-        source_.pictures ? reportPictures(source_.pictures()) : screenPictures();
+    const ReportPictures pictures = outputPictures();
     const bool written = writeReportPdf(
         *path, 1,
         [&](QPainter& painter, int) { paintReportPage(painter, fill_, pictures, widgetTexts()); },

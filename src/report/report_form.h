@@ -79,6 +79,9 @@ private:
     void FormShow();
     void drawReportImages();
     ReportPictures screenPictures() const;
+    // The pictures for a printer or a PDF: drawn again from the source at the
+    // device's resolution rather than sent as the screen's bitmaps.
+    ReportPictures outputPictures() const;
     // Paints the page onto a printer (or a preview's), scaled from page
     // pixels to the printer's dots; false when the painter cannot start.
     bool paintOnPrinter(QPrinter& printer) const;
