@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "wrap_math.h"
-
 namespace vantrel {
 
 ViewerCore::ViewerCore() : readouts_(readoutPlaceholders()) {}
@@ -64,13 +62,26 @@ std::optional<FramePlace> ViewerCore::placeOnScreen() const {
     return FramePlace{shownRecord_, shownFrame_};
 }
 
+namespace {
+
+// a x b / c for the seek bar's mapping between positions and records,
+// truncating toward zero. The instrument computes the product in 32 bits,
+// which wraps from about 46,000 records on (a bar of n positions times a
+// record near n); here it is exact, and so the same wherever the 32-bit
+// product did not wrap. The quotient is clamped into 32 bits; the callers
+// keep it in range anyway.
+int32_t scaleBar(int64_t a, int64_t b, int64_t c) {
+    return static_cast<int32_t>(std::clamp<int64_t>(a * b / c, INT32_MIN, INT32_MAX));
+}
+
+} // namespace
+
 void ViewerCore::updateTrackBar() {
     seekArmed_ = false;
     if (recordCount_ <= 1) {
         setTrackBarPosition(0);
     } else {
-        setTrackBarPosition(
-            wrap::div(wrap::mul(controls_.trackBarMax, currentRecord_), recordCount_ - 1));
+        setTrackBarPosition(scaleBar(controls_.trackBarMax, currentRecord_, recordCount_ - 1));
     }
 }
 
@@ -268,8 +279,7 @@ void ViewerCore::trackBarChange() {
     // The last position maps to recordCount, one past the last record. A bar
     // without range (a file of one record) has only record 0 to go to.
     const int32_t range = controls_.trackBarMax;
-    currentRecord_ =
-        range == 0 ? 0 : wrap::div(wrap::mul(recordCount_, controls_.trackBarPosition), range);
+    currentRecord_ = range == 0 ? 0 : scaleBar(recordCount_, controls_.trackBarPosition, range);
     if (currentRecord_ <= 0) {
         currentRecord_ = 0;
         controls_.upEnabled = false;

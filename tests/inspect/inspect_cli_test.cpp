@@ -344,6 +344,27 @@ TEST(InspectCli, Replay) {
               "next, up, play, print, seek:P, note:I, tick, goto:R:F)\n");
 }
 
+// The seek bar's mapping on a file long enough that record x position
+// leaves 32 bits: seek:40000 lands on record 40000 and the handle follows
+// seeks and a jump.
+TEST(InspectCli, ReplaySeeksOnLongRecordings) {
+    const std::string file = writeTemp("long.DAT", longRecording(60000));
+    const CliRun r = inspect({"replay", q(file), "open", "seek:1", "seek:40000", "seek:1",
+                              "seek:59998", "goto:50000:0", "seek:59999"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QJsonArray steps = r.json()["steps"].toArray();
+    ASSERT_EQ(steps.size(), 7);
+    auto state = [&](int i) {
+        const QJsonObject s = steps[i].toObject();
+        return std::pair{s["currentRecord"].toInt(), s["trackBar"].toInt()};
+    };
+    EXPECT_EQ(steps[0].toObject()["trackBarMax"].toInt(), 59999);
+    EXPECT_EQ(state(2), (std::pair{40000, 40000}));
+    EXPECT_EQ(state(4), (std::pair{59998, 59998}));
+    EXPECT_EQ(state(5), (std::pair{50000, 50000}));
+    EXPECT_EQ(state(6), (std::pair{0, 0})); // the end of the bar: back to record 0
+}
+
 TEST(InspectCli, ReportPageAndPicture) {
     const std::string file = fixture();
     auto pngSize = [](const std::string& path) {

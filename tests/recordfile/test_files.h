@@ -119,6 +119,19 @@ inline std::string writeTemp(const std::string& name, const Bytes& bytes) {
     return path;
 }
 
+// A recording of `records` records of `frames` frames each, the first with
+// a parameter block: long files for the arithmetic of record numbers, made
+// quickly since the records after the first repeat one encoded stream.
+inline Bytes longRecording(int32_t records, int frames = 2) {
+    RecordWriter w;
+    const ParameterBlock block = makeBlock(325);
+    w.addRecord(makeFrames(frames), &block);
+    const Bytes stream = encodeStream(makeFrames(frames, 1));
+    for (int32_t r = 1; r < records; ++r)
+        w.addRaw(static_cast<int32_t>(stream.size()), 0, stream);
+    return w.bytes();
+}
+
 // ---- damages: each changes a file image or a decoded record in one way the
 // instrument never would.
 

@@ -118,6 +118,41 @@ TEST(ViewerCore, UpAndNextAcrossRecords) {
     EXPECT_EQ(v.drawn[v.drawn.size() - 2], (Shown{9, 9}));
 }
 
+// On a long recording the bar's arithmetic needs more than 32 bits: 60,000
+// records times a position past 35,791 does not fit, and the seek wrapped to
+// a negative record (record 0) while the handle never followed a load.
+TEST(ViewerCore, SeekBarOnLongRecordings) {
+    // Its frames do not tell their records apart, so no picture is checked.
+    struct {
+        ViewerCore core;
+        const ControlState& c() const { return core.controls(); }
+    } v;
+    ASSERT_TRUE(v.core.openItemClick(writeTemp("long.DAT", longRecording(60000))).ok());
+    ASSERT_EQ(v.c().trackBarMax, 59999);
+    const struct {
+        int32_t position, record;
+    } seeks[] = {
+        {30000, 30000}, // 60000 x 30000 / 59999 = 30000.5
+        {40000, 40000}, // the product wrapped in 32 bits
+        {59998, 59998},
+        {45000, 45000},
+    };
+    for (const auto& s : seeks) {
+        v.core.trackBarMovedTo(1); // after a load the first move only arms the bar
+        v.core.trackBarMovedTo(s.position);
+        EXPECT_EQ(v.core.currentRecord(), s.record) << "position " << s.position;
+        // The load puts the handle where the record lies: 59999 x r / 59999.
+        EXPECT_EQ(v.c().trackBarPosition, s.record) << "position " << s.position;
+    }
+    v.core.trackBarMovedTo(1);
+    // The end of the bar still returns to record 0.
+    v.core.trackBarMovedTo(59999);
+    EXPECT_EQ(v.core.currentRecord(), 0);
+    // A jump from elsewhere moves the handle too.
+    ASSERT_TRUE(v.core.goToFrame(50000, 0));
+    EXPECT_EQ(v.c().trackBarPosition, 50000);
+}
+
 TEST(ViewerCore, SingleFrameRecords) {
     Viewer v;
     v.core.openItemClick(viewerFile("single.DAT", {1, 1, 11}));
