@@ -476,6 +476,34 @@
         <source>正在打开 %1 ...</source>
         <translation>Opening %1 ...</translation>
     </message>
+    <message>
+        <source>“%1”中没有可读的记录：文件头声明 %2 条记录，一条也读不出。它可能不是探伤记录文件。</source>
+        <translation>“%1” holds no readable record: its header promises %2 records and none can be read. It may not be a recording.</translation>
+    </message>
+    <message>
+        <source>“%1”已损坏：文件头声明 %2 条记录，可读 %3 条</source>
+        <translation>“%1” is damaged: its header promises %2 records, %3 can be read</translation>
+    </message>
+    <message>
+        <source>，缺 %1 条</source>
+        <translation>, %1 are missing</translation>
+    </message>
+    <message>
+        <source>；损坏的记录：%1 等，共 %2 条</source>
+        <translation>; damaged records: %1 and more, %2 in all</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>；损坏的记录：%1</source>
+        <translation>; damaged records: %1</translation>
+    </message>
+    <message>
+        <source>。其余记录照常显示。</source>
+        <translation>. The other records show as usual.</translation>
+    </message>
 </context>
 <context>
     <name>vantrel::TReportForm</name>

@@ -24,10 +24,13 @@
 #include "app_settings.h"
 #include "draw_wave_thread.h"
 #include "echo_dynamics_form.h"
+#include "file_health.h"
 #include "frame_render.h"
 #include "gbk_qstring.h"
 #include "interface_language.h"
+#include "notice_bar.h"
 #include "outer_geometry.h"
+#include "seek_bar.h"
 
 namespace vantrel {
 
@@ -60,37 +63,6 @@ protected:
         QListWidget::keyPressEvent(event);
         const int after = currentRow();
         if (after != before && after >= 0 && keyboardClick) keyboardClick(after);
-    }
-};
-
-// The seek bar keeps its own keys: while it has the focus, the arrows, Page
-// Up/Down, Home and End move the bar as on any slider (each move a change of
-// the bar) instead of acting as the window's shortcuts.
-class SeekBar : public QSlider {
-public:
-    using QSlider::QSlider;
-    static bool isBarKey(const QKeyEvent& key) {
-        if ((key.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
-        switch (key.key()) {
-        case Qt::Key_Left:
-        case Qt::Key_Right:
-        case Qt::Key_Up:
-        case Qt::Key_Down:
-        case Qt::Key_PageUp:
-        case Qt::Key_PageDown:
-        case Qt::Key_Home:
-        case Qt::Key_End: return true;
-        default: return false;
-        }
-    }
-
-protected:
-    bool event(QEvent* e) override {
-        if (e->type() == QEvent::ShortcutOverride && isBarKey(*static_cast<QKeyEvent*>(e))) {
-            e->accept();
-            return true;
-        }
-        return QSlider::event(e);
     }
 };
 
@@ -401,6 +373,13 @@ void TMainForm::buildWavePanel(QWidget* central) {
     lblReject_ = new QLabel(central);
     lblReject_->setObjectName(QStringLiteral("lblReject"));
     lblReject_->hide();
+
+    // What an open found wrong with the file, in the free band under the
+    // note list and the buttons, across the window.
+    openNotice_ = new NoticeBar(central);
+    openNotice_->setObjectName(QStringLiteral("OpenNotice"));
+    openNotice_->setGeometry(8, 518, 769, 36);
+    openNotice_->setFont(windowFont(12, false));
 }
 
 void TMainForm::buildPanel(QWidget* central) {
@@ -568,7 +547,37 @@ void TMainForm::openFile(const QString& path) {
     else
         forgetRecentFile(path);
     refillRecentMenu();
-    if (!result.ok()) reportOpenFailure(path, result);
+    if (!result.ok()) {
+        reportOpenFailure(path, result);
+        return;
+    }
+    const FileHealth health = fileHealthOf(core_.file());
+    openNotice_->showNotice(openNoticeText(QFileInfo(path).fileName(), health),
+                            QDir::toNativeSeparators(path));
+}
+
+QString TMainForm::openNoticeText(const QString& name, const FileHealth& health) {
+    if (!health.needsNotice()) return {};
+    if (health.unreadable())
+        return tr("“%1”中没有可读的记录：文件头声明 %2 "
+                  "条记录，一条也读不出。它可能不是探伤记录文件。")
+            .arg(name)
+            .arg(health.announced);
+    QString text = tr("“%1”已损坏：文件头声明 %2 条记录，可读 %3 条")
+                       .arg(name)
+                       .arg(health.announced)
+                       .arg(health.indexed);
+    if (health.missing() > 0) text += tr("，缺 %1 条").arg(health.missing());
+    if (health.damaged > 0) {
+        QStringList named;
+        for (const int32_t r : health.namedDamaged)
+            named << QString::number(r);
+        text +=
+            health.damaged > static_cast<int64_t>(named.size())
+                ? tr("；损坏的记录：%1 等，共 %2 条").arg(named.join(tr("、"))).arg(health.damaged)
+                : tr("；损坏的记录：%1").arg(named.join(tr("、")));
+    }
+    return text + tr("。其余记录照常显示。");
 }
 
 std::optional<QString> TMainForm::droppedRecording(const QMimeData* data) {

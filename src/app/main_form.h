@@ -28,7 +28,9 @@ class QSlider;
 
 namespace vantrel {
 
+class NoticeBar;
 class OuterGeometry;
+struct FileHealth;
 class TDrawWaveThread;
 class TEchoDynamicsForm;
 
@@ -117,6 +119,9 @@ private:
     // One playback turn, on the user-interface thread.
     int playbackTurn();
     void reportOpenFailure(const QString& path, const OpenResult& result);
+    // The notice after opening file `name`, or empty when the file holds
+    // every record it promises, intact.
+    static QString openNoticeText(const QString& name, const FileHealth& health);
     // Opens `path` as the Open command does with it chosen in the dialog:
     // playback pauses for the choice first.
     void openChosenFile(const QString& path);
@@ -144,6 +149,7 @@ private:
     QListWidget* notes_ = nullptr;
     std::vector<std::pair<QPushButton*, QKeySequence>> buttonKeys_;
     QLabel* lblReject_ = nullptr;
+    NoticeBar* openNotice_ = nullptr;
     struct Field {
         QLineEdit* edit;
         std::string PanelTexts::*text;

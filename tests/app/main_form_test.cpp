@@ -17,9 +17,12 @@
 #include <QWindow>
 #include <QtTest>
 
+#include <random>
+
 #include "app_settings.h"
 #include "echo_dynamics_form.h"
 #include "main_form.h"
+#include "record_file.h"
 #include "stock_translations.h"
 #include "viewer_fixture.h"
 
@@ -775,6 +778,107 @@ private slots:
             QTest::qWait(5 + i);
             w->form.close();
             delete w; // joins the playback thread
+        }
+    }
+
+    // A file that is not a recording: random bytes whose header announces
+    // 2^31 - 1 records and whose first record runs past the end of the
+    // file, so nothing is indexed. It opens as any file does, the seek bar
+    // gets 2^31 - 1 positions, and the window stays responsive and says
+    // that the file holds no readable record, without a box to dismiss.
+    void foreignFileKeepsTheWindowResponsive() {
+        Window w;
+        std::mt19937 rng(18);
+        Bytes junk(65536);
+        for (uint8_t& b : junk)
+            b = static_cast<uint8_t>(rng());
+        setWord(junk, 0, INT32_MAX);
+        setWord(junk, 4, 0x7FFFFFF0); // the first record's stored length
+        const QString junkPath = QString::fromStdString(writeTemp("junk.DAT", junk));
+        w.form.openFile(junkPath);
+        auto* bar = w.child<QSlider>("ProcessTrackBar");
+        QCOMPARE(bar->maximum(), INT32_MAX - 1);
+        QVERIFY(!w.form.findChild<QMessageBox*>());
+        auto* notice = w.child<QWidget>("OpenNotice");
+        QVERIFY(notice->isVisible());
+        QCOMPARE(w.child<QLabel>("NoticeText")->text(),
+                 QString("“%1”中没有可读的记录：文件头声明 2147483647 条记录，一条也读不出。"
+                         "它可能不是探伤记录文件。")
+                     .arg(QFileInfo(junkPath).fileName()));
+        // The window paints (the bar among it) and a queued call comes
+        // through within 100 ms.
+        w.form.update();
+        bar->update();
+        QElapsedTimer timer;
+        timer.start();
+        bool ran = false;
+        QMetaObject::invokeMethod(
+            &w.form, [&ran] { ran = true; }, Qt::QueuedConnection);
+        while (!ran && timer.elapsed() < 60000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QVERIFY(ran);
+        QVERIFY2(timer.elapsed() < 100, qPrintable(QString::number(timer.elapsed())));
+        QVERIFY(!bar->grab().isNull());
+        // The notice can be closed; the next file that is whole has none.
+        QTest::mouseClick(w.child<QWidget>("NoticeClose"), Qt::LeftButton);
+        QVERIFY(!notice->isVisible());
+        w.form.openFile(junkPath);
+        QVERIFY(notice->isVisible());
+        w.form.openFile(
+            QString::fromStdString(fixtureFile("gui-whole.DAT", std::vector<int>(3, 11))));
+        QVERIFY(!notice->isVisible());
+    }
+
+    // After an open the window says what the file lacks: how many records
+    // the header promised, how many could be read, and which are damaged,
+    // the first five by number and the rest counted.
+    void damagedFilesAreNamedInTheNotice() {
+        // The demo recording cut to a third, with record 80's compressed
+        // stream starting with a code no encoder writes.
+        Bytes demo = readBytes(VANTREL_DEMO).value();
+        RecordFile index;
+        QVERIFY(index.openRecordFile(VANTREL_DEMO).ok());
+        const int64_t at80 = index.recordIndex()[80].fileOffset + kRecordHeaderSize;
+        demo.resize(demo.size() / 3);
+        demo[static_cast<size_t>(at80)] = demo[static_cast<size_t>(at80) + 1] = 0xFF;
+
+        // Eight records that each carry a block, seven of them damaged.
+        RecordWriter w8;
+        const ParameterBlock block = makeBlock(325);
+        for (int r = 0; r < 8; ++r) {
+            if (r == 3) {
+                w8.addRecord(makeFrames(2), &block);
+            } else {
+                const Bytes bad = {0xFF, 0xFF, 0x00, 0x00};
+                w8.addRaw(static_cast<int32_t>(bad.size()), kParameterBlockSize + 2, bad);
+            }
+        }
+
+        const struct {
+            const char* name;
+            Bytes bytes;
+            QString notice; // empty: none shown
+        } cases[] = {
+            {"demo-damaged.DAT", demo,
+             "“%1”已损坏：文件头声明 300 条记录，可读 101 条，缺 199 条；"
+             "损坏的记录：80。其余记录照常显示。"},
+            {"eight.DAT", w8.bytes(),
+             "“%1”已损坏：文件头声明 8 条记录，可读 8 条；"
+             "损坏的记录：0、1、2、4、5 等，共 7 条。其余记录照常显示。"},
+            {"short.DAT", w8.bytes(20),
+             "“%1”已损坏：文件头声明 20 条记录，可读 8 条，缺 12 条；"
+             "损坏的记录：0、1、2、4、5 等，共 7 条。其余记录照常显示。"},
+            {"whole.DAT", readBytes(VANTREL_DEMO).value(), ""},
+        };
+        Window w;
+        auto* notice = w.child<QWidget>("OpenNotice");
+        for (const auto& c : cases) {
+            const QString path = QString::fromStdString(writeTemp(c.name, c.bytes));
+            w.form.openFile(path);
+            QCOMPARE(notice->isVisible(), !c.notice.isEmpty());
+            if (!c.notice.isEmpty())
+                QCOMPARE(w.child<QLabel>("NoticeText")->text(),
+                         c.notice.arg(QFileInfo(path).fileName()));
         }
     }
 

@@ -1,0 +1,36 @@
+// What the user is told about a recording just opened: whether it holds
+// every record its header promises, intact. A file from a stick pulled out
+// mid-write, a damaged copy or a file that is not a recording at all opens
+// like any other (its readable records stay viewable), but it does not open
+// in silence: the window and vantrel-inspect say how many records the header
+// promised, how many the scan could index, and which records are damaged.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "record_file.h"
+
+namespace vantrel {
+
+struct FileHealth {
+    // A notice names this many damaged records and counts the rest: enough
+    // to find them, short enough to read at a glance.
+    static constexpr size_t kNamedDamaged = 5;
+
+    int64_t announced = 0;             // the record count the file's header states
+    int64_t indexed = 0;               // records the scan found whole
+    int64_t damaged = 0;               // indexed records that are damaged
+    std::vector<int32_t> namedDamaged; // the first kNamedDamaged of them
+
+    // No record could be indexed: not a recording, or nothing left of one.
+    bool unreadable() const { return indexed == 0; }
+    // Records the header promises that the file does not hold whole.
+    int64_t missing() const { return announced > indexed ? announced - indexed : 0; }
+    // Whether the file is worth a word to the user at all.
+    bool needsNotice() const { return unreadable() || missing() > 0 || damaged > 0; }
+};
+
+FileHealth fileHealthOf(const RecordFile& file);
+
+} // namespace vantrel
