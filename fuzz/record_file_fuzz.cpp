@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "echo_overview.h"
+#include "file_health.h"
 #include "frame_render.h"
 #include "report_inputs.h"
 #include "report_page.h"
@@ -53,6 +54,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                        .emptyPlot = [&] { drawEmptyPlot(plot); },
                        .pathRuler = {}});
     if (!viewer.openItemClick(path).ok()) return 0;
+    // What the window's notice would say of the file.
+    const FileHealth health = fileHealthOf(viewer.file());
+    if (health.indexed != static_cast<int64_t>(viewer.file().recordIndex().size()) ||
+        health.namedDamaged.size() > FileHealth::kNamedDamaged ||
+        static_cast<int64_t>(health.namedDamaged.size()) > health.damaged || health.missing() < 0)
+        std::abort();
     const int32_t records =
         std::min<int32_t>(static_cast<int32_t>(viewer.file().recordIndex().size()), kMaxRecords);
     for (int32_t r = 0; r < records; ++r) {
@@ -83,7 +90,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         switch ((steps + i * 7) % 9) {
         case 0: clicks.nextClick(); break;
         case 1: clicks.upClick(); break;
-        case 2: clicks.trackBarMovedTo(i % 5); break;
+        // Near either end of the bar, whose range may be two billion.
+        case 2: clicks.trackBarMovedTo(i % 2 ? i % 5 : clicks.controls().trackBarMax - i); break;
         case 3: clicks.playClick(); break;
         case 4: clicks.playbackTick(); break;
         case 5: clicks.noteClick(i % 3); break;
