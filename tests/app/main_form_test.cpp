@@ -805,9 +805,10 @@ private slots:
                  QString("“%1”中没有可读的记录：文件头声明 2147483647 条记录，一条也读不出。"
                          "它可能不是探伤记录文件。")
                      .arg(QFileInfo(junkPath).fileName()));
-        // The window paints (the bar among it) and a queued call comes
-        // through within 100 ms.
-        w.form.update();
+        // With the window painted once, the bar paints again and a queued
+        // call comes through within 100 ms (a bar that drew every tick took
+        // minutes).
+        QCoreApplication::processEvents();
         bar->update();
         QElapsedTimer timer;
         timer.start();
