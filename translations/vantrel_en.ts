@@ -504,6 +504,42 @@
         <source>。其余记录照常显示。</source>
         <translation>. The other records show as usual.</translation>
     </message>
+    <message>
+        <source>转到</source>
+        <translation>Go To</translation>
+    </message>
+    <message>
+        <source>记录，或 记录:帧（从 0 起）：</source>
+        <translation>Record, or record:frame (from 0):</translation>
+    </message>
+    <message>
+        <source>转到(&amp;G)...</source>
+        <translation>&amp;Go To...</translation>
+    </message>
+    <message>
+        <source>记录 0（条尾回到开头）</source>
+        <translation>Record 0 (the end of the bar returns to the start)</translation>
+    </message>
+    <message>
+        <source>记录 %1</source>
+        <translation>Record %1</translation>
+    </message>
+    <message>
+        <source>记录 %1 / %2&#x3000;帧 %3</source>
+        <translation>Record %1 / %2, frame %3</translation>
+    </message>
+    <message>
+        <source>“%1”不是记录号，也不是 记录:帧。</source>
+        <translation>“%1” is neither a record number nor record:frame.</translation>
+    </message>
+    <message>
+        <source>没有记录 %1：文件中可读的记录为 0 到 %2。</source>
+        <translation>There is no record %1: the readable records of the file are 0 to %2.</translation>
+    </message>
+    <message>
+        <source>记录 %1 没有第 %2 帧：它有 %3 帧。</source>
+        <translation>Record %1 has no frame %2: it has %3 frames.</translation>
+    </message>
 </context>
 <context>
     <name>vantrel::TReportForm</name>

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QGroupBox>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -132,6 +133,15 @@ TMainForm::TMainForm(QWidget* parent, int paceOverrideMs) : QMainWindow(parent) 
         return dialog.selectedFiles().first();
     };
 
+    askGoTo = [this]() -> std::optional<QString> {
+        bool ok = false;
+        const QString text =
+            QInputDialog::getText(this, tr("转到"), tr("记录，或 记录:帧（从 0 起）："),
+                                  QLineEdit::Normal, QString(), &ok);
+        if (!ok) return std::nullopt;
+        return text;
+    };
+
     core_.setPainter({.frame =
                           [this](std::span<const uint8_t> frame) {
                               drawFramePicture(wave_, frame, core_.params(), core_.curves());
@@ -197,6 +207,9 @@ void TMainForm::buildMenus() {
         view->addAction(tr("回波动态(&D)"), this, [this] { EchoDynamicsItemClick(); });
     echoDynamicsItem_->setObjectName(QStringLiteral("EchoDynamicsItem"));
     echoDynamicsItem_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    goToItem_ = view->addAction(tr("转到(&G)..."), this, [this] { GoToItemClick(); });
+    goToItem_->setObjectName(QStringLiteral("GoToItem"));
+    goToItem_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
     QMenu* help = menuBar()->addMenu(tr("帮助"));
     help->setObjectName(QStringLiteral("N1"));
     QAction* about = help->addAction(tr("关于"), this, [this] { AboutItemClick(); });
@@ -347,6 +360,19 @@ void TMainForm::buildWavePanel(QWidget* central) {
     connect(trackBar_, &QSlider::valueChanged, this, [this](int v) {
         if (!syncing_) ProcessTrackBarChange(v);
     });
+    // The record a move of the bar to the pointer would show.
+    trackBar_->toolTipFor = [this](int position) {
+        if (!core_.fileOpen()) return QString();
+        const int32_t record = core_.recordForBarPosition(position);
+        return record >= core_.recordCount() ? tr("记录 0（条尾回到开头）")
+                                             : tr("记录 %1").arg(record);
+    };
+
+    // Where the frame on screen lies, in the free band above the plot.
+    positionLabel_ = new QLabel(central);
+    positionLabel_->setObjectName(QStringLiteral("PositionLabel"));
+    positionLabel_->setGeometry(32, 14, 361, 18);
+    positionLabel_->setFont(windowFont(12, false));
 
     play_ = button(central, "RzButtonPlay", playCaption(), 32, 440);
     up_ = button(central, "RzButtonUp", tr("上一帧"), 120, 440);
@@ -465,6 +491,15 @@ void TMainForm::syncControls() {
     next_->setEnabled(c.nextEnabled);
     print_->setEnabled(c.printEnabled);
     echoDynamicsItem_->setEnabled(core_.fileOpen());
+    goToItem_->setEnabled(core_.fileOpen());
+    // Numbers from 0, as the echo-dynamics window and vantrel-inspect name
+    // them; the count is the record count the seek bar runs over.
+    const std::optional<FramePlace> place = core_.placeOnScreen();
+    positionLabel_->setText(place ? tr("记录 %1 / %2　帧 %3")
+                                        .arg(place->record)
+                                        .arg(core_.recordCount())
+                                        .arg(place->frame)
+                                  : QString());
     trackBar_->setRange(0, c.trackBarMax);
     trackBar_->setValue(c.trackBarPosition);
 
@@ -551,6 +586,8 @@ void TMainForm::openFile(const QString& path) {
         reportOpenFailure(path, result);
         return;
     }
+    // The title names the file, as a document window does.
+    setWindowTitle(QStringLiteral("Vantrel \u2013 %1").arg(QFileInfo(path).fileName()));
     const FileHealth health = fileHealthOf(core_.file());
     openNotice_->showNotice(openNoticeText(QFileInfo(path).fileName(), health),
                             QDir::toNativeSeparators(path));
@@ -684,6 +721,33 @@ void TMainForm::EchoDynamicsItemClick() {
     form.show();
     form.raise();
     form.activateWindow();
+}
+
+void TMainForm::GoToItemClick() {
+    if (!core_.fileOpen()) return;
+    const std::optional<QString> text = askGoTo ? askGoTo() : std::nullopt;
+    if (!text) return;
+    const std::optional<FramePlace> place = parseFramePlace(text->toStdString());
+    QString problem;
+    if (!place) {
+        problem = tr("“%1”不是记录号，也不是 记录:帧。").arg(*text);
+    } else if (place->record >= static_cast<int64_t>(core_.file().recordIndex().size())) {
+        problem = tr("没有记录 %1：文件中可读的记录为 0 到 %2。")
+                      .arg(place->record)
+                      .arg(static_cast<int64_t>(core_.file().recordIndex().size()) - 1);
+    } else if (!core_.goToFrame(place->record, place->frame)) {
+        problem = tr("记录 %1 没有第 %2 帧：它有 %3 帧。")
+                      .arg(place->record)
+                      .arg(place->frame)
+                      .arg(core_.query().framesOfRecord(place->record));
+    }
+    syncControls();
+    if (problem.isEmpty()) return;
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Vantrel"), problem,
+                                QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("GoToFailedMessage"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 void TMainForm::goToFrame(int32_t record, int32_t frame) {

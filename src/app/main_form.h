@@ -30,6 +30,7 @@ namespace vantrel {
 
 class NoticeBar;
 class OuterGeometry;
+class SeekBar;
 struct FileHealth;
 class TDrawWaveThread;
 class TEchoDynamicsForm;
@@ -52,6 +53,9 @@ public:
     // Chooses the file for the Open command; nullopt when cancelled. The
     // default shows the file dialog; tests replace it.
     std::function<std::optional<QString>()> chooseFile;
+    // Asks for the place 查看 › 转到 goes to ("R" or "R:F"); nullopt when
+    // cancelled. The default shows an input dialog; tests replace it.
+    std::function<std::optional<QString>()> askGoTo;
     // Shows the report for the print button (set by the start-up code).
     std::function<void()> showReport;
     // Shows the About box (set by the start-up code).
@@ -77,6 +81,9 @@ public:
     void NoteListBoxClick(int item);
     void btnPrintClick();
     void EchoDynamicsItemClick();
+    // 查看 › 转到: the place asked for on screen, by goToFrame; a place that
+    // is malformed or not in the file says so and changes nothing.
+    void GoToItemClick();
     // 帮助 › 语言/Language: keeps the choice for the next start.
     void LanguageItemClick(Language language);
     // A click on the echo-dynamics strips or list: frame `frame` of record
@@ -131,6 +138,8 @@ private:
     std::unique_ptr<TDrawWaveThread> drawThread_;
     TEchoDynamicsForm* echoDynamics_ = nullptr;
     QAction* echoDynamicsItem_ = nullptr;
+    QAction* goToItem_ = nullptr;
+    QLabel* positionLabel_ = nullptr;
     QMenu* recentMenu_ = nullptr;
     bool shown_ = false;
     bool syncing_ = false;
@@ -141,7 +150,7 @@ private:
     QLabel* echoWaveImage_ = nullptr;
     QLabel* echoRangeImage_ = nullptr;
     QLabel* labelPara_[4] = {};
-    QSlider* trackBar_ = nullptr;
+    SeekBar* trackBar_ = nullptr;
     QPushButton* play_ = nullptr;
     QPushButton* up_ = nullptr;
     QPushButton* next_ = nullptr;

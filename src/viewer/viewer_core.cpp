@@ -85,6 +85,30 @@ void ViewerCore::updateTrackBar() {
     }
 }
 
+std::optional<FramePlace> parseFramePlace(std::string_view text) {
+    auto number = [](std::string_view t) -> std::optional<int32_t> {
+        while (!t.empty() && t.front() == ' ')
+            t.remove_prefix(1);
+        while (!t.empty() && t.back() == ' ')
+            t.remove_suffix(1);
+        if (t.empty() || t.size() > 10) return std::nullopt;
+        int64_t v = 0;
+        for (const char c : t) {
+            if (c < '0' || c > '9') return std::nullopt;
+            v = v * 10 + (c - '0');
+        }
+        if (v > INT32_MAX) return std::nullopt;
+        return static_cast<int32_t>(v);
+    };
+    const size_t colon = text.find(':');
+    const auto record = number(text.substr(0, colon));
+    if (!record) return std::nullopt;
+    if (colon == std::string_view::npos) return FramePlace{*record, 0};
+    const auto frame = number(text.substr(colon + 1));
+    if (!frame) return std::nullopt;
+    return FramePlace{*record, *frame};
+}
+
 int32_t noteItemForRecord(const std::vector<int32_t>& notes, int32_t record) {
     // The first i < m - 1 with notes[i] <= record < notes[i + 1], else the
     // last item (also before the first note). Notes ascend, so that i is the
@@ -267,6 +291,13 @@ bool ViewerCore::goToFrame(int32_t r, int32_t f) {
 
 void ViewerCore::trackBarMovedTo(int32_t position) { setTrackBarPosition(position); }
 
+int32_t ViewerCore::recordForBarPosition(int32_t position) const {
+    // The last position maps to recordCount, one past the last record. A bar
+    // without range (a file of one record) has only record 0 to go to.
+    const int32_t range = controls_.trackBarMax;
+    return range == 0 ? 0 : scaleBar(recordCount_, position, range);
+}
+
 void ViewerCore::trackBarChange() {
     if (!fileOpen_) return;
     if (!seekArmed_) {
@@ -276,10 +307,7 @@ void ViewerCore::trackBarChange() {
         seekArmed_ = true;
         return;
     }
-    // The last position maps to recordCount, one past the last record. A bar
-    // without range (a file of one record) has only record 0 to go to.
-    const int32_t range = controls_.trackBarMax;
-    currentRecord_ = range == 0 ? 0 : scaleBar(recordCount_, controls_.trackBarPosition, range);
+    currentRecord_ = recordForBarPosition(controls_.trackBarPosition);
     if (currentRecord_ <= 0) {
         currentRecord_ = 0;
         controls_.upEnabled = false;

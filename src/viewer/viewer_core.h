@@ -21,6 +21,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "curves.h"
@@ -53,6 +54,11 @@ struct FramePlace {
     int32_t record = 0, frame = 0;
     bool operator==(const FramePlace&) const = default;
 };
+
+// A place as the user types it: "R" (frame 0 of record R) or "R:F", numbers
+// from 0, blanks around them allowed. Nullopt for anything else (signs,
+// other characters, a number beyond 32 bits).
+std::optional<FramePlace> parseFramePlace(std::string_view text);
 
 // The note list item that belongs to `record`, for ascending note records
 // (at least one).
@@ -92,6 +98,9 @@ public:
     void nextClick();
     // The user moved the seek bar to `position` (clamped to its range).
     void trackBarMovedTo(int32_t position);
+    // The record a move of the seek bar to `position` goes to (recordCount
+    // for the end of the bar, which goes back to record 0).
+    int32_t recordForBarPosition(int32_t position) const;
     // A click on note list item i; an item that does not exist changes nothing.
     void noteClick(int32_t item);
     // A click on the echo-dynamics overview at frame f of record r: pauses

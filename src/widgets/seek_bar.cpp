@@ -1,10 +1,12 @@
 #include "seek_bar.h"
 
 #include <QCursor>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionSlider>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -30,7 +32,29 @@ bool SeekBar::event(QEvent* e) {
         e->accept();
         return true;
     }
+    if (e->type() == QEvent::ToolTip && toolTipFor) {
+        const auto* help = static_cast<QHelpEvent*>(e);
+        QToolTip::showText(help->globalPos(), toolTipFor(positionAt(help->pos())), this);
+        return true;
+    }
     return QSlider::event(e);
+}
+
+int SeekBar::positionAt(QPoint point) const {
+    // As the slider maps a click: the handle's centre goes to the point.
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    const QRect groove =
+        style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
+    const QRect handle =
+        style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+    const bool horizontal = orientation() == Qt::Horizontal;
+    const int length = horizontal ? handle.width() : handle.height();
+    const int first = horizontal ? groove.x() : groove.y();
+    const int last = (horizontal ? groove.right() : groove.bottom()) - length + 1;
+    const int at = (horizontal ? point.x() : point.y()) - length / 2 - first;
+    return QStyle::sliderValueFromPosition(minimum(), maximum(), at, last - first,
+                                           option.upsideDown);
 }
 
 SeekBar::TickScale SeekBar::paintedTicks(int minimum, int maximum, int interval, int pixels) {

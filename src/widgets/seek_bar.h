@@ -16,6 +16,8 @@
 
 #include <QSlider>
 
+#include <functional>
+
 class QKeyEvent;
 
 namespace vantrel {
@@ -23,6 +25,11 @@ namespace vantrel {
 class SeekBar : public QSlider {
 public:
     using QSlider::QSlider;
+
+    // The tooltip for the position under the pointer; none while unset.
+    std::function<QString(int position)> toolTipFor;
+    // The position a click at `point` (in the bar's coordinates) points at.
+    int positionAt(QPoint point) const;
 
     // Whether the bar keeps `key` for itself while it has the focus.
     static bool isBarKey(const QKeyEvent& key);

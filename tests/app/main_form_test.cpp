@@ -14,6 +14,7 @@
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTemporaryDir>
+#include <QToolTip>
 #include <QWindow>
 #include <QtTest>
 
@@ -23,6 +24,7 @@
 #include "echo_dynamics_form.h"
 #include "main_form.h"
 #include "record_file.h"
+#include "seek_bar.h"
 #include "stock_translations.h"
 #include "viewer_fixture.h"
 
@@ -619,6 +621,122 @@ private slots:
         QVERIFY(!w.form.core().playing());
         QCOMPARE(w.button("RzButtonPlay")->text(), QString("播放"));
         QVERIFY(w.button("btnPrint")->isEnabled());
+    }
+
+    // The window says which file is open and where the frame on screen lies,
+    // after every kind of move.
+    void titleAndPlaceFollowEveryMove() {
+        Window w(20);
+        auto* label = w.child<QLabel>("PositionLabel");
+        QCOMPARE(label->text(), QString());
+        const QString path =
+            QString::fromStdString(fixtureFile("gui-where.DAT", std::vector<int>(10, 11), {3, 7}));
+        w.form.openFile(path);
+        QCOMPARE(w.form.windowTitle(),
+                 QString("Vantrel \u2013 %1").arg(QFileInfo(path).fileName()));
+        auto placeShown = [&] {
+            return QString("记录 %1 / 10\u3000帧 %2").arg(w.last().record).arg(w.last().frame);
+        };
+        QCOMPARE(label->text(), placeShown());
+        QCOMPARE(w.last(), (Shown{0, 0}));
+        auto* bar = w.child<QSlider>("ProcessTrackBar");
+        auto* notes = w.child<QListWidget>("NoteListBox");
+        const std::function<void()> moves[] = {
+            [&] { w.click("RzButtonNext"); },
+            [&] { w.click("RzButtonUp"); },
+            [&] {
+                bar->setValue(1); // arms the bar
+                bar->setValue(6);
+            },
+            [&] { w.click("RzButtonUp"); }, // into record 5 at frame 9
+            [&] {
+                QTest::mouseClick(notes->viewport(), Qt::LeftButton, {},
+                                  notes->visualItemRect(notes->item(1)).center());
+                w.click("RzButtonPlay"); // the note click started playback
+            },
+            [&] {
+                w.click("RzButtonPlay");
+                // The first step after a note click draws the note's frame 0
+                // again; the second moves on.
+                QSignalSpy drawn(&w.form, &TMainForm::frameDrawn);
+                while (drawn.count() < 2)
+                    QVERIFY(drawn.wait(5000));
+                w.click("RzButtonPlay");
+            },
+            [&] { w.form.goToFrame(2, 4); },
+        };
+        Shown before = w.last();
+        for (const auto& move : moves) {
+            move();
+            QVERIFY(!(w.last() == before)); // each move shows another frame
+            QCOMPARE(label->text(), placeShown());
+            before = w.last();
+        }
+        QCOMPARE(w.last(), (Shown{2, 4}));
+        // A file that cannot be opened leaves the title of the one open.
+        w.form.openFile(QString::fromStdString(tempPath("gui-where-missing.DAT")));
+        if (auto* box = w.form.findChild<QMessageBox*>("OpenFailedMessage")) box->close();
+        QCOMPARE(w.form.windowTitle(),
+                 QString("Vantrel \u2013 %1").arg(QFileInfo(path).fileName()));
+    }
+
+    // 查看 › 转到 (Ctrl+G) takes "R" or "R:F"; a place that is malformed or
+    // not in the file says so and changes nothing.
+    void goToAPlace() {
+        Window w;
+        QVERIFY(!w.action("GoToItem")->isEnabled());
+        w.form.openFile(
+            QString::fromStdString(fixtureFile("gui-goto.DAT", std::vector<int>{11, 11, 11, 4})));
+        QVERIFY(w.action("GoToItem")->isEnabled());
+        QCOMPARE(w.action("GoToItem")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_G));
+        const struct {
+            const char* typed;
+            Shown shown;     // where the window is after it
+            QString message; // the warning, if any
+        } cases[] = {
+            {"2", {2, 0}, ""},
+            {" 1 : 7 ", {1, 7}, ""},
+            {"3:3", {3, 3}, ""},
+            {"4", {3, 3}, "没有记录 4：文件中可读的记录为 0 到 3。"},
+            {"3:4", {3, 3}, "记录 3 没有第 4 帧：它有 4 帧。"},
+            {"0:-1", {3, 3}, "“0:-1”不是记录号，也不是 记录:帧。"},
+            {"abc", {3, 3}, "“abc”不是记录号，也不是 记录:帧。"},
+            {"99999999999", {3, 3}, "“99999999999”不是记录号，也不是 记录:帧。"},
+            {"", {3, 3}, "“”不是记录号，也不是 记录:帧。"},
+        };
+        for (const auto& c : cases) {
+            w.form.askGoTo = [&c] { return QString::fromUtf8(c.typed); };
+            w.form.GoToItemClick();
+            QCOMPARE(w.last(), c.shown);
+            auto* box = w.form.findChild<QMessageBox*>("GoToFailedMessage");
+            QCOMPARE(box != nullptr, !c.message.isEmpty());
+            if (box) {
+                QCOMPARE(box->text(), c.message);
+                delete box;
+            }
+        }
+        // Cancelled: nothing.
+        w.form.askGoTo = [] { return std::optional<QString>(); };
+        w.form.GoToItemClick();
+        QCOMPARE(w.last(), (Shown{3, 3}));
+    }
+
+    // The seek bar's tooltip names the record a move to the pointer shows.
+    void seekBarToolTipNamesTheRecord() {
+        Window w;
+        w.form.openFile(
+            QString::fromStdString(fixtureFile("gui-tip.DAT", std::vector<int>(10, 11))));
+        auto* bar = w.child<SeekBar>("ProcessTrackBar");
+        auto tipAt = [&](int x) {
+            const QPoint at(x, bar->height() / 2);
+            QHelpEvent help(QEvent::ToolTip, at, bar->mapToGlobal(at));
+            QApplication::sendEvent(bar, &help);
+            return QToolTip::text();
+        };
+        QCOMPARE(tipAt(0), QString("记录 0"));
+        QCOMPARE(bar->positionAt({bar->width() / 2, 0}), 5); // 10 x 5 / 9
+        QCOMPARE(tipAt(bar->width() / 2), QString("记录 5"));
+        QCOMPARE(tipAt(bar->width() - 1), QString("记录 0（条尾回到开头）"));
     }
 
     // Every open refills the note list from the new file, also when the count

@@ -184,7 +184,7 @@ else
     echo "xvfb-run, xauth or xdotool missing: the viewer is not started"
   else
     # Starts the installed entry's Exec line with FILE as %f and prints the
-    # number of visible windows named Vantrel once the main window is up and
+    # number of visible windows whose title begins with Vantrel once the main window is up and
     # has settled: 1 when FILE opened, 2 with the message box of a file that
     # could not be opened.
     windows_for() {
@@ -193,12 +193,12 @@ else
         sh -c '
           $1 >"$2" 2>&1 &
           pid=$!
-          if ! timeout 30 xdotool search --sync --onlyvisible --name "^Vantrel\$" >/dev/null; then
+          if ! timeout 30 xdotool search --sync --onlyvisible --name "^Vantrel( .+)?\$" >/dev/null; then
             echo "no window"
           else
             sleep 3
             if kill -0 $pid 2>/dev/null; then
-              xdotool search --onlyvisible --name "^Vantrel\$" | wc -l
+              xdotool search --onlyvisible --name "^Vantrel( .+)?\$" | wc -l
             else
               echo "exited"
             fi
