@@ -191,6 +191,18 @@
         <source>度 </source>
         <translation>° </translation>
     </message>
+    <message>
+        <source>记录 %1:%2</source>
+        <translation>record %1:%2</translation>
+    </message>
+    <message>
+        <source>打印于 %1</source>
+        <translation>printed %1</translation>
+    </message>
+    <message>
+        <source>第 %1/%2 页</source>
+        <translation>page %1/%2</translation>
+    </message>
 </context>
 <context>
     <name>vantrel::TAboutForm</name>

@@ -181,7 +181,10 @@ void reportCommand(const QStringList& a, const QString& out, const QStringList& 
     }
     if (!writeReportPdf(
             out, 1,
-            [&](QPainter& painter, int) { paintReportPage(painter, fill, pictures, fieldText); },
+            [&](QPainter& painter, int) {
+                paintReportPage(painter, fill, pictures, fieldText);
+                paintReportFoot(painter, pageOrigin(shown.query.file(), shown.record, shown.frame));
+            },
             QStringLiteral("vantrel-inspect")))
         fail("cannot write " + quoted(out));
 }

@@ -83,7 +83,8 @@ void batchReportCommand(const QString& path, ReportPages kind, const OverviewOpt
     // inspector walks them (a note click keeps the parameters in force
     // unless its record carries a block); an indication's peak frame as a
     // click on the overview shows it.
-    auto paintPage = [&](QPainter& painter, int k) {
+    // `foot`: PDF pages carry the foot line; the pictures are the page alone.
+    auto paintPage = [&](QPainter& painter, int k, bool foot) {
         if (kind == ReportPages::Notes)
             viewer.noteClick(k);
         else
@@ -92,10 +93,17 @@ void batchReportCommand(const QString& path, ReportPages kind, const OverviewOpt
         const ReportFill fill = fillReportText(viewer.panel(), viewer.readouts());
         const ReportPictures pictures = reportPictures(reportInputs(viewer));
         paintReportPage(painter, fill, pictures, pageTexts(fill, user));
+        if (!foot) return;
+        PageOrigin origin = pageOrigin(viewer);
+        origin.page = k;
+        origin.pages = pages.count;
+        paintReportFoot(painter, origin);
     };
 
     if (pdf) {
-        if (!writeReportPdf(out, pages.count, paintPage, QStringLiteral("vantrel-inspect")))
+        if (!writeReportPdf(
+                out, pages.count, [&](QPainter& painter, int k) { paintPage(painter, k, true); },
+                QStringLiteral("vantrel-inspect")))
             fail("cannot write " + quoted(out));
         return;
     }
@@ -113,7 +121,7 @@ void batchReportCommand(const QString& path, ReportPages kind, const OverviewOpt
     for (int k = 0; k < pages.count; ++k) {
         QImage page(kPageWidth, kPageHeight, QImage::Format_RGB32);
         QPainter painter(&page);
-        paintPage(painter, k);
+        paintPage(painter, k, false);
         painter.end();
         const QString file = dir.filePath(QStringLiteral("%1-%2.png").arg(pages.fileStem).arg(k));
         if (!page.save(file, "PNG")) {

@@ -107,7 +107,8 @@ TReportForm::Source TReportForm::sourceOf(const ViewerCore& core) {
                     const auto place = core.placeOnScreen();
                     return place ? reportPdfName(path, place->record, place->frame)
                                  : reportPdfName(path, -1, -1);
-                }};
+                },
+            .origin = [&core] { return pageOrigin(core); }};
 }
 
 TReportForm::TReportForm(QWidget* parent) : QDialog(parent) {
@@ -317,6 +318,7 @@ bool TReportForm::paintOnPrinter(QPrinter& printer) const {
     painter.scale(scale, scale);
     const ReportPictures pictures = outputPictures();
     paintReportPage(painter, fill_, pictures, widgetTexts());
+    if (source_.origin) paintReportFoot(painter, source_.origin());
     return painter.end();
 }
 
@@ -328,7 +330,10 @@ void TReportForm::ExportPdfClick() {
     const ReportPictures pictures = outputPictures();
     const bool written = writeReportPdf(
         *path, 1,
-        [&](QPainter& painter, int) { paintReportPage(painter, fill_, pictures, widgetTexts()); },
+        [&](QPainter& painter, int) {
+            paintReportPage(painter, fill_, pictures, widgetTexts());
+            if (source_.origin) paintReportFoot(painter, source_.origin());
+        },
         QStringLiteral("Vantrel"));
     status_->setText(written ? tr("已导出PDF：%1").arg(*path)
                              : tr("未导出：无法写入“%1”。").arg(*path));

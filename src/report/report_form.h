@@ -37,6 +37,8 @@ public:
         std::function<ReportPlotInputs()> pictures;
         // The PDF name to suggest: the recording and the frame on screen.
         std::function<QString()> pdfName;
+        // Where the page comes from, for the foot line of prints and PDFs.
+        std::function<PageOrigin()> origin;
     };
 
     // The source that follows a viewer: its panel, readouts and frame on

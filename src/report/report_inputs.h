@@ -2,6 +2,11 @@
 // parameters in force, the curve storage and the sound-path ruler labels.
 #pragma once
 
+#include <QFileInfo>
+
+#include <algorithm>
+
+#include "gbk_qstring.h"
 #include "report_page.h"
 #include "viewer_core.h"
 
@@ -18,6 +23,31 @@ inline ReportPlotInputs reportInputs(const RecordQuery& query, std::span<const u
 
 inline ReportPlotInputs reportInputs(const ViewerCore& core) {
     return reportInputs(core.query(), core.frameOnScreen(), core.frameTail());
+}
+
+// Where a page of frame `frame` of record `record` of `file` comes from
+// (file name, record:frame, the note the record carries), made today; a
+// negative record: no frame on the page.
+inline PageOrigin pageOrigin(const RecordFile& file, int32_t record, int32_t frame) {
+    PageOrigin o;
+    o.fileName = QFileInfo(QString::fromStdString(file.path())).fileName();
+    if (record >= 0) {
+        o.record = record;
+        o.frame = frame;
+        const std::vector<int32_t>& notes = file.noteRecords();
+        const auto it = std::lower_bound(notes.begin(), notes.end(), record);
+        if (it != notes.end() && *it == record)
+            o.note = fromGbk(file.noteTexts()[static_cast<size_t>(it - notes.begin())]);
+    }
+    o.date = QDate::currentDate();
+    return o;
+}
+
+// The same for the frame on screen.
+inline PageOrigin pageOrigin(const ViewerCore& core) {
+    const auto place = core.placeOnScreen();
+    return place ? pageOrigin(core.file(), place->record, place->frame)
+                 : pageOrigin(core.file(), -1, -1);
 }
 
 } // namespace vantrel

@@ -403,6 +403,36 @@ void paintReportPage(QPainter& p, const ReportFill& fill, const ReportPictures& 
     p.restore();
 }
 
+QString reportFootText(const PageOrigin& o) {
+    QStringList parts;
+    if (!o.fileName.isEmpty()) parts << o.fileName;
+    if (o.record >= 0 && o.frame >= 0)
+        parts << pageText(QT_TRANSLATE_NOOP("ReportPage", "记录 %1:%2")).arg(o.record).arg(o.frame);
+    // A note is one line on the instrument; line breaks, if a file holds
+    // any, would leave the foot's one line.
+    if (!o.note.isEmpty()) parts << QString(o.note).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    if (o.date.isValid())
+        parts << pageText(QT_TRANSLATE_NOOP("ReportPage", "打印于 %1"))
+                     .arg(o.date.toString(Qt::ISODate));
+    if (o.pages > 1)
+        parts << pageText(QT_TRANSLATE_NOOP("ReportPage", "第 %1/%2 页"))
+                     .arg(o.page + 1)
+                     .arg(o.pages);
+    return parts.join(QStringLiteral(" \u00B7 "));
+}
+
+void paintReportFoot(QPainter& p, const PageOrigin& origin) {
+    p.save();
+    p.setFont(reportFont(12));
+    p.setPen(QColor(64, 64, 64));
+    // One line: a long note is elided in the middle rather than run off the
+    // paper.
+    const QString text =
+        p.fontMetrics().elidedText(reportFootText(origin), Qt::ElideMiddle, kReportFoot.width());
+    p.drawText(kReportFoot, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+    p.restore();
+}
+
 bool writeReportPdf(const QString& path, int pages,
                     const std::function<void(QPainter&, int page)>& paint, const QString& creator) {
     QSaveFile file(path);

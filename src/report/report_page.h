@@ -7,6 +7,7 @@
 // printing maps the same pixels to the same millimetres.
 #pragma once
 
+#include <QDate>
 #include <QPainter>
 #include <QString>
 
@@ -136,6 +137,27 @@ void paintReportPage(QPainter& painter, const ReportFill& fill, const ReportPict
 // Every text the page paints besides its fields (title, captions, heads, the
 // defect rows' captions), as painted: in the interface's language.
 QStringList reportPageTexts(const ReportFill& fill);
+
+// Where a printed or exported page comes from, for the foot line that makes
+// it traceable: the recording's file name, the frame on the page, the note
+// its record carries (if any), the day it was made and, in a document of
+// several pages, its page number.
+struct PageOrigin {
+    QString fileName;
+    int record = -1, frame = -1; // -1: no frame on the page
+    QString note;
+    QDate date;
+    int page = 0, pages = 1; // page from 0
+};
+// The foot line's text, in the interface's language, e.g.
+// "demo.DAT · 记录 190:3 · 焊缝起点 · 打印于 2026-12-10 · 第 2/8 页".
+QString reportFootText(const PageOrigin& origin);
+// Paints the foot line in the page's bottom margin, beneath the form and
+// outside every cell. PDFs and prints carry it; the 96-dpi page pictures,
+// whose pixels are the form's alone, do not.
+void paintReportFoot(QPainter& painter, const PageOrigin& origin);
+// The bottom margin's band the foot line is painted in.
+inline constexpr QRect kReportFoot{38, 1090, 718, 18};
 
 // Writes `pages` A4 pages to a PDF at `path`, page k painted by
 // paint(painter, k) in page pixels from the paper's corner: lines stay

@@ -2,6 +2,7 @@
 // stderr, exit status 0 or 2.
 #include <gtest/gtest.h>
 
+#include <QDate>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -684,12 +685,28 @@ TEST(InspectCli, BatchReports) {
             }
         }
     };
+    const QString today = QDate::currentDate().toString(Qt::ISODate);
     for (qsizetype k = 0; k < notes.size(); ++k) {
-        checkPage(pdf, static_cast<int>(k + 1), notes[k].toObject()["record"].toInt(), 0);
+        const QJsonObject note = notes[k].toObject();
+        checkPage(pdf, static_cast<int>(k + 1), note["record"].toInt(), 0);
         const std::optional<QString> text = pdfPageText(pdf, static_cast<int>(k + 1));
         for (const char* given : {"华东检测站", "Li Wei", "KV-300"})
             EXPECT_TRUE(text && text->contains(QString::fromUtf8(given))) << given;
+        // The foot line: file, record:frame, the note, the day, the page.
+        const QString foot = QString("demo.DAT · 记录 %1:0 · %2 · 打印于 %3 · 第 %4/%5 页")
+                                 .arg(note["record"].toInt())
+                                 .arg(note["text"].toString(), today)
+                                 .arg(k + 1)
+                                 .arg(notes.size());
+        EXPECT_TRUE(text && text->contains(foot)) << foot.toStdString();
     }
+    // A single page has no page number.
+    const std::string single = tempPath("single.pdf");
+    ASSERT_EQ(inspect({"report", VANTREL_DEMO, "190", "3", "--out", q(single)}).status, 0);
+    const std::optional<QString> singleText = pdfPageText(single, 1);
+    ASSERT_TRUE(singleText);
+    EXPECT_TRUE(singleText->contains(QString("demo.DAT · 记录 190:3 · 打印于 %1\n").arg(today)))
+        << singleText->toStdString();
 
     // Indications, at their peaks, with the overview's own thresholds.
     const std::string ind = tempPath("indications.pdf");

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -245,7 +246,15 @@ protected:
                      return ReportPlotInputs{
                          frame_, frame_.data() + kFrameTailOffset, &params_, &curves_, {}};
                  },
-             .pdfName = [] { return reportPdfName(QStringLiteral("/data/weld 7.DAT"), 190, 3); }});
+             .pdfName = [] { return reportPdfName(QStringLiteral("/data/weld 7.DAT"), 190, 3); },
+             .origin =
+                 [] {
+                     return PageOrigin{.fileName = "weld 7.DAT",
+                                       .record = 190,
+                                       .frame = 3,
+                                       .note = QString::fromUtf8("缺陷2"),
+                                       .date = QDate(2026, 12, 10)};
+                 }});
     }
     QString text(const char* name) { return form.fieldText(QString::fromLatin1(name)); }
     void showAndClose() {
@@ -437,6 +446,10 @@ TEST_F(ReportFormTest, ExportPdf) {
     ASSERT_TRUE(words);
     for (const char* want : {"数字式超声波探伤仪探伤报告", "Probe Lab 7", "斜探头", "3240.00"})
         EXPECT_TRUE(words->contains(QString::fromUtf8(want))) << want;
+    // The foot line under the form: where the page comes from.
+    EXPECT_TRUE(
+        words->contains(QString::fromUtf8("weld 7.DAT · 记录 190:3 · 缺陷2 · 打印于 2026-12-10")))
+        << words->toStdString();
 
     // A folder that does not exist, and a "folder" that is a file.
     const QImage before = form.renderPage();
