@@ -263,7 +263,15 @@ void TMainForm::refillRecentMenu() {
     const QStringList files = recentFiles();
     for (int i = 0; i < files.size(); ++i) {
         const QString& path = files.at(i);
-        QString name = QFileInfo(path).fileName();
+        const QFileInfo info(path);
+        QString name = info.fileName();
+        // Two recordings of one name (the instrument names files by date,
+        // and sticks repeat them) are told apart by their folders.
+        const bool shared = std::count_if(files.begin(), files.end(), [&](const QString& other) {
+                                return QFileInfo(other).fileName() == info.fileName();
+                            }) > 1;
+        if (shared)
+            name += QStringLiteral(" (%1)").arg(QDir::toNativeSeparators(info.absolutePath()));
         name.replace(QLatin1Char('&'), QStringLiteral("&&"));
         // Opened after the menu has closed: the open refills this menu,
         // which deletes the item.

@@ -519,6 +519,27 @@ private slots:
         QCOMPARE(recentEntries(second.form), entries);
     }
 
+    // Two recordings of one name in two folders are told apart by the
+    // folder; a name of its own stays alone.
+    void recentFilesOfOneNameShowTheirFolders() {
+        appSettings().clear();
+        QTemporaryDir a, b;
+        const std::string one = fixtureFile("gui-same.DAT", {2});
+        const QString first = a.filePath("scan.DAT"), second = b.filePath("scan.DAT");
+        QVERIFY(QFile::copy(QString::fromStdString(one), first));
+        QVERIFY(QFile::copy(QString::fromStdString(one), second));
+        Window w;
+        w.form.openFile(first);
+        QCOMPARE(recentEntries(w.form)[0].first, QString("&1 scan.DAT"));
+        w.form.openFile(QString::fromStdString(one));
+        w.form.openFile(second);
+        const auto entries = recentEntries(w.form);
+        QCOMPARE(entries.size(), qsizetype(3));
+        QCOMPARE(entries[0].first, QString("&1 scan.DAT (%1)").arg(b.path()));
+        QCOMPARE(entries[1].first, QString("&2 %1").arg(fileName(one)));
+        QCOMPARE(entries[2].first, QString("&3 scan.DAT (%1)").arg(a.path()));
+    }
+
     // An entry opens its recording as the open dialog would, and moves it to
     // the top; one that no longer opens says so as the dialog's choice would
     // and leaves the list, on this run and the next.
