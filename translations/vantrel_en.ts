@@ -591,5 +591,33 @@
         <source>未导出：无法写入“%1”。</source>
         <translation>Not exported: cannot write “%1”.</translation>
     </message>
+    <message>
+        <source>没有默认打印机，报告未打印。
+
+请在系统的打印机设置中添加一台打印机并设为默认，或者把报告导出为PDF，以后再打印。</source>
+        <translation>There is no default printer: the report was not printed.
+
+Add a printer in the system&apos;s printer settings and make it the default, or export the report as a PDF and print it later.</translation>
+    </message>
+    <message>
+        <source>打印机“%1”无法使用，报告未打印。
+
+请检查打印机是否开启并已连接，或者把报告导出为PDF，以后再打印。</source>
+        <translation>The printer “%1” cannot be used: the report was not printed.
+
+Check that the printer is on and connected, or export the report as a PDF and print it later.</translation>
+    </message>
+    <message>
+        <source>打印</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <source>导出PDF…</source>
+        <translation>Export PDF…</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
 </context>
 </TS>

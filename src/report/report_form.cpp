@@ -5,11 +5,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QScrollArea>
@@ -294,6 +296,9 @@ void TReportForm::PrintButtonClick() {
     const QPrinterInfo printerInfo = QPrinterInfo::defaultPrinter();
     if (printerInfo.isNull()) {
         status_->setText(tr("未打印：没有默认打印机。"));
+        offerPdfInstead(tr("没有默认打印机，报告未打印。\n\n"
+                           "请在系统的打印机设置中添加一台打印机并设为默认，"
+                           "或者把报告导出为PDF，以后再打印。"));
         return;
     }
     QPrinter printer(printerInfo, QPrinter::HighResolution);
@@ -302,8 +307,29 @@ void TReportForm::PrintButtonClick() {
     printer.setFullPage(true); // page pixels count from the paper's corner
     printer.setCopyCount(1);
     printer.setDocName(QStringLiteral("Vantrel report"));
-    if (!paintOnPrinter(printer))
+    if (!paintOnPrinter(printer)) {
         status_->setText(tr("未打印：打印机“%1”无法使用。").arg(printerInfo.printerName()));
+        offerPdfInstead(tr("打印机“%1”无法使用，报告未打印。\n\n"
+                           "请检查打印机是否开启并已连接，或者把报告导出为PDF，以后再打印。")
+                            .arg(printerInfo.printerName()));
+    }
+}
+
+void TReportForm::offerPdfInstead(const QString& text) {
+    // The box says why and what to do; its first button is the PDF export,
+    // so the typed report is not lost for want of a printer.
+    auto* box =
+        new QMessageBox(QMessageBox::Warning, tr("打印"), text, QMessageBox::NoButton, this);
+    box->setObjectName(QStringLiteral("NoPrinterMessage"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    QPushButton* pdf = box->addButton(tr("导出PDF…"), QMessageBox::AcceptRole);
+    pdf->setObjectName(QStringLiteral("NoPrinterExportPdf"));
+    box->addButton(tr("关闭"), QMessageBox::RejectRole);
+    connect(pdf, &QPushButton::clicked, this, [this] {
+        QMetaObject::invokeMethod(
+            this, [this] { ExportPdfClick(); }, Qt::QueuedConnection);
+    });
+    box->open();
 }
 
 bool TReportForm::paintOnPrinter(QPrinter& printer) const {

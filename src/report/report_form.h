@@ -77,6 +77,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // Says why nothing was printed and what to do, offering the PDF export.
+    void offerPdfInstead(const QString& text);
     void FormCreate();
     void FormShow();
     void drawReportImages();

@@ -8,10 +8,12 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPrintPreviewWidget>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QScrollArea>
@@ -371,6 +373,20 @@ TEST_F(ReportFormTest, NoPrinterPrintsNothingAndSaysSo) {
         << form.statusText().toStdString();
     EXPECT_EQ(form.renderPage(), before);
     EXPECT_EQ(text("QRRichText2"), "kept");
+    // A message says what to do and offers the PDF export instead.
+    auto* box = form.findChild<QMessageBox*>("NoPrinterMessage");
+    ASSERT_TRUE(box);
+    EXPECT_TRUE(box->text().startsWith(QString::fromUtf8("没有默认打印机")))
+        << box->text().toStdString();
+    EXPECT_TRUE(box->text().contains(QString::fromUtf8("导出为PDF")));
+    std::optional<QString> offered;
+    form.choosePdfPath = [&](const QString& s) -> std::optional<QString> {
+        offered = s;
+        return std::nullopt;
+    };
+    box->findChild<QPushButton*>("NoPrinterExportPdf")->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(offered, "/data/weld 7_190_3.pdf");
 }
 
 namespace {
