@@ -67,9 +67,37 @@ void PainterCanvas::fill(const QColor& colour) {
 }
 
 void PainterCanvas::fillRun(const raster::Run& run) {
-    painter_.fillRect(run.vertical ? QRect(run.x, run.y, 1, run.length)
-                                   : QRect(run.x, run.y, run.length, 1),
-                      colour_);
+    fillBand(painter_,
+             run.vertical ? QRect(run.x, run.y, 1, run.length) : QRect(run.x, run.y, run.length, 1),
+             colour_);
+}
+
+namespace {
+thread_local const QPainter* devicePixelPainter = nullptr;
+} // namespace
+
+DevicePixelLines::DevicePixelLines(const QPainter& painter) : previous_(devicePixelPainter) {
+    devicePixelPainter = &painter;
+}
+
+DevicePixelLines::~DevicePixelLines() { devicePixelPainter = previous_; }
+
+bool DevicePixelLines::on(const QPainter& painter) { return devicePixelPainter == &painter; }
+
+void fillBand(QPainter& painter, const QRect& band, const QColor& colour) {
+    painter.fillRect(band, colour);
+    if (!DevicePixelLines::on(painter) || band.isEmpty()) return;
+    painter.save();
+    // Cosmetic (one device pixel) and flat-capped, so the stroke ends where
+    // the band ends.
+    painter.setPen(QPen(colour, 0, Qt::SolidLine, Qt::FlatCap));
+    painter.setBrush(Qt::NoBrush);
+    const QRectF r(band);
+    if (band.height() == 1)
+        painter.drawLine(QPointF(r.left(), r.center().y()), QPointF(r.right(), r.center().y()));
+    else
+        painter.drawLine(QPointF(r.center().x(), r.top()), QPointF(r.center().x(), r.bottom()));
+    painter.restore();
 }
 
 namespace {

@@ -45,6 +45,30 @@ int plotY(int h, int32_t v);
 // Aliased painting, as the rulers' texts use.
 void preparePainter(QPainter& painter);
 
+// Lines one page pixel wide are filled bands, so that a printer or a PDF
+// covers exactly the pixels of the bitmap. Shown smaller than its pixels, as
+// the print preview shows a page at low zoom, such a band covers no device
+// pixel's centre and vanishes. While a DevicePixelLines lives for a painter,
+// each band painted through it with fillBand is also stroked along its middle
+// with a cosmetic pen, one device pixel wide at any scale: at full size the
+// stroke lies inside the band, so only the reduced picture changes. Scopes
+// nest; the painter must outlive the scope. One thread paints at a time.
+class DevicePixelLines {
+public:
+    explicit DevicePixelLines(const QPainter& painter);
+    ~DevicePixelLines();
+    DevicePixelLines(const DevicePixelLines&) = delete;
+    DevicePixelLines& operator=(const DevicePixelLines&) = delete;
+    static bool on(const QPainter& painter);
+
+private:
+    const QPainter* previous_;
+};
+
+// A line as a filled band of `band` (one pixel high or wide), and its
+// stroke where DevicePixelLines asks for one.
+void fillBand(QPainter& painter, const QRect& band, const QColor& colour);
+
 // Where the plots draw their lines: w x h pixels, a current colour and a
 // solid or dotted style. Every line goes through raster::line; a canvas only
 // decides how a run of pixels reaches its target.

@@ -22,6 +22,7 @@
 
 #include <algorithm>
 
+#include "frame_render.h"
 #include "outer_geometry.h"
 #include "report_inputs.h"
 
@@ -332,9 +333,13 @@ void TReportForm::offerPdfInstead(const QString& text) {
     box->open();
 }
 
-bool TReportForm::paintOnPrinter(QPrinter& printer) const {
+bool TReportForm::paintOnPrinter(QPrinter& printer, bool preview) const {
     QPainter painter;
     if (!painter.begin(&printer)) return false;
+    // The preview shows the page at any zoom: every line at least one screen
+    // pixel wide there, while the sheet keeps its page-pixel lines.
+    std::optional<DevicePixelLines> lines;
+    if (preview) lines.emplace(painter);
     // Page pixels to printer dots: one page pixel is 25.4/96 mm on paper at
     // any printer resolution. Cells and plot lines are filled page-pixel
     // rectangles and the texts vector glyphs, so the page prints crisp; the
@@ -377,7 +382,7 @@ void TReportForm::PrintPreviewClick() {
     QPrintPreviewDialog dialog(&printer, this);
     dialog.setObjectName(QStringLiteral("PrintPreview"));
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
-            [this](QPrinter* p) { paintOnPrinter(*p); });
+            [this](QPrinter* p) { paintOnPrinter(*p, true); });
     showPreview(dialog);
 }
 

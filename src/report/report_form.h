@@ -88,7 +88,7 @@ private:
     ReportPictures outputPictures() const;
     // Paints the page onto a printer (or a preview's), scaled from page
     // pixels to the printer's dots; false when the painter cannot start.
-    bool paintOnPrinter(QPrinter& printer) const;
+    bool paintOnPrinter(QPrinter& printer, bool preview = false) const;
     std::function<QString(const PageField&)> widgetTexts() const;
 
     Source source_;

@@ -158,14 +158,14 @@ std::vector<Head> heads(bool twoGate) {
 void drawCell(QPainter& p, const Cell& c) {
     const int w = c.x2 - c.x1, h = c.y2 - c.y1;
     if (w == 0) { // a plain vertical line
-        p.fillRect(c.x1, c.y1, 1, h, Qt::black);
+        fillBand(p, QRect(c.x1, c.y1, 1, h), Qt::black);
         return;
     }
     p.fillRect(c.x1, c.y1, w, h, Qt::white);
-    p.fillRect(c.x1, c.y1, w, 1, Qt::black);
-    p.fillRect(c.x1, c.y2 - 1, w, 1, Qt::black);
-    p.fillRect(c.x1, c.y1, 1, h, Qt::black);
-    p.fillRect(c.x2 - 1, c.y1, 1, h, Qt::black);
+    fillBand(p, QRect(c.x1, c.y1, w, 1), Qt::black);
+    fillBand(p, QRect(c.x1, c.y2 - 1, w, 1), Qt::black);
+    fillBand(p, QRect(c.x1, c.y1, 1, h), Qt::black);
+    fillBand(p, QRect(c.x2 - 1, c.y1, 1, h), Qt::black);
 }
 
 } // namespace

@@ -231,6 +231,53 @@ TEST(ReportPage, PrintedLinesCoverThePagesPixels) {
         EXPECT_EQ(at(fine, 400 * 3, y), y >= 48 * 3 && y < 50 * 3 ? kBlack : kWhite) << y;
 }
 
+// The print preview at a low zoom: with DevicePixelLines every border and
+// plot line of the page keeps at least one device pixel, where the bands
+// alone leave most of them out; at a printer's scale the page is the same
+// pixel for pixel with or without it.
+TEST(ReportPage, PreviewKeepsEveryLine) {
+    std::vector<uint8_t> frame(kFrameSize, 0);
+    for (int k = 0; k < kSamplesPerFrame; ++k)
+        frame[static_cast<size_t>(k)] = static_cast<uint8_t>(k * 37 % 180);
+    InstrumentParams p;
+    const CurveSet curves = buildCurveSet(p);
+    const ReportPictures pictures =
+        reportPictures({frame, frame.data() + kFrameEnvelopeOffset, &p, &curves, {}});
+    const ReportFill fill = fillReportText(panel(), readouts("↘1", "→2", "↓3", "∧4"));
+    auto paint = [&](double scale, bool devicePixels) {
+        QImage page(static_cast<int>(kPageWidth * scale), static_cast<int>(kPageHeight * scale),
+                    QImage::Format_RGB32);
+        QPainter painter(&page);
+        painter.scale(scale, scale);
+        std::optional<DevicePixelLines> lines;
+        if (devicePixels) lines.emplace(painter);
+        paintReportPage(painter, fill, pictures, nullptr);
+        return page;
+    };
+    EXPECT_EQ(paint(3, true), paint(3, false));
+    // At 38.8 %, smoothly as the preview paints: down pixel column 16 (page
+    // x 41 to 44, inside the frame and left of every text) the page's
+    // horizontal borders cross. A band alone covers 39 % of a pixel there,
+    // a faint grey; with its stroke each border adds a whole pixel of ink.
+    const double zoom = 0.388;
+    int64_t ink[2] = {0, 0};
+    for (const bool devicePixels : {false, true}) {
+        QImage small(static_cast<int>(kPageWidth * zoom), static_cast<int>(kPageHeight * zoom),
+                     QImage::Format_RGB32);
+        QPainter painter(&small);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(zoom, zoom);
+        std::optional<DevicePixelLines> lines;
+        if (devicePixels) lines.emplace(painter);
+        paintReportPage(painter, fill, pictures, nullptr);
+        painter.end();
+        for (int y = 0; y < small.height(); ++y)
+            ink[devicePixels] += 255 - qGray(small.pixel(16, y));
+    }
+    EXPECT_GE(ink[1], 2 * ink[0]) << ink[0] << " " << ink[1];
+    EXPECT_GE(ink[1], 8 * 255); // the borders that cross the column, a pixel each
+}
+
 class ReportFormTest : public ::testing::Test {
 protected:
     PanelTexts panel_ = panel();
