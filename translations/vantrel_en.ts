@@ -2,6 +2,25 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
+    <name>PanelText</name>
+    <message>
+        <source>直探头</source>
+        <translation>Straight beam</translation>
+    </message>
+    <message>
+        <source>斜探头</source>
+        <translation>Angle beam</translation>
+    </message>
+    <message>
+        <source>双晶探头</source>
+        <translation>Dual element</translation>
+    </message>
+    <message>
+        <source>穿透探头</source>
+        <translation>Through transmission</translation>
+    </message>
+</context>
+<context>
     <name>ReportPage</name>
     <message>
         <source>检测单位</source>
@@ -551,6 +570,46 @@
     <message>
         <source>记录 %1 没有第 %2 帧：它有 %3 帧。</source>
         <translation>Record %1 has no frame %2: it has %3 frames.</translation>
+    </message>
+    <message>
+        <source>文件不存在</source>
+        <translation>the file does not exist</translation>
+    </message>
+    <message>
+        <source>没有读取它的权限</source>
+        <translation>no permission to read it</translation>
+    </message>
+    <message>
+        <source>这是一个文件夹</source>
+        <translation>it is a folder</translation>
+    </message>
+    <message>
+        <source>路径中有一段不是文件夹</source>
+        <translation>a part of the path is not a folder</translation>
+    </message>
+    <message>
+        <source>文件名太长</source>
+        <translation>the name is too long</translation>
+    </message>
+    <message>
+        <source>路径中的符号链接太多</source>
+        <translation>too many symbolic links in the path</translation>
+    </message>
+    <message>
+        <source>打开的文件太多</source>
+        <translation>too many open files</translation>
+    </message>
+    <message>
+        <source>读取时出现输入/输出错误</source>
+        <translation>an input/output error while reading</translation>
+    </message>
+    <message>
+        <source>不是普通文件</source>
+        <translation>not a regular file</translation>
+    </message>
+    <message>
+        <source>文件比它开头 4 字节的记录数还短</source>
+        <translation>the file is shorter than its 4-byte record count</translation>
     </message>
 </context>
 <context>

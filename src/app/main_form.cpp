@@ -22,6 +22,8 @@
 #include <QShortcut>
 #include <QSlider>
 
+#include <cerrno>
+
 #include "app_settings.h"
 #include "draw_wave_thread.h"
 #include "echo_dynamics_form.h"
@@ -518,7 +520,7 @@ void TMainForm::syncControls() {
         labelPara_[i]->setText(fromGbk(readouts[static_cast<size_t>(i)]));
     const PanelTexts& panel = core_.panel();
     for (const Field& f : fields_)
-        f.edit->setText(fromGbk(panel.*f.text));
+        f.edit->setText(panelText(panel.*f.text));
     lblReject_->setText(fromGbk(panel.reject));
     syncing_ = false;
 }
@@ -551,12 +553,34 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
 }
 
+QString TMainForm::openFailureReason(const OpenResult& result) {
+    // The system's reasons a user meets in the interface's language; glibc
+    // gives them in English only here, whatever the interface.
+    switch (result.systemError) {
+    case ENOENT: return tr("文件不存在");
+    case EACCES:
+    case EPERM: return tr("没有读取它的权限");
+    case EISDIR: return tr("这是一个文件夹");
+    case ENOTDIR: return tr("路径中有一段不是文件夹");
+    case ENAMETOOLONG: return tr("文件名太长");
+    case ELOOP: return tr("路径中的符号链接太多");
+    case EMFILE:
+    case ENFILE: return tr("打开的文件太多");
+    case EIO: return tr("读取时出现输入/输出错误");
+    default: break;
+    }
+    switch (result.error) {
+    case OpenError::NotAFile: return tr("不是普通文件");
+    case OpenError::TooShort: return tr("文件比它开头 4 字节的记录数还短");
+    default: return QString::fromStdString(result.reason);
+    }
+}
+
 void TMainForm::reportOpenFailure(const QString& path, const OpenResult& result) {
-    auto* box = new QMessageBox(
-        QMessageBox::Warning, QStringLiteral("Vantrel"),
-        tr("无法打开记录文件“%1”：%2")
-            .arg(QDir::toNativeSeparators(path), QString::fromStdString(result.reason)),
-        QMessageBox::Ok, this);
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Vantrel"),
+                                tr("无法打开记录文件“%1”：%2")
+                                    .arg(QDir::toNativeSeparators(path), openFailureReason(result)),
+                                QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("OpenFailedMessage"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();

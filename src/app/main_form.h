@@ -126,6 +126,8 @@ private:
     // One playback turn, on the user-interface thread.
     int playbackTurn();
     void reportOpenFailure(const QString& path, const OpenResult& result);
+    // Why an open failed, in the interface's language.
+    static QString openFailureReason(const OpenResult& result);
     // The notice after opening file `name`, or empty when the file holds
     // every record it promises, intact.
     static QString openNoticeText(const QString& name, const FileHealth& health);

@@ -146,12 +146,14 @@ OpenResult RecordFile::openRecordFile(const std::string& path, const ScanProgres
     UniqueFd fd = openReadOnly(path);
     if (!fd.valid()) {
         result.error = OpenError::CannotOpen;
-        result.reason = std::strerror(errno);
+        result.systemError = errno;
+        result.reason = std::strerror(result.systemError);
         return result;
     }
     struct stat st {};
     if (fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         result.error = S_ISDIR(st.st_mode) ? OpenError::CannotOpen : OpenError::NotAFile;
+        result.systemError = S_ISDIR(st.st_mode) ? EISDIR : 0;
         result.reason = S_ISDIR(st.st_mode) ? std::strerror(EISDIR) : "not a regular file";
         return result;
     }
@@ -160,6 +162,7 @@ OpenResult RecordFile::openRecordFile(const std::string& path, const ScanProgres
     const size_t got = preadFully(fd.get(), count, sizeof count, 0, &error);
     if (error != 0) {
         result.error = OpenError::CannotOpen; // unreadable: say why
+        result.systemError = error;
         result.reason = std::strerror(error);
         return result;
     }

@@ -71,7 +71,8 @@ enum class OpenError : uint8_t { None, CannotOpen, NotAFile, TooShort };
 
 struct OpenResult {
     OpenError error = OpenError::None;
-    std::string reason; // for CannotOpen: the system's text (strerror)
+    std::string reason;  // for CannotOpen: the system's text (strerror)
+    int systemError = 0; // the errno behind `reason`, or 0
     bool ok() const { return error == OpenError::None; }
 };
 

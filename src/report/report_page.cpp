@@ -179,7 +179,7 @@ ReportFill fillReportText(const PanelTexts& panel, const ReadoutTexts& readouts)
     auto set = [&](const char* name, const std::string& gbk) {
         f.fields[QString::fromLatin1(name)] = fromGbk(gbk);
     };
-    set(reportfield::kType, panel.probeType);
+    f.fields[QString::fromLatin1(reportfield::kType)] = panelText(panel.probeType);
     set(reportfield::kCrystal, panel.crystalSize + "mm");
     set(reportfield::kReject, panel.reject + " %");
     set(reportfield::kKValue, panel.echoKAngle);

@@ -1033,8 +1033,26 @@ private slots:
         auto* box = w.form.findChild<QMessageBox*>("OpenFailedMessage");
         QVERIFY(box);
         QVERIFY(box->text().contains(QString("no-such.DAT")));
-        QVERIFY(box->text().contains(QString("No such file or directory")));
-        box->close();
+        QCOMPARE(
+            box->text(),
+            QString("无法打开记录文件“%1”：文件不存在").arg(QDir::toNativeSeparators(missing)));
+        delete box;
+        // The system's other reasons, in the interface's language too.
+        const QString shortFile = QString::fromStdString(writeTemp("gui-short.DAT", Bytes{1, 2}));
+        const struct {
+            QString path, reason;
+        } failures[] = {
+            {QDir::tempPath(), "这是一个文件夹"},
+            {shortFile + "/inside.DAT", "路径中有一段不是文件夹"},
+            {shortFile, "文件比它开头 4 字节的记录数还短"},
+        };
+        for (const auto& f : failures) {
+            w.form.openFile(f.path);
+            auto* failed = w.form.findChild<QMessageBox*>("OpenFailedMessage");
+            QVERIFY(failed);
+            QVERIFY2(failed->text().endsWith("：" + f.reason), qPrintable(failed->text()));
+            delete failed;
+        }
         QCOMPARE(w.last(), shown);
         QCOMPARE(w.form.core().recordCount(), 3);
         QVERIFY(w.button("RzButtonNext")->isEnabled());
