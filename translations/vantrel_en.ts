@@ -678,5 +678,9 @@ Check that the printer is on and connected, or export the report as a PDF and pr
         <source>关闭</source>
         <translation>Close</translation>
     </message>
+    <message>
+        <source>“%1”的文字放不下，打印时以“…”截断。</source>
+        <translation>The text of “%1” does not fit its cell: it prints cut short with “…”.</translation>
+    </message>
 </context>
 </TS>

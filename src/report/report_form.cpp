@@ -1,5 +1,6 @@
 #include "report_form.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
@@ -17,6 +18,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTextDocument>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -164,12 +166,21 @@ TReportForm::TReportForm(QWidget* parent) : QDialog(parent) {
             auto* edit = new QPlainTextEdit(page_);
             edit->setFrameShape(QFrame::NoFrame);
             edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            // The text runs over the cell's whole width, as on the page, so
+            // the lines break where the page breaks them.
+            edit->document()->setDocumentMargin(0);
+            edit->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+            if (f.kind == FieldKind::User)
+                connect(edit, &QPlainTextEdit::textChanged, this, [this, f] { refitField(f); });
             w = edit;
         } else {
             auto* edit = new QLineEdit(page_);
             edit->setFrame(false);
             edit->setTextMargins(0, 0, 0, 0);
             edit->setEnabled(std::string_view(f.name) != reportfield::kXValueBox);
+            if (f.kind == FieldKind::User)
+                connect(edit, &QLineEdit::textChanged, this, [this, f] { refitField(f); });
             w = edit;
         }
         w->setObjectName(name);
@@ -212,6 +223,23 @@ QString TReportForm::fieldText(const QString& name) const {
 }
 
 QString TReportForm::statusText() const { return status_->text(); }
+
+void TReportForm::refitField(const PageField& f) {
+    QWidget* w = field(QString::fromLatin1(f.name));
+    if (!w) return;
+    // The editor shows the text in the font the page prints it in.
+    const FieldFit fit = fitFieldText(f, fieldText(QString::fromLatin1(f.name)));
+    if (w->font().pixelSize() != fit.pixelSize) w->setFont(reportFont(fit.pixelSize));
+    QString caption = QString::fromLatin1(f.name);
+    for (const UserCell& c : reportUserCells())
+        if (std::string_view(c.field) == f.name)
+            caption = QCoreApplication::translate("ReportPage", c.caption);
+    const QString warning = tr("“%1”的文字放不下，打印时以“…”截断。").arg(caption);
+    if (fit.cut)
+        status_->setText(warning);
+    else if (status_->text() == warning)
+        status_->clear();
+}
 
 std::function<QString(const PageField&)> TReportForm::widgetTexts() const {
     return [this](const PageField& f) { return fieldText(QString::fromLatin1(f.name)); };

@@ -79,6 +79,9 @@ protected:
 private:
     // Says why nothing was printed and what to do, offering the PDF export.
     void offerPdfInstead(const QString& text);
+    // A user cell's text changed: the editor takes the page's font for it
+    // and the status line says when the text is cut.
+    void refitField(const PageField& f);
     void FormCreate();
     void FormShow();
     void drawReportImages();

@@ -7,6 +7,7 @@
 #include <QFontMetrics>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <QTextLayout>
 
 #include "frame_render.h"
 #include "gbk_qstring.h"
@@ -320,6 +321,59 @@ QFont reportFont(int pixelSize, bool bold) {
     return font;
 }
 
+int fieldLineHeight(int pixelSize) { return QFontMetrics(reportFont(pixelSize)).height(); }
+
+namespace {
+
+// The lines `text` breaks into at `width` in `font`, paragraph by paragraph.
+QStringList wrappedLines(const QString& text, const QFont& font, int width) {
+    QStringList lines;
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+        QTextLayout layout(paragraph, font);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            lines << paragraph.mid(line.textStart(), line.textLength());
+        }
+        layout.endLayout();
+        if (paragraph.isEmpty()) lines << QString();
+    }
+    return lines;
+}
+
+} // namespace
+
+FieldFit fitFieldText(const PageField& f, const QString& text) {
+    FieldFit fit;
+    const bool oneLine = f.h <= 25;
+    for (int size = kFieldPixelSize; size >= kFieldMinPixelSize; --size) {
+        const QFont font = reportFont(size);
+        fit.pixelSize = size;
+        if (oneLine) {
+            fit.lines = QStringList{text};
+            if (QFontMetrics(font).horizontalAdvance(text) <= f.w) return fit;
+        } else {
+            fit.lines = wrappedLines(text, font, f.w);
+            if (fit.lines.size() * fieldLineHeight(size) <= f.h) return fit;
+        }
+    }
+    // Not even the smallest font holds it: the lines that fit, as the
+    // editor shows them, the last one marked with an ellipsis.
+    const QFontMetrics metrics(reportFont(kFieldMinPixelSize));
+    const int rows = oneLine ? 1 : std::max(1, f.h / fieldLineHeight(kFieldMinPixelSize));
+    fit.lines = fit.lines.mid(0, rows);
+    QString& last = fit.lines.last();
+    const QString marked = last + QStringLiteral("\u2026");
+    last = metrics.horizontalAdvance(marked) <= f.w
+               ? marked
+               : metrics.elidedText(marked, Qt::ElideRight, f.w);
+    fit.cut = true;
+    return fit;
+}
+
 ReportPictures reportPictures(const ReportPlotInputs& in) {
     ReportPictures pictures;
     pictures.leftRuler = [](QPainter& p, int w, int h) {
@@ -333,6 +387,27 @@ ReportPictures reportPictures(const ReportPlotInputs& in) {
     };
     return pictures;
 }
+
+namespace {
+
+// A user's text as fitFieldText lays it out; in the page's font, where it
+// fits, exactly as the filled fields are painted.
+void paintUserField(QPainter& p, const PageField& f, const QString& text) {
+    const FieldFit fit = fitFieldText(f, text);
+    p.save();
+    p.setFont(reportFont(fit.pixelSize));
+    if (f.h <= 25) {
+        p.drawText(QRect(f.x, f.y, f.w, f.h), Qt::AlignLeft | Qt::AlignVCenter, fit.lines.first());
+    } else {
+        const int step = fieldLineHeight(fit.pixelSize);
+        for (qsizetype i = 0; i < fit.lines.size(); ++i)
+            p.drawText(QRect(f.x, f.y + static_cast<int>(i) * step, f.w, step),
+                       Qt::AlignLeft | Qt::AlignTop, fit.lines[i]);
+    }
+    p.restore();
+}
+
+} // namespace
 
 void paintReportPage(QPainter& p, const ReportFill& fill, const ReportPictures& pictures,
                      const std::function<QString(const PageField&)>& fieldText) {
@@ -393,6 +468,10 @@ void paintReportPage(QPainter& p, const ReportFill& fill, const ReportPictures& 
         for (const PageField& f : reportFields()) {
             const QString text = fieldText(f);
             if (text.isEmpty()) continue;
+            if (f.kind == FieldKind::User) {
+                paintUserField(p, f, text);
+                continue;
+            }
             const int w = f.kind == FieldKind::Label ? metrics.horizontalAdvance(text) : f.w;
             if (f.kind == FieldKind::Label) p.fillRect(f.x, f.y, w, f.h, Qt::white);
             const int flags =

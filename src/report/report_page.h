@@ -105,6 +105,28 @@ int reportLocationHeadHeight(bool twoGate);
 // Arial is missing.
 QFont reportFont(int pixelSize, bool bold = false);
 
+// Text the user types into a blank cell is never cut at the cell's border
+// without a sign. It is laid out as the page prints it and the editor shows
+// it: in the page's 19 px font where it fits, wrapped within the cell's
+// lines in a cell of several; otherwise in the largest smaller font down to
+// 10 px (7.5 pt, the size of a printed form's fine print) in which it fits;
+// and where it does not fit even then, the lines that do, the last one
+// ending in an ellipsis, marked as cut.
+inline constexpr int kFieldPixelSize = 19;
+inline constexpr int kFieldMinPixelSize = 10;
+struct FieldFit {
+    int pixelSize = kFieldPixelSize;
+    QStringList lines; // as painted, the last one ending in "…" when cut
+    bool cut = false;
+};
+// The lines of `text` in `field` (a user cell); one line in a cell one line
+// high. Paragraphs (line breaks typed into a cell of several lines) start
+// new lines; long lines break at word boundaries, or anywhere in a word
+// wider than the cell, as the editor breaks them.
+FieldFit fitFieldText(const PageField& field, const QString& text);
+// The height of a line of a cell's text in a font of `pixelSize`.
+int fieldLineHeight(int pixelSize);
+
 // The three pictures at the foot of the page.
 inline constexpr QRect kReportLeftRuler{56, 792, 25, 281};
 inline constexpr QRect kReportPlot{80, 792, 289, 257};

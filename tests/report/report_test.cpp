@@ -3,6 +3,7 @@
 // probes on the rendered page.
 #include <gtest/gtest.h>
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QDate>
 #include <QDir>
@@ -18,6 +19,9 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 
 #include <unistd.h>
 
@@ -529,6 +533,101 @@ TEST_F(ReportFormTest, ExportPdf) {
     form.choosePdfPath = [](const QString&) -> std::optional<QString> { return std::nullopt; };
     form.ExportPdfClick();
     EXPECT_TRUE(form.statusText().isEmpty());
+    QDir(dir).removeRecursively();
+}
+
+// Typed text that does not fit its cell: the editor shrinks it as the page
+// does, the page prints the lines the editor shows, and what does not fit
+// even in the smallest font is cut with an ellipsis and a warning.
+TEST_F(ReportFormTest, TypedTextIsNeverCutSilently) {
+    if (!poppler("pdftotext", {"-v"})) GTEST_SKIP() << "poppler-utils is missing";
+    form.show(); // the editors lay out the lines they show
+    auto* number = qobject_cast<QLineEdit*>(form.field("QRRichText4")); // 报告编号, 127 px
+    auto* remarks = qobject_cast<QPlainTextEdit*>(form.field("QRRichText29")); // 备注
+    ASSERT_TRUE(number && remarks);
+    const PageField& numberCell =
+        *std::find_if(reportFields().begin(), reportFields().end(),
+                      [](const PageField& f) { return f.name == std::string("QRRichText4"); });
+    const PageField& remarksCell =
+        *std::find_if(reportFields().begin(), reportFields().end(),
+                      [](const PageField& f) { return f.name == std::string("QRRichText29"); });
+
+    number->setText("R-7");
+    EXPECT_EQ(number->font().pixelSize(), kFieldPixelSize);
+    number->setText("UT-2026-1210-042");
+    EXPECT_LT(number->font().pixelSize(), kFieldPixelSize);
+    EXPECT_GE(number->font().pixelSize(), kFieldMinPixelSize);
+    EXPECT_FALSE(fitFieldText(numberCell, number->text()).cut);
+    EXPECT_TRUE(form.statusText().isEmpty());
+
+    // Four lines of remarks in a cell of two 19 px lines: a smaller font,
+    // and the lines the editor lays out are the page's.
+    auto editorLines = [&] {
+        // The lines as the editor lays them out at its width (it does so
+        // for a block when it first shows it).
+        auto* layout =
+            qobject_cast<QPlainTextDocumentLayout*>(remarks->document()->documentLayout());
+        QStringList shown;
+        for (QTextBlock b = remarks->document()->begin(); b.isValid(); b = b.next()) {
+            layout->ensureBlockLayout(b);
+            for (int i = 0; b.layout() && i < b.layout()->lineCount(); ++i)
+                shown << b.text().mid(b.layout()->lineAt(i).textStart(),
+                                      b.layout()->lineAt(i).textLength());
+        }
+        return shown;
+    };
+    remarks->setPlainText("1 root 2 mm\n2 cap ok\n3 toe 4 mm, see the sheet of the weld map");
+    remarks->repaint();
+    const FieldFit fit = fitFieldText(remarksCell, remarks->toPlainText());
+    EXPECT_FALSE(fit.cut);
+    EXPECT_GT(fit.lines.size(), 3); // the third line wraps
+    EXPECT_EQ(remarks->font().pixelSize(), fit.pixelSize);
+    EXPECT_EQ(editorLines(), fit.lines);
+    const QString dir = QDir::tempPath() + QStringLiteral("/vantrel-fit-%1").arg(getpid());
+    QDir().mkpath(dir);
+    const QString out = dir + "/page.pdf";
+    form.choosePdfPath = [&](const QString&) -> std::optional<QString> { return out; };
+    auto pdfText = [&] {
+        form.ExportPdfClick();
+        return poppler("pdftotext", {out, "-"}).value_or(QString());
+    };
+    QString text = pdfText();
+    EXPECT_TRUE(text.contains("UT-2026-1210-042")) << text.toStdString();
+    for (const QString& line : fit.lines)
+        EXPECT_TRUE(text.contains(line.trimmed())) << line.toStdString();
+
+    // Too long even at 12 px: cut with an ellipsis, and said so.
+    const QString longNumber = "UT-2026-1210-042-WELD-A3-ROOT-PASS-SECOND-INSPECTION";
+    number->setText(longNumber);
+    const FieldFit cut = fitFieldText(numberCell, longNumber);
+    EXPECT_TRUE(cut.cut);
+    EXPECT_EQ(number->font().pixelSize(), kFieldMinPixelSize);
+    EXPECT_EQ(form.statusText(), QString::fromUtf8("“报告编号”的文字放不下，打印时以“…”截断。"));
+    EXPECT_TRUE(cut.lines.first().endsWith(QString::fromUtf8("…")));
+    text = pdfText();
+    EXPECT_TRUE(text.contains(cut.lines.first())) << text.toStdString();
+    // Shortened again, the warning goes.
+    number->setText("R-8");
+    EXPECT_FALSE(form.statusText().contains(QString::fromUtf8("报告编号")));
+
+    // Six lines of remarks do not fit even at 10 px: the page prints the
+    // lines the editor shows at the top, the last with an ellipsis.
+    remarks->setPlainText("1 root 2 mm\n2 cap ok\n3 toe 4 mm\n4 none\n5 see sheet 2\n6 end");
+    remarks->repaint();
+    const FieldFit six = fitFieldText(remarksCell, remarks->toPlainText());
+    EXPECT_TRUE(six.cut);
+    EXPECT_EQ(remarks->font().pixelSize(), kFieldMinPixelSize);
+    EXPECT_EQ(form.statusText(), QString::fromUtf8("“备注”的文字放不下，打印时以“…”截断。"));
+    const QStringList shownSix = editorLines();
+    ASSERT_GE(shownSix.size(), six.lines.size());
+    for (qsizetype i = 0; i + 1 < six.lines.size(); ++i)
+        EXPECT_EQ(six.lines[i], shownSix[i]);
+    EXPECT_EQ(six.lines.last(), shownSix[six.lines.size() - 1] + QString::fromUtf8("…"));
+    text = pdfText();
+    for (const QString& line : six.lines)
+        EXPECT_TRUE(text.contains(line)) << line.toStdString();
+    EXPECT_FALSE(text.contains("6 end"));
+    form.hide();
     QDir(dir).removeRecursively();
 }
 
