@@ -678,6 +678,31 @@ TEST(InspectCli, OverviewAgreesWithExport) {
     }
 }
 
+// A damaged frame among real ones: its indication says it is not plausible
+// (12544.0 % is more than a byte sample can hold), the real one says it is.
+TEST(InspectCli, OverviewSaysWhichPeaksNoRealFrameHolds) {
+    Bytes frames = makeFrames(4);
+    const int32_t amplitudes[3] = {600, 100, 125440};
+    for (size_t f = 0; f < 3; ++f) {
+        const int32_t values[4] = {450, 0, 250, amplitudes[f]};
+        for (int i = 0; i < 4; ++i)
+            storeU32(frames.data() + f * kFrameSize + kFrameValuesOffset + 4 * i,
+                     static_cast<uint32_t>(values[i]));
+    }
+    ParameterBlock block = makeBlock(325);
+    storeU16(block.data() + param::kGateALevel, 100);
+    RecordWriter w;
+    w.addRecord(frames, &block);
+    const CliRun r = inspect({"overview", q(writeTemp("damaged-peak.DAT", w.bytes()))});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QJsonArray found = r.json()["indications"].toArray();
+    ASSERT_EQ(found.size(), 2);
+    EXPECT_EQ(found[0].toObject()["amplitude"].toDouble(), 60.0);
+    EXPECT_EQ(found[0].toObject()["plausible"], QJsonValue(true));
+    EXPECT_EQ(found[1].toObject()["amplitude"].toDouble(), 12544.0);
+    EXPECT_EQ(found[1].toObject()["plausible"], QJsonValue(false));
+}
+
 // A file long enough for export's two threads and several pieces: the rows
 // come in file order, and each carries the readouts of the block in force at
 // its record, before the first block (all zero: % readouts) and across the
