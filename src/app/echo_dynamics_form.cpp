@@ -790,11 +790,17 @@ QString TEchoDynamicsForm::describeColumn(int x) const {
     const int64_t i =
         std::min(OverviewLayout::frameAt(view_, width, x), overview_->frameCount() - 1);
     const OverviewRecord& rec = overview_->recordOf(i);
-    lines << QStringLiteral("%1  %2%3  %4%5")
+    const int32_t amplitude = overview_->amplitude[static_cast<size_t>(i)];
+    const int32_t position = overview_->position[static_cast<size_t>(i)];
+    // A value no real frame holds says so, as in the list.
+    auto sign = [](bool plausible) { return plausible ? QString() : QStringLiteral("\u26A0 "); };
+    lines << QStringLiteral("%1  %2%3%4  %5%6%7")
                  .arg(placeText(*overview_, i))
-                 .arg(QString::fromStdString(tenths(overview_->amplitude[static_cast<size_t>(i)])))
+                 .arg(sign(plausibleAmplitude(rec.unit, amplitude)))
+                 .arg(QString::fromStdString(tenths(amplitude)))
                  .arg(QString::fromLatin1(amplitudeUnitText(rec.unit)))
-                 .arg(QString::fromStdString(tenths(overview_->position[static_cast<size_t>(i)])))
+                 .arg(sign(plausiblePosition(rec.inch, position)))
+                 .arg(QString::fromStdString(tenths(position)))
                  .arg(QString::fromLatin1(lengthUnitText(rec.inch)));
     return lines.join(QLatin1Char('\n'));
 }
