@@ -14,6 +14,7 @@
 #include "echo_overview.h"
 #include "file_health.h"
 #include "frame_render.h"
+#include "indication_table.h"
 #include "report_inputs.h"
 #include "report_page.h"
 #include "viewer_core.h"
@@ -78,8 +79,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             OverviewSettings settings;
             settings.gap = size % 4;
             const EchoOverview overview = computeOverview(query, settings);
-            for (const Indication& d : overview.indications)
+            for (const Indication& d : overview.indications) {
                 if (d.start > d.end || d.peak < d.start || d.peak > d.end) std::abort();
+                // It starts, ends and peaks on frames with an echo at or
+                // above their threshold.
+                for (const int64_t i : {d.start, d.end, d.peak})
+                    if (!overview.hasEcho(i) ||
+                        overview.amplitude[static_cast<size_t>(i)] < overview.recordOf(i).threshold)
+                        std::abort();
+                const IndicationTexts t = indicationTexts(overview, d);
+                if (t.position.empty() || t.amplitude.empty()) std::abort();
+            }
+            if (indicationsCsv(overview).empty()) std::abort();
+            // The strips' ranges hold only values a real frame can.
+            if (overview.frameCount() > 0) {
+                const FrameRunSummary s = overview.summarize(0, overview.frameCount());
+                auto inside = [](const ValueRange& r, const ValueRange& limits) {
+                    return r.empty() || (limits.low <= r.low && r.high <= limits.high);
+                };
+                if (!inside(s.percent, plausibleAmplitudes(AmplitudeUnit::Percent)) ||
+                    !inside(s.db, plausibleAmplitudes(AmplitudeUnit::Db)) ||
+                    !inside(s.position, plausiblePositions(false)))
+                    std::abort();
+            }
         }
     }
     // The viewer's commands over the same file, as a user would click them.

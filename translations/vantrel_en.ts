@@ -369,12 +369,16 @@
         <translation>Peak amplitude</translation>
     </message>
     <message>
-        <source>峰值处%1</source>
-        <translation>%1 at peak</translation>
-    </message>
-    <message>
         <source>文件中没有可显示的帧</source>
         <translation>The file has no frames to show</translation>
+    </message>
+    <message>
+        <source>峰值处位置</source>
+        <translation>Position at peak</translation>
+    </message>
+    <message>
+        <source>不可信：真实的帧不会有这样的值，这是损坏的数据，不是回波</source>
+        <translation>Implausible: no real frame holds such a value; this is damaged data, not an echo</translation>
     </message>
 </context>
 <context>

@@ -39,6 +39,9 @@ namespace {
 
 const QColor kNote(0, 130, 150), kBlock(60, 60, 60), kDamaged(150, 150, 150, 120),
     kMissing(150, 150, 150), kEmptyText(110, 110, 110);
+// An indication whose peak holds values no real frame can: the strips'
+// colour for such values, on a pale ground.
+const QColor kImplausibleText(190, 0, 190), kImplausibleRow(255, 230, 255);
 
 // The fewest shown frames a zoom leaves across the strips.
 constexpr int64_t kFewestFramesInView = 8;
@@ -672,21 +675,39 @@ void TEchoDynamicsForm::syncControls() {
 
 void TEchoDynamicsForm::refillIndications() {
     table_->clearContents();
-    const QString positionCaption = position_->currentText().section(QLatin1Char(' '), 1, -1);
+    // The position column names no kind: each row's value carries the
+    // symbol of its own (a two-gate record holds gate A's sound path
+    // whatever 位置 asks for).
     table_->setHorizontalHeaderLabels(
-        {tr("起点"), tr("终点"), tr("帧数"), tr("峰值波幅"), tr("峰值处%1").arg(positionCaption)});
+        {tr("起点"), tr("终点"), tr("帧数"), tr("峰值波幅"), tr("峰值处位置")});
     if (!overview_) {
         table_->setRowCount(0);
         return;
     }
     const std::vector<Indication>& list = overview_->indications;
     table_->setRowCount(static_cast<int>(list.size()));
+    const QString beyondTip = tr("不可信：真实的帧不会有这样的值，这是损坏的数据，不是回波");
     for (size_t k = 0; k < list.size(); ++k) {
         const IndicationTexts t = indicationTexts(*overview_, list[k]);
+        const bool plausible = !t.amplitudeBeyond && !t.positionBeyond;
+        // A value no real frame holds is not shown as if it were one: it
+        // carries a warning sign, and its row the colour of such values.
+        auto text = [](const std::string& s, bool beyond) {
+            const QString v = QString::fromStdString(s);
+            return beyond ? QStringLiteral("\u26A0 ") + v : v;
+        };
+        const QString texts[] = {text(t.start, false), text(t.end, false), text(t.frames, false),
+                                 text(t.amplitude, t.amplitudeBeyond),
+                                 text(t.position, t.positionBeyond)};
         int column = 0;
-        for (const std::string* s : {&t.start, &t.end, &t.frames, &t.amplitude, &t.position}) {
-            auto* item = new QTableWidgetItem(QString::fromStdString(*s));
+        for (const QString& s : texts) {
+            auto* item = new QTableWidgetItem(s);
             if (column >= 2) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (!plausible) {
+                item->setForeground(kImplausibleText);
+                item->setBackground(kImplausibleRow);
+                item->setToolTip(beyondTip);
+            }
             table_->setItem(static_cast<int>(k), column++, item);
         }
     }
@@ -769,11 +790,17 @@ QString TEchoDynamicsForm::describeColumn(int x) const {
     const int64_t i =
         std::min(OverviewLayout::frameAt(view_, width, x), overview_->frameCount() - 1);
     const OverviewRecord& rec = overview_->recordOf(i);
-    lines << QStringLiteral("%1  %2%3  %4%5")
+    const int32_t amplitude = overview_->amplitude[static_cast<size_t>(i)];
+    const int32_t position = overview_->position[static_cast<size_t>(i)];
+    // A value no real frame holds says so, as in the list.
+    auto sign = [](bool plausible) { return plausible ? QString() : QStringLiteral("\u26A0 "); };
+    lines << QStringLiteral("%1  %2%3%4  %5%6%7")
                  .arg(placeText(*overview_, i))
-                 .arg(QString::fromStdString(tenths(overview_->amplitude[static_cast<size_t>(i)])))
+                 .arg(sign(plausibleAmplitude(rec.unit, amplitude)))
+                 .arg(QString::fromStdString(tenths(amplitude)))
                  .arg(QString::fromLatin1(amplitudeUnitText(rec.unit)))
-                 .arg(QString::fromStdString(tenths(overview_->position[static_cast<size_t>(i)])))
+                 .arg(sign(plausiblePosition(rec.inch, position)))
+                 .arg(QString::fromStdString(tenths(position)))
                  .arg(QString::fromLatin1(lengthUnitText(rec.inch)));
     return lines.join(QLatin1Char('\n'));
 }

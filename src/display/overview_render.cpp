@@ -16,6 +16,9 @@ namespace {
 const QColor kBackground(255, 255, 255), kFrame(0, 0, 0), kGrid(215, 215, 215);
 const QColor kPercent(0, 150, 0), kDb(220, 110, 0), kPosition(30, 80, 200);
 const QColor kThreshold(200, 0, 0), kIndication(255, 225, 225), kCursor(120, 0, 160);
+// Values no real frame can hold, drawn on the edge they lie beyond.
+const QColor kBeyond(255, 0, 255);
+constexpr int kBeyondMarkHeight = 3;
 
 constexpr int kLeft = 48, kRight = 48, kTop = 6, kBottom = 20, kSpacing = 10;
 
@@ -31,6 +34,14 @@ void span(QPainter& p, const QRect& r, int x, const ValueRange& range, int64_t l
     if (range.empty()) return;
     const int y1 = rowOf(r, range.high, low, high), y2 = rowOf(r, range.low, low, high);
     p.fillRect(r.left() + x, y1, 1, y2 - y1 + 1, colour);
+}
+
+// Marks on the top and the bottom edge of `r` in column x where values lie
+// beyond the plausible range that way.
+void beyondMarks(QPainter& p, const QRect& r, int x, const Beyond& beyond) {
+    const int h = std::min(kBeyondMarkHeight, r.height());
+    if (beyond.above) p.fillRect(r.left() + x, r.top(), 1, h, kBeyond);
+    if (beyond.below) p.fillRect(r.left() + x, r.bottom() - h + 1, 1, h, kBeyond);
 }
 
 QString label(int64_t tenths) { return QString::fromStdString(vantrel::tenths(tenths)); }
@@ -97,6 +108,10 @@ void drawOverviewStrips(QImage& image, const EchoOverview& o, const OverviewView
         span(p, layout.amplitude, x, c.percent, percentAll.low, percentAll.high, kPercent);
         span(p, layout.amplitude, x, c.db, dbAll.low, dbAll.high, kDb);
         span(p, layout.position, x, c.position, positionAll.low, positionAll.high, kPosition);
+        Beyond amplitudeBeyond = c.percentBeyond;
+        amplitudeBeyond.add(c.dbBeyond);
+        beyondMarks(p, layout.amplitude, x, amplitudeBeyond);
+        beyondMarks(p, layout.position, x, c.positionBeyond);
     }
     // The cursor on every column that draws the frame on screen.
     for (int x = 0; x < width && view.cursor >= from && view.cursor < to; ++x) {

@@ -34,7 +34,9 @@ struct OverviewLayout {
 // The scales of the amplitude strip for a view, in tenths: % on the left and
 // dB on the right, each from its least to its greatest value over the frames
 // in view and at least 0 .. 100 % and -20 .. +10 dB, as drawOverviewStrips
-// draws them. With rowOf and valueAt a window puts a mark on a value and
+// draws them. Values no real frame can hold (see plausible in
+// echo_overview.h) take no part: the strips draw them as marks in their own
+// colour on the edge they lie beyond. With rowOf and valueAt a window puts a mark on a value and
 // takes a value from a point.
 struct OverviewScales {
     int64_t percentLow = 0, percentHigh = 0, dbLow = 0, dbHigh = 0;

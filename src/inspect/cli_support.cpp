@@ -2,9 +2,12 @@
 
 #include <QJsonDocument>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <limits>
 
 #include "file_io.h"
 
@@ -29,11 +32,32 @@ QJsonValue floatValue(float f) {
     return QJsonValue(std::stod(std::string(buffer, r.ptr)));
 }
 
-int32_t parseInt(const QString& text, const char* what) {
-    bool ok = false;
-    const int value = text.toInt(&ok, 10);
-    if (!ok) fail(std::string(what) + " " + quoted(text) + " is not an integer");
-    return value;
+WholeNumber parseWhole(const QString& text, const char* what) {
+    const std::string s = text.toStdString();
+    size_t i = 0;
+    const bool negative = !s.empty() && s[0] == '-';
+    if (!s.empty() && (s[0] == '-' || s[0] == '+')) ++i;
+    if (i == s.size()) fail(std::string(what) + " " + quoted(text) + " is not an integer");
+    while (i + 1 < s.size() && s[i] == '0')
+        ++i;
+    // The magnitude, held at 2^63 once it gets there: the nearest 64-bit
+    // value either way.
+    constexpr uint64_t kCap = uint64_t{1} << 63;
+    uint64_t magnitude = 0;
+    for (size_t k = i; k < s.size(); ++k) {
+        if (!std::isdigit(static_cast<unsigned char>(s[k])))
+            fail(std::string(what) + " " + quoted(text) + " is not an integer");
+        magnitude = std::min(magnitude, kCap / 10 + 1) * 10 + static_cast<uint64_t>(s[k] - '0');
+        magnitude = std::min(magnitude, kCap);
+    }
+    WholeNumber n;
+    if (negative)
+        n.value = magnitude == kCap ? std::numeric_limits<int64_t>::min()
+                                    : -static_cast<int64_t>(magnitude);
+    else
+        n.value = static_cast<int64_t>(std::min(magnitude, kCap - 1));
+    n.text = (negative && s.substr(i) != "0" ? "-" : "") + s.substr(i);
+    return n;
 }
 
 [[noreturn]] void failToOpen(const OpenResult& r, const QString& path) {
@@ -57,15 +81,15 @@ void openOrFail(ViewerCore& viewer, const QString& path) {
 }
 
 int32_t seekOrFail(RecordQuery& query, const QString& path, const QString& recordArg) {
-    const int32_t r = parseInt(recordArg, "record number");
+    const WholeNumber r = parseWhole(recordArg, "record number");
     openOrFail(query, path);
     const int64_t indexed = static_cast<int64_t>(query.file().recordIndex().size());
-    if (r < 0 || r >= indexed) {
-        fail("record " + std::to_string(r) + " is out of range (file has " +
-             std::to_string(indexed) + " indexed record" + (indexed == 1 ? "" : "s") + ")");
+    if (r.value < 0 || r.value >= indexed) {
+        fail("record " + r.text + " is out of range (file has " + std::to_string(indexed) +
+             " indexed record" + (indexed == 1 ? "" : "s") + ")");
     }
-    query.seek(r);
-    return r;
+    query.seek(static_cast<int32_t>(r.value));
+    return static_cast<int32_t>(r.value);
 }
 
 std::vector<uint8_t> readInput(const QString& path) {

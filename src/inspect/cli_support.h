@@ -46,7 +46,16 @@ QString utf8(const std::string& s);
 // A single-precision value as the shortest decimal that reads back as the
 // same float, so 707.1068f prints as 707.1068.
 QJsonValue floatValue(float f);
-int32_t parseInt(const QString& text, const char* what);
+// A whole number of the command line (an optional sign, then digits; a
+// record or frame number): its value, and its text for messages ("+007"
+// gives 7 and "7"). A number beyond 64 bits takes the nearest 64-bit value
+// and keeps its own text, so a range check says "out of range" for it as it
+// does for any other number. Anything else is a usage error naming `what`.
+struct WholeNumber {
+    int64_t value = 0;
+    std::string text;
+};
+WholeNumber parseWhole(const QString& text, const char* what);
 
 [[noreturn]] void failToOpen(const OpenResult& r, const QString& path);
 void openOrFail(RecordFile& file, const QString& path);

@@ -123,13 +123,13 @@ struct ShownFrame {
 
     explicit ShownFrame(const QStringList& a) {
         record = seekOrFail(query, a[0], a[1]);
-        frame = parseInt(a[2], "frame number");
+        const WholeNumber f = parseWhole(a[2], "frame number");
         const int32_t frames = query.framesPerRecord();
-        if (frame < 0 || frame >= frames) {
-            fail("frame " + std::to_string(frame) + " is out of range (record " +
-                 std::to_string(record) + " has " + std::to_string(frames) + " frame" +
-                 (frames == 1 ? "" : "s") + ")");
+        if (f.value < 0 || f.value >= frames) {
+            fail("frame " + f.text + " is out of range (record " + std::to_string(record) +
+                 " has " + std::to_string(frames) + " frame" + (frames == 1 ? "" : "s") + ")");
         }
+        frame = static_cast<int32_t>(f.value);
         tail.copyFrom(query.frame(frame));
         readouts = query.readouts(tail.values());
     }

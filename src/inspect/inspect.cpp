@@ -245,6 +245,12 @@ const std::vector<Command>& commands() {
     return table;
 }
 
+// "-3", "-0.4", "-.5": a number with a minus sign, not an option name.
+bool isNegativeNumber(const QString& a) {
+    return a.size() > 1 && a[0] == '-' &&
+           (a[1].isDigit() || (a[1] == '.' && a.size() > 2 && a[2].isDigit()));
+}
+
 const Command* findCommand(const QString& name) {
     const std::vector<Command>& table = commands();
     const auto it =
@@ -286,12 +292,20 @@ int run(const QStringList& arguments, Output& output) {
         parser.addPositionalArgument(a, QString());
     QStringList rest = arguments.mid(1);
     rest[0] = QString("vantrel-inspect %1").arg(command->name);
-    // A negative number is an argument (a record number), not an option: hide
-    // it from the option parser and restore it among the positional ones.
+    // A negative number is a value (a record number, a threshold), not an
+    // option: hide it from the option parser, which would take "-3" for the
+    // options -3, and restore it wherever it lands, among the positional
+    // arguments or as the value of the option before it.
     const QString negativeMark = QStringLiteral("\x01");
     for (QString& a : rest) {
-        if (a.size() > 1 && a[0] == '-' && a[1].isDigit()) a = negativeMark + a;
+        if (isNegativeNumber(a)) a = negativeMark + a;
     }
+    auto restore = [&negativeMark](QStringList values) {
+        for (QString& a : values) {
+            if (a.startsWith(negativeMark)) a.remove(0, 1);
+        }
+        return values;
+    };
     if (!parser.parse(rest))
         fail(parser.errorText().toStdString() + " (see vantrel-inspect " + command->name +
              " --help)");
@@ -299,10 +313,7 @@ int run(const QStringList& arguments, Output& output) {
         output.print(parser.helpText().toStdString());
         return 0;
     }
-    Invocation invocation{parser.positionalArguments(), {}, {}, output};
-    for (QString& a : invocation.args) {
-        if (a.startsWith(negativeMark)) a.remove(0, 1);
-    }
+    Invocation invocation{restore(parser.positionalArguments()), {}, {}, output};
     if (invocation.args.size() < command->minArgs || invocation.args.size() > command->maxArgs) {
         const qsizetype n = invocation.args.size();
         fail(std::string(command->name) + " takes " + command->args + ", got " + std::to_string(n) +
@@ -311,14 +322,35 @@ int run(const QStringList& arguments, Output& output) {
     }
     if (command->out == OutFile::Required && !parser.isSet(out))
         fail(std::string(command->name) + " needs --out FILE");
-    if (command->out != OutFile::None && parser.isSet(out)) invocation.out = parser.value(out);
+    if (command->out != OutFile::None && parser.isSet(out))
+        invocation.out = restore({parser.value(out)}).front();
     for (const Switch& s : command->switches) {
         const QString option = QString::fromLatin1(s.name);
         if (parser.isSet(option))
-            invocation.options[option] = s.valueName ? parser.values(option) : QStringList();
+            invocation.options[option] =
+                s.valueName ? restore(parser.values(option)) : QStringList();
     }
     command->run(invocation);
     return 0;
+}
+
+// An error message as one line a terminal shows as it is: a control
+// character (from a file name, or an argument a user pasted) is written as
+// its escape, \x01, never sent to the terminal.
+std::string printable(const std::string& message) {
+    std::string line;
+    for (const char c : message) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7f) {
+            static const char kHex[] = "0123456789abcdef";
+            line += "\\x";
+            line += kHex[byte >> 4];
+            line += kHex[byte & 15];
+        } else {
+            line += c;
+        }
+    }
+    return line;
 }
 
 } // namespace
@@ -328,7 +360,7 @@ int runInspect(const QStringList& arguments, const OutputSink& out, std::string&
     try {
         return run(arguments, output);
     } catch (const UsageError& e) {
-        err = std::string(kTool) + ": " + e.message + "\n";
+        err = std::string(kTool) + ": " + printable(e.message) + "\n";
         return 2;
     } catch (const std::exception& e) {
         err = std::string(kTool) + ": internal failure: " + e.what() + "\n";

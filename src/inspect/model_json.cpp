@@ -228,16 +228,20 @@ void writeOverviewJson(const EchoOverview& o, const Output& output) {
     for (size_t k = 0; k < o.indications.size(); ++k) {
         const Indication& d = o.indications[k];
         const OverviewRecord& peak = o.recordOf(d.peak);
+        const int32_t amplitude = o.amplitude[static_cast<size_t>(d.peak)];
+        const int32_t position = o.position[static_cast<size_t>(d.peak)];
         const QByteArray one =
             QJsonDocument(QJsonObject{
                               {"start", place(o, d.start)},
                               {"end", place(o, d.end)},
                               {"frames", static_cast<qint64>(d.frames())},
                               {"peak", place(o, d.peak)},
-                              {"amplitude", tenthsValue(o.amplitude[static_cast<size_t>(d.peak)])},
+                              {"amplitude", tenthsValue(amplitude)},
                               {"unit", amplitudeUnitText(peak.unit)},
-                              {"position", tenthsValue(o.position[static_cast<size_t>(d.peak)])},
+                              {"position", tenthsValue(position)},
                               {"positionUnit", lengthUnitText(peak.inch)},
+                              {"plausible", plausibleAmplitude(peak.unit, amplitude) &&
+                                                plausiblePosition(peak.inch, position)},
                           })
                 .toJson(QJsonDocument::Compact);
         if (k) text += ',';

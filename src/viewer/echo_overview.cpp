@@ -11,6 +11,37 @@ const char* amplitudeUnitText(AmplitudeUnit unit) { return unit == AmplitudeUnit
 
 const char* lengthUnitText(bool inch) { return inch ? "in" : "mm"; }
 
+const char* positionKindText(OverviewPosition kind) {
+    switch (kind) {
+    case OverviewPosition::Surface: return "surface";
+    case OverviewPosition::Depth: return "depth";
+    case OverviewPosition::Path: break;
+    }
+    return "path";
+}
+
+ValueRange plausibleAmplitudes(AmplitudeUnit unit) {
+    return unit == AmplitudeUnit::Db ? ValueRange{plausible::kDbLow, plausible::kDbHigh}
+                                     : ValueRange{plausible::kPercentLow, plausible::kPercentHigh};
+}
+
+ValueRange plausiblePositions(bool inch) {
+    const int32_t limit = inch ? plausible::kInchLimit : plausible::kMmLimit;
+    return {-limit, limit};
+}
+
+namespace {
+bool within(const ValueRange& r, int64_t v) { return r.low <= v && v <= r.high; }
+} // namespace
+
+bool plausibleAmplitude(AmplitudeUnit unit, int64_t tenths) {
+    return within(plausibleAmplitudes(unit), tenths);
+}
+
+bool plausiblePosition(bool inch, int64_t tenths) {
+    return within(plausiblePositions(inch), tenths);
+}
+
 const OverviewRecord& EchoOverview::recordOf(int64_t i) const {
     // The last record whose first shown frame is at or before i.
     auto it = std::upper_bound(records.begin(), records.end(), i,
@@ -39,6 +70,7 @@ int64_t thresholdOf(const OverviewRecord& rec, const OverviewSettings& settings)
 struct OverviewPiece {
     std::vector<OverviewRecord> records; // firstFrame counted from the piece's first frame
     std::vector<int32_t> amplitude, position;
+    std::vector<bool> noEcho;
     int32_t walked = 0;
 };
 
@@ -56,14 +88,16 @@ void addRecord(OverviewPiece& piece, const RecordQuery& reader, int32_t r,
     rec.gateLevel = int64_t{p.gateALevel()} * 5;
     rec.threshold = thresholdOf(rec, settings);
     rec.inch = p.inchUnits();
-    piece.records.push_back(rec);
     const bool twoGate = p.twoGateReadout();
-    const size_t positionValue =
-        twoGate ? 0 : static_cast<size_t>(settings.position); // path 0, surface 1, depth 2
+    rec.positionKind = twoGate ? OverviewPosition::Path : settings.position;
+    piece.records.push_back(rec);
+    // Values 0, 1, 2: path, surface, depth.
+    const size_t positionValue = static_cast<size_t>(rec.positionKind);
     for (int32_t f = 0; f < shown; ++f) {
         const FrameValues v = reader.values(f);
         piece.amplitude.push_back(twoGate ? v[1] : v[3]);
         piece.position.push_back(v[positionValue]);
+        piece.noEcho.push_back(v[0] == 0);
     }
 }
 
@@ -116,6 +150,7 @@ EchoOverview computeOverview(const RecordQuery& query, const OverviewSettings& s
             appendPiece(o.records, piece.records, walked, records);
             appendPiece(o.amplitude, piece.amplitude, walked, records);
             appendPiece(o.position, piece.position, walked, records);
+            appendPiece(o.noEcho, piece.noEcho, walked, records);
             return true;
         });
     if (progress && progress->cancelled()) {
@@ -127,6 +162,7 @@ EchoOverview computeOverview(const RecordQuery& query, const OverviewSettings& s
     trim(o.records);
     trim(o.amplitude);
     trim(o.position);
+    trim(o.noEcho);
     o.indications = findIndications(o, settings.gap);
     o.buildPyramids();
     if (progress) progress->finish();
@@ -146,12 +182,26 @@ void addFrames(const EchoOverview& o, int64_t first, int64_t last, OverviewPyram
         std::upper_bound(o.records.begin(), o.records.end(), first,
                          [](int64_t v, const OverviewRecord& r) { return v < r.firstFrame; }) -
         1;
+    // A value a real frame cannot hold is only noted as beyond the range, so
+    // that one damaged frame does not set the scale of a whole strip.
+    auto add = [](ValueRange& range, Beyond& beyond, const ValueRange& plausible, int32_t v) {
+        if (v > plausible.high)
+            beyond.above = true;
+        else if (v < plausible.low)
+            beyond.below = true;
+        else
+            range.add(v);
+    };
     for (int64_t i = first; i < last; ++rec) {
         const int64_t end = std::min(last, rec->firstFrame + rec->frames);
-        ValueRange& amplitude = rec->unit == AmplitudeUnit::Db ? cell.db : cell.percent;
+        const bool db = rec->unit == AmplitudeUnit::Db;
+        ValueRange& amplitude = db ? cell.db : cell.percent;
+        Beyond& amplitudeBeyond = db ? cell.dbBeyond : cell.percentBeyond;
+        const ValueRange amplitudes = plausibleAmplitudes(rec->unit);
+        const ValueRange positions = plausiblePositions(rec->inch);
         for (; i < end; ++i) {
-            amplitude.add(o.amplitude[static_cast<size_t>(i)]);
-            cell.position.add(o.position[static_cast<size_t>(i)]);
+            add(amplitude, amplitudeBeyond, amplitudes, o.amplitude[static_cast<size_t>(i)]);
+            add(cell.position, cell.positionBeyond, positions, o.position[static_cast<size_t>(i)]);
         }
     }
 }
@@ -193,6 +243,9 @@ FrameRunSummary EchoOverview::summarize(int64_t first, int64_t last) const {
     s.percent = frames.percent;
     s.db = frames.db;
     s.position = frames.position;
+    s.percentBeyond = frames.percentBeyond;
+    s.dbBeyond = frames.dbBeyond;
+    s.positionBeyond = frames.positionBeyond;
 
     // Every record that holds one of the frames holds its threshold there.
     auto index = [&](int64_t frame) {
@@ -220,7 +273,7 @@ FrameRunSummary EchoOverview::summarize(int64_t first, int64_t last) const {
 
 size_t EchoOverview::memoryBytes() const {
     return records.capacity() * sizeof(OverviewRecord) +
-           (amplitude.capacity() + position.capacity()) * sizeof(int32_t) +
+           (amplitude.capacity() + position.capacity()) * sizeof(int32_t) + noEcho.capacity() / 8 +
            indications.capacity() * sizeof(Indication) + pyramids.frames.bytes() +
            pyramids.thresholds.bytes();
 }
@@ -233,13 +286,14 @@ void applyThresholds(EchoOverview& o, const OverviewSettings& settings) {
 }
 
 std::vector<Indication> findIndications(const EchoOverview& o, int64_t gap) {
-    // Maximal runs of frames at or above their threshold, of one unit.
+    // Maximal runs of frames with an echo at or above their threshold, of one
+    // unit.
     std::vector<Indication> runs;
     std::vector<AmplitudeUnit> runUnits;
     bool open = false;
     for (const OverviewRecord& rec : o.records) {
         for (int64_t i = rec.firstFrame; i < rec.firstFrame + rec.frames; ++i) {
-            const bool above = o.amplitude[static_cast<size_t>(i)] >= rec.threshold;
+            const bool above = o.hasEcho(i) && o.amplitude[static_cast<size_t>(i)] >= rec.threshold;
             if (open && above && runUnits.back() == rec.unit) {
                 Indication& run = runs.back();
                 run.end = i;

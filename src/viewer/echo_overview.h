@@ -29,6 +29,8 @@ const char* lengthUnitText(bool inch);
 // Which measured value of a one-gate frame is its position; the two-gate form
 // always takes gate A's position.
 enum class OverviewPosition : uint8_t { Path, Surface, Depth };
+// "path", "surface" or "depth", as the command line names them.
+const char* positionKindText(OverviewPosition kind);
 
 struct OverviewSettings {
     OverviewPosition position = OverviewPosition::Path;
@@ -51,6 +53,9 @@ struct OverviewRecord {
     AmplitudeUnit unit = AmplitudeUnit::Percent;
     bool inch = false;     // positions in 0.1 in rather than 0.1 mm
     int64_t gateLevel = 0; // tenths of %: the gate A level of its parameters
+    // What its positions measure: the kind asked for in the one-gate form,
+    // gate A's sound path in the two-gate form (which holds no other).
+    OverviewPosition positionKind = OverviewPosition::Path;
 };
 
 // A run of shown frames, by their indices: start .. end, the peak the first
@@ -76,12 +81,53 @@ struct ValueRange {
     bool operator==(const ValueRange&) const = default;
 };
 
+// What a real frame can hold, in tenths; a value outside is damage (a
+// damaged record, a foreign file), not a measurement: it must not set the
+// scale of a strip, and the list marks an indication that shows it.
+namespace plausible {
+// The amplitude samples are bytes in units of 0.5 % of screen height: no
+// echo the instrument measures lies below 0 % or above 255 x 0.5 = 127.5 %.
+inline constexpr int32_t kPercentLow = 0, kPercentHigh = 1275;
+// A dB readout compares the echo's height with the selected line's at the
+// same place: both are heights of 1..255 sample units, at most
+// 20 log10(255) = 48.1 dB apart either way, and the line the readout selects
+// (a rejection, sizing or evaluation line of the DAC family) lies a few tens
+// of dB from the curve. 100.0 dB either way leaves room for both; a value
+// beyond it would be an echo 100 000 times the line's height, or as small.
+inline constexpr int32_t kDbLow = -1000, kDbHigh = 1000;
+// Positions (sound path, surface distance, depth) are lengths within the
+// screen's range along the sound path. A flaw detector of this kind shows a
+// few metres of steel at most; 10 m (400 in) either way is beyond any range
+// it offers, so a longer position cannot have been measured on its screen.
+inline constexpr int32_t kMmLimit = 100000, kInchLimit = 4000;
+} // namespace plausible
+
+// The amplitudes and positions (tenths of their unit) a real frame can hold,
+// and whether a value is one of them.
+ValueRange plausibleAmplitudes(AmplitudeUnit unit);
+ValueRange plausiblePositions(bool inch);
+bool plausibleAmplitude(AmplitudeUnit unit, int64_t tenths);
+bool plausiblePosition(bool inch, int64_t tenths);
+
+// Values of one kind beyond what a real frame can hold (see plausible):
+// whether some lie above the plausible range and whether some lie below.
+struct Beyond {
+    bool above = false, below = false;
+    void add(const Beyond& b) {
+        above = above || b.above;
+        below = below || b.below;
+    }
+    bool operator==(const Beyond&) const = default;
+};
+
 // What a run of shown frames holds, as the strips draw it: the ranges of its
-// % and of its dB amplitudes, of its positions and of the thresholds in force
-// over its % and its dB frames (a threshold beyond 32 bits counts as the
-// nearest 32-bit value), and whether an indication reaches into it.
+// plausible % and dB amplitudes and positions, whether any lie beyond those
+// ranges, the ranges of the thresholds in force over its % and its dB frames
+// (a threshold beyond 32 bits counts as the nearest 32-bit value), and
+// whether an indication reaches into it.
 struct FrameRunSummary {
     ValueRange percent, db, position, percentThreshold, dbThreshold;
+    Beyond percentBeyond, dbBeyond, positionBeyond;
     bool indication = false;
     bool operator==(const FrameRunSummary&) const = default;
 };
@@ -90,10 +136,14 @@ struct FrameRunSummary {
 struct OverviewPyramids {
     struct Frames { // of the shown frames: fixed once computed
         ValueRange percent, db, position;
+        Beyond percentBeyond, dbBeyond, positionBeyond;
         void add(const Frames& c) {
             percent.add(c.percent);
             db.add(c.db);
             position.add(c.position);
+            percentBeyond.add(c.percentBeyond);
+            dbBeyond.add(c.dbBeyond);
+            positionBeyond.add(c.positionBeyond);
         }
     };
     struct Thresholds { // of the records: new with every threshold
@@ -112,6 +162,12 @@ struct EchoOverview {
     std::vector<OverviewRecord> records;
     std::vector<int32_t> amplitude; // tenths, by shown frame
     std::vector<int32_t> position;  // tenths of the length unit, by shown frame
+    // By shown frame: gate A holds no echo there. The instrument then writes
+    // a sound path of 0 (value 0, in both readout forms), and its amplitude
+    // value means nothing: against a curve it reads 0.0 dB, which would pass
+    // for an echo at the curve. Such a frame is below every threshold.
+    // Frames beyond its end hold an echo (an overview made by hand).
+    std::vector<bool> noEcho;
     std::vector<Indication> indications;
     // Block summaries of the members above, for summarize(). computeOverview
     // and applyThresholds keep them; whoever changes amplitudes, positions,
@@ -120,6 +176,9 @@ struct EchoOverview {
     OverviewPyramids pyramids;
 
     int64_t frameCount() const { return static_cast<int64_t>(amplitude.size()); }
+    bool hasEcho(int64_t i) const {
+        return static_cast<size_t>(i) >= noEcho.size() || !noEcho[static_cast<size_t>(i)];
+    }
     // The record entry that holds shown frame i.
     const OverviewRecord& recordOf(int64_t i) const;
     // Record number and frame number of shown frame i.

@@ -15,17 +15,26 @@ struct IndicationTexts {
     // At the peak, with the unit: "87.5%"; against the curve with its sign
     // as the readouts write it, "+3.0dB", "0.0dB", "-2.5dB".
     std::string amplitude;
-    std::string position; // at the peak, with the length unit: "48.2mm", "1.9in"
+    // At the peak, after the symbol of its kind as the readouts above the
+    // A-scan write it (sound path ↘, surface distance →, depth ↓) and with
+    // the length unit: "↘48.2mm", "↓1.9in". Kinds differ from row to row:
+    // the two-gate form holds gate A's sound path whatever kind was asked.
+    std::string position;
+    // The peak's amplitude, its position, is beyond what a real frame can
+    // hold (see plausible in echo_overview.h): damage, not an echo.
+    bool amplitudeBeyond = false, positionBeyond = false;
 };
 
 IndicationTexts indicationTexts(const EchoOverview& overview, const Indication& indication);
 
 // Every indication as one CSV line (UTF-8, CRLF), after the header line
 //   indication,startRecord,startFrame,endRecord,endFrame,frames,peakRecord,
-//   peakFrame,amplitude,unit,position,positionUnit
+//   peakFrame,amplitude,unit,position,positionUnit,positionKind,plausible
 // `indication` numbers them from 0 as the per-frame CSV of
 // `vantrel-inspect overview --out` does; amplitude and position are at the
-// peak, with one decimal and their units in the columns after them.
+// peak, with one decimal and their units in the columns after them, the
+// position's kind (path, surface, depth) after that; plausible is "yes", or
+// "no" where the peak holds a value no real frame can.
 std::string indicationsCsv(const EchoOverview& overview);
 
 } // namespace vantrel

@@ -162,8 +162,8 @@ private slots:
         QTRY_VERIFY(e.overview());
         QCOMPARE(e.overview()->frameCount(), 300);
         QCOMPARE(w.child<QTableWidget>("IndicationList")->rowCount(), 4);
-        QCOMPARE(w.row(0), (QStringList{"5:2", "5:6", "5", "80.0%", "50400.0mm"}));
-        QCOMPARE(w.row(3), (QStringList{"21:1", "21:2", "2", "56.0%", "210200.0mm"}));
+        QCOMPARE(w.row(0), (QStringList{"5:2", "5:6", "5", "80.0%", "⚠ ↘50400.0mm"}));
+        QCOMPARE(w.row(3), (QStringList{"21:1", "21:2", "2", "56.0%", "⚠ ↘210200.0mm"}));
         QCOMPARE(w.child<QLabel>("OverviewStatus")->text(), QString("300 帧，4 处指示"));
         QVERIFY(!w.child<QProgressBar>("OverviewProgress")->isVisible());
         // The main window keeps its own state; the window is not in its way.
@@ -298,10 +298,10 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(file.readAll()),
                  QString("indication,startRecord,startFrame,endRecord,endFrame,frames,peakRecord,"
-                         "peakFrame,amplitude,unit,position,positionUnit\r\n"
-                         "0,5,2,5,6,5,5,4,80.0,%,50400.0,mm\r\n"
-                         "1,12,3,12,5,3,12,4,60.0,%,120400.0,mm\r\n"
-                         "2,20,7,21,2,6,20,7,90.0,%,200700.0,mm\r\n"));
+                         "peakFrame,amplitude,unit,position,positionUnit,positionKind,plausible\r\n"
+                         "0,5,2,5,6,5,5,4,80.0,%,50400.0,mm,path,no\r\n"
+                         "1,12,3,12,5,3,12,4,60.0,%,120400.0,mm,path,no\r\n"
+                         "2,20,7,21,2,6,20,7,90.0,%,200700.0,mm,path,no\r\n"));
         QCOMPARE(w.child<QTableWidget>("IndicationList")->rowCount(), 3);
     }
 
@@ -353,7 +353,7 @@ private slots:
         byGate->setChecked(false);
         percent->setValue(40.0);
         QCOMPARE(table->rowCount(), 5);
-        QCOMPARE(w.row(4), (QStringList{"25:5", "25:5", "1", "40.0%", "250500.0mm"}));
+        QCOMPARE(w.row(4), (QStringList{"25:5", "25:5", "1", "40.0%", "⚠ ↘250500.0mm"}));
     }
 
     // The position kind is computed anew; the frames in view stay.
@@ -368,11 +368,58 @@ private slots:
         QCOMPARE(e.settings().position, OverviewPosition::Depth);
         // Value 2 of 5:4 is 1000 * 504 + 2.
         QCOMPARE(e.overview()->position[static_cast<size_t>(w.indexOf(5, 4))], 504002);
-        QCOMPARE(w.row(0).last(), QString("50400.2mm"));
+        QCOMPARE(w.row(0).last(), QString("⚠ ↓50400.2mm"));
         QCOMPARE(w.child<QTableWidget>("IndicationList")->horizontalHeaderItem(4)->text(),
-                 QString("峰值处垂直"));
+                 QString("峰值处位置"));
         QCOMPARE(e.view().from, 100);
         QCOMPARE(e.view().to, 200);
+    }
+
+    // Each row says which kind of position it shows: with 位置 = 垂直 a
+    // two-gate record still holds gate A's sound path. A row whose peak holds
+    // what no real frame can (12544.0 %) is marked, not shown as an echo.
+    void rowsSayTheirPositionKindAndMarkDamage() {
+        // Shown frames 0..2 of each record: 10 %, then the peak, then 10 %;
+        // sound path 45.0 mm, depth 25.0 mm.
+        auto frames = [](int32_t peak) {
+            Bytes b = makeFrames(4);
+            for (int f = 0; f < 4; ++f) {
+                const int32_t a = f == 1 ? peak : 100;
+                const int32_t values[4] = {450, a, 250, a};
+                for (int i = 0; i < 4; ++i)
+                    storeU32(b.data() + static_cast<size_t>(f) * kFrameSize + kFrameValuesOffset +
+                                 4 * i,
+                             static_cast<uint32_t>(values[i]));
+            }
+            return b;
+        };
+        ParameterBlock oneGate = makeBlock(325);
+        storeU16(oneGate.data() + param::kGateALevel, 100);
+        ParameterBlock twoGate = oneGate;
+        param::setBits(twoGate.data(), param::kTwoGateReadout, 1);
+        RecordWriter writer;
+        writer.addRecord(frames(600), &oneGate);
+        writer.addRecord(frames(700), &twoGate);
+        writer.addRecord(frames(125440), &oneGate);
+        Window w;
+        QVERIFY(w.openAndCompute(writeTemp("echo-kinds.DAT", writer.bytes())));
+        w.child<QComboBox>("PositionKind")->setCurrentIndex(2);
+        QTRY_VERIFY(w.echo().overview());
+        auto* table = w.child<QTableWidget>("IndicationList");
+        QCOMPARE(table->horizontalHeaderItem(4)->text(), QString("峰值处位置"));
+        QCOMPARE(table->rowCount(), 3);
+        QCOMPARE(w.row(0), (QStringList{"0:1", "0:1", "1", "60.0%", "↓25.0mm"}));
+        QCOMPARE(w.row(1), (QStringList{"1:1", "1:1", "1", "70.0%", "↘45.0mm"}));
+        QCOMPARE(w.row(2), (QStringList{"2:1", "2:1", "1", "⚠ 12544.0%", "↓25.0mm"}));
+        for (int r = 0; r < 3; ++r) {
+            for (int c = 0; c < table->columnCount(); ++c) {
+                const QTableWidgetItem* item = table->item(r, c);
+                const bool marked = r == 2;
+                QCOMPARE(item->background().color() == QColor(255, 230, 255), marked);
+                QCOMPARE(item->foreground().color() == QColor(190, 0, 190), marked);
+                QCOMPARE(item->toolTip().isEmpty(), !marked);
+            }
+        }
     }
 
     void cancelDuringTheComputation() {

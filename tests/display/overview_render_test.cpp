@@ -5,8 +5,11 @@
 #include <random>
 
 #include "overview_render.h"
+#include "record_query.h"
+#include "test_files.h"
 
 using namespace vantrel;
+using namespace vantrel::testing;
 
 namespace {
 
@@ -32,7 +35,7 @@ bool columnHas(const QImage& image, const QRect& r, int x, QRgb colour) {
 }
 
 const QRgb kGreen = qRgb(0, 150, 0), kOrange = qRgb(220, 110, 0), kPink = qRgb(255, 225, 225),
-           kPurple = qRgb(120, 0, 160);
+           kPurple = qRgb(120, 0, 160), kBlue = qRgb(30, 80, 200), kMagenta = qRgb(255, 0, 255);
 
 } // namespace
 
@@ -129,5 +132,89 @@ TEST(OverviewStrips, BlockSummariesDrawWhatEveryFrameDraws) {
             drawOverviewStrips(slow, walked, view);
             EXPECT_TRUE(fast == slow);
         }
+    }
+}
+
+// A damaged record among real ones: gate A amplitudes of 12544.0 % and
+// -500000.0 dB and a path of 100 km, next to real frames of 30.0 .. 60.0 %,
+// -2.0 .. +5.0 dB and 50.0 .. 56.0 mm. The scales stay at the real range; the
+// frames no instrument could measure are marks on the edge beyond which
+// they lie, in their own colour, and nothing else.
+TEST(OverviewStrips, ValuesNoRealFrameHoldsAreMarksOnTheEdge) {
+    struct Frame {
+        int32_t amplitude, path;
+    };
+    auto frames = [](const std::vector<Frame>& shown) {
+        Bytes b = makeFrames(static_cast<int>(shown.size()) + 1);
+        for (size_t f = 0; f < shown.size(); ++f) {
+            const int32_t values[4] = {shown[f].path, shown[f].amplitude, 0, shown[f].amplitude};
+            for (int i = 0; i < 4; ++i)
+                storeU32(b.data() + f * kFrameSize + kFrameValuesOffset + 4 * i,
+                         static_cast<uint32_t>(values[i]));
+        }
+        return b;
+    };
+    ParameterBlock percent = makeBlock(325), db = makeBlock(325);
+    param::setBits(db.data(), param::kDacOn, 1);
+    RecordWriter w;
+    w.addRecord(frames({{300, 500}, {600, 520}, {125440, 540}, {450, 560}, {500, 1'000'000'000}}),
+                &percent);
+    w.addRecord(frames({{-20, 500}, {-5'000'000, 510}, {50, 530}}), &db);
+    RecordQuery query;
+    ASSERT_TRUE(query.open(writeTemp("beyond.DAT", w.bytes())).ok());
+    const EchoOverview o = computeOverview(query, {});
+    ASSERT_EQ(o.frameCount(), 8);
+
+    const OverviewView view{0, 8, -1};
+    const OverviewScales scales = OverviewScales::of(o, view);
+    EXPECT_EQ(scales.percentLow, 0);
+    EXPECT_EQ(scales.percentHigh, 1000);
+    EXPECT_EQ(scales.dbLow, -200);
+    EXPECT_EQ(scales.dbHigh, 100);
+
+    QImage image(300, 160, QImage::Format_RGB32);
+    drawOverviewStrips(image, o, view);
+    const OverviewLayout layout = OverviewLayout::forSize(image.size());
+    const QRect &a = layout.amplitude, &q = layout.position;
+    const int width = a.width();
+    // The middle column of shown frame i.
+    auto column = [&](int64_t i) {
+        return (OverviewLayout::columnOf(view, width, i) +
+                OverviewLayout::columnOf(view, width, i + 1) - 1) /
+               2;
+    };
+    auto pixel = [&](const QRect& r, int64_t i, int y) {
+        return at(image, r.left() + column(i), y);
+    };
+    struct Case {
+        const char* name;
+        int64_t frame;
+        const QRect& strip;
+        int row; // where its value is drawn, on the real scale
+        QRgb colour;
+    };
+    const Case cases[] = {
+        {"60.0 % on the 0 .. 100 % scale", 1, a, OverviewScales::rowOf(a, 600, 0, 1000), kGreen},
+        {"12544.0 % above the top", 2, a, a.top(), kMagenta},
+        {"-500000.0 dB below the bottom", 6, a, a.bottom(), kMagenta},
+        {"+5.0 dB on the -20 .. +10 dB scale", 7, a, OverviewScales::rowOf(a, 50, -200, 100),
+         kOrange},
+        {"50.0 mm on the 0 .. 56.0 mm scale", 0, q, OverviewScales::rowOf(q, 500, 0, 560), kBlue},
+        {"100 km above the top", 4, q, q.top(), kMagenta},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(pixel(c.strip, c.frame, c.row), c.colour);
+    }
+    // The frames beyond the range draw their mark and no value.
+    for (const int64_t i : {2, 6}) {
+        EXPECT_FALSE(columnHas(image, a, column(i), kGreen)) << i;
+        EXPECT_FALSE(columnHas(image, a, column(i), kOrange)) << i;
+    }
+    EXPECT_FALSE(columnHas(image, q, column(4), kBlue));
+    // Real frames carry no mark.
+    for (const int64_t i : {0, 1, 3, 5, 7}) {
+        EXPECT_FALSE(columnHas(image, a, column(i), kMagenta)) << i;
+        EXPECT_FALSE(columnHas(image, q, column(i), kMagenta)) << i;
     }
 }

@@ -163,6 +163,8 @@ TEST(InspectCli, ErrorsSayWhatWasGiven) {
         {{"index", "/nonexistent/x.DAT"},
          "cannot open '/nonexistent/x.DAT': No such file or directory"},
         {{"index", q(dir)}, "cannot open '" + dir + "': Is a directory"},
+        {{"index", "/nonexistent/bell\x07.DAT"},
+         "cannot open '/nonexistent/bell\\x07.DAT': No such file or directory"},
         {{"index", q(writeTemp("short.DAT", {1, 2}))},
          "cannot read '" + tempPath("short.DAT") +
              "': file is shorter than its 4-byte record count"},
@@ -185,6 +187,109 @@ TEST(InspectCli, ErrorsSayWhatWasGiven) {
         const CliRun r = inspect(c.args);
         EXPECT_EQ(r.status, 2);
         EXPECT_TRUE(r.out.isEmpty());
+        EXPECT_EQ(r.err.toStdString(), "vantrel-inspect: " + c.message + "\n");
+    }
+}
+
+namespace {
+
+// Record 0: % readouts, gate A at 50.0 %, amplitudes 10.0, 20.0, 30.0 %;
+// record 1: against the DAC curve, -2.5, -2.5, -4.0 dB. Every frame has an
+// echo (a path of 50.0 mm), and none reaches the default thresholds.
+std::string thresholdFixture() {
+    auto frames = [](std::initializer_list<int32_t> amplitudes) {
+        Bytes b = makeFrames(static_cast<int>(amplitudes.size()) + 1);
+        size_t f = 0;
+        for (int32_t a : amplitudes) {
+            const int32_t values[4] = {500, a, 300, a};
+            for (int i = 0; i < 4; ++i)
+                storeU32(b.data() + f * kFrameSize + kFrameValuesOffset + 4 * i,
+                         static_cast<uint32_t>(values[i]));
+            ++f;
+        }
+        return b;
+    };
+    ParameterBlock percent = makeBlock(325);
+    storeU16(percent.data() + param::kGateALevel, 100);
+    ParameterBlock db = percent;
+    param::setBits(db.data(), param::kDacOn, 1);
+    RecordWriter w;
+    w.addRecord(frames({100, 200, 300}), &percent);
+    w.addRecord(frames({-25, -25, -40}), &db);
+    return writeTemp("thresholds.DAT", w.bytes());
+}
+
+bool hasControlCharacter(const QByteArray& text) {
+    // The one line end of an error line aside.
+    const QByteArray line = text.endsWith('\n') ? text.chopped(1) : text;
+    return std::any_of(line.begin(), line.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; });
+}
+
+} // namespace
+
+// Every numeric option of every command takes a negative value, written
+// after the option or after '=', and means it; a value that is out of range
+// says so; no message carries a control character.
+TEST(InspectCli, NegativeAndHugeNumbers) {
+    const QString file = q(thresholdFixture());
+    const QString pdf = q(tempPath("negative.pdf"));
+    struct Case {
+        QStringList args;  // the option and its value given as "--name=value" too
+        int indications;   // overview: how many; report: status 0 only (-1: an error)
+        std::string error; // the message when it fails
+    };
+    const Case cases[] = {
+        {{"overview", file, "--threshold", "-1"}, 1, ""},
+        {{"overview", file, "--threshold-db", "-3"}, 1, ""},
+        {{"overview", file, "--threshold-db", "-0.4"}, 0, ""},
+        {{"overview", file, "--threshold-db", "-4.0"}, 1, ""},
+        {{"overview", file, "--gap", "-1"}, -1, "gap '-1' is not a whole number >= 0"},
+        {{"report", file, "--indications", "--out", pdf, "--threshold", "-1"}, 1, ""},
+        {{"report", file, "--indications", "--out", pdf, "--threshold-db", "-3"}, 1, ""},
+        {{"report", file, "--indications", "--out", pdf, "--gap", "-2"},
+         -1,
+         "gap '-2' is not a whole number >= 0"},
+    };
+    for (const Case& c : cases) {
+        const QStringList joined = c.args.mid(0, c.args.size() - 2)
+                                   << c.args[c.args.size() - 2] + "=" + c.args.back();
+        for (const QStringList& args : {c.args, joined}) {
+            SCOPED_TRACE(args.join(' ').toStdString());
+            const CliRun r = inspect(args);
+            EXPECT_FALSE(hasControlCharacter(r.err)) << r.err.toStdString();
+            if (c.indications < 0) {
+                EXPECT_EQ(r.status, 2);
+                EXPECT_EQ(r.err.toStdString(), "vantrel-inspect: " + c.error + "\n");
+                continue;
+            }
+            ASSERT_EQ(r.status, 0) << r.err.toStdString();
+            if (args[0] == "overview") {
+                EXPECT_EQ(r.json()["indications"].toArray().size(), c.indications);
+            }
+        }
+    }
+
+    // Record and frame numbers beyond 32 bits are out of range, not "not an
+    // integer"; a negative record number is still a record number.
+    const struct {
+        QStringList args;
+        std::string message;
+    } numbers[] = {
+        {{"record", file, "99999999999"},
+         "record 99999999999 is out of range (file has 2 indexed records)"},
+        {{"record", file, "-99999999999"},
+         "record -99999999999 is out of range (file has 2 indexed records)"},
+        {{"curves", file, "-2"}, "record -2 is out of range (file has 2 indexed records)"},
+        {{"render", file, "0", "99999999999", "--out", q(tempPath("huge.png"))},
+         "frame 99999999999 is out of range (record 0 has 4 frames)"},
+        {{"render", file, "0", "-1", "--out=" + q(tempPath("huge.png"))},
+         "frame -1 is out of range (record 0 has 4 frames)"},
+    };
+    for (const auto& c : numbers) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const CliRun r = inspect(c.args);
+        EXPECT_EQ(r.status, 2);
         EXPECT_EQ(r.err.toStdString(), "vantrel-inspect: " + c.message + "\n");
     }
 }
@@ -572,6 +677,31 @@ TEST(InspectCli, OverviewAgreesWithExport) {
         EXPECT_EQ(b.status, 2) << bad.join(' ').toStdString();
         EXPECT_TRUE(b.out.isEmpty());
     }
+}
+
+// A damaged frame among real ones: its indication says it is not plausible
+// (12544.0 % is more than a byte sample can hold), the real one says it is.
+TEST(InspectCli, OverviewSaysWhichPeaksNoRealFrameHolds) {
+    Bytes frames = makeFrames(4);
+    const int32_t amplitudes[3] = {600, 100, 125440};
+    for (size_t f = 0; f < 3; ++f) {
+        const int32_t values[4] = {450, 0, 250, amplitudes[f]};
+        for (int i = 0; i < 4; ++i)
+            storeU32(frames.data() + f * kFrameSize + kFrameValuesOffset + 4 * i,
+                     static_cast<uint32_t>(values[i]));
+    }
+    ParameterBlock block = makeBlock(325);
+    storeU16(block.data() + param::kGateALevel, 100);
+    RecordWriter w;
+    w.addRecord(frames, &block);
+    const CliRun r = inspect({"overview", q(writeTemp("damaged-peak.DAT", w.bytes()))});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QJsonArray found = r.json()["indications"].toArray();
+    ASSERT_EQ(found.size(), 2);
+    EXPECT_EQ(found[0].toObject()["amplitude"].toDouble(), 60.0);
+    EXPECT_EQ(found[0].toObject()["plausible"], QJsonValue(true));
+    EXPECT_EQ(found[1].toObject()["amplitude"].toDouble(), 12544.0);
+    EXPECT_EQ(found[1].toObject()["plausible"], QJsonValue(false));
 }
 
 // A file long enough for export's two threads and several pieces: the rows

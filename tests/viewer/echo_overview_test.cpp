@@ -17,14 +17,15 @@ using namespace vantrel::param;
 namespace {
 
 // A record whose shown frames carry `amplitudes` (tenths) as both gate A
-// amplitudes (value 3 one-gate, value 1 two-gate) and paths 1000 + f, depths
-// 2000 + f; one more frame follows that stepping never shows.
-Bytes framesWith(const std::vector<int32_t>& amplitudes) {
+// amplitudes (value 3 one-gate, value 1 two-gate) and paths 1000 + f (or
+// `paths` where given; 0: no echo in gate A), depths 2000 + f; one more frame
+// follows that stepping never shows.
+Bytes framesWith(const std::vector<int32_t>& amplitudes, const std::vector<int32_t>& paths) {
     Bytes b((amplitudes.size() + 1) * kFrameSize, 0);
     for (size_t f = 0; f <= amplitudes.size(); ++f) {
         const int32_t a = f < amplitudes.size() ? amplitudes[f] : 9999;
-        const int32_t values[4] = {1000 + static_cast<int32_t>(f), a,
-                                   2000 + static_cast<int32_t>(f), a};
+        const int32_t path = f < paths.size() ? paths[f] : 1000 + static_cast<int32_t>(f);
+        const int32_t values[4] = {path, a, 2000 + static_cast<int32_t>(f), a};
         for (int i = 0; i < 4; ++i)
             storeU32(b.data() + f * kFrameSize + kFrameValuesOffset + 4 * i,
                      static_cast<uint32_t>(values[i]));
@@ -35,7 +36,8 @@ Bytes framesWith(const std::vector<int32_t>& amplitudes) {
 struct Rec {
     std::vector<int32_t> amplitudes; // empty: a record of less than one frame
     std::optional<ParamBuilder> block;
-    bool oneFrame = false; // the record holds its one frame only
+    bool oneFrame = false;           // the record holds its one frame only
+    std::vector<int32_t> paths = {}; // gate A's sound paths, where not 1000 + f
 };
 
 // Gate A at level 100: 50.0 % of screen height.
@@ -58,7 +60,7 @@ std::ostream& operator<<(std::ostream& os, const Expected& e) {
 EchoOverview overviewOf(const std::vector<Rec>& recs, const OverviewSettings& settings) {
     RecordWriter w;
     for (const Rec& r : recs) {
-        Bytes frames = r.amplitudes.empty() ? Bytes(100, 7) : framesWith(r.amplitudes);
+        Bytes frames = r.amplitudes.empty() ? Bytes(100, 7) : framesWith(r.amplitudes, r.paths);
         if (r.oneFrame) frames.resize(kFrameSize);
         if (r.block) {
             const ParameterBlock b = r.block->b;
@@ -93,6 +95,8 @@ TEST(EchoOverview, Indications) {
     gap2.gap = 2;
     OverviewSettings given;
     given.percentThreshold = 501; // 50.05 % on the command line
+    OverviewSettings depthPosition;
+    depthPosition.position = OverviewPosition::Depth;
     const std::vector<Rec> edges = {{{600, 500, 400, 499, 500}, percent()}, {{100, 100, 700}, {}}};
     const std::vector<Case> cases = {
         {"runs at the start and the end, a one-frame run, the threshold itself counts",
@@ -124,6 +128,22 @@ TEST(EchoOverview, Indications) {
          {{{0, -1, 5}, {}}},
          {},
          {{{0, 0}, {0, 0}, {0, 0}}, {{0, 2}, {0, 2}, {0, 2}}}},
+        {"a frame without an echo (path 0) reads 0.0 dB and still does not reach the curve",
+         {{{0, 0, 0, 20, 0}, db(), false, {0, 1000, 0, 1002, 0}}},
+         {},
+         {{{0, 1}, {0, 1}, {0, 1}}, {{0, 3}, {0, 3}, {0, 3}}}},
+        {"nor any threshold, in the % form or across a gap",
+         {{{600, 700, 600, 800}, percent(), false, {1000, 0, 1002, 0}}},
+         gap2,
+         {{{0, 0}, {0, 2}, {0, 0}}}},
+        {"the two-gate form, whose path is gate A's position",
+         {{{0, 10, 0}, db().bits(kTwoGateReadout, 1), false, {0, 5, 0}}},
+         {},
+         {{{0, 1}, {0, 1}, {0, 1}}}},
+        {"a one-gate depth position does not hide a missing echo",
+         {{{0, 0}, db(), false, {0, 1000}}},
+         depthPosition,
+         {{{0, 1}, {0, 1}, {0, 1}}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -281,10 +301,15 @@ EchoOverview randomOverview(int64_t frames, uint32_t seed, const OverviewSetting
             std::min<int64_t>(1 + static_cast<int64_t>(rng() % 30), frames - o.frameCount()));
         rec.unit = unit;
         rec.gateLevel = static_cast<int64_t>(rng() % 1000);
+        rec.inch = rng() % 4 == 0;
         o.records.push_back(rec);
         for (int32_t f = 0; f < rec.frames; ++f) {
-            o.amplitude.push_back(static_cast<int32_t>(rng() % 1400) - 300);
-            o.position.push_back(static_cast<int32_t>(rng() % 100000) - 50000);
+            // Now and then a value no real frame holds, either way.
+            const bool wild = rng() % 50 == 0;
+            o.amplitude.push_back(wild ? static_cast<int32_t>(rng() % 4'000'000) - 2'000'000
+                                       : static_cast<int32_t>(rng() % 1400) - 300);
+            o.position.push_back(static_cast<int32_t>(rng() % (wild ? 400000 : 100000)) -
+                                 (wild ? 200000 : 50000));
         }
     }
     applyThresholds(o, settings);
@@ -317,14 +342,22 @@ FrameRunSummary walkEveryFrame(const EchoOverview& o, const std::vector<bool>& i
         const auto threshold =
             static_cast<int32_t>(std::clamp<int64_t>(rec.threshold, INT32_MIN, INT32_MAX));
         const int32_t a = o.amplitude[static_cast<size_t>(i)];
+        const int32_t p = o.position[static_cast<size_t>(i)];
+        // Values a real frame cannot hold only say they are there.
+        auto add = [](ValueRange& range, Beyond& beyond, bool plausible, int32_t v) {
+            if (plausible)
+                range.add(v);
+            else
+                (v > 0 ? beyond.above : beyond.below) = true;
+        };
         if (rec.unit == AmplitudeUnit::Db) {
-            s.db.add(a);
+            add(s.db, s.dbBeyond, std::abs(a) <= 1000, a);
             s.dbThreshold.add(threshold);
         } else {
-            s.percent.add(a);
+            add(s.percent, s.percentBeyond, a >= 0 && a <= 1275, a);
             s.percentThreshold.add(threshold);
         }
-        s.position.add(o.position[static_cast<size_t>(i)]);
+        add(s.position, s.positionBeyond, std::abs(p) <= (rec.inch ? 4000 : 100000), p);
         s.indication = s.indication || inside[static_cast<size_t>(i)];
     }
     return s;

@@ -5,42 +5,59 @@
 
 using namespace vantrel;
 
-// Records 7 (% , mm), 8 (dB, mm) and 9 (dB, inch) of 4 shown frames each; one
-// indication in each, peaks of 87.5 %, +3.0 dB and -2.5 dB, and one at 0.0 dB.
+// Records 7 (% , mm, path), 8 (dB, mm, depth), 9 (dB, inch, surface) and 10
+// (two-gate %, mm: gate A's sound path while the window asks for depth) of 4
+// shown frames each; one indication in each of the first three, peaks of
+// 87.5 %, +3.0 dB and -2.5 dB, one at 0.0 dB, and indications whose peak
+// holds what no real frame can: 12544.0 %, a depth of 25 m, 173482992.7 %.
 TEST(IndicationTable, RowsAndCsv) {
     EchoOverview o;
-    o.records = {{7, 0, 4, 400, AmplitudeUnit::Percent, false},
-                 {8, 4, 4, 0, AmplitudeUnit::Db, false},
-                 {9, 8, 4, -30, AmplitudeUnit::Db, true}};
-    o.amplitude = {100, 875, 500, 0, 30, 12, -50, -50, -25, -50, 0, -99};
-    o.position = {0, 482, 0, 0, 1234, 0, 0, 0, 19, 0, 7, 0};
-    o.indications = {{1, 2, 1}, {4, 5, 4}, {8, 8, 8}, {10, 10, 10}};
+    o.records = {{7, 0, 4, 400, AmplitudeUnit::Percent, false, 0, OverviewPosition::Path},
+                 {8, 4, 4, 0, AmplitudeUnit::Db, false, 0, OverviewPosition::Depth},
+                 {9, 8, 4, -30, AmplitudeUnit::Db, true, 0, OverviewPosition::Surface},
+                 {10, 12, 4, 400, AmplitudeUnit::Percent, false, 0, OverviewPosition::Path}};
+    o.amplitude = {100, 875, 500, 0,   30,         12,  1000,   -50,
+                   -25, -50, 0,   -99, 1734829927, 450, 125440, 1275};
+    o.position = {0, 482, 0, 0, 1234, 0, 250000, 0, 19, 0, 7, 0, 450, 450, 450, 100000};
+    o.indications = {{1, 2, 1},    {4, 5, 4}, {8, 8, 8},    {10, 10, 10},
+                     {13, 14, 14}, {6, 6, 6}, {12, 12, 12}, {15, 15, 15}};
 
     struct Row {
         const char *start, *end, *frames, *amplitude, *position;
+        bool amplitudeBeyond, positionBeyond;
     };
     const Row rows[] = {
-        {"7:1", "7:2", "2", "87.5%", "48.2mm"},
-        {"8:0", "8:1", "2", "+3.0dB", "123.4mm"},
-        {"9:0", "9:0", "1", "-2.5dB", "1.9in"},
-        {"9:2", "9:2", "1", "0.0dB", "0.7in"},
+        {"7:1", "7:2", "2", "87.5%", "↘48.2mm", false, false},
+        {"8:0", "8:1", "2", "+3.0dB", "↓123.4mm", false, false},
+        {"9:0", "9:0", "1", "-2.5dB", "→1.9in", false, false},
+        {"9:2", "9:2", "1", "0.0dB", "→0.7in", false, false},
+        {"10:1", "10:2", "2", "12544.0%", "↘45.0mm", true, false},
+        {"8:2", "8:2", "1", "+100.0dB", "↓25000.0mm", false, true},
+        {"10:0", "10:0", "1", "173482992.7%", "↘45.0mm", true, false},
+        // The edges of the plausible: 127.5 %, 10 m.
+        {"10:3", "10:3", "1", "127.5%", "↘10000.0mm", false, false},
     };
     for (size_t k = 0; k < std::size(rows); ++k) {
+        SCOPED_TRACE(k);
         const IndicationTexts t = indicationTexts(o, o.indications[k]);
-        EXPECT_EQ(t.start, rows[k].start) << k;
-        EXPECT_EQ(t.end, rows[k].end) << k;
-        EXPECT_EQ(t.frames, rows[k].frames) << k;
-        EXPECT_EQ(t.amplitude, rows[k].amplitude) << k;
-        EXPECT_EQ(t.position, rows[k].position) << k;
+        EXPECT_EQ(t.start, rows[k].start);
+        EXPECT_EQ(t.end, rows[k].end);
+        EXPECT_EQ(t.frames, rows[k].frames);
+        EXPECT_EQ(t.amplitude, rows[k].amplitude);
+        EXPECT_EQ(t.position, rows[k].position);
+        EXPECT_EQ(t.amplitudeBeyond, rows[k].amplitudeBeyond);
+        EXPECT_EQ(t.positionBeyond, rows[k].positionBeyond);
     }
-    EXPECT_EQ(indicationsCsv(o),
-              "indication,startRecord,startFrame,endRecord,endFrame,frames,peakRecord,peakFrame,"
-              "amplitude,unit,position,positionUnit\r\n"
-              "0,7,1,7,2,2,7,1,87.5,%,48.2,mm\r\n"
-              "1,8,0,8,1,2,8,0,3.0,dB,123.4,mm\r\n"
-              "2,9,0,9,0,1,9,0,-2.5,dB,1.9,in\r\n"
-              "3,9,2,9,2,1,9,2,0.0,dB,0.7,in\r\n");
+    const std::string header =
+        "indication,startRecord,startFrame,endRecord,endFrame,frames,peakRecord,peakFrame,"
+        "amplitude,unit,position,positionUnit,positionKind,plausible\r\n";
+    o.indications.resize(6);
+    EXPECT_EQ(indicationsCsv(o), header + "0,7,1,7,2,2,7,1,87.5,%,48.2,mm,path,yes\r\n"
+                                          "1,8,0,8,1,2,8,0,3.0,dB,123.4,mm,depth,yes\r\n"
+                                          "2,9,0,9,0,1,9,0,-2.5,dB,1.9,in,surface,yes\r\n"
+                                          "3,9,2,9,2,1,9,2,0.0,dB,0.7,in,surface,yes\r\n"
+                                          "4,10,1,10,2,2,10,2,12544.0,%,45.0,mm,path,no\r\n"
+                                          "5,8,2,8,2,1,8,2,100.0,dB,25000.0,mm,depth,no\r\n");
     o.indications.clear();
-    EXPECT_EQ(indicationsCsv(o), "indication,startRecord,startFrame,endRecord,endFrame,frames,"
-                                 "peakRecord,peakFrame,amplitude,unit,position,positionUnit\r\n");
+    EXPECT_EQ(indicationsCsv(o), header);
 }
