@@ -89,10 +89,16 @@ void addRecord(OverviewPiece& piece, const RecordQuery& reader, int32_t r,
     rec.threshold = thresholdOf(rec, settings);
     rec.inch = p.inchUnits();
     const bool twoGate = p.twoGateReadout();
-    rec.positionKind = twoGate ? OverviewPosition::Path : settings.position;
+    // The two-gate form holds gate A's position only (value 0), projected as
+    // its readout shows it: path mode 0 depth, 1 surface distance, 2 and 3
+    // sound path. The one-gate form holds all three (values 0, 1, 2: path,
+    // surface, depth) and gives the one asked for.
+    static constexpr OverviewPosition kTwoGateKind[4] = {
+        OverviewPosition::Depth, OverviewPosition::Surface, OverviewPosition::Path,
+        OverviewPosition::Path};
+    rec.positionKind = twoGate ? kTwoGateKind[p.pathMode() & 3] : settings.position;
     piece.records.push_back(rec);
-    // Values 0, 1, 2: path, surface, depth.
-    const size_t positionValue = static_cast<size_t>(rec.positionKind);
+    const size_t positionValue = twoGate ? 0 : static_cast<size_t>(settings.position);
     for (int32_t f = 0; f < shown; ++f) {
         const FrameValues v = reader.values(f);
         piece.amplitude.push_back(twoGate ? v[1] : v[3]);

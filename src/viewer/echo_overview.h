@@ -53,8 +53,9 @@ struct OverviewRecord {
     AmplitudeUnit unit = AmplitudeUnit::Percent;
     bool inch = false;     // positions in 0.1 in rather than 0.1 mm
     int64_t gateLevel = 0; // tenths of %: the gate A level of its parameters
-    // What its positions measure: the kind asked for in the one-gate form,
-    // gate A's sound path in the two-gate form (which holds no other).
+    // What its positions measure: the kind asked for in the one-gate form;
+    // in the two-gate form, which holds gate A's position only, the kind its
+    // path mode projects it to (the readout's ↓ → ↘).
     OverviewPosition positionKind = OverviewPosition::Path;
 };
 

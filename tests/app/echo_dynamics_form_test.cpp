@@ -397,6 +397,9 @@ private slots:
         storeU16(oneGate.data() + param::kGateALevel, 100);
         ParameterBlock twoGate = oneGate;
         param::setBits(twoGate.data(), param::kTwoGateReadout, 1);
+        // Gate A's position projected to the surface distance: its kind,
+        // whatever 位置 asks for.
+        param::setBits(twoGate.data(), param::kPathMode, 1);
         RecordWriter writer;
         writer.addRecord(frames(600), &oneGate);
         writer.addRecord(frames(700), &twoGate);
@@ -409,7 +412,7 @@ private slots:
         QCOMPARE(table->horizontalHeaderItem(4)->text(), QString("峰值处位置"));
         QCOMPARE(table->rowCount(), 3);
         QCOMPARE(w.row(0), (QStringList{"0:1", "0:1", "1", "60.0%", "↓25.0mm"}));
-        QCOMPARE(w.row(1), (QStringList{"1:1", "1:1", "1", "70.0%", "↘45.0mm"}));
+        QCOMPARE(w.row(1), (QStringList{"1:1", "1:1", "1", "70.0%", "→45.0mm"}));
         QCOMPARE(w.row(2), (QStringList{"2:1", "2:1", "1", "⚠ 12544.0%", "↓25.0mm"}));
         for (int r = 0; r < 3; ++r) {
             for (int c = 0; c < table->columnCount(); ++c) {

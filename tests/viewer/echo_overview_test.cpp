@@ -171,8 +171,30 @@ TEST(EchoOverview, FramesCarryUnitThresholdAndPosition) {
     EXPECT_FALSE(o.records[2].inch);
     EXPECT_TRUE(o.records[3].inch);
     EXPECT_EQ(o.amplitude, (std::vector<int32_t>{600, 601, 30, 40, 41, 50}));
-    // Depth in the one-gate form, gate A's position (the path) in the two-gate form.
+    // Depth in the one-gate form, gate A's position in the two-gate form.
     EXPECT_EQ(o.position, (std::vector<int32_t>{2000, 2001, 2000, 1000, 1001, 2000}));
+    // The kind each record's positions are: asked for in the one-gate form,
+    // gate A's as its path mode projects it in the two-gate form (depth for
+    // path mode 0, whatever the window asks).
+    const OverviewPosition depthKind = OverviewPosition::Depth;
+    for (const size_t r : {0u, 1u, 2u, 3u})
+        EXPECT_EQ(o.records[r].positionKind, depthKind) << r;
+    const struct {
+        uint32_t pathMode;
+        OverviewPosition kind;
+    } twoGate[] = {{0, OverviewPosition::Depth},
+                   {1, OverviewPosition::Surface},
+                   {2, OverviewPosition::Path},
+                   {3, OverviewPosition::Path}};
+    for (const auto& t : twoGate) {
+        OverviewSettings surface;
+        surface.position = OverviewPosition::Surface;
+        const EchoOverview g = overviewOf(
+            {{{40}, percent().bits(kTwoGateReadout, 1).bits(kPathMode, t.pathMode)}}, surface);
+        ASSERT_EQ(g.records.size(), 1u);
+        EXPECT_EQ(g.records[0].positionKind, t.kind) << t.pathMode;
+        EXPECT_EQ(g.position, (std::vector<int32_t>{1000})) << t.pathMode; // value 0 always
+    }
 }
 
 // The overview of the demo recording agrees frame by frame with what the
