@@ -5,6 +5,7 @@
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QHelpEvent>
@@ -248,7 +249,7 @@ private:
 
 TEchoDynamicsForm::TEchoDynamicsForm(TMainForm& main) : QWidget(&main, Qt::Window), main_(main) {
     setObjectName(QStringLiteral("EchoDynamicsForm"));
-    setWindowTitle(tr("回波动态"));
+    syncTitle();
     buildControls();
 
     chooseCsvFile = [this]() -> std::optional<QString> {
@@ -485,7 +486,17 @@ void TEchoDynamicsForm::jobFinished(uint64_t generation) {
     invalidateStrips();
 }
 
+void TEchoDynamicsForm::syncTitle() {
+    // Named after the file it shows, as the main window is.
+    const std::string& path = main_.core().file().path();
+    const QString name = QFileInfo(QString::fromStdString(path)).fileName();
+    setWindowTitle(main_.core().fileOpen() && !name.isEmpty()
+                       ? tr("回波动态") + QStringLiteral(" \u2013 ") + name
+                       : tr("回波动态"));
+}
+
 void TEchoDynamicsForm::fileOpened() {
+    syncTitle();
     stopJob();
     overview_.reset();
     marks_.clear();

@@ -90,6 +90,8 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    // The title: 回波动态 and the open file's name.
+    void syncTitle();
     friend class EchoStrips;
     struct Job;
     // A run of shown frames the marks name: a note (with its text), a record

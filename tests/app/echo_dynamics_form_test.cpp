@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
@@ -157,7 +158,9 @@ private slots:
         QVERIFY(w.item()->isEnabled());
         TEchoDynamicsForm& e = w.openEcho();
         QVERIFY(e.isVisible());
-        QCOMPARE(e.windowTitle(), QString("回波动态"));
+        QCOMPARE(e.windowTitle(),
+                 QString("回波动态 \u2013 %1")
+                     .arg(QFileInfo(QString::fromStdString(mainFile())).fileName()));
         QVERIFY(!e.isModal());
         QTRY_VERIFY(e.overview());
         QCOMPARE(e.overview()->frameCount(), 300);
