@@ -11,6 +11,7 @@
 // the heap as usual.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <new>
@@ -38,6 +39,14 @@ template <class T> struct LargeAllocator {
     void deallocate(T* p, size_t n) noexcept { releaseLarge(p, n * sizeof(T)); }
     template <class U> bool operator==(const LargeAllocator<U>&) const noexcept { return true; }
 };
+
+// Gives a vector that is to grow large room of at least kLargeAllocation
+// bytes at once, so that it never grows through the heap, whose fresh pages
+// each cost a fault; only the pages it fills are touched.
+template <class Vector> void reserveLarge(Vector& v) {
+    constexpr size_t element = sizeof(typename Vector::value_type);
+    v.reserve(std::max(v.capacity(), (kLargeAllocation + element - 1) / element));
+}
 
 // A byte buffer that is not cleared when made: a file read or a decode
 // writes every byte that is used. Move-only.
