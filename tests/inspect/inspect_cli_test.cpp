@@ -113,6 +113,37 @@ TEST(InspectCli, IndexIsWhatTheJsonWriterWrites) {
     EXPECT_EQ(doc.object()["scanEnd"].toString(), "last record is cut short");
 }
 
+// A long recording with a note in every record: the entries and the notes
+// go out through the writer's block many times over, and the document is
+// still the one Qt would write, with every note in order.
+TEST(InspectCli, IndexOfALongRecordingWithManyNotes) {
+    RecordWriter w;
+    const ParameterBlock block = makeBlock(325);
+    constexpr int kRecords = 5000;
+    for (int r = 0; r < kRecords; ++r)
+        w.addRecord(makeFrames(3, r), &block,
+                    noteCellsFromUtf8("焊缝 \"" + std::to_string(r) + "\""));
+    const Bytes file = w.bytes();
+    ASSERT_GT(file.size(), size_t{4} << 20); // scanned on two threads
+    const CliRun r = inspect({"index", q(writeTemp("notes.DAT", file))});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    ASSERT_GT(r.out.size(), 3 << 16);
+    const QJsonDocument doc = QJsonDocument::fromJson(r.out);
+    ASSERT_TRUE(doc.isObject());
+    QJsonObject rest = doc.object();
+    const QJsonArray records = rest.take("records").toArray();
+    EXPECT_EQ(records.size(), kRecords);
+    EXPECT_EQ(r.out, "{\"records\":" + QJsonDocument(records).toJson(QJsonDocument::Compact) + "," +
+                         QJsonDocument(rest).toJson(QJsonDocument::Compact).mid(1) + "\n");
+    const QJsonArray notes = rest["notes"].toArray();
+    ASSERT_EQ(notes.size(), kRecords);
+    for (int n : {0, 2500, kRecords - 1}) {
+        EXPECT_EQ(notes[n].toObject()["record"].toInt(), n);
+        EXPECT_EQ(notes[n].toObject()["text"].toString(),
+                  QString::fromUtf8("焊缝 \"" + std::to_string(n) + "\""));
+    }
+}
+
 // A record is shown as after a seek in a fresh viewer: the parameters in
 // force are those of the latest block at or before it.
 TEST(InspectCli, RecordTakesTheParametersInForce) {
