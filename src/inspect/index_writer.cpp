@@ -74,7 +74,9 @@ void writeIndex(const RecordFile& file, Output& output) {
     const QByteArray tail = QJsonDocument(after).toJson(QJsonDocument::Compact);
 
     constexpr size_t kFlush = 1 << 16;
-    constexpr size_t kEntryMost = 40; // ",[" three 11-character numbers, two commas, "]"
+    // ",[" three 11-character numbers, two commas, "]", and the last number
+    // copied as 12 bytes.
+    constexpr size_t kEntryMost = 40;
     std::string chunk(kFlush + kEntryMost, '\0');
     size_t used = 0;
     auto put = [&](std::string_view text) {
@@ -89,21 +91,34 @@ void writeIndex(const RecordFile& file, Output& output) {
         std::memcpy(chunk.data() + used, text.data(), text.size());
         used += text.size();
     };
-    auto number = [&](int32_t v) {
-        used = static_cast<size_t>(
-            std::to_chars(chunk.data() + used, chunk.data() + chunk.size(), v).ptr - chunk.data());
-    };
     put("{\"records\":[");
+    // Most records share the parameter record of the one before: its digits
+    // are copied, not made again (12 bytes, with room kept for them).
+    char paramText[12] = {};
+    size_t paramLength = 0;
+    int64_t param = -1; // no int32_t
     bool first = true;
     for (const RecordIndexEntry& e : file.recordIndex()) {
         // Room for a whole entry is kept behind kFlush.
-        put(first ? "[" : ",[");
-        number(e.fileOffset);
-        chunk[used++] = ',';
-        number(e.recordSize);
-        chunk[used++] = ',';
-        number(e.parameterRecordOffset);
-        chunk[used++] = ']';
+        char* p = chunk.data() + used;
+        char* const end = chunk.data() + chunk.size();
+        if (!first) *p++ = ',';
+        *p++ = '[';
+        p = std::to_chars(p, end, e.fileOffset).ptr;
+        *p++ = ',';
+        p = std::to_chars(p, end, e.recordSize).ptr;
+        *p++ = ',';
+        if (e.parameterRecordOffset != param) {
+            param = e.parameterRecordOffset;
+            paramLength = static_cast<size_t>(
+                std::to_chars(paramText, paramText + sizeof paramText, e.parameterRecordOffset)
+                    .ptr -
+                paramText);
+        }
+        std::memcpy(p, paramText, sizeof paramText);
+        p += paramLength;
+        *p++ = ']';
+        used = static_cast<size_t>(p - chunk.data());
         first = false;
         if (used >= kFlush) {
             output.print({chunk.data(), used});
