@@ -5,6 +5,7 @@
 #include <QJsonObject>
 
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 
 #include "gbk_text.h"
@@ -96,7 +97,7 @@ void writeIndex(const RecordFile& file, Output& output) {
     // are copied, not made again (12 bytes, with room kept for them).
     char paramText[12] = {};
     size_t paramLength = 0;
-    int64_t param = -1; // no int32_t
+    int64_t param = INT64_MIN; // equal to no 32-bit offset
     bool first = true;
     for (const RecordIndexEntry& e : file.recordIndex()) {
         // Room for a whole entry is kept behind kFlush.
