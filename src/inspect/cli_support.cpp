@@ -92,10 +92,10 @@ int32_t seekOrFail(RecordQuery& query, const QString& path, const QString& recor
     return static_cast<int32_t>(r.value);
 }
 
-std::vector<uint8_t> readInput(const QString& path) {
-    auto bytes = readBytes(path.toStdString());
-    if (!bytes) fail("cannot open " + quoted(path) + ": " + std::strerror(errno));
-    return std::move(*bytes);
+FileContents readInput(const QString& path) {
+    std::optional<FileContents> file = readFile(path.toStdString());
+    if (!file) fail("cannot open " + quoted(path) + ": " + std::strerror(errno));
+    return std::move(*file);
 }
 
 void writeOutput(const QString& path, std::span<const uint8_t> bytes) {

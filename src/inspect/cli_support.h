@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "file_io.h"
 #include "inspect.h"
 #include "record_file.h"
 #include "record_query.h"
@@ -66,7 +67,7 @@ void openOrFail(ViewerCore& viewer, const QString& path);
 // started viewer would. Returns R.
 int32_t seekOrFail(RecordQuery& query, const QString& path, const QString& recordArg);
 
-std::vector<uint8_t> readInput(const QString& path);
+FileContents readInput(const QString& path);
 void writeOutput(const QString& path, std::span<const uint8_t> bytes);
 
 // An output file written a block at a time, for results too long to hold

@@ -268,34 +268,40 @@ void exportCommand(const QStringList& a, const QString& out) {
 // ------------------------------------------------------------------ lzw
 
 void lzwCommand(const QString& mode, const QString& in, const QString& out) {
-    const std::vector<uint8_t> src = readInput(in);
+    const FileContents input = readInput(in);
+    const std::span<const uint8_t> src = input.bytes();
     if (src.size() > UINT32_MAX) fail("input " + quoted(in) + " is larger than 4 GiB");
     if (mode == "encode") {
         if (src.size() < 2)
             fail("lzw encode needs at least 2 input bytes, " + quoted(in) + " has " +
                  std::to_string(src.size()));
-        std::vector<uint8_t> dst(lzwEncodeBound(src.size()));
+        LargeBuffer dst(lzwEncodeBound(src.size()));
         const LzwEncodeResult r =
             lzwEncode(src.data(), static_cast<uint32_t>(src.size()), dst.data(), dst.size());
-        writeOutput(out, {dst.data(), static_cast<size_t>(r.size)});
+        writeOutput(out, dst.first(static_cast<size_t>(r.size)));
     } else if (mode == "decode") {
-        // No record limit here: grow the output until the stream fits. The
-        // buffer is left uninitialised: the decoder writes every byte it
-        // reports, and nothing else is read.
-        size_t capacity = std::max<size_t>(src.size() * 4, 1 << 16);
+        // No record limit here: the output grows until the stream fits, up to
+        // the decoder's 2 GiB (it tells sizes as 32-bit numbers). The buffer
+        // is left uninitialised: the decoder writes every byte it reports,
+        // and nothing else is read. Its pages are touched only as far as the
+        // output reaches, so a generous first guess costs no memory.
+        constexpr size_t kMostDecoded = INT32_MAX;
+        size_t capacity = std::min(std::max<size_t>(src.size() * 8, 1 << 16), kMostDecoded);
         for (;;) {
-            const std::unique_ptr<uint8_t[]> dst(new uint8_t[capacity]);
+            LargeBuffer dst(capacity);
             const LzwDecodeResult r =
-                lzwDecode(src.data(), static_cast<uint32_t>(src.size()), dst.get(), capacity);
-            if (r.status == LzwStatus::OutputFull && capacity < (size_t{1} << 40)) {
-                capacity *= 2;
+                lzwDecode(src.data(), static_cast<uint32_t>(src.size()), dst.data(), dst.size());
+            if (r.status == LzwStatus::OutputFull && capacity < kMostDecoded) {
+                capacity = std::min(capacity * 2, kMostDecoded);
                 continue;
             }
+            if (r.status == LzwStatus::OutputFull)
+                fail("cannot decode " + quoted(in) + ": it decodes to more than 2 GiB");
             if (r.status != LzwStatus::Ok) {
                 fail("cannot decode " + quoted(in) + ": " + lzwStatusText(r.status) + " at byte " +
                      std::to_string(r.faultOffset));
             }
-            writeOutput(out, {dst.get(), static_cast<size_t>(r.size)});
+            writeOutput(out, dst.first(static_cast<size_t>(r.size)));
             break;
         }
     } else {

@@ -5,6 +5,7 @@
 #include <QJsonObject>
 
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 
 #include "gbk_text.h"
@@ -58,25 +59,10 @@ bool appendJsonString(std::string& out, std::string_view text) {
 }
 
 // The index of a large recording holds hundreds of thousands of entries and
-// may hold thousands of notes: both are written straight to the output as
-// they are formatted, and the rest of the document goes through
-// QJsonDocument. The keys come in QJsonObject's (sorted) order.
+// may hold thousands of notes: both are formatted into one fixed block that
+// goes to the output whenever it fills, and the rest of the document goes
+// through QJsonDocument. The keys come in QJsonObject's (sorted) order.
 void writeIndex(const RecordFile& file, Output& output) {
-    std::string notes = "[";
-    for (size_t i = 0; i < file.noteTexts().size(); ++i) {
-        if (i) notes += ',';
-        notes += "{\"record\":";
-        notes += std::to_string(file.noteRecords()[i]);
-        notes += ",\"text\":";
-        const std::string text = gbkToUtf8(file.noteTexts()[i]);
-        if (!appendJsonString(notes, text)) {
-            const QByteArray quoted =
-                QJsonDocument(QJsonArray{utf8(text)}).toJson(QJsonDocument::Compact);
-            notes.append(quoted.constData() + 1, static_cast<size_t>(quoted.size() - 2));
-        }
-        notes += '}';
-    }
-    notes += ']';
     // "notes" sorts between "damaged" and "recordCount".
     QJsonObject before, after{{"recordCount", file.recordCount()}};
     // Only for files the instrument could not have written: what was refused
@@ -88,48 +74,84 @@ void writeIndex(const RecordFile& file, Output& output) {
     const QByteArray head = QJsonDocument(before).toJson(QJsonDocument::Compact);
     const QByteArray tail = QJsonDocument(after).toJson(QJsonDocument::Compact);
 
-    // Entries are formatted into a fixed block that goes out when full.
     constexpr size_t kFlush = 1 << 16;
-    constexpr size_t kEntryMost = 40; // ",[" three 11-character numbers, two commas, "]"
+    // ",[" three 11-character numbers, two commas, "]", and the last number
+    // copied as 12 bytes.
+    constexpr size_t kEntryMost = 40;
     std::string chunk(kFlush + kEntryMost, '\0');
     size_t used = 0;
     auto put = [&](std::string_view text) {
+        if (used + text.size() > chunk.size()) {
+            output.print({chunk.data(), used});
+            used = 0;
+            if (text.size() > chunk.size()) {
+                output.print(text);
+                return;
+            }
+        }
         std::memcpy(chunk.data() + used, text.data(), text.size());
         used += text.size();
     };
-    auto number = [&](int32_t v) {
-        used = static_cast<size_t>(
-            std::to_chars(chunk.data() + used, chunk.data() + chunk.size(), v).ptr - chunk.data());
-    };
     put("{\"records\":[");
+    // Most records share the parameter record of the one before: its digits
+    // are copied, not made again (12 bytes, with room kept for them).
+    char paramText[12] = {};
+    size_t paramLength = 0;
+    int64_t param = INT64_MIN; // equal to no 32-bit offset
     bool first = true;
     for (const RecordIndexEntry& e : file.recordIndex()) {
-        put(first ? "[" : ",[");
-        number(e.fileOffset);
-        chunk[used++] = ',';
-        number(e.recordSize);
-        chunk[used++] = ',';
-        number(e.parameterRecordOffset);
-        chunk[used++] = ']';
+        // Room for a whole entry is kept behind kFlush.
+        char* p = chunk.data() + used;
+        char* const end = chunk.data() + chunk.size();
+        if (!first) *p++ = ',';
+        *p++ = '[';
+        p = std::to_chars(p, end, e.fileOffset).ptr;
+        *p++ = ',';
+        p = std::to_chars(p, end, e.recordSize).ptr;
+        *p++ = ',';
+        if (e.parameterRecordOffset != param) {
+            param = e.parameterRecordOffset;
+            paramLength = static_cast<size_t>(
+                std::to_chars(paramText, paramText + sizeof paramText, e.parameterRecordOffset)
+                    .ptr -
+                paramText);
+        }
+        std::memcpy(p, paramText, sizeof paramText);
+        p += paramLength;
+        *p++ = ']';
+        used = static_cast<size_t>(p - chunk.data());
         first = false;
         if (used >= kFlush) {
             output.print({chunk.data(), used});
             used = 0;
         }
     }
-    chunk.resize(used);
-    chunk += "],";
-    // The inner members of {"damaged":...} and {"recordCount":...,...}.
+    put("],");
+    // The inner members of {"damaged":...}.
     if (head.size() > 2) {
-        chunk.append(head.constData() + 1, static_cast<size_t>(head.size() - 2));
-        chunk += ',';
+        put({head.constData() + 1, static_cast<size_t>(head.size() - 2)});
+        put(",");
     }
-    chunk += "\"notes\":";
-    chunk += notes;
-    chunk += ',';
-    chunk.append(tail.constData() + 1, static_cast<size_t>(tail.size() - 1)); // through its "}"
-    chunk += "\n";
-    output.print(chunk);
+    put("\"notes\":[");
+    std::string note;
+    for (size_t i = 0; i < file.noteTexts().size(); ++i) {
+        note = i ? ",{\"record\":" : "{\"record\":";
+        note += std::to_string(file.noteRecords()[i]);
+        note += ",\"text\":";
+        const std::string text = gbkToUtf8(file.noteTexts()[i]);
+        if (!appendJsonString(note, text)) {
+            const QByteArray quoted =
+                QJsonDocument(QJsonArray{utf8(text)}).toJson(QJsonDocument::Compact);
+            note.append(quoted.constData() + 1, static_cast<size_t>(quoted.size() - 2));
+        }
+        note += '}';
+        put(note);
+    }
+    put("],");
+    // The inner members of {"recordCount":...,...} through its "}".
+    put({tail.constData() + 1, static_cast<size_t>(tail.size() - 1)});
+    put("\n");
+    output.print({chunk.data(), used});
 }
 
 } // namespace vantrel::cli

@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,7 +30,7 @@ size_t preadFully(int fd, void* dst, size_t size, int64_t offset, int* error) {
     return got;
 }
 
-std::optional<std::vector<uint8_t>> readBytes(const std::string& path) {
+std::optional<FileContents> readFile(const std::string& path) {
     UniqueFd fd = openReadOnly(path);
     if (!fd.valid()) return std::nullopt;
     struct stat st {};
@@ -39,10 +38,23 @@ std::optional<std::vector<uint8_t>> readBytes(const std::string& path) {
         errno = EISDIR;
         return std::nullopt;
     }
-    std::vector<uint8_t> bytes;
-    uint8_t buffer[1 << 16];
+    // One byte more than the file holds: the read that finds the end then
+    // needs no buffer of its own.
+    constexpr size_t kUnsized = 64 << 10;
+    const bool sized =
+        S_ISREG(st.st_mode) && st.st_size > 0 && static_cast<uint64_t>(st.st_size) < SIZE_MAX / 4;
+    FileContents file;
+    file.buffer = LargeBuffer(sized ? static_cast<size_t>(st.st_size) + 1 : kUnsized);
     for (;;) {
-        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        if (file.size == file.buffer.size()) {
+            if (file.size > SIZE_MAX / 4) {
+                errno = EFBIG;
+                return std::nullopt;
+            }
+            file.buffer.reallocate(file.size * 2, file.size);
+        }
+        const ssize_t n =
+            ::read(fd.get(), file.buffer.data() + file.size, file.buffer.size() - file.size);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) {
             const int e = errno;
@@ -50,17 +62,34 @@ std::optional<std::vector<uint8_t>> readBytes(const std::string& path) {
             errno = e;
             return std::nullopt;
         }
-        if (n == 0) break;
-        bytes.insert(bytes.end(), buffer, buffer + n);
+        if (n == 0) return file;
+        file.size += static_cast<size_t>(n);
     }
-    return bytes;
+}
+
+std::optional<std::vector<uint8_t>> readBytes(const std::string& path) {
+    std::optional<FileContents> file = readFile(path);
+    if (!file) return std::nullopt;
+    const std::span<const uint8_t> bytes = file->bytes();
+    return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }
 
 bool writeBytes(const std::string& path, std::span<const uint8_t> bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
+    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (!fd.valid()) return false;
+    for (size_t done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            const int e = n < 0 ? errno : EIO;
+            fd.reset();
+            errno = e;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    // A file system may report a failed write only when the file is closed.
+    return ::close(fd.release()) == 0;
 }
 
 } // namespace vantrel

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "large_memory.h"
+
 namespace vantrel {
 
 // A file descriptor that is closed when its owner goes. Move-only.
@@ -48,10 +50,22 @@ UniqueFd openReadOnly(const std::string& path);
 // which case `*error` (when given) receives its errno; otherwise `*error` is 0.
 size_t preadFully(int fd, void* dst, size_t size, int64_t offset, int* error = nullptr);
 
-// The whole contents of a file, or nothing (errno set) when it cannot be read
-// or is a directory.
+// The whole contents of a file: the first `size` bytes of `buffer`.
+struct FileContents {
+    LargeBuffer buffer;
+    size_t size = 0;
+    std::span<const uint8_t> bytes() const { return buffer.first(size); }
+};
+
+// Reads a whole file, or nothing (errno set) when it cannot be read or is a
+// directory. A regular file is read into a buffer of the size it has when
+// opened, in one read; a file that grows meanwhile, a pipe or a device is
+// read on into a buffer that doubles.
+std::optional<FileContents> readFile(const std::string& path);
+// The same as a vector.
 std::optional<std::vector<uint8_t>> readBytes(const std::string& path);
-// Writes `bytes` as the whole contents of `path`; false when that failed.
+// Writes `bytes` as the whole contents of `path`, straight from `bytes`;
+// false (errno set) when that failed.
 bool writeBytes(const std::string& path, std::span<const uint8_t> bytes);
 
 } // namespace vantrel

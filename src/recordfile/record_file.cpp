@@ -258,7 +258,8 @@ void RecordFile::scanRecords(const ScanProgress& progress) {
         int32_t offset;
         scan::TrailerFinding finding;
     };
-    std::vector<Found> found;
+    std::vector<Found, LargeAllocator<Found>> found;
+    if (tail) reserveLarge(found); // a large file: thousands of records with a trailer
     int64_t pos = kFirstRecordOffset;
     int64_t lastComplete = -1; // offset of the last whole record
     scanEnd_ = ScanEnd::AnnouncedCount;
@@ -271,7 +272,7 @@ void RecordFile::scanRecords(const ScanProgress& progress) {
             if (const std::optional<size_t> at = tail->recordAt(pos)) {
                 // The helper walked the same chain from here: its records are
                 // the ones this walk would find.
-                const std::vector<int32_t>& sizes = tail->sizes();
+                const auto& sizes = tail->sizes();
                 auto& findings = tail->findings();
                 auto next = std::partition_point(findings.begin(), findings.end(),
                                                  [at](const auto& f) { return f.record < *at; });

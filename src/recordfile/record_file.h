@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "file_io.h"
+#include "large_memory.h"
 #include "lzw.h"
 #include "record_format.h"
 
@@ -34,6 +35,10 @@ struct RecordIndexEntry {
     int32_t parameterRecordOffset; // latest record at or before this one with a block
 };
 static_assert(sizeof(RecordIndexEntry) == 12);
+
+// A long recording has hundreds of thousands of records: its index is one of
+// the large buffers (large_memory.h).
+using RecordIndex = std::vector<RecordIndexEntry, LargeAllocator<RecordIndexEntry>>;
 
 // What is wrong with one record, if anything. Records within the instrument's
 // limits have none of these.
@@ -147,7 +152,7 @@ public:
     // Reads the announced count from offset 0 again (playback restart).
     int32_t rereadRecordCount();
 
-    const std::vector<RecordIndexEntry>& recordIndex() const { return index_; }
+    const RecordIndex& recordIndex() const { return index_; }
     std::optional<RecordIndexEntry> indexEntryAt(int64_t record) const;
     const std::vector<std::string>& noteTexts() const { return noteTexts_; } // GBK
     const std::vector<int32_t>& noteRecords() const { return noteRecords_; }
@@ -186,7 +191,7 @@ private:
     int64_t position_ = 0;
     std::string path_;
     int32_t recordCount_ = 0;
-    std::vector<RecordIndexEntry> index_;
+    RecordIndex index_;
     std::vector<std::string> noteTexts_;
     std::vector<int32_t> noteRecords_;
     std::vector<DamagedRecord> damaged_;

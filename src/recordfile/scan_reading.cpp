@@ -176,6 +176,7 @@ void TailWalk::walkFrom(int64_t first) {
     // only the part written is ever touched.
     sizes_.reserve(
         static_cast<size_t>(std::min(mostRecords_, (fileSize_ - first) / kRecordHeaderSize + 1)));
+    reserveLarge(findings_);
     publishStart(first);
     int64_t pos = first;
     while (static_cast<int64_t>(sizes_.size()) < mostRecords_) {

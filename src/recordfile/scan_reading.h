@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "large_memory.h"
 #include "record_file.h"
 
 namespace vantrel::scan {
@@ -107,12 +108,13 @@ public:
 
     // The helper's records (8 + storedLength each), once recordAt() has
     // waited for it, and what the ones with a trailer tell, in order.
-    const std::vector<int32_t>& sizes() const { return sizes_; }
+    const std::vector<int32_t, LargeAllocator<int32_t>>& sizes() const { return sizes_; }
     struct Finding {
         size_t record; // index into sizes()
         TrailerFinding finding;
     };
-    std::vector<Finding>& findings() { return findings_; }
+    using Findings = std::vector<Finding, LargeAllocator<Finding>>;
+    Findings& findings() { return findings_; }
     // Whether its walk came to the end of the chain (rather than stopping at
     // mostRecords), and why the chain ends there.
     bool ended() const { return ended_; }
@@ -134,8 +136,8 @@ private:
     std::thread helper_;
     bool joined_ = false;
     // Written by the helper, read by the scan after the join:
-    std::vector<int32_t> sizes_;
-    std::vector<Finding> findings_;
+    std::vector<int32_t, LargeAllocator<int32_t>> sizes_;
+    Findings findings_;
     bool ended_ = false;
     ScanEnd end_ = ScanEnd::EndOfFile;
     // The scan's place in sizes_ for recordAt().

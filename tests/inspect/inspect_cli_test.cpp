@@ -114,6 +114,37 @@ TEST(InspectCli, IndexIsWhatTheJsonWriterWrites) {
     EXPECT_EQ(doc.object()["scanEnd"].toString(), "last record is cut short");
 }
 
+// A long recording with a note in every record: the entries and the notes
+// go out through the writer's block many times over, and the document is
+// still the one Qt would write, with every note in order.
+TEST(InspectCli, IndexOfALongRecordingWithManyNotes) {
+    RecordWriter w;
+    const ParameterBlock block = makeBlock(325);
+    constexpr int kRecords = 5000;
+    for (int r = 0; r < kRecords; ++r)
+        w.addRecord(makeFrames(3, r), &block,
+                    noteCellsFromUtf8("焊缝 \"" + std::to_string(r) + "\""));
+    const Bytes file = w.bytes();
+    ASSERT_GT(file.size(), size_t{4} << 20); // scanned on two threads
+    const CliRun r = inspect({"index", q(writeTemp("notes.DAT", file))});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    ASSERT_GT(r.out.size(), 3 << 16);
+    const QJsonDocument doc = QJsonDocument::fromJson(r.out);
+    ASSERT_TRUE(doc.isObject());
+    QJsonObject rest = doc.object();
+    const QJsonArray records = rest.take("records").toArray();
+    EXPECT_EQ(records.size(), kRecords);
+    EXPECT_EQ(r.out, "{\"records\":" + QJsonDocument(records).toJson(QJsonDocument::Compact) + "," +
+                         QJsonDocument(rest).toJson(QJsonDocument::Compact).mid(1) + "\n");
+    const QJsonArray notes = rest["notes"].toArray();
+    ASSERT_EQ(notes.size(), kRecords);
+    for (int n : {0, 2500, kRecords - 1}) {
+        EXPECT_EQ(notes[n].toObject()["record"].toInt(), n);
+        EXPECT_EQ(notes[n].toObject()["text"].toString(),
+                  QString::fromUtf8("焊缝 \"" + std::to_string(n) + "\""));
+    }
+}
+
 // A record is shown as after a seek in a fresh viewer: the parameters in
 // force are those of the latest block at or before it.
 TEST(InspectCli, RecordTakesTheParametersInForce) {
@@ -309,6 +340,35 @@ TEST(InspectCli, LzwRoundTripAndHelp) {
         const CliRun r = inspect(args);
         EXPECT_EQ(r.status, 0);
         EXPECT_TRUE(r.out.contains("Usage") || r.out.contains("usage")) << r.out.toStdString();
+    }
+}
+
+// Input from a pipe has no size to go by, and a stream may decode to many
+// times its size: zeros decode to about 900 times theirs, past the output's
+// first size by far.
+TEST(InspectCli, LzwThroughPipes) {
+    struct Case {
+        const char* name;
+        Bytes data;
+    };
+    const Case cases[] = {{"frames", makeFrames(400)}, {"zeros", Bytes(3 << 20, 0)}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto piped = [](const QStringList& args, const QByteArray& in) {
+            QProcess p;
+            p.start(VANTREL_INSPECT, args);
+            p.write(in);
+            p.closeWriteChannel();
+            EXPECT_TRUE(p.waitForFinished(60000));
+            EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+            return p.readAllStandardOutput();
+        };
+        const QByteArray raw(reinterpret_cast<const char*>(c.data.data()),
+                             static_cast<qsizetype>(c.data.size()));
+        const QByteArray packed = piped({"lzw", "encode", "/dev/stdin", "/dev/stdout"}, raw);
+        ASSERT_FALSE(packed.isEmpty());
+        EXPECT_LT(packed.size(), raw.size());
+        EXPECT_EQ(piped({"lzw", "decode", "/dev/stdin", "/dev/stdout"}, packed), raw);
     }
 }
 
