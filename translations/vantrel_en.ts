@@ -5,19 +5,19 @@
     <name>PanelText</name>
     <message>
         <source>直探头</source>
-        <translation>Straight beam</translation>
+        <translation>Straight</translation>
     </message>
     <message>
         <source>斜探头</source>
-        <translation>Angle beam</translation>
+        <translation>Angle</translation>
     </message>
     <message>
         <source>双晶探头</source>
-        <translation>Dual element</translation>
+        <translation>Dual</translation>
     </message>
     <message>
         <source>穿透探头</source>
-        <translation>Through transmission</translation>
+        <translation>Through</translation>
     </message>
 </context>
 <context>

@@ -519,8 +519,10 @@ void TMainForm::syncControls() {
     for (int i = 0; i < 4; ++i)
         labelPara_[i]->setText(fromGbk(readouts[static_cast<size_t>(i)]));
     const PanelTexts& panel = core_.panel();
-    for (const Field& f : fields_)
+    for (const Field& f : fields_) {
         f.edit->setText(panelText(panel.*f.text));
+        f.edit->setCursorPosition(0); // a text wider than its field shows its start
+    }
     lblReject_->setText(fromGbk(panel.reject));
     syncing_ = false;
 }

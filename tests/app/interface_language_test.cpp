@@ -303,9 +303,8 @@ private slots:
         QVERIFY(main.findChild<QLineEdit*>("BaseGain")->text().contains("10.0"));
         // The panel's one word, the probe type, and the system's reason for
         // a failed open follow the interface too.
-        QCOMPARE(main.findChild<QLineEdit*>("ProbeType")->text(), QString("Straight beam"));
-        QCOMPARE(report.fieldText(QString::fromLatin1(reportfield::kType)),
-                 QString("Straight beam"));
+        QCOMPARE(main.findChild<QLineEdit*>("ProbeType")->text(), QString("Straight"));
+        QCOMPARE(report.fieldText(QString::fromLatin1(reportfield::kType)), QString("Straight"));
         QVERIFY2(failed->text().endsWith(": the file does not exist"), qPrintable(failed->text()));
         QMessageBox box(QMessageBox::Warning, "Vantrel", "x",
                         QMessageBox::Ok | QMessageBox::Cancel);
