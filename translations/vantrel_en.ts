@@ -224,45 +224,68 @@
     </message>
 </context>
 <context>
-    <name>vantrel::TAboutForm</name>
+    <name>vantrel::EchoStrips</name>
     <message>
-        <source>探伤记录查看器</source>
-        <translation>Record viewer</translation>
+        <source>缺少记录 %1</source>
+        <translation>Record %1 missing</translation>
     </message>
     <message>
-        <source>超声探伤记录查看与打印</source>
-        <translation>View and print A-scans</translation>
+        <source>缺少记录 %1–%2</source>
+        <translation>Records %1–%2 missing</translation>
     </message>
     <message>
-        <source>Vantrel 开发组 版权所有</source>
-        <translation>© Vantrel developers</translation>
+        <source>记录 %1 损坏：%2</source>
+        <translation>Record %1 damaged: %2</translation>
     </message>
     <message>
-        <source>确认</source>
-        <translation>OK</translation>
+        <source>记录 %1：%2</source>
+        <translation>Record %1: %2</translation>
+    </message>
+    <message>
+        <source>文件中没有可显示的帧</source>
+        <translation>The file has no frames to show</translation>
     </message>
 </context>
 <context>
-    <name>vantrel::TEchoDynamicsForm</name>
+    <name>vantrel::IndicationList</name>
     <message>
-        <source>回波动态</source>
-        <translation>Echo dynamics</translation>
+        <source>起点</source>
+        <translation>Start</translation>
     </message>
     <message>
-        <source>导出指示</source>
-        <translation>Export indications</translation>
+        <source>终点</source>
+        <translation>End</translation>
     </message>
+    <message>
+        <source>帧数</source>
+        <translation>Frames</translation>
+    </message>
+    <message>
+        <source>峰值波幅</source>
+        <translation>Peak amplitude</translation>
+    </message>
+    <message>
+        <source>峰值处位置</source>
+        <translation>Position at peak</translation>
+    </message>
+    <message>
+        <source>不可信：真实的帧不会有这样的值，这是损坏的数据，不是回波</source>
+        <translation>Implausible: no real frame holds such a value; this is damaged data, not an echo</translation>
+    </message>
+</context>
+<context>
+    <name>vantrel::OverviewSettingsBar</name>
     <message>
         <source>位置</source>
         <translation>Position</translation>
     </message>
     <message>
         <source>距离</source>
-        <translation>Sound path</translation>
+        <translation>Path</translation>
     </message>
     <message>
         <source>水平</source>
-        <translation>Surface distance</translation>
+        <translation>Surf.</translation>
     </message>
     <message>
         <source>垂直</source>
@@ -300,6 +323,36 @@
         <source>显示整个文件（滚轮缩放，右键或 Shift+左键拖动平移）</source>
         <translation>Shows the whole file (the wheel zooms, a right-button or Shift drag pans)</translation>
     </message>
+</context>
+<context>
+    <name>vantrel::TAboutForm</name>
+    <message>
+        <source>探伤记录查看器</source>
+        <translation>Record viewer</translation>
+    </message>
+    <message>
+        <source>超声探伤记录查看与打印</source>
+        <translation>View and print A-scans</translation>
+    </message>
+    <message>
+        <source>Vantrel 开发组 版权所有</source>
+        <translation>© Vantrel developers</translation>
+    </message>
+    <message>
+        <source>确认</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>vantrel::TEchoDynamicsForm</name>
+    <message>
+        <source>回波动态</source>
+        <translation>Echo dynamics</translation>
+    </message>
+    <message>
+        <source>导出指示</source>
+        <translation>Export indications</translation>
+    </message>
     <message>
         <source>导出CSV...</source>
         <translation>Export CSV...</translation>
@@ -311,22 +364,6 @@
     <message>
         <source>重新计算</source>
         <translation>Compute again</translation>
-    </message>
-    <message>
-        <source>缺少记录 %1</source>
-        <translation>Record %1 missing</translation>
-    </message>
-    <message>
-        <source>缺少记录 %1–%2</source>
-        <translation>Records %1–%2 missing</translation>
-    </message>
-    <message>
-        <source>记录 %1 损坏：%2</source>
-        <translation>Record %1 damaged: %2</translation>
-    </message>
-    <message>
-        <source>记录 %1：%2</source>
-        <translation>Record %1: %2</translation>
     </message>
     <message>
         <source>无法写入“%1”：%2</source>
@@ -351,34 +388,6 @@
     <message>
         <source>%1 帧，%2 处指示</source>
         <translation>Frames: %1, indications: %2</translation>
-    </message>
-    <message>
-        <source>起点</source>
-        <translation>Start</translation>
-    </message>
-    <message>
-        <source>终点</source>
-        <translation>End</translation>
-    </message>
-    <message>
-        <source>帧数</source>
-        <translation>Frames</translation>
-    </message>
-    <message>
-        <source>峰值波幅</source>
-        <translation>Peak amplitude</translation>
-    </message>
-    <message>
-        <source>文件中没有可显示的帧</source>
-        <translation>The file has no frames to show</translation>
-    </message>
-    <message>
-        <source>峰值处位置</source>
-        <translation>Position at peak</translation>
-    </message>
-    <message>
-        <source>不可信：真实的帧不会有这样的值，这是损坏的数据，不是回波</source>
-        <translation>Implausible: no real frame holds such a value; this is damaged data, not an echo</translation>
     </message>
 </context>
 <context>

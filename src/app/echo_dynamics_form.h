@@ -3,65 +3,65 @@
 // indications found above them, the operator notes, the records that carry a
 // parameter block, the damaged and missing records, and a cursor on the frame
 // on screen. A click on the strips or on an indication shows that frame in the
-// main window through the viewer's goToFrame command; the overview itself is
-// computed on a worker thread while the main window goes on working.
+// main window; the overview itself is computed on a worker thread
+// (OverviewJob) while the main window goes on working.
 //
-// Ownership and threads: the main window owns this window and deletes it
-// before its ViewerCore. The worker thread never sees the core: it gets a
-// reader of its own, opened alongside the core's file on the user-interface
-// thread before the thread starts, and hands its result over by ending (the
-// user-interface thread joins it before it reads the result). The destructor
-// cancels a computation under way and waits for its thread.
+// The form only wires: the overview and its marks come from the viewer's
+// model, the view rules from overview_view.h, the pictures from the strips
+// widget. It reads the main window's core and never changes it; the owner
+// tells it when a file was opened or a frame drawn, and shows the frames it
+// asks for. The owner deletes it before the core.
 #pragma once
 
-#include <QImage>
 #include <QWidget>
 
 #include <functional>
 #include <memory>
 #include <optional>
-#include <string>
 #include <vector>
 
 #include "echo_overview.h"
-#include "overview_render.h"
+#include "overview_job.h"
+#include "overview_marks.h"
+#include "overview_view.h"
+#include "viewer_core.h"
 
-class QCheckBox;
-class QComboBox;
-class QDoubleSpinBox;
+class QHBoxLayout;
+class QImage;
 class QLabel;
 class QProgressBar;
 class QPushButton;
-class QSpinBox;
-class QTableWidget;
 class QTimer;
 
 namespace vantrel {
 
-class TMainForm;
 class EchoStrips;
+class IndicationList;
+class OverviewSettingsBar;
 
 class TEchoDynamicsForm : public QWidget {
     Q_OBJECT
 public:
-    // A top-level window of `main`, hidden until shown.
-    explicit TEchoDynamicsForm(TMainForm& main);
+    // Shows frame `frame` of record `record` in the main window.
+    using ShowFrame = std::function<void(int32_t record, int32_t frame)>;
+    // A top-level window of `parent`, hidden until shown, on the file `core`
+    // has open; `compute` computes the overview (computeOverview when not
+    // given).
+    TEchoDynamicsForm(const ViewerCore& core, ShowFrame showFrame, QWidget* parent,
+                      OverviewJob::Compute compute = {});
     ~TEchoDynamicsForm() override;
 
     // Chooses the file the indications are exported to; nullopt when
-    // cancelled. The default shows the save dialog; tests replace it.
+    // cancelled. The default shows the save dialog.
     std::function<std::optional<QString>()> chooseCsvFile;
-    // For tests: runs on the worker thread before each computation, with the
-    // computation's progress (whose cancel it may wait for).
-    std::function<void(const OverviewProgress&)> beforeComputing;
 
-    // ---- state, for the window's own display and for tests
-    bool computing() const { return job_ != nullptr; }
+    // ---- state
+    bool computing() const { return job_->running(); }
     // The overview of the open file, or nullptr while there is none
     // (computing, cancelled, no file).
     const EchoOverview* overview() const { return overview_.get(); }
     const OverviewSettings& settings() const { return settings_; }
-    const OverviewView& view() const { return view_; }
+    const OverviewView& view() const;
     // The strips as shown, with the marks over them.
     const QImage& stripsPicture();
 
@@ -85,70 +85,51 @@ public:
     // set this way replaces the gate level.
     void setThreshold(AmplitudeUnit unit, int64_t tenths);
 
+    // ---- what the owner tells
+    // The main window opened another file: its overview is computed anew.
+    void fileOpened();
+    // The main window drew a frame: the cursor follows.
+    void frameDrawn();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:
+    void buildControls();
+    QWidget* buildListPanel();
+    QHBoxLayout* buildProgressRow();
+    void connectControls();
+    void settingsChanged(const OverviewSettings& settings, bool positionChanged);
     // The title: 回波动态 and the open file's name.
     void syncTitle();
-    friend class EchoStrips;
-    struct Job;
-    // A run of shown frames the marks name: a note (with its text), a record
-    // that carries a block, a damaged record, a gap where records are missing.
-    struct Mark {
-        enum Kind { Note, Block, Damaged, Missing } kind;
-        int64_t first, end; // shown frames first .. end - 1 (end == first: a boundary)
-        QString text;
-    };
-
-    void buildControls();
-    // The main window opened another file: its overview is computed anew.
-    void fileOpened();
-    void frameDrawn();
-    void stopJob();
-    void jobFinished(uint64_t generation);
-    // The marks of the open file, read from the core's record index and notes.
-    void collectMarks();
+    void jobFinished();
+    void showView(const OverviewView& view);
     // A change of thresholds or merge gap: the indications are found again.
     void thresholdsChanged();
     // Copies the settings onto the controls and the overview's state onto
     // the progress row, the status line and the list.
     void syncControls();
-    void refillIndications();
-    void invalidateStrips();
-    void renderStrips();
-    // Tooltip text for column x of the plots (relative to the plot).
-    QString describeColumn(int x) const;
-    void saveGeometrySetting() const;
+    QString statusText() const;
+    void dropOverview();
 
-    TMainForm& main_;
+    const ViewerCore& core_;
+    ShowFrame showFrame_;
     OverviewSettings settings_;
     std::unique_ptr<EchoOverview> overview_;
-    std::vector<Mark> marks_;
-    OverviewView view_;
+    std::vector<OverviewMark> marks_;
     bool cancelled_ = false;
     bool geometryRestored_ = false;
-    bool syncing_ = false;
-    uint64_t generation_ = 0;
-    std::unique_ptr<Job> job_;
+    OverviewJob* job_ = nullptr;
 
-    QImage strips_;
-    bool stripsDirty_ = true;
-
-    EchoStrips* stripsWidget_ = nullptr;
-    QComboBox* position_ = nullptr;
-    QCheckBox* byGateLevel_ = nullptr;
-    QDoubleSpinBox* percent_ = nullptr;
-    QDoubleSpinBox* db_ = nullptr;
-    QSpinBox* gap_ = nullptr;
-    QPushButton* fit_ = nullptr;
+    OverviewSettingsBar* settingsBar_ = nullptr;
+    EchoStrips* strips_ = nullptr;
+    IndicationList* list_ = nullptr;
     QPushButton* export_ = nullptr;
     QPushButton* cancel_ = nullptr;
     QPushButton* recompute_ = nullptr;
     QProgressBar* progress_ = nullptr;
     QLabel* status_ = nullptr;
-    QTableWidget* table_ = nullptr;
     QTimer* progressTimer_ = nullptr;
 };
 

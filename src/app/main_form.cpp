@@ -746,7 +746,12 @@ void TMainForm::btnPrintClick() {
 }
 
 TEchoDynamicsForm& TMainForm::echoDynamics() {
-    if (!echoDynamics_) echoDynamics_ = new TEchoDynamicsForm(*this);
+    if (!echoDynamics_) {
+        echoDynamics_ = new TEchoDynamicsForm(
+            core_, [this](int32_t record, int32_t frame) { goToFrame(record, frame); }, this);
+        connect(this, &TMainForm::fileOpened, echoDynamics_, &TEchoDynamicsForm::fileOpened);
+        connect(this, &TMainForm::frameDrawn, echoDynamics_, &TEchoDynamicsForm::frameDrawn);
+    }
     return *echoDynamics_;
 }
 

@@ -230,20 +230,18 @@ void writeOverviewJson(const EchoOverview& o, const Output& output) {
         const OverviewRecord& peak = o.recordOf(d.peak);
         const int32_t amplitude = o.amplitude[static_cast<size_t>(d.peak)];
         const int32_t position = o.position[static_cast<size_t>(d.peak)];
-        const QByteArray one =
-            QJsonDocument(QJsonObject{
-                              {"start", place(o, d.start)},
-                              {"end", place(o, d.end)},
-                              {"frames", static_cast<qint64>(d.frames())},
-                              {"peak", place(o, d.peak)},
-                              {"amplitude", tenthsValue(amplitude)},
-                              {"unit", amplitudeUnitText(peak.unit)},
-                              {"position", tenthsValue(position)},
-                              {"positionUnit", lengthUnitText(peak.inch)},
-                              {"plausible", plausibleAmplitude(peak.unit, amplitude) &&
-                                                plausiblePosition(peak.inch, position)},
-                          })
-                .toJson(QJsonDocument::Compact);
+        const QByteArray one = QJsonDocument(QJsonObject{
+                                                 {"start", place(o, d.start)},
+                                                 {"end", place(o, d.end)},
+                                                 {"frames", static_cast<qint64>(d.frames())},
+                                                 {"peak", place(o, d.peak)},
+                                                 {"amplitude", tenthsValue(amplitude)},
+                                                 {"unit", amplitudeUnitText(peak.unit)},
+                                                 {"position", tenthsValue(position)},
+                                                 {"positionUnit", lengthUnitText(peak.inch)},
+                                                 {"plausible", o.plausibleAt(d.peak)},
+                                             })
+                                   .toJson(QJsonDocument::Compact);
         if (k) text += ',';
         text.append(one.constData(), static_cast<size_t>(one.size()));
         if (text.size() >= (1 << 16)) {

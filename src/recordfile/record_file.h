@@ -33,6 +33,9 @@ struct RecordIndexEntry {
     int32_t fileOffset;            // first byte of the record
     int32_t recordSize;            // storedLength + 8
     int32_t parameterRecordOffset; // latest record at or before this one with a block
+    // Whether this record carries a parameter block of its own (the latest
+    // record with a block is itself).
+    bool carriesBlock() const { return parameterRecordOffset == fileOffset; }
 };
 static_assert(sizeof(RecordIndexEntry) == 12);
 

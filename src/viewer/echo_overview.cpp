@@ -49,6 +49,12 @@ const OverviewRecord& EchoOverview::recordOf(int64_t i) const {
     return *(it - 1);
 }
 
+bool EchoOverview::plausibleAt(int64_t i) const {
+    const OverviewRecord& rec = recordOf(i);
+    return plausibleAmplitude(rec.unit, amplitude[static_cast<size_t>(i)]) &&
+           plausiblePosition(rec.inch, position[static_cast<size_t>(i)]);
+}
+
 int64_t EchoOverview::indexOf(int32_t record, int32_t frame) const {
     auto it = std::lower_bound(records.begin(), records.end(), record,
                                [](const OverviewRecord& r, int32_t v) { return r.record < v; });

@@ -191,6 +191,8 @@ struct EchoOverview {
     // overview does not hold it (a record missing from the index, a frame
     // stepping does not show).
     int64_t indexOf(int32_t record, int32_t frame) const;
+    // Whether shown frame i holds values a real frame can (see plausible).
+    bool plausibleAt(int64_t i) const;
 
     // Shown frames first .. last - 1 (first < last, both within the frames)
     // in summary: as a walk over each of them would find, in a few hundred

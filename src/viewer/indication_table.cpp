@@ -6,10 +6,6 @@ namespace vantrel {
 
 namespace {
 
-std::string place(const EchoOverview& o, int64_t i) {
-    return std::to_string(o.recordNumber(i)) + ':' + std::to_string(o.frameNumber(i));
-}
-
 // The readouts' symbol of a position kind, in UTF-8.
 const char* kindSymbol(OverviewPosition kind) {
     switch (kind) {
@@ -20,27 +16,30 @@ const char* kindSymbol(OverviewPosition kind) {
     return "\u2198"; // ↘
 }
 
-bool plausiblePeak(const EchoOverview& o, const Indication& d) {
-    const OverviewRecord& peak = o.recordOf(d.peak);
-    return plausibleAmplitude(peak.unit, o.amplitude[static_cast<size_t>(d.peak)]) &&
-           plausiblePosition(peak.inch, o.position[static_cast<size_t>(d.peak)]);
-}
-
 } // namespace
 
-IndicationTexts indicationTexts(const EchoOverview& o, const Indication& d) {
-    const OverviewRecord& peak = o.recordOf(d.peak);
-    const int32_t amplitude = o.amplitude[static_cast<size_t>(d.peak)];
+std::string framePlace(const EchoOverview& o, int64_t i) {
+    return std::to_string(o.recordNumber(i)) + ':' + std::to_string(o.frameNumber(i));
+}
+
+IndicationTexts frameTexts(const EchoOverview& o, int64_t i) {
+    const OverviewRecord& rec = o.recordOf(i);
+    const int32_t amplitude = o.amplitude[static_cast<size_t>(i)];
+    const int32_t position = o.position[static_cast<size_t>(i)];
     IndicationTexts t;
-    t.start = place(o, d.start);
-    t.end = place(o, d.end);
+    t.amplitude = (rec.unit == AmplitudeUnit::Db && amplitude > 0 ? "+" : "") + tenths(amplitude) +
+                  amplitudeUnitText(rec.unit);
+    t.position = kindSymbol(rec.positionKind) + tenths(position) + lengthUnitText(rec.inch);
+    t.amplitudeBeyond = !plausibleAmplitude(rec.unit, amplitude);
+    t.positionBeyond = !plausiblePosition(rec.inch, position);
+    return t;
+}
+
+IndicationTexts indicationTexts(const EchoOverview& o, const Indication& d) {
+    IndicationTexts t = frameTexts(o, d.peak);
+    t.start = framePlace(o, d.start);
+    t.end = framePlace(o, d.end);
     t.frames = std::to_string(d.frames());
-    t.amplitude = (peak.unit == AmplitudeUnit::Db && amplitude > 0 ? "+" : "") + tenths(amplitude) +
-                  amplitudeUnitText(peak.unit);
-    t.position = kindSymbol(peak.positionKind) + tenths(o.position[static_cast<size_t>(d.peak)]) +
-                 lengthUnitText(peak.inch);
-    t.amplitudeBeyond = !plausibleAmplitude(peak.unit, amplitude);
-    t.positionBeyond = !plausiblePosition(peak.inch, o.position[static_cast<size_t>(d.peak)]);
     return t;
 }
 
@@ -58,7 +57,7 @@ std::string indicationsCsv(const EchoOverview& o) {
             ',' + place(d.peak) + tenths(o.amplitude[static_cast<size_t>(d.peak)]) + ',' +
             amplitudeUnitText(peak.unit) + ',' + tenths(o.position[static_cast<size_t>(d.peak)]) +
             ',' + lengthUnitText(peak.inch) + ',' + positionKindText(peak.positionKind) + ',' +
-            (plausiblePeak(o, d) ? "yes" : "no") + "\r\n";
+            (o.plausibleAt(d.peak) ? "yes" : "no") + "\r\n";
     }
     return csv;
 }

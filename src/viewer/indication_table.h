@@ -27,6 +27,13 @@ struct IndicationTexts {
 
 IndicationTexts indicationTexts(const EchoOverview& overview, const Indication& indication);
 
+// The place of shown frame i, "R:F" (record and frame numbers from 0).
+std::string framePlace(const EchoOverview& overview, int64_t i);
+
+// Shown frame i in the same words: its place "R:F", its amplitude and its
+// position (start, end and frames are left empty).
+IndicationTexts frameTexts(const EchoOverview& overview, int64_t i);
+
 // Every indication as one CSV line (UTF-8, CRLF), after the header line
 //   indication,startRecord,startFrame,endRecord,endFrame,frames,peakRecord,
 //   peakFrame,amplitude,unit,position,positionUnit,positionKind,plausible

@@ -25,6 +25,7 @@
 
 #include "echo_dynamics_form.h"
 #include "main_form.h"
+#include "overview_render.h"
 #include "viewer_fixture.h"
 
 using namespace vantrel;
@@ -102,7 +103,23 @@ class EchoDynamicsTest : public QObject {
                              [this] { drawn.push_back(shownBy(form.core().frameTail())); });
             form.show();
         }
-        TEchoDynamicsForm& echo() { return form.echoDynamics(); }
+        TEchoDynamicsForm* held = nullptr;
+        TEchoDynamicsForm& echo() { return held ? *held : form.echoDynamics(); }
+        // An echo-dynamics window on this main window, wired as the main
+        // window wires its own, whose computation first runs `before` on the
+        // worker thread (which may wait there for a cancel); echo() is then
+        // this window.
+        TEchoDynamicsForm& heldEcho(std::function<void(const OverviewProgress&)> before) {
+            held = new TEchoDynamicsForm(
+                form.core(), [this](int32_t r, int32_t f) { form.goToFrame(r, f); }, &form,
+                [before](const RecordQuery& q, const OverviewSettings& s, OverviewProgress* p) {
+                    before(*p);
+                    return computeOverview(q, s, p);
+                });
+            QObject::connect(&form, &TMainForm::fileOpened, held, &TEchoDynamicsForm::fileOpened);
+            QObject::connect(&form, &TMainForm::frameDrawn, held, &TEchoDynamicsForm::frameDrawn);
+            return *held;
+        }
         QAction* item() { return form.findChild<QAction*>("EchoDynamicsItem"); }
         TEchoDynamicsForm& openEcho() {
             item()->trigger();
@@ -131,7 +148,7 @@ class EchoDynamicsTest : public QObject {
         // would take hold of).
         QPoint pointAt(int64_t i, std::optional<int> y = std::nullopt) {
             const OverviewLayout layout = OverviewLayout::forSize(strips()->size());
-            const int x = OverviewLayout::columnOf(echo().view(), layout.amplitude.width(), i);
+            const int x = columnOfFrame(echo().view(), layout.amplitude.width(), i);
             return {layout.amplitude.left() + x,
                     y.value_or(layout.amplitude.top() + layout.amplitude.height() / 8)};
         }
@@ -222,8 +239,7 @@ private slots:
         const OverviewView zoomed = e.view();
         QVERIFY2(zoomed.to - zoomed.from < 150,
                  qPrintable(QString::number(zoomed.to - zoomed.from)));
-        const int64_t under =
-            OverviewLayout::frameAt(zoomed, width, p.x() - layout.amplitude.left());
+        const int64_t under = frameAtColumn(zoomed, width, p.x() - layout.amplitude.left());
         QVERIFY(std::abs(under - anchor) <= 1);
 
         const Shown before = w.last();
@@ -323,7 +339,8 @@ private slots:
         const OverviewLayout layout = OverviewLayout::forSize(w.strips()->size());
         const OverviewScales s = OverviewScales::of(*e.overview(), e.view());
         auto row = [&](int64_t tenths) {
-            return OverviewScales::rowOf(layout.amplitude, tenths, s.percentLow, s.percentHigh);
+            return OverviewScales::rowOf(plotRows(layout.amplitude), tenths, s.percentLow,
+                                         s.percentHigh);
         };
         const int64_t quiet = w.indexOf(16, 5); // far from every echo
         // A row of the strip stands for this many tenths; a dragged threshold
@@ -431,13 +448,12 @@ private slots:
     void cancelDuringTheComputation() {
         Window w;
         w.form.openFile(QString::fromStdString(mainFile()));
-        TEchoDynamicsForm& e = w.echo();
         std::atomic<bool> hold{true};
-        e.beforeComputing = [&hold](const OverviewProgress& progress) {
+        TEchoDynamicsForm& e = w.heldEcho([&hold](const OverviewProgress& progress) {
             while (hold && !progress.cancelled())
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        };
-        w.item()->trigger();
+        });
+        e.show();
         QVERIFY(e.computing());
         QVERIFY(w.child<QProgressBar>("OverviewProgress")->isVisible());
         auto* cancel = w.child<QPushButton>("CancelOverview");
@@ -466,14 +482,13 @@ private slots:
     void anotherFileDuringTheComputation() {
         Window w;
         w.form.openFile(QString::fromStdString(mainFile()));
-        TEchoDynamicsForm& e = w.echo();
         std::atomic<int> calls{0};
-        e.beforeComputing = [&calls](const OverviewProgress& progress) {
+        TEchoDynamicsForm& e = w.heldEcho([&calls](const OverviewProgress& progress) {
             if (calls++ > 0) return;
             while (!progress.cancelled())
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        };
-        w.item()->trigger();
+        });
+        e.show();
         QVERIFY(e.computing());
         w.form.openFile(
             QString::fromStdString(echoFile("echo-other.DAT", 12, 6, {{3, 1, 950}, {9, 4, 990}})));
@@ -492,11 +507,10 @@ private slots:
         for (int i = 0; i < 3; ++i) {
             auto* w = new Window;
             w->form.openFile(QString::fromStdString(mainFile()));
-            w->echo().beforeComputing = [](const OverviewProgress& progress) {
-                while (!progress.cancelled())
-                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-            };
-            w->item()->trigger();
+            w->heldEcho([](const OverviewProgress& progress) {
+                 while (!progress.cancelled())
+                     std::this_thread::sleep_for(std::chrono::milliseconds(1));
+             }).show();
             QVERIFY(w->echo().computing());
             w->form.close();
             delete w; // cancels and waits for the worker

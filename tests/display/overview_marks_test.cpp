@@ -27,15 +27,15 @@ TEST(OverviewMarks, ColumnOfAFrame) {
         for (int64_t i = v.from; i <= v.to; ++i) {
             int expected = v.width;
             for (int x = 0; x < v.width; ++x)
-                if (OverviewLayout::frameAt(view, v.width, x) >= i) {
+                if (frameAtColumn(view, v.width, x) >= i) {
                     expected = x;
                     break;
                 }
-            ASSERT_EQ(OverviewLayout::columnOf(view, v.width, i), expected)
+            ASSERT_EQ(columnOfFrame(view, v.width, i), expected)
                 << v.from << ".." << v.to << " over " << v.width << ", frame " << i;
         }
-        EXPECT_EQ(OverviewLayout::columnOf(view, v.width, v.from - 5), 0);
-        EXPECT_EQ(OverviewLayout::columnOf(view, v.width, v.to + 5), v.width);
+        EXPECT_EQ(columnOfFrame(view, v.width, v.from - 5), 0);
+        EXPECT_EQ(columnOfFrame(view, v.width, v.to + 5), v.width);
     }
 }
 
@@ -78,26 +78,28 @@ TEST(OverviewMarks, AmplitudeScalesAreTheOnesDrawn) {
     const OverviewView view{0, 200, -1};
     drawOverviewStrips(image, o, view);
     const OverviewScales s = OverviewScales::of(o, view);
-    const int percentColumn = OverviewLayout::columnOf(view, plot.width(), 50);
-    const int dbColumn = OverviewLayout::columnOf(view, plot.width(), 120);
+    const int percentColumn = columnOfFrame(view, plot.width(), 50);
+    const int dbColumn = columnOfFrame(view, plot.width(), 120);
     EXPECT_EQ(at(image, plot.left() + percentColumn,
-                 OverviewScales::rowOf(plot, 350, s.percentLow, s.percentHigh)),
+                 OverviewScales::rowOf(plotRows(plot), 350, s.percentLow, s.percentHigh)),
               kRed);
-    EXPECT_EQ(
-        at(image, plot.left() + dbColumn, OverviewScales::rowOf(plot, -60, s.dbLow, s.dbHigh)),
-        kRed);
+    EXPECT_EQ(at(image, plot.left() + dbColumn,
+                 OverviewScales::rowOf(plotRows(plot), -60, s.dbLow, s.dbHigh)),
+              kRed);
     for (int y = plot.top(); y <= plot.bottom(); ++y) {
         for (auto [low, high] : {std::pair{s.percentLow, s.percentHigh}, {s.dbLow, s.dbHigh}}) {
-            const int64_t v = OverviewScales::valueAt(plot, y, low, high);
+            const int64_t v = OverviewScales::valueAt(plotRows(plot), y, low, high);
             ASSERT_GE(v, low);
             ASSERT_LE(v, high);
             // Each row stands for more than one tenth here: exactly that row.
-            ASSERT_EQ(OverviewScales::rowOf(plot, v, low, high), y) << y;
+            ASSERT_EQ(OverviewScales::rowOf(plotRows(plot), v, low, high), y) << y;
         }
     }
-    EXPECT_EQ(OverviewScales::valueAt(plot, plot.top(), s.percentLow, s.percentHigh), 1200);
+    EXPECT_EQ(OverviewScales::valueAt(plotRows(plot), plot.top(), s.percentLow, s.percentHigh),
+              1200);
     // Rows beyond the plot stand for its edges.
-    EXPECT_EQ(OverviewScales::valueAt(plot, plot.top() - 30, s.percentLow, s.percentHigh), 1200);
-    EXPECT_EQ(OverviewScales::valueAt(plot, plot.bottom() + 30, s.dbLow, s.dbHigh),
-              OverviewScales::valueAt(plot, plot.bottom(), s.dbLow, s.dbHigh));
+    EXPECT_EQ(OverviewScales::valueAt(plotRows(plot), plot.top() - 30, s.percentLow, s.percentHigh),
+              1200);
+    EXPECT_EQ(OverviewScales::valueAt(plotRows(plot), plot.bottom() + 30, s.dbLow, s.dbHigh),
+              OverviewScales::valueAt(plotRows(plot), plot.bottom(), s.dbLow, s.dbHigh));
 }

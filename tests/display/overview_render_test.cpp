@@ -48,8 +48,8 @@ TEST(OverviewStrips, ColumnsShowTheirFramesExtremesUnitsAndMarks) {
     drawOverviewStrips(image, o, {0, 1000, 700});
     int spikeColumn = -1, cursorColumn = -1;
     for (int x = 0; x < width; ++x) {
-        const int64_t first = OverviewLayout::frameAt({0, 1000, -1}, width, x);
-        const int64_t next = OverviewLayout::frameAt({0, 1000, -1}, width, x + 1);
+        const int64_t first = frameAtColumn({0, 1000, -1}, width, x);
+        const int64_t next = frameAtColumn({0, 1000, -1}, width, x + 1);
         if (first <= spike && spike < next) spikeColumn = x;
         if (first <= 700 && 700 < next) cursorColumn = x;
         // % frames green, dB frames orange, never both in one column.
@@ -82,7 +82,7 @@ TEST(OverviewStrips, AViewOfPartOfTheFile) {
     const int width = layout.amplitude.width();
     // Frame 510 is the middle of the view: its columns hold the spike.
     const int x = width / 2;
-    EXPECT_EQ(OverviewLayout::frameAt({500, 520, -1}, width, x), 510);
+    EXPECT_EQ(frameAtColumn({500, 520, -1}, width, x), 510);
     EXPECT_EQ(at(image, layout.amplitude.left() + x, layout.amplitude.top()), kOrange);
     for (int c = 0; c < width; ++c)
         EXPECT_FALSE(columnHas(image, layout.amplitude, c, kGreen)) << c;
@@ -179,9 +179,7 @@ TEST(OverviewStrips, ValuesNoRealFrameHoldsAreMarksOnTheEdge) {
     const int width = a.width();
     // The middle column of shown frame i.
     auto column = [&](int64_t i) {
-        return (OverviewLayout::columnOf(view, width, i) +
-                OverviewLayout::columnOf(view, width, i + 1) - 1) /
-               2;
+        return (columnOfFrame(view, width, i) + columnOfFrame(view, width, i + 1) - 1) / 2;
     };
     auto pixel = [&](const QRect& r, int64_t i, int y) {
         return at(image, r.left() + column(i), y);
@@ -194,12 +192,14 @@ TEST(OverviewStrips, ValuesNoRealFrameHoldsAreMarksOnTheEdge) {
         QRgb colour;
     };
     const Case cases[] = {
-        {"60.0 % on the 0 .. 100 % scale", 1, a, OverviewScales::rowOf(a, 600, 0, 1000), kGreen},
+        {"60.0 % on the 0 .. 100 % scale", 1, a, OverviewScales::rowOf(plotRows(a), 600, 0, 1000),
+         kGreen},
         {"12544.0 % above the top", 2, a, a.top(), kMagenta},
         {"-500000.0 dB below the bottom", 6, a, a.bottom(), kMagenta},
-        {"+5.0 dB on the -20 .. +10 dB scale", 7, a, OverviewScales::rowOf(a, 50, -200, 100),
-         kOrange},
-        {"50.0 mm on the 0 .. 56.0 mm scale", 0, q, OverviewScales::rowOf(q, 500, 0, 560), kBlue},
+        {"+5.0 dB on the -20 .. +10 dB scale", 7, a,
+         OverviewScales::rowOf(plotRows(a), 50, -200, 100), kOrange},
+        {"50.0 mm on the 0 .. 56.0 mm scale", 0, q, OverviewScales::rowOf(plotRows(q), 500, 0, 560),
+         kBlue},
         {"100 km above the top", 4, q, q.top(), kMagenta},
     };
     for (const Case& c : cases) {

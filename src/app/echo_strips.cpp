@@ -1,0 +1,229 @@
+#include "echo_strips.h"
+
+#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolTip>
+#include <QWheelEvent>
+
+#include <algorithm>
+
+#include "display_text.h"
+#include "gbk_qstring.h"
+#include "indication_table.h"
+#include "overview_render.h"
+
+namespace vantrel {
+
+namespace {
+
+const QColor kEmptyText(110, 110, 110);
+// How near (pixels) the pointer must come to a threshold line to drag it,
+// and to a mark for its tooltip.
+constexpr int kGrip = 3;
+
+QString markText(const OverviewMark& m) {
+    switch (m.kind) {
+    case OverviewMark::Kind::Missing:
+        return m.record == m.lastRecord
+                   ? EchoStrips::tr("缺少记录 %1").arg(m.record)
+                   : EchoStrips::tr("缺少记录 %1–%2").arg(m.record).arg(m.lastRecord);
+    case OverviewMark::Kind::Damaged:
+        return EchoStrips::tr("记录 %1 损坏：%2")
+            .arg(m.record)
+            .arg(QString::fromLatin1(recordDamageText(m.damage)));
+    case OverviewMark::Kind::Note:
+        return EchoStrips::tr("记录 %1：%2").arg(m.record).arg(fromGbk(m.note));
+    case OverviewMark::Kind::Block: break;
+    }
+    return {};
+}
+
+} // namespace
+
+EchoStrips::EchoStrips(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("EchoStrips"));
+    setMinimumSize(360, 180);
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void EchoStrips::setOverview(const EchoOverview* overview, const std::vector<OverviewMark>* marks) {
+    overview_ = overview;
+    marks_ = marks;
+    if (!hasFrames()) drag_ = Drag::None; // the overview went from under the pointer
+    invalidate();
+}
+
+void EchoStrips::setView(const OverviewView& view) {
+    if (view == view_) return;
+    view_ = view;
+    invalidate();
+}
+
+void EchoStrips::setEmptyText(const QString& text) {
+    if (text == emptyText_) return;
+    emptyText_ = text;
+    if (!hasFrames()) invalidate();
+}
+
+void EchoStrips::invalidate() {
+    dirty_ = true;
+    update();
+}
+
+const QImage& EchoStrips::picture() {
+    if (dirty_ || picture_.size() != size()) render();
+    return picture_;
+}
+
+void EchoStrips::render() {
+    dirty_ = false;
+    picture_ = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    if (!hasFrames()) {
+        picture_.fill(Qt::white);
+        QPainter p(&picture_);
+        p.setPen(kEmptyText);
+        p.drawText(picture_.rect(), Qt::AlignCenter,
+                   overview_ ? tr("文件中没有可显示的帧") : emptyText_);
+        return;
+    }
+    drawOverviewStrips(picture_, *overview_, view_);
+    if (marks_) drawOverviewMarks(picture_, *marks_, view_);
+}
+
+void EchoStrips::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.drawImage(0, 0, picture());
+}
+
+void EchoStrips::resizeEvent(QResizeEvent*) { invalidate(); }
+
+void EchoStrips::mousePressEvent(QMouseEvent* e) {
+    if (!hasFrames()) return;
+    const QPoint at = e->position().toPoint();
+    const bool pan = e->button() == Qt::RightButton ||
+                     (e->button() == Qt::LeftButton && (e->modifiers() & Qt::ShiftModifier));
+    if (pan) {
+        drag_ = Drag::Pan;
+        dragStart_ = at;
+        dragView_ = view_;
+        setCursor(Qt::ClosedHandCursor);
+        return;
+    }
+    if (e->button() != Qt::LeftButton) return;
+    if (thresholdUnder(at)) {
+        drag_ = Drag::Threshold;
+        return;
+    }
+    const OverviewLayout layout = OverviewLayout::forSize(size());
+    if (layout.amplitude.contains(at) || layout.position.contains(at)) {
+        drag_ = Drag::Seek;
+        seekTo(at.x());
+    }
+}
+
+void EchoStrips::mouseMoveEvent(QMouseEvent* e) {
+    const QPoint at = e->position().toPoint();
+    const OverviewLayout layout = OverviewLayout::forSize(size());
+    if (!hasFrames()) {
+        drag_ = Drag::None;
+        return;
+    }
+    switch (drag_) {
+    case Drag::None: setCursor(thresholdUnder(at) ? Qt::SizeVerCursor : Qt::ArrowCursor); return;
+    case Drag::Seek: seekTo(at.x()); return;
+    case Drag::Threshold: {
+        const OverviewScales s = OverviewScales::of(*overview_, view_);
+        const bool db = dragUnit_ == AmplitudeUnit::Db;
+        emit thresholdRequested(dragUnit_,
+                                OverviewScales::thresholdAt(plotRows(layout.amplitude), at.y(),
+                                                            db ? s.dbLow : s.percentLow,
+                                                            db ? s.dbHigh : s.percentHigh));
+        return;
+    }
+    case Drag::Pan:
+        emit viewRequested(panView(view_, dragView_, at.x() - dragStart_.x(),
+                                   layout.amplitude.width(), overview_->frameCount()));
+        return;
+    }
+}
+
+void EchoStrips::mouseReleaseEvent(QMouseEvent*) {
+    if (drag_ == Drag::Pan) unsetCursor();
+    drag_ = Drag::None;
+}
+
+void EchoStrips::wheelEvent(QWheelEvent* e) {
+    const int steps = e->angleDelta().y() / 120;
+    if (!hasFrames() || steps == 0) return;
+    // The frame under the pointer stays under it.
+    const OverviewLayout layout = OverviewLayout::forSize(size());
+    const int x = static_cast<int>(e->position().x()) - layout.amplitude.left();
+    emit viewRequested(
+        zoomView(view_, overview_->frameCount(), layout.amplitude.width(), x, steps));
+    e->accept();
+}
+
+bool EchoStrips::event(QEvent* e) {
+    if (e->type() != QEvent::ToolTip) return QWidget::event(e);
+    auto* help = static_cast<QHelpEvent*>(e);
+    const OverviewLayout layout = OverviewLayout::forSize(size());
+    const QPoint at = help->pos();
+    const QString text = layout.amplitude.left() <= at.x() && at.x() <= layout.amplitude.right()
+                             ? describeColumn(at.x() - layout.amplitude.left())
+                             : QString();
+    if (text.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), text, this);
+    return true;
+}
+
+bool EchoStrips::thresholdUnder(const QPoint& at) {
+    const QRect plot = OverviewLayout::forSize(size()).amplitude;
+    if (!hasFrames() || at.x() < plot.left() || at.x() > plot.right() ||
+        at.y() < plot.top() - kGrip || at.y() > plot.bottom() + kGrip)
+        return false;
+    const int64_t i = std::min(frameAtColumn(view_, plot.width(), at.x() - plot.left()),
+                               overview_->frameCount() - 1);
+    const OverviewRecord& rec = overview_->recordOf(i);
+    const OverviewScales s = OverviewScales::of(*overview_, view_);
+    const bool db = rec.unit == AmplitudeUnit::Db;
+    const int row = OverviewScales::rowOf(
+        plotRows(plot), rec.threshold, db ? s.dbLow : s.percentLow, db ? s.dbHigh : s.percentHigh);
+    dragUnit_ = rec.unit;
+    return std::abs(at.y() - row) <= kGrip;
+}
+
+void EchoStrips::seekTo(int x) {
+    const QRect plot = OverviewLayout::forSize(size()).amplitude;
+    const int column = std::clamp(x - plot.left(), 0, plot.width() - 1);
+    const int64_t i =
+        std::min(frameAtColumn(view_, plot.width(), column), overview_->frameCount() - 1);
+    if (i == lastSeek_ && drag_ == Drag::Seek && seekStarted_) return;
+    lastSeek_ = i;
+    seekStarted_ = true;
+    emit seekRequested(i);
+}
+
+QString EchoStrips::describeColumn(int x) const {
+    if (!hasFrames()) return {};
+    const int width = OverviewLayout::forSize(picture_.size()).amplitude.width();
+    QStringList lines;
+    if (marks_)
+        for (const OverviewMark* m : marksNearColumn(*marks_, view_, width, x, kGrip))
+            lines << markText(*m);
+    const int64_t i = std::min(frameAtColumn(view_, width, x), overview_->frameCount() - 1);
+    // In the list's words; a value no real frame holds says so, as there.
+    const IndicationTexts t = frameTexts(*overview_, i);
+    auto text = [](const std::string& s, bool beyond) {
+        return (beyond ? QStringLiteral("\u26A0 ") : QString()) + QString::fromStdString(s);
+    };
+    lines << QString::fromStdString(framePlace(*overview_, i)) + QStringLiteral("  ") +
+                 text(t.amplitude, t.amplitudeBeyond) + QStringLiteral("  ") +
+                 text(t.position, t.positionBeyond);
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace vantrel

@@ -1,0 +1,78 @@
+// The echo-dynamics strips as a widget: shows the overview's strips and
+// marks for the view it is given, and turns the mouse into requests: a click
+// or drag on the data seeks there, a drag on the threshold line sets the
+// threshold, the wheel zooms around the pointer and a right (or
+// Shift+left) drag pans. The owner answers a request by setting the new view
+// or overview; the widget itself changes nothing.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+#include <vector>
+
+#include "echo_overview.h"
+#include "overview_marks.h"
+#include "overview_view.h"
+
+namespace vantrel {
+
+class EchoStrips : public QWidget {
+    Q_OBJECT
+public:
+    explicit EchoStrips(QWidget* parent = nullptr);
+
+    // What to show; the overview and the marks stay the owner's and must
+    // live until replaced. Without an overview, `emptyText` is shown.
+    void setOverview(const EchoOverview* overview, const std::vector<OverviewMark>* marks);
+    void setView(const OverviewView& view);
+    void setEmptyText(const QString& text);
+    // Something the picture shows changed (thresholds, indications).
+    void invalidate();
+
+    const OverviewView& view() const { return view_; }
+    // The strips as shown, with the marks over them.
+    const QImage& picture();
+    // The tooltip for column x of the plots (relative to the plot): the
+    // marks near it and the values of its first frame.
+    QString describeColumn(int x) const;
+
+signals:
+    void seekRequested(int64_t shownFrame);
+    void viewRequested(const OverviewView& view);
+    void thresholdRequested(AmplitudeUnit unit, int64_t tenths);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void resizeEvent(QResizeEvent*) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent*) override;
+    void wheelEvent(QWheelEvent* e) override;
+    bool event(QEvent* e) override;
+
+private:
+    enum class Drag { None, Seek, Threshold, Pan };
+    bool hasFrames() const { return overview_ && overview_->frameCount() > 0; }
+    // Whether `at` lies on the threshold line of the amplitude strip; notes
+    // the unit of that line for the drag.
+    bool thresholdUnder(const QPoint& at);
+    void seekTo(int x);
+    void render();
+
+    const EchoOverview* overview_ = nullptr;
+    const std::vector<OverviewMark>* marks_ = nullptr;
+    OverviewView view_;
+    QString emptyText_;
+    QImage picture_;
+    bool dirty_ = true;
+
+    Drag drag_ = Drag::None;
+    AmplitudeUnit dragUnit_ = AmplitudeUnit::Percent;
+    QPoint dragStart_;
+    OverviewView dragView_;
+    int64_t lastSeek_ = -1;
+    bool seekStarted_ = false;
+};
+
+} // namespace vantrel

@@ -1,0 +1,37 @@
+// The echo-dynamics strips: the gate A amplitude of every shown frame above,
+// its position below, frames from left to right. Each pixel column stands for
+// a run of frames and draws their least and greatest value, so millions of
+// frames cost one pass. % and dB frames have scales of their own (left and
+// right) and colours of their own, so a change of unit along the file shows
+// and the two never share an unmarked scale.
+#pragma once
+
+#include <QImage>
+
+#include <cstdint>
+
+#include "echo_overview.h"
+#include "overview_marks.h"
+#include "overview_view.h"
+
+namespace vantrel {
+
+// Where the strips lie in an image of the given size.
+struct OverviewLayout {
+    QRect amplitude, position; // the plot areas
+    static OverviewLayout forSize(QSize size);
+};
+
+// The rows of a plot area, for the scales' row <-> value rules.
+inline PlotRows plotRows(const QRect& plot) { return {plot.top(), plot.height()}; }
+
+// The strips of the frames in `view` on a white ground, with their scales
+// (OverviewScales::of) and the cursor.
+void drawOverviewStrips(QImage& image, const EchoOverview& overview, const OverviewView& view);
+// The marks over strips drawn for `view`: damaged records shaded, gaps of
+// missing records and notes as lines through both strips, blocks as ticks at
+// the foot of the position strip.
+void drawOverviewMarks(QImage& image, const std::vector<OverviewMark>& marks,
+                       const OverviewView& view);
+
+} // namespace vantrel
