@@ -14,8 +14,9 @@
 #include <string_view>
 #include <vector>
 
+#include "echo_overview.h"
 #include "file_io.h"
-#include "inspect.h"
+#include "output_sink.h"
 #include "record_file.h"
 #include "record_query.h"
 #include "viewer_core.h"
@@ -82,5 +83,13 @@ private:
     QString path_;
     std::ofstream file_;
 };
+
+// The options of `overview` as given on the command line.
+struct OverviewOptions {
+    std::optional<QString> percentThreshold, dbThreshold, gap, position;
+};
+// The settings the overview options give (a usage error when one is not
+// understood).
+OverviewSettings overviewSettings(const OverviewOptions& options);
 
 } // namespace vantrel::cli

@@ -317,60 +317,7 @@ namespace {
 constexpr int kOverviewPictureWidth = 1200;
 constexpr int kOverviewPictureHeight = 360;
 
-// A decimal number of the command line as the least whole number of tenths
-// at or above it, so that "amplitude >= threshold" holds on the tenths
-// exactly as it does on the decimal (50.55 gives 506, -1.25 gives -12).
-int64_t thresholdTenths(const QString& text, const char* what) {
-    const std::string s = text.toStdString();
-    size_t i = 0;
-    const bool negative = !s.empty() && (s[0] == '-' || s[0] == '+') && s[i++] == '-';
-    int64_t whole = 0;
-    size_t digits = 0;
-    for (; i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])); ++i, ++digits) {
-        whole = whole * 10 + (s[i] - '0');
-        if (whole > 1'000'000'000'000)
-            fail(std::string(what) + " " + quoted(text) + " is too large");
-    }
-    int64_t tenth = 0;
-    bool rest = false;
-    if (i < s.size() && s[i] == '.') {
-        for (size_t k = 0; ++i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])); ++k) {
-            ++digits;
-            if (k == 0)
-                tenth = s[i] - '0';
-            else if (s[i] != '0')
-                rest = true;
-        }
-    }
-    if (digits == 0 || i != s.size())
-        fail(std::string(what) + " " + quoted(text) + " is not a number");
-    const int64_t tenths = whole * 10 + tenth;
-    return negative ? -tenths : tenths + (rest ? 1 : 0);
-}
-
 } // namespace
-
-OverviewSettings overviewSettings(const OverviewOptions& o) {
-    OverviewSettings s;
-    if (o.percentThreshold) s.percentThreshold = thresholdTenths(*o.percentThreshold, "threshold");
-    if (o.dbThreshold) s.dbThreshold = thresholdTenths(*o.dbThreshold, "threshold-db");
-    if (o.gap) {
-        bool ok = false;
-        s.gap = o.gap->toLongLong(&ok, 10);
-        if (!ok || s.gap < 0) fail("gap " + quoted(*o.gap) + " is not a whole number >= 0");
-    }
-    if (o.position) {
-        if (*o.position == "path")
-            s.position = OverviewPosition::Path;
-        else if (*o.position == "surface")
-            s.position = OverviewPosition::Surface;
-        else if (*o.position == "depth")
-            s.position = OverviewPosition::Depth;
-        else
-            fail("position " + quoted(*o.position) + " is none of path, surface, depth");
-    }
-    return s;
-}
 
 void overviewCommand(const QString& path, const OverviewOptions& options, const QString& out,
                      Output& output) {

@@ -29,13 +29,6 @@ void reportCommand(const QStringList& a, const QString& out, const QStringList& 
 void reportFieldsCommand(const QStringList& a, Output& output);
 // FILE: one CSV row per frame into `out`.
 void exportCommand(const QStringList& a, const QString& out);
-// The options of `overview` as given on the command line.
-struct OverviewOptions {
-    std::optional<QString> percentThreshold, dbThreshold, gap, position;
-};
-// The settings the overview options give (a usage error when one is not
-// understood).
-OverviewSettings overviewSettings(const OverviewOptions& options);
 // FILE: the echo dynamics as JSON, and with a .csv `out` one row per shown
 // frame.
 void overviewCommand(const QString& path, const OverviewOptions& options, const QString& out,

@@ -6,14 +6,13 @@
 
 #include <QStringList>
 
-#include <functional>
 #include <string>
-#include <string_view>
+
+#include "output_sink.h"
 
 namespace vantrel {
 
-// Results go to `out` as they are made (a large index is not held whole).
-using OutputSink = std::function<void(std::string_view)>;
+// Results go to `out` as they are made.
 int runInspect(const QStringList& arguments, const OutputSink& out, std::string& err);
 int runInspect(const QStringList& arguments, std::string& out, std::string& err);
 

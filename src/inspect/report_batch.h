@@ -10,7 +10,6 @@
 #include <map>
 
 #include "cli_support.h"
-#include "commands.h"
 #include "report_page.h"
 
 namespace vantrel::cli {

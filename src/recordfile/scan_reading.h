@@ -22,7 +22,8 @@
 #include <vector>
 
 #include "large_memory.h"
-#include "record_file.h"
+#include "lzw.h"
+#include "record_layout.h"
 
 namespace vantrel::scan {
 
