@@ -482,8 +482,8 @@ void TMainForm::buildPanel(QWidget* central) {
 void TMainForm::refillNoteList() {
     syncing_ = true;
     notes_->clear();
-    for (const std::string& text : core_.noteItems())
-        notes_->addItem(fromGbk(text));
+    for (const Note& note : core_.noteItems())
+        notes_->addItem(fromGbk(note.text));
     syncing_ = false;
 }
 

@@ -134,11 +134,11 @@ void writeIndex(const RecordFile& file, Output& output) {
     }
     put("\"notes\":[");
     std::string note;
-    for (size_t i = 0; i < file.noteTexts().size(); ++i) {
+    for (size_t i = 0; i < file.notes().size(); ++i) {
         note = i ? ",{\"record\":" : "{\"record\":";
-        note += std::to_string(file.noteRecords()[i]);
+        note += std::to_string(file.notes()[i].record);
         note += ",\"text\":";
-        const std::string text = gbkToUtf8(file.noteTexts()[i]);
+        const std::string text = gbkToUtf8(file.notes()[i].text);
         if (!appendJsonString(note, text)) {
             const QByteArray quoted =
                 QJsonDocument(QJsonArray{utf8(text)}).toJson(QJsonDocument::Compact);

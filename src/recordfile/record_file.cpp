@@ -24,8 +24,7 @@ void RecordFile::close() {
     path_.clear();
     index_.clear();
     index_.shrink_to_fit();
-    noteTexts_.clear();
-    noteRecords_.clear();
+    notes_.clear();
     damaged_.clear();
 }
 
@@ -90,8 +89,7 @@ bool RecordFile::openAlongside(const RecordFile& other) {
     path_ = other.path_;
     recordCount_ = other.recordCount_;
     index_ = other.index_;
-    noteTexts_ = other.noteTexts_;
-    noteRecords_ = other.noteRecords_;
+    notes_ = other.notes_;
     damaged_ = other.damaged_;
     scanEnd_ = other.scanEnd_;
     layout_ = RecordLayout{};
@@ -213,8 +211,7 @@ void RecordFile::scanRecords(const ScanProgress& progress) {
         if (f.finding.damage != RecordDamage::None)
             damaged_.push_back({f.record, f.offset, f.finding.damage});
         if (f.finding.note) {
-            noteTexts_.push_back(std::move(*f.finding.note));
-            noteRecords_.push_back(f.record);
+            notes_.push_back({std::move(*f.finding.note), f.record});
         }
     }
     for (size_t r = 1; r < index_.size(); ++r) {
@@ -288,6 +285,12 @@ std::optional<RecordLayout> RecordFile::layoutOfRecord(int64_t record) const {
     const LzwDecodeResult d = decoder.decode(stored.data(), static_cast<uint32_t>(stored.size()),
                                              decoded.data(), decoded.size());
     return layoutRecord(storedLength, trailerLength, d);
+}
+
+const Note* RecordFile::noteOf(int32_t record) const {
+    const auto it = std::lower_bound(notes_.begin(), notes_.end(), record,
+                                     [](const Note& n, int32_t r) { return n.record < r; });
+    return it != notes_.end() && it->record == record ? &*it : nullptr;
 }
 
 std::span<const uint8_t> RecordFile::frame(int64_t f) const {

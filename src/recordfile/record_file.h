@@ -44,6 +44,14 @@ static_assert(sizeof(RecordIndexEntry) == 12);
 // the large buffers (large_memory.h).
 using RecordIndex = std::vector<RecordIndexEntry, LargeAllocator<RecordIndexEntry>>;
 
+// An operator note: its text (GBK) and the record that carries it. A file's
+// notes ascend by record, one at most per record.
+struct Note {
+    std::string text;
+    int32_t record = 0;
+    bool operator==(const Note&) const = default;
+};
+
 struct DamagedRecord {
     int32_t record;
     int32_t fileOffset;
@@ -96,8 +104,9 @@ public:
 
     const RecordIndex& recordIndex() const { return index_; }
     std::optional<RecordIndexEntry> indexEntryAt(int64_t record) const;
-    const std::vector<std::string>& noteTexts() const { return noteTexts_; } // GBK
-    const std::vector<int32_t>& noteRecords() const { return noteRecords_; }
+    const std::vector<Note>& notes() const { return notes_; }
+    // The note record `record` carries, or nullptr.
+    const Note* noteOf(int32_t record) const;
     const std::vector<DamagedRecord>& damagedRecords() const { return damaged_; }
     ScanEnd scanEnd() const { return scanEnd_; }
 
@@ -134,8 +143,7 @@ private:
     std::string path_;
     int32_t recordCount_ = 0;
     RecordIndex index_;
-    std::vector<std::string> noteTexts_;
-    std::vector<int32_t> noteRecords_;
+    std::vector<Note> notes_;
     std::vector<DamagedRecord> damaged_;
     ScanEnd scanEnd_ = ScanEnd::EndOfFile;
 

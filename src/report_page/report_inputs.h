@@ -34,10 +34,7 @@ inline PageOrigin pageOrigin(const RecordFile& file, int32_t record, int32_t fra
     if (record >= 0) {
         o.record = record;
         o.frame = frame;
-        const std::vector<int32_t>& notes = file.noteRecords();
-        const auto it = std::lower_bound(notes.begin(), notes.end(), record);
-        if (it != notes.end() && *it == record)
-            o.note = fromGbk(file.noteTexts()[static_cast<size_t>(it - notes.begin())]);
+        if (const Note* note = file.noteOf(record)) o.note = fromGbk(note->text);
     }
     o.date = QDate::currentDate();
     return o;

@@ -57,13 +57,12 @@ std::vector<OverviewMark> overviewMarks(const EchoOverview& o, const RecordFile&
         m.record = m.lastRecord = r;
         marks.push_back(std::move(m));
     }
-    const std::vector<int32_t>& notes = file.noteRecords();
-    for (size_t k = 0; k < notes.size(); ++k) {
+    for (const Note& note : file.notes()) {
         OverviewMark m;
         m.kind = OverviewMark::Kind::Note;
-        m.first = m.end = startOf(notes[k]);
-        m.record = m.lastRecord = notes[k];
-        m.note = file.noteTexts()[k];
+        m.first = m.end = startOf(note.record);
+        m.record = m.lastRecord = note.record;
+        m.note = note.text;
         marks.push_back(std::move(m));
     }
     return marks;

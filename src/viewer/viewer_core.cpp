@@ -109,20 +109,23 @@ std::optional<FramePlace> parseFramePlace(std::string_view text) {
     return FramePlace{*record, *frame};
 }
 
-int32_t noteItemForRecord(const std::vector<int32_t>& notes, int32_t record) {
+int32_t noteItemForRecord(const std::vector<Note>& notes, int32_t record) {
     // The first i < m - 1 with notes[i] <= record < notes[i + 1], else the
     // last item (also before the first note). Notes ascend, so that i is the
     // last note at or before the record: a binary search finds it in files
     // with many thousands of notes.
     const int32_t m = static_cast<int32_t>(notes.size());
     const int32_t atOrBefore =
-        static_cast<int32_t>(std::upper_bound(notes.begin(), notes.end(), record) - notes.begin()) -
+        static_cast<int32_t>(
+            std::upper_bound(notes.begin(), notes.end(), record,
+                             [](int32_t r, const Note& n) { return r < n.record; }) -
+            notes.begin()) -
         1;
     return atOrBefore >= 0 && atOrBefore <= m - 2 ? atOrBefore : m - 1;
 }
 
 void ViewerCore::selectNoteForRecord() {
-    const std::vector<int32_t>& notes = file().noteRecords();
+    const std::vector<Note>& notes = file().notes();
     if (notes.empty()) return;
     controls_.selectedNote = noteItemForRecord(notes, currentRecord_); // a selection, not a click
 }
@@ -333,7 +336,7 @@ void ViewerCore::trackBarChange() {
 
 void ViewerCore::noteClick(int32_t item) {
     if (!fileOpen_) return;
-    const std::vector<int32_t>& notes = file().noteRecords();
+    const std::vector<Note>& notes = file().notes();
     if (item < 0 || item >= static_cast<int32_t>(notes.size())) return;
     controls_.selectedNote = item;
     controls_.playCaption = kStopCaption;
@@ -341,7 +344,7 @@ void ViewerCore::noteClick(int32_t item) {
         resume();
         controls_.printEnabled = false;
     }
-    currentRecord_ = notes[static_cast<size_t>(item)];
+    currentRecord_ = notes[static_cast<size_t>(item)].record;
     loadCurrentRecord();
     drawFrame(frameIndex_);
 }

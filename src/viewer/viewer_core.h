@@ -62,7 +62,7 @@ std::optional<FramePlace> parseFramePlace(std::string_view text);
 
 // The note list item that belongs to `record`, for ascending note records
 // (at least one).
-int32_t noteItemForRecord(const std::vector<int32_t>& noteRecords, int32_t record);
+int32_t noteItemForRecord(const std::vector<Note>& notes, int32_t record);
 
 class ViewerCore {
 public:
@@ -151,8 +151,8 @@ public:
     // The curves built for the parameters in force.
     const CurveSet& curves() const { return query_.curves(); }
     const FrameTail& frameTail() const { return frameTail_; }
-    // The items of the note list (GBK), parallel to file().noteRecords().
-    const std::vector<std::string>& noteItems() const { return file().noteTexts(); }
+    // The items of the note list: the file's notes, in file order.
+    const std::vector<Note>& noteItems() const { return file().notes(); }
 
     // Panel texts and ruler labels: empty until a parameter block is loaded.
     bool parametersLoaded() const { return query_.parametersLoaded(); }

@@ -46,8 +46,7 @@ TEST(RecordFile, IndexesRecordsAndFollowsTheLatestBlock) {
     // Record 0 carries no block and still points at offset 4.
     EXPECT_EQ(entries(f),
               (std::vector<Entry>{{4, s0, 4}, {4 + s0, s1, 4 + s0}, {4 + s0 + s1, s2, 4 + s0}}));
-    ASSERT_EQ(f.noteRecords(), std::vector<int32_t>{1});
-    EXPECT_EQ(f.noteTexts()[0], "AB\xB0\xC1");
+    ASSERT_EQ(f.notes(), (std::vector<Note>{{"AB\xB0\xC1", 1}}));
     EXPECT_EQ(f.recordCount(), 3);
     EXPECT_EQ(f.scanEnd(), ScanEnd::EndOfFile);
     EXPECT_TRUE(f.damagedRecords().empty());
@@ -341,7 +340,7 @@ TEST(RecordFile, DamagedRecordsBetweenIntactOnes) {
         w.addRecord(makeFrames(3, 90));
         RecordFile f;
         ASSERT_TRUE(f.openRecordFile(writeTemp("damaged.DAT", w.bytes())).ok());
-        EXPECT_EQ(f.noteTexts().size(), c.notes);
+        EXPECT_EQ(f.notes().size(), c.notes);
         InstrumentParams p;
         f.readRecordAt(4, p);
         EXPECT_EQ(p.baseGain(), 111);
@@ -384,8 +383,8 @@ TEST(RecordFile, LongNotesAreReadInFull) {
     w.addRecord(makeFrames(1), &block, cells);
     RecordFile f;
     ASSERT_TRUE(f.openRecordFile(writeTemp("long.DAT", w.bytes())).ok());
-    ASSERT_EQ(f.noteTexts().size(), 1u);
-    EXPECT_EQ(f.noteTexts()[0], std::string(119, 'A') + "B");
+    ASSERT_EQ(f.notes().size(), 1u);
+    EXPECT_EQ(f.notes()[0].text, std::string(119, 'A') + "B");
     EXPECT_TRUE(f.damagedRecords().empty());
 }
 
@@ -457,9 +456,10 @@ TEST(RecordFile, ManyTrailersScanInFileOrder) {
     RecordFile f;
     ASSERT_TRUE(f.openRecordFile(writeTemp("many.DAT", w.bytes())).ok());
     ASSERT_EQ(f.recordIndex().size(), 120u);
-    EXPECT_EQ(f.noteRecords(), expectedNotes);
-    for (size_t i = 0; i < expectedNotes.size(); ++i)
-        EXPECT_EQ(f.noteTexts()[i], "n" + std::to_string(expectedNotes[i]));
+    std::vector<Note> notes;
+    for (int32_t r : expectedNotes)
+        notes.push_back({"n" + std::to_string(r), r});
+    EXPECT_EQ(f.notes(), notes);
     std::vector<int32_t> damaged;
     for (const DamagedRecord& d : f.damagedRecords())
         damaged.push_back(d.record);
@@ -589,8 +589,7 @@ TEST(RecordFile, TwoThreadScanGivesTheOneThreadResult) {
         ASSERT_TRUE(two.openRecordFile(path).ok());
         EXPECT_GE(one.recordIndex().size(), 700u);
         EXPECT_EQ(entries(two), entries(one));
-        EXPECT_EQ(two.noteRecords(), one.noteRecords());
-        EXPECT_EQ(two.noteTexts(), one.noteTexts());
+        EXPECT_EQ(two.notes(), one.notes());
         ASSERT_EQ(two.damagedRecords().size(), one.damagedRecords().size());
         for (size_t i = 0; i < one.damagedRecords().size(); ++i) {
             EXPECT_EQ(two.damagedRecords()[i].record, one.damagedRecords()[i].record);

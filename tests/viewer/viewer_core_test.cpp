@@ -419,7 +419,10 @@ TEST(ViewerCore, NoteItemIsTheFirstIntervalHoldingTheRecord) {
                     break;
                 }
             }
-            ASSERT_EQ(noteItemForRecord(notes, r), expected) << "record " << r;
+            std::vector<Note> items;
+            for (int32_t n : notes)
+                items.push_back({"", n});
+            ASSERT_EQ(noteItemForRecord(items, r), expected) << "record " << r;
         }
     }
 }
