@@ -178,6 +178,26 @@ ReadoutTexts readoutPlaceholders() {
     return {symbol::kSoundPath, symbol::kSurface, symbol::kDepth, symbol::kPeak};
 }
 
+std::string fromByte(const std::string& gbk, size_t from) {
+    return gbk.size() >= from ? gbk.substr(from - 1) : std::string();
+}
+
+ReadoutValues readoutValues(const ReadoutTexts& r) {
+    ReadoutValues v;
+    v.twoGate = !r[0].empty() && r[0][0] == 'A';
+    if (v.twoGate) {
+        v.distance = fromByte(r[0], 5);
+        v.x = r[1];
+        v.y = fromByte(r[2], 5);
+    } else {
+        v.distance = fromByte(r[0], 3);
+        v.x = fromByte(r[1], 3);
+        v.y = fromByte(r[2], 3);
+    }
+    v.equivalent = r[3];
+    return v;
+}
+
 ReadoutTexts readoutTexts(const InstrumentParams& p, const FrameValues& v) {
     const int mode = readoutMode(p);
     const int16_t g3 = p.gainTable(3);

@@ -73,6 +73,19 @@ inline const std::string kPeak = "\xA1\xC4";      // peak amplitude
 using ReadoutTexts = std::array<std::string, 4>; // LabelPara1..4, GBK
 
 ReadoutTexts readoutTexts(const InstrumentParams& p, const FrameValues& v);
+
+// The readouts as the report's defect cells take them, without the marks
+// readoutTexts writes before the values (GBK). One gate: the leading arrow
+// (one two-byte character) off the three positions. Two gates ("A:" first):
+// "A:"/"B:" and the arrow (four bytes) off the two positions, the blank
+// before the number kept; the amplitudes whole.
+struct ReadoutValues {
+    bool twoGate = false;
+    std::string distance, x, y, equivalent;
+};
+ReadoutValues readoutValues(const ReadoutTexts& readouts);
+// Byte `from` (counted from 1) of `gbk` on; empty when it is shorter.
+std::string fromByte(const std::string& gbk, size_t from);
 // The captions before the first frame is drawn: sound path, surface
 // distance, depth, peak.
 ReadoutTexts readoutPlaceholders();

@@ -130,8 +130,9 @@ struct ShownFrame {
                  " has " + std::to_string(frames) + " frame" + (frames == 1 ? "" : "s") + ")");
         }
         frame = static_cast<int32_t>(f.value);
-        tail.copyFrom(query.frame(frame));
-        readouts = query.readouts(tail.values());
+        const RecordQuery::FrameOnScreen shown = *query.frameOnScreen(frame);
+        tail = shown.tail;
+        readouts = shown.readouts;
     }
     ReportPlotInputs reportPlot() const { return reportInputs(query, query.frame(frame), tail); }
 };
@@ -224,9 +225,9 @@ void exportCommand(const QStringList& a, const QString& out) {
         const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
         to.append(digits, static_cast<size_t>(end - digits));
     };
-    // Two threads format the rows of alternate pieces of the file, each
-    // piece from the block in force at its first record, and the pieces go
-    // out in file order as they come.
+    // Two threads format the rows of the file's pieces, whichever is free
+    // taking the next, each piece from the block in force at its first
+    // record, and the pieces go out in file order as they come.
     const bool complete = walkRecordsInPieces<std::string>(
         query,
         [&](int lane, std::string& csv, const RecordQuery& reader, int32_t r) {

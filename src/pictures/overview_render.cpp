@@ -127,9 +127,10 @@ void drawScales(QPainter& p, const OverviewLayout& layout, const EchoOverview& o
     text(a.right() + 4, a.top() + 4, kRight - 6, Qt::AlignLeft, label(s.dbHigh) + "dB", kDb);
     text(a.right() + 4, a.bottom() - 4, kRight - 6, Qt::AlignLeft, label(s.dbLow) + "dB", kDb);
     const QRect& q = layout.position;
-    const bool inch = !o.records.empty() && o.records.front().inch;
     text(2, q.top() + 4, kLeft - 6, Qt::AlignRight,
-         label(s.positionHigh) + QString::fromLatin1(lengthUnitText(inch)), kPosition);
+         label(s.positionHigh) +
+             QString::fromStdString(positionUnitText(o, {frames.from, frames.to, -1})),
+         kPosition);
     text(2, q.bottom() - 4, kLeft - 6, Qt::AlignRight, label(s.positionLow), kPosition);
     if (frames.to <= frames.from) return;
     const int width = a.width();

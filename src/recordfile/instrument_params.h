@@ -30,7 +30,7 @@ namespace vantrel {
 
 namespace param {
 inline constexpr int kStampBcd = 0;
-inline constexpr int kNoteLength = 3;
+inline constexpr int kNoteLength = kNoteLengthOffset; // the block byte the note reader takes
 inline constexpr int kChannelWord = 16;
 inline constexpr int kUnitWord = 20;
 inline constexpr int kDisplayFlags = 24;

@@ -123,110 +123,134 @@ RecordLayout RecordFile::decodeInto(const uint8_t* stored, int32_t storedLength,
     return l;
 }
 
-void RecordFile::scanRecords(const ScanProgress& progress) {
-    constexpr int64_t kProgressStep = 4 << 20;
-    int64_t nextProgress = kProgressStep;
-    scan::WindowReader reader(fd_.get(), fileSize_);
+// Where the scan is: its readers, the helper walking the second half of a
+// large file, the records with a trailer found so far and the place in the
+// chain of record headers.
+struct RecordFile::ScanState {
+    // What a record with a trailer tells, in file order.
+    struct Found {
+        int32_t record;
+        int32_t offset;
+        scan::TrailerFinding finding;
+    };
+    ScanState(int fd, int64_t fileSize) : reader(fd, fileSize) {}
+    scan::WindowReader reader;
     scan::TrailerReader trailers;
     std::unique_ptr<scan::TailWalk> tail;
+    std::vector<Found, LargeAllocator<Found>> found;
+    int64_t pos = kFirstRecordOffset;
+    int64_t lastComplete = -1; // offset of the last whole record
+    int64_t k = 0;             // records indexed
+    int64_t nextProgress = 0;
+};
+
+void RecordFile::scanRecords(const ScanProgress& progress) {
+    ScanState s(fd_.get(), fileSize_);
     if (parallelScan_ && fileSize_ >= scan::TailWalk::kSmallestFile)
-        tail = std::make_unique<scan::TailWalk>(fd_.get(), fileSize_,
-                                                std::max<int64_t>(recordCount_, 0) + 1);
+        s.tail = std::make_unique<scan::TailWalk>(fd_.get(), fileSize_,
+                                                  std::max<int64_t>(recordCount_, 0) + 1);
     // 12 bytes per record and no more: take the announced count at its word
     // when the file could hold that many records, instead of letting the
     // index double its way up.
     const int64_t mostRecords = (fileSize_ - kFileHeaderSize) / kRecordHeaderSize;
     if (recordCount_ >= 0 && recordCount_ < mostRecords)
         index_.reserve(static_cast<size_t>(recordCount_) + 1);
-    // What the records with a trailer tell, in file order.
-    struct Found {
-        int32_t record;
-        int32_t offset;
-        scan::TrailerFinding finding;
-    };
-    std::vector<Found, LargeAllocator<Found>> found;
-    if (tail) reserveLarge(found); // a large file: thousands of records with a trailer
-    int64_t pos = kFirstRecordOffset;
-    int64_t lastComplete = -1; // offset of the last whole record
+    if (s.tail) reserveLarge(s.found); // a large file: thousands of records with a trailer
+    walkChain(s, progress);
+    s.tail.reset();
+    if (scanEnd_ == ScanEnd::AnnouncedCount && s.pos == fileSize_) scanEnd_ = ScanEnd::EndOfFile;
+    if (progress) progress(fileSize_, fileSize_);
+    applyFindings(s);
+    keepLastWholeRecord(s);
+}
+
+// The instrument reads the first record whatever the count says, and then
+// continues while k <= count: one record more than it announces.
+bool RecordFile::countAllows(int64_t k) const { return k == 0 || k <= recordCount_; }
+
+void RecordFile::walkChain(ScanState& s, const ScanProgress& progress) {
+    constexpr int64_t kProgressStep = 4 << 20;
+    s.nextProgress = kProgressStep;
     scanEnd_ = ScanEnd::AnnouncedCount;
-    // The instrument reads the first record whatever the count says, and then
-    // continues while k <= count: one record more than it announces.
-    auto countAllows = [this](int64_t k) { return k == 0 || k <= recordCount_; };
-    int64_t k = 0;
-    while (countAllows(k)) {
-        if (tail && pos >= tail->searchFrom() && tail->start() >= 0 && pos >= tail->start()) {
-            if (const std::optional<size_t> at = tail->recordAt(pos)) {
-                // The helper walked the same chain from here: its records are
-                // the ones this walk would find.
-                const auto& sizes = tail->sizes();
-                auto& findings = tail->findings();
-                auto next = std::partition_point(findings.begin(), findings.end(),
-                                                 [at](const auto& f) { return f.record < *at; });
-                size_t i = *at;
-                for (; i < sizes.size() && countAllows(k); ++i, ++k) {
-                    if (next != findings.end() && next->record == i) {
-                        found.push_back({static_cast<int32_t>(k), static_cast<int32_t>(pos),
-                                         std::move(next->finding)});
-                        ++next;
-                    }
-                    addIndexEntry(sizes[i], false);
-                    lastComplete = pos;
-                    pos += sizes[i];
-                }
-                if (i < sizes.size() || !countAllows(k)) break; // the count ends the scan
-                if (tail->ended()) {
-                    scanEnd_ = tail->end();
-                    break;
-                }
-                tail.reset(); // it stopped short of the end: walk on alone
+    while (countAllows(s.k)) {
+        if (s.tail && s.pos >= s.tail->searchFrom() && s.tail->start() >= 0 &&
+            s.pos >= s.tail->start()) {
+            if (const std::optional<size_t> at = s.tail->recordAt(s.pos)) {
+                if (!takeHelperRecords(s, *at)) break;
                 continue;
             }
         }
-        const scan::WalkStep step = scan::walkStep(reader, pos, fileSize_);
+        const scan::WalkStep step = scan::walkStep(s.reader, s.pos, fileSize_);
         if (step.end) {
             scanEnd_ = *step.end;
             break;
         }
         if (step.stream)
-            found.push_back(
-                {static_cast<int32_t>(k), static_cast<int32_t>(pos), trailers.read(step)});
-        // Whether it carries a usable block is settled below.
+            s.found.push_back(
+                {static_cast<int32_t>(s.k), static_cast<int32_t>(s.pos), s.trailers.read(step)});
+        // Whether it carries a usable block is settled by applyFindings.
         addIndexEntry(kRecordHeaderSize + step.storedLength, false);
-        lastComplete = pos;
-        if (progress && step.next >= nextProgress) {
-            progress(std::min(fileSize_, step.next + (tail ? tail->walked() : 0)), fileSize_);
-            nextProgress = step.next + kProgressStep;
+        s.lastComplete = s.pos;
+        if (progress && step.next >= s.nextProgress) {
+            progress(std::min(fileSize_, step.next + (s.tail ? s.tail->walked() : 0)), fileSize_);
+            s.nextProgress = step.next + kProgressStep;
         }
-        pos = step.next;
-        ++k;
+        s.pos = step.next;
+        ++s.k;
     }
-    tail.reset();
-    if (scanEnd_ == ScanEnd::AnnouncedCount && pos == fileSize_) scanEnd_ = ScanEnd::EndOfFile;
-    if (progress) progress(fileSize_, fileSize_);
+}
 
+bool RecordFile::takeHelperRecords(ScanState& s, size_t at) {
+    // The helper walked the same chain from here: its records are the ones
+    // this walk would find.
+    const auto& sizes = s.tail->sizes();
+    auto& findings = s.tail->findings();
+    auto next = std::partition_point(findings.begin(), findings.end(),
+                                     [at](const auto& f) { return f.record < at; });
+    size_t i = at;
+    for (; i < sizes.size() && countAllows(s.k); ++i, ++s.k) {
+        if (next != findings.end() && next->record == i) {
+            s.found.push_back(
+                {static_cast<int32_t>(s.k), static_cast<int32_t>(s.pos), std::move(next->finding)});
+            ++next;
+        }
+        addIndexEntry(sizes[i], false);
+        s.lastComplete = s.pos;
+        s.pos += sizes[i];
+    }
+    if (i < sizes.size() || !countAllows(s.k)) return false; // the count ends the scan
+    if (s.tail->ended()) {
+        scanEnd_ = s.tail->end();
+        return false;
+    }
+    s.tail.reset(); // it stopped short of the end: walk on alone
+    return true;
+}
+
+void RecordFile::applyFindings(ScanState& s) {
     // In file order: the parameter record of every entry, damage, notes.
-    for (Found& f : found) {
+    for (ScanState::Found& f : s.found) {
         if (f.finding.blockUsable && f.record > 0)
             index_[static_cast<size_t>(f.record)].parameterRecordOffset = f.offset;
         if (f.finding.damage != RecordDamage::None)
             damaged_.push_back({f.record, f.offset, f.finding.damage});
-        if (f.finding.note) {
-            notes_.push_back({std::move(*f.finding.note), f.record});
-        }
+        if (f.finding.note) notes_.push_back({std::move(*f.finding.note), f.record});
     }
     for (size_t r = 1; r < index_.size(); ++r) {
         RecordIndexEntry& e = index_[r];
         if (e.parameterRecordOffset != e.fileOffset)
             e.parameterRecordOffset = index_[r - 1].parameterRecordOffset;
     }
+}
 
+void RecordFile::keepLastWholeRecord(const ScanState& s) {
     // The instrument's buffers end up holding the last whole record it read;
     // a later read that finds nothing shows that record again.
-    position_ = pos;
-    if (lastComplete >= 0) {
+    position_ = s.pos;
+    if (s.lastComplete >= 0) {
         InstrumentParams scratch;
         const int64_t keep = position_;
-        readRecordAt(lastComplete, scratch);
+        readRecordAt(s.lastComplete, scratch);
         position_ = keep;
     }
 }

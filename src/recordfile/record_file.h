@@ -131,7 +131,16 @@ public:
 
 private:
     struct ScanResult;
+    // The scan at open, in its steps.
+    struct ScanState;
     void scanRecords(const ScanProgress& progress);
+    bool countAllows(int64_t k) const;
+    void walkChain(ScanState& s, const ScanProgress& progress);
+    // Takes the records the helper walked from its record `at` on; whether
+    // the walk goes on alone after them.
+    bool takeHelperRecords(ScanState& s, size_t at);
+    void applyFindings(ScanState& s);
+    void keepLastWholeRecord(const ScanState& s);
     void addIndexEntry(int32_t recordSize, bool carriesBlock);
     bool readExact(int64_t offset, void* dst, size_t size) const;
     RecordLayout decodeInto(const uint8_t* stored, int32_t storedLength, int32_t trailerLength);

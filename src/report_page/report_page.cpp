@@ -171,10 +171,6 @@ void drawCell(QPainter& p, const Cell& c) {
 
 } // namespace
 
-std::string fromByte(const std::string& gbk, size_t from) {
-    return gbk.size() >= from ? gbk.substr(from - 1) : std::string();
-}
-
 ReportFill fillReportText(const PanelTexts& panel, const ReadoutTexts& readouts) {
     ReportFill f;
     auto set = [&](const char* name, const std::string& gbk) {
@@ -195,22 +191,13 @@ ReportFill fillReportText(const PanelTexts& panel, const ReadoutTexts& readouts)
     set(reportfield::kRange, panel.echoRange);
     set(reportfield::kGain, panel.baseGain + "+" + panel.scanGain + "+" + panel.compGain + "dB");
 
-    // Two gates when the first readout starts with the byte 'A'.
-    f.twoGate = !readouts[0].empty() && readouts[0][0] == 'A';
+    const ReadoutValues values = readoutValues(readouts);
+    f.twoGate = values.twoGate;
     f.defectCaptions = reportDefectCaptions(f.twoGate);
-    if (f.twoGate) {
-        // "A:" and the arrow are four bytes; the blank before the number stays.
-        set(reportfield::kDistance, fromByte(readouts[0], 5));
-        set(reportfield::kXValue, readouts[1]);
-        set(reportfield::kYValue, fromByte(readouts[2], 5));
-        set(reportfield::kEquivalent, readouts[3]);
-    } else {
-        // The leading arrow is one two-byte character.
-        set(reportfield::kDistance, fromByte(readouts[0], 3));
-        set(reportfield::kXValue, fromByte(readouts[1], 3));
-        set(reportfield::kYValue, fromByte(readouts[2], 3));
-        set(reportfield::kEquivalent, readouts[3]);
-    }
+    set(reportfield::kDistance, values.distance);
+    set(reportfield::kXValue, values.x);
+    set(reportfield::kYValue, values.y);
+    set(reportfield::kEquivalent, values.equivalent);
     return f;
 }
 

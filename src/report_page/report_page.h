@@ -67,10 +67,6 @@ struct ReportFill {
 // cutting the readouts' markers off on their GBK bytes.
 ReportFill fillReportText(const PanelTexts& panel, const ReadoutTexts& readouts);
 
-// The bytes of a GBK text from byte `from` (1-based) to its end; empty when
-// the text is shorter.
-std::string fromByte(const std::string& gbk, size_t from);
-
 enum class FieldKind {
     User,    // an editable box only the user fills
     Filled,  // an editable box the program fills on every showing

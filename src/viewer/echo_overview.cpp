@@ -64,9 +64,6 @@ int64_t EchoOverview::indexOf(int32_t record, int32_t frame) const {
 
 namespace {
 
-// The frames stepping and playback show of a record of `frames` frames.
-int32_t shownFrames(int32_t frames) { return frames >= 2 ? frames - 1 : frames; }
-
 int64_t thresholdOf(const OverviewRecord& rec, const OverviewSettings& settings) {
     return rec.unit == AmplitudeUnit::Db ? settings.dbThreshold
                                          : settings.percentThreshold.value_or(rec.gateLevel);

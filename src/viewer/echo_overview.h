@@ -227,9 +227,10 @@ private:
 
 // Walks every indexed record of the file the query has open, in file order
 // (each block stays in force until the next, as in playback; all zero before
-// the first), and builds the overview. A large file is read in two halves on
-// two threads, each with a reader of its own; the second starts from the
-// block in force at its first record, so the result is the one-thread one.
+// the first), and builds the overview. A large file is read in pieces on two
+// threads, each with a reader of its own, whichever thread is free taking
+// the next piece (walkRecordsInPieces); each piece starts from the block in
+// force at its first record, so the result is the one-thread one.
 // The query itself is not touched. With `progress`, the records walked are
 // counted there, and a cancel stops the walk soon after: the result is then
 // empty with `cancelled` set.

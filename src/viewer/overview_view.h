@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace vantrel {
 
@@ -50,6 +51,11 @@ OverviewView panView(const OverviewView& view, const OverviewView& grabbed, int 
 // (playback, a step, a note) takes the view along, centred, unless the user
 // had already moved the view away from it.
 OverviewView followCursor(const OverviewView& view, int64_t cursor, int64_t total);
+
+// The length unit of the positions in view: "mm" or "in", or "mm/in" where
+// the file changes its unit there (the position scale then holds tenths of
+// either).
+std::string positionUnitText(const EchoOverview& overview, const OverviewView& view);
 
 // ---- rows and values
 

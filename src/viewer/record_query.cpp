@@ -3,8 +3,9 @@
 namespace vantrel {
 
 int32_t playbackDelayFor(int32_t framesPerRecord) {
-    // The last frame slot of a record is never shown: the others share the second.
-    return framesPerRecord <= 1 ? 1000 : 1000 / (framesPerRecord - 1);
+    // The frames played share the second.
+    const int32_t played = playedFrames(framesPerRecord);
+    return played > 0 ? 1000 / played : 1000;
 }
 
 OpenResult RecordQuery::open(const std::string& path, const RecordFile::ScanProgress& progress) {

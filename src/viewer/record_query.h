@@ -21,6 +21,17 @@
 
 namespace vantrel {
 
+// The last frame slot of a record is never shown: the instrument writes it
+// while the next record begins. Playback draws frames 0 .. framesPerRecord - 2
+// (none of a record of one frame); stepping (Up, Next, a note, a goto) shows
+// the same frames, and frame 0 of a record of one frame.
+inline int32_t playedFrames(int32_t framesPerRecord) {
+    return framesPerRecord >= 1 ? framesPerRecord - 1 : 0;
+}
+inline int32_t shownFrames(int32_t framesPerRecord) {
+    return framesPerRecord >= 2 ? framesPerRecord - 1 : framesPerRecord;
+}
+
 // Milliseconds a playback step waits for a record of `framesPerRecord` frames,
 // so that one record plays in about a second.
 int32_t playbackDelayFor(int32_t framesPerRecord);
@@ -69,6 +80,21 @@ public:
     // The measured values and readouts of frame f, which the record holds.
     FrameValues values(int32_t f) const { return frameValues(frame(f)); }
     ReadoutTexts readouts(const FrameValues& v) const { return readoutTexts(params_, v); }
+    // Frame f of the record in the buffer as the screen shows it: its tail
+    // (measured values, envelope) and the readouts above the A-scan; nullopt
+    // when the record holds no frame f.
+    struct FrameOnScreen {
+        FrameTail tail;
+        ReadoutTexts readouts;
+    };
+    std::optional<FrameOnScreen> frameOnScreen(int64_t f) const {
+        const std::span<const uint8_t> bytes = frame(f);
+        if (bytes.empty()) return std::nullopt;
+        FrameOnScreen s;
+        s.tail.copyFrom(bytes);
+        s.readouts = readouts(s.tail.values());
+        return s;
+    }
 
     // ---- the parameters in force
     const InstrumentParams& params() const { return params_; }

@@ -47,6 +47,125 @@ inline constexpr int32_t kRecordsForTwoThreads = 256;
 // and one in the making on each thread.
 inline constexpr int32_t kWalkPiecesAhead = 4;
 
+// The pieces of a walk on two threads: which piece a thread walks next, and
+// the pieces made and not yet taken, which the calling thread takes in file
+// order. A piece is begun only while fewer than kWalkPiecesAhead are made and
+// not yet taken, which bounds the memory. Either thread may stop the walk;
+// a failure on the helper thread is kept for the calling thread.
+template <class Piece> class WalkPieces {
+public:
+    explicit WalkPieces(int32_t pieces) : pieces_(pieces) {}
+
+    // ---- the helper thread
+    // The next piece to make, once one may be begun; nullopt when every
+    // piece is begun or the walk has stopped.
+    std::optional<int32_t> claim() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return stop_ || begun_ >= pieces_ || mayBegin(); });
+        if (stop_ || begun_ >= pieces_) return std::nullopt;
+        return begun_++;
+    }
+
+    // ---- either thread
+    // Piece k, made; nullopt when its visit stopped the walk.
+    void made(int32_t k, std::optional<Piece> piece) {
+        const std::lock_guard lock(mutex_);
+        if (piece)
+            slot(k) = std::move(piece);
+        else
+            stop_ = true;
+        changed_.notify_all();
+    }
+    void stop(std::exception_ptr failure = nullptr) {
+        const std::lock_guard lock(mutex_);
+        stop_ = true;
+        if (failure) failure_ = failure;
+        changed_.notify_all();
+    }
+
+    // ---- the calling thread
+    // What it does next: take the next piece in file order once made, else
+    // make a piece itself, else wait; the walk ends when every piece is
+    // taken or when it stopped.
+    struct Step {
+        enum Kind { Take, Make, Ended } kind = Ended;
+        std::optional<Piece> piece; // Take
+        int32_t make = 0;           // Make
+        bool complete = true;       // Ended: every piece taken
+    };
+    Step next() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            Step step;
+            if (taken_ >= pieces_) return step;
+            std::optional<Piece>& waiting = slot(taken_);
+            if (waiting) {
+                step.kind = Step::Take;
+                step.piece = std::move(waiting);
+                waiting.reset();
+                return step;
+            }
+            if (stop_) {
+                step.complete = false; // the helper stopped or failed
+                return step;
+            }
+            if (mayBegin()) {
+                step.kind = Step::Make;
+                step.make = begun_++;
+                return step;
+            }
+            changed_.wait(lock);
+        }
+    }
+    // Whether piece k is the next to take (the calling thread takes it at
+    // once instead of storing it).
+    bool isNext(int32_t k) const { return k == taken_; }
+    void tookOne() {
+        const std::lock_guard lock(mutex_);
+        ++taken_;
+        changed_.notify_all();
+    }
+    std::exception_ptr failure() const {
+        const std::lock_guard lock(mutex_);
+        return failure_;
+    }
+
+private:
+    bool mayBegin() const { return begun_ < pieces_ && begun_ < taken_ + kWalkPiecesAhead; }
+    // Made pieces waiting to be taken, piece k in slot k mod kWalkPiecesAhead.
+    std::optional<Piece>& slot(int32_t k) { return made_[k % kWalkPiecesAhead]; }
+
+    const int32_t pieces_;
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    int32_t begun_ = 0; // pieces claimed by a thread
+    int32_t taken_ = 0; // pieces taken, all before the next to take
+    std::optional<Piece> made_[kWalkPiecesAhead];
+    bool stop_ = false;
+    std::exception_ptr failure_;
+};
+
+// The calling thread's part of a two-thread walk: takes the pieces in file
+// order, making pieces itself while it would otherwise wait. Returns whether
+// every piece was taken.
+template <class Piece, class Make, class Take>
+bool takeInOrder(WalkPieces<Piece>& pieces, Make&& make, Take&& take) {
+    for (;;) {
+        typename WalkPieces<Piece>::Step step = pieces.next();
+        if (step.kind == WalkPieces<Piece>::Step::Ended) return step.complete;
+        if (step.kind == WalkPieces<Piece>::Step::Make) {
+            step.piece = make(step.make);
+            if (step.piece && !pieces.isNext(step.make)) {
+                pieces.made(step.make, std::move(step.piece));
+                continue;
+            }
+        }
+        const bool taken = step.piece && take(std::move(*step.piece));
+        pieces.tookOne();
+        if (!taken) return false;
+    }
+}
+
 // Walks every indexed record of the file `query` has open (the query itself
 // is not touched) in pieces of consecutive records, on the calling thread
 // and on one helper thread, each with a reader of its own opened alongside
@@ -58,14 +177,14 @@ inline constexpr int32_t kWalkPiecesAhead = 4;
 // thread may keep state of its own); the reader holds the record and the
 // parameters in force, whose values and readouts it answers, but makes no
 // panel texts, ruler labels or curves. take(std::move(piece)) receives the
-// pieces on the calling thread in file order. A piece is begun only while
-// fewer than kWalkPiecesAhead are made and not yet taken, which bounds the
-// memory. A visit or a take that returns false stops both threads soon
-// after; the result is then false, and of the pieces before the one that
-// stopped, some may not have been taken. An exception on either thread stops
-// both and comes out of this call.
+// pieces on the calling thread in file order. At most kWalkPiecesAhead
+// pieces are made and not yet taken. A visit or a take that returns false
+// stops both threads soon after; the result is then false, and of the
+// pieces before the one that stopped, some may not have been taken. An
+// exception on either thread stops both and comes out of this call.
 //
-// A file of up to 2 x pieceRecords records is walked as two halves.
+// A file of up to 2 x pieceRecords records is walked as two pieces of half
+// its records each.
 template <class Piece, class Visit, class Take>
 bool walkRecordsInPieces(const RecordQuery& query, Visit&& visit, Take&& take,
                          int32_t pieceRecords = kWalkPieceRecords) {
@@ -77,7 +196,6 @@ bool walkRecordsInPieces(const RecordQuery& query, Visit&& visit, Take&& take,
     second.setPanelAndCurves(false);
     const int32_t length =
         split ? std::clamp((records + 1) / 2, 1, std::max(pieceRecords, 1)) : std::max(records, 1);
-    const int32_t pieces = (records + length - 1) / length;
     // Piece k holds records [k x length, (k + 1) x length), the last one
     // fewer. Each thread walks pieces in increasing order, so its reader has
     // only walked records before the piece it begins.
@@ -90,95 +208,31 @@ bool walkRecordsInPieces(const RecordQuery& query, Visit&& visit, Take&& take,
             return std::nullopt;
         return piece;
     };
-
-    std::mutex mutex;
-    std::condition_variable changed;
-    int32_t begun = 0; // pieces claimed by a thread
-    int32_t taken = 0; // pieces taken, all before the next to take
-    // Made pieces waiting to be taken, piece k in slot k mod kWalkPiecesAhead.
-    std::optional<Piece> made[kWalkPiecesAhead];
-    bool stop = false;
-    std::exception_ptr helperFailed;
-    auto mayBegin = [&] { return begun < pieces && begun < taken + kWalkPiecesAhead; };
-    auto helperWalk = [&] {
-        std::unique_lock lock(mutex);
-        for (;;) {
-            changed.wait(lock, [&] { return stop || begun >= pieces || mayBegin(); });
-            if (stop || begun >= pieces) return;
-            const int32_t k = begun++;
-            lock.unlock();
-            std::optional<Piece> piece = make(1, second, k);
-            lock.lock();
-            if (!piece)
-                stop = true;
-            else
-                made[k % kWalkPiecesAhead] = std::move(piece);
-            changed.notify_all();
-        }
-    };
-    std::thread helper;
-    if (split) {
-        helper = std::thread([&] {
-            try {
-                helperWalk();
-            } catch (...) {
-                const std::lock_guard lock(mutex);
-                helperFailed = std::current_exception();
-                stop = true;
-                changed.notify_all();
-            }
-        });
-    }
-    // However the calling thread leaves (a take may throw), the helper is
-    // stopped and waited for before what it uses goes away.
-    struct Join {
-        std::thread& helper;
-        std::mutex& mutex;
-        std::condition_variable& changed;
-        bool& stop;
-        ~Join() {
-            {
-                const std::lock_guard lock(mutex);
-                stop = true;
-                changed.notify_all();
-            }
-            if (helper.joinable()) helper.join();
-        }
-    };
+    WalkPieces<Piece> pieces((records + length - 1) / length);
     bool complete = true;
     {
-        const Join join{helper, mutex, changed, stop};
-        std::unique_lock lock(mutex);
-        while (complete && taken < pieces) {
-            std::optional<Piece>& next = made[taken % kWalkPiecesAhead];
-            std::optional<Piece> piece;
-            if (next) {
-                piece = std::move(next);
-                next.reset();
-            } else if (stop) {
-                complete = false; // the helper stopped or failed
-                break;
-            } else if (mayBegin()) {
-                const int32_t k = begun++;
-                lock.unlock();
-                piece = make(0, first, k);
-                lock.lock();
-                if (piece && k != taken) {
-                    made[k % kWalkPiecesAhead] = std::move(piece);
-                    continue;
+        // However the calling thread leaves (a take may throw), the helper
+        // is stopped and joined before what it uses goes away.
+        struct StopFirst {
+            WalkPieces<Piece>& pieces;
+            ~StopFirst() { pieces.stop(); }
+        };
+        std::jthread helper;
+        const StopFirst stopFirst{pieces}; // destroyed before the helper joins
+        if (split) {
+            helper = std::jthread([&] {
+                try {
+                    while (const std::optional<int32_t> k = pieces.claim())
+                        pieces.made(*k, make(1, second, *k));
+                } catch (...) {
+                    pieces.stop(std::current_exception());
                 }
-            } else {
-                changed.wait(lock, [&] { return next || stop || mayBegin(); });
-                continue;
-            }
-            lock.unlock();
-            complete = piece && take(std::move(*piece));
-            lock.lock();
-            ++taken;
-            changed.notify_all();
+            });
         }
+        complete = takeInOrder(
+            pieces, [&](int32_t k) { return make(0, first, k); }, take);
     }
-    if (helperFailed) std::rethrow_exception(helperFailed);
+    if (const std::exception_ptr failure = pieces.failure()) std::rethrow_exception(failure);
     return complete;
 }
 

@@ -37,18 +37,18 @@ void ViewerCore::drawFrame(int32_t f) {
     lastDrawn_ = f;
     shownFrame_ = f;
     shownRecord_ = bufferRecord_;
-    const std::span<const uint8_t> frame = query_.frame(f);
-    if (frame.empty()) {
+    const std::optional<RecordQuery::FrameOnScreen> shown = query_.frameOnScreen(f);
+    if (!shown) {
         if (painter_.emptyPlot) painter_.emptyPlot();
         return;
     }
-    frameTail_.copyFrom(frame);
-    readouts_ = query_.readouts(frameTail_.values());
-    if (painter_.frame) painter_.frame(frame);
+    frameTail_ = shown->tail;
+    readouts_ = shown->readouts;
+    if (painter_.frame) painter_.frame(query_.frame(f));
 }
 
 bool ViewerCore::drawNextFrame() {
-    if (frameIndex_ < framesPerRecord_ - 1) {
+    if (frameIndex_ < playedFrames(framesPerRecord_)) {
         drawFrame(frameIndex_);
         ++frameIndex_;
         return true;
@@ -252,7 +252,7 @@ void ViewerCore::upClick() {
         if (framesPerRecord_ > 0) {
             // Up enters the record at the last frame that stepping shows;
             // a record of one frame has only frame 0 to show.
-            frameIndex_ = std::max(framesPerRecord_ - 2, 0);
+            frameIndex_ = shownFrames(framesPerRecord_) - 1;
             drawFrame(frameIndex_);
             controls_.nextEnabled = true;
         }
@@ -262,7 +262,7 @@ void ViewerCore::upClick() {
 void ViewerCore::nextClick() {
     if (!fileOpen_) return;
     stopForStep();
-    if (frameIndex_ < framesPerRecord_ - 2) {
+    if (frameIndex_ < shownFrames(framesPerRecord_) - 1) {
         ++frameIndex_;
         drawFrame(frameIndex_);
         controls_.upEnabled = true;

@@ -229,3 +229,22 @@ TEST(OverviewMarks, NotesBlocksDamageAndGaps) {
     EXPECT_EQ(named(81), (std::vector<K>{K::Damaged, K::Note}));
     EXPECT_EQ(named(97), std::vector<K>{K::Missing});
 }
+
+// The position scale names the unit of the records in view, both where the
+// file changes its unit there.
+TEST(OverviewView, PositionUnitOfTheFramesInView) {
+    EchoOverview o;
+    o.records = {{0, 0, 10, 0, AmplitudeUnit::Percent, false},
+                 {1, 10, 10, 0, AmplitudeUnit::Percent, true},
+                 {2, 20, 10, 0, AmplitudeUnit::Percent, false}};
+    o.amplitude.assign(30, 0);
+    o.position.assign(30, 0);
+    const struct {
+        int64_t from, to;
+        const char* unit;
+    } cases[] = {{0, 10, "mm"},    {10, 20, "in"}, {12, 15, "in"}, {5, 11, "mm/in"},
+                 {0, 30, "mm/in"}, {20, 30, "mm"}, {19, 20, "in"}, {25, 25, "mm"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(positionUnitText(o, {c.from, c.to, -1}), c.unit) << c.from << ".." << c.to;
+    EXPECT_EQ(positionUnitText(EchoOverview{}, {0, 0, -1}), "mm");
+}
