@@ -93,26 +93,29 @@ const EchoOverview* benchOverview() {
     return overview->frameCount() > 0 ? overview : nullptr;
 }
 
-// A full redraw of the strips at a window's size, the whole file in view:
-// from the overview's block summaries (Arg 1), and walking every frame as
-// the strips did before them (Arg 0).
+// A full redraw of the strips at a window's size, the whole file in view,
+// from the overview's block summaries (Arg 1); and what the columns cost
+// walking every frame, as the strips did before the summaries (Arg 0).
 void overviewStrips(benchmark::State& state) {
     const EchoOverview* overview = benchOverview();
     if (!overview) {
         state.SkipWithError("no bench recording");
         return;
     }
-    EchoOverview walked;
-    if (state.range(0) == 0) {
-        walked = *overview;
-        walked.pyramids = {};
-        overview = &walked;
-    }
+    const OverviewView view{0, overview->frameCount(), overview->frameCount() / 2};
     QImage image(1200, 360, QImage::Format_RGB32);
+    const int width = OverviewLayout::forSize(image.size()).amplitude.width();
     for (auto _ : state) {
-        drawOverviewStrips(image, *overview,
-                           {0, overview->frameCount(), overview->frameCount() / 2});
-        benchmark::DoNotOptimize(image.constBits());
+        if (state.range(0) == 1) {
+            drawOverviewStrips(image, *overview, view);
+            benchmark::DoNotOptimize(image.constBits());
+            continue;
+        }
+        for (int x = 0; x < width; ++x) {
+            const int64_t first = frameAtColumn(view, width, x);
+            benchmark::DoNotOptimize(overview->summarizeByWalking(
+                first, std::max(frameAtColumn(view, width, x + 1), first + 1)));
+        }
     }
     state.counters["frames"] = static_cast<double>(overview->frameCount());
 }

@@ -79,13 +79,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             OverviewSettings settings;
             settings.gap = size % 4;
             const EchoOverview overview = computeOverview(query, settings);
-            for (const Indication& d : overview.indications) {
+            for (const Indication& d : overview.indications()) {
                 if (d.start > d.end || d.peak < d.start || d.peak > d.end) std::abort();
                 // It starts, ends and peaks on frames with an echo at or
                 // above their threshold.
                 for (const int64_t i : {d.start, d.end, d.peak})
-                    if (!overview.hasEcho(i) ||
-                        overview.amplitude[static_cast<size_t>(i)] < overview.recordOf(i).threshold)
+                    if (!overview.hasEcho(i) || overview.amplitude()[static_cast<size_t>(i)] <
+                                                    overview.recordOf(i).threshold)
                         std::abort();
                 const IndicationTexts t = indicationTexts(overview, d);
                 if (t.position.empty() || t.amplitude.empty()) std::abort();

@@ -165,12 +165,12 @@ void TEchoDynamicsForm::cancelComputation() {
 void TEchoDynamicsForm::jobFinished() {
     progressTimer_->stop();
     EchoOverview result = job_->takeResult();
-    if (result.cancelled) {
+    if (result.cancelled()) {
         cancelled_ = true;
     } else {
         overview_ = std::make_unique<EchoOverview>(std::move(result));
         // Thresholds changed while it ran count from now on.
-        applyThresholds(*overview_, settings_);
+        overview_->applyThresholds(settings_);
         marks_ = overviewMarks(*overview_, core_.file());
         const OverviewView v = viewForNewOverview(strips_->view(), overview_->frameCount());
         strips_->setOverview(overview_.get(), &marks_);
@@ -234,8 +234,8 @@ void TEchoDynamicsForm::goToShownFrame(int64_t i) {
 }
 
 void TEchoDynamicsForm::goToIndication(int row) {
-    if (!overview_ || row < 0 || row >= static_cast<int>(overview_->indications.size())) return;
-    goToShownFrame(overview_->indications[static_cast<size_t>(row)].peak);
+    if (!overview_ || row < 0 || row >= static_cast<int>(overview_->indications().size())) return;
+    goToShownFrame(overview_->indications()[static_cast<size_t>(row)].peak);
 }
 
 void TEchoDynamicsForm::exportCsv() {
@@ -269,7 +269,7 @@ void TEchoDynamicsForm::setThreshold(AmplitudeUnit unit, int64_t tenths) {
 
 void TEchoDynamicsForm::thresholdsChanged() {
     if (overview_) {
-        applyThresholds(*overview_, settings_);
+        overview_->applyThresholds(settings_);
         list_->fill(overview_.get());
         strips_->invalidate();
     }
@@ -300,7 +300,7 @@ QString TEchoDynamicsForm::statusText() const {
     if (overview_)
         return tr("%1 帧，%2 处指示")
             .arg(overview_->frameCount())
-            .arg(overview_->indications.size());
+            .arg(overview_->indications().size());
     return {};
 }
 

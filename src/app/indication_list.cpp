@@ -31,11 +31,11 @@ void IndicationList::fill(const EchoOverview* overview) {
     // kind its path mode gives, whatever 位置 asks for).
     setHorizontalHeaderLabels(
         {tr("起点"), tr("终点"), tr("帧数"), tr("峰值波幅"), tr("峰值处位置")});
-    const size_t rows = overview ? overview->indications.size() : 0;
+    const size_t rows = overview ? overview->indications().size() : 0;
     setRowCount(static_cast<int>(rows));
     const QString beyondTip = tr("不可信：真实的帧不会有这样的值，这是损坏的数据，不是回波");
     for (size_t k = 0; k < rows; ++k) {
-        const IndicationTexts t = indicationTexts(*overview, overview->indications[k]);
+        const IndicationTexts t = indicationTexts(*overview, overview->indications()[k]);
         const bool plausible = !t.amplitudeBeyond && !t.positionBeyond;
         // A value no real frame holds is not shown as if it were one: it
         // carries a warning sign, and its row the colour of such values.

@@ -334,17 +334,17 @@ void overviewCommand(const QString& path, const OverviewOptions& options, const 
         OutputFile file(out);
         std::string rows = "record,frame,amplitude,unit,position,positionUnit,indication\r\n";
         size_t next = 0; // the first indication that may hold the frame
-        for (const OverviewRecord& rec : overview.records) {
+        for (const OverviewRecord& rec : overview.records()) {
             for (int32_t f = 0; f < rec.frames; ++f) {
                 const int64_t i = rec.firstFrame + f;
-                while (next < overview.indications.size() && overview.indications[next].end < i)
+                while (next < overview.indications().size() && overview.indications()[next].end < i)
                     ++next;
                 rows += std::to_string(rec.record) + ',' + std::to_string(f) + ',' +
-                        tenths(overview.amplitude[static_cast<size_t>(i)]) + ',' +
+                        tenths(overview.amplitude()[static_cast<size_t>(i)]) + ',' +
                         amplitudeUnitText(rec.unit) + ',' +
-                        tenths(overview.position[static_cast<size_t>(i)]) + ',' +
+                        tenths(overview.position()[static_cast<size_t>(i)]) + ',' +
                         lengthUnitText(rec.inch) + ',';
-                if (next < overview.indications.size() && overview.indications[next].start <= i)
+                if (next < overview.indications().size() && overview.indications()[next].start <= i)
                     rows += std::to_string(next);
                 rows += "\r\n";
             }

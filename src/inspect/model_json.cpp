@@ -225,11 +225,11 @@ void writeOverviewJson(const EchoOverview& o, const Output& output) {
             .toJson(QJsonDocument::Compact);
     std::string text(head.constData(), static_cast<size_t>(head.size() - 1)); // without its "}"
     text += ",\"indications\":[";
-    for (size_t k = 0; k < o.indications.size(); ++k) {
-        const Indication& d = o.indications[k];
+    for (size_t k = 0; k < o.indications().size(); ++k) {
+        const Indication& d = o.indications()[k];
         const OverviewRecord& peak = o.recordOf(d.peak);
-        const int32_t amplitude = o.amplitude[static_cast<size_t>(d.peak)];
-        const int32_t position = o.position[static_cast<size_t>(d.peak)];
+        const int32_t amplitude = o.amplitude()[static_cast<size_t>(d.peak)];
+        const int32_t position = o.position()[static_cast<size_t>(d.peak)];
         const QByteArray one = QJsonDocument(QJsonObject{
                                                  {"start", place(o, d.start)},
                                                  {"end", place(o, d.end)},

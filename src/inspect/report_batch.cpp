@@ -72,7 +72,7 @@ void batchReportCommand(const QString& path, ReportPages kind, const OverviewOpt
         if (pages.count == 0) fail(quoted(path) + " has no notes");
     } else {
         const EchoOverview overview = computeOverview(viewer.query(), settings);
-        for (const Indication& d : overview.indications)
+        for (const Indication& d : overview.indications())
             pages.peaks.emplace_back(overview.recordNumber(d.peak), overview.frameNumber(d.peak));
         pages.count = static_cast<int>(pages.peaks.size());
         pages.fileStem = "indication";

@@ -44,21 +44,21 @@ bool plausiblePosition(bool inch, int64_t tenths) {
 
 const OverviewRecord& EchoOverview::recordOf(int64_t i) const {
     // The last record whose first shown frame is at or before i.
-    auto it = std::upper_bound(records.begin(), records.end(), i,
+    auto it = std::upper_bound(records_.begin(), records_.end(), i,
                                [](int64_t v, const OverviewRecord& r) { return v < r.firstFrame; });
     return *(it - 1);
 }
 
 bool EchoOverview::plausibleAt(int64_t i) const {
     const OverviewRecord& rec = recordOf(i);
-    return plausibleAmplitude(rec.unit, amplitude[static_cast<size_t>(i)]) &&
-           plausiblePosition(rec.inch, position[static_cast<size_t>(i)]);
+    return plausibleAmplitude(rec.unit, amplitude_[static_cast<size_t>(i)]) &&
+           plausiblePosition(rec.inch, position_[static_cast<size_t>(i)]);
 }
 
 int64_t EchoOverview::indexOf(int32_t record, int32_t frame) const {
-    auto it = std::lower_bound(records.begin(), records.end(), record,
+    auto it = std::lower_bound(records_.begin(), records_.end(), record,
                                [](const OverviewRecord& r, int32_t v) { return r.record < v; });
-    if (it == records.end() || it->record != record || frame < 0 || frame >= it->frames) return -1;
+    if (it == records_.end() || it->record != record || frame < 0 || frame >= it->frames) return -1;
     return it->firstFrame + frame;
 }
 
@@ -156,23 +156,19 @@ EchoOverview computeOverview(const RecordQuery& query, const OverviewSettings& s
             for (OverviewRecord& rec : piece.records)
                 rec.firstFrame += offset;
             walked += piece.walked;
-            appendPiece(o.records, piece.records, walked, records);
-            appendPiece(o.amplitude, piece.amplitude, walked, records);
-            appendPiece(o.position, piece.position, walked, records);
-            appendPiece(o.noEcho, piece.noEcho, walked, records);
+            appendPiece(o.records_, piece.records, walked, records);
+            appendPiece(o.amplitude_, piece.amplitude, walked, records);
+            appendPiece(o.position_, piece.position, walked, records);
+            appendPiece(o.noEcho_, piece.noEcho, walked, records);
             return true;
         });
-    if (progress && progress->cancelled()) {
-        EchoOverview none;
-        none.cancelled = true;
-        return none;
-    }
+    if (progress && progress->cancelled()) return EchoOverview::cancelledOverview();
     if (!complete) return {}; // the file could not be opened again for the walk
-    trim(o.records);
-    trim(o.amplitude);
-    trim(o.position);
-    trim(o.noEcho);
-    o.indications = findIndications(o, settings.gap);
+    trim(o.records_);
+    trim(o.amplitude_);
+    trim(o.position_);
+    trim(o.noEcho_);
+    o.indications_ = findIndications(o, settings.gap);
     o.buildPyramids();
     if (progress) progress->finish();
     return o;
@@ -188,7 +184,7 @@ int32_t clamped(int64_t v) {
 // Adds shown frames [first, last) to `cell`, a record at a time.
 void addFrames(const EchoOverview& o, int64_t first, int64_t last, OverviewPyramids::Frames& cell) {
     auto rec =
-        std::upper_bound(o.records.begin(), o.records.end(), first,
+        std::upper_bound(o.records().begin(), o.records().end(), first,
                          [](int64_t v, const OverviewRecord& r) { return v < r.firstFrame; }) -
         1;
     // A value a real frame cannot hold is only noted as beyond the range, so
@@ -209,8 +205,9 @@ void addFrames(const EchoOverview& o, int64_t first, int64_t last, OverviewPyram
         const ValueRange amplitudes = plausibleAmplitudes(rec->unit);
         const ValueRange positions = plausiblePositions(rec->inch);
         for (; i < end; ++i) {
-            add(amplitude, amplitudeBeyond, amplitudes, o.amplitude[static_cast<size_t>(i)]);
-            add(cell.position, cell.positionBeyond, positions, o.position[static_cast<size_t>(i)]);
+            add(amplitude, amplitudeBeyond, amplitudes, o.amplitude()[static_cast<size_t>(i)]);
+            add(cell.position, cell.positionBeyond, positions,
+                o.position()[static_cast<size_t>(i)]);
         }
     }
 }
@@ -219,34 +216,57 @@ void addFrames(const EchoOverview& o, int64_t first, int64_t last, OverviewPyram
 void addThresholds(const EchoOverview& o, int64_t first, int64_t last,
                    OverviewPyramids::Thresholds& cell) {
     for (int64_t k = first; k < last; ++k) {
-        const OverviewRecord& rec = o.records[static_cast<size_t>(k)];
+        const OverviewRecord& rec = o.records()[static_cast<size_t>(k)];
         (rec.unit == AmplitudeUnit::Db ? cell.db : cell.percent).add(clamped(rec.threshold));
     }
 }
 
-void buildThresholdPyramid(EchoOverview& o) {
-    o.pyramids.thresholds.build(
-        static_cast<int64_t>(o.records.size()),
-        [&](int64_t first, int64_t last, auto& cell) { addThresholds(o, first, last, cell); });
-}
-
 } // namespace
 
+EchoOverview::EchoOverview(std::vector<OverviewRecord> records, std::vector<int32_t> amplitude,
+                           std::vector<int32_t> position, std::vector<bool> noEcho,
+                           std::vector<Indication> indications)
+    : records_(std::move(records)), amplitude_(std::move(amplitude)),
+      position_(std::move(position)), noEcho_(std::move(noEcho)),
+      indications_(std::move(indications)) {
+    buildPyramids();
+}
+
+EchoOverview EchoOverview::cancelledOverview() {
+    EchoOverview none;
+    none.cancelled_ = true;
+    return none;
+}
+
+void EchoOverview::buildThresholdPyramid() {
+    pyramids_.thresholds.build(
+        static_cast<int64_t>(records_.size()),
+        [&](int64_t first, int64_t last, auto& cell) { addThresholds(*this, first, last, cell); });
+}
+
 void EchoOverview::buildPyramids() {
-    pyramids.frames.build(frameCount(), [&](int64_t first, int64_t last, auto& cell) {
+    pyramids_.frames.build(frameCount(), [&](int64_t first, int64_t last, auto& cell) {
         addFrames(*this, first, last, cell);
     });
-    buildThresholdPyramid(*this);
+    buildThresholdPyramid();
 }
 
 FrameRunSummary EchoOverview::summarize(int64_t first, int64_t last) const {
+    return summary(first, last, false);
+}
+
+FrameRunSummary EchoOverview::summarizeByWalking(int64_t first, int64_t last) const {
+    return summary(first, last, true);
+}
+
+FrameRunSummary EchoOverview::summary(int64_t first, int64_t last, bool walk) const {
     FrameRunSummary s;
     OverviewPyramids::Frames frames;
     auto walkFrames = [&](int64_t a, int64_t b, OverviewPyramids::Frames& cell) {
         addFrames(*this, a, b, cell);
     };
-    if (pyramids.frames.count() == frameCount())
-        pyramids.frames.query(first, last, frames, walkFrames);
+    if (!walk)
+        pyramids_.frames.query(first, last, frames, walkFrames);
     else
         walkFrames(first, last, frames);
     s.percent = frames.percent;
@@ -258,15 +278,15 @@ FrameRunSummary EchoOverview::summarize(int64_t first, int64_t last) const {
 
     // Every record that holds one of the frames holds its threshold there.
     auto index = [&](int64_t frame) {
-        return static_cast<int64_t>(&recordOf(frame) - records.data());
+        return static_cast<int64_t>(&recordOf(frame) - records_.data());
     };
     const int64_t firstRecord = index(first), lastRecord = index(last - 1) + 1;
     OverviewPyramids::Thresholds thresholds;
     auto walkThresholds = [&](int64_t a, int64_t b, OverviewPyramids::Thresholds& cell) {
         addThresholds(*this, a, b, cell);
     };
-    if (pyramids.thresholds.count() == static_cast<int64_t>(records.size()))
-        pyramids.thresholds.query(firstRecord, lastRecord, thresholds, walkThresholds);
+    if (!walk)
+        pyramids_.thresholds.query(firstRecord, lastRecord, thresholds, walkThresholds);
     else
         walkThresholds(firstRecord, lastRecord, thresholds);
     s.percentThreshold = thresholds.percent;
@@ -274,24 +294,24 @@ FrameRunSummary EchoOverview::summarize(int64_t first, int64_t last) const {
 
     // The indications are in order and apart: the first that ends at or
     // after `first` is the only one that may reach into the run.
-    const auto it = std::lower_bound(indications.begin(), indications.end(), first,
+    const auto it = std::lower_bound(indications_.begin(), indications_.end(), first,
                                      [](const Indication& d, int64_t v) { return d.end < v; });
-    s.indication = it != indications.end() && it->start < last;
+    s.indication = it != indications_.end() && it->start < last;
     return s;
 }
 
 size_t EchoOverview::memoryBytes() const {
-    return records.capacity() * sizeof(OverviewRecord) +
-           (amplitude.capacity() + position.capacity()) * sizeof(int32_t) + noEcho.capacity() / 8 +
-           indications.capacity() * sizeof(Indication) + pyramids.frames.bytes() +
-           pyramids.thresholds.bytes();
+    return records_.capacity() * sizeof(OverviewRecord) +
+           (amplitude_.capacity() + position_.capacity()) * sizeof(int32_t) +
+           noEcho_.capacity() / 8 + indications_.capacity() * sizeof(Indication) +
+           pyramids_.frames.bytes() + pyramids_.thresholds.bytes();
 }
 
-void applyThresholds(EchoOverview& o, const OverviewSettings& settings) {
-    for (OverviewRecord& rec : o.records)
+void EchoOverview::applyThresholds(const OverviewSettings& settings) {
+    for (OverviewRecord& rec : records_)
         rec.threshold = thresholdOf(rec, settings);
-    o.indications = findIndications(o, settings.gap);
-    buildThresholdPyramid(o);
+    indications_ = findIndications(*this, settings.gap);
+    buildThresholdPyramid();
 }
 
 std::vector<Indication> findIndications(const EchoOverview& o, int64_t gap) {
@@ -300,14 +320,15 @@ std::vector<Indication> findIndications(const EchoOverview& o, int64_t gap) {
     std::vector<Indication> runs;
     std::vector<AmplitudeUnit> runUnits;
     bool open = false;
-    for (const OverviewRecord& rec : o.records) {
+    for (const OverviewRecord& rec : o.records()) {
         for (int64_t i = rec.firstFrame; i < rec.firstFrame + rec.frames; ++i) {
-            const bool above = o.hasEcho(i) && o.amplitude[static_cast<size_t>(i)] >= rec.threshold;
+            const bool above =
+                o.hasEcho(i) && o.amplitude()[static_cast<size_t>(i)] >= rec.threshold;
             if (open && above && runUnits.back() == rec.unit) {
                 Indication& run = runs.back();
                 run.end = i;
-                if (o.amplitude[static_cast<size_t>(i)] >
-                    o.amplitude[static_cast<size_t>(run.peak)])
+                if (o.amplitude()[static_cast<size_t>(i)] >
+                    o.amplitude()[static_cast<size_t>(run.peak)])
                     run.peak = i;
                 continue;
             }
@@ -338,8 +359,8 @@ std::vector<Indication> findIndications(const EchoOverview& o, int64_t gap) {
         if (runUnits[k] == unit && next.start - last.end - 1 <= gap &&
             allOfUnit(last.end, next.start, unit)) {
             last.end = next.end;
-            if (o.amplitude[static_cast<size_t>(next.peak)] >
-                o.amplitude[static_cast<size_t>(last.peak)])
+            if (o.amplitude()[static_cast<size_t>(next.peak)] >
+                o.amplitude()[static_cast<size_t>(last.peak)])
                 last.peak = next.peak;
             continue;
         }

@@ -158,27 +158,43 @@ struct OverviewPyramids {
     BlockPyramid<Thresholds> thresholds;
 };
 
-struct EchoOverview {
-    bool cancelled = false; // the computation was cancelled: everything else is empty
-    std::vector<OverviewRecord> records;
-    std::vector<int32_t> amplitude; // tenths, by shown frame
-    std::vector<int32_t> position;  // tenths of the length unit, by shown frame
-    // By shown frame: gate A holds no echo there. The instrument then writes
-    // a sound path of 0 (value 0, in both readout forms), and its amplitude
-    // value means nothing: against a curve it reads 0.0 dB, which would pass
-    // for an echo at the curve. Such a frame is below every threshold.
-    // Frames beyond its end hold an echo (an overview made by hand).
-    std::vector<bool> noEcho;
-    std::vector<Indication> indications;
-    // Block summaries of the members above, for summarize(). computeOverview
-    // and applyThresholds keep them; whoever changes amplitudes, positions,
-    // units or thresholds otherwise calls buildPyramids() again. Without
-    // them (frame or record counts that differ) summarize() walks the frames.
-    OverviewPyramids pyramids;
+class OverviewProgress;
 
-    int64_t frameCount() const { return static_cast<int64_t>(amplitude.size()); }
+// The echo dynamics of a file: its shown frames' amplitudes and positions,
+// its records with the thresholds in force, the indications found above
+// them, and block summaries of all of it. The summaries always answer for
+// what the overview holds: the frames are fixed once made, and thresholds
+// and indications change only through applyThresholds, which summarizes
+// them anew.
+class EchoOverview {
+public:
+    EchoOverview() = default;
+    // An overview of the given frames with the given indications, as they
+    // are (an overview made by hand): records in file order with their
+    // thresholds, a value of each kind per shown frame; noEcho may be
+    // shorter (frames beyond it hold an echo). The summaries are built.
+    EchoOverview(std::vector<OverviewRecord> records, std::vector<int32_t> amplitude,
+                 std::vector<int32_t> position, std::vector<bool> noEcho,
+                 std::vector<Indication> indications);
+    // What a cancelled computation gives: nothing, and cancelled().
+    static EchoOverview cancelledOverview();
+
+    bool cancelled() const { return cancelled_; }
+    const std::vector<OverviewRecord>& records() const { return records_; }
+    // Tenths, by shown frame.
+    const std::vector<int32_t>& amplitude() const { return amplitude_; }
+    // Tenths of the length unit, by shown frame.
+    const std::vector<int32_t>& position() const { return position_; }
+    const std::vector<Indication>& indications() const { return indications_; }
+
+    int64_t frameCount() const { return static_cast<int64_t>(amplitude_.size()); }
+    // Whether gate A holds an echo at shown frame i. Without one the
+    // instrument writes a sound path of 0 (value 0, in both readout forms),
+    // and the amplitude value means nothing: against a curve it reads 0.0 dB,
+    // which would pass for an echo at the curve. Such a frame is below every
+    // threshold.
     bool hasEcho(int64_t i) const {
-        return static_cast<size_t>(i) >= noEcho.size() || !noEcho[static_cast<size_t>(i)];
+        return static_cast<size_t>(i) >= noEcho_.size() || !noEcho_[static_cast<size_t>(i)];
     }
     // The record entry that holds shown frame i.
     const OverviewRecord& recordOf(int64_t i) const;
@@ -195,12 +211,32 @@ struct EchoOverview {
     bool plausibleAt(int64_t i) const;
 
     // Shown frames first .. last - 1 (first < last, both within the frames)
-    // in summary: as a walk over each of them would find, in a few hundred
-    // steps however many frames the run holds.
+    // in summary: as a walk over each of them would find (summarizeByWalking),
+    // in a few hundred steps however many frames the run holds.
     FrameRunSummary summarize(int64_t first, int64_t last) const;
-    void buildPyramids();
-    // The bytes the overview holds (its vectors' capacities and the pyramids).
+    FrameRunSummary summarizeByWalking(int64_t first, int64_t last) const;
+    // The bytes the overview holds (its vectors' capacities and the summaries).
     size_t memoryBytes() const;
+
+    // New thresholds and merge gap: each record's threshold as
+    // computeOverview sets it, and the indications found again. The
+    // position kind needs a new computation.
+    void applyThresholds(const OverviewSettings& settings);
+
+private:
+    friend EchoOverview computeOverview(const RecordQuery&, const OverviewSettings&,
+                                        OverviewProgress*);
+    void buildPyramids();
+    void buildThresholdPyramid();
+    FrameRunSummary summary(int64_t first, int64_t last, bool walk) const;
+
+    bool cancelled_ = false;
+    std::vector<OverviewRecord> records_;
+    std::vector<int32_t> amplitude_;
+    std::vector<int32_t> position_;
+    std::vector<bool> noEcho_;
+    std::vector<Indication> indications_;
+    OverviewPyramids pyramids_;
 };
 
 // Progress of a computation, shared between the thread that computes and the
@@ -236,11 +272,6 @@ private:
 // empty with `cancelled` set.
 EchoOverview computeOverview(const RecordQuery& query, const OverviewSettings& settings,
                              OverviewProgress* progress = nullptr);
-
-// New thresholds and merge gap for an overview already computed: each
-// record's threshold as computeOverview would set it, and the indications
-// found again. The position kind needs a new computation.
-void applyThresholds(EchoOverview& overview, const OverviewSettings& settings);
 
 // The runs at or above threshold of one unit, then merged across gaps.
 std::vector<Indication> findIndications(const EchoOverview& overview, int64_t gap);

@@ -24,8 +24,8 @@ std::string framePlace(const EchoOverview& o, int64_t i) {
 
 IndicationTexts frameTexts(const EchoOverview& o, int64_t i) {
     const OverviewRecord& rec = o.recordOf(i);
-    const int32_t amplitude = o.amplitude[static_cast<size_t>(i)];
-    const int32_t position = o.position[static_cast<size_t>(i)];
+    const int32_t amplitude = o.amplitude()[static_cast<size_t>(i)];
+    const int32_t position = o.position()[static_cast<size_t>(i)];
     IndicationTexts t;
     t.amplitude = (rec.unit == AmplitudeUnit::Db && amplitude > 0 ? "+" : "") + tenths(amplitude) +
                   amplitudeUnitText(rec.unit);
@@ -46,16 +46,16 @@ IndicationTexts indicationTexts(const EchoOverview& o, const Indication& d) {
 std::string indicationsCsv(const EchoOverview& o) {
     std::string csv = "indication,startRecord,startFrame,endRecord,endFrame,frames,peakRecord,"
                       "peakFrame,amplitude,unit,position,positionUnit,positionKind,plausible\r\n";
-    for (size_t k = 0; k < o.indications.size(); ++k) {
-        const Indication& d = o.indications[k];
+    for (size_t k = 0; k < o.indications().size(); ++k) {
+        const Indication& d = o.indications()[k];
         const OverviewRecord& peak = o.recordOf(d.peak);
         auto place = [&](int64_t i) {
             return std::to_string(o.recordNumber(i)) + ',' + std::to_string(o.frameNumber(i)) + ',';
         };
         csv +=
             std::to_string(k) + ',' + place(d.start) + place(d.end) + std::to_string(d.frames()) +
-            ',' + place(d.peak) + tenths(o.amplitude[static_cast<size_t>(d.peak)]) + ',' +
-            amplitudeUnitText(peak.unit) + ',' + tenths(o.position[static_cast<size_t>(d.peak)]) +
+            ',' + place(d.peak) + tenths(o.amplitude()[static_cast<size_t>(d.peak)]) + ',' +
+            amplitudeUnitText(peak.unit) + ',' + tenths(o.position()[static_cast<size_t>(d.peak)]) +
             ',' + lengthUnitText(peak.inch) + ',' + positionKindText(peak.positionKind) + ',' +
             (o.plausibleAt(d.peak) ? "yes" : "no") + "\r\n";
     }

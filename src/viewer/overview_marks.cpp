@@ -12,9 +12,9 @@ std::vector<OverviewMark> overviewMarks(const EchoOverview& o, const RecordFile&
     // shown frames starts (frameCount at the end).
     auto startOf = [&o](int32_t r) -> int64_t {
         auto it =
-            std::lower_bound(o.records.begin(), o.records.end(), r,
+            std::lower_bound(o.records().begin(), o.records().end(), r,
                              [](const OverviewRecord& rec, int32_t v) { return rec.record < v; });
-        return it == o.records.end() ? o.frameCount() : it->firstFrame;
+        return it == o.records().end() ? o.frameCount() : it->firstFrame;
     };
     auto framesOf = [&o](int32_t r) -> int64_t {
         const int64_t i = o.indexOf(r, 0);
@@ -32,7 +32,7 @@ std::vector<OverviewMark> overviewMarks(const EchoOverview& o, const RecordFile&
     // or the file announces them and ends before them.
     const int32_t indexed = static_cast<int32_t>(file.recordIndex().size());
     int32_t expected = 0;
-    for (const OverviewRecord& rec : o.records) {
+    for (const OverviewRecord& rec : o.records()) {
         if (rec.record > expected) marks.push_back(gap(rec.firstFrame, expected, rec.record - 1));
         expected = rec.record + 1;
     }

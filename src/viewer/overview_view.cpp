@@ -70,10 +70,10 @@ std::string positionUnitText(const EchoOverview& o, const OverviewView& view) {
     bool mm = false, inch = false;
     // The record holding the view's first frame, and those after it up to
     // the view's end (at least the first).
-    auto it = std::upper_bound(o.records.begin(), o.records.end(), view.from,
+    auto it = std::upper_bound(o.records().begin(), o.records().end(), view.from,
                                [](int64_t f, const OverviewRecord& r) { return f < r.firstFrame; });
-    if (it != o.records.begin()) --it;
-    for (; it != o.records.end() && it->firstFrame < std::max(view.to, view.from + 1); ++it)
+    if (it != o.records().begin()) --it;
+    for (; it != o.records().end() && it->firstFrame < std::max(view.to, view.from + 1); ++it)
         (it->inch ? inch : mm) = true;
     if (mm && inch) return std::string(lengthUnitText(false)) + "/" + lengthUnitText(true);
     return lengthUnitText(inch);

@@ -359,7 +359,7 @@ private slots:
             line = *e.settings().percentThreshold;
             QVERIFY2(std::abs(line - step.to) <= std::max<int64_t>(perRow, 10) && line % 10 == 0,
                      qPrintable(QString::number(line)));
-            QCOMPARE(static_cast<int>(e.overview()->indications.size()), step.indications);
+            QCOMPARE(static_cast<int>(e.overview()->indications().size()), step.indications);
             QCOMPARE(table->rowCount(), step.indications);
             QVERIFY(!byGate->isChecked());
             QVERIFY(percent->isEnabled());
@@ -387,7 +387,7 @@ private slots:
         QTRY_VERIFY(e.overview());
         QCOMPARE(e.settings().position, OverviewPosition::Depth);
         // Value 2 of 5:4 is 1000 * 504 + 2.
-        QCOMPARE(e.overview()->position[static_cast<size_t>(w.indexOf(5, 4))], 504002);
+        QCOMPARE(e.overview()->position()[static_cast<size_t>(w.indexOf(5, 4))], 504002);
         QCOMPARE(w.row(0).last(), QString("⚠ ↓50400.2mm"));
         QCOMPARE(w.child<QTableWidget>("IndicationList")->horizontalHeaderItem(4)->text(),
                  QString("峰值处位置"));
@@ -473,7 +473,7 @@ private slots:
         hold = false;
         QTest::mouseClick(again, Qt::LeftButton);
         QTRY_VERIFY(e.overview());
-        QCOMPARE(e.overview()->indications.size(), size_t{4});
+        QCOMPARE(e.overview()->indications().size(), size_t{4});
         QVERIFY(!again->isVisible());
     }
 

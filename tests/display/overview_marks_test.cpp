@@ -43,16 +43,15 @@ TEST(OverviewMarks, ColumnOfAFrame) {
 // with the values in view only, and a row taken back gives the value drawn
 // there.
 TEST(OverviewMarks, AmplitudeScalesAreTheOnesDrawn) {
-    EchoOverview o;
     // % frames 0..99 (threshold 35.0 %), dB frames 100..199 (threshold -6.0
     // dB); a % value of 120.0 in frame 10 and a dB value of -32.0 in 150.
-    o.records = {{0, 0, 100, 350, AmplitudeUnit::Percent, false},
-                 {1, 100, 100, -60, AmplitudeUnit::Db, false}};
-    o.amplitude.assign(200, 0);
-    o.position.assign(200, 0);
-    o.amplitude[10] = 1200;
-    o.amplitude[150] = -320;
-    o.amplitude[160] = -250;
+    std::vector<int32_t> amplitude(200, 0);
+    amplitude[10] = 1200;
+    amplitude[150] = -320;
+    amplitude[160] = -250;
+    const EchoOverview o({{0, 0, 100, 350, AmplitudeUnit::Percent, false},
+                          {1, 100, 100, -60, AmplitudeUnit::Db, false}},
+                         std::move(amplitude), std::vector<int32_t>(200, 0), {}, {});
 
     struct Case {
         OverviewView view;

@@ -77,7 +77,7 @@ EchoOverview overviewOf(const std::vector<Rec>& recs, const OverviewSettings& se
 std::vector<Expected> found(const EchoOverview& o) {
     std::vector<Expected> v;
     auto at = [&](int64_t i) { return Place{o.recordNumber(i), o.frameNumber(i)}; };
-    for (const Indication& d : o.indications)
+    for (const Indication& d : o.indications())
         v.push_back({at(d.start), at(d.end), at(d.peak)});
     return v;
 }
@@ -164,21 +164,21 @@ TEST(EchoOverview, FramesCarryUnitThresholdAndPosition) {
                                        {{50}, percent().bits(kInchUnits, 1)}},
                                       depth);
     ASSERT_EQ(o.frameCount(), 6);
-    ASSERT_EQ(o.records.size(), 4u);
-    EXPECT_EQ(o.records[0].threshold, 500);
-    EXPECT_EQ(o.records[1].unit, AmplitudeUnit::Db);
-    EXPECT_EQ(o.records[1].threshold, -5);
-    EXPECT_FALSE(o.records[2].inch);
-    EXPECT_TRUE(o.records[3].inch);
-    EXPECT_EQ(o.amplitude, (std::vector<int32_t>{600, 601, 30, 40, 41, 50}));
+    ASSERT_EQ(o.records().size(), 4u);
+    EXPECT_EQ(o.records()[0].threshold, 500);
+    EXPECT_EQ(o.records()[1].unit, AmplitudeUnit::Db);
+    EXPECT_EQ(o.records()[1].threshold, -5);
+    EXPECT_FALSE(o.records()[2].inch);
+    EXPECT_TRUE(o.records()[3].inch);
+    EXPECT_EQ(o.amplitude(), (std::vector<int32_t>{600, 601, 30, 40, 41, 50}));
     // Depth in the one-gate form, gate A's position in the two-gate form.
-    EXPECT_EQ(o.position, (std::vector<int32_t>{2000, 2001, 2000, 1000, 1001, 2000}));
+    EXPECT_EQ(o.position(), (std::vector<int32_t>{2000, 2001, 2000, 1000, 1001, 2000}));
     // The kind each record's positions are: asked for in the one-gate form,
     // gate A's as its path mode projects it in the two-gate form (depth for
     // path mode 0, whatever the window asks).
     const OverviewPosition depthKind = OverviewPosition::Depth;
     for (const size_t r : {0u, 1u, 2u, 3u})
-        EXPECT_EQ(o.records[r].positionKind, depthKind) << r;
+        EXPECT_EQ(o.records()[r].positionKind, depthKind) << r;
     const struct {
         uint32_t pathMode;
         OverviewPosition kind;
@@ -191,9 +191,9 @@ TEST(EchoOverview, FramesCarryUnitThresholdAndPosition) {
         surface.position = OverviewPosition::Surface;
         const EchoOverview g = overviewOf(
             {{{40}, percent().bits(kTwoGateReadout, 1).bits(kPathMode, t.pathMode)}}, surface);
-        ASSERT_EQ(g.records.size(), 1u);
-        EXPECT_EQ(g.records[0].positionKind, t.kind) << t.pathMode;
-        EXPECT_EQ(g.position, (std::vector<int32_t>{1000})) << t.pathMode; // value 0 always
+        ASSERT_EQ(g.records().size(), 1u);
+        EXPECT_EQ(g.records()[0].positionKind, t.kind) << t.pathMode;
+        EXPECT_EQ(g.position(), (std::vector<int32_t>{1000})) << t.pathMode; // value 0 always
     }
 }
 
@@ -225,16 +225,17 @@ TEST(EchoOverview, DemoRecording) {
             ASSERT_EQ(o.indexOf(r, f), i);
             const FrameValues v = check.values(f);
             const bool twoGate = check.params().twoGateReadout();
-            ASSERT_EQ(o.amplitude[static_cast<size_t>(i)], twoGate ? v[1] : v[3]) << r << "," << f;
-            ASSERT_EQ(o.position[static_cast<size_t>(i)], v[0]) << r << "," << f;
+            ASSERT_EQ(o.amplitude()[static_cast<size_t>(i)], twoGate ? v[1] : v[3])
+                << r << "," << f;
+            ASSERT_EQ(o.position()[static_cast<size_t>(i)], v[0]) << r << "," << f;
         }
         for (const demo::Flaw& flaw : demo::kFlaws) {
             const auto record = static_cast<int32_t>(flaw.peakRecord);
-            const auto it =
-                std::find_if(o.indications.begin(), o.indications.end(), [&](const Indication& d) {
+            const auto it = std::find_if(
+                o.indications().begin(), o.indications().end(), [&](const Indication& d) {
                     return o.recordNumber(d.start) <= record && record <= o.recordNumber(d.end);
                 });
-            ASSERT_NE(it, o.indications.end()) << "flaw at record " << record;
+            ASSERT_NE(it, o.indications().end()) << "flaw at record " << record;
             EXPECT_LE(std::abs(o.recordNumber(it->peak) - record), 3)
                 << "flaw at record " << record;
         }
@@ -254,8 +255,8 @@ TEST(EchoOverview, TwoThreadsGiveTheWalkFromTheStart) {
             recs.push_back(rec);
         }
         const EchoOverview o = overviewOf(recs, {});
-        ASSERT_EQ(o.records.size(), 400u);
-        for (const OverviewRecord& rec : o.records)
+        ASSERT_EQ(o.records().size(), 400u);
+        for (const OverviewRecord& rec : o.records())
             ASSERT_EQ(rec.threshold, rec.record < firstBlock ? 0 : 700) << rec.record;
         // Below the block every frame is a hit (threshold 0.0 %), from it on
         // none (60.0 % < 70.0 %): one run across the middle when the block
@@ -275,7 +276,7 @@ TEST(EchoOverview, ThresholdsAgainProgressAndCancel) {
     ASSERT_TRUE(query.open(VANTREL_DEMO).ok());
     OverviewProgress progress;
     EchoOverview o = computeOverview(query, {}, &progress);
-    EXPECT_FALSE(o.cancelled);
+    EXPECT_FALSE(o.cancelled());
     EXPECT_EQ(progress.total(), 300);
     EXPECT_EQ(progress.done(), 300);
     // Frames the overview does not hold: the last frame of a record, records
@@ -289,19 +290,19 @@ TEST(EchoOverview, ThresholdsAgainProgressAndCancel) {
     other.percentThreshold = 300;
     other.dbThreshold = -60;
     other.gap = 4;
-    applyThresholds(o, other);
+    o.applyThresholds(other);
     const EchoOverview fresh = computeOverview(query, other);
     EXPECT_EQ(found(o), found(fresh));
-    for (size_t k = 0; k < o.records.size(); ++k)
-        ASSERT_EQ(o.records[k].threshold, fresh.records[k].threshold) << k;
+    for (size_t k = 0; k < o.records().size(); ++k)
+        ASSERT_EQ(o.records()[k].threshold, fresh.records()[k].threshold) << k;
 
     OverviewProgress stopped;
     stopped.cancel();
     const EchoOverview none = computeOverview(query, {}, &stopped);
-    EXPECT_TRUE(none.cancelled);
+    EXPECT_TRUE(none.cancelled());
     EXPECT_EQ(none.frameCount(), 0);
-    EXPECT_TRUE(none.records.empty());
-    EXPECT_TRUE(none.indications.empty());
+    EXPECT_TRUE(none.records().empty());
+    EXPECT_TRUE(none.indications().empty());
 }
 
 namespace {
@@ -311,31 +312,33 @@ namespace {
 // `settings`, indications found.
 EchoOverview randomOverview(int64_t frames, uint32_t seed, const OverviewSettings& settings) {
     std::mt19937 rng(seed);
-    EchoOverview o;
+    std::vector<OverviewRecord> records;
+    std::vector<int32_t> amplitude, position;
     AmplitudeUnit unit = AmplitudeUnit::Percent;
-    for (int32_t r = 0; o.frameCount() < frames; ++r) {
+    auto count = [&] { return static_cast<int64_t>(amplitude.size()); };
+    for (int32_t r = 0; count() < frames; ++r) {
         if (rng() % 8 == 0)
             unit = unit == AmplitudeUnit::Db ? AmplitudeUnit::Percent : AmplitudeUnit::Db;
         OverviewRecord rec;
         rec.record = r * 2 + static_cast<int32_t>(rng() % 2); // some records missing
-        rec.firstFrame = o.frameCount();
+        rec.firstFrame = count();
         rec.frames = static_cast<int32_t>(
-            std::min<int64_t>(1 + static_cast<int64_t>(rng() % 30), frames - o.frameCount()));
+            std::min<int64_t>(1 + static_cast<int64_t>(rng() % 30), frames - count()));
         rec.unit = unit;
         rec.gateLevel = static_cast<int64_t>(rng() % 1000);
         rec.inch = rng() % 4 == 0;
-        o.records.push_back(rec);
+        records.push_back(rec);
         for (int32_t f = 0; f < rec.frames; ++f) {
             // Now and then a value no real frame holds, either way.
             const bool wild = rng() % 50 == 0;
-            o.amplitude.push_back(wild ? static_cast<int32_t>(rng() % 4'000'000) - 2'000'000
-                                       : static_cast<int32_t>(rng() % 1400) - 300);
-            o.position.push_back(static_cast<int32_t>(rng() % (wild ? 400000 : 100000)) -
-                                 (wild ? 200000 : 50000));
+            amplitude.push_back(wild ? static_cast<int32_t>(rng() % 4'000'000) - 2'000'000
+                                     : static_cast<int32_t>(rng() % 1400) - 300);
+            position.push_back(static_cast<int32_t>(rng() % (wild ? 400000 : 100000)) -
+                               (wild ? 200000 : 50000));
         }
     }
-    applyThresholds(o, settings);
-    o.buildPyramids();
+    EchoOverview o(std::move(records), std::move(amplitude), std::move(position), {}, {});
+    o.applyThresholds(settings);
     return o;
 }
 
@@ -363,8 +366,8 @@ FrameRunSummary walkEveryFrame(const EchoOverview& o, const std::vector<bool>& i
         const OverviewRecord& rec = o.recordOf(i);
         const auto threshold =
             static_cast<int32_t>(std::clamp<int64_t>(rec.threshold, INT32_MIN, INT32_MAX));
-        const int32_t a = o.amplitude[static_cast<size_t>(i)];
-        const int32_t p = o.position[static_cast<size_t>(i)];
+        const int32_t a = o.amplitude()[static_cast<size_t>(i)];
+        const int32_t p = o.position()[static_cast<size_t>(i)];
         // Values a real frame cannot hold only say they are there.
         auto add = [](ValueRange& range, Beyond& beyond, bool plausible, int32_t v) {
             if (plausible)
@@ -390,7 +393,7 @@ FrameRunSummary walkEveryFrame(const EchoOverview& o, const std::vector<bool>& i
 // The block summaries answer for any run of frames what a walk over each of
 // its frames finds: runs on and beside the block boundaries of every level,
 // single frames, the whole overview, random runs; after new thresholds too;
-// and an overview whose summaries are out of date walks its frames instead.
+// and an overview made anew from changed frames summarizes the changes.
 TEST(EchoOverview, SummariesOfRunsAreThoseOfTheirFrames) {
     const int64_t n = 20000; // levels of 16, 256 and 4096 frames a block
     const uint32_t seed = std::random_device{}();
@@ -414,17 +417,21 @@ TEST(EchoOverview, SummariesOfRunsAreThoseOfTheirFrames) {
     OverviewSettings other;
     other.percentThreshold = int64_t{5'000'000'000}; // beyond 32 bits: the greatest 32-bit value
     other.dbThreshold = -int64_t{5'000'000'000};
-    for (const char* stage : {"computed", "new thresholds", "summaries out of date"}) {
+    for (const char* stage : {"computed", "new thresholds", "made from changed frames"}) {
         SCOPED_TRACE(stage);
-        if (std::string(stage) == "new thresholds") applyThresholds(o, other);
-        if (std::string(stage) == "summaries out of date") {
-            o.amplitude[4096] = 5000; // the summaries no longer know it
-            o.amplitude.push_back(7);
-            o.position.push_back(7);
-            o.records.back().frames += 1;
+        if (std::string(stage) == "new thresholds") o.applyThresholds(other);
+        if (std::string(stage) == "made from changed frames") {
+            std::vector<OverviewRecord> records = o.records();
+            std::vector<int32_t> amplitude = o.amplitude(), position = o.position();
+            amplitude[4096] = 5000;
+            amplitude.push_back(7);
+            position.push_back(7);
+            records.back().frames += 1;
+            o = EchoOverview(std::move(records), std::move(amplitude), std::move(position), {},
+                             o.indications());
         }
-        std::vector<bool> inside(o.amplitude.size());
-        for (const Indication& d : o.indications)
+        std::vector<bool> inside(o.amplitude().size());
+        for (const Indication& d : o.indications())
             for (int64_t i = d.start; i <= d.end; ++i)
                 inside[static_cast<size_t>(i)] = true;
         for (const auto& [a, b] : runs)

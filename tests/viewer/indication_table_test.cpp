@@ -11,16 +11,19 @@ using namespace vantrel;
 // 87.5 %, +3.0 dB and -2.5 dB, one at 0.0 dB, and indications whose peak
 // holds what no real frame can: 12544.0 %, a depth of 25 m, 173482992.7 %.
 TEST(IndicationTable, RowsAndCsv) {
-    EchoOverview o;
-    o.records = {{7, 0, 4, 400, AmplitudeUnit::Percent, false, 0, OverviewPosition::Path},
-                 {8, 4, 4, 0, AmplitudeUnit::Db, false, 0, OverviewPosition::Depth},
-                 {9, 8, 4, -30, AmplitudeUnit::Db, true, 0, OverviewPosition::Surface},
-                 {10, 12, 4, 400, AmplitudeUnit::Percent, false, 0, OverviewPosition::Path}};
-    o.amplitude = {100, 875, 500, 0,   30,         12,  1000,   -50,
-                   -25, -50, 0,   -99, 1734829927, 450, 125440, 1275};
-    o.position = {0, 482, 0, 0, 1234, 0, 250000, 0, 19, 0, 7, 0, 450, 450, 450, 100000};
-    o.indications = {{1, 2, 1},    {4, 5, 4}, {8, 8, 8},    {10, 10, 10},
-                     {13, 14, 14}, {6, 6, 6}, {12, 12, 12}, {15, 15, 15}};
+    const std::vector<OverviewRecord> records = {
+        {7, 0, 4, 400, AmplitudeUnit::Percent, false, 0, OverviewPosition::Path},
+        {8, 4, 4, 0, AmplitudeUnit::Db, false, 0, OverviewPosition::Depth},
+        {9, 8, 4, -30, AmplitudeUnit::Db, true, 0, OverviewPosition::Surface},
+        {10, 12, 4, 400, AmplitudeUnit::Percent, false, 0, OverviewPosition::Path}};
+    const std::vector<int32_t> amplitude = {100, 875, 500, 0,   30,         12,  1000,   -50,
+                                            -25, -50, 0,   -99, 1734829927, 450, 125440, 1275};
+    const std::vector<int32_t> position = {0,  482, 0, 0, 1234, 0,   250000, 0,
+                                           19, 0,   7, 0, 450,  450, 450,    100000};
+    const std::vector<Indication> indications = {{1, 2, 1},    {4, 5, 4},    {8, 8, 8},
+                                                 {10, 10, 10}, {13, 14, 14}, {6, 6, 6},
+                                                 {12, 12, 12}, {15, 15, 15}};
+    const EchoOverview o(records, amplitude, position, {}, indications);
 
     struct Row {
         const char *start, *end, *frames, *amplitude, *position;
@@ -39,7 +42,7 @@ TEST(IndicationTable, RowsAndCsv) {
     };
     for (size_t k = 0; k < std::size(rows); ++k) {
         SCOPED_TRACE(k);
-        const IndicationTexts t = indicationTexts(o, o.indications[k]);
+        const IndicationTexts t = indicationTexts(o, o.indications()[k]);
         EXPECT_EQ(t.start, rows[k].start);
         EXPECT_EQ(t.end, rows[k].end);
         EXPECT_EQ(t.frames, rows[k].frames);
@@ -51,13 +54,13 @@ TEST(IndicationTable, RowsAndCsv) {
     const std::string header =
         "indication,startRecord,startFrame,endRecord,endFrame,frames,peakRecord,peakFrame,"
         "amplitude,unit,position,positionUnit,positionKind,plausible\r\n";
-    o.indications.resize(6);
-    EXPECT_EQ(indicationsCsv(o), header + "0,7,1,7,2,2,7,1,87.5,%,48.2,mm,path,yes\r\n"
-                                          "1,8,0,8,1,2,8,0,3.0,dB,123.4,mm,depth,yes\r\n"
-                                          "2,9,0,9,0,1,9,0,-2.5,dB,1.9,in,surface,yes\r\n"
-                                          "3,9,2,9,2,1,9,2,0.0,dB,0.7,in,surface,yes\r\n"
-                                          "4,10,1,10,2,2,10,2,12544.0,%,45.0,mm,path,no\r\n"
-                                          "5,8,2,8,2,1,8,2,100.0,dB,25000.0,mm,depth,no\r\n");
-    o.indications.clear();
-    EXPECT_EQ(indicationsCsv(o), header);
+    const EchoOverview six(records, amplitude, position, {},
+                           {indications.begin(), indications.begin() + 6});
+    EXPECT_EQ(indicationsCsv(six), header + "0,7,1,7,2,2,7,1,87.5,%,48.2,mm,path,yes\r\n"
+                                            "1,8,0,8,1,2,8,0,3.0,dB,123.4,mm,depth,yes\r\n"
+                                            "2,9,0,9,0,1,9,0,-2.5,dB,1.9,in,surface,yes\r\n"
+                                            "3,9,2,9,2,1,9,2,0.0,dB,0.7,in,surface,yes\r\n"
+                                            "4,10,1,10,2,2,10,2,12544.0,%,45.0,mm,path,no\r\n"
+                                            "5,8,2,8,2,1,8,2,100.0,dB,25000.0,mm,depth,no\r\n");
+    EXPECT_EQ(indicationsCsv(EchoOverview(records, amplitude, position, {}, {})), header);
 }

@@ -233,12 +233,10 @@ TEST(OverviewMarks, NotesBlocksDamageAndGaps) {
 // The position scale names the unit of the records in view, both where the
 // file changes its unit there.
 TEST(OverviewView, PositionUnitOfTheFramesInView) {
-    EchoOverview o;
-    o.records = {{0, 0, 10, 0, AmplitudeUnit::Percent, false},
-                 {1, 10, 10, 0, AmplitudeUnit::Percent, true},
-                 {2, 20, 10, 0, AmplitudeUnit::Percent, false}};
-    o.amplitude.assign(30, 0);
-    o.position.assign(30, 0);
+    const EchoOverview o({{0, 0, 10, 0, AmplitudeUnit::Percent, false},
+                          {1, 10, 10, 0, AmplitudeUnit::Percent, true},
+                          {2, 20, 10, 0, AmplitudeUnit::Percent, false}},
+                         std::vector<int32_t>(30, 0), std::vector<int32_t>(30, 0), {}, {});
     const struct {
         int64_t from, to;
         const char* unit;
