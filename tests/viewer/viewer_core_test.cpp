@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <random>
 
+#include "test_seed.h"
 #include "viewer_fixture.h"
 
 using namespace vantrel;
@@ -517,9 +518,8 @@ TEST(ViewerCore, PlaceOnScreenIsTheFrameDrawnLast) {
     Viewer v;
     EXPECT_EQ(v.core.placeOnScreen(), std::nullopt);
     ASSERT_TRUE(v.core.openItemClick(path).ok());
-    const unsigned seed = std::random_device{}();
-    SCOPED_TRACE("seed " + std::to_string(seed));
-    std::mt19937 rng(seed);
+    const TestSeed seed;
+    std::mt19937 rng(seed.value());
     for (int step = 0; step < 3000; ++step) {
         switch (rng() % 7) {
         case 0: v.core.nextClick(); break;
