@@ -259,16 +259,29 @@ FrameRunSummary EchoOverview::summarizeByWalking(int64_t first, int64_t last) co
     return summary(first, last, true);
 }
 
+namespace {
+
+// The summary of items first .. last - 1 from `pyramid`, or by adding each
+// item with `add` when walking.
+template <class Cell, class Add>
+Cell gather(const BlockPyramid<Cell>& pyramid, bool walk, int64_t first, int64_t last, Add add) {
+    Cell cell;
+    if (walk)
+        add(first, last, cell);
+    else
+        pyramid.query(first, last, cell, add);
+    return cell;
+}
+
+} // namespace
+
 FrameRunSummary EchoOverview::summary(int64_t first, int64_t last, bool walk) const {
     FrameRunSummary s;
-    OverviewPyramids::Frames frames;
-    auto walkFrames = [&](int64_t a, int64_t b, OverviewPyramids::Frames& cell) {
-        addFrames(*this, a, b, cell);
-    };
-    if (!walk)
-        pyramids_.frames.query(first, last, frames, walkFrames);
-    else
-        walkFrames(first, last, frames);
+    const OverviewPyramids::Frames frames =
+        gather(pyramids_.frames, walk, first, last,
+               [&](int64_t a, int64_t b, OverviewPyramids::Frames& cell) {
+                   addFrames(*this, a, b, cell);
+               });
     s.percent = frames.percent;
     s.db = frames.db;
     s.position = frames.position;
@@ -281,14 +294,11 @@ FrameRunSummary EchoOverview::summary(int64_t first, int64_t last, bool walk) co
         return static_cast<int64_t>(&recordOf(frame) - records_.data());
     };
     const int64_t firstRecord = index(first), lastRecord = index(last - 1) + 1;
-    OverviewPyramids::Thresholds thresholds;
-    auto walkThresholds = [&](int64_t a, int64_t b, OverviewPyramids::Thresholds& cell) {
-        addThresholds(*this, a, b, cell);
-    };
-    if (!walk)
-        pyramids_.thresholds.query(firstRecord, lastRecord, thresholds, walkThresholds);
-    else
-        walkThresholds(firstRecord, lastRecord, thresholds);
+    const OverviewPyramids::Thresholds thresholds =
+        gather(pyramids_.thresholds, walk, firstRecord, lastRecord,
+               [&](int64_t a, int64_t b, OverviewPyramids::Thresholds& cell) {
+                   addThresholds(*this, a, b, cell);
+               });
     s.percentThreshold = thresholds.percent;
     s.dbThreshold = thresholds.db;
 
