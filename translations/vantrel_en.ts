@@ -323,6 +323,14 @@
         <source>显示整个文件（滚轮缩放，右键或 Shift+左键拖动平移）</source>
         <translation>Shows the whole file (the wheel zooms, a right-button or Shift drag pans)</translation>
     </message>
+    <message>
+        <source>标注和参数块</source>
+        <translation>Notes and blocks</translation>
+    </message>
+    <message>
+        <source>在波幅和位置条上标出操作员标注和带参数块的记录</source>
+        <translation>Mark the operator&apos;s notes and the records carrying a parameter block on the strips</translation>
+    </message>
 </context>
 <context>
     <name>vantrel::TAboutForm</name>

@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QSplitter>
 #include <QTimer>
@@ -18,12 +19,27 @@
 #include "indication_list.h"
 #include "indication_table.h"
 #include "overview_settings_bar.h"
+#include "window_placement.h"
 
 namespace vantrel {
 
 namespace {
 
 QString settingsKey() { return QStringLiteral("EchoDynamics/geometry"); }
+// The settings of the overview, remembered between sessions.
+const QString kPositionKey = QStringLiteral("EchoDynamics/position");
+const QString kPercentKey = QStringLiteral("EchoDynamics/percentThreshold");
+const QString kDbKey = QStringLiteral("EchoDynamics/dbThreshold");
+const QString kGapKey = QStringLiteral("EchoDynamics/gap");
+
+// A remembered whole number within low .. high, or nullopt.
+std::optional<int64_t> storedNumber(const QSettings& s, const QString& key, int64_t low,
+                                    int64_t high) {
+    bool ok = false;
+    const qlonglong v = s.value(key).toLongLong(&ok);
+    if (!ok || v < low || v > high) return std::nullopt;
+    return v;
+}
 
 } // namespace
 
@@ -34,6 +50,7 @@ TEchoDynamicsForm::TEchoDynamicsForm(const ViewerCore& core, ShowFrame showFrame
     setObjectName(QStringLiteral("EchoDynamicsForm"));
     syncTitle();
     buildControls();
+    loadSettings();
 
     chooseCsvFile = [this]() -> std::optional<QString> {
         QFileDialog dialog(this, tr("导出指示"));
@@ -115,6 +132,8 @@ void TEchoDynamicsForm::connectControls() {
                 settingsChanged(s, positionChanged);
             });
     connect(settingsBar_, &OverviewSettingsBar::fitRequested, this, [this] { fitAll(); });
+    connect(settingsBar_, &OverviewSettingsBar::notesAndBlocksShown, strips_,
+            &EchoStrips::setNotesAndBlocksShown);
     connect(export_, &QPushButton::clicked, this, [this] { exportCsv(); });
     connect(cancel_, &QPushButton::clicked, this, [this] { cancelComputation(); });
     connect(recompute_, &QPushButton::clicked, this, [this] { startComputation(); });
@@ -127,8 +146,30 @@ void TEchoDynamicsForm::connectControls() {
             [this](AmplitudeUnit unit, int64_t tenths) { setThreshold(unit, tenths); });
 }
 
+void TEchoDynamicsForm::loadSettings() {
+    // Values out of the controls' ranges (an edited file) are left out.
+    const QSettings s = appSettings();
+    if (const auto v = storedNumber(s, kPositionKey, 0, 2))
+        settings_.position = static_cast<OverviewPosition>(*v);
+    settings_.percentThreshold = storedNumber(s, kPercentKey, 0, 2000);
+    if (const auto v = storedNumber(s, kDbKey, -600, 600)) settings_.dbThreshold = *v;
+    if (const auto v = storedNumber(s, kGapKey, 0, 1000000)) settings_.gap = *v;
+}
+
+void TEchoDynamicsForm::rememberSettings() const {
+    QSettings s = appSettings();
+    s.setValue(kPositionKey, static_cast<int>(settings_.position));
+    if (settings_.percentThreshold)
+        s.setValue(kPercentKey, static_cast<qlonglong>(*settings_.percentThreshold));
+    else
+        s.remove(kPercentKey); // the gate level
+    s.setValue(kDbKey, static_cast<qlonglong>(settings_.dbThreshold));
+    s.setValue(kGapKey, static_cast<qlonglong>(settings_.gap));
+}
+
 void TEchoDynamicsForm::settingsChanged(const OverviewSettings& settings, bool positionChanged) {
     settings_ = settings;
+    rememberSettings();
     if (positionChanged)
         startComputation();
     else
@@ -264,6 +305,7 @@ void TEchoDynamicsForm::setThreshold(AmplitudeUnit unit, int64_t tenths) {
         if (settings_.percentThreshold == tenths) return;
         settings_.percentThreshold = tenths;
     }
+    rememberSettings();
     thresholdsChanged();
 }
 
@@ -309,11 +351,39 @@ QString TEchoDynamicsForm::statusText() const {
 void TEchoDynamicsForm::showEvent(QShowEvent* event) {
     if (!geometryRestored_) {
         geometryRestored_ = true;
-        // The place and size of the last showing, on this or an earlier run.
-        if (!restoreGeometry(appSettings().value(settingsKey()).toByteArray())) resize(900, 560);
+        placeOnScreen();
     }
     QWidget::showEvent(event);
     if (core_.fileOpen() && !overview_ && !job_->running()) startComputation();
+}
+
+void TEchoDynamicsForm::placeOnScreen() {
+    const QScreen* screen = keepClear_ ? keepClear_->screen() : this->screen();
+    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    // The place and size of the last showing, on this or an earlier run, on
+    // the screen as it is now (it may have become smaller).
+    if (restoreGeometry(appSettings().value(settingsKey()).toByteArray())) {
+        const QRect kept = keepOnScreen(frameGeometry(), available);
+        if (kept != frameGeometry()) {
+            resize(size() - (frameGeometry().size() - kept.size()));
+            move(kept.topLeft());
+        }
+        return;
+    }
+    // The first showing: beside the main window's A-scan, not over it. The
+    // frame's extra size is taken as the owner's, whose frame is known.
+    const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+    const QSize frame = owner ? owner->frameGeometry().size() - owner->size() : QSize();
+    const QSize wanted(900, 560);
+    if (!keepClear_) {
+        resize(wanted);
+        return;
+    }
+    const QRect clear(keepClear_->mapToGlobal(QPoint(0, 0)), keepClear_->size());
+    const QRect r = placeBeside(clear.marginsAdded(QMargins(4, 4, 4, 4)), wanted + frame,
+                                minimumSizeHint().expandedTo(QSize(480, 360)) + frame, available);
+    resize(r.size() - frame);
+    move(r.topLeft());
 }
 
 void TEchoDynamicsForm::hideEvent(QHideEvent* event) {

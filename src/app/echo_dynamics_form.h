@@ -85,6 +85,10 @@ public:
     // set this way replaces the gate level.
     void setThreshold(AmplitudeUnit unit, int64_t tenths);
 
+    // The owner's widget this window opens beside rather than over, the
+    // first time it is shown without a remembered place.
+    void setKeepClear(QWidget* widget) { keepClear_ = widget; }
+
     // ---- what the owner tells
     // The main window opened another file: its overview is computed anew.
     void fileOpened();
@@ -112,6 +116,11 @@ private:
     void syncControls();
     QString statusText() const;
     void dropOverview();
+    void placeOnScreen();
+    // The thresholds, merge gap and position kind of the last session, and
+    // remembering them.
+    void loadSettings();
+    void rememberSettings() const;
 
     const ViewerCore& core_;
     ShowFrame showFrame_;
@@ -121,6 +130,7 @@ private:
     bool cancelled_ = false;
     bool geometryRestored_ = false;
     OverviewJob* job_ = nullptr;
+    QWidget* keepClear_ = nullptr;
 
     OverviewSettingsBar* settingsBar_ = nullptr;
     EchoStrips* strips_ = nullptr;

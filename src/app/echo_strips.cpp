@@ -67,6 +67,12 @@ void EchoStrips::setEmptyText(const QString& text) {
     if (!hasFrames()) invalidate();
 }
 
+void EchoStrips::setNotesAndBlocksShown(bool shown) {
+    if (shown == notesAndBlocks_) return;
+    notesAndBlocks_ = shown;
+    invalidate();
+}
+
 void EchoStrips::invalidate() {
     dirty_ = true;
     update();
@@ -89,7 +95,7 @@ void EchoStrips::render() {
         return;
     }
     drawOverviewStrips(picture_, *overview_, view_);
-    if (marks_) drawOverviewMarks(picture_, *marks_, view_);
+    if (marks_) drawOverviewMarks(picture_, *marks_, view_, notesAndBlocks_);
 }
 
 void EchoStrips::paintEvent(QPaintEvent*) {

@@ -27,6 +27,8 @@ public:
     void setOverview(const EchoOverview* overview, const std::vector<OverviewMark>* marks);
     void setView(const OverviewView& view);
     void setEmptyText(const QString& text);
+    // Whether notes and blocks are marked (damage and gaps always are).
+    void setNotesAndBlocksShown(bool shown);
     // Something the picture shows changed (thresholds, indications).
     void invalidate();
 
@@ -64,6 +66,7 @@ private:
     const std::vector<OverviewMark>* marks_ = nullptr;
     OverviewView view_;
     QString emptyText_;
+    bool notesAndBlocks_ = true;
     QImage picture_;
     bool dirty_ = true;
 

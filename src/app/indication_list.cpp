@@ -22,6 +22,7 @@ IndicationList::IndicationList(QWidget* parent) : QTableWidget(0, 5, parent) {
     // Rows are the indications in file order; their numbers are the CSV's.
     verticalHeader()->hide();
     verticalHeader()->setDefaultSectionSize(20);
+    fill(nullptr); // the headings before the first overview
 }
 
 void IndicationList::fill(const EchoOverview* overview) {

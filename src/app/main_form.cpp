@@ -749,6 +749,7 @@ TEchoDynamicsForm& TMainForm::echoDynamics() {
     if (!echoDynamics_) {
         echoDynamics_ = new TEchoDynamicsForm(
             core_, [this](int32_t record, int32_t frame) { goToFrame(record, frame); }, this);
+        echoDynamics_->setKeepClear(findChild<QWidget*>(QStringLiteral("WavePanel")));
         connect(this, &TMainForm::fileOpened, echoDynamics_, &TEchoDynamicsForm::fileOpened);
         connect(this, &TMainForm::frameDrawn, echoDynamics_, &TEchoDynamicsForm::frameDrawn);
     }

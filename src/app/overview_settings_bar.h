@@ -28,6 +28,7 @@ signals:
     // computation, the others only new indications.
     void changed(const OverviewSettings& settings, bool positionChanged);
     void fitRequested();
+    void notesAndBlocksShown(bool shown);
 
 private:
     void connectControls();
@@ -41,6 +42,7 @@ private:
     QDoubleSpinBox* db_ = nullptr;
     QSpinBox* gap_ = nullptr;
     QPushButton* fit_ = nullptr;
+    QCheckBox* marks_ = nullptr;
 };
 
 } // namespace vantrel

@@ -174,12 +174,26 @@ void drawOverviewStrips(QImage& image, const EchoOverview& o, const OverviewView
 }
 
 void drawOverviewMarks(QImage& image, const std::vector<OverviewMark>& marks,
-                       const OverviewView& view) {
+                       const OverviewView& view, bool notesAndBlocks) {
     const OverviewLayout layout = OverviewLayout::forSize(image.size());
     const int width = layout.amplitude.width();
     QPainter p(&image);
     auto inView = [&](int64_t i) { return i >= view.from && i <= view.to; };
+    // The columns that hold a note: too many for lines, and notes are ticks.
+    std::vector<bool> noteColumns(static_cast<size_t>(width));
+    int noted = 0;
     for (const OverviewMark& m : marks) {
+        const int x = columnOfFrame(view, width, m.first);
+        if (m.kind == OverviewMark::Kind::Note && inView(m.first) && x < width &&
+            !noteColumns[static_cast<size_t>(x)]) {
+            noteColumns[static_cast<size_t>(x)] = true;
+            ++noted;
+        }
+    }
+    const bool noteTicks = noted * kSparseNoteColumns > width;
+    for (const OverviewMark& m : marks) {
+        const bool note = m.kind == OverviewMark::Kind::Note;
+        if (!notesAndBlocks && (note || m.kind == OverviewMark::Kind::Block)) continue;
         const int x = columnOfFrame(view, width, m.first);
         switch (m.kind) {
         case OverviewMark::Kind::Damaged: {
@@ -197,7 +211,8 @@ void drawOverviewMarks(QImage& image, const std::vector<OverviewMark>& marks,
         case OverviewMark::Kind::Note:
             if (!inView(m.first) || x >= width) break;
             for (const QRect& r : {layout.amplitude, layout.position})
-                p.fillRect(r.left() + x, r.top(), 1, r.height(), kNote);
+                p.fillRect(r.left() + x, r.top(), 1,
+                           noteTicks ? std::min(4, r.height()) : r.height(), kNote);
             break;
         case OverviewMark::Kind::Block:
             if (!inView(m.first) || x >= width) break;

@@ -30,8 +30,13 @@ inline PlotRows plotRows(const QRect& plot) { return {plot.top(), plot.height()}
 void drawOverviewStrips(QImage& image, const EchoOverview& overview, const OverviewView& view);
 // The marks over strips drawn for `view`: damaged records shaded, gaps of
 // missing records and notes as lines through both strips, blocks as ticks at
-// the foot of the position strip.
+// the foot of the position strip. Notes thin out to what the pixels can
+// show: where more than one column in kSparseNoteColumns holds a note, each
+// such column gets a short tick at the top of both strips instead of a line,
+// so that the data stays visible. Without `notesAndBlocks` only damaged and
+// missing records are marked.
+inline constexpr int kSparseNoteColumns = 8;
 void drawOverviewMarks(QImage& image, const std::vector<OverviewMark>& marks,
-                       const OverviewView& view);
+                       const OverviewView& view, bool notesAndBlocks = true);
 
 } // namespace vantrel

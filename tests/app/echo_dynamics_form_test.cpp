@@ -8,10 +8,12 @@
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -163,6 +165,12 @@ class EchoDynamicsTest : public QObject {
     };
 
 private slots:
+    // Each test starts from the default settings and no remembered place.
+    void init() {
+        QSettings s(QStringLiteral("Vantrel"), QStringLiteral("Vantrel"));
+        s.remove(QStringLiteral("EchoDynamics"));
+    }
+
     void openedFromTheViewMenuOnceAFileIsOpen() {
         Window w;
         QStringList menus;
@@ -558,9 +566,9 @@ private slots:
     }
 
     // The window comes back where and as large as it was left, also in
-    // another run.
+    // another run (on this platform's screen of 800 x 600).
     void placeAndSizeAreRemembered() {
-        const QRect where(130, 110, 720, 460);
+        const QRect where(60, 110, 720, 460);
         {
             Window w;
             w.form.openFile(QString::fromStdString(mainFile()));
@@ -573,6 +581,95 @@ private slots:
         w.form.openFile(QString::fromStdString(mainFile()));
         TEchoDynamicsForm& e = w.openEcho();
         QTRY_COMPARE(e.geometry(), where);
+    }
+
+    // A place remembered on a larger screen comes back on this one: moved
+    // on, and made smaller where it is larger than the screen.
+    void aRememberedPlaceOffTheScreenComesBackOnIt() {
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        const struct {
+            QRect remembered;
+            bool right, bottom, left, whole; // the screen edges the window then touches
+        } cases[] = {
+            {{1500, 900, 700, 400}, true, true, false, false},
+            {{-900, 40, 700, 400}, false, false, true, false},
+            {{100, 100, 2000, 1500}, true, true, true, true},
+        };
+        for (const auto& c : cases) {
+            init();
+            {
+                QWidget probe;
+                probe.setGeometry(c.remembered);
+                QSettings(QStringLiteral("Vantrel"), QStringLiteral("Vantrel"))
+                    .setValue(QStringLiteral("EchoDynamics/geometry"), probe.saveGeometry());
+            }
+            Window w;
+            w.form.openFile(QString::fromStdString(mainFile()));
+            TEchoDynamicsForm& e = w.openEcho();
+            QTRY_VERIFY(screen.contains(e.frameGeometry()));
+            const QRect f = e.frameGeometry();
+            QCOMPARE(f.right() == screen.right(), c.right);
+            QCOMPARE(f.bottom() == screen.bottom(), c.bottom);
+            QCOMPARE(f.left() == screen.left(), c.left);
+            if (c.whole)
+                QCOMPARE(f, screen);
+            else
+                QCOMPARE(e.size(), c.remembered.size());
+        }
+    }
+
+    // The first showing: beside the main window's A-scan, not over it.
+    void opensBesideTheAScan() {
+        Window w;
+        w.form.move(0, 0);
+        w.form.openFile(QString::fromStdString(mainFile()));
+        TEchoDynamicsForm& e = w.openEcho();
+        const QWidget* scan = w.form.findChild<QWidget*>(QStringLiteral("WavePanel"));
+        const QRect clear(scan->mapToGlobal(QPoint(0, 0)), scan->size());
+        QTRY_VERIFY(e.isVisible());
+        QVERIFY2(!e.frameGeometry().intersects(clear), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                                      .arg(e.frameGeometry().x())
+                                                                      .arg(e.frameGeometry().y())
+                                                                      .arg(e.width())
+                                                                      .arg(e.height())));
+    }
+
+    // Thresholds, merge gap and position kind come back in the next window.
+    void settingsAreRemembered() {
+        {
+            Window w;
+            QVERIFY(w.openAndCompute(mainFile()));
+            TEchoDynamicsForm& e = w.echo();
+            e.setThreshold(AmplitudeUnit::Percent, 550);
+            e.setThreshold(AmplitudeUnit::Db, -30);
+            w.child<QSpinBox>("MergeGap")->setValue(4);
+            w.child<QComboBox>("PositionKind")->setCurrentIndex(2);
+        }
+        Window w;
+        QVERIFY(w.openAndCompute(mainFile()));
+        const OverviewSettings& s = w.echo().settings();
+        QCOMPARE(s.percentThreshold, std::optional<int64_t>(550));
+        QCOMPARE(s.dbThreshold, int64_t{-30});
+        QCOMPARE(s.gap, int64_t{4});
+        QCOMPARE(s.position, OverviewPosition::Depth);
+        QCOMPARE(w.child<QDoubleSpinBox>("PercentThreshold")->value(), 55.0);
+        QCOMPARE(w.child<QSpinBox>("MergeGap")->value(), 4);
+        QVERIFY(!w.child<QCheckBox>("PercentByGateLevel")->isChecked());
+        // Back to the gate level: nothing fixed is remembered.
+        w.child<QCheckBox>("PercentByGateLevel")->setChecked(true);
+        Window again;
+        QVERIFY(again.openAndCompute(mainFile()));
+        QCOMPARE(again.echo().settings().percentThreshold, std::nullopt);
+    }
+
+    // The list's headings are there before anything is computed.
+    void headingsBeforeComputing() {
+        Window w;
+        auto* table = w.child<QTableWidget>("IndicationList");
+        QStringList headings;
+        for (int c = 0; c < table->columnCount(); ++c)
+            headings << table->horizontalHeaderItem(c)->text();
+        QCOMPARE(headings, (QStringList{"起点", "终点", "帧数", "峰值波幅", "峰值处位置"}));
     }
 };
 

@@ -102,3 +102,52 @@ TEST(OverviewMarks, AmplitudeScalesAreTheOnesDrawn) {
     EXPECT_EQ(OverviewScales::valueAt(plotRows(plot), plot.bottom() + 30, s.dbLow, s.dbHigh),
               OverviewScales::valueAt(plotRows(plot), plot.bottom(), s.dbLow, s.dbHigh));
 }
+
+// A long file with a note in every record: the notes thin out to ticks at
+// the top of the strips, so every column still shows its data; a few notes
+// stay lines through both strips; hidden, neither is drawn.
+TEST(OverviewMarks, NotesThinOutToWhatThePixelsShow) {
+    const int64_t n = 50000;
+    std::vector<OverviewRecord> records;
+    for (int32_t r = 0; r < n; ++r)
+        records.push_back({r, r, 1, 100, AmplitudeUnit::Percent, false});
+    const EchoOverview o(std::move(records), std::vector<int32_t>(n, 500),
+                         std::vector<int32_t>(n, 300), {}, {});
+    std::vector<OverviewMark> many, few;
+    for (int32_t r = 0; r < n; ++r) {
+        OverviewMark m;
+        m.kind = OverviewMark::Kind::Note;
+        m.first = m.end = r;
+        m.record = m.lastRecord = r;
+        many.push_back(m);
+        if (r % 10000 == 5000) few.push_back(m);
+    }
+    const OverviewView view{0, n, -1};
+    QImage plain(1200, 360, QImage::Format_RGB32);
+    drawOverviewStrips(plain, o, view);
+    const OverviewLayout layout = OverviewLayout::forSize(plain.size());
+    const QRect& a = layout.amplitude;
+    const int dataRow = OverviewScales::rowOf(plotRows(a), 500, 0, 1000);
+    const QRgb kTeal = qRgb(0, 130, 150);
+
+    QImage image = plain.copy();
+    drawOverviewMarks(image, many, view);
+    int ticks = 0;
+    for (int x = 0; x < a.width(); ++x) {
+        // The data row is as the strips drew it, in every column.
+        ASSERT_EQ(at(image, a.left() + x, dataRow), at(plain, a.left() + x, dataRow)) << x;
+        ticks += at(image, a.left() + x, a.top()) == kTeal;
+    }
+    EXPECT_GT(ticks, a.width() * 9 / 10);
+
+    image = plain.copy();
+    drawOverviewMarks(image, few, view);
+    int lines = 0;
+    for (int x = 0; x < a.width(); ++x)
+        lines += at(image, a.left() + x, dataRow) == kTeal;
+    EXPECT_EQ(lines, 5);
+
+    image = plain.copy();
+    drawOverviewMarks(image, many, view, false);
+    EXPECT_TRUE(image == plain);
+}

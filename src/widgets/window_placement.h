@@ -1,0 +1,23 @@
+// Where a new top-level window goes so that it leaves another window's
+// content in view, and how a remembered place is put back on a screen that
+// may since have become smaller. All rectangles are outer geometries (frame
+// included) in screen coordinates.
+#pragma once
+
+#include <QRect>
+#include <QSize>
+
+namespace vantrel {
+
+// A window of `size` (at least `minimum`) beside `keepClear` on `available`:
+// to its right where the room there takes the minimum, else to its left,
+// else below, else above, made smaller to fit the room it gets and level
+// with `keepClear` as far as the screen allows. Where no side has room, the
+// window goes to the right as far as the screen allows, at its minimum
+// width, covering as little of `keepClear` as it can.
+QRect placeBeside(const QRect& keepClear, QSize size, QSize minimum, const QRect& available);
+
+// `geometry` moved onto `available`, and made smaller where it is larger.
+QRect keepOnScreen(const QRect& geometry, const QRect& available);
+
+} // namespace vantrel
