@@ -325,11 +325,11 @@
     </message>
     <message>
         <source>标注和参数块</source>
-        <translation>Notes and blocks</translation>
+        <translation type="vanished">Notes and blocks</translation>
     </message>
     <message>
         <source>在波幅和位置条上标出操作员标注和带参数块的记录</source>
-        <translation>Mark the operator&apos;s notes and the records carrying a parameter block on the strips</translation>
+        <translation type="vanished">Mark the operator&apos;s notes and the records carrying a parameter block on the strips</translation>
     </message>
 </context>
 <context>
@@ -396,6 +396,14 @@
     <message>
         <source>%1 帧，%2 处指示</source>
         <translation>Frames: %1, indications: %2</translation>
+    </message>
+    <message>
+        <source>标注和参数块</source>
+        <translation type="unfinished">Notes and blocks</translation>
+    </message>
+    <message>
+        <source>在波幅和位置条上标出操作员标注和带参数块的记录</source>
+        <translation type="unfinished">Mark the operator&apos;s notes and the records carrying a parameter block on the strips</translation>
     </message>
 </context>
 <context>

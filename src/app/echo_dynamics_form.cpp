@@ -1,5 +1,6 @@
 #include "echo_dynamics_form.h"
 
+#include <QCheckBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -52,8 +53,9 @@ TEchoDynamicsForm::TEchoDynamicsForm(const ViewerCore& core, ShowFrame showFrame
     buildControls();
     loadSettings();
 
-    chooseCsvFile = [this]() -> std::optional<QString> {
+    chooseCsvFile = [this](const QString& suggestion) -> std::optional<QString> {
         QFileDialog dialog(this, tr("导出指示"));
+        dialog.selectFile(suggestion);
         dialog.setObjectName(QStringLiteral("CsvSaveDialog"));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setNameFilter(QStringLiteral("CSV (*.csv)"));
@@ -102,6 +104,11 @@ QWidget* TEchoDynamicsForm::buildListPanel() {
     status_ = new QLabel(panel);
     status_->setObjectName(QStringLiteral("OverviewStatus"));
     buttons->addWidget(status_, 1);
+    showMarks_ = new QCheckBox(tr("标注和参数块"), panel);
+    showMarks_->setObjectName(QStringLiteral("ShowNotesAndBlocks"));
+    showMarks_->setToolTip(tr("在波幅和位置条上标出操作员标注和带参数块的记录"));
+    showMarks_->setChecked(true);
+    buttons->addWidget(showMarks_);
     export_ = new QPushButton(tr("导出CSV..."), panel);
     export_->setObjectName(QStringLiteral("ExportCsv"));
     buttons->addWidget(export_);
@@ -132,8 +139,7 @@ void TEchoDynamicsForm::connectControls() {
                 settingsChanged(s, positionChanged);
             });
     connect(settingsBar_, &OverviewSettingsBar::fitRequested, this, [this] { fitAll(); });
-    connect(settingsBar_, &OverviewSettingsBar::notesAndBlocksShown, strips_,
-            &EchoStrips::setNotesAndBlocksShown);
+    connect(showMarks_, &QCheckBox::toggled, strips_, &EchoStrips::setNotesAndBlocksShown);
     connect(export_, &QPushButton::clicked, this, [this] { exportCsv(); });
     connect(cancel_, &QPushButton::clicked, this, [this] { cancelComputation(); });
     connect(recompute_, &QPushButton::clicked, this, [this] { startComputation(); });
@@ -281,9 +287,14 @@ void TEchoDynamicsForm::goToIndication(int row) {
 
 void TEchoDynamicsForm::exportCsv() {
     if (!overview_ || !chooseCsvFile) return;
-    const std::optional<QString> path = chooseCsvFile();
+    const std::string recording = core_.file().path();
+    const std::optional<QString> path =
+        chooseCsvFile(QString::fromStdString(indicationsCsvName(recording)));
     if (!path) return;
-    const std::string csv = indicationsCsv(*overview_);
+    const std::string csv =
+        indicationsCsvComment(QFileInfo(QString::fromStdString(recording)).fileName().toStdString(),
+                              settings_) +
+        indicationsCsv(*overview_);
     QFile out(*path);
     if (out.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
         out.write(csv.data(), static_cast<qint64>(csv.size())) == static_cast<qint64>(csv.size()))

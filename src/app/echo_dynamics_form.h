@@ -26,6 +26,7 @@
 #include "overview_view.h"
 #include "viewer_core.h"
 
+class QCheckBox;
 class QHBoxLayout;
 class QImage;
 class QLabel;
@@ -51,9 +52,9 @@ public:
                       OverviewJob::Compute compute = {});
     ~TEchoDynamicsForm() override;
 
-    // Chooses the file the indications are exported to; nullopt when
-    // cancelled. The default shows the save dialog.
-    std::function<std::optional<QString>()> chooseCsvFile;
+    // Chooses the file the indications are exported to, offering
+    // `suggestion`; nullopt when cancelled. The default shows the save dialog.
+    std::function<std::optional<QString>(const QString& suggestion)> chooseCsvFile;
 
     // ---- state
     bool computing() const { return job_->running(); }
@@ -136,6 +137,7 @@ private:
     EchoStrips* strips_ = nullptr;
     IndicationList* list_ = nullptr;
     QPushButton* export_ = nullptr;
+    QCheckBox* showMarks_ = nullptr;
     QPushButton* cancel_ = nullptr;
     QPushButton* recompute_ = nullptr;
     QProgressBar* progress_ = nullptr;

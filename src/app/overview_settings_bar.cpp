@@ -59,13 +59,6 @@ OverviewSettingsBar::OverviewSettingsBar(QWidget* parent) : QWidget(parent) {
     gap_->setSuffix(tr(" 帧"));
     gap_->setToolTip(tr("相隔不超过这么多帧的指示合并为一处"));
     row->addWidget(gap_);
-    row->addSpacing(12);
-
-    marks_ = new QCheckBox(tr("标注和参数块"), this);
-    marks_->setObjectName(QStringLiteral("ShowNotesAndBlocks"));
-    marks_->setToolTip(tr("在波幅和位置条上标出操作员标注和带参数块的记录"));
-    marks_->setChecked(true);
-    row->addWidget(marks_);
     row->addStretch(1);
 
     fit_ = new QPushButton(tr("全部"), this);
@@ -99,7 +92,6 @@ void OverviewSettingsBar::connectControls() {
         userChanged(false);
     });
     connect(fit_, &QPushButton::clicked, this, &OverviewSettingsBar::fitRequested);
-    connect(marks_, &QCheckBox::toggled, this, &OverviewSettingsBar::notesAndBlocksShown);
 }
 
 void OverviewSettingsBar::userChanged(bool positionChanged) {

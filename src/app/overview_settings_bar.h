@@ -28,7 +28,6 @@ signals:
     // computation, the others only new indications.
     void changed(const OverviewSettings& settings, bool positionChanged);
     void fitRequested();
-    void notesAndBlocksShown(bool shown);
 
 private:
     void connectControls();
@@ -42,7 +41,6 @@ private:
     QDoubleSpinBox* db_ = nullptr;
     QSpinBox* gap_ = nullptr;
     QPushButton* fit_ = nullptr;
-    QCheckBox* marks_ = nullptr;
 };
 
 } // namespace vantrel

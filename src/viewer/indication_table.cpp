@@ -43,6 +43,19 @@ IndicationTexts indicationTexts(const EchoOverview& o, const Indication& d) {
     return t;
 }
 
+std::string indicationsCsvComment(const std::string& recording, const OverviewSettings& s) {
+    return "# recording: " + recording + "; position: " + positionKindText(s.position) +
+           "; threshold %: " + (s.percentThreshold ? tenths(*s.percentThreshold) : "gate A level") +
+           "; threshold dB: " + tenths(s.dbThreshold) + "; gap: " + std::to_string(s.gap) + "\r\n";
+}
+
+std::string indicationsCsvName(const std::string& recordingPath) {
+    const size_t dot = recordingPath.find_last_of('.');
+    const size_t slash = recordingPath.find_last_of('/');
+    const bool extension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    return (extension ? recordingPath.substr(0, dot) : recordingPath) + "_indications.csv";
+}
+
 std::string indicationsCsv(const EchoOverview& o) {
     std::string csv = "indication,startRecord,startFrame,endRecord,endFrame,frames,peakRecord,"
                       "peakFrame,amplitude,unit,position,positionUnit,positionKind,plausible\r\n";

@@ -44,4 +44,17 @@ IndicationTexts frameTexts(const EchoOverview& overview, int64_t i);
 // "no" where the peak holds a value no real frame can.
 std::string indicationsCsv(const EchoOverview& overview);
 
+// The line the window's export puts before that header: the recording (its
+// file name, UTF-8) and the settings the indications were found with, e.g.
+//   # recording: demo.DAT; position: path; threshold %: gate A level;
+//   threshold dB: 0.0; gap: 0
+// (one line, CRLF). A comment line rather than a sidecar file, which would
+// get separated from the rows it describes: CSV readers skip it as a comment
+// ('#'), spreadsheet programs show it as one cell above the table.
+std::string indicationsCsvComment(const std::string& recording, const OverviewSettings& settings);
+
+// The name the export suggests for a recording: "<name>_indications.csv"
+// beside it (its path, UTF-8, with or without folders).
+std::string indicationsCsvName(const std::string& recordingPath);
+
 } // namespace vantrel

@@ -313,8 +313,10 @@ private slots:
         const QString path = QString::fromStdString(tempPath("echo-export.csv"));
         QFile::remove(path);
         int asked = 0;
-        e.chooseCsvFile = [&]() -> std::optional<QString> {
+        QString suggested;
+        e.chooseCsvFile = [&](const QString& suggestion) -> std::optional<QString> {
             ++asked;
+            suggested = suggestion;
             return asked == 1 ? std::nullopt : std::optional<QString>(path);
         };
         QTest::mouseClick(w.child<QPushButton>("ExportCsv"), Qt::LeftButton); // cancelled
@@ -323,12 +325,19 @@ private slots:
         QTest::mouseClick(w.child<QPushButton>("ExportCsv"), Qt::LeftButton);
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
+        // Beside the recording, named after it; the file says where its rows
+        // came from.
+        const QFileInfo recording(QString::fromStdString(mainFile()));
+        QCOMPARE(suggested, recording.absolutePath() + "/" + recording.completeBaseName() +
+                                "_indications.csv");
         QCOMPARE(QString::fromUtf8(file.readAll()),
-                 QString("indication,startRecord,startFrame,endRecord,endFrame,frames,peakRecord,"
-                         "peakFrame,amplitude,unit,position,positionUnit,positionKind,plausible\r\n"
-                         "0,5,2,5,6,5,5,4,80.0,%,50400.0,mm,path,no\r\n"
-                         "1,12,3,12,5,3,12,4,60.0,%,120400.0,mm,path,no\r\n"
-                         "2,20,7,21,2,6,20,7,90.0,%,200700.0,mm,path,no\r\n"));
+                 "# recording: " + recording.fileName() +
+                     "; position: path; threshold %: gate A level; threshold dB: 0.0; gap: 2\r\n"
+                     "indication,startRecord,startFrame,endRecord,endFrame,frames,peakRecord,"
+                     "peakFrame,amplitude,unit,position,positionUnit,positionKind,plausible\r\n"
+                     "0,5,2,5,6,5,5,4,80.0,%,50400.0,mm,path,no\r\n"
+                     "1,12,3,12,5,3,12,4,60.0,%,120400.0,mm,path,no\r\n"
+                     "2,20,7,21,2,6,20,7,90.0,%,200700.0,mm,path,no\r\n");
         QCOMPARE(w.child<QTableWidget>("IndicationList")->rowCount(), 3);
     }
 

@@ -64,3 +64,28 @@ TEST(IndicationTable, RowsAndCsv) {
                                             "5,8,2,8,2,1,8,2,100.0,dB,25000.0,mm,depth,no\r\n");
     EXPECT_EQ(indicationsCsv(EchoOverview(records, amplitude, position, {}, {})), header);
 }
+
+// The window's export: the name it suggests beside the recording, and the
+// comment line that says which recording and settings the rows come from.
+TEST(IndicationTable, ExportNameAndComment) {
+    const std::pair<const char*, const char*> names[] = {
+        {"/data/weld 3/demo.DAT", "/data/weld 3/demo_indications.csv"},
+        {"demo.dat", "demo_indications.csv"},
+        {"/data/scan.v2/WELD", "/data/scan.v2/WELD_indications.csv"},
+        {"/data/焊缝.DAT", "/data/焊缝_indications.csv"},
+    };
+    for (const auto& [path, expected] : names)
+        EXPECT_EQ(indicationsCsvName(path), expected);
+
+    OverviewSettings s;
+    EXPECT_EQ(indicationsCsvComment("demo.DAT", s),
+              "# recording: demo.DAT; position: path; threshold %: gate A level; "
+              "threshold dB: 0.0; gap: 0\r\n");
+    s.position = OverviewPosition::Depth;
+    s.percentThreshold = 405;
+    s.dbThreshold = -25;
+    s.gap = 3;
+    EXPECT_EQ(indicationsCsvComment("焊缝.DAT", s),
+              "# recording: 焊缝.DAT; position: depth; threshold %: 40.5; "
+              "threshold dB: -2.5; gap: 3\r\n");
+}
