@@ -145,13 +145,13 @@ TReportForm::TReportForm(QWidget* parent) : QDialog(parent) {
     statusBar->addWidget(status_, 1);
     layout->addWidget(statusBar);
 
-    timer1_ = new QTimer(this);
-    timer1_->setSingleShot(true);
-    timer1_->setInterval(1);
+    refreshTimer_ = new QTimer(this);
+    refreshTimer_->setSingleShot(true);
+    refreshTimer_->setInterval(1);
     // The instrument's window hides and shows itself once after its first
     // showing to repaint the fresh page; here the page repaints by itself,
     // so the one refresh only runs the showing's work again.
-    connect(timer1_, &QTimer::timeout, this, [this] { FormShow(); });
+    connect(refreshTimer_, &QTimer::timeout, this, [this] { FormShow(); });
 
     outer_ = new OuterGeometry(this, OuterGeometry::Resizing::Allowed);
 
@@ -277,7 +277,7 @@ void TReportForm::FormShow() {
         outer_->moveTo(QPoint(0, 0));
     }
     if (firstShow_) {
-        timer1_->start();
+        refreshTimer_->start();
         firstShow_ = false;
     }
 }

@@ -100,7 +100,8 @@ private:
     QScrollArea* scroll_ = nullptr;
     QWidget* page_ = nullptr;
     QLabel* status_ = nullptr;
-    QTimer* timer1_ = nullptr;
+    // Runs FormShow once more just after the first showing.
+    QTimer* refreshTimer_ = nullptr;
     OuterGeometry* outer_ = nullptr;
     bool firstShow_ = true;
     int formShowCount_ = 0;
