@@ -147,7 +147,6 @@ TMainForm::TMainForm(QWidget* parent, int paceOverrideMs) : QMainWindow(parent) 
     core_.setPainter({.frame =
                           [this](std::span<const uint8_t> frame) {
                               drawFramePicture(wave_, frame, core_.params(), core_.curves());
-                              ++framesDrawn_;
                               showPicture(waveImage_, wave_);
                               emit frameDrawn();
                           },

@@ -63,9 +63,8 @@ public:
 
     const ViewerCore& core() const { return core_; }
     ViewerCore& core() { return core_; }
+    // The plot as last drawn: the frame on screen, or the empty plot.
     const QImage& waveImage() const { return wave_; }
-    // Number of frames drawn so far, and the last one (for tests).
-    int framesDrawn() const { return framesDrawn_; }
     // The echo-dynamics window, made on first use and kept (hidden when
     // closed) until this window goes.
     TEchoDynamicsForm& echoDynamics();
@@ -145,7 +144,6 @@ private:
     QMenu* recentMenu_ = nullptr;
     bool shown_ = false;
     bool syncing_ = false;
-    int framesDrawn_ = 0;
 
     QImage wave_, amplitudeRuler_, pathRuler_;
     QLabel* waveImage_ = nullptr;
