@@ -106,11 +106,27 @@ protected:
 private:
     void FormCreate();
     void FormShow();
+    // The steps of the constructor, in the order it takes them; the Tab key
+    // walks the controls in the order they are made.
     void buildMenus();
+    // The A-scan with its rulers, and the four readouts above it.
     void buildWavePanel(QWidget* central);
+    // The seek bar, the position line above the plot and the buttons.
+    void buildNavigation(QWidget* central);
+    void buildNoteList(QWidget* central);
+    // The hidden reject text and the notice bar under the list and buttons.
+    void buildNotices(QWidget* central);
+    // The parameter panel: three groups of read-only fields.
     void buildPanel(QWidget* central);
     // The keys of the navigation buttons (the menu items carry theirs).
     void buildShortcuts();
+    // The open and go-to dialogs that chooseFile and askGoTo show unless
+    // replaced.
+    void installDefaultDialogs();
+    // Draws the core's pictures into the plot and the rulers and shows them.
+    void connectPainter();
+    // The playback thread, paused and resumed as the core starts and stops.
+    void startPlaybackThread(int paceOverrideMs);
     // Each button's tooltip: its caption and its key.
     void syncToolTips();
     // The Play button's caption, 播放 or 停止, as the core's state says.
