@@ -323,14 +323,6 @@
         <source>显示整个文件（滚轮缩放，右键或 Shift+左键拖动平移）</source>
         <translation>Shows the whole file (the wheel zooms, a right-button or Shift drag pans)</translation>
     </message>
-    <message>
-        <source>标注和参数块</source>
-        <translation type="vanished">Notes and blocks</translation>
-    </message>
-    <message>
-        <source>在波幅和位置条上标出操作员标注和带参数块的记录</source>
-        <translation type="vanished">Mark the operator&apos;s notes and the records carrying a parameter block on the strips</translation>
-    </message>
 </context>
 <context>
     <name>vantrel::TAboutForm</name>
@@ -399,11 +391,11 @@
     </message>
     <message>
         <source>标注和参数块</source>
-        <translation type="unfinished">Notes and blocks</translation>
+        <translation>Notes and blocks</translation>
     </message>
     <message>
         <source>在波幅和位置条上标出操作员标注和带参数块的记录</source>
-        <translation type="unfinished">Mark the operator&apos;s notes and the records carrying a parameter block on the strips</translation>
+        <translation>Mark the operator&apos;s notes and the records carrying a parameter block on the strips</translation>
     </message>
 </context>
 <context>

@@ -30,10 +30,10 @@ namespace {
 struct AboutTexts {
     QString productName;  // the emblem's name
     QString productTitle; // beside the name: what the product is
-    QString notice;       // Label3
-    QString maker;        // Label1
-    QString ok;           // OKButton
-    QString versionLine;  // VersionLabel: this, then the file version
+    QString notice;       // the notice label
+    QString maker;        // the maker's label
+    QString ok;           // the OK button
+    QString versionLine;  // the version label: this, then the file version
 };
 
 AboutTexts aboutTexts() {
@@ -139,22 +139,22 @@ TAboutForm::TAboutForm(QWidget* parent, VersionSource versionSource)
     windowFont.setPointSize(8);
     setFont(windowFont);
 
-    Image1 = fixedLabel(this, "Image1", QRect(0, 0, kImageWidth, kImageHeight));
-    Image1->setPixmap(emblem());
-    Image1->setScaledContents(true);
+    emblemImage_ = fixedLabel(this, "Image1", QRect(0, 0, kImageWidth, kImageHeight));
+    emblemImage_->setPixmap(emblem());
+    emblemImage_->setScaledContents(true);
 
-    VersionLabel = fixedLabel(this, "VersionLabel", QRect(32, 112, 193, 25));
-    Label3 = fixedLabel(this, "Label3", QRect(32, 144, 129, 17));
-    Label3->setText(aboutTexts().notice);
-    Label1 = fixedLabel(this, "Label1", QRect(32, 176, 201, 17));
-    Label1->setText(aboutTexts().maker);
+    versionLabel_ = fixedLabel(this, "VersionLabel", QRect(32, 112, 193, 25));
+    noticeLabel_ = fixedLabel(this, "Label3", QRect(32, 144, 129, 17));
+    noticeLabel_->setText(aboutTexts().notice);
+    makerLabel_ = fixedLabel(this, "Label1", QRect(32, 176, 201, 17));
+    makerLabel_->setText(aboutTexts().maker);
 
-    OKButton = new QPushButton(aboutTexts().ok, this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    OKButton->setGeometry(232, 168, 75, 25);
-    OKButton->setFocusPolicy(Qt::StrongFocus);
-    OKButton->setDefault(true);
-    connect(OKButton, &QPushButton::clicked, this, &TAboutForm::OKButtonClick);
+    okButton_ = new QPushButton(aboutTexts().ok, this);
+    okButton_->setObjectName(QStringLiteral("OKButton"));
+    okButton_->setGeometry(232, 168, 75, 25);
+    okButton_->setFocusPolicy(Qt::StrongFocus);
+    okButton_->setDefault(true);
+    connect(okButton_, &QPushButton::clicked, this, &TAboutForm::OKButtonClick);
 }
 
 void TAboutForm::OKButtonClick() { accept(); }
@@ -167,7 +167,7 @@ void TAboutForm::showEvent(QShowEvent* event) {
     // minimised window) and are not a new showing of the box.
     if (event->spontaneous()) return;
     if (const std::optional<QString> version = versionSource_())
-        VersionLabel->setText(aboutTexts().versionLine + *version);
+        versionLabel_->setText(aboutTexts().versionLine + *version);
 }
 
 } // namespace vantrel

@@ -1,8 +1,7 @@
 // The About box: a picture, the program's file version, the maker's notice
-// and name, and an OK button. The main window creates it once, hidden, at
-// start-up (as its child, so it is destroyed with it) and shows it with
-// exec() from Help > About as often as asked; every showing sets the version
-// text anew.
+// and name, and an OK button. The start-up code makes it once, hidden, as a
+// child of the main window, which shows it with exec() from Help > About as
+// often as asked; every showing sets the version text anew.
 //
 // The box has a fixed size, its frame included, and refuses resizing (a size
 // forced on it from outside is put back). Its layout is fixed too: no layout
@@ -41,9 +40,9 @@ public:
 
     explicit TAboutForm(QWidget* parent = nullptr, VersionSource versionSource = fileVersion);
 
-    // Ends the box as OKButton does: there is nothing to cancel, so the close
-    // button and Escape finish it with Accepted too, and exec() returns the
-    // same whichever way the box was closed.
+    // Ends the box as the OK button does: there is nothing to cancel, so the
+    // close button and Escape finish it with Accepted too, and exec() returns
+    // the same whichever way the box was closed.
     void reject() override;
 
 protected:
@@ -55,11 +54,12 @@ private:
     void OKButtonClick();
 
     VersionSource versionSource_;
-    QLabel* Image1 = nullptr;
-    QLabel* VersionLabel = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label1 = nullptr;
-    QPushButton* OKButton = nullptr;
+    // The controls, with their object names in quotes.
+    QLabel* emblemImage_ = nullptr;   // "Image1"
+    QLabel* versionLabel_ = nullptr;  // "VersionLabel"
+    QLabel* noticeLabel_ = nullptr;   // "Label3"
+    QLabel* makerLabel_ = nullptr;    // "Label1"
+    QPushButton* okButton_ = nullptr; // "OKButton"
 };
 
 } // namespace vantrel

@@ -100,6 +100,26 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, i
     return b;
 }
 
+// A read-only field of the parameter panel, named `name`, at x, y in `box`,
+// `w` wide, with its caption to its left.
+QLineEdit* panelField(QGroupBox* box, const char* name, const QString& caption, int x, int y,
+                      int w) {
+    auto* edit = new QLineEdit(box);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setReadOnly(true);
+    edit->setAcceptDrops(false); // a drop on a field is a drop on the window
+    edit->setGeometry(x, y, w, 28);
+    edit->setFont(windowFont(16, true));
+    // The caption sits 3 pixels to the left of its field.
+    auto* label = new QLabel(caption, box);
+    label->setObjectName(QString::fromLatin1(name) + QStringLiteral("Caption"));
+    label->setFont(windowFont(11, true));
+    const int captionWidth = x - 3 - 2;
+    label->setGeometry(2, y, captionWidth, 28);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return edit;
+}
+
 } // namespace
 
 TMainForm::TMainForm(QWidget* parent, int paceOverrideMs) : QMainWindow(parent) {
@@ -117,9 +137,18 @@ TMainForm::TMainForm(QWidget* parent, int paceOverrideMs) : QMainWindow(parent) 
     setAcceptDrops(true);
     buildMenus();
     buildWavePanel(central);
+    buildNavigation(central);
+    buildNoteList(central);
+    buildNotices(central);
     buildPanel(central);
     buildShortcuts();
+    installDefaultDialogs();
+    connectPainter();
+    startPlaybackThread(paceOverrideMs);
+    FormCreate();
+}
 
+void TMainForm::installDefaultDialogs() {
     chooseFile = [this]() -> std::optional<QString> {
         QFileDialog dialog(this);
         dialog.setObjectName(QStringLiteral("FileOpenDialog"));
@@ -143,11 +172,12 @@ TMainForm::TMainForm(QWidget* parent, int paceOverrideMs) : QMainWindow(parent) 
         if (!ok) return std::nullopt;
         return text;
     };
+}
 
+void TMainForm::connectPainter() {
     core_.setPainter({.frame =
                           [this](std::span<const uint8_t> frame) {
                               drawFramePicture(wave_, frame, core_.params(), core_.curves());
-                              ++framesDrawn_;
                               showPicture(waveImage_, wave_);
                               emit frameDrawn();
                           },
@@ -165,6 +195,9 @@ TMainForm::TMainForm(QWidget* parent, int paceOverrideMs) : QMainWindow(parent) 
                                   drawPathRuler(pathRuler_, {}, PlotColours::screen());
                               showPicture(echoRangeImage_, pathRuler_);
                           }});
+}
+
+void TMainForm::startPlaybackThread(int paceOverrideMs) {
     drawThread_ =
         std::make_unique<TDrawWaveThread>([this] { return playbackTurn(); }, paceOverrideMs);
     core_.setPlayingChanged([this](bool playing) {
@@ -173,7 +206,6 @@ TMainForm::TMainForm(QWidget* parent, int paceOverrideMs) : QMainWindow(parent) 
         else
             drawThread_->pause();
     });
-    FormCreate();
 }
 
 TMainForm::~TMainForm() {
@@ -359,7 +391,9 @@ void TMainForm::buildWavePanel(QWidget* central) {
         label->setFont(windowFont(11, false));
         labelPara_[i] = label;
     }
+}
 
+void TMainForm::buildNavigation(QWidget* central) {
     trackBar_ = new SeekBar(Qt::Horizontal, central);
     trackBar_->setObjectName(QStringLiteral("ProcessTrackBar"));
     trackBar_->setGeometry(16, 392, 361, 33);
@@ -392,7 +426,9 @@ void TMainForm::buildWavePanel(QWidget* central) {
     connect(up_, &QPushButton::clicked, this, [this] { RzButtonUpClick(); });
     connect(next_, &QPushButton::clicked, this, [this] { RzButtonNextClick(); });
     connect(print_, &QPushButton::clicked, this, [this] { btnPrintClick(); });
+}
 
+void TMainForm::buildNoteList(QWidget* central) {
     auto* notes = new NoteListBox(central);
     notes_ = notes;
     notes_->setObjectName(QStringLiteral("NoteListBox"));
@@ -405,7 +441,9 @@ void TMainForm::buildWavePanel(QWidget* central) {
     notes->keyboardClick = [this](int item) {
         if (!syncing_) NoteListBoxClick(item);
     };
+}
 
+void TMainForm::buildNotices(QWidget* central) {
     lblReject_ = new QLabel(central);
     lblReject_->setObjectName(QStringLiteral("lblReject"));
     lblReject_->hide();
@@ -460,23 +498,8 @@ void TMainForm::buildPanel(QWidget* central) {
         boxes[i]->setGeometry(g.x, g.y, g.w, g.h);
         boxes[i]->setFont(windowFont(16, true));
     }
-    for (const FieldSpec& f : specs) {
-        QGroupBox* box = boxes[f.group];
-        auto* edit = new QLineEdit(box);
-        edit->setObjectName(QString::fromLatin1(f.name));
-        edit->setReadOnly(true);
-        edit->setAcceptDrops(false); // a drop on a field is a drop on the window
-        edit->setGeometry(f.x, f.y, f.w, 28);
-        edit->setFont(windowFont(16, true));
-        // The caption sits 3 pixels to the left of its field.
-        auto* caption = new QLabel(f.caption, box);
-        caption->setObjectName(QString::fromLatin1(f.name) + QStringLiteral("Caption"));
-        caption->setFont(windowFont(11, true));
-        const int captionWidth = f.x - 3 - 2;
-        caption->setGeometry(2, f.y, captionWidth, 28);
-        caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        fields_.push_back({edit, f.text});
-    }
+    for (const FieldSpec& f : specs)
+        fields_.push_back({panelField(boxes[f.group], f.name, f.caption, f.x, f.y, f.w), f.text});
 }
 
 void TMainForm::refillNoteList() {

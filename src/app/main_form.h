@@ -63,9 +63,8 @@ public:
 
     const ViewerCore& core() const { return core_; }
     ViewerCore& core() { return core_; }
+    // The plot as last drawn: the frame on screen, or the empty plot.
     const QImage& waveImage() const { return wave_; }
-    // Number of frames drawn so far, and the last one (for tests).
-    int framesDrawn() const { return framesDrawn_; }
     // The echo-dynamics window, made on first use and kept (hidden when
     // closed) until this window goes.
     TEchoDynamicsForm& echoDynamics();
@@ -107,11 +106,27 @@ protected:
 private:
     void FormCreate();
     void FormShow();
+    // The steps of the constructor, in the order it takes them; the Tab key
+    // walks the controls in the order they are made.
     void buildMenus();
+    // The A-scan with its rulers, and the four readouts above it.
     void buildWavePanel(QWidget* central);
+    // The seek bar, the position line above the plot and the buttons.
+    void buildNavigation(QWidget* central);
+    void buildNoteList(QWidget* central);
+    // The hidden reject text and the notice bar under the list and buttons.
+    void buildNotices(QWidget* central);
+    // The parameter panel: three groups of read-only fields.
     void buildPanel(QWidget* central);
     // The keys of the navigation buttons (the menu items carry theirs).
     void buildShortcuts();
+    // The open and go-to dialogs that chooseFile and askGoTo show unless
+    // replaced.
+    void installDefaultDialogs();
+    // Draws the core's pictures into the plot and the rulers and shows them.
+    void connectPainter();
+    // The playback thread, paused and resumed as the core starts and stops.
+    void startPlaybackThread(int paceOverrideMs);
     // Each button's tooltip: its caption and its key.
     void syncToolTips();
     // The Play button's caption, 播放 or 停止, as the core's state says.
@@ -145,7 +160,6 @@ private:
     QMenu* recentMenu_ = nullptr;
     bool shown_ = false;
     bool syncing_ = false;
-    int framesDrawn_ = 0;
 
     QImage wave_, amplitudeRuler_, pathRuler_;
     QLabel* waveImage_ = nullptr;

@@ -1,7 +1,7 @@
 // Qt's own texts (the buttons and labels of the file dialog and the message
-// boxes, the context menus of text fields) in the interface's language,
-// Simplified Chinese, from the Qt translations the system provides
-// (Debian: qt6-translations-l10n).
+// boxes, the context menus of text fields) in Simplified Chinese for the
+// Chinese interface, from the Qt translations the system provides (Debian:
+// qt6-translations-l10n). The English interface keeps Qt's English texts.
 #pragma once
 
 class QCoreApplication;

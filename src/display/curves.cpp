@@ -80,23 +80,30 @@ struct PointList {
         ++n;
     }
     Point& operator[](int i) { return p[static_cast<size_t>(i)]; }
+    const Point& operator[](int i) const { return p[static_cast<size_t>(i)]; }
 };
 
 // 400 log10(a / b) with the two logarithms taken apart, as the instrument
 // does; a point at position 0 makes this infinite, which saturates.
 double distanceLaw(int32_t a, int32_t b) { return 400 * (std::log10(a) - std::log10(b)); }
 
-} // namespace
-
-int buildDacCurve(const InstrumentParams& p, CurveStorage& s) {
-    const int n = p.dacPointCount();
-    if (n < 1 || n > 10) return -1;
+// The recorded reference points, in their recorded order.
+PointList recordedPoints(const InstrumentParams& p, int n) {
     PointList pts;
     for (int i = 0; i < n; ++i)
         pts.insert(i, {p.dacPointPos(i), p.dacPointDb(i)});
+    return pts;
+}
 
-    const int32_t left = delayPath(p);
-    const int32_t right = add(left, static_cast<int32_t>(p.range()));
+// Continues the points to both ends of the span 0..right. With the distance
+// law (and always for DGS): when the first point lies beyond three near-field
+// lengths, a point before it on the law (level not below 0), at a fifth of
+// its position but no nearer than those three lengths; a point at 0 with the
+// level of the first; when `right` is at least three times the last
+// position, a point at twice that position 12 dB on; and a point at `right`
+// on the law from the point before it. Without the law the points at 0 and
+// at `right` keep the levels of the first and last points.
+void extendToEnds(const InstrumentParams& p, PointList& pts, int32_t right) {
     if (p.distanceLawExtend() || p.dgsOn()) {
         const int32_t nearField3 = mul(nearFieldLength(p), 3);
         if (pts[0].pos > nearField3) {
@@ -114,8 +121,13 @@ int buildDacCurve(const InstrumentParams& p, CurveStorage& s) {
         pts.insert(0, {0, pts[0].level});
         pts.insert(pts.n, {right, pts[pts.n - 1].level});
     }
+}
 
-    // Cut at the left edge of the plot.
+// Cuts the points to the plot's span left..right: the points before `left`
+// give way to one interpolated at `left`, the first point beyond `right`
+// becomes one interpolated at `right` and ends the list. The levels are then
+// clamped to 0..65535.
+void cutToPlot(PointList& pts, int32_t left, int32_t right) {
     for (int i = 1; i < pts.n; ++i) {
         if (left < pts[i].pos) {
             pts[i - 1] = {left, interpolateAt(pts[i - 1].pos, pts[i - 1].level, left, pts[i].level,
@@ -126,7 +138,6 @@ int buildDacCurve(const InstrumentParams& p, CurveStorage& s) {
             break;
         }
     }
-    // Cut at the right edge.
     for (int i = 1; i < pts.n; ++i) {
         if (right < pts[i].pos) {
             pts[i] = {right, interpolateAt(pts[i - 1].pos, pts[i - 1].level, right, pts[i].level,
@@ -137,8 +148,12 @@ int buildDacCurve(const InstrumentParams& p, CurveStorage& s) {
     }
     for (int i = 0; i < pts.n; ++i)
         pts[i].level = std::clamp(pts[i].level, 0, 65535);
+}
 
-    // Map onto the plot positions.
+// Puts the levels at their plot positions, 280 positions to the range (at
+// least 100), with straight lines between; a point that maps beyond 300 ends
+// the curve at 299, interpolated there.
+void mapOntoPlot(const InstrumentParams& p, const PointList& pts, int32_t left, CurveStorage& s) {
     CurveOrdinates& c = s.curveOrdinates;
     const uint32_t r = p.range() >= 100 ? p.range() : 100u;
     c[0] = store16(pts[0].level);
@@ -156,6 +171,19 @@ int buildDacCurve(const InstrumentParams& p, CurveStorage& s) {
         }
         fillBetween(c, prev, k);
     }
+}
+
+} // namespace
+
+int buildDacCurve(const InstrumentParams& p, CurveStorage& s) {
+    const int n = p.dacPointCount();
+    if (n < 1 || n > 10) return -1;
+    PointList pts = recordedPoints(p, n);
+    const int32_t left = delayPath(p);
+    const int32_t right = add(left, static_cast<int32_t>(p.range()));
+    extendToEnds(p, pts, right);
+    cutToPlot(pts, left, right);
+    mapOntoPlot(p, pts, left, s);
     return 2;
 }
 

@@ -58,41 +58,55 @@ bool appendJsonString(std::string& out, std::string_view text) {
     return true;
 }
 
-// The index of a large recording holds hundreds of thousands of entries and
-// may hold thousands of notes: both are formatted into one fixed block that
-// goes to the output whenever it fills, and the rest of the document goes
-// through QJsonDocument. The keys come in QJsonObject's (sorted) order.
-void writeIndex(const RecordFile& file, Output& output) {
-    // "notes" sorts between "damaged" and "recordCount".
-    QJsonObject before, after{{"recordCount", file.recordCount()}};
-    // Only for files the instrument could not have written: what was refused
-    // and why the scan stopped early.
-    const QJsonArray damaged = damageList(file);
-    if (!damaged.isEmpty()) before.insert("damaged", damaged);
-    if (file.scanEnd() != ScanEnd::AnnouncedCount && file.scanEnd() != ScanEnd::EndOfFile)
-        after.insert("scanEnd", scanEndText(file.scanEnd()));
-    const QByteArray head = QJsonDocument(before).toJson(QJsonDocument::Compact);
-    const QByteArray tail = QJsonDocument(after).toJson(QJsonDocument::Compact);
+namespace {
 
-    constexpr size_t kFlush = 1 << 16;
-    // ",[" three 11-character numbers, two commas, "]", and the last number
-    // copied as 12 bytes.
-    constexpr size_t kEntryMost = 40;
-    std::string chunk(kFlush + kEntryMost, '\0');
-    size_t used = 0;
-    auto put = [&](std::string_view text) {
-        if (used + text.size() > chunk.size()) {
-            output.print({chunk.data(), used});
-            used = 0;
-            if (text.size() > chunk.size()) {
-                output.print(text);
+// The document's text gathered into one fixed block that goes to the output
+// whenever it fills.
+class Chunk {
+public:
+    static constexpr size_t kFlush = 1 << 16;
+    // The longest index entry: ",[" three 11-character numbers, two commas,
+    // "]", and the last number copied as 12 bytes.
+    static constexpr size_t kEntryMost = 40;
+
+    explicit Chunk(Output& output) : output_(output), text_(kFlush + kEntryMost, '\0') {}
+
+    // Appends `text`; a text longer than the whole block goes out by itself.
+    void put(std::string_view text) {
+        if (used_ + text.size() > text_.size()) {
+            flush();
+            if (text.size() > text_.size()) {
+                output_.print(text);
                 return;
             }
         }
-        std::memcpy(chunk.data() + used, text.data(), text.size());
-        used += text.size();
-    };
-    put("{\"records\":[");
+        std::memcpy(text_.data() + used_, text.data(), text.size());
+        used_ += text.size();
+    }
+
+    // Where an entry is written in place: room for kEntryMost bytes is kept
+    // behind kFlush, and entryWritten sends the block once it passes kFlush.
+    char* entryStart() { return text_.data() + used_; }
+    char* end() { return text_.data() + text_.size(); }
+    void entryWritten(const char* entryEnd) {
+        used_ = static_cast<size_t>(entryEnd - text_.data());
+        if (used_ >= kFlush) flush();
+    }
+
+    void flush() {
+        output_.print({text_.data(), used_});
+        used_ = 0;
+    }
+
+private:
+    Output& output_;
+    std::string text_;
+    size_t used_ = 0;
+};
+
+// The entries of "records", [fileOffset,recordSize,parameterRecordOffset]
+// each, formatted in place.
+void putRecordEntries(const RecordFile& file, Chunk& chunk) {
     // Most records share the parameter record of the one before: its digits
     // are copied, not made again (12 bytes, with room kept for them).
     char paramText[12] = {};
@@ -100,9 +114,8 @@ void writeIndex(const RecordFile& file, Output& output) {
     int64_t param = INT64_MIN; // equal to no 32-bit offset
     bool first = true;
     for (const RecordIndexEntry& e : file.recordIndex()) {
-        // Room for a whole entry is kept behind kFlush.
-        char* p = chunk.data() + used;
-        char* const end = chunk.data() + chunk.size();
+        char* p = chunk.entryStart();
+        char* const end = chunk.end();
         if (!first) *p++ = ',';
         *p++ = '[';
         p = std::to_chars(p, end, e.fileOffset).ptr;
@@ -119,20 +132,13 @@ void writeIndex(const RecordFile& file, Output& output) {
         std::memcpy(p, paramText, sizeof paramText);
         p += paramLength;
         *p++ = ']';
-        used = static_cast<size_t>(p - chunk.data());
+        chunk.entryWritten(p);
         first = false;
-        if (used >= kFlush) {
-            output.print({chunk.data(), used});
-            used = 0;
-        }
     }
-    put("],");
-    // The inner members of {"damaged":...}.
-    if (head.size() > 2) {
-        put({head.constData() + 1, static_cast<size_t>(head.size() - 2)});
-        put(",");
-    }
-    put("\"notes\":[");
+}
+
+// The entries of "notes", {"record":R,"text":T} each.
+void putNotes(const RecordFile& file, Chunk& chunk) {
     std::string note;
     for (size_t i = 0; i < file.notes().size(); ++i) {
         note = i ? ",{\"record\":" : "{\"record\":";
@@ -145,13 +151,44 @@ void writeIndex(const RecordFile& file, Output& output) {
             note.append(quoted.constData() + 1, static_cast<size_t>(quoted.size() - 2));
         }
         note += '}';
-        put(note);
+        chunk.put(note);
     }
-    put("],");
+}
+
+} // namespace
+
+// The index of a large recording holds hundreds of thousands of entries and
+// may hold thousands of notes: both are formatted into one fixed block that
+// goes to the output whenever it fills, and the rest of the document goes
+// through QJsonDocument. The keys come in QJsonObject's (sorted) order.
+void writeIndex(const RecordFile& file, Output& output) {
+    // "notes" sorts between "damaged" and "recordCount".
+    QJsonObject before, after{{"recordCount", file.recordCount()}};
+    // Only for files the instrument could not have written: what was refused
+    // and why the scan stopped early.
+    const QJsonArray damaged = damageList(file);
+    if (!damaged.isEmpty()) before.insert("damaged", damaged);
+    if (file.scanEnd() != ScanEnd::AnnouncedCount && file.scanEnd() != ScanEnd::EndOfFile)
+        after.insert("scanEnd", scanEndText(file.scanEnd()));
+    const QByteArray head = QJsonDocument(before).toJson(QJsonDocument::Compact);
+    const QByteArray tail = QJsonDocument(after).toJson(QJsonDocument::Compact);
+
+    Chunk chunk(output);
+    chunk.put("{\"records\":[");
+    putRecordEntries(file, chunk);
+    chunk.put("],");
+    // The inner members of {"damaged":...}.
+    if (head.size() > 2) {
+        chunk.put({head.constData() + 1, static_cast<size_t>(head.size() - 2)});
+        chunk.put(",");
+    }
+    chunk.put("\"notes\":[");
+    putNotes(file, chunk);
+    chunk.put("],");
     // The inner members of {"recordCount":...,...} through its "}".
-    put({tail.constData() + 1, static_cast<size_t>(tail.size() - 1)});
-    put("\n");
-    output.print({chunk.data(), used});
+    chunk.put({tail.constData() + 1, static_cast<size_t>(tail.size() - 1)});
+    chunk.put("\n");
+    chunk.flush();
 }
 
 } // namespace vantrel::cli

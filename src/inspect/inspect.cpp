@@ -119,6 +119,42 @@ void runReport(const Invocation& c) {
     reportCommand(c.args, c.out, c.values("field"));
 }
 
+void runIndex(const Invocation& c) {
+    RecordFile file;
+    openOrFail(file, c.args[0]);
+    writeIndex(file, c.output);
+}
+
+void runRecord(const Invocation& c) {
+    RecordQuery query;
+    const int32_t r = seekOrFail(query, c.args[0], c.args[1]);
+    c.output.printJson(recordJson(query, r));
+}
+
+void runReplay(const Invocation& c) { c.output.printJson(replay(c.args[0], c.args.mid(1))); }
+
+void runCurves(const Invocation& c) {
+    RecordQuery query;
+    seekOrFail(query, c.args[0], c.args[1]);
+    c.output.printJson(curvesJson(query));
+}
+
+void runRender(const Invocation& c) { renderCommand(c.args, c.out, c.isSet("report")); }
+
+void runExport(const Invocation& c) { exportCommand(c.args, c.out); }
+
+void runLzw(const Invocation& c) { lzwCommand(c.args[0], c.args[1], c.args[2]); }
+
+void runOverview(const Invocation& c) {
+    OverviewOptions o;
+    o.percentThreshold = c.value("threshold");
+    o.dbThreshold = c.value("threshold-db");
+    o.gap = c.value("gap");
+    o.position = c.value("position");
+    overviewCommand(c.args[0], o, c.out, c.output);
+}
+
+// The commands in the order the general help lists them.
 const std::vector<Command>& commands() {
     static const std::vector<Command> table = {
         {"index",
@@ -129,11 +165,7 @@ const std::vector<Command>& commands() {
          OutFile::None,
          Draws::Never,
          {},
-         [](const Invocation& c) {
-             RecordFile file;
-             openOrFail(file, c.args[0]);
-             writeIndex(file, c.output);
-         }},
+         runIndex},
         {"record",
          "FILE R",
          "record R as the viewer shows it after a seek to R: header, parameters in force,\n"
@@ -143,11 +175,7 @@ const std::vector<Command>& commands() {
          OutFile::None,
          Draws::Never,
          {},
-         [](const Invocation& c) {
-             RecordQuery query;
-             const int32_t r = seekOrFail(query, c.args[0], c.args[1]);
-             c.output.printJson(recordJson(query, r));
-         }},
+         runRecord},
         {"replay",
          "FILE STEP...",
          "runs the viewer's commands on FILE from a fresh start and prints the state after\n"
@@ -158,7 +186,7 @@ const std::vector<Command>& commands() {
          OutFile::None,
          Draws::Never,
          {},
-         [](const Invocation& c) { c.output.printJson(replay(c.args[0], c.args.mid(1))); }},
+         runReplay},
         {"curves",
          "FILE R",
          "the reference curve and gate curve in force at record R, as heights",
@@ -167,11 +195,7 @@ const std::vector<Command>& commands() {
          OutFile::None,
          Draws::Never,
          {},
-         [](const Invocation& c) {
-             RecordQuery query;
-             seekOrFail(query, c.args[0], c.args[1]);
-             c.output.printJson(curvesJson(query));
-         }},
+         runCurves},
         {"render",
          "FILE R F",
          "writes frame F of record R as the main window's A-scan picture (361 x 289 PNG)",
@@ -180,7 +204,7 @@ const std::vector<Command>& commands() {
          OutFile::Required,
          Draws::Always,
          {{"report", "Draw the report's picture (289 x 257, black on white)."}},
-         [](const Invocation& c) { renderCommand(c.args, c.out, c.isSet("report")); }},
+         runRender},
         {"report",
          "FILE [R F]",
          "writes the inspection report page for frame F of record R: a one-page A4 PDF,\n"
@@ -200,7 +224,7 @@ const std::vector<Command>& commands() {
           {"threshold", "With --indications: the threshold for % frames.", "P"},
           {"threshold-db", "With --indications: the threshold for dB frames.", "D"},
           {"gap", "With --indications: merge indications at most N frames apart.", "N"}},
-         [](const Invocation& c) { runReport(c); }},
+         runReport},
         {"export",
          "FILE",
          "one CSV row per frame of the whole file: values and readout texts",
@@ -209,7 +233,7 @@ const std::vector<Command>& commands() {
          OutFile::Required,
          Draws::Never,
          {},
-         [](const Invocation& c) { exportCommand(c.args, c.out); }},
+         runExport},
         {"lzw",
          "encode|decode IN OUT",
          "runs the record codec over whole files (encode needs at least 2 bytes;\n"
@@ -219,7 +243,7 @@ const std::vector<Command>& commands() {
          OutFile::None,
          Draws::Never,
          {},
-         [](const Invocation& c) { lzwCommand(c.args[0], c.args[1], c.args[2]); }},
+         runLzw},
         {"overview",
          "FILE",
          "the echo dynamics of the whole file: gate A's amplitude and a position for every\n"
@@ -233,14 +257,7 @@ const std::vector<Command>& commands() {
           {"threshold-db", "Threshold for dB frames (default: 0.0, the curve).", "D"},
           {"gap", "Merge indications at most N shown frames apart (default 0).", "N"},
           {"position", "The one-gate position: path (default), surface or depth.", "KIND"}},
-         [](const Invocation& c) {
-             OverviewOptions o;
-             o.percentThreshold = c.value("threshold");
-             o.dbThreshold = c.value("threshold-db");
-             o.gap = c.value("gap");
-             o.position = c.value("position");
-             overviewCommand(c.args[0], o, c.out, c.output);
-         }},
+         runOverview},
     };
     return table;
 }
@@ -258,16 +275,102 @@ const Command* findCommand(const QString& name) {
     return it == table.end() ? nullptr : &*it;
 }
 
+// Every command with its arguments and summary, for `--help`.
+QString generalHelp() {
+    QString text = kGeneralHelp;
+    for (const Command& c : commands())
+        text += QString("  %1 %2\n      %3\n")
+                    .arg(c.name, c.args, QString(c.summary).replace("\n  ", "\n      "));
+    text += "\nRun 'vantrel-inspect COMMAND --help' for one command.\n";
+    return text;
+}
+
+// A negative number is a value (a record number, a threshold), not an
+// option, but the option parser would take "-3" for the options -3: while
+// the parser reads the line the number hides behind this mark, and it is
+// restored wherever it lands, among the positional arguments or as the value
+// of the option before it.
+const QString kNegativeMark = QStringLiteral("\x01");
+
+QStringList hideNegativeNumbers(QStringList arguments) {
+    for (QString& a : arguments) {
+        if (isNegativeNumber(a)) a = kNegativeMark + a;
+    }
+    return arguments;
+}
+
+QStringList restoreNegativeNumbers(QStringList values) {
+    for (QString& a : values) {
+        if (a.startsWith(kNegativeMark)) a.remove(0, 1);
+    }
+    return values;
+}
+
+// The options and positional arguments of one command, for the parser and
+// its help: --help, --out where the command writes a file, its switches.
+void describeCommand(QCommandLineParser& parser, const Command& command,
+                     const QCommandLineOption& help, const QCommandLineOption& out) {
+    parser.setApplicationDescription(
+        QString("vantrel-inspect %1 %2\n%3").arg(command.name, command.args, command.summary));
+    parser.addOption(help);
+    if (command.out != OutFile::None) parser.addOption(out);
+    for (const Switch& s : command.switches) {
+        parser.addOption(s.valueName ? QCommandLineOption(s.name, s.description, s.valueName)
+                                     : QCommandLineOption(s.name, s.description));
+    }
+    for (const QString& a : QString(command.args).split(' '))
+        parser.addPositionalArgument(a, QString());
+}
+
+// The parsed command line as the command's run takes it, after the checks
+// the table asks for: the count of positional arguments, and --out where
+// it is required.
+Invocation invocationOf(const Command& command, const QCommandLineParser& parser,
+                        const QCommandLineOption& out, Output& output) {
+    Invocation invocation{restoreNegativeNumbers(parser.positionalArguments()), {}, {}, output};
+    if (invocation.args.size() < command.minArgs || invocation.args.size() > command.maxArgs) {
+        const qsizetype n = invocation.args.size();
+        fail(std::string(command.name) + " takes " + command.args + ", got " + std::to_string(n) +
+             " argument" + (n == 1 ? "" : "s") + " (see vantrel-inspect " + command.name +
+             " --help)");
+    }
+    if (command.out == OutFile::Required && !parser.isSet(out))
+        fail(std::string(command.name) + " needs --out FILE");
+    if (command.out != OutFile::None && parser.isSet(out))
+        invocation.out = restoreNegativeNumbers({parser.value(out)}).front();
+    for (const Switch& s : command.switches) {
+        const QString option = QString::fromLatin1(s.name);
+        if (parser.isSet(option))
+            invocation.options[option] =
+                s.valueName ? restoreNegativeNumbers(parser.values(option)) : QStringList();
+    }
+    return invocation;
+}
+
+// `vantrel-inspect COMMAND ARGS...` for a command of the table.
+int runCommand(const Command& command, const QStringList& arguments, Output& output) {
+    QCommandLineParser parser;
+    const QCommandLineOption help({"h", "help"}, "Show this help.");
+    const QCommandLineOption out("out", "Write the result to FILE.", "FILE");
+    describeCommand(parser, command, help, out);
+    QStringList rest = arguments.mid(1);
+    rest[0] = QString("vantrel-inspect %1").arg(command.name);
+    if (!parser.parse(hideNegativeNumbers(rest)))
+        fail(parser.errorText().toStdString() + " (see vantrel-inspect " + command.name +
+             " --help)");
+    if (parser.isSet(help)) {
+        output.print(parser.helpText().toStdString());
+        return 0;
+    }
+    command.run(invocationOf(command, parser, out, output));
+    return 0;
+}
+
 int run(const QStringList& arguments, Output& output) {
     if (arguments.size() < 2) fail("no command given (see vantrel-inspect --help)");
     const QString name = arguments[1];
     if (name == "--help" || name == "-h" || name == "help") {
-        QString text = kGeneralHelp;
-        for (const Command& c : commands())
-            text += QString("  %1 %2\n      %3\n")
-                        .arg(c.name, c.args, QString(c.summary).replace("\n  ", "\n      "));
-        text += "\nRun 'vantrel-inspect COMMAND --help' for one command.\n";
-        output.print(text.toStdString());
+        output.print(generalHelp().toStdString());
         return 0;
     }
     if (name == "--version" || name == "-v") {
@@ -276,62 +379,7 @@ int run(const QStringList& arguments, Output& output) {
     }
     const Command* command = findCommand(name);
     if (!command) fail("unknown command " + quoted(name) + " (see vantrel-inspect --help)");
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QString("vantrel-inspect %1 %2\n%3").arg(command->name, command->args, command->summary));
-    const QCommandLineOption help({"h", "help"}, "Show this help.");
-    parser.addOption(help);
-    const QCommandLineOption out("out", "Write the result to FILE.", "FILE");
-    if (command->out != OutFile::None) parser.addOption(out);
-    for (const Switch& s : command->switches) {
-        parser.addOption(s.valueName ? QCommandLineOption(s.name, s.description, s.valueName)
-                                     : QCommandLineOption(s.name, s.description));
-    }
-    for (const QString& a : QString(command->args).split(' '))
-        parser.addPositionalArgument(a, QString());
-    QStringList rest = arguments.mid(1);
-    rest[0] = QString("vantrel-inspect %1").arg(command->name);
-    // A negative number is a value (a record number, a threshold), not an
-    // option: hide it from the option parser, which would take "-3" for the
-    // options -3, and restore it wherever it lands, among the positional
-    // arguments or as the value of the option before it.
-    const QString negativeMark = QStringLiteral("\x01");
-    for (QString& a : rest) {
-        if (isNegativeNumber(a)) a = negativeMark + a;
-    }
-    auto restore = [&negativeMark](QStringList values) {
-        for (QString& a : values) {
-            if (a.startsWith(negativeMark)) a.remove(0, 1);
-        }
-        return values;
-    };
-    if (!parser.parse(rest))
-        fail(parser.errorText().toStdString() + " (see vantrel-inspect " + command->name +
-             " --help)");
-    if (parser.isSet(help)) {
-        output.print(parser.helpText().toStdString());
-        return 0;
-    }
-    Invocation invocation{restore(parser.positionalArguments()), {}, {}, output};
-    if (invocation.args.size() < command->minArgs || invocation.args.size() > command->maxArgs) {
-        const qsizetype n = invocation.args.size();
-        fail(std::string(command->name) + " takes " + command->args + ", got " + std::to_string(n) +
-             " argument" + (n == 1 ? "" : "s") + " (see vantrel-inspect " + command->name +
-             " --help)");
-    }
-    if (command->out == OutFile::Required && !parser.isSet(out))
-        fail(std::string(command->name) + " needs --out FILE");
-    if (command->out != OutFile::None && parser.isSet(out))
-        invocation.out = restore({parser.value(out)}).front();
-    for (const Switch& s : command->switches) {
-        const QString option = QString::fromLatin1(s.name);
-        if (parser.isSet(option))
-            invocation.options[option] =
-                s.valueName ? restore(parser.values(option)) : QStringList();
-    }
-    command->run(invocation);
-    return 0;
+    return runCommand(*command, arguments, output);
 }
 
 // An error message as one line a terminal shows as it is: a control

@@ -23,6 +23,65 @@ struct PageList {
     const char* fileStem = nullptr;
 };
 
+// The pages of the file open in `viewer`: its notes, or its indications as
+// `settings` find them; a usage error when there are none.
+PageList pageList(const ViewerCore& viewer, ReportPages kind, const OverviewSettings& settings,
+                  const QString& path) {
+    PageList pages;
+    if (kind == ReportPages::Notes) {
+        pages.count = static_cast<int>(viewer.noteItems().size());
+        pages.fileStem = "note";
+        if (pages.count == 0) fail(quoted(path) + " has no notes");
+    } else {
+        const EchoOverview overview = computeOverview(viewer.query(), settings);
+        for (const Indication& d : overview.indications())
+            pages.peaks.emplace_back(overview.recordNumber(d.peak), overview.frameNumber(d.peak));
+        pages.count = static_cast<int>(pages.peaks.size());
+        pages.fileStem = "indication";
+        if (pages.count == 0) fail(quoted(path) + " has no indications");
+    }
+    return pages;
+}
+
+// Paints page k; with `foot` the foot line too.
+using PagePainter = std::function<void(QPainter& painter, int k, bool foot)>;
+
+// The pages as one PDF at `out`, each with its foot line.
+void writePagesPdf(const QString& out, const PageList& pages, const PagePainter& paintPage) {
+    if (!writeReportPdf(
+            out, pages.count, [&](QPainter& painter, int k) { paintPage(painter, k, true); },
+            QStringLiteral("vantrel-inspect")))
+        fail("cannot write " + quoted(out));
+}
+
+// The pages as pictures, the page alone, into the folder `out`: made if
+// missing; on a failure the pictures already written go again, so nothing
+// half-done stays behind.
+void writePagesPng(const QString& out, const PageList& pages, const PagePainter& paintPage) {
+    const QDir dir(out);
+    const bool existed = dir.exists();
+    if (!QDir().mkpath(out)) fail("cannot write to the folder " + quoted(out));
+    QStringList written;
+    auto undo = [&] {
+        for (const QString& f : written)
+            QFile::remove(f);
+        if (!existed) QDir().rmdir(out);
+    };
+    for (int k = 0; k < pages.count; ++k) {
+        QImage page(kPageWidth, kPageHeight, QImage::Format_RGB32);
+        QPainter painter(&page);
+        paintPage(painter, k, false);
+        painter.end();
+        const QString file = dir.filePath(QStringLiteral("%1-%2.png").arg(pages.fileStem).arg(k));
+        if (!page.save(file, "PNG")) {
+            QFile::remove(file);
+            undo();
+            fail("cannot write " + quoted(file));
+        }
+        written << file;
+    }
+}
+
 } // namespace
 
 std::map<QString, QString> userTexts(const QStringList& fields) {
@@ -65,26 +124,14 @@ void batchReportCommand(const QString& path, ReportPages kind, const OverviewOpt
     ViewerCore viewer;
     viewer.formShow();
     openOrFail(viewer, path);
-    PageList pages;
-    if (kind == ReportPages::Notes) {
-        pages.count = static_cast<int>(viewer.noteItems().size());
-        pages.fileStem = "note";
-        if (pages.count == 0) fail(quoted(path) + " has no notes");
-    } else {
-        const EchoOverview overview = computeOverview(viewer.query(), settings);
-        for (const Indication& d : overview.indications())
-            pages.peaks.emplace_back(overview.recordNumber(d.peak), overview.frameNumber(d.peak));
-        pages.count = static_cast<int>(pages.peaks.size());
-        pages.fileStem = "indication";
-        if (pages.count == 0) fail(quoted(path) + " has no indications");
-    }
+    const PageList pages = pageList(viewer, kind, settings, path);
 
     // Page k: the notes clicked one after another down the list, as an
     // inspector walks them (a note click keeps the parameters in force
     // unless its record carries a block); an indication's peak frame as a
     // click on the overview shows it.
     // `foot`: PDF pages carry the foot line; the pictures are the page alone.
-    auto paintPage = [&](QPainter& painter, int k, bool foot) {
+    const PagePainter paintPage = [&](QPainter& painter, int k, bool foot) {
         if (kind == ReportPages::Notes)
             viewer.noteClick(k);
         else
@@ -100,37 +147,10 @@ void batchReportCommand(const QString& path, ReportPages kind, const OverviewOpt
         paintReportFoot(painter, origin);
     };
 
-    if (pdf) {
-        if (!writeReportPdf(
-                out, pages.count, [&](QPainter& painter, int k) { paintPage(painter, k, true); },
-                QStringLiteral("vantrel-inspect")))
-            fail("cannot write " + quoted(out));
-        return;
-    }
-    // A folder of pictures: made if missing; on a failure the pictures
-    // already written go again, so nothing half-done stays behind.
-    const QDir dir(out);
-    const bool existed = dir.exists();
-    if (!QDir().mkpath(out)) fail("cannot write to the folder " + quoted(out));
-    QStringList written;
-    auto undo = [&] {
-        for (const QString& f : written)
-            QFile::remove(f);
-        if (!existed) QDir().rmdir(out);
-    };
-    for (int k = 0; k < pages.count; ++k) {
-        QImage page(kPageWidth, kPageHeight, QImage::Format_RGB32);
-        QPainter painter(&page);
-        paintPage(painter, k, false);
-        painter.end();
-        const QString file = dir.filePath(QStringLiteral("%1-%2.png").arg(pages.fileStem).arg(k));
-        if (!page.save(file, "PNG")) {
-            QFile::remove(file);
-            undo();
-            fail("cannot write " + quoted(file));
-        }
-        written << file;
-    }
+    if (pdf)
+        writePagesPdf(out, pages, paintPage);
+    else
+        writePagesPng(out, pages, paintPage);
 }
 
 } // namespace vantrel::cli

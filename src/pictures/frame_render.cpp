@@ -327,9 +327,4 @@ void drawReportPlot(QPainter& painter, int w, int h, std::span<const uint8_t> ec
     painter.restore();
 }
 
-void initRulers(QImage& amplitudeRuler, QImage& pathRuler) {
-    drawAmplitudeRuler(amplitudeRuler, kPlotHeight, PlotColours::screen());
-    drawPathRuler(pathRuler, {}, PlotColours::screen());
-}
-
 } // namespace vantrel

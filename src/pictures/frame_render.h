@@ -182,10 +182,6 @@ void drawReportPlot(PlotCanvas& canvas, std::span<const uint8_t> echo, const uin
 void drawReportPlot(QPainter& painter, int w, int h, std::span<const uint8_t> echo,
                     const uint8_t* envelope, const InstrumentParams& p, const CurveSet& curves);
 
-// Both rulers before any parameters are known: the amplitude ruler of the
-// main plot and a blank sound-path ruler.
-void initRulers(QImage& amplitudeRuler, QImage& pathRuler);
-
 // The font of ruler labels.
 QFont rulerFont();
 

@@ -394,15 +394,9 @@ void paintUserField(QPainter& p, const PageField& f, const QString& text) {
     p.restore();
 }
 
-} // namespace
-
-void paintReportPage(QPainter& p, const ReportFill& fill, const ReportPictures& pictures,
-                     const std::function<QString(const PageField&)>& fieldText) {
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing, false);
-    p.fillRect(0, 0, kPageWidth, kPageHeight, Qt::white);
-    p.setPen(Qt::black); // the texts; every line is filled, not stroked
-
+// The outer frame, the title, the table's cells with their captions, and
+// the captions of the defect rows.
+void paintFrameAndTable(QPainter& p, const ReportFill& fill) {
     drawCell(p, {39, 754, 48, 1082}); // outer frame
     drawCell(p, {40, 753, 49, 104});  // title
     p.setFont(reportFont(21, true));
@@ -417,7 +411,12 @@ void paintReportPage(QPainter& p, const ReportFill& fill, const ReportPictures& 
     for (int i = 0; i < 4; ++i)
         p.drawText(QRect(115, defectRows[i] + 8, 57, 25), Qt::AlignCenter,
                    pageText(fill.defectCaptions[static_cast<size_t>(i)].toUtf8().constData()));
-    for (const Head& h : heads(fill.twoGate)) {
+}
+
+// The vertical heads, in the captions' font.
+void paintHeads(QPainter& p, bool twoGate) {
+    p.setFont(reportFont(19));
+    for (const Head& h : heads(twoGate)) {
         drawCell(p, h.cell);
         const QString word = pageText(h.word);
         if (word == QString::fromUtf8(h.word)) {
@@ -433,7 +432,10 @@ void paintReportPage(QPainter& p, const ReportFill& fill, const ReportPictures& 
             p.restore();
         }
     }
+}
 
+// The waveform block and its pictures, each clipped to its place.
+void paintPictures(QPainter& p, const ReportPictures& pictures) {
     drawCell(p, {40, 753, 785, 1081}); // the waveform block
     auto picture = [&](const QRect& r, const std::function<void(QPainter&, int, int)>& draw) {
         if (!draw) return;
@@ -447,25 +449,41 @@ void paintReportPage(QPainter& p, const ReportFill& fill, const ReportPictures& 
     picture(kReportLeftRuler, pictures.leftRuler);
     picture(kReportBottomRuler, pictures.bottomRuler);
     picture(kReportPlot, pictures.plot);
+}
 
-    if (fieldText) {
-        p.setPen(Qt::black);
-        p.setFont(reportFont(19));
-        const QFontMetrics metrics(p.font());
-        for (const PageField& f : reportFields()) {
-            const QString text = fieldText(f);
-            if (text.isEmpty()) continue;
-            if (f.kind == FieldKind::User) {
-                paintUserField(p, f, text);
-                continue;
-            }
-            const int w = f.kind == FieldKind::Label ? metrics.horizontalAdvance(text) : f.w;
-            if (f.kind == FieldKind::Label) p.fillRect(f.x, f.y, w, f.h, Qt::white);
-            const int flags =
-                Qt::AlignLeft | (f.h > 25 ? Qt::AlignTop | Qt::TextWordWrap : Qt::AlignVCenter);
-            p.drawText(QRect(f.x, f.y, w, f.h), flags, text);
+// The fields' texts: a user's as fitFieldText lays it out, a label's on
+// white as wide as its text, the others in their boxes.
+void paintFieldTexts(QPainter& p, const std::function<QString(const PageField&)>& fieldText) {
+    p.setPen(Qt::black);
+    p.setFont(reportFont(19));
+    const QFontMetrics metrics(p.font());
+    for (const PageField& f : reportFields()) {
+        const QString text = fieldText(f);
+        if (text.isEmpty()) continue;
+        if (f.kind == FieldKind::User) {
+            paintUserField(p, f, text);
+            continue;
         }
+        const int w = f.kind == FieldKind::Label ? metrics.horizontalAdvance(text) : f.w;
+        if (f.kind == FieldKind::Label) p.fillRect(f.x, f.y, w, f.h, Qt::white);
+        const int flags =
+            Qt::AlignLeft | (f.h > 25 ? Qt::AlignTop | Qt::TextWordWrap : Qt::AlignVCenter);
+        p.drawText(QRect(f.x, f.y, w, f.h), flags, text);
     }
+}
+
+} // namespace
+
+void paintReportPage(QPainter& p, const ReportFill& fill, const ReportPictures& pictures,
+                     const std::function<QString(const PageField&)>& fieldText) {
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.fillRect(0, 0, kPageWidth, kPageHeight, Qt::white);
+    p.setPen(Qt::black); // the texts; every line is filled, not stroked
+    paintFrameAndTable(p, fill);
+    paintHeads(p, fill.twoGate);
+    paintPictures(p, pictures);
+    if (fieldText) paintFieldTexts(p, fieldText);
     p.restore();
 }
 

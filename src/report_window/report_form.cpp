@@ -121,6 +121,23 @@ TReportForm::TReportForm(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    buildMenu(layout);
+    buildPageView(layout);
+    buildStatusLine(layout);
+    buildRefreshTimer();
+    outer_ = new OuterGeometry(this, OuterGeometry::Resizing::Allowed);
+    buildFields();
+    choosePdfPath = [this](const QString& suggestion) -> std::optional<QString> {
+        const QString path = QFileDialog::getSaveFileName(this, tr("导出PDF"), suggestion,
+                                                          QStringLiteral("PDF (*.pdf)"));
+        if (path.isEmpty()) return std::nullopt;
+        return path;
+    };
+    showPreview = [](QDialog& dialog) { dialog.exec(); };
+    FormCreate();
+}
+
+void TReportForm::buildMenu(QVBoxLayout* layout) {
     auto* menuBar = new QMenuBar(this);
     QMenu* menu = menuBar->addMenu(tr("菜单(&F)"));
     QAction* print = menu->addAction(tr("打印(&P)"), this, [this] { PrintButtonClick(); });
@@ -130,59 +147,68 @@ TReportForm::TReportForm(QWidget* parent) : QDialog(parent) {
     QAction* preview = menu->addAction(tr("打印预览(&V)…"), this, [this] { PrintPreviewClick(); });
     preview->setObjectName(QStringLiteral("PrintPreviewItem"));
     layout->setMenuBar(menuBar);
+}
 
+void TReportForm::buildPageView(QVBoxLayout* layout) {
     scroll_ = new PageView(this);
     scroll_->setObjectName(QStringLiteral("PageView"));
     page_ = new PageWidget(
         scroll_, [this](QPainter& p) { paintReportPage(p, fill_, screenPictures(), nullptr); });
     scroll_->setWidget(page_);
     layout->addWidget(scroll_);
+}
 
+void TReportForm::buildStatusLine(QVBoxLayout* layout) {
     // A short non-modal notice when a print could not be made.
     auto* statusBar = new QStatusBar(this);
     status_ = new QLabel(statusBar);
     status_->setObjectName(QStringLiteral("PrintStatus"));
     statusBar->addWidget(status_, 1);
     layout->addWidget(statusBar);
+}
 
-    timer1_ = new QTimer(this);
-    timer1_->setSingleShot(true);
-    timer1_->setInterval(1);
+void TReportForm::buildRefreshTimer() {
+    refreshTimer_ = new QTimer(this);
+    refreshTimer_->setSingleShot(true);
+    refreshTimer_->setInterval(1);
     // The instrument's window hides and shows itself once after its first
     // showing to repaint the fresh page; here the page repaints by itself,
     // so the one refresh only runs the showing's work again.
-    connect(timer1_, &QTimer::timeout, this, [this] { FormShow(); });
+    connect(refreshTimer_, &QTimer::timeout, this, [this] { FormShow(); });
+}
 
-    outer_ = new OuterGeometry(this, OuterGeometry::Resizing::Allowed);
+QWidget* TReportForm::newFieldWidget(const PageField& f) {
+    if (f.kind == FieldKind::Label) {
+        auto* label = new QLabel(page_);
+        label->setAutoFillBackground(true);
+        return label;
+    }
+    if (f.h > 25) {
+        auto* edit = new QPlainTextEdit(page_);
+        edit->setFrameShape(QFrame::NoFrame);
+        edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        // The text runs over the cell's whole width, as on the page, so
+        // the lines break where the page breaks them.
+        edit->document()->setDocumentMargin(0);
+        edit->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        if (f.kind == FieldKind::User)
+            connect(edit, &QPlainTextEdit::textChanged, this, [this, f] { refitField(f); });
+        return edit;
+    }
+    auto* edit = new QLineEdit(page_);
+    edit->setFrame(false);
+    edit->setTextMargins(0, 0, 0, 0);
+    edit->setEnabled(std::string_view(f.name) != reportfield::kXValueBox);
+    if (f.kind == FieldKind::User)
+        connect(edit, &QLineEdit::textChanged, this, [this, f] { refitField(f); });
+    return edit;
+}
 
+void TReportForm::buildFields() {
     for (const PageField& f : reportFields()) {
-        QWidget* w = nullptr;
+        QWidget* w = newFieldWidget(f);
         const QString name = QString::fromLatin1(f.name);
-        if (f.kind == FieldKind::Label) {
-            auto* label = new QLabel(page_);
-            label->setAutoFillBackground(true);
-            w = label;
-        } else if (f.h > 25) {
-            auto* edit = new QPlainTextEdit(page_);
-            edit->setFrameShape(QFrame::NoFrame);
-            edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-            edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-            // The text runs over the cell's whole width, as on the page, so
-            // the lines break where the page breaks them.
-            edit->document()->setDocumentMargin(0);
-            edit->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-            if (f.kind == FieldKind::User)
-                connect(edit, &QPlainTextEdit::textChanged, this, [this, f] { refitField(f); });
-            w = edit;
-        } else {
-            auto* edit = new QLineEdit(page_);
-            edit->setFrame(false);
-            edit->setTextMargins(0, 0, 0, 0);
-            edit->setEnabled(std::string_view(f.name) != reportfield::kXValueBox);
-            if (f.kind == FieldKind::User)
-                connect(edit, &QLineEdit::textChanged, this, [this, f] { refitField(f); });
-            w = edit;
-        }
         w->setObjectName(name);
         w->setFont(reportFont(19));
         QPalette pal = w->palette();
@@ -194,14 +220,6 @@ TReportForm::TReportForm(QWidget* parent) : QDialog(parent) {
         w->setGeometry(f.x, f.y, std::max(f.w, 1), f.h);
         fields_[name] = w;
     }
-    choosePdfPath = [this](const QString& suggestion) -> std::optional<QString> {
-        const QString path = QFileDialog::getSaveFileName(this, tr("导出PDF"), suggestion,
-                                                          QStringLiteral("PDF (*.pdf)"));
-        if (path.isEmpty()) return std::nullopt;
-        return path;
-    };
-    showPreview = [](QDialog& dialog) { dialog.exec(); };
-    FormCreate();
 }
 
 void TReportForm::FormCreate() {
@@ -277,7 +295,7 @@ void TReportForm::FormShow() {
         outer_->moveTo(QPoint(0, 0));
     }
     if (firstShow_) {
-        timer1_->start();
+        refreshTimer_->start();
         firstShow_ = false;
     }
 }

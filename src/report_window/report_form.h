@@ -21,6 +21,7 @@ class QLabel;
 class QPrinter;
 class QScrollArea;
 class QTimer;
+class QVBoxLayout;
 
 namespace vantrel {
 
@@ -82,6 +83,18 @@ private:
     // A user cell's text changed: the editor takes the page's font for it
     // and the status line says when the text is cut.
     void refitField(const PageField& f);
+    // The steps of the constructor, in its order: the menu, the page in its
+    // scrolling view, the status line, the refresh after the first showing,
+    // and the field boxes on the page.
+    void buildMenu(QVBoxLayout* layout);
+    void buildPageView(QVBoxLayout* layout);
+    void buildStatusLine(QVBoxLayout* layout);
+    void buildRefreshTimer();
+    void buildFields();
+    // The widget of one field: a label for a Label field, else an editor, of
+    // several lines for a box taller than one line; a user's box refits its
+    // text as it changes.
+    QWidget* newFieldWidget(const PageField& f);
     void FormCreate();
     void FormShow();
     void drawReportImages();
@@ -100,7 +113,8 @@ private:
     QScrollArea* scroll_ = nullptr;
     QWidget* page_ = nullptr;
     QLabel* status_ = nullptr;
-    QTimer* timer1_ = nullptr;
+    // Runs FormShow once more just after the first showing.
+    QTimer* refreshTimer_ = nullptr;
     OuterGeometry* outer_ = nullptr;
     bool firstShow_ = true;
     int formShowCount_ = 0;

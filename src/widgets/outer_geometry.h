@@ -59,7 +59,6 @@ public:
     // else 0; the top likewise with the heights.
     void centreOnScreen();
 
-    QSize outerSize() const { return outer_; }
     // The inside size that gives the outer size with the frame known now.
     QSize innerSize() const;
 
