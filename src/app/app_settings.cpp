@@ -7,6 +7,19 @@ namespace vantrel {
 namespace {
 
 const QString kRecentKey = QStringLiteral("RecentFiles");
+const QString kPositionKey = QStringLiteral("EchoDynamics/position");
+const QString kPercentKey = QStringLiteral("EchoDynamics/percentThreshold");
+const QString kDbKey = QStringLiteral("EchoDynamics/dbThreshold");
+const QString kGapKey = QStringLiteral("EchoDynamics/gap");
+
+// A remembered whole number within low .. high, or nullopt.
+std::optional<int64_t> storedNumber(const QSettings& s, const QString& key, int64_t low,
+                                    int64_t high) {
+    bool ok = false;
+    const qlonglong v = s.value(key).toLongLong(&ok);
+    if (!ok || v < low || v > high) return std::nullopt;
+    return v;
+}
 
 QStringList saved(QStringList list) {
     while (list.size() > kRecentFiles)
@@ -36,6 +49,28 @@ QStringList forgetRecentFile(const QString& path) {
     QStringList list = recentFiles();
     list.removeAll(QFileInfo(path).absoluteFilePath());
     return saved(list);
+}
+
+OverviewSettings rememberedOverviewSettings() {
+    const QSettings s = appSettings();
+    OverviewSettings o;
+    if (const auto v = storedNumber(s, kPositionKey, 0, 2))
+        o.position = static_cast<OverviewPosition>(*v);
+    o.percentThreshold = storedNumber(s, kPercentKey, 0, 2000); // none: the gate level
+    if (const auto v = storedNumber(s, kDbKey, -600, 600)) o.dbThreshold = *v;
+    if (const auto v = storedNumber(s, kGapKey, 0, 1000000)) o.gap = *v;
+    return o;
+}
+
+void rememberOverviewSettings(const OverviewSettings& o) {
+    QSettings s = appSettings();
+    s.setValue(kPositionKey, static_cast<int>(o.position));
+    if (o.percentThreshold)
+        s.setValue(kPercentKey, static_cast<qlonglong>(*o.percentThreshold));
+    else
+        s.remove(kPercentKey);
+    s.setValue(kDbKey, static_cast<qlonglong>(o.dbThreshold));
+    s.setValue(kGapKey, static_cast<qlonglong>(o.gap));
 }
 
 } // namespace vantrel

@@ -6,11 +6,19 @@
 #include <QSettings>
 #include <QStringList>
 
+#include "echo_overview.h"
+
 namespace vantrel {
 
 inline QSettings appSettings() {
     return QSettings(QStringLiteral("Vantrel"), QStringLiteral("Vantrel"));
 }
+
+// The echo-dynamics settings (thresholds, merge gap, position kind) of the
+// last session; values out of the window's ranges (an edited file) are left
+// at their defaults.
+OverviewSettings rememberedOverviewSettings();
+void rememberOverviewSettings(const OverviewSettings& settings);
 
 // The recordings opened last, newest first, at most kRecentFiles of them.
 inline constexpr int kRecentFiles = 8;

@@ -9,7 +9,6 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QSettings>
 #include <QSplitter>
 #include <QTimer>
@@ -27,21 +26,6 @@ namespace vantrel {
 namespace {
 
 QString settingsKey() { return QStringLiteral("EchoDynamics/geometry"); }
-// The settings of the overview, remembered between sessions.
-const QString kPositionKey = QStringLiteral("EchoDynamics/position");
-const QString kPercentKey = QStringLiteral("EchoDynamics/percentThreshold");
-const QString kDbKey = QStringLiteral("EchoDynamics/dbThreshold");
-const QString kGapKey = QStringLiteral("EchoDynamics/gap");
-
-// A remembered whole number within low .. high, or nullopt.
-std::optional<int64_t> storedNumber(const QSettings& s, const QString& key, int64_t low,
-                                    int64_t high) {
-    bool ok = false;
-    const qlonglong v = s.value(key).toLongLong(&ok);
-    if (!ok || v < low || v > high) return std::nullopt;
-    return v;
-}
-
 } // namespace
 
 TEchoDynamicsForm::TEchoDynamicsForm(const ViewerCore& core, ShowFrame showFrame, QWidget* parent,
@@ -51,7 +35,7 @@ TEchoDynamicsForm::TEchoDynamicsForm(const ViewerCore& core, ShowFrame showFrame
     setObjectName(QStringLiteral("EchoDynamicsForm"));
     syncTitle();
     buildControls();
-    loadSettings();
+    settings_ = rememberedOverviewSettings();
 
     chooseCsvFile = [this](const QString& suggestion) -> std::optional<QString> {
         QFileDialog dialog(this, tr("导出指示"));
@@ -152,30 +136,9 @@ void TEchoDynamicsForm::connectControls() {
             [this](AmplitudeUnit unit, int64_t tenths) { setThreshold(unit, tenths); });
 }
 
-void TEchoDynamicsForm::loadSettings() {
-    // Values out of the controls' ranges (an edited file) are left out.
-    const QSettings s = appSettings();
-    if (const auto v = storedNumber(s, kPositionKey, 0, 2))
-        settings_.position = static_cast<OverviewPosition>(*v);
-    settings_.percentThreshold = storedNumber(s, kPercentKey, 0, 2000);
-    if (const auto v = storedNumber(s, kDbKey, -600, 600)) settings_.dbThreshold = *v;
-    if (const auto v = storedNumber(s, kGapKey, 0, 1000000)) settings_.gap = *v;
-}
-
-void TEchoDynamicsForm::rememberSettings() const {
-    QSettings s = appSettings();
-    s.setValue(kPositionKey, static_cast<int>(settings_.position));
-    if (settings_.percentThreshold)
-        s.setValue(kPercentKey, static_cast<qlonglong>(*settings_.percentThreshold));
-    else
-        s.remove(kPercentKey); // the gate level
-    s.setValue(kDbKey, static_cast<qlonglong>(settings_.dbThreshold));
-    s.setValue(kGapKey, static_cast<qlonglong>(settings_.gap));
-}
-
 void TEchoDynamicsForm::settingsChanged(const OverviewSettings& settings, bool positionChanged) {
     settings_ = settings;
-    rememberSettings();
+    rememberOverviewSettings(settings_);
     if (positionChanged)
         startComputation();
     else
@@ -316,7 +279,7 @@ void TEchoDynamicsForm::setThreshold(AmplitudeUnit unit, int64_t tenths) {
         if (settings_.percentThreshold == tenths) return;
         settings_.percentThreshold = tenths;
     }
-    rememberSettings();
+    rememberOverviewSettings(settings_);
     thresholdsChanged();
 }
 
@@ -362,39 +325,13 @@ QString TEchoDynamicsForm::statusText() const {
 void TEchoDynamicsForm::showEvent(QShowEvent* event) {
     if (!geometryRestored_) {
         geometryRestored_ = true;
-        placeOnScreen();
+        // The place and size of the last showing, on this or an earlier run;
+        // the first time, beside the main window's A-scan.
+        placeWindow(*this, appSettings().value(settingsKey()).toByteArray(), keepClear_,
+                    QSize(900, 560));
     }
     QWidget::showEvent(event);
     if (core_.fileOpen() && !overview_ && !job_->running()) startComputation();
-}
-
-void TEchoDynamicsForm::placeOnScreen() {
-    const QScreen* screen = keepClear_ ? keepClear_->screen() : this->screen();
-    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    // The place and size of the last showing, on this or an earlier run, on
-    // the screen as it is now (it may have become smaller).
-    if (restoreGeometry(appSettings().value(settingsKey()).toByteArray())) {
-        const QRect kept = keepOnScreen(frameGeometry(), available);
-        if (kept != frameGeometry()) {
-            resize(size() - (frameGeometry().size() - kept.size()));
-            move(kept.topLeft());
-        }
-        return;
-    }
-    // The first showing: beside the main window's A-scan, not over it. The
-    // frame's extra size is taken as the owner's, whose frame is known.
-    const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
-    const QSize frame = owner ? owner->frameGeometry().size() - owner->size() : QSize();
-    const QSize wanted(900, 560);
-    if (!keepClear_) {
-        resize(wanted);
-        return;
-    }
-    const QRect clear(keepClear_->mapToGlobal(QPoint(0, 0)), keepClear_->size());
-    const QRect r = placeBeside(clear.marginsAdded(QMargins(4, 4, 4, 4)), wanted + frame,
-                                minimumSizeHint().expandedTo(QSize(480, 360)) + frame, available);
-    resize(r.size() - frame);
-    move(r.topLeft());
 }
 
 void TEchoDynamicsForm::hideEvent(QHideEvent* event) {

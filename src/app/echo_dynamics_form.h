@@ -117,11 +117,6 @@ private:
     void syncControls();
     QString statusText() const;
     void dropOverview();
-    void placeOnScreen();
-    // The thresholds, merge gap and position kind of the last session, and
-    // remembering them.
-    void loadSettings();
-    void rememberSettings() const;
 
     const ViewerCore& core_;
     ShowFrame showFrame_;

@@ -1,5 +1,8 @@
 #include "window_placement.h"
 
+#include <QScreen>
+#include <QWidget>
+
 #include <algorithm>
 
 namespace vantrel {
@@ -35,6 +38,32 @@ QRect placeBeside(const QRect& keepClear, QSize size, QSize minimum, const QRect
     return keepOnScreen(
         QRect(available.right() - minimum.width() + 1, k.top(), minimum.width(), size.height()),
         available);
+}
+
+void placeWindow(QWidget& window, const QByteArray& remembered, const QWidget* keepClear,
+                 QSize size) {
+    const QScreen* screen = keepClear ? keepClear->screen() : window.screen();
+    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    if (window.restoreGeometry(remembered)) {
+        const QRect kept = keepOnScreen(window.frameGeometry(), available);
+        if (kept != window.frameGeometry()) {
+            window.resize(window.size() - (window.frameGeometry().size() - kept.size()));
+            window.move(kept.topLeft());
+        }
+        return;
+    }
+    if (!keepClear) {
+        window.resize(size);
+        return;
+    }
+    const QWidget* owner = keepClear->window();
+    const QSize frame = owner->frameGeometry().size() - owner->size();
+    const QRect clear(keepClear->mapToGlobal(QPoint(0, 0)), keepClear->size());
+    const QRect r =
+        placeBeside(clear.marginsAdded(QMargins(4, 4, 4, 4)), size + frame,
+                    window.minimumSizeHint().expandedTo(QSize(480, 360)) + frame, available);
+    window.resize(r.size() - frame);
+    window.move(r.topLeft());
 }
 
 } // namespace vantrel

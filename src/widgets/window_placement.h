@@ -4,8 +4,11 @@
 // included) in screen coordinates.
 #pragma once
 
+#include <QByteArray>
 #include <QRect>
 #include <QSize>
+
+class QWidget;
 
 namespace vantrel {
 
@@ -19,5 +22,13 @@ QRect placeBeside(const QRect& keepClear, QSize size, QSize minimum, const QRect
 
 // `geometry` moved onto `available`, and made smaller where it is larger.
 QRect keepOnScreen(const QRect& geometry, const QRect& available);
+
+// Puts a top-level window before its first showing: at `remembered` (from
+// QWidget::saveGeometry) kept on the screen as it is now, which may have
+// become smaller; without one, `size` large (inside) beside `keepClear`, a
+// widget of another window, or simply that large when there is none. The
+// window's frame is taken as its owner's, whose frame is known.
+void placeWindow(QWidget& window, const QByteArray& remembered, const QWidget* keepClear,
+                 QSize size);
 
 } // namespace vantrel
