@@ -7,7 +7,9 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <fcntl.h>
 #include <limits>
+#include <unistd.h>
 
 #include "file_io.h"
 
@@ -102,6 +104,21 @@ void writeOutput(const QString& path, std::span<const uint8_t> bytes) {
     errno = 0;
     if (!writeBytes(path.toStdString(), bytes))
         fail("cannot write " + quoted(path) + ": " + std::strerror(errno ? errno : EIO));
+}
+
+std::string cannotWrite(const QString& path) {
+    const std::string name = path.toStdString();
+    const bool existed = ::access(name.c_str(), F_OK) == 0;
+    errno = 0;
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    // Writable, yet the writer failed: the disk filled, or the data could
+    // not be encoded.
+    const int reason = fd < 0 ? errno : EIO;
+    if (fd >= 0) {
+        ::close(fd);
+        if (!existed) ::unlink(name.c_str());
+    }
+    return "cannot write " + quoted(path) + ": " + std::strerror(reason);
 }
 
 OutputFile::OutputFile(const QString& path)

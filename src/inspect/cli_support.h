@@ -70,6 +70,11 @@ int32_t seekOrFail(RecordQuery& query, const QString& path, const QString& recor
 
 FileContents readInput(const QString& path);
 void writeOutput(const QString& path, std::span<const uint8_t> bytes);
+// For a writer that says only that it failed (a picture, a PDF): the
+// message "cannot write 'path': reason", the reason found by opening the
+// path for writing as the writer did (a file that did not exist before is
+// not left behind).
+std::string cannotWrite(const QString& path);
 
 // An output file written a block at a time, for results too long to hold
 // whole. Failing to create, write or close it is a usage error naming it.

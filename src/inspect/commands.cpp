@@ -138,7 +138,7 @@ struct ShownFrame {
 };
 
 void savePng(const QImage& image, const QString& path) {
-    if (!image.save(path, "PNG")) fail("cannot write " + quoted(path));
+    if (!image.save(path, "PNG")) fail(cannotWrite(path));
 }
 
 } // namespace
@@ -187,7 +187,7 @@ void reportCommand(const QStringList& a, const QString& out, const QStringList& 
                 paintReportFoot(painter, pageOrigin(shown.query.file(), shown.record, shown.frame));
             },
             QStringLiteral("vantrel-inspect")))
-        fail("cannot write " + quoted(out));
+        fail(cannotWrite(out));
 }
 
 void reportFieldsCommand(const QStringList& a, Output& output) {

@@ -164,10 +164,10 @@ void putNotes(const RecordFile& file, Chunk& chunk) {
 void writeIndex(const RecordFile& file, Output& output) {
     // "notes" sorts between "damaged" and "recordCount".
     QJsonObject before, after{{"recordCount", file.recordCount()}};
-    // Only for files the instrument could not have written: what was refused
-    // and why the scan stopped early.
-    const QJsonArray damaged = damageList(file);
-    if (!damaged.isEmpty()) before.insert("damaged", damaged);
+    // The records the instrument could not have written, with the reason
+    // (always there, empty for an intact file), and only where the scan
+    // stopped early, why.
+    before.insert("damaged", damageList(file));
     if (file.scanEnd() != ScanEnd::AnnouncedCount && file.scanEnd() != ScanEnd::EndOfFile)
         after.insert("scanEnd", scanEndText(file.scanEnd()));
     const QByteArray head = QJsonDocument(before).toJson(QJsonDocument::Compact);
@@ -178,10 +178,8 @@ void writeIndex(const RecordFile& file, Output& output) {
     putRecordEntries(file, chunk);
     chunk.put("],");
     // The inner members of {"damaged":...}.
-    if (head.size() > 2) {
-        chunk.put({head.constData() + 1, static_cast<size_t>(head.size() - 2)});
-        chunk.put(",");
-    }
+    chunk.put({head.constData() + 1, static_cast<size_t>(head.size() - 2)});
+    chunk.put(",");
     chunk.put("\"notes\":[");
     putNotes(file, chunk);
     chunk.put("],");

@@ -159,7 +159,8 @@ const std::vector<Command>& commands() {
     static const std::vector<Command> table = {
         {"index",
          "FILE",
-         "the announced record count, the record index and the notes",
+         "the announced record count, the record index, the notes and the damaged records "
+         "(damaged: empty when none is)",
          1,
          1,
          OutFile::None,
@@ -347,6 +348,33 @@ Invocation invocationOf(const Command& command, const QCommandLineParser& parser
     return invocation;
 }
 
+// What the option parser found wrong, in the tool's own words: "unknown
+// option '--bogus'" rather than Qt's "Unknown option 'bogus'.", and its
+// other messages ("Missing value after '--out'.") without the capital and
+// the full stop.
+std::string parserError(const QCommandLineParser& parser) {
+    const QStringList unknown = parser.unknownOptionNames();
+    if (!unknown.isEmpty()) {
+        const QString& name = unknown.first();
+        return "unknown option " + quoted((name.size() == 1 ? "-" : "--") + name);
+    }
+    QString text = parser.errorText();
+    if (text.endsWith(QLatin1Char('.'))) text.chop(1);
+    if (!text.isEmpty()) text[0] = text[0].toLower();
+    return text.toStdString();
+}
+
+// The command's help, its usage line naming the command as it is typed
+// (Qt's names the program file by its path).
+std::string commandHelp(const QCommandLineParser& parser, const Command& command) {
+    QString text = parser.helpText();
+    const qsizetype end = text.indexOf(QLatin1Char('\n'));
+    text.replace(0, end < 0 ? text.size() : end,
+                 QStringLiteral("Usage: vantrel-inspect %1 [options] %2")
+                     .arg(QString::fromLatin1(command.name), QString::fromLatin1(command.args)));
+    return text.toStdString();
+}
+
 // `vantrel-inspect COMMAND ARGS...` for a command of the table.
 int runCommand(const Command& command, const QStringList& arguments, Output& output) {
     QCommandLineParser parser;
@@ -356,10 +384,9 @@ int runCommand(const Command& command, const QStringList& arguments, Output& out
     QStringList rest = arguments.mid(1);
     rest[0] = QString("vantrel-inspect %1").arg(command.name);
     if (!parser.parse(hideNegativeNumbers(rest)))
-        fail(parser.errorText().toStdString() + " (see vantrel-inspect " + command.name +
-             " --help)");
+        fail(parserError(parser) + " (see vantrel-inspect " + command.name + " --help)");
     if (parser.isSet(help)) {
-        output.print(parser.helpText().toStdString());
+        output.print(commandHelp(parser, command));
         return 0;
     }
     command.run(invocationOf(command, parser, out, output));

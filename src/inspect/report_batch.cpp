@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QPainter>
 
+#include <cstring>
+#include <filesystem>
 #include <map>
 #include <utility>
 #include <vector>
@@ -51,7 +53,7 @@ void writePagesPdf(const QString& out, const PageList& pages, const PagePainter&
     if (!writeReportPdf(
             out, pages.count, [&](QPainter& painter, int k) { paintPage(painter, k, true); },
             QStringLiteral("vantrel-inspect")))
-        fail("cannot write " + quoted(out));
+        fail(cannotWrite(out));
 }
 
 // The pages as pictures, the page alone, into the folder `out`: made if
@@ -60,7 +62,11 @@ void writePagesPdf(const QString& out, const PageList& pages, const PagePainter&
 void writePagesPng(const QString& out, const PageList& pages, const PagePainter& paintPage) {
     const QDir dir(out);
     const bool existed = dir.exists();
-    if (!QDir().mkpath(out)) fail("cannot write to the folder " + quoted(out));
+    std::error_code made;
+    std::filesystem::create_directories(out.toStdString(), made);
+    if (made || !QFileInfo(out).isDir())
+        fail("cannot write to the folder " + quoted(out) + ": " +
+             (made ? made.message() : std::strerror(ENOTDIR)));
     QStringList written;
     auto undo = [&] {
         for (const QString& f : written)
@@ -75,8 +81,9 @@ void writePagesPng(const QString& out, const PageList& pages, const PagePainter&
         const QString file = dir.filePath(QStringLiteral("%1-%2.png").arg(pages.fileStem).arg(k));
         if (!page.save(file, "PNG")) {
             QFile::remove(file);
+            const std::string message = cannotWrite(file);
             undo();
-            fail("cannot write " + quoted(file));
+            fail(message);
         }
         written << file;
     }

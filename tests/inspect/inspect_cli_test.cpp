@@ -81,7 +81,9 @@ TEST(InspectCli, Index) {
     EXPECT_EQ(notes[0].toObject()["record"].toInt(), 1);
     EXPECT_EQ(notes[0].toObject()["text"].toString(), QString::fromUtf8("焊缝A"));
     EXPECT_EQ(notes[1].toObject()["text"].toString(), "end");
-    EXPECT_FALSE(j.contains("damaged"));
+    // Always there, empty for an intact file.
+    ASSERT_TRUE(j["damaged"].isArray());
+    EXPECT_TRUE(j["damaged"].toArray().isEmpty());
 }
 
 // The index is written by hand for speed: apart from "records" leading, it
@@ -1007,4 +1009,44 @@ TEST(InspectCli, BatchReportErrors) {
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
         EXPECT_FALSE(std::filesystem::exists(c.written));
     }
+}
+
+// Every error in the tool's one form: "vantrel-inspect: " and a line that
+// says what is wrong, in lower case, without Qt's own wording; a file that
+// cannot be written says why; a command's help names the command as typed.
+TEST(InspectCli, OneMessageStyle) {
+    const QString demo = VANTREL_DEMO;
+    const QString missing = q(tempPath("no-such-folder")) + "/x";
+    const struct {
+        QStringList args;
+        std::string message;
+    } cases[] = {
+        {{"overview", demo, "--bogus"},
+         "unknown option '--bogus' (see vantrel-inspect overview --help)"},
+        {{"overview", demo, "-x"}, "unknown option '-x' (see vantrel-inspect overview --help)"},
+        {{"overview", demo, "--out"},
+         "missing value after '--out' (see vantrel-inspect overview --help)"},
+        {{"render", demo, "0", "0", "--out", missing + ".png"},
+         "cannot write '" + (missing + ".png").toStdString() + "': No such file or directory"},
+        {{"report", demo, "5", "0", "--out", missing + ".pdf"},
+         "cannot write '" + (missing + ".pdf").toStdString() + "': No such file or directory"},
+        {{"report", demo, "--notes", "--out", demo + "/pages"},
+         "cannot write to the folder '" + (demo + "/pages").toStdString() + "': Not a directory"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const CliRun r = inspect(c.args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_TRUE(r.out.isEmpty());
+        EXPECT_EQ(r.err.toStdString(), "vantrel-inspect: " + c.message + "\n");
+    }
+    for (const char* command : {"index", "overview", "report"}) {
+        const CliRun r = inspect({command, "--help"});
+        ASSERT_EQ(r.status, 0);
+        EXPECT_TRUE(
+            r.out.startsWith("Usage: vantrel-inspect " + QByteArray(command) + " [options]"))
+            << r.out.left(80).toStdString();
+    }
+    const CliRun index = inspect({"index", "--help"});
+    EXPECT_TRUE(index.out.contains("damaged")) << index.out.toStdString();
 }
