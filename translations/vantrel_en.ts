@@ -2,6 +2,61 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
+    <name>OverviewStrips</name>
+    <message>
+        <source>% 波幅</source>
+        <translation>% amplitude</translation>
+    </message>
+    <message>
+        <source>dB 对曲线</source>
+        <translation>dB to curve</translation>
+    </message>
+    <message>
+        <source>位置</source>
+        <translation>Position</translation>
+    </message>
+    <message>
+        <source>阈值</source>
+        <translation>Threshold</translation>
+    </message>
+    <message>
+        <source>指示</source>
+        <translation>Indication</translation>
+    </message>
+    <message>
+        <source>标注</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>参数块</source>
+        <translation>Block</translation>
+    </message>
+    <message>
+        <source>损坏/缺失</source>
+        <translation>Damaged/missing</translation>
+    </message>
+    <message>
+        <source>光标</source>
+        <translation>Cursor</translation>
+    </message>
+    <message>
+        <source>不可信的值</source>
+        <translation>Implausible</translation>
+    </message>
+    <message>
+        <source>波幅 %</source>
+        <translation>Amplitude %</translation>
+    </message>
+    <message>
+        <source>对曲线 dB</source>
+        <translation>To curve dB</translation>
+    </message>
+    <message>
+        <source>记录</source>
+        <translation>Record</translation>
+    </message>
+</context>
+<context>
     <name>PanelText</name>
     <message>
         <source>直探头</source>

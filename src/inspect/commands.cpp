@@ -358,7 +358,11 @@ void overviewCommand(const QString& path, const OverviewOptions& options, const 
     }
     if (png) {
         QImage strips(kOverviewPictureWidth, kOverviewPictureHeight, QImage::Format_RGB32);
-        drawOverviewStrips(strips, overview, {0, overview.frameCount(), -1});
+        // As the window draws them when it shows the whole file: with the
+        // notes, blocks, damaged and missing records over the strips.
+        const OverviewView all{0, overview.frameCount(), -1};
+        drawOverviewStrips(strips, overview, all);
+        drawOverviewMarks(strips, overviewMarks(overview, query.file()), all);
         savePng(strips, out);
     }
     writeOverviewJson(overview, output);

@@ -1,6 +1,8 @@
 #include "overview_render.h"
 
+#include <QCoreApplication>
 #include <QFont>
+#include <QFontMetrics>
 #include <QPainter>
 
 #include <algorithm>
@@ -23,7 +25,10 @@ constexpr int kBeyondMarkHeight = 3;
 const QColor kNote(0, 130, 150), kBlock(60, 60, 60), kDamaged(150, 150, 150, 120),
     kMissing(150, 150, 150);
 
-constexpr int kLeft = 48, kRight = 48, kTop = 6, kBottom = 20, kSpacing = 10;
+// Margins: a legend above, the axis titles (turned) and tick labels left
+// and right, the record numbers and their title below.
+constexpr int kLeft = 64, kRight = 64, kTop = 22, kBottom = 34, kSpacing = 10;
+constexpr int kTitleWidth = 14, kTick = 3;
 
 // The frames in view, kept within the overview.
 struct FramesInView {
@@ -112,34 +117,136 @@ void drawCursor(QPainter& p, const OverviewLayout& layout, const FramesInView& f
     }
 }
 
-// % on the left, dB on the right of the amplitude strip, the length unit
-// left of the position strip, record numbers below.
-void drawScales(QPainter& p, const OverviewLayout& layout, const EchoOverview& o,
-                const FramesInView& frames, const OverviewScales& s) {
-    p.setFont(rulerFont());
-    auto text = [&](int x, int y, int w, Qt::Alignment align, const QString& t, const QColor& c) {
-        p.setPen(c);
-        p.drawText(QRect(x, y - 7, w, 14), align | Qt::AlignVCenter, t);
+QString translated(const char* text) { return QCoreApplication::translate("OverviewStrips", text); }
+
+// A round value of a scale in tenths, as a tick label: whole values without
+// their ".0".
+QString tickLabel(int64_t tenths) {
+    QString t = label(tenths);
+    if (t.endsWith(QStringLiteral(".0"))) t.chop(2);
+    return t;
+}
+
+// What the colours mean, in a row above the strips, as far as the width
+// allows.
+void drawLegend(QPainter& p, int width) {
+    struct Item {
+        const char* text;
+        QColor colour;
+        bool line; // a line of the colour, else a filled box
     };
-    const QRect& a = layout.amplitude;
-    text(2, a.top() + 4, kLeft - 6, Qt::AlignRight, label(s.percentHigh) + "%", kPercent);
-    text(2, a.bottom() - 4, kLeft - 6, Qt::AlignRight, label(s.percentLow) + "%", kPercent);
-    text(a.right() + 4, a.top() + 4, kRight - 6, Qt::AlignLeft, label(s.dbHigh) + "dB", kDb);
-    text(a.right() + 4, a.bottom() - 4, kRight - 6, Qt::AlignLeft, label(s.dbLow) + "dB", kDb);
-    const QRect& q = layout.position;
-    text(2, q.top() + 4, kLeft - 6, Qt::AlignRight,
-         label(s.positionHigh) +
-             QString::fromStdString(positionUnitText(o, {frames.from, frames.to, -1})),
-         kPosition);
-    text(2, q.bottom() - 4, kLeft - 6, Qt::AlignRight, label(s.positionLow), kPosition);
-    if (frames.to <= frames.from) return;
-    const int width = a.width();
-    for (int k = 0; k <= 4; ++k) {
-        const int x = std::min(width - 1, width * k / 4);
-        const int64_t i = std::min(frames.column(width, x).first, frames.to - 1);
-        text(q.left() + x - 30, q.bottom() + 11, 60, Qt::AlignHCenter,
-             QString::number(o.recordNumber(i)), kFrame);
+    static const Item items[] = {
+        {QT_TRANSLATE_NOOP("OverviewStrips", "% 波幅"), kPercent, true},
+        {QT_TRANSLATE_NOOP("OverviewStrips", "dB 对曲线"), kDb, true},
+        {QT_TRANSLATE_NOOP("OverviewStrips", "位置"), kPosition, true},
+        {QT_TRANSLATE_NOOP("OverviewStrips", "阈值"), kThreshold, true},
+        {QT_TRANSLATE_NOOP("OverviewStrips", "指示"), kIndication, false},
+        {QT_TRANSLATE_NOOP("OverviewStrips", "标注"), kNote, true},
+        {QT_TRANSLATE_NOOP("OverviewStrips", "参数块"), kBlock, true},
+        {QT_TRANSLATE_NOOP("OverviewStrips", "损坏/缺失"), kMissing, false},
+        {QT_TRANSLATE_NOOP("OverviewStrips", "光标"), kCursor, true},
+        {QT_TRANSLATE_NOOP("OverviewStrips", "不可信的值"), kBeyond, false},
+    };
+    const QFontMetrics metrics(p.font());
+    int x = kLeft;
+    for (const Item& item : items) {
+        const QString text = translated(item.text);
+        const int w = 14 + metrics.horizontalAdvance(text);
+        if (x + w > width - 2) break;
+        if (item.line)
+            p.fillRect(x, 9, 10, 2, item.colour);
+        else
+            p.fillRect(x, 5, 10, 10, item.colour);
+        p.setPen(kFrame);
+        p.drawText(QRect(x + 13, 2, w, 16), Qt::AlignLeft | Qt::AlignVCenter, text);
+        x += w + 10;
     }
+}
+
+// A title turned to read upwards, centred on `r` along its height, in a band
+// kTitleWidth wide from x.
+void drawTurnedTitle(QPainter& p, int x, const QRect& r, const QString& text,
+                     const QColor& colour) {
+    p.save();
+    p.translate(x + kTitleWidth / 2, r.center().y());
+    p.rotate(-90);
+    p.setPen(colour);
+    p.drawText(QRect(-r.height() / 2, -kTitleWidth / 2, r.height(), kTitleWidth), Qt::AlignCenter,
+               text);
+    p.restore();
+}
+
+// Ticks and labels at round values of low .. high on the left (or right)
+// edge of `r`.
+void drawValueTicks(QPainter& p, const QRect& r, int64_t low, int64_t high, bool right,
+                    const QColor& colour) {
+    const int most = std::max(2, r.height() / 22);
+    for (const int64_t v : roundTicks(low, high, most)) {
+        const int y = OverviewScales::rowOf(plotRows(r), v, low, high);
+        p.fillRect(right ? r.right() + 2 : r.left() - 1 - kTick - 1, y, kTick, 1, colour);
+        p.setPen(colour);
+        const QRect box =
+            right ? QRect(r.right() + 3 + kTick, y - 7, kRight - 6 - kTick - kTitleWidth, 14)
+                  : QRect(kTitleWidth + 2, y - 7, kLeft - 6 - kTick - kTitleWidth, 14);
+        p.drawText(box, (right ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter, tickLabel(v));
+    }
+}
+
+// Record numbers below the position strip: ticks at round record numbers
+// where their first shown frame is drawn, and the last record in view
+// labelled at the right end as the last.
+void drawRecordTicks(QPainter& p, const QRect& q, const EchoOverview& o,
+                     const FramesInView& frames) {
+    const int width = q.width();
+    const OverviewView view{frames.from, frames.to, -1};
+    const int32_t first = o.recordNumber(frames.from), last = o.recordNumber(frames.to - 1);
+    const QFontMetrics metrics(p.font());
+    const QString lastText = QString::number(last);
+    const int lastLeft = q.right() - metrics.horizontalAdvance(lastText);
+    p.setPen(kFrame);
+    auto label = [&](int x, const QString& text) {
+        p.fillRect(q.left() + x, q.bottom() + 2, 1, kTick, kFrame);
+        p.drawText(QRect(q.left() + x - 40, q.bottom() + 4, 80, 14), Qt::AlignHCenter, text);
+    };
+    for (const int64_t r : roundTicks(first, last, std::max(2, width / 70))) {
+        const auto rec =
+            std::lower_bound(o.records().begin(), o.records().end(), r,
+                             [](const OverviewRecord& e, int64_t v) { return e.record < v; });
+        if (rec == o.records().end()) continue;
+        const int x = columnOfFrame(view, width, rec->firstFrame);
+        const QString text = QString::number(rec->record);
+        // Room left for the last record's label at the end.
+        if (x >= width || q.left() + x + metrics.horizontalAdvance(text) / 2 + 6 >= lastLeft)
+            continue;
+        label(x, text);
+    }
+    p.fillRect(q.right(), q.bottom() + 2, 1, kTick, kFrame);
+    p.drawText(QRect(q.right() - 80, q.bottom() + 4, 80, 14), Qt::AlignRight, lastText);
+}
+
+// The legend, the axis titles and the scales' ticks: % on the left and dB on
+// the right of the amplitude strip, the position in its unit left of the
+// position strip, record numbers below.
+void drawScales(QPainter& p, const OverviewLayout& layout, const EchoOverview& o,
+                const FramesInView& frames, const OverviewScales& s, int imageWidth) {
+    p.setFont(rulerFont());
+    drawLegend(p, imageWidth);
+    const QRect& a = layout.amplitude;
+    const QRect& q = layout.position;
+    drawTurnedTitle(p, 1, a, translated(QT_TRANSLATE_NOOP("OverviewStrips", "波幅 %")), kPercent);
+    drawTurnedTitle(p, a.right() + kRight - kTitleWidth, a,
+                    translated(QT_TRANSLATE_NOOP("OverviewStrips", "对曲线 dB")), kDb);
+    drawTurnedTitle(p, 1, q,
+                    translated(QT_TRANSLATE_NOOP("OverviewStrips", "位置")) + QLatin1Char(' ') +
+                        QString::fromStdString(positionUnitText(o, {frames.from, frames.to, -1})),
+                    kPosition);
+    drawValueTicks(p, a, s.percentLow, s.percentHigh, false, kPercent);
+    drawValueTicks(p, a, s.dbLow, s.dbHigh, true, kDb);
+    drawValueTicks(p, q, s.positionLow, s.positionHigh, false, kPosition);
+    p.setPen(kFrame);
+    p.drawText(QRect(q.left(), q.bottom() + 17, q.width(), 14), Qt::AlignHCenter,
+               translated(QT_TRANSLATE_NOOP("OverviewStrips", "记录")));
+    if (frames.to > frames.from) drawRecordTicks(p, q, o, frames);
 }
 
 } // namespace
@@ -170,7 +277,7 @@ void drawOverviewStrips(QImage& image, const EchoOverview& o, const OverviewView
     p.setBrush(Qt::NoBrush);
     p.drawRect(layout.amplitude.adjusted(-1, -1, 0, 0));
     p.drawRect(layout.position.adjusted(-1, -1, 0, 0));
-    drawScales(p, layout, o, frames, scales);
+    drawScales(p, layout, o, frames, scales, image.width());
 }
 
 void drawOverviewMarks(QImage& image, const std::vector<OverviewMark>& marks,

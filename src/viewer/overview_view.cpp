@@ -79,6 +79,29 @@ std::string positionUnitText(const EchoOverview& o, const OverviewView& view) {
     return lengthUnitText(inch);
 }
 
+std::vector<int64_t> roundTicks(int64_t low, int64_t high, int most) {
+    std::vector<int64_t> ticks;
+    if (low > high || most < 1) return ticks;
+    auto count = [&](int64_t step) {
+        // Multiples of step in low .. high.
+        const int64_t first = low >= 0 ? (low + step - 1) / step : -(-low / step);
+        const int64_t last = high >= 0 ? high / step : -((-high + step - 1) / step);
+        return std::pair<int64_t, int64_t>{first, last};
+    };
+    // The smallest step giving at most `most` ticks; the steps grow, so the
+    // first that fits has the most ticks that fit.
+    for (int64_t decade = 1; decade <= int64_t{1} << 60; decade *= 10) {
+        for (const int64_t step : {decade, 2 * decade, 5 * decade}) {
+            const auto [first, last] = count(step);
+            if (last - first + 1 > most) continue;
+            for (int64_t k = first; k <= last; ++k)
+                ticks.push_back(k * step);
+            return ticks;
+        }
+    }
+    return ticks;
+}
+
 OverviewScales OverviewScales::of(const EchoOverview& o, const OverviewView& view) {
     OverviewScales s;
     const int64_t from = std::clamp<int64_t>(view.from, 0, o.frameCount());

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vantrel {
 
@@ -56,6 +57,12 @@ OverviewView followCursor(const OverviewView& view, int64_t cursor, int64_t tota
 // the file changes its unit there (the position scale then holds tenths of
 // either).
 std::string positionUnitText(const EchoOverview& overview, const OverviewView& view);
+
+// Round values for the ticks of a scale from low to high (any unit): the
+// multiples of the smallest step 1, 2 or 5 x 10^k that gives at most `most`
+// ticks within low .. high (both ends included), in increasing order; none
+// when low > high or most < 1.
+std::vector<int64_t> roundTicks(int64_t low, int64_t high, int most);
 
 // ---- rows and values
 

@@ -151,3 +151,39 @@ TEST(OverviewMarks, NotesThinOutToWhatThePixelsShow) {
     drawOverviewMarks(image, many, view, false);
     EXPECT_TRUE(image == plain);
 }
+
+// The strips explain themselves: a legend of every colour above them, and
+// titles (turned) beside the amplitude and position strips.
+TEST(OverviewMarks, LegendAndAxisTitles) {
+    const EchoOverview o({{0, 0, 100, 400, AmplitudeUnit::Percent, false}},
+                         std::vector<int32_t>(100, 500), std::vector<int32_t>(100, 300), {}, {});
+    QImage image(1200, 360, QImage::Format_RGB32);
+    drawOverviewStrips(image, o, {0, 100, -1});
+    const OverviewLayout layout = OverviewLayout::forSize(image.size());
+    auto has = [&](const QRect& band, QRgb colour) {
+        for (int y = band.top(); y <= band.bottom(); ++y)
+            for (int x = band.left(); x <= band.right(); ++x)
+                if (at(image, x, y) == colour) return true;
+        return false;
+    };
+    const QRect legend(0, 0, image.width(), layout.amplitude.top() - 2);
+    for (const QRgb colour :
+         {qRgb(0, 150, 0), qRgb(220, 110, 0), qRgb(30, 80, 200), qRgb(200, 0, 0),
+          qRgb(255, 225, 225), qRgb(0, 130, 150), qRgb(60, 60, 60), qRgb(150, 150, 150),
+          qRgb(120, 0, 160), qRgb(255, 0, 255)})
+        EXPECT_TRUE(has(legend, colour)) << std::hex << colour;
+    // Something is written in each title band, and nothing outside the
+    // legend's row above the plots but the legend.
+    auto written = [&](const QRect& band) {
+        for (int y = band.top(); y <= band.bottom(); ++y)
+            for (int x = band.left(); x <= band.right(); ++x)
+                if (at(image, x, y) != qRgb(255, 255, 255)) return true;
+        return false;
+    };
+    const QRect& a = layout.amplitude;
+    const QRect& q = layout.position;
+    EXPECT_TRUE(written(QRect(0, a.top(), 14, a.height())));
+    EXPECT_TRUE(written(QRect(image.width() - 15, a.top(), 14, a.height())));
+    EXPECT_TRUE(written(QRect(0, q.top(), 14, q.height())));
+    EXPECT_TRUE(written(QRect(q.left(), q.bottom() + 17, q.width(), 14))); // 记录
+}

@@ -246,3 +246,29 @@ TEST(OverviewView, PositionUnitOfTheFramesInView) {
         EXPECT_EQ(positionUnitText(o, {c.from, c.to, -1}), c.unit) << c.from << ".." << c.to;
     EXPECT_EQ(positionUnitText(EchoOverview{}, {0, 0, -1}), "mm");
 }
+
+// Ticks at round values: the finest step of 1, 2 or 5 x 10^k that gives no
+// more ticks than there is room for.
+TEST(OverviewView, RoundTicks) {
+    const struct {
+        int64_t low, high;
+        int most;
+        std::vector<int64_t> expected;
+    } cases[] = {
+        {0, 1000, 6, {0, 200, 400, 600, 800, 1000}},
+        {0, 1225, 6, {0, 500, 1000}},
+        {-200, 100, 4, {-200, -100, 0, 100}},
+        {-200, 100, 8, {-200, -150, -100, -50, 0, 50, 100}},
+        {0, 299, 5, {0, 100, 200}},
+        {0, 299, 6, {0, 50, 100, 150, 200, 250}},
+        {3, 7, 10, {3, 4, 5, 6, 7}},
+        {5, 5, 3, {5}},
+        {-17, -3, 3, {-15, -10, -5}},
+        {-17, -3, 2, {-10}},
+        {7, 3, 5, {}},
+        {0, 10, 0, {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(roundTicks(c.low, c.high, c.most), c.expected)
+            << c.low << ".." << c.high << " at most " << c.most;
+}
