@@ -22,6 +22,8 @@ IndicationList::IndicationList(QWidget* parent) : QTableWidget(0, 5, parent) {
     // Rows are the indications in file order; their numbers are the CSV's.
     verticalHeader()->hide();
     verticalHeader()->setDefaultSectionSize(20);
+    // The columns share the window's width.
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     fill(nullptr); // the headings before the first overview
 }
 
@@ -58,9 +60,6 @@ void IndicationList::fill(const EchoOverview* overview) {
             setItem(static_cast<int>(k), column, item);
         }
     }
-    resizeColumnsToContents();
-    for (int c = 0; c < columnCount(); ++c)
-        setColumnWidth(c, columnWidth(c) + 16);
 }
 
 } // namespace vantrel
