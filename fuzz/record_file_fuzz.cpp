@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "echo_overview.h"
+#include "evaluation.h"
 #include "file_health.h"
 #include "frame_render.h"
 #include "indication_table.h"
@@ -91,6 +92,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 if (t.position.empty() || t.amplitude.empty()) std::abort();
             }
             if (indicationsCsv(overview).empty()) std::abort();
+            // The same frames evaluated against the DAC lines: runs of
+            // evaluated frames reaching EL, the peak among them, the 6 dB
+            // run around the peak.
+            const Evaluation evaluation(overview, settings.gap);
+            for (const EvaluatedIndication& d : evaluation.indications()) {
+                if (d.start > d.end || d.peak < d.start || d.peak > d.end ||
+                    d.drop6Start > d.peak || d.drop6End < d.peak)
+                    std::abort();
+                if (!evaluation.evaluated(d.peak) || evaluation.dac(d.peak) < d.el) std::abort();
+            }
+            if (evaluation.evaluatedFrames() > overview.frameCount()) std::abort();
             // The strips' ranges hold only values a real frame can.
             if (overview.frameCount() > 0) {
                 const FrameRunSummary s = overview.summarize(0, overview.frameCount());

@@ -2,6 +2,8 @@
 
 #include <QImage>
 #include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QPainter>
 
 #include <array>
@@ -15,8 +17,10 @@
 
 #include "cli_support.h"
 #include "echo_overview.h"
+#include "evaluation.h"
 #include "frame_render.h"
 #include "gbk_text.h"
+#include "indication_table.h"
 #include "lzw.h"
 #include "model_json.h"
 #include "overview_render.h"
@@ -267,6 +271,129 @@ void exportCommand(const QStringList& a, const QString& out) {
 }
 
 // ------------------------------------------------------------------ lzw
+
+// ------------------------------------------------------------------ evaluate
+
+namespace {
+
+// One evaluated indication's facts, for the JSON and the CSV alike.
+struct EvaluatedRow {
+    std::string place[3], drop6[2]; // start, end, peak; the 6 dB run
+    std::optional<int64_t> path, surface, depth;
+    std::string positionUnit;
+};
+
+EvaluatedRow evaluatedRow(const EchoOverview& o, RecordQuery& reader,
+                          const EvaluatedIndication& d) {
+    EvaluatedRow row;
+    const int64_t places[] = {d.start, d.end, d.peak, d.drop6Start, d.drop6End};
+    for (int k = 0; k < 5; ++k)
+        (k < 3 ? row.place[k] : row.drop6[k - 3]) = framePlace(o, places[k]);
+    // The positions at the peak, read from its record as a seek there reads
+    // it: a record each, not a second walk.
+    const OverviewRecord& rec = o.recordOf(d.peak);
+    reader.loadParameterRecord(rec.record);
+    reader.loadRecord(rec.record);
+    const FrameValues v = reader.values(o.frameNumber(d.peak));
+    row.path = v[0];
+    if (!reader.params().twoGateReadout()) {
+        row.surface = v[1];
+        row.depth = v[2];
+    }
+    row.positionUnit = lengthUnitText(rec.inch);
+    return row;
+}
+
+QJsonValue optionalTenths(const std::optional<int64_t>& v) {
+    return v ? QJsonValue(static_cast<double>(*v) / 10.0) : QJsonValue();
+}
+
+QJsonArray placeArray(const std::string& place) {
+    const size_t colon = place.find(':');
+    return {std::stoi(place.substr(0, colon)), std::stoi(place.substr(colon + 1))};
+}
+
+} // namespace
+
+void evaluateCommand(const QString& path, const std::optional<QString>& gapText,
+                     const std::optional<QString>& mmPerFrame, const QString& out, Output& output) {
+    if (!out.isEmpty() && !out.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))
+        fail("evaluate --out " + quoted(out) + ": the name must end in .csv");
+    OverviewOptions options;
+    options.gap = gapText;
+    const int64_t gap = overviewSettings(options).gap;
+    std::optional<Travel> travel;
+    if (mmPerFrame) {
+        travel = Travel::parse(mmPerFrame->toStdString());
+        if (!travel) fail("mm-per-frame " + quoted(*mmPerFrame) + " is not a number above 0");
+    }
+    RecordQuery query;
+    openOrFail(query, path);
+    const EchoOverview overview = computeOverview(query, {});
+    const Evaluation evaluation(overview, gap);
+    RecordQuery reader;
+    if (!reader.openAlongside(query)) fail("cannot open " + quoted(path) + " a second time");
+    reader.setPanelAndCurves(false);
+
+    QJsonArray list;
+    std::string csv = "indication,startRecord,startFrame,endRecord,endFrame,frames,peakRecord,"
+                      "peakFrame,dac,sl,zone,path,surface,depth,positionUnit,drop6Frames,elMm,"
+                      "drop6Mm\r\n";
+    auto csvPlace = [](const std::string& p) {
+        std::string s = p;
+        std::replace(s.begin(), s.end(), ':', ',');
+        return s;
+    };
+    auto cell = [](const std::optional<int64_t>& v) { return v ? tenths(*v) : std::string(); };
+    for (size_t k = 0; k < evaluation.indications().size(); ++k) {
+        const EvaluatedIndication& d = evaluation.indications()[k];
+        const EvaluatedRow row = evaluatedRow(overview, reader, d);
+        QJsonObject one{
+            {"start", placeArray(row.place[0])},
+            {"end", placeArray(row.place[1])},
+            {"frames", static_cast<qint64>(d.frames())},
+            {"peak", placeArray(row.place[2])},
+            {"dac", optionalTenths(d.dac)},
+            {"sl", optionalTenths(d.aboveSl())},
+            {"zone", zoneText(d.zone)},
+            {"lines", QJsonObject{{"RL", optionalTenths(d.rl)},
+                                  {"SL", optionalTenths(d.sl)},
+                                  {"EL", optionalTenths(d.el)}}},
+            {"path", optionalTenths(row.path)},
+            {"surface", optionalTenths(row.surface)},
+            {"depth", optionalTenths(row.depth)},
+            {"positionUnit", QString::fromStdString(row.positionUnit)},
+            {"drop6", QJsonObject{{"start", placeArray(row.drop6[0])},
+                                  {"end", placeArray(row.drop6[1])},
+                                  {"frames", static_cast<qint64>(d.drop6Frames())}}},
+        };
+        std::optional<int64_t> elMm, drop6Mm;
+        if (travel) {
+            elMm = travel->tenthsOfMm(d.frames());
+            drop6Mm = travel->tenthsOfMm(d.drop6Frames());
+            one.insert("lengthMm", QJsonObject{{"el", optionalTenths(elMm)},
+                                               {"drop6", optionalTenths(drop6Mm)}});
+        }
+        list.append(one);
+        csv += std::to_string(k) + ',' + csvPlace(row.place[0]) + ',' + csvPlace(row.place[1]) +
+               ',' + std::to_string(d.frames()) + ',' + csvPlace(row.place[2]) + ',' +
+               tenths(d.dac) + ',' + tenths(d.aboveSl()) + ',' + zoneText(d.zone) + ',' +
+               cell(row.path) + ',' + cell(row.surface) + ',' + cell(row.depth) + ',' +
+               row.positionUnit + ',' + std::to_string(d.drop6Frames()) + ',' + cell(elMm) + ',' +
+               cell(drop6Mm) + "\r\n";
+    }
+    if (!out.isEmpty()) {
+        OutputFile file(out);
+        file.write(csv);
+        file.close();
+    }
+    const QByteArray json =
+        QJsonDocument(QJsonObject{{"frames", static_cast<qint64>(overview.frameCount())},
+                                  {"evaluated", static_cast<qint64>(evaluation.evaluatedFrames())},
+                                  {"indications", list}})
+            .toJson(QJsonDocument::Compact);
+    output.print(std::string(json.constData(), static_cast<size_t>(json.size())) + "\n");
+}
 
 void lzwCommand(const QString& mode, const QString& in, const QString& out) {
     const FileContents input = readInput(in);

@@ -154,6 +154,10 @@ void runOverview(const Invocation& c) {
     overviewCommand(c.args[0], o, c.out, c.output);
 }
 
+void runEvaluate(const Invocation& c) {
+    evaluateCommand(c.args[0], c.value("gap"), c.value("mm-per-frame"), c.out, c.output);
+}
+
 // The commands in the order the general help lists them.
 const std::vector<Command>& commands() {
     static const std::vector<Command> table = {
@@ -259,6 +263,19 @@ const std::vector<Command>& commands() {
           {"gap", "Merge indications at most N shown frames apart (default 0).", "N"},
           {"position", "The one-gate position: path (default), surface or depth.", "KIND"}},
          runOverview},
+        {"evaluate",
+         "FILE",
+         "the indications of a weld scan against the DAC lines recorded with every frame:\n"
+         "  runs of frames reaching EL, their peak against the curve and SL, their zone\n"
+         "  and their length (EL span and 6 dB drop); with --out a .csv name also one row\n"
+         "  per indication",
+         1,
+         1,
+         OutFile::Optional,
+         Draws::Never,
+         {{"gap", "Merge indications at most N shown frames apart (default 0).", "N"},
+          {"mm-per-frame", "The scan travel per shown frame: lengths also in mm.", "X"}},
+         runEvaluate},
     };
     return table;
 }

@@ -100,6 +100,13 @@ void addRecord(OverviewPiece& piece, const RecordQuery& reader, int32_t r,
         OverviewPosition::Depth, OverviewPosition::Surface, OverviewPosition::Path,
         OverviewPosition::Path};
     rec.positionKind = twoGate ? kTwoGateKind[p.pathMode() & 3] : settings.position;
+    const int mode = readoutMode(p);
+    rec.readoutMode = static_cast<int8_t>(std::clamp(mode, -1, 127));
+    const int32_t g1 = p.gainTable(1);
+    rec.readoutLine = mode >= 0 && mode <= 7 ? p.gainTable(mode) - g1 : 0;
+    rec.rl = p.gainTable(2) - g1;
+    rec.sl = p.gainTable(3) - g1;
+    rec.el = p.gainTable(4) - g1;
     piece.records.push_back(rec);
     const size_t positionValue = twoGate ? 0 : static_cast<size_t>(settings.position);
     for (int32_t f = 0; f < shown; ++f) {

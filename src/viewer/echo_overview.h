@@ -57,6 +57,13 @@ struct OverviewRecord {
     // in the two-gate form, which holds gate A's position only, the kind its
     // path mode projects it to (the readout's ↓ → ↘).
     OverviewPosition positionKind = OverviewPosition::Path;
+    // The DAC family of its parameters, for the evaluation: the readout
+    // mode, and in tenths of a dB against the DAC curve (line 1 of the gain
+    // table g) the line the readout selects (g[m] - g[1]) and the
+    // rejection, sizing and evaluation lines RL = g[2] - g[1],
+    // SL = g[3] - g[1], EL = g[4] - g[1].
+    int8_t readoutMode = 0;
+    int32_t readoutLine = 0, rl = 0, sl = 0, el = 0;
 };
 
 // A run of shown frames, by their indices: start .. end, the peak the first

@@ -1050,3 +1050,86 @@ TEST(InspectCli, OneMessageStyle) {
     const CliRun index = inspect({"index", "--help"});
     EXPECT_TRUE(index.out.contains("damaged")) << index.out.toStdString();
 }
+
+// evaluate: the JSON and the CSV of the indications against the DAC lines,
+// positions at the peak (two gates: the path only; inch units), lengths in
+// millimetres, and the option errors.
+TEST(InspectCli, Evaluate) {
+    using namespace vantrel::param;
+    auto block = [](bool twoGate, bool inch) {
+        return ParamBuilder()
+            .u16(kGateALevel, 100)
+            .bits(kDacOn, 1)
+            .bits(kTwoGateReadout, twoGate ? 1 : 0)
+            .bits(kInchUnits, inch ? 1 : 0)
+            .u16(kGainTable + 2, 100)
+            .u16(kGainTable + 4, 60)
+            .u16(kGainTable + 6, static_cast<uint16_t>(-20))
+            .u16(kGainTable + 8, static_cast<uint16_t>(-80))
+            .b;
+    };
+    // Record 0 one-gate in mm, record 1 two-gate in inches; gate A amplitudes
+    // -150 (EL is -180) in the first three frames of each, paths 480 + f,
+    // surface 410 + f, depth 240 + f.
+    RecordWriter w;
+    for (int r = 0; r < 2; ++r) {
+        Bytes b = makeFrames(5);
+        for (int f = 0; f < 5; ++f) {
+            const int32_t a = f < 3 ? -150 : -300;
+            const int32_t v[4] = {480 + f, r ? a : 410 + f, r ? 0 : 240 + f, a};
+            for (int i = 0; i < 4; ++i)
+                storeU32(b.data() + f * kFrameSize + kFrameValuesOffset + 4 * i,
+                         static_cast<uint32_t>(v[i]));
+        }
+        const ParameterBlock p = block(r == 1, r == 1);
+        w.addRecord(b, &p);
+    }
+    const QString file = q(writeTemp("evaluate-cli.DAT", w.bytes()));
+    const QString csvPath = q(tempPath("evaluate.csv"));
+    const CliRun r = inspect({"evaluate", file, "--mm-per-frame=0.25", "--out", csvPath});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QJsonObject j = r.json();
+    EXPECT_EQ(j["frames"].toInt(), 8);
+    EXPECT_EQ(j["evaluated"].toInt(), 8);
+    const QJsonArray list = j["indications"].toArray();
+    ASSERT_EQ(list.size(), 2);
+    const QJsonObject one = list[0].toObject(), two = list[1].toObject();
+    EXPECT_EQ(one["start"].toArray(), (QJsonArray{0, 0}));
+    EXPECT_EQ(one["end"].toArray(), (QJsonArray{0, 2}));
+    EXPECT_EQ(one["frames"].toInt(), 3);
+    EXPECT_EQ(one["peak"].toArray(), (QJsonArray{0, 0}));
+    EXPECT_EQ(one["dac"].toDouble(), -15.0);
+    EXPECT_EQ(one["sl"].toDouble(), -3.0);
+    EXPECT_EQ(one["zone"].toString(), "I");
+    EXPECT_EQ(one["lines"].toObject(), (QJsonObject{{"RL", -4.0}, {"SL", -12.0}, {"EL", -18.0}}));
+    EXPECT_EQ(one["path"].toDouble(), 48.0);
+    EXPECT_EQ(one["surface"].toDouble(), 41.0);
+    EXPECT_EQ(one["depth"].toDouble(), 24.0);
+    EXPECT_EQ(one["positionUnit"].toString(), "mm");
+    EXPECT_EQ(one["drop6"].toObject()["frames"].toInt(), 3);
+    EXPECT_EQ(one["lengthMm"].toObject(), (QJsonObject{{"el", 0.8}, {"drop6", 0.8}}));
+    EXPECT_TRUE(two["surface"].isNull());
+    EXPECT_TRUE(two["depth"].isNull());
+    EXPECT_EQ(two["path"].toDouble(), 48.0);
+    EXPECT_EQ(two["positionUnit"].toString(), "in");
+    QFile csv(csvPath);
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    EXPECT_EQ(csv.readAll(),
+              "indication,startRecord,startFrame,endRecord,endFrame,frames,peakRecord,peakFrame,"
+              "dac,sl,zone,path,surface,depth,positionUnit,drop6Frames,elMm,drop6Mm\r\n"
+              "0,0,0,0,2,3,0,0,-15.0,-3.0,I,48.0,41.0,24.0,mm,3,0.8,0.8\r\n"
+              "1,1,0,1,2,3,1,0,-15.0,-3.0,I,48.0,,,in,3,0.8,0.8\r\n");
+    // Without a travel: no lengths in mm; a gap merges the two.
+    const CliRun merged = inspect({"evaluate", file, "--gap", "2"});
+    ASSERT_EQ(merged.status, 0);
+    const QJsonArray mergedList = merged.json()["indications"].toArray();
+    ASSERT_EQ(mergedList.size(), 1);
+    EXPECT_FALSE(mergedList[0].toObject().contains("lengthMm"));
+    EXPECT_EQ(mergedList[0].toObject()["frames"].toInt(), 7);
+    for (const char* bad : {"0", "-1", "x"}) {
+        const CliRun e = inspect({"evaluate", file, "--mm-per-frame", bad});
+        EXPECT_EQ(e.status, 2);
+        EXPECT_EQ(e.err.toStdString(), std::string("vantrel-inspect: mm-per-frame '") + bad +
+                                           "' is not a number above 0\n");
+    }
+}

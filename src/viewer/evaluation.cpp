@@ -1,0 +1,134 @@
+#include "evaluation.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace vantrel {
+
+const char* zoneText(Zone zone) {
+    switch (zone) {
+    case Zone::III: return "III";
+    case Zone::II: return "II";
+    case Zone::I: break;
+    }
+    return "I";
+}
+
+namespace {
+
+// Each line belongs to the zone above it; lines out of order are used as
+// they are: the first test that holds decides.
+Zone zoneOf(int64_t a, const OverviewRecord& rec) {
+    if (a >= rec.rl) return Zone::III;
+    if (a >= rec.sl) return Zone::II;
+    return Zone::I;
+}
+
+} // namespace
+
+Evaluation::Evaluation(const EchoOverview& o, int64_t gap) : overview_(o) {
+    // Runs of evaluated frames reaching EL; any other shown frame ends one.
+    std::vector<EvaluatedIndication> runs;
+    bool open = false;
+    for (const OverviewRecord& rec : o.records()) {
+        for (int64_t i = rec.firstFrame; i < rec.firstFrame + rec.frames; ++i) {
+            const bool on = evaluated(i);
+            evaluatedFrames_ += on;
+            const bool reaches = on && dac(i) >= rec.el;
+            if (!reaches) {
+                open = false;
+                continue;
+            }
+            if (open) {
+                EvaluatedIndication& run = runs.back();
+                run.end = i;
+                if (dac(i) > dac(run.peak)) run.peak = i;
+            } else {
+                runs.push_back({});
+                runs.back().start = runs.back().end = runs.back().peak = i;
+                open = true;
+            }
+        }
+    }
+    // Merged across gaps of at most `gap` shown frames, whatever they are;
+    // the peak stays the first largest of the frames reaching EL.
+    for (EvaluatedIndication& run : runs) {
+        if (!indications_.empty() && gap > 0 && run.start - indications_.back().end - 1 <= gap) {
+            EvaluatedIndication& last = indications_.back();
+            last.end = run.end;
+            if (dac(run.peak) > dac(last.peak)) last.peak = run.peak;
+            continue;
+        }
+        indications_.push_back(run);
+    }
+    const int64_t n = o.frameCount();
+    for (EvaluatedIndication& d : indications_) {
+        const OverviewRecord& rec = o.recordOf(d.peak);
+        d.dac = dac(d.peak);
+        d.rl = rec.rl;
+        d.sl = rec.sl;
+        d.el = rec.el;
+        d.zone = zoneOf(d.dac, rec);
+        // The 6 dB run: from the peak, frames that are evaluated and within
+        // 6.0 dB of it, past the indication where they go on.
+        const int64_t floor = d.dac - 60;
+        auto within = [&](int64_t i) { return evaluated(i) && dac(i) >= floor; };
+        d.drop6Start = d.drop6End = d.peak;
+        while (d.drop6Start > 0 && within(d.drop6Start - 1))
+            --d.drop6Start;
+        while (d.drop6End + 1 < n && within(d.drop6End + 1))
+            ++d.drop6End;
+    }
+}
+
+bool Evaluation::evaluated(int64_t i) const {
+    const OverviewRecord& rec = overview_.recordOf(i);
+    return rec.readoutMode >= 1 && rec.readoutMode <= 7 && overview_.hasEcho(i);
+}
+
+int64_t Evaluation::dac(int64_t i) const {
+    return int64_t{overview_.amplitude()[static_cast<size_t>(i)]} +
+           overview_.recordOf(i).readoutLine;
+}
+
+std::optional<Travel> Travel::parse(const std::string& mm) {
+    // Digits, at most one point, at most 6 decimals that count (further
+    // decimals must be zeros), and a value above 0 below 10^9 mm a frame.
+    int64_t whole = 0, fraction = 0;
+    int decimals = 0, digits = 0;
+    bool point = false;
+    for (char c : mm) {
+        if (c == '.' && !point) {
+            point = true;
+            continue;
+        }
+        if (c < '0' || c > '9') return std::nullopt;
+        ++digits;
+        if (!point) {
+            whole = whole * 10 + (c - '0');
+            if (whole >= 1'000'000'000) return std::nullopt;
+        } else if (decimals < 6) {
+            fraction = fraction * 10 + (c - '0');
+            ++decimals;
+        } else if (c != '0') {
+            return std::nullopt;
+        }
+    }
+    if (digits == 0) return std::nullopt;
+    for (; decimals < 6; ++decimals)
+        fraction *= 10;
+    Travel t;
+    t.nanometresPerFrame = whole * 1'000'000 + fraction;
+    if (t.nanometresPerFrame <= 0) return std::nullopt;
+    return t;
+}
+
+int64_t Travel::tenthsOfMm(int64_t frames) const {
+    // frames x nm / 10^5 tenths of a mm, rounded half up; the product stays
+    // within 128 bits.
+    const __int128 nm = static_cast<__int128>(frames) * nanometresPerFrame;
+    const __int128 tenths = (nm + 50'000) / 100'000;
+    return static_cast<int64_t>(std::min<__int128>(tenths, std::numeric_limits<int64_t>::max()));
+}
+
+} // namespace vantrel

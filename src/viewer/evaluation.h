@@ -1,0 +1,70 @@
+// The indications of a weld scan evaluated against the DAC family the
+// instrument records in every parameter block, the way an inspector sorts
+// them into zones before grading. A frame is evaluated when its readout is
+// against a DAC line (readout modes 1..7) and gate A holds an echo; its
+// amplitude against the DAC curve is A = a + g[m] - g[1] (a: gate A's
+// readout value against line m of the gain table g), and each line k stands
+// at g[k] - g[1]: RL (rejection) k = 2, SL (sizing) k = 3, EL (evaluation)
+// k = 4. An evaluated indication is a run of evaluated frames reaching EL;
+// its zone at the peak: III from RL up, II from SL up, I below (each line
+// belonging to the zone above it); its length along the weld is its run of
+// frames (EL span) and the run where the echo stays within 6 dB of the peak.
+// Everything is computed from an overview: its amplitudes and the lines of
+// each record, gathered in the overview's one walk of the file.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "echo_overview.h"
+
+namespace vantrel {
+
+enum class Zone : uint8_t { I, II, III };
+const char* zoneText(Zone zone); // "I", "II", "III"
+
+struct EvaluatedIndication {
+    int64_t start = 0, end = 0, peak = 0; // shown frames
+    int64_t dac = 0;                      // A at the peak, tenths of a dB
+    int32_t rl = 0, sl = 0, el = 0;       // the lines at the peak
+    Zone zone = Zone::I;
+    int64_t drop6Start = 0, drop6End = 0; // the 6 dB run around the peak
+    int64_t frames() const { return end - start + 1; }
+    int64_t drop6Frames() const { return drop6End - drop6Start + 1; }
+    int64_t aboveSl() const { return dac - sl; } // the "SL+4.6dB" of a report
+};
+
+class Evaluation {
+public:
+    // The evaluation of `overview`; indications at most `gap` shown frames
+    // apart (whatever those frames are) merge.
+    Evaluation(const EchoOverview& overview, int64_t gap);
+
+    // Shown frame i is evaluated (DAC readout, an echo in gate A).
+    bool evaluated(int64_t i) const;
+    // A at shown frame i, tenths of a dB against the DAC curve (meaningful
+    // where evaluated).
+    int64_t dac(int64_t i) const;
+    int64_t evaluatedFrames() const { return evaluatedFrames_; }
+    const std::vector<EvaluatedIndication>& indications() const { return indications_; }
+
+private:
+    const EchoOverview& overview_;
+    int64_t evaluatedFrames_ = 0;
+    std::vector<EvaluatedIndication> indications_;
+};
+
+// A scan travel per shown frame, as typed (a decimal number of millimetres,
+// e.g. "0.25"), exactly: micrometres x 1000, so that lengths round exactly.
+struct Travel {
+    int64_t nanometresPerFrame = 0;
+    // The decimal text of a positive travel, or nullopt (not a number, not
+    // above 0, more than 6 decimals beyond what matters, too large).
+    static std::optional<Travel> parse(const std::string& mm);
+    // `frames` frames as tenths of a millimetre, rounded half up.
+    int64_t tenthsOfMm(int64_t frames) const;
+};
+
+} // namespace vantrel

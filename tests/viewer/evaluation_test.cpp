@@ -1,0 +1,198 @@
+// Indications evaluated against the DAC family of each frame's parameters:
+// which frames count, A against the DAC curve, runs reaching EL, peak, zone,
+// the 6 dB run and lengths in millimetres.
+#include <gtest/gtest.h>
+
+#include "evaluation.h"
+#include "test_files.h"
+
+using namespace vantrel;
+using namespace vantrel::testing;
+using namespace vantrel::param;
+
+namespace {
+
+// Lines of the gain table, tenths of a dB: g[1] the DAC curve, g[2] RL,
+// g[3] SL, g[4] EL (as levels: the lines stand at g[k] - g[1]).
+struct Lines {
+    int16_t g1 = 100, g2 = 60, g3 = -20, g4 = -80; // RL -4.0, SL -12.0, EL -18.0 dB
+};
+
+// A DAC block reading against line m (1..7) of `lines`.
+ParamBuilder dac(int m, Lines l = {}) {
+    return ParamBuilder()
+        .u16(kGateALevel, 100)
+        .u16(kVelocity, 3230)
+        .bits(kDacOn, 1)
+        .bits(kDacLineSelect, static_cast<uint32_t>(m - 1))
+        .u16(kGainTable + 2, static_cast<uint16_t>(l.g1))
+        .u16(kGainTable + 4, static_cast<uint16_t>(l.g2))
+        .u16(kGainTable + 6, static_cast<uint16_t>(l.g3))
+        .u16(kGainTable + 8, static_cast<uint16_t>(l.g4));
+}
+ParamBuilder percent() { return ParamBuilder().u16(kGateALevel, 100).u16(kVelocity, 3230); }
+ParamBuilder dgs() { return percent().bits(kDgsOn, 1); }
+
+// A record whose shown frames carry `a` as gate A's amplitude value (value 3
+// one-gate, value 1 two-gate; INT32_MIN: no echo, a path of 0); paths 1000 +
+// f, surface 3000 + f, depths 2000 + f; one more frame stepping never shows.
+struct Rec {
+    std::vector<int32_t> a;
+    std::optional<ParamBuilder> block;
+};
+constexpr int32_t kNoEcho = INT32_MIN;
+
+Bytes frames(const std::vector<int32_t>& a, bool twoGate) {
+    Bytes b((a.size() + 1) * kFrameSize, 0);
+    for (size_t f = 0; f <= a.size(); ++f) {
+        const int32_t v = f < a.size() ? a[f] : 0;
+        const bool echo = v != kNoEcho;
+        const int32_t path = echo ? 1000 + static_cast<int32_t>(f) : 0;
+        const int32_t amplitude = echo ? v : 0;
+        const int32_t values[4] = {path, twoGate ? amplitude : 3000 + static_cast<int32_t>(f),
+                                   twoGate ? 0 : 2000 + static_cast<int32_t>(f), amplitude};
+        for (int i = 0; i < 4; ++i)
+            storeU32(b.data() + f * kFrameSize + kFrameValuesOffset + 4 * i,
+                     static_cast<uint32_t>(values[i]));
+    }
+    return b;
+}
+
+std::string fileOf(const std::vector<Rec>& recs, const std::string& name) {
+    RecordWriter w;
+    bool twoGate = false;
+    for (const Rec& r : recs) {
+        if (r.block) twoGate = r.block->get().twoGateReadout();
+        const Bytes b = frames(r.a, twoGate);
+        if (r.block) {
+            const ParameterBlock block = r.block->b;
+            w.addRecord(b, &block);
+        } else {
+            w.addRecord(b);
+        }
+    }
+    return writeTemp(name, w.bytes());
+}
+
+struct Found {
+    const char *start, *end, *peak;
+    int64_t dac;
+    Zone zone;
+    const char *drop6Start, *drop6End;
+    bool operator==(const Found&) const = default;
+};
+
+} // namespace
+
+TEST(Evaluation, IndicationsAgainstTheDacLines) {
+    const int x = kNoEcho;
+    const struct Case {
+        const char* what;
+        std::vector<Rec> recs;
+        int64_t gap;
+        std::vector<Found> expected;
+    } cases[] = {
+        {"on EL, SL and RL exactly: zones I, II, III; below EL nothing",
+         {{{-181, -180, -181, -120, -181, -40, -181}, dac(1)}},
+         0,
+         {{"0:1", "0:1", "0:1", -180, Zone::I, "0:0", "0:6"},
+          {"0:3", "0:3", "0:3", -120, Zone::II, "0:3", "0:3"},
+          {"0:5", "0:5", "0:5", -40, Zone::III, "0:5", "0:5"}}},
+        {"the readout against SL: A = a + g[3] - g[1]",
+         {{{0, 80, 200, 50}, dac(3)}},
+         0,
+         {{"0:0", "0:3", "0:2", 80, Zone::III, "0:2", "0:2"}}},
+        {"no echo, % and DGS frames end a run and are not evaluated",
+         {{{-100, x, -100}, dac(1)},
+          {{500, 500}, percent()},
+          {{-100}, dac(1)},
+          {{0}, dgs()},
+          {{-90, -90}, dac(1)}},
+         0,
+         {{"0:0", "0:0", "0:0", -100, Zone::II, "0:0", "0:0"},
+          {"0:2", "0:2", "0:2", -100, Zone::II, "0:2", "0:2"},
+          {"2:0", "2:0", "2:0", -100, Zone::II, "2:0", "2:0"},
+          {"4:0", "4:1", "4:0", -90, Zone::II, "4:0", "4:1"}}},
+        {"a block raising EL inside a run: each frame against its own lines",
+         {{{-150, -150}, dac(1)}, {{-150, -150}, dac(1, {100, 90, 0, -40})}},
+         0,
+         {{"0:0", "0:1", "0:0", -150, Zone::I, "0:0", "1:1"}}},
+        {"the 6 dB run stops below 6.0 dB down",
+         {{{-200, -190, -150, -100, -160, -161, -190}, dac(1)}},
+         0,
+         {{"0:2", "0:5", "0:3", -100, Zone::II, "0:2", "0:4"}}},
+        {"the 6 dB run reaches past the indication",
+         {{{-240, -185, -170, -185, -200}, dac(1)}},
+         0,
+         {{"0:2", "0:2", "0:2", -170, Zone::I, "0:1", "0:4"}}},
+        {"a merge gap joins across frames of any kind; the peak among those reaching EL",
+         {{{-100, -300, x, -50}, dac(1)}, {{900}, percent()}, {{-170}, dac(1)}},
+         3,
+         {{"0:0", "2:0", "0:3", -50, Zone::II, "0:3", "0:3"}}},
+        {"two gates: gate A's amplitude is value 1",
+         {{{-100, -30}, dac(1).bits(kTwoGateReadout, 1)}},
+         0,
+         {{"0:0", "0:1", "0:1", -30, Zone::III, "0:1", "0:1"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RecordQuery query;
+        ASSERT_TRUE(query.open(fileOf(c.recs, "evaluate.DAT")).ok());
+        const EchoOverview o = computeOverview(query, {});
+        const Evaluation e(o, c.gap);
+        std::vector<std::string> places; // kept alive for the const char*s below
+        std::vector<Found> got;
+        places.reserve(e.indications().size() * 5);
+        for (const EvaluatedIndication& d : e.indications()) {
+            for (int64_t i : {d.start, d.end, d.peak, d.drop6Start, d.drop6End})
+                places.push_back(std::to_string(o.recordNumber(i)) + ":" +
+                                 std::to_string(o.frameNumber(i)));
+            const size_t k = places.size() - 5;
+            got.push_back({places[k].c_str(), places[k + 1].c_str(), places[k + 2].c_str(), d.dac,
+                           d.zone, places[k + 3].c_str(), places[k + 4].c_str()});
+        }
+        ASSERT_EQ(got.size(), c.expected.size());
+        for (size_t k = 0; k < got.size(); ++k) {
+            EXPECT_STREQ(got[k].start, c.expected[k].start) << k;
+            EXPECT_STREQ(got[k].end, c.expected[k].end) << k;
+            EXPECT_STREQ(got[k].peak, c.expected[k].peak) << k;
+            EXPECT_EQ(got[k].dac, c.expected[k].dac) << k;
+            EXPECT_EQ(got[k].zone, c.expected[k].zone) << k;
+            EXPECT_STREQ(got[k].drop6Start, c.expected[k].drop6Start) << k;
+            EXPECT_STREQ(got[k].drop6End, c.expected[k].drop6End) << k;
+        }
+    }
+}
+
+// Lines whose order is not RL >= SL >= EL: the first test that holds.
+TEST(Evaluation, LinesOutOfOrder) {
+    RecordQuery query;
+    ASSERT_TRUE(query.open(fileOf({{{-150}, dac(1, {100, -100, 40, -80})}}, "order.DAT")).ok());
+    const EchoOverview o = computeOverview(query, {});
+    const Evaluation e(o, 0);
+    ASSERT_EQ(e.indications().size(), 1u);         // EL -18.0: -15.0 reaches it
+    EXPECT_EQ(e.indications()[0].zone, Zone::III); // RL -20.0 first: -15.0 >= RL
+    EXPECT_EQ(e.evaluatedFrames(), 1);
+}
+
+TEST(Evaluation, TravelAndMillimetres) {
+    const struct {
+        const char* text;
+        int64_t frames;
+        int64_t tenths; // -1: refused
+    } cases[] = {
+        {"0.5", 8, 40},       {"0.25", 3, 8},   {"0.25", 1, 3},       {"0.35", 1, 4},
+        {"0.05", 1, 1},       {"0.04", 1, 0},   {"2", 767, 15340},    {"0.333333", 3, 10},
+        {"1.0000000", 2, 20}, {"0", 1, -1},     {"-1", 1, -1},        {"abc", 1, -1},
+        {"", 1, -1},          {"1.5.2", 1, -1}, {"0.0000001", 1, -1},
+    };
+    for (const auto& c : cases) {
+        const std::optional<Travel> t = Travel::parse(c.text);
+        if (c.tenths < 0) {
+            EXPECT_FALSE(t) << c.text;
+            continue;
+        }
+        ASSERT_TRUE(t) << c.text;
+        EXPECT_EQ(t->tenthsOfMm(c.frames), c.tenths) << c.text << " x " << c.frames;
+    }
+}
