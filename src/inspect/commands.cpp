@@ -276,41 +276,34 @@ void exportCommand(const QStringList& a, const QString& out) {
 
 namespace {
 
-// One evaluated indication's facts, for the JSON and the CSV alike.
-struct EvaluatedRow {
-    std::string place[3], drop6[2]; // start, end, peak; the 6 dB run
+// The positions at an evaluated indication's peak, read from its record as
+// a seek there reads it: a record each, not a second walk.
+struct PeakPositions {
     std::optional<int64_t> path, surface, depth;
-    std::string positionUnit;
+    std::string unit;
 };
 
-EvaluatedRow evaluatedRow(const EchoOverview& o, RecordQuery& reader,
-                          const EvaluatedIndication& d) {
-    EvaluatedRow row;
-    const int64_t places[] = {d.start, d.end, d.peak, d.drop6Start, d.drop6End};
-    for (int k = 0; k < 5; ++k)
-        (k < 3 ? row.place[k] : row.drop6[k - 3]) = framePlace(o, places[k]);
-    // The positions at the peak, read from its record as a seek there reads
-    // it: a record each, not a second walk.
-    const OverviewRecord& rec = o.recordOf(d.peak);
+PeakPositions peakPositions(const EchoOverview& o, RecordQuery& reader, int64_t peak) {
+    const OverviewRecord& rec = o.recordOf(peak);
     reader.loadParameterRecord(rec.record);
     reader.loadRecord(rec.record);
-    const FrameValues v = reader.values(o.frameNumber(d.peak));
-    row.path = v[0];
-    if (!reader.params().twoGateReadout()) {
-        row.surface = v[1];
-        row.depth = v[2];
+    const FrameValues v = reader.values(o.frameNumber(peak));
+    PeakPositions p;
+    p.path = v[0];
+    if (!reader.params().twoGateReadout()) { // two gates hold gate A's path only
+        p.surface = v[1];
+        p.depth = v[2];
     }
-    row.positionUnit = lengthUnitText(rec.inch);
-    return row;
+    p.unit = lengthUnitText(rec.inch);
+    return p;
 }
 
 QJsonValue optionalTenths(const std::optional<int64_t>& v) {
     return v ? QJsonValue(static_cast<double>(*v) / 10.0) : QJsonValue();
 }
 
-QJsonArray placeArray(const std::string& place) {
-    const size_t colon = place.find(':');
-    return {std::stoi(place.substr(0, colon)), std::stoi(place.substr(colon + 1))};
+QJsonArray placeArray(const EchoOverview& o, int64_t i) {
+    return {o.recordNumber(i), o.frameNumber(i)};
 }
 
 } // namespace
@@ -339,20 +332,19 @@ void evaluateCommand(const QString& path, const std::optional<QString>& gapText,
     std::string csv = "indication,startRecord,startFrame,endRecord,endFrame,frames,peakRecord,"
                       "peakFrame,dac,sl,zone,path,surface,depth,positionUnit,drop6Frames,elMm,"
                       "drop6Mm\r\n";
-    auto csvPlace = [](const std::string& p) {
-        std::string s = p;
-        std::replace(s.begin(), s.end(), ':', ',');
-        return s;
+    auto csvPlace = [&](int64_t i) {
+        return std::to_string(overview.recordNumber(i)) + ',' +
+               std::to_string(overview.frameNumber(i));
     };
     auto cell = [](const std::optional<int64_t>& v) { return v ? tenths(*v) : std::string(); };
     for (size_t k = 0; k < evaluation.indications().size(); ++k) {
         const EvaluatedIndication& d = evaluation.indications()[k];
-        const EvaluatedRow row = evaluatedRow(overview, reader, d);
+        const PeakPositions row = peakPositions(overview, reader, d.peak);
         QJsonObject one{
-            {"start", placeArray(row.place[0])},
-            {"end", placeArray(row.place[1])},
+            {"start", placeArray(overview, d.start)},
+            {"end", placeArray(overview, d.end)},
             {"frames", static_cast<qint64>(d.frames())},
-            {"peak", placeArray(row.place[2])},
+            {"peak", placeArray(overview, d.peak)},
             {"dac", optionalTenths(d.dac)},
             {"sl", optionalTenths(d.aboveSl())},
             {"zone", zoneText(d.zone)},
@@ -362,9 +354,9 @@ void evaluateCommand(const QString& path, const std::optional<QString>& gapText,
             {"path", optionalTenths(row.path)},
             {"surface", optionalTenths(row.surface)},
             {"depth", optionalTenths(row.depth)},
-            {"positionUnit", QString::fromStdString(row.positionUnit)},
-            {"drop6", QJsonObject{{"start", placeArray(row.drop6[0])},
-                                  {"end", placeArray(row.drop6[1])},
+            {"positionUnit", QString::fromStdString(row.unit)},
+            {"drop6", QJsonObject{{"start", placeArray(overview, d.drop6Start)},
+                                  {"end", placeArray(overview, d.drop6End)},
                                   {"frames", static_cast<qint64>(d.drop6Frames())}}},
         };
         std::optional<int64_t> elMm, drop6Mm;
@@ -375,12 +367,11 @@ void evaluateCommand(const QString& path, const std::optional<QString>& gapText,
                                                {"drop6", optionalTenths(drop6Mm)}});
         }
         list.append(one);
-        csv += std::to_string(k) + ',' + csvPlace(row.place[0]) + ',' + csvPlace(row.place[1]) +
-               ',' + std::to_string(d.frames()) + ',' + csvPlace(row.place[2]) + ',' +
-               tenths(d.dac) + ',' + tenths(d.aboveSl()) + ',' + zoneText(d.zone) + ',' +
-               cell(row.path) + ',' + cell(row.surface) + ',' + cell(row.depth) + ',' +
-               row.positionUnit + ',' + std::to_string(d.drop6Frames()) + ',' + cell(elMm) + ',' +
-               cell(drop6Mm) + "\r\n";
+        csv += std::to_string(k) + ',' + csvPlace(d.start) + ',' + csvPlace(d.end) + ',' +
+               std::to_string(d.frames()) + ',' + csvPlace(d.peak) + ',' + tenths(d.dac) + ',' +
+               tenths(d.aboveSl()) + ',' + zoneText(d.zone) + ',' + cell(row.path) + ',' +
+               cell(row.surface) + ',' + cell(row.depth) + ',' + row.unit + ',' +
+               std::to_string(d.drop6Frames()) + ',' + cell(elMm) + ',' + cell(drop6Mm) + "\r\n";
     }
     if (!out.isEmpty()) {
         OutputFile file(out);

@@ -69,6 +69,26 @@ QString field(const ReportFill& f, const char* name) {
 const QRgb kBlack = qRgb(0, 0, 0), kWhite = qRgb(255, 255, 255);
 QRgb at(const QImage& image, int x, int y) { return image.pixel(x, y) | 0xFF000000u; }
 
+// A page of a sawtooth frame with all-zero parameters and short readouts, as
+// the print tests paint it. It stays where it is made: the pictures point
+// into its frame and curves.
+struct SamplePage {
+    std::vector<uint8_t> frame = [] {
+        std::vector<uint8_t> f(kFrameSize, 0);
+        for (int k = 0; k < kSamplesPerFrame; ++k)
+            f[static_cast<size_t>(k)] = static_cast<uint8_t>(k * 37 % 180);
+        return f;
+    }();
+    InstrumentParams params;
+    CurveSet curves = buildCurveSet(params);
+    ReportPictures pictures =
+        reportPictures({frame, frame.data() + kFrameEnvelopeOffset, &params, &curves, {}});
+    ReportFill fill = fillReportText(panel(), readouts("↘1", "→2", "↓3", "∧4"));
+    SamplePage() = default;
+    SamplePage(const SamplePage&) = delete;
+    SamplePage& operator=(const SamplePage&) = delete;
+};
+
 } // namespace
 
 TEST(ReportFill, ParameterFieldsTakeFixedSuffixes) {
@@ -207,14 +227,9 @@ TEST(ReportPictures, PlotDifferences) {
 // Column 41, inside the frame and left of every text, crosses only the
 // horizontal borders; the plot holds no text.
 TEST(ReportPage, PrintedLinesCoverThePagesPixels) {
-    std::vector<uint8_t> frame(kFrameSize, 0);
-    for (int k = 0; k < kSamplesPerFrame; ++k)
-        frame[static_cast<size_t>(k)] = static_cast<uint8_t>(k * 37 % 180);
-    InstrumentParams p;
-    const CurveSet curves = buildCurveSet(p);
-    const ReportPictures pictures =
-        reportPictures({frame, frame.data() + kFrameEnvelopeOffset, &p, &curves, {}});
-    const ReportFill fill = fillReportText(panel(), readouts("↘1", "→2", "↓3", "∧4"));
+    const SamplePage sample;
+    const ReportPictures& pictures = sample.pictures;
+    const ReportFill& fill = sample.fill;
     auto paint = [&](int scale) {
         QImage page(kPageWidth * scale, kPageHeight * scale, QImage::Format_RGB32);
         QPainter painter(&page);
@@ -240,14 +255,9 @@ TEST(ReportPage, PrintedLinesCoverThePagesPixels) {
 // alone leave most of them out; at a printer's scale the page is the same
 // pixel for pixel with or without it.
 TEST(ReportPage, PreviewKeepsEveryLine) {
-    std::vector<uint8_t> frame(kFrameSize, 0);
-    for (int k = 0; k < kSamplesPerFrame; ++k)
-        frame[static_cast<size_t>(k)] = static_cast<uint8_t>(k * 37 % 180);
-    InstrumentParams p;
-    const CurveSet curves = buildCurveSet(p);
-    const ReportPictures pictures =
-        reportPictures({frame, frame.data() + kFrameEnvelopeOffset, &p, &curves, {}});
-    const ReportFill fill = fillReportText(panel(), readouts("↘1", "→2", "↓3", "∧4"));
+    const SamplePage sample;
+    const ReportPictures& pictures = sample.pictures;
+    const ReportFill& fill = sample.fill;
     auto paint = [&](double scale, bool devicePixels) {
         QImage page(static_cast<int>(kPageWidth * scale), static_cast<int>(kPageHeight * scale),
                     QImage::Format_RGB32);
