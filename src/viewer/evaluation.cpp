@@ -118,16 +118,17 @@ std::optional<Travel> Travel::parse(const std::string& mm) {
     for (; decimals < 6; ++decimals)
         fraction *= 10;
     Travel t;
-    t.nanometresPerFrame = whole * 1'000'000 + fraction;
-    if (t.nanometresPerFrame <= 0) return std::nullopt;
+    t.nanometres = whole * 1'000'000 + fraction;
+    if (t.nanometres <= 0) return std::nullopt;
     return t;
 }
 
 int64_t Travel::tenthsOfMm(int64_t frames) const {
-    // frames x nm / 10^5 tenths of a mm, rounded half up; the product stays
-    // within 128 bits.
-    const __int128 nm = static_cast<__int128>(frames) * nanometresPerFrame;
-    const __int128 tenths = (nm + 50'000) / 100'000;
+    // frames x nm / perFrames / 10^5 tenths of a mm, rounded half up; the
+    // product stays within 128 bits.
+    const __int128 nm = static_cast<__int128>(frames) * nanometres;
+    const __int128 unit = static_cast<__int128>(perFrames) * 100'000;
+    const __int128 tenths = (2 * nm + unit) / (2 * unit);
     return static_cast<int64_t>(std::min<__int128>(tenths, std::numeric_limits<int64_t>::max()));
 }
 

@@ -56,12 +56,15 @@ private:
     std::vector<EvaluatedIndication> indications_;
 };
 
-// A scan travel per shown frame, as typed (a decimal number of millimetres,
-// e.g. "0.25"), exactly: micrometres x 1000, so that lengths round exactly.
+// A scan travel per shown frame, exactly: `nanometres` over `perFrames`
+// shown frames (a typed travel per frame has perFrames 1; a distance between
+// two frames keeps the frame count), so that lengths round exactly.
 struct Travel {
-    int64_t nanometresPerFrame = 0;
-    // The decimal text of a positive travel, or nullopt (not a number, not
-    // above 0, more than 6 decimals beyond what matters, too large).
+    int64_t nanometres = 0;
+    int64_t perFrames = 1;
+    // The decimal text of a positive travel in millimetres (e.g. "0.25"), or
+    // nullopt (not a number, not above 0, more than 6 decimals beyond what
+    // matters, too large).
     static std::optional<Travel> parse(const std::string& mm);
     // `frames` frames as tenths of a millimetre, rounded half up.
     int64_t tenthsOfMm(int64_t frames) const;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "evaluation.h"
+#include "inspection.h"
 #include "test_files.h"
 
 using namespace vantrel;
@@ -195,4 +196,52 @@ TEST(Evaluation, TravelAndMillimetres) {
         ASSERT_TRUE(t) << c.text;
         EXPECT_EQ(t->tenthsOfMm(c.frames), c.tenths) << c.text << " x " << c.frames;
     }
+}
+
+// The travel from the distance between two frames: the frames between them
+// are the probe's steps, in either order; frames the overview does not hold,
+// one frame twice or a distance that is no positive number give none.
+TEST(Evaluation, TravelFromTwoFrames) {
+    RecordQuery query;
+    ASSERT_TRUE(
+        query.open(fileOf({{{0, 0, 0, 0}, dac(1)}, {{0, 0, 0}, std::nullopt}}, "travel.DAT")).ok());
+    const EchoOverview o = computeOverview(query, {});
+    ASSERT_EQ(o.frameCount(), 7);
+    using M = TravelCalibration::Method;
+    const struct {
+        TravelCalibration c;
+        int64_t tenthsFor3; // -1: no travel
+    } cases[] = {
+        {{M::TwoFrames, "", {0, 0}, {1, 2}, "600"}, 3000}, // 6 steps of 100 mm
+        {{M::TwoFrames, "", {1, 2}, {0, 0}, "600"}, 3000},
+        {{M::TwoFrames, "", {0, 1}, {1, 0}, "10"}, 100}, // 3 steps: 3 frames are 10 mm
+        {{M::TwoFrames, "", {0, 0}, {0, 3}, "1"}, 10},
+        {{M::TwoFrames, "", {0, 0}, {0, 4}, "1"}, -1}, // frame 4 of record 0 is never shown
+        {{M::TwoFrames, "", {0, 2}, {0, 2}, "1"}, -1},
+        {{M::TwoFrames, "", {0, 0}, {1, 0}, "-5"}, -1},
+        {{M::Typed, "0.5", {}, {}, ""}, 15},
+        {{M::None, "0.5", {}, {}, ""}, -1},
+    };
+    for (const auto& c : cases) {
+        const std::optional<Travel> t = travelOf(c.c, o);
+        EXPECT_EQ(t ? t->tenthsOfMm(3) : -1, c.tenthsFor3)
+            << c.c.from.record << ':' << c.c.from.frame << " " << c.c.distanceMm;
+    }
+    // 2 frames of 1 mm over 3 steps: 0.666.. mm rounds half up to 0.7.
+    EXPECT_EQ(travelOf({M::TwoFrames, "", {0, 0}, {0, 3}, "1"}, o)->tenthsOfMm(2), 7);
+}
+
+TEST(Evaluation, DecisionsKeptByTheirFrames) {
+    Inspection in;
+    EXPECT_EQ(in.decisionFor({1, 0}, {2, 3}), nullptr);
+    in.decide({1, 0}, {2, 3}).grade = "II";
+    in.decide({4, 0}, {4, 1}).reported = false;
+    in.decide({1, 0}, {2, 3}).remark = "root";
+    ASSERT_EQ(in.decisions.size(), 2u);
+    const IndicationDecision* d = in.decisionFor({1, 0}, {2, 3});
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->grade, "II");
+    EXPECT_EQ(d->remark, "root");
+    EXPECT_TRUE(d->reported);
+    EXPECT_EQ(in.decisionFor({1, 0}, {2, 4}), nullptr);
 }
