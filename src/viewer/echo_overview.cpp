@@ -88,7 +88,7 @@ void addRecord(OverviewPiece& piece, const RecordQuery& reader, int32_t r,
     rec.firstFrame = static_cast<int64_t>(piece.amplitude.size());
     rec.frames = shown;
     rec.unit = readoutMode(p) >= 1 ? AmplitudeUnit::Db : AmplitudeUnit::Percent;
-    rec.gateLevel = int64_t{p.gateALevel()} * 5;
+    rec.gateLevel = int32_t{p.gateALevel()} * 5;
     rec.threshold = thresholdOf(rec, settings);
     rec.inch = p.inchUnits();
     const bool twoGate = p.twoGateReadout();

@@ -46,25 +46,27 @@ struct OverviewSettings {
 
 // An indexed record with shown frames and what its parameters give them.
 struct OverviewRecord {
-    int32_t record = 0;
+    // Members largest first: an overview holds one per record, and its
+    // memory budget counts on 48 bytes each.
     int64_t firstFrame = 0; // index of its first shown frame
-    int32_t frames = 0;     // shown frames
     int64_t threshold = 0;  // tenths, in `unit`
+    int32_t record = 0;
+    int32_t frames = 0;    // shown frames
+    int32_t gateLevel = 0; // tenths of %: the gate A level of its parameters
+    // The DAC family of its parameters, for the evaluation: in tenths of a
+    // dB against the DAC curve (line 1 of the gain table g), the line the
+    // readout selects (g[m] - g[1]) and the rejection, sizing and evaluation
+    // lines RL = g[2] - g[1], SL = g[3] - g[1], EL = g[4] - g[1].
+    int32_t readoutLine = 0, rl = 0, sl = 0, el = 0;
     AmplitudeUnit unit = AmplitudeUnit::Percent;
-    bool inch = false;     // positions in 0.1 in rather than 0.1 mm
-    int64_t gateLevel = 0; // tenths of %: the gate A level of its parameters
+    bool inch = false; // positions in 0.1 in rather than 0.1 mm
     // What its positions measure: the kind asked for in the one-gate form;
     // in the two-gate form, which holds gate A's position only, the kind its
     // path mode projects it to (the readout's ↓ → ↘).
     OverviewPosition positionKind = OverviewPosition::Path;
-    // The DAC family of its parameters, for the evaluation: the readout
-    // mode, and in tenths of a dB against the DAC curve (line 1 of the gain
-    // table g) the line the readout selects (g[m] - g[1]) and the
-    // rejection, sizing and evaluation lines RL = g[2] - g[1],
-    // SL = g[3] - g[1], EL = g[4] - g[1].
-    int8_t readoutMode = 0;
-    int32_t readoutLine = 0, rl = 0, sl = 0, el = 0;
+    int8_t readoutMode = 0; // the readout mode m of its parameters
 };
+static_assert(sizeof(OverviewRecord) == 48);
 
 // A run of shown frames, by their indices: start .. end, the peak the first
 // frame with the largest amplitude.

@@ -49,8 +49,18 @@ TEST(OverviewMarks, AmplitudeScalesAreTheOnesDrawn) {
     amplitude[10] = 1200;
     amplitude[150] = -320;
     amplitude[160] = -250;
-    const EchoOverview o({{0, 0, 100, 350, AmplitudeUnit::Percent, false},
-                          {1, 100, 100, -60, AmplitudeUnit::Db, false}},
+    const EchoOverview o({{.firstFrame = 0,
+                           .threshold = 350,
+                           .record = 0,
+                           .frames = 100,
+                           .unit = AmplitudeUnit::Percent,
+                           .inch = false},
+                          {.firstFrame = 100,
+                           .threshold = -60,
+                           .record = 1,
+                           .frames = 100,
+                           .unit = AmplitudeUnit::Db,
+                           .inch = false}},
                          std::move(amplitude), std::vector<int32_t>(200, 0), {}, {});
 
     struct Case {
@@ -110,7 +120,7 @@ TEST(OverviewMarks, NotesThinOutToWhatThePixelsShow) {
     const int64_t n = 50000;
     std::vector<OverviewRecord> records;
     for (int32_t r = 0; r < n; ++r)
-        records.push_back({r, r, 1, 100, AmplitudeUnit::Percent, false});
+        records.push_back({.firstFrame = r, .threshold = 100, .record = r, .frames = 1});
     const EchoOverview o(std::move(records), std::vector<int32_t>(n, 500),
                          std::vector<int32_t>(n, 300), {}, {});
     std::vector<OverviewMark> many, few;
@@ -155,7 +165,12 @@ TEST(OverviewMarks, NotesThinOutToWhatThePixelsShow) {
 // The strips explain themselves: a legend of every colour above them, and
 // titles (turned) beside the amplitude and position strips.
 TEST(OverviewMarks, LegendAndAxisTitles) {
-    const EchoOverview o({{0, 0, 100, 400, AmplitudeUnit::Percent, false}},
+    const EchoOverview o({{.firstFrame = 0,
+                           .threshold = 400,
+                           .record = 0,
+                           .frames = 100,
+                           .unit = AmplitudeUnit::Percent,
+                           .inch = false}},
                          std::vector<int32_t>(100, 500), std::vector<int32_t>(100, 300), {}, {});
     QImage image(1200, 360, QImage::Format_RGB32);
     drawOverviewStrips(image, o, {0, 100, -1});

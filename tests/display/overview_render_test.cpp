@@ -18,8 +18,18 @@ namespace {
 EchoOverview twoUnits(int64_t spike) {
     std::vector<int32_t> amplitude(1000, 0);
     amplitude[static_cast<size_t>(spike)] = 1000;
-    return EchoOverview({{0, 0, 500, 500, AmplitudeUnit::Percent, false},
-                         {1, 500, 500, 0, AmplitudeUnit::Db, false}},
+    return EchoOverview({{.firstFrame = 0,
+                          .threshold = 500,
+                          .record = 0,
+                          .frames = 500,
+                          .unit = AmplitudeUnit::Percent,
+                          .inch = false},
+                         {.firstFrame = 500,
+                          .threshold = 0,
+                          .record = 1,
+                          .frames = 500,
+                          .unit = AmplitudeUnit::Db,
+                          .inch = false}},
                         std::move(amplitude), std::vector<int32_t>(1000, 100), {},
                         {{spike, spike, spike}});
 }
@@ -101,7 +111,11 @@ TEST(OverviewStrips, BlockSummariesDrawWhatEveryFrameDraws) {
         if (rng() % 16 == 0)
             unit = unit == AmplitudeUnit::Db ? AmplitudeUnit::Percent : AmplitudeUnit::Db;
         const int32_t frames = 1 + static_cast<int32_t>(rng() % 20);
-        records.push_back({r, count(), frames, 0, unit, false, static_cast<int64_t>(rng() % 1000)});
+        records.push_back({.firstFrame = count(),
+                           .record = r,
+                           .frames = frames,
+                           .gateLevel = static_cast<int32_t>(rng() % 1000),
+                           .unit = unit});
         for (int32_t f = 0; f < frames; ++f) {
             // A slow swell with noise, and now and then a spike.
             const int32_t swell = static_cast<int32_t>((count() / 300) % 500);

@@ -326,7 +326,7 @@ EchoOverview randomOverview(int64_t frames, uint32_t seed, const OverviewSetting
         rec.frames = static_cast<int32_t>(
             std::min<int64_t>(1 + static_cast<int64_t>(rng() % 30), frames - count()));
         rec.unit = unit;
-        rec.gateLevel = static_cast<int64_t>(rng() % 1000);
+        rec.gateLevel = static_cast<int32_t>(rng() % 1000);
         rec.inch = rng() % 4 == 0;
         records.push_back(rec);
         for (int32_t f = 0; f < rec.frames; ++f) {

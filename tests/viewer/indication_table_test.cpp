@@ -11,11 +11,34 @@ using namespace vantrel;
 // 87.5 %, +3.0 dB and -2.5 dB, one at 0.0 dB, and indications whose peak
 // holds what no real frame can: 12544.0 %, a depth of 25 m, 173482992.7 %.
 TEST(IndicationTable, RowsAndCsv) {
-    const std::vector<OverviewRecord> records = {
-        {7, 0, 4, 400, AmplitudeUnit::Percent, false, 0, OverviewPosition::Path},
-        {8, 4, 4, 0, AmplitudeUnit::Db, false, 0, OverviewPosition::Depth},
-        {9, 8, 4, -30, AmplitudeUnit::Db, true, 0, OverviewPosition::Surface},
-        {10, 12, 4, 400, AmplitudeUnit::Percent, false, 0, OverviewPosition::Path}};
+    const std::vector<OverviewRecord> records = {{.firstFrame = 0,
+                                                  .threshold = 400,
+                                                  .record = 7,
+                                                  .frames = 4,
+                                                  .unit = AmplitudeUnit::Percent,
+                                                  .inch = false,
+                                                  .positionKind = OverviewPosition::Path},
+                                                 {.firstFrame = 4,
+                                                  .threshold = 0,
+                                                  .record = 8,
+                                                  .frames = 4,
+                                                  .unit = AmplitudeUnit::Db,
+                                                  .inch = false,
+                                                  .positionKind = OverviewPosition::Depth},
+                                                 {.firstFrame = 8,
+                                                  .threshold = -30,
+                                                  .record = 9,
+                                                  .frames = 4,
+                                                  .unit = AmplitudeUnit::Db,
+                                                  .inch = true,
+                                                  .positionKind = OverviewPosition::Surface},
+                                                 {.firstFrame = 12,
+                                                  .threshold = 400,
+                                                  .record = 10,
+                                                  .frames = 4,
+                                                  .unit = AmplitudeUnit::Percent,
+                                                  .inch = false,
+                                                  .positionKind = OverviewPosition::Path}};
     const std::vector<int32_t> amplitude = {100, 875, 500, 0,   30,         12,  1000,   -50,
                                             -25, -50, 0,   -99, 1734829927, 450, 125440, 1275};
     const std::vector<int32_t> position = {0,  482, 0, 0, 1234, 0,   250000, 0,

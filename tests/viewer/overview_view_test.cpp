@@ -233,9 +233,24 @@ TEST(OverviewMarks, NotesBlocksDamageAndGaps) {
 // The position scale names the unit of the records in view, both where the
 // file changes its unit there.
 TEST(OverviewView, PositionUnitOfTheFramesInView) {
-    const EchoOverview o({{0, 0, 10, 0, AmplitudeUnit::Percent, false},
-                          {1, 10, 10, 0, AmplitudeUnit::Percent, true},
-                          {2, 20, 10, 0, AmplitudeUnit::Percent, false}},
+    const EchoOverview o({{.firstFrame = 0,
+                           .threshold = 0,
+                           .record = 0,
+                           .frames = 10,
+                           .unit = AmplitudeUnit::Percent,
+                           .inch = false},
+                          {.firstFrame = 10,
+                           .threshold = 0,
+                           .record = 1,
+                           .frames = 10,
+                           .unit = AmplitudeUnit::Percent,
+                           .inch = true},
+                          {.firstFrame = 20,
+                           .threshold = 0,
+                           .record = 2,
+                           .frames = 10,
+                           .unit = AmplitudeUnit::Percent,
+                           .inch = false}},
                          std::vector<int32_t>(30, 0), std::vector<int32_t>(30, 0), {}, {});
     const struct {
         int64_t from, to;
