@@ -91,6 +91,71 @@ int64_t Evaluation::dac(int64_t i) const {
            overview_.recordOf(i).readoutLine;
 }
 
+EvaluationSummaries::EvaluationSummaries(const Evaluation& e) : evaluation_(e) {
+    indication_.assign(static_cast<size_t>(e.overview().frameCount()), false);
+    for (const EvaluatedIndication& d : e.indications())
+        std::fill(indication_.begin() + d.start, indication_.begin() + d.end + 1, true);
+    pyramid_.build(e.overview().frameCount(),
+                   [this](int64_t first, int64_t last, EvaluationRunSummary& into) {
+                       addFrames(first, last, into);
+                   });
+}
+
+void EvaluationSummaries::addFrames(int64_t first, int64_t last, EvaluationRunSummary& into) const {
+    const EchoOverview& o = evaluation_.overview();
+    for (int64_t i = first; i < last;) {
+        const OverviewRecord& rec = o.recordOf(i);
+        const int64_t end = std::min(last, rec.firstFrame + rec.frames);
+        if (rec.readoutMode >= 1 && rec.readoutMode <= 7) {
+            into.rl.add(rec.rl);
+            into.sl.add(rec.sl);
+            into.el.add(rec.el);
+        }
+        for (; i < end; ++i) {
+            if (evaluation_.evaluated(i))
+                into.dac.add(static_cast<int32_t>(
+                    std::clamp<int64_t>(evaluation_.dac(i), INT32_MIN, INT32_MAX)));
+            else
+                into.notEvaluated = true;
+            into.indication = into.indication || indication_[static_cast<size_t>(i)];
+        }
+    }
+}
+
+EvaluationRunSummary EvaluationSummaries::summarize(int64_t first, int64_t last) const {
+    EvaluationRunSummary s;
+    pyramid_.query(first, last, s, [this](int64_t a, int64_t b, EvaluationRunSummary& into) {
+        addFrames(a, b, into);
+    });
+    return s;
+}
+
+EvaluationRunSummary EvaluationSummaries::summarizeByWalking(int64_t first, int64_t last) const {
+    EvaluationRunSummary s;
+    addFrames(first, last, s);
+    return s;
+}
+
+EvaluationScale EvaluationScale::of(const EvaluationSummaries& summaries, int64_t from,
+                                    int64_t to) {
+    EvaluationScale s;
+    if (from >= to) return s;
+    EvaluationRunSummary run = summaries.summarize(from, to);
+    run.dac.add(run.rl);
+    run.dac.add(run.sl);
+    run.dac.add(run.el);
+    if (run.dac.empty()) return s;
+    // Whole dB around what the view holds, plus 1 dB so that nothing sits on
+    // the frame; A and the lines lie within +-100 dB of the curve on a real
+    // frame, and a damaged one's beyond them is clamped onto the edge.
+    const int64_t low = std::max<int64_t>(run.dac.low, -1000),
+                  high = std::min<int64_t>(run.dac.high, 1000);
+    auto floor10 = [](int64_t v) { return (v >= 0 ? v / 10 : -((-v + 9) / 10)) * 10; };
+    s.low = std::min(s.low, floor10(low - 10));
+    s.high = std::max(s.high, -floor10(-(high + 10)));
+    return s;
+}
+
 std::optional<Travel> Travel::parse(const std::string& mm) {
     // Digits, at most one point, at most 6 decimals that count (further
     // decimals must be zeros), and a value above 0 below 10^9 mm a frame.

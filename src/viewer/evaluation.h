@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "block_pyramid.h"
 #include "echo_overview.h"
 
 namespace vantrel {
@@ -49,11 +50,57 @@ public:
     int64_t dac(int64_t i) const;
     int64_t evaluatedFrames() const { return evaluatedFrames_; }
     const std::vector<EvaluatedIndication>& indications() const { return indications_; }
+    const EchoOverview& overview() const { return overview_; }
 
 private:
     const EchoOverview& overview_;
     int64_t evaluatedFrames_ = 0;
     std::vector<EvaluatedIndication> indications_;
+};
+
+// What a run of shown frames holds for the evaluation strip: A over its
+// evaluated frames, the lines of its DAC frames (evaluated or not: the lines
+// stand whether or not an echo does), whether an evaluated indication
+// reaches into it and whether it holds frames that are not evaluated.
+struct EvaluationRunSummary {
+    ValueRange dac, rl, sl, el;
+    bool indication = false, notEvaluated = false;
+    void add(const EvaluationRunSummary& c) {
+        dac.add(c.dac);
+        rl.add(c.rl);
+        sl.add(c.sl);
+        el.add(c.el);
+        indication = indication || c.indication;
+        notEvaluated = notEvaluated || c.notEvaluated;
+    }
+    bool operator==(const EvaluationRunSummary&) const = default;
+};
+
+// Block summaries of an evaluation, so that a strip of millions of frames
+// is drawn in a few hundred steps a column: about 2.4 bytes a shown frame.
+// Only the window draws the strip; the command line never builds them.
+class EvaluationSummaries {
+public:
+    explicit EvaluationSummaries(const Evaluation& evaluation);
+    // Shown frames first .. last - 1 (first < last, within the frames), as
+    // a walk over each of them would find (summarizeByWalking).
+    EvaluationRunSummary summarize(int64_t first, int64_t last) const;
+    EvaluationRunSummary summarizeByWalking(int64_t first, int64_t last) const;
+    size_t bytes() const { return pyramid_.bytes(); }
+
+private:
+    void addFrames(int64_t first, int64_t last, EvaluationRunSummary& into) const;
+    const Evaluation& evaluation_;
+    std::vector<bool> indication_; // by shown frame: inside an evaluated indication
+    BlockPyramid<EvaluationRunSummary> pyramid_;
+};
+
+// The dB scale (tenths against the DAC curve) of the evaluation strip over
+// shown frames from .. to - 1: whole dB holding A and the lines in view, at
+// least -30 .. +10 dB (below the usual EL up to above the usual RL).
+struct EvaluationScale {
+    int64_t low = -300, high = 100;
+    static EvaluationScale of(const EvaluationSummaries& summaries, int64_t from, int64_t to);
 };
 
 // A scan travel per shown frame, exactly: `nanometres` over `perFrames`

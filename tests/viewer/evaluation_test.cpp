@@ -6,6 +6,9 @@
 #include "evaluation.h"
 #include "inspection.h"
 #include "test_files.h"
+#include "test_seed.h"
+
+#include <random>
 
 using namespace vantrel;
 using namespace vantrel::testing;
@@ -244,4 +247,36 @@ TEST(Evaluation, DecisionsKeptByTheirFrames) {
     EXPECT_EQ(d->remark, "root");
     EXPECT_TRUE(d->reported);
     EXPECT_EQ(in.decisionFor({1, 0}, {2, 4}), nullptr);
+}
+
+// The strip's block summaries answer any run of frames as a walk over each
+// frame would, on the demo recording (DAC, % and DGS records, frames without
+// an echo, indications); the scale holds A and the lines in view.
+TEST(Evaluation, SummariesAnswerAsAWalk) {
+    RecordQuery query;
+    ASSERT_TRUE(query.open(VANTREL_DEMO).ok());
+    const EchoOverview o = computeOverview(query, {});
+    const Evaluation e(o, 2);
+    const EvaluationSummaries s(e);
+    const int64_t n = o.frameCount();
+    const TestSeed seed;
+    std::mt19937 rng(seed.value());
+    for (int k = 0; k < 300; ++k) {
+        int64_t a = static_cast<int64_t>(rng() % static_cast<uint32_t>(n));
+        int64_t b = static_cast<int64_t>(rng() % static_cast<uint32_t>(n));
+        if (k % 3 == 0) b = a + static_cast<int64_t>(rng() % 40); // short runs: ragged ends only
+        if (a > b) std::swap(a, b);
+        b = std::min(b + 1, n);
+        ASSERT_EQ(s.summarize(a, b), s.summarizeByWalking(a, b)) << a << ".." << b;
+    }
+    const EvaluationRunSummary all = s.summarize(0, n);
+    ASSERT_FALSE(all.dac.empty());
+    EXPECT_TRUE(all.notEvaluated);
+    EXPECT_TRUE(all.indication);
+    const EvaluationScale scale = EvaluationScale::of(s, 0, n);
+    EXPECT_LE(scale.low, std::min<int64_t>(all.dac.low, all.el.low) - 10);
+    EXPECT_GE(scale.high, std::max<int64_t>(all.dac.high, all.rl.high) + 10);
+    EXPECT_EQ(scale.low % 10, 0);
+    EXPECT_EQ(scale.high % 10, 0);
+    EXPECT_LE(s.bytes(), static_cast<size_t>(n) * 3);
 }
