@@ -55,6 +55,50 @@
         <source>记录</source>
         <translation>Record</translation>
     </message>
+    <message>
+        <source>对 DAC 波幅</source>
+        <translation>A against DAC</translation>
+    </message>
+    <message>
+        <source>RL 判废线</source>
+        <translation>RL rejection</translation>
+    </message>
+    <message>
+        <source>SL 定量线</source>
+        <translation>SL sizing</translation>
+    </message>
+    <message>
+        <source>EL 评定线</source>
+        <translation>EL evaluation</translation>
+    </message>
+    <message>
+        <source>III 区</source>
+        <translation>zone III</translation>
+    </message>
+    <message>
+        <source>II 区</source>
+        <translation>zone II</translation>
+    </message>
+    <message>
+        <source>I 区</source>
+        <translation>zone I</translation>
+    </message>
+    <message>
+        <source>评定的指示</source>
+        <translation>evaluated indication</translation>
+    </message>
+    <message>
+        <source>6 dB 范围</source>
+        <translation>6 dB run</translation>
+    </message>
+    <message>
+        <source>未评定</source>
+        <translation>not evaluated</translation>
+    </message>
+    <message>
+        <source>对 DAC dB</source>
+        <translation>dB to DAC</translation>
+    </message>
 </context>
 <context>
     <name>PanelText</name>
@@ -302,6 +346,65 @@
     </message>
 </context>
 <context>
+    <name>vantrel::EvaluationList</name>
+    <message>
+        <source>起点</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>终点</source>
+        <translation>End</translation>
+    </message>
+    <message>
+        <source>帧数</source>
+        <translation>Frames</translation>
+    </message>
+    <message>
+        <source>峰值处</source>
+        <translation>Peak</translation>
+    </message>
+    <message>
+        <source>区域</source>
+        <translation>Zone</translation>
+    </message>
+    <message>
+        <source>深度</source>
+        <translation>Depth</translation>
+    </message>
+    <message>
+        <source>水平</source>
+        <translation>Surf.</translation>
+    </message>
+    <message>
+        <source>6dB长度</source>
+        <translation>6 dB length</translation>
+    </message>
+    <message>
+        <source>EL长度</source>
+        <translation>EL length</translation>
+    </message>
+    <message>
+        <source>性质</source>
+        <translation>Nature</translation>
+    </message>
+    <message>
+        <source>等级</source>
+        <translation>Grade</translation>
+    </message>
+    <message>
+        <source>备注</source>
+        <translation>Remarks</translation>
+    </message>
+    <message>
+        <source>报告</source>
+        <translation>Report</translation>
+    </message>
+    <message>
+        <source>是否列入缺陷汇总</source>
+        <translation>Whether it goes into the defect list</translation>
+    </message>
+</context>
+<context>
     <name>vantrel::IndicationList</name>
     <message>
         <source>起点</source>
@@ -451,6 +554,46 @@
     <message>
         <source>在波幅和位置条上标出操作员标注和带参数块的记录</source>
         <translation>Mark the operator&apos;s notes and the records carrying a parameter block on the strips</translation>
+    </message>
+    <message>
+        <source>%1:%2（当前帧）</source>
+        <translation>%1:%2 (frame on screen)</translation>
+    </message>
+    <message>
+        <source>评定（对 DAC）(&amp;D)</source>
+        <translation>Evaluation (to DAC) (&amp;D)</translation>
+    </message>
+    <message>
+        <source>波幅条对 DAC 曲线显示，画出各参数块的 RL、SL、EL 线和三个区域；列表列出评定的指示</source>
+        <translation>The amplitude strip against the DAC curve, with each block&apos;s RL, SL and EL lines and the three zones; the list shows the evaluated indications</translation>
+    </message>
+    <message>
+        <source>行程标定...</source>
+        <translation>Scan travel...</translation>
+    </message>
+    <message>
+        <source>%1 帧，评定 %2 帧，%3 处评定的指示</source>
+        <translation>%1 frames, %2 evaluated, %3 evaluated indications</translation>
+    </message>
+    <message>
+        <source>帧</source>
+        <translation> frames</translation>
+    </message>
+    <message>
+        <source>行程未标定：长度以帧计</source>
+        <translation>Travel not given: lengths in frames</translation>
+    </message>
+    <message>
+        <source>行程标定无效：长度以帧计</source>
+        <translation>Travel not valid: lengths in frames</translation>
+    </message>
+    <message>
+        <source>行程 %1 mm/帧（输入）</source>
+        <translation>Travel %1 mm/frame (typed)</translation>
+    </message>
+    <message>
+        <source>行程 %1 mm / %2 帧（%3:%4 至 %5:%6）</source>
+        <translation>Travel %1 mm over %2 frames (%3:%4 to %5:%6)</translation>
     </message>
 </context>
 <context>
@@ -757,6 +900,45 @@ Check that the printer is on and connected, or export the report as a PDF and pr
     <message>
         <source>“%1”的文字放不下，打印时以“…”截断。</source>
         <translation>The text of “%1” does not fit its cell: it prints cut short with “…”.</translation>
+    </message>
+</context>
+<context>
+    <name>vantrel::TravelDialog</name>
+    <message>
+        <source>行程标定</source>
+        <translation>Scan travel</translation>
+    </message>
+    <message>
+        <source>不标定：长度以帧计</source>
+        <translation>None: lengths in frames</translation>
+    </message>
+    <message>
+        <source>每帧行程</source>
+        <translation>Travel per frame</translation>
+    </message>
+    <message>
+        <source>两帧之间的距离</source>
+        <translation>Distance between two frames</translation>
+    </message>
+    <message>
+        <source>mm/帧</source>
+        <translation>mm/frame</translation>
+    </message>
+    <message>
+        <source>从</source>
+        <translation>From</translation>
+    </message>
+    <message>
+        <source>到</source>
+        <translation>To</translation>
+    </message>
+    <message>
+        <source>距离 mm</source>
+        <translation>Distance mm</translation>
+    </message>
+    <message>
+        <source>录制时没有记录探头位置：给出每帧探头移动的距离，或两帧（例如两个标注）之间的距离。</source>
+        <translation>The recording holds no probe position: give the distance the probe moves per frame, or the distance between two frames (two notes, for instance).</translation>
     </message>
 </context>
 </TS>

@@ -11,14 +11,18 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSplitter>
+#include <QStackedWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include "app_settings.h"
 #include "echo_strips.h"
+#include "evaluation_list.h"
+#include "gbk_qstring.h"
 #include "indication_list.h"
 #include "indication_table.h"
 #include "overview_settings_bar.h"
+#include "travel_dialog.h"
 #include "window_placement.h"
 
 namespace vantrel {
@@ -26,6 +30,7 @@ namespace vantrel {
 namespace {
 
 QString settingsKey() { return QStringLiteral("EchoDynamics/geometry"); }
+QString evaluationViewKey() { return QStringLiteral("EchoDynamics/evaluationView"); }
 } // namespace
 
 TEchoDynamicsForm::TEchoDynamicsForm(const ViewerCore& core, ShowFrame showFrame, QWidget* parent,
@@ -48,6 +53,19 @@ TEchoDynamicsForm::TEchoDynamicsForm(const ViewerCore& core, ShowFrame showFrame
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return std::nullopt;
         return dialog.selectedFiles().first();
+    };
+    chooseTravel = [this](const TravelCalibration& current) -> std::optional<TravelCalibration> {
+        // The notes (each at frame 0, as a note click shows it) and the
+        // frame on screen, which a click on the strips puts there.
+        std::vector<TravelDialog::Choice> frames;
+        for (const Note& note : core_.file().notes())
+            frames.push_back({QStringLiteral("%1:0  %2").arg(note.record).arg(fromGbk(note.text)),
+                              {note.record, 0}});
+        if (const std::optional<FramePlace> place = core_.placeOnScreen())
+            frames.push_back({tr("%1:%2（当前帧）").arg(place->record).arg(place->frame), *place});
+        TravelDialog dialog(current, frames, this);
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        return dialog.calibration();
     };
     connect(job_, &OverviewJob::finished, this, [this] { jobFinished(); });
     progressTimer_ = new QTimer(this);
@@ -82,8 +100,28 @@ QWidget* TEchoDynamicsForm::buildListPanel() {
     auto* panel = new QWidget(this);
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
+    // The evaluation's row: its switch and the scan travel its lengths use.
+    auto* evaluationRow = new QHBoxLayout;
+    evaluationView_ = new QCheckBox(tr("评定（对 DAC）(&D)"), panel);
+    evaluationView_->setObjectName(QStringLiteral("EvaluationView"));
+    evaluationView_->setToolTip(
+        tr("波幅条对 DAC 曲线显示，画出各参数块的 RL、SL、EL 线和三个区域；列表列出评定的指示"));
+    evaluationView_->setChecked(appSettings().value(evaluationViewKey(), false).toBool());
+    evaluationRow->addWidget(evaluationView_);
+    travelLabel_ = new QLabel(panel);
+    travelLabel_->setObjectName(QStringLiteral("TravelText"));
+    evaluationRow->addWidget(travelLabel_, 1);
+    calibrate_ = new QPushButton(tr("行程标定..."), panel);
+    calibrate_->setObjectName(QStringLiteral("CalibrateTravel"));
+    evaluationRow->addWidget(calibrate_);
+    layout->addLayout(evaluationRow);
     list_ = new IndicationList(panel);
-    layout->addWidget(list_);
+    evaluationList_ = new EvaluationList(panel);
+    lists_ = new QStackedWidget(panel);
+    lists_->addWidget(list_);
+    lists_->addWidget(evaluationList_);
+    lists_->setCurrentIndex(evaluationView_->isChecked() ? 1 : 0);
+    layout->addWidget(lists_);
     auto* buttons = new QHBoxLayout;
     status_ = new QLabel(panel);
     status_->setObjectName(QStringLiteral("OverviewStatus"));
@@ -129,6 +167,20 @@ void TEchoDynamicsForm::connectControls() {
     connect(recompute_, &QPushButton::clicked, this, [this] { startComputation(); });
     connect(list_, &QTableWidget::cellDoubleClicked, this,
             [this](int row, int) { goToIndication(row); });
+    connect(evaluationView_, &QCheckBox::toggled, this,
+            [this](bool on) { setEvaluationShown(on); });
+    connect(calibrate_, &QPushButton::clicked, this, [this] { calibrateTravel(); });
+    connect(evaluationList_, &QTableWidget::currentCellChanged, this,
+            [this](int row) { selectEvaluated(row); });
+    // A double click on the program's columns shows the peak; on the
+    // inspector's it edits.
+    connect(evaluationList_, &QTableWidget::cellDoubleClicked, this, [this](int row, int column) {
+        if (column < EvaluationList::Nature && evaluation_ && row >= 0 &&
+            row < static_cast<int>(evaluation_->indications().size()))
+            goToShownFrame(evaluation_->indications()[static_cast<size_t>(row)].peak);
+    });
+    connect(evaluationList_, &EvaluationList::decisionEdited, this,
+            [this](int row, const IndicationDecision& d) { setDecision(row, d); });
     connect(strips_, &EchoStrips::seekRequested, this, [this](int64_t i) { goToShownFrame(i); });
     connect(strips_, &EchoStrips::viewRequested, this,
             [this](const OverviewView& v) { showView(v); });
@@ -148,9 +200,134 @@ void TEchoDynamicsForm::settingsChanged(const OverviewSettings& settings, bool p
 // ------------------------------------------------------------ computation
 
 void TEchoDynamicsForm::dropOverview() {
+    strips_->setEvaluation(nullptr, nullptr);
     strips_->setOverview(nullptr, nullptr);
+    evaluationSummaries_.reset();
+    evaluation_.reset();
+    peakPositions_.clear();
     overview_.reset();
     marks_.clear();
+    fillEvaluationList();
+}
+
+void TEchoDynamicsForm::evaluate() {
+    strips_->setEvaluation(nullptr, nullptr);
+    evaluationSummaries_.reset();
+    evaluation_.reset();
+    peakPositions_.clear();
+    if (overview_) {
+        evaluation_ = std::make_unique<Evaluation>(*overview_, settings_.gap);
+        evaluationSummaries_ = std::make_unique<EvaluationSummaries>(*evaluation_);
+        // Depth and surface distance at each peak, from its record: a
+        // reader of its own, the main window's stays where it is.
+        RecordQuery reader;
+        if (reader.openAlongside(core_.query())) {
+            reader.setPanelAndCurves(false);
+            for (const EvaluatedIndication& d : evaluation_->indications())
+                peakPositions_.push_back(peakPositions(*overview_, reader, d.peak));
+        }
+        peakPositions_.resize(evaluation_->indications().size());
+        if (evaluationShown())
+            strips_->setEvaluation(evaluation_.get(), evaluationSummaries_.get());
+    }
+    fillEvaluationList();
+}
+
+void TEchoDynamicsForm::fillEvaluationList() {
+    std::vector<EvaluatedTexts> rows;
+    std::vector<IndicationDecision> decisions;
+    const std::optional<Travel> t = travel();
+    if (evaluation_) {
+        for (size_t k = 0; k < evaluation_->indications().size(); ++k) {
+            const EvaluatedIndication& d = evaluation_->indications()[k];
+            rows.push_back(
+                evaluatedTexts(*overview_, d, peakPositions_[k], t, tr("帧").toStdString()));
+            const FramePlace start{overview_->recordNumber(d.start),
+                                   overview_->frameNumber(d.start)};
+            const FramePlace end{overview_->recordNumber(d.end), overview_->frameNumber(d.end)};
+            const IndicationDecision* decided = inspection_.decisionFor(start, end);
+            IndicationDecision blank;
+            blank.start = start;
+            blank.end = end;
+            decisions.push_back(decided ? *decided : blank);
+        }
+    }
+    evaluationList_->fill(rows, decisions);
+    travelLabel_->setText(travelText(t));
+}
+
+QString TEchoDynamicsForm::travelText(const std::optional<Travel>& t) const {
+    // What the lengths are measured with: frames until a travel is given.
+    const TravelCalibration& c = inspection_.travel;
+    if (c.method == TravelCalibration::Method::None) return tr("行程未标定：长度以帧计");
+    if (!t) return tr("行程标定无效：长度以帧计");
+    if (c.method == TravelCalibration::Method::Typed)
+        return tr("行程 %1 mm/帧（输入）").arg(QString::fromStdString(c.mmPerFrame));
+    return tr("行程 %1 mm / %2 帧（%3:%4 至 %5:%6）")
+        .arg(QString::fromStdString(c.distanceMm))
+        .arg(t->perFrames)
+        .arg(c.from.record)
+        .arg(c.from.frame)
+        .arg(c.to.record)
+        .arg(c.to.frame);
+}
+
+bool TEchoDynamicsForm::evaluationShown() const { return evaluationView_->isChecked(); }
+
+std::optional<Travel> TEchoDynamicsForm::travel() const {
+    return overview_ ? travelOf(inspection_.travel, *overview_) : std::nullopt;
+}
+
+void TEchoDynamicsForm::setEvaluationShown(bool shown) {
+    if (evaluationView_->isChecked() != shown) {
+        evaluationView_->setChecked(shown); // comes back here through toggled
+        return;
+    }
+    appSettings().setValue(evaluationViewKey(), shown);
+    lists_->setCurrentIndex(shown ? 1 : 0);
+    if (shown && evaluation_)
+        strips_->setEvaluation(evaluation_.get(), evaluationSummaries_.get());
+    else
+        strips_->setEvaluation(nullptr, nullptr);
+    syncControls();
+}
+
+void TEchoDynamicsForm::selectEvaluated(int row) {
+    if (!evaluation_ || row < 0 || row >= static_cast<int>(evaluation_->indications().size()))
+        row = -1;
+    strips_->setSelectedIndication(row);
+    if (row >= 0 && evaluationList_->currentRow() != row) evaluationList_->selectRow(row);
+}
+
+void TEchoDynamicsForm::setDecision(int row, const IndicationDecision& decision) {
+    if (!evaluation_ || row < 0 || row >= static_cast<int>(evaluation_->indications().size()))
+        return;
+    const EvaluatedIndication& d = evaluation_->indications()[static_cast<size_t>(row)];
+    const FramePlace start{overview_->recordNumber(d.start), overview_->frameNumber(d.start)};
+    const FramePlace end{overview_->recordNumber(d.end), overview_->frameNumber(d.end)};
+    IndicationDecision& kept = inspection_.decide(start, end);
+    kept = decision;
+    kept.start = start;
+    kept.end = end;
+    if (evaluationList_->item(row, EvaluationList::Nature) == nullptr ||
+        evaluationList_->item(row, EvaluationList::Nature)->text().toStdString() !=
+            decision.nature ||
+        evaluationList_->item(row, EvaluationList::Grade)->text().toStdString() != decision.grade ||
+        evaluationList_->item(row, EvaluationList::Remark)->text().toStdString() !=
+            decision.remark ||
+        (evaluationList_->item(row, EvaluationList::Reported)->checkState() == Qt::Checked) !=
+            decision.reported)
+        fillEvaluationList();
+}
+
+void TEchoDynamicsForm::setTravel(const TravelCalibration& calibration) {
+    inspection_.travel = calibration;
+    fillEvaluationList();
+}
+
+void TEchoDynamicsForm::calibrateTravel() {
+    if (!chooseTravel) return;
+    if (const std::optional<TravelCalibration> c = chooseTravel(inspection_.travel)) setTravel(*c);
 }
 
 void TEchoDynamicsForm::startComputation() {
@@ -187,6 +364,7 @@ void TEchoDynamicsForm::jobFinished() {
         strips_->setView(v);
         frameDrawn();
         list_->fill(overview_.get());
+        evaluate();
     }
     syncControls();
 }
@@ -287,6 +465,7 @@ void TEchoDynamicsForm::thresholdsChanged() {
     if (overview_) {
         overview_->applyThresholds(settings_);
         list_->fill(overview_.get());
+        evaluate(); // the merge gap may have changed
         strips_->invalidate();
     }
     syncControls();
@@ -305,6 +484,7 @@ void TEchoDynamicsForm::syncControls() {
     recompute_->setVisible(!computing && cancelled_ && core_.fileOpen());
     if (computing) progress_->setValue(job_->permille());
     export_->setEnabled(overview_ != nullptr);
+    calibrate_->setEnabled(overview_ != nullptr);
     status_->setText(statusText());
     strips_->setEmptyText(status_->text());
 }
@@ -313,6 +493,11 @@ QString TEchoDynamicsForm::statusText() const {
     if (!core_.fileOpen()) return tr("没有打开的文件");
     if (job_->running()) return job_->cancelling() ? tr("正在取消...") : tr("正在计算回波动态...");
     if (cancelled_) return tr("计算已取消");
+    if (overview_ && evaluation_ && evaluationShown())
+        return tr("%1 帧，评定 %2 帧，%3 处评定的指示")
+            .arg(overview_->frameCount())
+            .arg(evaluation_->evaluatedFrames())
+            .arg(evaluation_->indications().size());
     if (overview_)
         return tr("%1 帧，%2 处指示")
             .arg(overview_->frameCount())

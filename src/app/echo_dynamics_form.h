@@ -21,6 +21,9 @@
 #include <vector>
 
 #include "echo_overview.h"
+#include "evaluation.h"
+#include "evaluation_texts.h"
+#include "inspection.h"
 #include "overview_job.h"
 #include "overview_marks.h"
 #include "overview_view.h"
@@ -31,12 +34,14 @@ class QHBoxLayout;
 class QImage;
 class QLabel;
 class QProgressBar;
+class QStackedWidget;
 class QPushButton;
 class QTimer;
 
 namespace vantrel {
 
 class EchoStrips;
+class EvaluationList;
 class IndicationList;
 class OverviewSettingsBar;
 
@@ -62,6 +67,14 @@ public:
     // (computing, cancelled, no file).
     const EchoOverview* overview() const { return overview_.get(); }
     const OverviewSettings& settings() const { return settings_; }
+    // The evaluation of the overview against the recorded DAC lines, with
+    // the overview's merge gap, or nullptr while there is no overview.
+    const Evaluation* evaluation() const { return evaluation_.get(); }
+    bool evaluationShown() const;
+    // What the inspector decided about the open recording.
+    const Inspection& inspection() const { return inspection_; }
+    // The travel the calibration gives, if any.
+    std::optional<Travel> travel() const;
     const OverviewView& view() const;
     // The strips as shown, with the marks over them.
     const QImage& stripsPicture();
@@ -80,6 +93,22 @@ public:
     void goToIndication(int row);
     // Shows shown frame i of the overview in the main window.
     void goToShownFrame(int64_t i);
+    // The evaluation view: the amplitude strip against the DAC curve and the
+    // list of evaluated indications, or the overview's.
+    void setEvaluationShown(bool shown);
+    // Marks the 6 dB run of evaluated indication `row` on the strip and
+    // selects its row.
+    void selectEvaluated(int row);
+    // The inspector's decision on evaluated indication `row`.
+    void setDecision(int row, const IndicationDecision& decision);
+    // The scan travel; lengths turn to millimetres where it gives one.
+    void setTravel(const TravelCalibration& calibration);
+    // Asks the travel (chooseTravel) and sets it.
+    void calibrateTravel();
+    // Asks the scan travel, offering the current calibration, the notes and
+    // the frame on screen; nullopt when cancelled. The default shows the
+    // travel dialog.
+    std::function<std::optional<TravelCalibration>(const TravelCalibration& current)> chooseTravel;
     // Writes the indication list to the file chooseCsvFile names.
     void exportCsv();
     // The threshold of one unit set from the strips (tenths); a % threshold
@@ -117,12 +146,20 @@ private:
     void syncControls();
     QString statusText() const;
     void dropOverview();
+    // The evaluation of the overview as it now stands, its list and strip.
+    void evaluate();
+    void fillEvaluationList();
+    QString travelText(const std::optional<Travel>& travel) const;
 
     const ViewerCore& core_;
     ShowFrame showFrame_;
     OverviewSettings settings_;
     std::unique_ptr<EchoOverview> overview_;
     std::vector<OverviewMark> marks_;
+    std::unique_ptr<Evaluation> evaluation_;
+    std::unique_ptr<EvaluationSummaries> evaluationSummaries_;
+    std::vector<PeakPositions> peakPositions_; // by evaluated indication
+    Inspection inspection_;
     bool cancelled_ = false;
     bool geometryRestored_ = false;
     OverviewJob* job_ = nullptr;
@@ -131,6 +168,11 @@ private:
     OverviewSettingsBar* settingsBar_ = nullptr;
     EchoStrips* strips_ = nullptr;
     IndicationList* list_ = nullptr;
+    EvaluationList* evaluationList_ = nullptr;
+    QStackedWidget* lists_ = nullptr;
+    QCheckBox* evaluationView_ = nullptr;
+    QPushButton* calibrate_ = nullptr;
+    QLabel* travelLabel_ = nullptr;
     QPushButton* export_ = nullptr;
     QCheckBox* showMarks_ = nullptr;
     QPushButton* cancel_ = nullptr;

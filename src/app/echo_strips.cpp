@@ -94,7 +94,12 @@ void EchoStrips::render() {
                    overview_ ? tr("文件中没有可显示的帧") : emptyText_);
         return;
     }
-    drawOverviewStrips(picture_, *overview_, view_);
+    if (evaluation_ && evaluationSummaries_) {
+        const EvaluationPicture evaluation{*evaluation_, *evaluationSummaries_, selected_};
+        drawOverviewStrips(picture_, *overview_, view_, &evaluation);
+    } else {
+        drawOverviewStrips(picture_, *overview_, view_);
+    }
     if (marks_) drawOverviewMarks(picture_, *marks_, view_, notesAndBlocks_);
 }
 
@@ -186,9 +191,22 @@ bool EchoStrips::event(QEvent* e) {
     return true;
 }
 
+void EchoStrips::setEvaluation(const Evaluation* evaluation, const EvaluationSummaries* summaries) {
+    evaluation_ = evaluation;
+    evaluationSummaries_ = summaries;
+    selected_ = -1;
+    invalidate();
+}
+
+void EchoStrips::setSelectedIndication(int index) {
+    if (selected_ == index) return;
+    selected_ = index;
+    invalidate();
+}
+
 bool EchoStrips::thresholdUnder(const QPoint& at) {
     const QRect plot = OverviewLayout::forSize(size()).amplitude;
-    if (!hasFrames() || at.x() < plot.left() || at.x() > plot.right() ||
+    if (!hasFrames() || evaluation_ || at.x() < plot.left() || at.x() > plot.right() ||
         at.y() < plot.top() - kGrip || at.y() > plot.bottom() + kGrip)
         return false;
     const int64_t i = std::min(frameAtColumn(view_, plot.width(), at.x() - plot.left()),

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "echo_overview.h"
+#include "evaluation.h"
 #include "overview_marks.h"
 #include "overview_view.h"
 
@@ -29,6 +30,13 @@ public:
     void setEmptyText(const QString& text);
     // Whether notes and blocks are marked (damage and gaps always are).
     void setNotesAndBlocksShown(bool shown);
+    // The evaluation view of the amplitude strip, or the overview's (null);
+    // the evaluation and its summaries stay the owner's. There is no
+    // threshold to drag in the evaluation view: the lines are the
+    // recording's.
+    void setEvaluation(const Evaluation* evaluation, const EvaluationSummaries* summaries);
+    // The evaluated indication whose 6 dB run is marked, or -1.
+    void setSelectedIndication(int index);
     // Something the picture shows changed (thresholds, indications).
     void invalidate();
 
@@ -64,6 +72,9 @@ private:
 
     const EchoOverview* overview_ = nullptr;
     const std::vector<OverviewMark>* marks_ = nullptr;
+    const Evaluation* evaluation_ = nullptr;
+    const EvaluationSummaries* evaluationSummaries_ = nullptr;
+    int selected_ = -1;
     OverviewView view_;
     QString emptyText_;
     bool notesAndBlocks_ = true;

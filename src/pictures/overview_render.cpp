@@ -6,6 +6,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <span>
 #include <vector>
 
 #include "display_text.h"
@@ -24,6 +25,14 @@ constexpr int kBeyondMarkHeight = 3;
 // The marks over the strips.
 const QColor kNote(0, 130, 150), kBlock(60, 60, 60), kDamaged(150, 150, 150, 120),
     kMissing(150, 150, 150);
+
+// The evaluation view: zones, lines, A, frames apart, indications and the
+// selected indication's 6 dB run.
+const QColor kZone3(255, 205, 205), kZone2(255, 232, 190), kZone1(255, 250, 205);
+const QColor kRl(200, 0, 0), kSl(215, 120, 0), kEl(0, 140, 60), kDac(20, 20, 20);
+const QColor kApart(215, 215, 215), kApartBand(120, 120, 120), kEvaluated(150, 0, 110),
+    kDrop6(0, 90, 255), kDrop6Band(0, 90, 255, 60);
+constexpr int kApartBandHeight = 4, kIndicationBandHeight = 3;
 
 // Margins: a legend above, the axis titles (turned) and tick labels left
 // and right, the record numbers and their title below.
@@ -73,34 +82,33 @@ std::vector<FrameRunSummary> columnSummaries(const EchoOverview& o, const Frames
     return columns;
 }
 
-// Indications behind, then the grid.
-void drawBackdrop(QPainter& p, const OverviewLayout& layout,
-                  const std::vector<FrameRunSummary>& columns) {
-    const int width = layout.amplitude.width();
-    for (const QRect& r : {layout.amplitude, layout.position}) {
-        for (int x = 0; x < width; ++x)
-            if (columns[static_cast<size_t>(x)].indication)
-                p.fillRect(r.left() + x, r.top(), 1, r.height(), kIndication);
-        for (int k = 1; k < 4; ++k)
-            p.fillRect(r.left(), r.top() + r.height() * k / 4, r.width(), 1, kGrid);
-    }
+// Indications behind, then the grid, in strip r.
+void drawBackdrop(QPainter& p, const QRect& r, const std::vector<FrameRunSummary>& columns) {
+    for (int x = 0; x < r.width(); ++x)
+        if (columns[static_cast<size_t>(x)].indication)
+            p.fillRect(r.left() + x, r.top(), 1, r.height(), kIndication);
+    for (int k = 1; k < 4; ++k)
+        p.fillRect(r.left(), r.top() + r.height() * k / 4, r.width(), 1, kGrid);
 }
 
+// The values of both strips, or of the position strip only.
 void drawValues(QPainter& p, const OverviewLayout& layout,
-                const std::vector<FrameRunSummary>& columns, const OverviewScales& s) {
+                const std::vector<FrameRunSummary>& columns, const OverviewScales& s,
+                bool amplitudes = true) {
     const int width = layout.amplitude.width();
     for (int x = 0; x < width; ++x) {
         const FrameRunSummary& c = columns[static_cast<size_t>(x)];
+        span(p, layout.position, x, c.position, s.positionLow, s.positionHigh, kPosition);
+        beyondMarks(p, layout.position, x, c.positionBeyond);
+        if (!amplitudes) continue;
         // The thresholds first: the values stay visible where they meet.
         span(p, layout.amplitude, x, c.percentThreshold, s.percentLow, s.percentHigh, kThreshold);
         span(p, layout.amplitude, x, c.dbThreshold, s.dbLow, s.dbHigh, kThreshold);
         span(p, layout.amplitude, x, c.percent, s.percentLow, s.percentHigh, kPercent);
         span(p, layout.amplitude, x, c.db, s.dbLow, s.dbHigh, kDb);
-        span(p, layout.position, x, c.position, s.positionLow, s.positionHigh, kPosition);
         Beyond amplitudeBeyond = c.percentBeyond;
         amplitudeBeyond.add(c.dbBeyond);
         beyondMarks(p, layout.amplitude, x, amplitudeBeyond);
-        beyondMarks(p, layout.position, x, c.positionBeyond);
     }
 }
 
@@ -127,29 +135,47 @@ QString tickLabel(int64_t tenths) {
     return t;
 }
 
+struct LegendItem {
+    const char* text;
+    QColor colour;
+    bool line; // a line of the colour, else a filled box
+};
+
+const LegendItem kOverviewLegend[] = {
+    {QT_TRANSLATE_NOOP("OverviewStrips", "% 波幅"), kPercent, true},
+    {QT_TRANSLATE_NOOP("OverviewStrips", "dB 对曲线"), kDb, true},
+    {QT_TRANSLATE_NOOP("OverviewStrips", "位置"), kPosition, true},
+    {QT_TRANSLATE_NOOP("OverviewStrips", "阈值"), kThreshold, true},
+    {QT_TRANSLATE_NOOP("OverviewStrips", "指示"), kIndication, false},
+    {QT_TRANSLATE_NOOP("OverviewStrips", "标注"), kNote, true},
+    {QT_TRANSLATE_NOOP("OverviewStrips", "参数块"), kBlock, true},
+    {QT_TRANSLATE_NOOP("OverviewStrips", "损坏/缺失"), kMissing, false},
+    {QT_TRANSLATE_NOOP("OverviewStrips", "光标"), kCursor, true},
+    {QT_TRANSLATE_NOOP("OverviewStrips", "不可信的值"), kBeyond, false},
+};
+const LegendItem kEvaluationLegend[] = {
+    {QT_TRANSLATE_NOOP("OverviewStrips", "对 DAC 波幅"), kDac, true},
+    {QT_TRANSLATE_NOOP("OverviewStrips", "RL 判废线"), kRl, true},
+    {QT_TRANSLATE_NOOP("OverviewStrips", "SL 定量线"), kSl, true},
+    {QT_TRANSLATE_NOOP("OverviewStrips", "EL 评定线"), kEl, true},
+    {QT_TRANSLATE_NOOP("OverviewStrips", "III 区"), kZone3, false},
+    {QT_TRANSLATE_NOOP("OverviewStrips", "II 区"), kZone2, false},
+    {QT_TRANSLATE_NOOP("OverviewStrips", "I 区"), kZone1, false},
+    {QT_TRANSLATE_NOOP("OverviewStrips", "评定的指示"), kEvaluated, true},
+    {QT_TRANSLATE_NOOP("OverviewStrips", "6 dB 范围"), kDrop6, true},
+    {QT_TRANSLATE_NOOP("OverviewStrips", "未评定"), kApartBand, false},
+    {QT_TRANSLATE_NOOP("OverviewStrips", "位置"), kPosition, true},
+    {QT_TRANSLATE_NOOP("OverviewStrips", "标注"), kNote, true},
+    {QT_TRANSLATE_NOOP("OverviewStrips", "损坏/缺失"), kMissing, false},
+    {QT_TRANSLATE_NOOP("OverviewStrips", "光标"), kCursor, true},
+};
+
 // What the colours mean, in a row above the strips, as far as the width
 // allows.
-void drawLegend(QPainter& p, int width) {
-    struct Item {
-        const char* text;
-        QColor colour;
-        bool line; // a line of the colour, else a filled box
-    };
-    static const Item items[] = {
-        {QT_TRANSLATE_NOOP("OverviewStrips", "% 波幅"), kPercent, true},
-        {QT_TRANSLATE_NOOP("OverviewStrips", "dB 对曲线"), kDb, true},
-        {QT_TRANSLATE_NOOP("OverviewStrips", "位置"), kPosition, true},
-        {QT_TRANSLATE_NOOP("OverviewStrips", "阈值"), kThreshold, true},
-        {QT_TRANSLATE_NOOP("OverviewStrips", "指示"), kIndication, false},
-        {QT_TRANSLATE_NOOP("OverviewStrips", "标注"), kNote, true},
-        {QT_TRANSLATE_NOOP("OverviewStrips", "参数块"), kBlock, true},
-        {QT_TRANSLATE_NOOP("OverviewStrips", "损坏/缺失"), kMissing, false},
-        {QT_TRANSLATE_NOOP("OverviewStrips", "光标"), kCursor, true},
-        {QT_TRANSLATE_NOOP("OverviewStrips", "不可信的值"), kBeyond, false},
-    };
+void drawLegend(QPainter& p, int width, std::span<const LegendItem> items) {
     const QFontMetrics metrics(p.font());
     int x = kLeft;
-    for (const Item& item : items) {
+    for (const LegendItem& item : items) {
         const QString text = translated(item.text);
         const int w = 14 + metrics.horizontalAdvance(text);
         if (x + w > width - 2) break;
@@ -227,21 +253,121 @@ void drawRecordTicks(QPainter& p, const QRect& q, const EchoOverview& o,
 // The legend, the axis titles and the scales' ticks: % on the left and dB on
 // the right of the amplitude strip, the position in its unit left of the
 // position strip, record numbers below.
+// The zones' names right of the amplitude strip, each in the middle of its
+// band where the last column in view holding DAC frames puts the lines.
+void drawZoneNames(QPainter& p, const QRect& a, const EvaluationPicture& ev,
+                   const FramesInView& frames, const EvaluationScale& e) {
+    const int width = a.width();
+    for (int x = width - 1; x >= 0; --x) {
+        const auto [first, last] = frames.column(width, x);
+        if (first >= frames.to) continue;
+        const EvaluationRunSummary c = ev.summaries.summarize(first, std::min(last, frames.to));
+        if (c.rl.empty()) continue;
+        auto row = [&](int64_t v) { return OverviewScales::rowOf(plotRows(a), v, e.low, e.high); };
+        const int rl = row(c.rl.low), sl = row(c.sl.low), el = row(c.el.low);
+        const struct {
+            const char* name;
+            int top, bottom;
+        } zones[] = {{"III", a.top(), rl}, {"II", rl, sl}, {"I", sl, el}};
+        p.setPen(kFrame);
+        for (const auto& z : zones)
+            if (z.bottom - z.top >= 12)
+                p.drawText(QRect(a.right() + 6, (z.top + z.bottom) / 2 - 7, kRight - 8, 14),
+                           Qt::AlignLeft | Qt::AlignVCenter, QString::fromLatin1(z.name));
+        return;
+    }
+}
+
+// The amplitude strip in its evaluation view (see EvaluationPicture).
+void drawEvaluation(QPainter& p, const QRect& a, const EvaluationPicture& ev,
+                    const FramesInView& frames, const EvaluationScale& e) {
+    const int width = a.width();
+    auto row = [&](int64_t v) { return OverviewScales::rowOf(plotRows(a), v, e.low, e.high); };
+    auto band = [&](int x, const ValueRange& r, const QColor& colour) {
+        if (r.empty()) return;
+        const int y1 = row(r.high), y2 = row(r.low);
+        p.fillRect(a.left() + x, y1, 1, y2 - y1 + 1, colour);
+    };
+    std::vector<EvaluationRunSummary> columns(static_cast<size_t>(width));
+    for (int x = 0; x < width && frames.from < frames.to; ++x) {
+        const auto [first, last] = frames.column(width, x);
+        if (first < frames.to)
+            columns[static_cast<size_t>(x)] =
+                ev.summaries.summarize(first, std::min(last, frames.to));
+    }
+    for (int x = 0; x < width; ++x) {
+        const EvaluationRunSummary& c = columns[static_cast<size_t>(x)];
+        if (c.rl.empty()) { // no DAC frame: nothing to evaluate here
+            p.fillRect(a.left() + x, a.top(), 1, a.height(), kApart);
+            continue;
+        }
+        // Each line belongs to the zone above it.
+        const int rl = row(c.rl.low), sl = row(c.sl.low), el = row(c.el.low);
+        p.fillRect(a.left() + x, a.top(), 1, std::max(rl - a.top(), 0), kZone3);
+        p.fillRect(a.left() + x, rl, 1, std::max(sl - rl, 0), kZone2);
+        p.fillRect(a.left() + x, sl, 1, std::max(el - sl, 0), kZone1);
+    }
+    for (int k = 1; k < 4; ++k)
+        p.fillRect(a.left(), a.top() + a.height() * k / 4, a.width(), 1, kGrid);
+    for (int x = 0; x < width; ++x) {
+        const EvaluationRunSummary& c = columns[static_cast<size_t>(x)];
+        band(x, c.el, kEl);
+        band(x, c.sl, kSl);
+        band(x, c.rl, kRl);
+        band(x, c.dac, kDac);
+        if (c.notEvaluated)
+            p.fillRect(a.left() + x, a.bottom() - kApartBandHeight + 1, 1, kApartBandHeight,
+                       kApartBand);
+        if (c.indication) p.fillRect(a.left() + x, a.top(), 1, kIndicationBandHeight, kEvaluated);
+    }
+    const auto& list = ev.evaluation.indications();
+    if (ev.selected < 0 || static_cast<size_t>(ev.selected) >= list.size()) return;
+    // The selected indication's 6 dB run: a pale band across the strip with
+    // its first and last frame's columns drawn.
+    const EvaluatedIndication& d = list[static_cast<size_t>(ev.selected)];
+    if (d.drop6End < frames.from || d.drop6Start >= frames.to) return;
+    const OverviewView view{frames.from, frames.to, -1};
+    const int x1 = d.drop6Start < frames.from ? 0 : columnOfFrame(view, width, d.drop6Start);
+    const int x2 = d.drop6End >= frames.to
+                       ? width - 1
+                       : std::min(columnOfFrame(view, width, d.drop6End), width - 1);
+    p.fillRect(a.left() + x1, a.top(), x2 - x1 + 1, a.height(), kDrop6Band);
+    if (d.drop6Start >= frames.from) p.fillRect(a.left() + x1, a.top(), 1, a.height(), kDrop6);
+    if (d.drop6End < frames.to) p.fillRect(a.left() + x2, a.top(), 1, a.height(), kDrop6);
+}
+
+// In the evaluation view the amplitude strip has one scale, dB against the
+// DAC curve, on the left, and the zones named on the right where the lines
+// of the last column in view put them.
 void drawScales(QPainter& p, const OverviewLayout& layout, const EchoOverview& o,
-                const FramesInView& frames, const OverviewScales& s, int imageWidth) {
+                const FramesInView& frames, const OverviewScales& s, int imageWidth,
+                const EvaluationPicture* evaluation, const EvaluationScale& e) {
     p.setFont(rulerFont());
-    drawLegend(p, imageWidth);
+    if (evaluation)
+        drawLegend(p, imageWidth, kEvaluationLegend);
+    else
+        drawLegend(p, imageWidth, kOverviewLegend);
     const QRect& a = layout.amplitude;
     const QRect& q = layout.position;
-    drawTurnedTitle(p, 1, a, translated(QT_TRANSLATE_NOOP("OverviewStrips", "波幅 %")), kPercent);
-    drawTurnedTitle(p, a.right() + kRight - kTitleWidth, a,
-                    translated(QT_TRANSLATE_NOOP("OverviewStrips", "对曲线 dB")), kDb);
+    if (evaluation) {
+        drawTurnedTitle(p, 1, a, translated(QT_TRANSLATE_NOOP("OverviewStrips", "对 DAC dB")),
+                        kDac);
+        drawValueTicks(p, a, e.low, e.high, false, kDac);
+        drawZoneNames(p, a, *evaluation, frames, e);
+    } else {
+        drawTurnedTitle(p, 1, a, translated(QT_TRANSLATE_NOOP("OverviewStrips", "波幅 %")),
+                        kPercent);
+        drawTurnedTitle(p, a.right() + kRight - kTitleWidth, a,
+                        translated(QT_TRANSLATE_NOOP("OverviewStrips", "对曲线 dB")), kDb);
+    }
     drawTurnedTitle(p, 1, q,
                     translated(QT_TRANSLATE_NOOP("OverviewStrips", "位置")) + QLatin1Char(' ') +
                         QString::fromStdString(positionUnitText(o, {frames.from, frames.to, -1})),
                     kPosition);
-    drawValueTicks(p, a, s.percentLow, s.percentHigh, false, kPercent);
-    drawValueTicks(p, a, s.dbLow, s.dbHigh, true, kDb);
+    if (!evaluation) {
+        drawValueTicks(p, a, s.percentLow, s.percentHigh, false, kPercent);
+        drawValueTicks(p, a, s.dbLow, s.dbHigh, true, kDb);
+    }
     drawValueTicks(p, q, s.positionLow, s.positionHigh, false, kPosition);
     p.setPen(kFrame);
     p.drawText(QRect(q.left(), q.bottom() + 17, q.width(), 14), Qt::AlignHCenter,
@@ -262,7 +388,8 @@ OverviewLayout OverviewLayout::forSize(QSize size) {
     return l;
 }
 
-void drawOverviewStrips(QImage& image, const EchoOverview& o, const OverviewView& view) {
+void drawOverviewStrips(QImage& image, const EchoOverview& o, const OverviewView& view,
+                        const EvaluationPicture* evaluation) {
     QPainter p(&image);
     p.fillRect(image.rect(), kBackground);
     const OverviewLayout layout = OverviewLayout::forSize(image.size());
@@ -270,14 +397,24 @@ void drawOverviewStrips(QImage& image, const EchoOverview& o, const OverviewView
     const std::vector<FrameRunSummary> columns =
         columnSummaries(o, frames, layout.amplitude.width());
     const OverviewScales scales = OverviewScales::of(o, view);
-    drawBackdrop(p, layout, columns);
-    drawValues(p, layout, columns, scales);
+    EvaluationScale e;
+    if (evaluation) {
+        // The position strip as ever; the amplitude strip against the curve.
+        e = EvaluationScale::of(evaluation->summaries, frames.from, frames.to);
+        drawBackdrop(p, layout.position, columns);
+        drawValues(p, layout, columns, scales, false);
+        drawEvaluation(p, layout.amplitude, *evaluation, frames, e);
+    } else {
+        drawBackdrop(p, layout.amplitude, columns);
+        drawBackdrop(p, layout.position, columns);
+        drawValues(p, layout, columns, scales);
+    }
     drawCursor(p, layout, frames, view.cursor);
     p.setPen(kFrame);
     p.setBrush(Qt::NoBrush);
     p.drawRect(layout.amplitude.adjusted(-1, -1, 0, 0));
     p.drawRect(layout.position.adjusted(-1, -1, 0, 0));
-    drawScales(p, layout, o, frames, scales, image.width());
+    drawScales(p, layout, o, frames, scales, image.width(), evaluation, e);
 }
 
 void drawOverviewMarks(QImage& image, const std::vector<OverviewMark>& marks,

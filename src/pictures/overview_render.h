@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "echo_overview.h"
+#include "evaluation.h"
 #include "overview_marks.h"
 #include "overview_view.h"
 
@@ -25,9 +26,23 @@ struct OverviewLayout {
 // The rows of a plot area, for the scales' row <-> value rules.
 inline PlotRows plotRows(const QRect& plot) { return {plot.top(), plot.height()}; }
 
+// The evaluation view of the amplitude strip: A against the DAC curve of
+// each evaluated frame, each record's RL, SL and EL as lines with the three
+// zones shaded between them, frames that are not evaluated apart (a grey
+// band at the foot; columns without a DAC frame grey throughout), the
+// evaluated indications marked along the top and the 6 dB run of the
+// selected one bracketed.
+struct EvaluationPicture {
+    const Evaluation& evaluation;
+    const EvaluationSummaries& summaries;
+    int selected = -1; // an index into evaluation.indications(), or none
+};
+
 // The strips of the frames in `view` on a white ground, with their scales
-// (OverviewScales::of) and the cursor.
-void drawOverviewStrips(QImage& image, const EchoOverview& overview, const OverviewView& view);
+// (OverviewScales::of) and the cursor; with `evaluation`, the amplitude
+// strip in its evaluation view (EvaluationScale::of).
+void drawOverviewStrips(QImage& image, const EchoOverview& overview, const OverviewView& view,
+                        const EvaluationPicture* evaluation = nullptr);
 // The marks over strips drawn for `view`: damaged records shaded, gaps of
 // missing records and notes as lines through both strips, blocks as ticks at
 // the foot of the position strip. Notes thin out to what the pixels can

@@ -26,6 +26,7 @@
 #include <thread>
 
 #include "echo_dynamics_form.h"
+#include "evaluation_list.h"
 #include "main_form.h"
 #include "overview_render.h"
 #include "viewer_fixture.h"
@@ -672,6 +673,106 @@ private slots:
     }
 
     // The list's headings are there before anything is computed.
+    // The evaluation view on the demo recording: the amplitude strip against
+    // the DAC curve with its zones and lines, the list of evaluated
+    // indications with their zone, SL±dB, depth, surface distance and
+    // lengths, the selected one's 6 dB run marked, the inspector's grade and
+    // report choice kept, lengths in mm once the travel is given, typed or
+    // from two notes.
+    void evaluationViewListsZonesAndKeepsDecisions() {
+        Window w;
+        QVERIFY(w.openAndCompute(VANTREL_DEMO));
+        TEchoDynamicsForm& e = w.echo();
+        auto* toggle = w.child<QCheckBox>("EvaluationView");
+        QVERIFY(!toggle->isChecked());
+        auto count = [&](QRgb colour) {
+            const QImage& image = e.stripsPicture();
+            int n = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    n += (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
+            return n;
+        };
+        const QRgb zone3 = qRgb(255, 205, 205), slLine = qRgb(215, 120, 0),
+                   drop6 = qRgb(0, 90, 255);
+        QCOMPARE(count(zone3), 0);
+        toggle->click();
+        QVERIFY(e.evaluationShown());
+        QVERIFY(count(zone3) > 1000);
+        QVERIFY(count(slLine) > 100);
+        QCOMPARE(w.child<QLabel>("OverviewStatus")->text(),
+                 QString("3000 帧，评定 1185 帧，5 处评定的指示"));
+
+        auto* table = w.child<QTableWidget>("EvaluationList");
+        QCOMPARE(table->rowCount(), 5);
+        QStringList headings;
+        for (int c = 0; c < table->columnCount(); ++c)
+            headings << table->horizontalHeaderItem(c)->text();
+        QCOMPARE(headings,
+                 (QStringList{"起点", "终点", "帧数", "峰值处", "区域", "SL±dB", "深度", "水平",
+                              "6dB长度", "EL长度", "性质", "等级", "备注", "报告"}));
+        auto row = [&](int r) {
+            QStringList texts;
+            for (int c = 0; c < 10; ++c)
+                texts << table->item(r, c)->text();
+            return texts;
+        };
+        QCOMPARE(row(1), (QStringList{"142:4", "219:0", "767", "185:2", "III", "SL+14.3dB",
+                                      "19.5mm", "33.7mm", "225帧", "767帧"}));
+        QCOMPARE(w.child<QLabel>("TravelText")->text(), QString("行程未标定：长度以帧计"));
+
+        // Selecting a row brackets its 6 dB run on the strip.
+        const int legendOnly = count(drop6); // its sample in the legend
+        table->selectRow(1);
+        QVERIFY(count(drop6) > legendOnly + 100);
+
+        // The grade is chosen in the list, the report choice ticked off.
+        table->item(1, EvaluationList::Grade)->setText("II");
+        table->item(1, EvaluationList::Reported)->setCheckState(Qt::Unchecked);
+        const IndicationDecision* d = e.inspection().decisionFor({142, 4}, {219, 0});
+        QVERIFY(d);
+        QCOMPARE(d->grade, std::string("II"));
+        QVERIFY(!d->reported);
+        // A double click on the program's columns shows the peak.
+        const QPoint p = table->visualItemRect(table->item(1, 0)).center();
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, p);
+        QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, p);
+        QCOMPARE(w.place(), (Shown{185, 2}));
+
+        // The travel typed: lengths in calibrated mm.
+        e.chooseTravel = [](const TravelCalibration&) {
+            return TravelCalibration{TravelCalibration::Method::Typed, "0.5", {}, {}, ""};
+        };
+        w.child<QPushButton>("CalibrateTravel")->click();
+        QCOMPARE(row(1).mid(8), (QStringList{"112.5mm", "383.5mm"}));
+        QCOMPARE(w.child<QLabel>("TravelText")->text(), QString("行程 0.5 mm/帧（输入）"));
+        // From two notes 600 mm apart: the frames between them are the steps.
+        const auto& notes = w.form.core().file().notes();
+        QVERIFY(notes.size() >= 2);
+        const FramePlace a{notes.front().record, 0}, b{notes.back().record, 0};
+        e.chooseTravel = [&](const TravelCalibration&) {
+            return TravelCalibration{TravelCalibration::Method::TwoFrames, "", a, b, "600"};
+        };
+        w.child<QPushButton>("CalibrateTravel")->click();
+        const int64_t steps = w.indexOf(b.record, 0) - w.indexOf(a.record, 0);
+        QVERIFY(steps > 0);
+        auto mm = [&](int64_t frames) {
+            const int64_t tenths = (frames * 6000 * 2 + steps) / (2 * steps);
+            return QString("%1.%2mm").arg(tenths / 10).arg(tenths % 10);
+        };
+        QCOMPARE(row(1).mid(8), (QStringList{mm(225), mm(767)}));
+        QCOMPARE(
+            w.child<QLabel>("TravelText")->text(),
+            QString("行程 600 mm / %1 帧（%2:0 至 %3:0）").arg(steps).arg(a.record).arg(b.record));
+        // The decisions stay with their indication when the list is filled anew.
+        QCOMPARE(table->item(1, EvaluationList::Grade)->text(), QString("II"));
+        QCOMPARE(table->item(1, EvaluationList::Reported)->checkState(), Qt::Unchecked);
+        // Back to the overview's view and list.
+        toggle->click();
+        QCOMPARE(count(zone3), 0);
+        QVERIFY(w.child<QTableWidget>("IndicationList")->isVisible());
+    }
+
     void headingsBeforeComputing() {
         Window w;
         auto* table = w.child<QTableWidget>("IndicationList");

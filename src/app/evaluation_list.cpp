@@ -1,0 +1,100 @@
+#include "evaluation_list.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QSignalBlocker>
+#include <QStyledItemDelegate>
+
+namespace vantrel {
+
+namespace {
+
+// The grade is chosen, not typed: one of the grades or blank.
+class GradeDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                          const QModelIndex&) const override {
+        auto* box = new QComboBox(parent);
+        box->setObjectName(QStringLiteral("GradeEditor"));
+        for (const char* grade : kGrades)
+            box->addItem(QString::fromLatin1(grade));
+        return box;
+    }
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        auto* box = static_cast<QComboBox*>(editor);
+        box->setCurrentIndex(std::max(box->findText(index.data().toString()), 0));
+    }
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override {
+        model->setData(index, static_cast<QComboBox*>(editor)->currentText());
+    }
+};
+
+} // namespace
+
+EvaluationList::EvaluationList(QWidget* parent) : QTableWidget(0, Columns, parent) {
+    setObjectName(QStringLiteral("EvaluationList"));
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    // Only the inspector's columns take edits (their items say so).
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                    QAbstractItemView::AnyKeyPressed);
+    setItemDelegateForColumn(Grade, new GradeDelegate(this));
+    verticalHeader()->hide();
+    verticalHeader()->setDefaultSectionSize(20);
+    // Every column says what it holds; the lengths' headings name their
+    // method, their cells the unit (calibrated mm or frames).
+    setHorizontalHeaderLabels({tr("起点"), tr("终点"), tr("帧数"), tr("峰值处"), tr("区域"),
+                               QStringLiteral("SL\u00B1dB"), tr("深度"), tr("水平"), tr("6dB长度"),
+                               tr("EL长度"), tr("性质"), tr("等级"), tr("备注"), tr("报告")});
+    horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    horizontalHeader()->setSectionResizeMode(Remark, QHeaderView::Stretch);
+    horizontalHeaderItem(Reported)->setToolTip(tr("是否列入缺陷汇总"));
+    connect(this, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* i) { itemEdited(i); });
+}
+
+void EvaluationList::fill(const std::vector<EvaluatedTexts>& rows,
+                          const std::vector<IndicationDecision>& decisions) {
+    const QSignalBlocker quiet(this);
+    decisions_ = decisions;
+    clearContents();
+    setRowCount(static_cast<int>(rows.size()));
+    for (size_t k = 0; k < rows.size(); ++k) {
+        const EvaluatedTexts& t = rows[k];
+        const IndicationDecision& d = decisions_[k];
+        const std::string* texts[] = {&t.start,  &t.end,   &t.frames,  &t.peak,        &t.zone,
+                                      &t.sl,     &t.depth, &t.surface, &t.drop6Length, &t.elLength,
+                                      &d.nature, &d.grade, &d.remark};
+        for (int column = 0; column < Reported; ++column) {
+            auto* item = new QTableWidgetItem(QString::fromStdString(*texts[column]));
+            Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+            if (column >= Nature) flags |= Qt::ItemIsEditable;
+            item->setFlags(flags);
+            if (column == 2 || (column >= 5 && column <= 9))
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            setItem(static_cast<int>(k), column, item);
+        }
+        auto* reported = new QTableWidgetItem;
+        reported->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        reported->setCheckState(d.reported ? Qt::Checked : Qt::Unchecked);
+        setItem(static_cast<int>(k), Reported, reported);
+    }
+}
+
+void EvaluationList::itemEdited(QTableWidgetItem* item) {
+    const int row = item->row();
+    if (row < 0 || static_cast<size_t>(row) >= decisions_.size()) return;
+    IndicationDecision& d = decisions_[static_cast<size_t>(row)];
+    const std::string text = item->text().toStdString();
+    switch (item->column()) {
+    case Nature: d.nature = text; break;
+    case Grade: d.grade = text; break;
+    case Remark: d.remark = text; break;
+    case Reported: d.reported = item->checkState() == Qt::Checked; break;
+    default: return;
+    }
+    emit decisionEdited(row, d);
+}
+
+} // namespace vantrel

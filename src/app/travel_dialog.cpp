@@ -1,0 +1,107 @@
+#include "travel_dialog.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace vantrel {
+
+TravelDialog::TravelDialog(const TravelCalibration& current, const std::vector<Choice>& frames,
+                           QWidget* parent)
+    : QDialog(parent), frames_(frames) {
+    setObjectName(QStringLiteral("TravelDialog"));
+    setWindowTitle(tr("行程标定"));
+    none_ = new QRadioButton(tr("不标定：长度以帧计"), this);
+    none_->setObjectName(QStringLiteral("TravelNone"));
+    typed_ = new QRadioButton(tr("每帧行程"), this);
+    typed_->setObjectName(QStringLiteral("TravelTyped"));
+    twoFrames_ = new QRadioButton(tr("两帧之间的距离"), this);
+    twoFrames_->setObjectName(QStringLiteral("TravelTwoFrames"));
+    mmPerFrame_ = new QLineEdit(QString::fromStdString(current.mmPerFrame), this);
+    mmPerFrame_->setObjectName(QStringLiteral("TravelMmPerFrame"));
+    mmPerFrame_->setPlaceholderText(QStringLiteral("0.25"));
+    distance_ = new QLineEdit(QString::fromStdString(current.distanceMm), this);
+    distance_->setObjectName(QStringLiteral("TravelDistance"));
+    from_ = new QComboBox(this);
+    from_->setObjectName(QStringLiteral("TravelFrom"));
+    to_ = new QComboBox(this);
+    to_->setObjectName(QStringLiteral("TravelTo"));
+    // The frames of the current calibration stay offered even when they
+    // are neither a note nor on screen.
+    auto offer = [this](FramePlace p) {
+        for (const Choice& c : frames_)
+            if (c.place == p) return;
+        frames_.push_back({QStringLiteral("%1:%2").arg(p.record).arg(p.frame), p});
+    };
+    if (current.method == TravelCalibration::Method::TwoFrames) {
+        offer(current.from);
+        offer(current.to);
+    }
+    for (const Choice& c : frames_) {
+        from_->addItem(c.text);
+        to_->addItem(c.text);
+    }
+    auto select = [this](QComboBox* box, FramePlace p, int fallback) {
+        for (size_t k = 0; k < frames_.size(); ++k)
+            if (frames_[k].place == p) return box->setCurrentIndex(static_cast<int>(k));
+        box->setCurrentIndex(std::min(fallback, box->count() - 1));
+    };
+    const bool two = current.method == TravelCalibration::Method::TwoFrames;
+    select(from_, two ? current.from : FramePlace{-1, -1}, 0);
+    select(to_, two ? current.to : FramePlace{-1, -1}, static_cast<int>(frames_.size()) - 1);
+
+    auto* form = new QFormLayout;
+    form->addRow(typed_, new QWidget(this));
+    form->addRow(tr("mm/帧"), mmPerFrame_);
+    form->addRow(twoFrames_, new QWidget(this));
+    form->addRow(tr("从"), from_);
+    form->addRow(tr("到"), to_);
+    form->addRow(tr("距离 mm"), distance_);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    auto* hint = new QLabel(tr("录制时没有记录探头位置：给出每帧探头移动的距离，"
+                               "或两帧（例如两个标注）之间的距离。"),
+                            this);
+    hint->setWordWrap(true);
+    layout->addWidget(hint);
+    layout->addWidget(none_);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+
+    switch (current.method) {
+    case TravelCalibration::Method::None: none_->setChecked(true); break;
+    case TravelCalibration::Method::Typed: typed_->setChecked(true); break;
+    case TravelCalibration::Method::TwoFrames: twoFrames_->setChecked(true); break;
+    }
+    auto sync = [this] {
+        mmPerFrame_->setEnabled(typed_->isChecked());
+        for (QWidget* w : {static_cast<QWidget*>(from_), static_cast<QWidget*>(to_),
+                           static_cast<QWidget*>(distance_)})
+            w->setEnabled(twoFrames_->isChecked() && !frames_.empty());
+    };
+    for (QRadioButton* b : {none_, typed_, twoFrames_})
+        connect(b, &QRadioButton::toggled, this, sync);
+    twoFrames_->setEnabled(frames_.size() >= 2);
+    sync();
+}
+
+TravelCalibration TravelDialog::calibration() const {
+    TravelCalibration c;
+    c.mmPerFrame = mmPerFrame_->text().trimmed().toStdString();
+    c.distanceMm = distance_->text().trimmed().toStdString();
+    if (typed_->isChecked()) c.method = TravelCalibration::Method::Typed;
+    if (twoFrames_->isChecked() && from_->currentIndex() >= 0 && to_->currentIndex() >= 0) {
+        c.method = TravelCalibration::Method::TwoFrames;
+        c.from = frames_[static_cast<size_t>(from_->currentIndex())].place;
+        c.to = frames_[static_cast<size_t>(to_->currentIndex())].place;
+    }
+    return c;
+}
+
+} // namespace vantrel
