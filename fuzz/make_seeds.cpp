@@ -1,19 +1,63 @@
 // Writes the seed corpora of the fuzz targets from the demo recording, with
 // the project's own writer and encoder: small recordings that hold each
 // display mode of the demo (one and two gates, DAC, DGS, envelope, notes),
-// a cut one, and LZW streams of single records.
+// a cut one, LZW streams of single records, and inspection files of the
+// demo: sound ones and a few broken in the ways a file beside a recording
+// gets broken.
 // Usage: make-fuzz-seeds DEMO.DAT CORPUS_DIR
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "inspection_file.h"
 #include "instrument_params.h"
 #include "lzw.h"
 #include "record_file.h"
 #include "record_writer.h"
 
 using namespace vantrel;
+
+namespace {
+
+void writeInspectionSeeds(const RecordFile& demo, const std::filesystem::path& dir) {
+    std::filesystem::create_directories(dir);
+    auto write = [&](const char* name, const QByteArray& bytes) {
+        writeBytes((dir / name).string(), std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    };
+    InspectionDocument blank{recordingIdentity(demo), "2026-12-11T09:30:00.000Z", {}};
+    write("blank.json", inspectionJson(blank));
+
+    InspectionDocument full = blank;
+    Inspection& in = full.inspection;
+    in.travel = {TravelCalibration::Method::TwoFrames, "0.25", {20, 0}, {280, 3}, "600"};
+    int i = 0;
+    for (const char* grade : kGrades) {
+        IndicationDecision& d = in.decide({40 * i, i}, {40 * i + 5, 0});
+        d.grade = grade;
+        d.nature = i % 2 ? "夹渣" : "crack \\ \"root\"";
+        d.remark = "第 " + std::to_string(i) + " 处\n";
+        d.reported = i % 2 == 0;
+        ++i;
+    }
+    in.reportCells = {{"检测单位", "第一检测站"}, {"备注", "两行\n文字"}};
+    const QByteArray sound = inspectionJson(full);
+    write("full.json", sound);
+
+    InspectionDocument typed = blank;
+    typed.inspection.travel.method = TravelCalibration::Method::Typed;
+    typed.inspection.travel.mmPerFrame = "0.5";
+    typed.inspection.decide({1, 2}, {3, 4}).grade = "III";
+    write("typed.json", inspectionJson(typed));
+
+    write("cut.json", sound.left(sound.size() * 2 / 3));
+    write("newer.json", QByteArray(sound).replace("\"version\": 1", "\"version\": 2"));
+    write("wrong-type.json", QByteArray(sound).replace("\"reported\": true", "\"reported\": 1"));
+    write("unknown-grade.json", QByteArray(sound).replace("\"grade\": \"II\"", "\"grade\": \"V\""));
+    write("foreign.json", R"({"name": "settings", "version": 1})");
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     if (argc != 3) {
@@ -60,6 +104,7 @@ int main(int argc, char** argv) {
         const std::vector<uint8_t> bytes(t, t + std::string(t).size());
         writeBytes((out / "lzw" / (std::string(t) + ".lzw")).string(), encodeStream(bytes));
     }
+    writeInspectionSeeds(demo, out / "inspection_file");
     std::printf("seeds written to %s\n", out.string().c_str());
     return 0;
 }

@@ -97,6 +97,9 @@ public:
     // The result is the same either way; tests compare the two.
     void setParallelScan(bool on) { parallelScan_ = on; }
     const std::string& path() const { return path_; }
+    // The file's size in bytes when it was opened and scanned: the size the
+    // index below describes.
+    int64_t fileSize() const { return fileSize_; }
 
     int32_t recordCount() const { return recordCount_; }
     // Reads the announced count from offset 0 again (playback restart).
