@@ -595,6 +595,20 @@
         <source>行程 %1 mm / %2 帧（%3:%4 至 %5:%6）</source>
         <translation>Travel %1 mm over %2 frames (%3:%4 to %5:%6)</translation>
     </message>
+    <message>
+        <source>评定文件未能读入，文件保持原样：
+%1</source>
+        <translation>The inspection file could not be read and is left as it is:
+%1</translation>
+    </message>
+    <message>
+        <source>评定无法保存：%1</source>
+        <translation>The evaluation could not be saved: %1</translation>
+    </message>
+    <message>
+        <source>评定无法保存在记录旁（%1），已保存到“%2”。</source>
+        <translation>The evaluation cannot be kept beside the recording (%1); it was saved to “%2”.</translation>
+    </message>
 </context>
 <context>
     <name>vantrel::TMainForm</name>

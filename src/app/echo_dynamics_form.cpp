@@ -68,6 +68,7 @@ TEchoDynamicsForm::TEchoDynamicsForm(const ViewerCore& core, ShowFrame showFrame
         return dialog.calibration();
     };
     connect(job_, &OverviewJob::finished, this, [this] { jobFinished(); });
+    loadInspectionFile();
     progressTimer_ = new QTimer(this);
     progressTimer_->setInterval(100);
     connect(progressTimer_, &QTimer::timeout, this, [this] { syncControls(); });
@@ -309,6 +310,7 @@ void TEchoDynamicsForm::setDecision(int row, const IndicationDecision& decision)
     kept = decision;
     kept.start = start;
     kept.end = end;
+    saveInspectionFile();
     if (evaluationList_->item(row, EvaluationList::Nature) == nullptr ||
         evaluationList_->item(row, EvaluationList::Nature)->text().toStdString() !=
             decision.nature ||
@@ -322,7 +324,56 @@ void TEchoDynamicsForm::setDecision(int row, const IndicationDecision& decision)
 
 void TEchoDynamicsForm::setTravel(const TravelCalibration& calibration) {
     inspection_.travel = calibration;
+    saveInspectionFile();
     fillEvaluationList();
+}
+
+void TEchoDynamicsForm::loadInspectionFile() {
+    inspection_ = {};
+    identity_ = {};
+    besideRefusalTold_ = false;
+    if (!core_.fileOpen()) return;
+    identity_ = recordingIdentity(core_.file());
+    const LoadedInspection loaded =
+        loadInspection(QString::fromStdString(core_.file().path()), identity_);
+    inspection_ = loaded.document.inspection;
+    // A damaged, newer or foreign file is left as it is and said; the
+    // decisions made from now on go where they can be kept.
+    QStringList problems;
+    for (const InspectionProblem& p : loaded.problems)
+        problems << inspectionProblemText(p);
+    if (!problems.isEmpty())
+        tell(QStringLiteral("InspectionFileMessage"),
+             tr("评定文件未能读入，文件保持原样：\n%1").arg(problems.join(QLatin1Char('\n'))));
+}
+
+void TEchoDynamicsForm::saveInspectionFile() {
+    if (!core_.fileOpen()) return;
+    const SavedInspection saved =
+        saveInspection(QString::fromStdString(core_.file().path()), identity_, inspection_);
+    if (saved.to == InspectionPlace::None) {
+        tell(QStringLiteral("InspectionSaveFailedMessage"),
+             tr("评定无法保存：%1").arg(saved.error));
+        return;
+    }
+    // Kept in the data folder instead of beside the recording: said once
+    // for the recording, not at every keystroke.
+    if (saved.besideRefusal != BesideRefusal::None && !besideRefusalTold_) {
+        besideRefusalTold_ = true;
+        const QString why =
+            saved.besideProblem ? inspectionProblemText(*saved.besideProblem) : saved.besideError;
+        tell(QStringLiteral("InspectionKeptElsewhereMessage"),
+             tr("评定无法保存在记录旁（%1），已保存到“%2”。")
+                 .arg(why, QDir::toNativeSeparators(saved.path)));
+    }
+}
+
+void TEchoDynamicsForm::tell(const QString& name, const QString& text) {
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Vantrel"), text,
+                                QMessageBox::Ok, this);
+    box->setObjectName(name);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 void TEchoDynamicsForm::calibrateTravel() {
@@ -379,6 +430,7 @@ void TEchoDynamicsForm::syncTitle() {
 
 void TEchoDynamicsForm::fileOpened() {
     syncTitle();
+    loadInspectionFile();
     job_->stop();
     progressTimer_->stop();
     dropOverview();
@@ -440,13 +492,8 @@ void TEchoDynamicsForm::exportCsv() {
     if (out.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
         out.write(csv.data(), static_cast<qint64>(csv.size())) == static_cast<qint64>(csv.size()))
         return;
-    auto* box = new QMessageBox(
-        QMessageBox::Warning, QStringLiteral("Vantrel"),
-        tr("无法写入“%1”：%2").arg(QDir::toNativeSeparators(*path), out.errorString()),
-        QMessageBox::Ok, this);
-    box->setObjectName(QStringLiteral("ExportFailedMessage"));
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
+    tell(QStringLiteral("ExportFailedMessage"),
+         tr("无法写入“%1”：%2").arg(QDir::toNativeSeparators(*path), out.errorString()));
 }
 
 void TEchoDynamicsForm::setThreshold(AmplitudeUnit unit, int64_t tenths) {

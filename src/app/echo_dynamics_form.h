@@ -24,6 +24,7 @@
 #include "evaluation.h"
 #include "evaluation_texts.h"
 #include "inspection.h"
+#include "inspection_file.h"
 #include "overview_job.h"
 #include "overview_marks.h"
 #include "overview_view.h"
@@ -150,6 +151,11 @@ private:
     void evaluate();
     void fillEvaluationList();
     QString travelText(const std::optional<Travel>& travel) const;
+    // The decisions kept for the open recording, read when it opens, and
+    // written after every change; what stands in the way is said once.
+    void loadInspectionFile();
+    void saveInspectionFile();
+    void tell(const QString& name, const QString& text);
 
     const ViewerCore& core_;
     ShowFrame showFrame_;
@@ -160,6 +166,8 @@ private:
     std::unique_ptr<EvaluationSummaries> evaluationSummaries_;
     std::vector<PeakPositions> peakPositions_; // by evaluated indication
     Inspection inspection_;
+    RecordingIdentity identity_;
+    bool besideRefusalTold_ = false;
     bool cancelled_ = false;
     bool geometryRestored_ = false;
     OverviewJob* job_ = nullptr;

@@ -5,12 +5,14 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDirIterator>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -680,8 +682,13 @@ private slots:
     // report choice kept, lengths in mm once the travel is given, typed or
     // from two notes.
     void evaluationViewListsZonesAndKeepsDecisions() {
-        Window w;
-        QVERIFY(w.openAndCompute(VANTREL_DEMO));
+        // A copy: the decisions are written beside the recording.
+        QTemporaryDir dir;
+        const QString copy = dir.filePath("demo.DAT");
+        QVERIFY(QFile::copy(VANTREL_DEMO, copy));
+        std::optional<Window> first(std::in_place);
+        Window& w = *first;
+        QVERIFY(w.openAndCompute(copy.toStdString()));
         TEchoDynamicsForm& e = w.echo();
         auto* toggle = w.child<QCheckBox>("EvaluationView");
         QVERIFY(!toggle->isChecked());
@@ -771,6 +778,55 @@ private slots:
         toggle->click();
         QCOMPARE(count(zone3), 0);
         QVERIFY(w.child<QTableWidget>("IndicationList")->isVisible());
+
+        // Kept beside the recording, and there again on the next start.
+        QVERIFY(QFile::exists(copy + ".vantrel.json"));
+        first.reset();
+        Window again;
+        QVERIFY(again.openAndCompute(copy.toStdString()));
+        TEchoDynamicsForm& e2 = again.echo();
+        e2.setEvaluationShown(true);
+        auto* table2 = again.child<QTableWidget>("EvaluationList");
+        QCOMPARE(table2->item(1, EvaluationList::Grade)->text(), QString("II"));
+        QCOMPARE(table2->item(1, EvaluationList::Reported)->checkState(), Qt::Unchecked);
+        QCOMPARE(table2->item(1, 9)->text(), mm(767));
+        QCOMPARE(e2.inspection().travel.distanceMm, std::string("600"));
+    }
+
+    // A damaged inspection file beside the recording is said and left as it
+    // is; what the inspector decides then goes to the data folder, which is
+    // said once.
+    void aDamagedInspectionFileIsLeftAlone() {
+        QTemporaryDir dir;
+        const QString copy = dir.filePath("demo.DAT");
+        QVERIFY(QFile::copy(VANTREL_DEMO, copy));
+        const QByteArray damaged = "{\"format\": \"vantrel-inspection\", \"vers";
+        {
+            QFile f(copy + ".vantrel.json");
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(damaged);
+        }
+        const QByteArray home = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", dir.filePath("data").toUtf8());
+        Window w;
+        QVERIFY(w.openAndCompute(copy.toStdString()));
+        TEchoDynamicsForm& e = w.echo();
+        QTRY_VERIFY(e.findChild<QMessageBox*>("InspectionFileMessage"));
+        e.setEvaluationShown(true);
+        auto* table = w.child<QTableWidget>("EvaluationList");
+        table->item(0, EvaluationList::Remark)->setText("root");
+        table->item(1, EvaluationList::Remark)->setText("cap");
+        QCOMPARE(e.findChildren<QMessageBox*>("InspectionKeptElsewhereMessage").size(), 1);
+        QFile f(copy + ".vantrel.json");
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), damaged);
+        QStringList kept;
+        QDirIterator it(dir.filePath("data"), {"*.vantrel.json"}, QDir::Files,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext())
+            kept << it.next();
+        QCOMPARE(kept.size(), 1);
+        qputenv("XDG_DATA_HOME", home);
     }
 
     void headingsBeforeComputing() {
