@@ -11,6 +11,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include "bscan.h"
 #include "echo_overview.h"
 #include "evaluation.h"
 #include "file_health.h"
@@ -113,6 +114,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                     !inside(s.db, plausibleAmplitudes(AmplitudeUnit::Db)) ||
                     !inside(s.position, plausiblePositions(false)))
                     std::abort();
+                // A few B-scan columns read from the records: the whole file
+                // at a few widths and a range at its end; each column holds
+                // the frames the rule gives it, in order.
+                RecordQuery bscanReader;
+                if (bscanReader.openAlongside(query)) {
+                    const int64_t n = overview.frameCount();
+                    for (const auto& [from, width] :
+                         {std::pair<int64_t, int>{0, 1 + static_cast<int>(size % 7)},
+                          {n - 1 - static_cast<int64_t>(size % static_cast<size_t>(n)), 300}}) {
+                        const std::vector<BscanColumn> columns =
+                            bscanByReading(overview, bscanReader, from, n - 1, width);
+                        int64_t next = from;
+                        for (const BscanColumn& c : columns) {
+                            if (!c.holdsFrames()) continue;
+                            if (c.first != next || c.last < c.first) std::abort();
+                            next = c.last + 1;
+                        }
+                        if (next != n) std::abort();
+                    }
+                }
             }
         }
     }

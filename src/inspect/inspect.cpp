@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "bscan_command.h"
 #include "cli_support.h"
 #include "commands.h"
 #include "index_writer.h"
@@ -154,6 +155,10 @@ void runOverview(const Invocation& c) {
     overviewCommand(c.args[0], o, c.out, c.output);
 }
 
+void runBscan(const Invocation& c) {
+    bscanCommand(c.args[0], c.value("from"), c.value("to"), c.value("columns"), c.out);
+}
+
 void runEvaluate(const Invocation& c) {
     evaluateCommand(c.args[0], c.value("gap"), c.value("mm-per-frame"), c.out, c.output);
 }
@@ -276,6 +281,20 @@ const std::vector<Command>& commands() {
          {{"gap", "Merge indications at most N shown frames apart (default 0).", "N"},
           {"mm-per-frame", "The scan travel per shown frame: lengths also in mm.", "X"}},
          runEvaluate},
+        {"bscan",
+         "FILE",
+         "the time-based B-scan: every shown frame's A-scan side by side (x: the shown\n"
+         "  frames, y: the 280 sample positions, top = 0), each cell the largest echo\n"
+         "  sample of its column's frames; a .csv --out writes the matrix, a .png one\n"
+         "  the picture in the viewer's B-scan colours",
+         1,
+         1,
+         OutFile::Required,
+         Draws::PngOut,
+         {{"from", "The first shown frame (default: the file's first).", "R:F"},
+          {"to", "The last shown frame, included (default: the file's last).", "R:F"},
+          {"columns", "Columns (default: one per shown frame, at most 4096; 1 to 65535).", "W"}},
+         runBscan},
     };
     return table;
 }

@@ -54,7 +54,7 @@ public:
 
     // Reads record r into the buffer through the index (at the file's current
     // position when r has no entry); a parameter block it carries becomes the
-    // copy in force. Returns whether it did.
+    // copy in force. Returns whether a block did so (the parameters changed).
     bool loadRecord(int32_t r);
     // Reads the record that holds the block in force at record r (nothing
     // when r has no entry). Returns whether a block became the copy.

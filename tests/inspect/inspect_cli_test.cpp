@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -17,6 +18,7 @@
 #include <optional>
 #include <string_view>
 
+#include "bscan_palette.h"
 #include "instrument_params.h"
 #include "record_writer.h"
 #include "test_files.h"
@@ -1132,4 +1134,61 @@ TEST(InspectCli, Evaluate) {
         EXPECT_EQ(e.err.toStdString(), std::string("vantrel-inspect: mm-per-frame '") + bad +
                                            "' is not a number above 0\n");
     }
+}
+
+// bscan: the matrix CSV of a range (records of 5 frames: 4 shown, frame f
+// of a record carries samples f + k), the picture's size and colours, and
+// the usage errors.
+TEST(InspectCli, Bscan) {
+    RecordWriter w;
+    for (int r = 0; r < 3; ++r)
+        w.addRecord(makeFrames(5, 10 * r));
+    const QString file = q(writeTemp("bscan-cli.DAT", w.bytes()));
+    const QString csvPath = q(tempPath("bscan.csv"));
+    // 0:2 .. 2:1: 8 shown frames in 3 columns of 3, 3 and 2.
+    CliRun r =
+        inspect({"bscan", file, "--from", "0:2", "--to=2:1", "--columns", "3", "--out", csvPath});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    QFile csv(csvPath);
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = csv.readAll().split('\n');
+    ASSERT_EQ(lines.size(), 5); // header, three columns, the end
+    EXPECT_TRUE(lines[0].startsWith("column,firstRecord,firstFrame,lastRecord,lastFrame,s0,s1,"));
+    EXPECT_TRUE(lines[0].endsWith(",s279\r"));
+    // Largest of samples base + f + k (mod 201): 1:0 (base 10) is the largest of column 0
+    // (0:2, 0:3, 1:0) at k = 0; column 2 holds 2:0, 2:1 (base 20, up to 21 + k).
+    EXPECT_TRUE(lines[1].startsWith("0,0,2,1,0,10,11,")) << lines[1].toStdString();
+    EXPECT_TRUE(lines[2].startsWith("1,1,1,1,3,13,14,")) << lines[2].toStdString();
+    EXPECT_TRUE(lines[3].startsWith("2,2,0,2,1,21,22,")) << lines[3].toStdString();
+    EXPECT_EQ(lines[1].count(','), 5 + 279);
+
+    // The picture: one column per shown frame by default, 280 rows.
+    const QString pngPath = q(tempPath("bscan.png"));
+    r = inspect({"bscan", file, "--out", pngPath});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QImage image(pngPath);
+    EXPECT_EQ(image.size(), QSize(12, 280));
+    EXPECT_EQ(image.pixel(0, 0) & 0xFFFFFF, bscanColour(0));
+    EXPECT_EQ(image.pixel(0, 200) & 0xFFFFFF, bscanColour(200)); // full screen, the top colour
+    EXPECT_EQ(bscanColour(200), bscanColour(255));
+    EXPECT_NE(bscanColour(199), bscanColour(200));
+
+    const struct {
+        QStringList args;
+        const char* message;
+    } errors[] = {
+        {{"--from", "2:0", "--to", "0:0"}, "lies after --to"},
+        {{"--from", "0:4"}, "is not one of the file's shown frames"},
+        {{"--to", "3:0"}, "is not one of the file's shown frames"},
+        {{"--from", "x"}, "is not a place R:F"},
+        {{"--columns", "0"}, "out of range"},
+        {{"--columns", "65536"}, "out of range"},
+    };
+    for (const auto& e : errors) {
+        const CliRun bad = inspect(QStringList{"bscan", file, "--out", csvPath} + e.args);
+        EXPECT_EQ(bad.status, 2) << e.message;
+        EXPECT_TRUE(bad.err.contains(e.message)) << bad.err.toStdString();
+    }
+    EXPECT_EQ(inspect({"bscan", file, "--out", q(tempPath("bscan.txt"))}).status, 2);
+    EXPECT_EQ(inspect({"bscan", file}).status, 2);
 }
