@@ -49,6 +49,9 @@ public:
     int64_t dac(int64_t i) const;
     int64_t evaluatedFrames() const { return evaluatedFrames_; }
     const std::vector<EvaluatedIndication>& indications() const { return indications_; }
+    // The indication from whose first to last frame shown frame i lies, or
+    // nullptr.
+    const EvaluatedIndication* indicationAt(int64_t i) const;
 
 private:
     const EchoOverview& overview_;

@@ -12,15 +12,9 @@
 #include <vector>
 
 #include "evaluation.h"
+#include "frame_place.h"
 
 namespace vantrel {
-
-// A frame of the recording by record and frame number: what stays true of an
-// indication when the program, its thresholds or its gap change.
-struct FramePlace {
-    int32_t record = 0, frame = 0;
-    auto operator<=>(const FramePlace&) const = default;
-};
 
 // The grades an inspector gives; blank until one is given. No table of a
 // standard is built in: the inspector decides.

@@ -27,6 +27,7 @@
 #include "curves.h"
 #include "display_text.h"
 #include "frame_layout.h"
+#include "frame_place.h"
 #include "instrument_params.h"
 #include "record_file.h"
 #include "record_query.h"
@@ -47,12 +48,6 @@ struct ControlState {
     int32_t trackBarMax = 0; // minimum is always 0
     int32_t trackBarPosition = 0;
     int32_t selectedNote = -1; // item of the note list, -1 for none
-};
-
-// A frame of a record, by their numbers.
-struct FramePlace {
-    int32_t record = 0, frame = 0;
-    bool operator==(const FramePlace&) const = default;
 };
 
 // A place as the user types it: "R" (frame 0 of record R) or "R:F", numbers
