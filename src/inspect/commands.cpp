@@ -167,7 +167,7 @@ void renderCommand(const QStringList& a, const QString& out, bool report) {
 // ------------------------------------------------------------------ report
 
 void reportCommand(const QStringList& a, const QString& out, const QStringList& fields) {
-    const std::map<QString, QString> user = userTexts(fields);
+    const std::map<QString, QString> user = cellTexts(userCells(fields));
     const bool png = out.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive);
     if (!png && !out.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
         fail("report --out " + quoted(out) + ": the name must end in .pdf or .png");
