@@ -2,6 +2,139 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="zh_CN">
 <context>
+    <name>DefectListPage</name>
+    <message>
+        <source>序号</source>
+        <translation>No.</translation>
+    </message>
+    <message>
+        <source>起止
+记录:帧</source>
+        <translation>Start–end
+R:F</translation>
+    </message>
+    <message>
+        <source>峰值</source>
+        <translation>Peak</translation>
+    </message>
+    <message>
+        <source>区</source>
+        <translation>Zone</translation>
+    </message>
+    <message>
+        <source>深度</source>
+        <translation>Depth</translation>
+    </message>
+    <message>
+        <source>水平距离</source>
+        <translation>Surface</translation>
+    </message>
+    <message>
+        <source>长度
+6 dB</source>
+        <translation>Length
+6 dB</translation>
+    </message>
+    <message>
+        <source>长度
+EL</source>
+        <translation>Length
+EL</translation>
+    </message>
+    <message>
+        <source>性质</source>
+        <translation>Nature</translation>
+    </message>
+    <message>
+        <source>等级</source>
+        <translation>Grade</translation>
+    </message>
+    <message>
+        <source>备注</source>
+        <translation>Remarks</translation>
+    </message>
+    <message>
+        <source>检测单位</source>
+        <translation>Company</translation>
+    </message>
+    <message>
+        <source>委托单位</source>
+        <translation>Client</translation>
+    </message>
+    <message>
+        <source>报告编号</source>
+        <translation>Report no.</translation>
+    </message>
+    <message>
+        <source>检测日期</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>工件名称</source>
+        <translation>Part</translation>
+    </message>
+    <message>
+        <source>工件编号</source>
+        <translation>Part no.</translation>
+    </message>
+    <message>
+        <source>探伤标准</source>
+        <translation>Standard</translation>
+    </message>
+    <message>
+        <source>探伤人员</source>
+        <translation>Operator</translation>
+    </message>
+    <message>
+        <source>缺陷汇总（续）</source>
+        <translation>Defect list (continued)</translation>
+    </message>
+    <message>
+        <source>缺陷汇总</source>
+        <translation>Defect list</translation>
+    </message>
+    <message>
+        <source>达到评定线的指示：%1 个；列入本表：%2 个</source>
+        <translation>Indications reaching EL: %1; in this list: %2</translation>
+    </message>
+    <message>
+        <source>没有要报告的缺陷</source>
+        <translation>No defect to report</translation>
+    </message>
+    <message>
+        <source>表中未能印全的文字</source>
+        <translation>Texts cut short in the table, in full</translation>
+    </message>
+    <message>
+        <source>帧</source>
+        <translation>frames</translation>
+    </message>
+    <message>
+        <source>{}区</source>
+        <translation>zone {}</translation>
+    </message>
+    <message>
+        <source>行程：给出的行程无法使用，长度以帧计</source>
+        <translation>Travel: the travel given cannot be used; lengths in frames</translation>
+    </message>
+    <message>
+        <source>行程：%1 mm/帧（输入）</source>
+        <translation>Travel: %1 mm/frame (typed)</translation>
+    </message>
+    <message>
+        <source>行程：由两帧之间的距离：%1 至 %2 相距 %3 mm，%4 帧，每帧 %5 mm</source>
+        <translation>Travel: from the distance between two frames: %1 to %2 is %3 mm over %4 frames, %5 mm a frame</translation>
+    </message>
+    <message>
+        <source>行程：由两帧之间的距离：%1 至 %2 相距 %3 mm，%4 帧，每帧约 %5 mm</source>
+        <translation>Travel: from the distance between two frames: %1 to %2 is %3 mm over %4 frames, about %5 mm a frame</translation>
+    </message>
+    <message>
+        <source>行程：未标定，长度以帧计</source>
+        <translation>Travel: not calibrated; lengths in frames</translation>
+    </message>
+</context>
+<context>
     <name>OverviewStrips</name>
     <message>
         <source>% 波幅</source>
@@ -348,18 +481,6 @@
 <context>
     <name>vantrel::EvaluationList</name>
     <message>
-        <source>起点</source>
-        <translation>Start</translation>
-    </message>
-    <message>
-        <source>终点</source>
-        <translation>End</translation>
-    </message>
-    <message>
-        <source>帧数</source>
-        <translation>Frames</translation>
-    </message>
-    <message>
         <source>峰值处</source>
         <translation>Peak</translation>
     </message>
@@ -402,6 +523,10 @@
     <message>
         <source>是否列入缺陷汇总</source>
         <translation>Whether it goes into the defect list</translation>
+    </message>
+    <message>
+        <source>起止</source>
+        <translation>Start–end</translation>
     </message>
 </context>
 <context>
@@ -577,7 +702,7 @@
     </message>
     <message>
         <source>帧</source>
-        <translation> frames</translation>
+        <translation>frames</translation>
     </message>
     <message>
         <source>行程未标定：长度以帧计</source>
@@ -608,6 +733,10 @@
     <message>
         <source>评定无法保存在记录旁（%1），已保存到“%2”。</source>
         <translation>The evaluation cannot be kept beside the recording (%1); it was saved to “%2”.</translation>
+    </message>
+    <message>
+        <source>{}区</source>
+        <translation>zone {}</translation>
     </message>
 </context>
 <context>
@@ -914,6 +1043,34 @@ Check that the printer is on and connected, or export the report as a PDF and pr
     <message>
         <source>“%1”的文字放不下，打印时以“…”截断。</source>
         <translation>The text of “%1” does not fit its cell: it prints cut short with “…”.</translation>
+    </message>
+    <message>
+        <source>缺陷汇总(&amp;D)</source>
+        <translation>&amp;Defect list</translation>
+    </message>
+    <message>
+        <source>缺陷汇总来自回波动态窗口计算的评定：请先在回波动态窗口中计算评定。</source>
+        <translation>The defect list comes from the evaluation the echo-dynamics window computes: compute it there first.</translation>
+    </message>
+    <message>
+        <source>没有缺陷汇总：回波动态窗口尚未计算评定。</source>
+        <translation>No defect list: the echo-dynamics window has not computed the evaluation.</translation>
+    </message>
+    <message>
+        <source>没有默认打印机，缺陷汇总未打印。
+
+请在系统的打印机设置中添加一台打印机并设为默认，或者把缺陷汇总导出为PDF，以后再打印。</source>
+        <translation>There is no default printer: the defect list was not printed.
+
+Add a printer in the system&apos;s printer settings and make it the default, or export the defect list as a PDF and print it later.</translation>
+    </message>
+    <message>
+        <source>打印机“%1”无法使用，缺陷汇总未打印。
+
+请检查打印机是否开启并已连接，或者把缺陷汇总导出为PDF，以后再打印。</source>
+        <translation>The printer “%1” cannot be used: the defect list was not printed.
+
+Check that the printer is on and connected, or export the defect list as a PDF and print it later.</translation>
     </message>
 </context>
 <context>

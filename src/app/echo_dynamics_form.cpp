@@ -235,21 +235,21 @@ void TEchoDynamicsForm::evaluate() {
 }
 
 void TEchoDynamicsForm::fillEvaluationList() {
-    std::vector<EvaluatedTexts> rows;
+    std::vector<DefectRow> rows;
     std::vector<IndicationDecision> decisions;
     const std::optional<Travel> t = travel();
     if (evaluation_) {
+        DefectListWords words;
+        words.frames = tr("帧").toStdString();
+        words.zone = tr("{}区").toStdString();
         for (size_t k = 0; k < evaluation_->indications().size(); ++k) {
             const EvaluatedIndication& d = evaluation_->indications()[k];
+            const IndicationDecision* decided = decisionOf(*overview_, inspection_, d);
             rows.push_back(
-                evaluatedTexts(*overview_, d, peakPositions_[k], t, tr("帧").toStdString()));
-            const FramePlace start{overview_->recordNumber(d.start),
-                                   overview_->frameNumber(d.start)};
-            const FramePlace end{overview_->recordNumber(d.end), overview_->frameNumber(d.end)};
-            const IndicationDecision* decided = inspection_.decisionFor(start, end);
+                defectRow(*overview_, *evaluation_, k, peakPositions_[k], t, decided, words));
             IndicationDecision blank;
-            blank.start = start;
-            blank.end = end;
+            blank.start = {overview_->recordNumber(d.start), overview_->frameNumber(d.start)};
+            blank.end = {overview_->recordNumber(d.end), overview_->frameNumber(d.end)};
             decisions.push_back(decided ? *decided : blank);
         }
     }

@@ -20,9 +20,9 @@
 #include <optional>
 #include <vector>
 
+#include "defect_list.h"
 #include "echo_overview.h"
 #include "evaluation.h"
-#include "evaluation_texts.h"
 #include "inspection.h"
 #include "inspection_file.h"
 #include "overview_job.h"

@@ -45,33 +45,33 @@ EvaluationList::EvaluationList(QWidget* parent) : QTableWidget(0, Columns, paren
     verticalHeader()->setDefaultSectionSize(20);
     // Every column says what it holds; the lengths' headings name their
     // method, their cells the unit (calibrated mm or frames).
-    setHorizontalHeaderLabels({tr("起点"), tr("终点"), tr("帧数"), tr("峰值处"), tr("区域"),
-                               QStringLiteral("SL\u00B1dB"), tr("深度"), tr("水平"), tr("6dB长度"),
-                               tr("EL长度"), tr("性质"), tr("等级"), tr("备注"), tr("报告")});
+    setHorizontalHeaderLabels({tr("起止"), tr("峰值处"), tr("区域"), QStringLiteral("SL\u00B1dB"),
+                               tr("深度"), tr("水平"), tr("6dB长度"), tr("EL长度"), tr("性质"),
+                               tr("等级"), tr("备注"), tr("报告")});
     horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     horizontalHeader()->setSectionResizeMode(Remark, QHeaderView::Stretch);
     horizontalHeaderItem(Reported)->setToolTip(tr("是否列入缺陷汇总"));
     connect(this, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* i) { itemEdited(i); });
 }
 
-void EvaluationList::fill(const std::vector<EvaluatedTexts>& rows,
+void EvaluationList::fill(const std::vector<DefectRow>& rows,
                           const std::vector<IndicationDecision>& decisions) {
     const QSignalBlocker quiet(this);
     decisions_ = decisions;
     clearContents();
     setRowCount(static_cast<int>(rows.size()));
     for (size_t k = 0; k < rows.size(); ++k) {
-        const EvaluatedTexts& t = rows[k];
+        const DefectRow& t = rows[k];
         const IndicationDecision& d = decisions_[k];
-        const std::string* texts[] = {&t.start,  &t.end,   &t.frames,  &t.peak,        &t.zone,
-                                      &t.sl,     &t.depth, &t.surface, &t.drop6Length, &t.elLength,
-                                      &d.nature, &d.grade, &d.remark};
+        const std::string* texts[] = {&t.span,   &t.peak,    &t.zone,      &t.aboveSl,
+                                      &t.depth,  &t.surface, &t.length6dB, &t.lengthEl,
+                                      &d.nature, &d.grade,   &d.remark};
         for (int column = 0; column < Reported; ++column) {
             auto* item = new QTableWidgetItem(QString::fromStdString(*texts[column]));
             Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
             if (column >= Nature) flags |= Qt::ItemIsEditable;
             item->setFlags(flags);
-            if (column == 2 || (column >= 5 && column <= 9))
+            if (column >= 3 && column < Nature) // the numbers
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             setItem(static_cast<int>(k), column, item);
         }

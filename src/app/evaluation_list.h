@@ -1,6 +1,6 @@
 // The echo-dynamics window's list of evaluated indications: a row per
 // indication in file order with its zone, SL±dB, depth, surface distance and
-// lengths (the texts of evaluation_texts.h), and the inspector's decisions:
+// lengths (the defect list's texts), and the inspector's decisions:
 // nature, grade and remark to type or choose, and whether it is reported.
 // The list changes no decision itself: it says which the inspector edited.
 #pragma once
@@ -9,7 +9,7 @@
 
 #include <vector>
 
-#include "evaluation_texts.h"
+#include "defect_list.h"
 #include "inspection.h"
 
 namespace vantrel {
@@ -18,13 +18,12 @@ class EvaluationList : public QTableWidget {
     Q_OBJECT
 public:
     // The columns the inspector fills.
-    enum Column { Nature = 10, Grade, Remark, Reported, Columns };
+    enum Column { Nature = 8, Grade, Remark, Reported, Columns };
 
     explicit EvaluationList(QWidget* parent = nullptr);
-    // One row per text, with the decision of its indication (blank and
-    // reported where there is none).
-    void fill(const std::vector<EvaluatedTexts>& rows,
-              const std::vector<IndicationDecision>& decisions);
+    // One row per evaluated indication, with the decision of its
+    // indication (blank and reported where there is none).
+    void fill(const std::vector<DefectRow>& rows, const std::vector<IndicationDecision>& decisions);
 
 signals:
     // The inspector changed the decision of row `row`.

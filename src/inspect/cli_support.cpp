@@ -195,4 +195,11 @@ OverviewSettings overviewSettings(const OverviewOptions& o) {
     return s;
 }
 
+std::optional<Travel> travelOption(const std::optional<QString>& mmPerFrame) {
+    if (!mmPerFrame) return std::nullopt;
+    std::optional<Travel> travel = Travel::parse(mmPerFrame->toStdString());
+    if (!travel) fail("mm-per-frame " + quoted(*mmPerFrame) + " is not a number above 0");
+    return travel;
+}
+
 } // namespace vantrel::cli

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "echo_overview.h"
+#include "evaluation.h"
 #include "file_io.h"
 #include "output_sink.h"
 #include "record_file.h"
@@ -96,5 +97,9 @@ struct OverviewOptions {
 // The settings the overview options give (a usage error when one is not
 // understood).
 OverviewSettings overviewSettings(const OverviewOptions& options);
+
+// --mm-per-frame X: the scan travel it gives, nullopt when it is not given;
+// a usage error when X is not a number above 0.
+std::optional<Travel> travelOption(const std::optional<QString>& mmPerFrame);
 
 } // namespace vantrel::cli

@@ -16,6 +16,7 @@
 #include <unordered_map>
 
 #include "cli_support.h"
+#include "defect_list.h"
 #include "echo_overview.h"
 #include "evaluation.h"
 #include "frame_render.h"
@@ -166,7 +167,7 @@ void renderCommand(const QStringList& a, const QString& out, bool report) {
 // ------------------------------------------------------------------ report
 
 void reportCommand(const QStringList& a, const QString& out, const QStringList& fields) {
-    const std::map<QString, QString> user = userTexts(fields);
+    const std::map<QString, QString> user = cellTexts(userCells(fields));
     const bool png = out.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive);
     if (!png && !out.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
         fail("report --out " + quoted(out) + ": the name must end in .pdf or .png");
@@ -276,28 +277,6 @@ void exportCommand(const QStringList& a, const QString& out) {
 
 namespace {
 
-// The positions at an evaluated indication's peak, read from its record as
-// a seek there reads it: a record each, not a second walk.
-struct PeakPositions {
-    std::optional<int64_t> path, surface, depth;
-    std::string unit;
-};
-
-PeakPositions peakPositions(const EchoOverview& o, RecordQuery& reader, int64_t peak) {
-    const OverviewRecord& rec = o.recordOf(peak);
-    reader.loadParameterRecord(rec.record);
-    reader.loadRecord(rec.record);
-    const FrameValues v = reader.values(o.frameNumber(peak));
-    PeakPositions p;
-    p.path = v[0];
-    if (!reader.params().twoGateReadout()) { // two gates hold gate A's path only
-        p.surface = v[1];
-        p.depth = v[2];
-    }
-    p.unit = lengthUnitText(rec.inch);
-    return p;
-}
-
 QJsonValue optionalTenths(const std::optional<int64_t>& v) {
     return v ? QJsonValue(static_cast<double>(*v) / 10.0) : QJsonValue();
 }
@@ -315,11 +294,7 @@ void evaluateCommand(const QString& path, const std::optional<QString>& gapText,
     OverviewOptions options;
     options.gap = gapText;
     const int64_t gap = overviewSettings(options).gap;
-    std::optional<Travel> travel;
-    if (mmPerFrame) {
-        travel = Travel::parse(mmPerFrame->toStdString());
-        if (!travel) fail("mm-per-frame " + quoted(*mmPerFrame) + " is not a number above 0");
-    }
+    const std::optional<Travel> travel = travelOption(mmPerFrame);
     RecordQuery query;
     openOrFail(query, path);
     const EchoOverview overview = computeOverview(query, {});

@@ -84,33 +84,58 @@ const QString kGeneralHelp =
                    "Records and frames are numbered from 0.\n\n"
                    "Commands:\n");
 
+// What the inspector decided, for the batch reports: no decisions yet, the
+// travel of --mm-per-frame and the cells of --field. An inspection file,
+// once read, is the starting point here, the options given on top of it.
+Inspection inspectionOf(const Invocation& c) {
+    Inspection inspection;
+    inspection.reportCells = userCells(c.values("field"));
+    if (const std::optional<QString> mm = c.value("mm-per-frame")) {
+        travelOption(mm);
+        inspection.travel = {TravelCalibration::Method::Typed, mm->toStdString(), {}, {}, {}};
+    }
+    return inspection;
+}
+
 // The forms of `report`: one page (FILE R F --out), its fields (FILE R F
-// --fields), or the pages of the notes or indications (FILE --notes --out).
+// --fields), the pages of the notes or indications (FILE --notes --out) or
+// the defect list (FILE --summary --out).
 void runReport(const Invocation& c) {
-    const bool notes = c.isSet("notes"), indications = c.isSet("indications");
-    const bool batch = notes || indications;
-    if (notes && indications) fail("report takes --notes or --indications, not both");
+    const bool notes = c.isSet("notes"), indications = c.isSet("indications"),
+               summary = c.isSet("summary");
+    if (notes + indications + summary > 1)
+        fail("report takes one of --notes, --indications and --summary");
     if (!indications) {
-        for (const char* o : {"threshold", "threshold-db", "gap"})
+        for (const char* o : {"threshold", "threshold-db"})
             if (c.isSet(o)) fail(std::string("report --") + o + " goes with --indications");
     }
-    if (batch) {
+    if (!indications && !summary) {
+        for (const char* o : {"gap", "mm-per-frame"})
+            if (c.isSet(o))
+                fail(std::string("report --") + o + " goes with --indications or --summary");
+    }
+    if (notes || indications || summary) {
         if (c.args.size() != 1)
-            fail("report --notes and --indications take FILE only (see vantrel-inspect report "
-                 "--help)");
+            fail(summary ? "report --summary takes FILE only (see vantrel-inspect report --help)"
+                         : "report --notes and --indications take FILE only (see vantrel-inspect "
+                           "report --help)");
         if (c.isSet("fields")) fail("report --fields takes FILE R F");
-        if (c.out.isEmpty()) fail("report needs --out FILE.pdf or --out FOLDER");
+        if (c.out.isEmpty())
+            fail(summary ? "report needs --out FILE.pdf, --out FILE.png or --out FOLDER"
+                         : "report needs --out FILE.pdf or --out FOLDER");
         OverviewOptions o;
         o.percentThreshold = c.value("threshold");
         o.dbThreshold = c.value("threshold-db");
         o.gap = c.value("gap");
-        batchReportCommand(c.args[0], notes ? ReportPages::Notes : ReportPages::Indications, o,
-                           c.values("field"), c.out);
+        const ReportPages pages = notes         ? ReportPages::Notes
+                                  : indications ? ReportPages::Indications
+                                                : ReportPages::Summary;
+        batchReportCommand(c.args[0], pages, o, inspectionOf(c), c.out);
         return;
     }
     if (c.args.size() != 3)
-        fail("report takes FILE R F, or FILE with --notes or --indications (see vantrel-inspect "
-             "report --help)");
+        fail("report takes FILE R F, or FILE with --notes, --indications or --summary (see "
+             "vantrel-inspect report --help)");
     if (c.isSet("fields")) {
         if (!c.out.isEmpty()) fail("report --fields writes no file: leave out --out");
         reportFieldsCommand(c.args, c.output);
@@ -221,19 +246,31 @@ const std::vector<Command>& commands() {
          "  or with a .png name the page as a 794 x 1123 picture; with --fields the filled\n"
          "  page as JSON instead; with --notes (or --indications) instead of R F one page\n"
          "  per note (or per indication, at its peak) into one PDF, or into a folder as\n"
-         "  note-<i>.png (indication-<i>.png)",
+         "  note-<i>.png (indication-<i>.png); with --summary the defect list of the\n"
+         "  indications evaluated against the DAC lines, as many A4 pages as it takes, into\n"
+         "  one PDF, a .png name (page i > 0 beside it as <name>-<i>.png) or a folder as\n"
+         "  defect-list-<i>.png",
          1,
          3,
          OutFile::Optional,
          Draws::Always,
          {{"fields", "Print the filled page as JSON; no file is written."},
           {"notes", "One page per note, for its record and frame 0 as a note click shows it."},
-          {"indications", "One page per indication, at its peak frame."},
+          {"indications",
+           "One page per indication, at its peak frame; its 长度 (with --mm-per-frame) and "
+           "备注 cells pre-filled from the evaluated indication holding the peak."},
+          {"summary",
+           "The defect list (缺陷汇总): one row per indication evaluated against the DAC "
+           "lines, with its place, SL±dB, zone, depth, lengths and the head cells of --field."},
           {"field", "Fill the blank cell captioned NAME (e.g. 检测单位) on every page.",
            "NAME=TEXT"},
           {"threshold", "With --indications: the threshold for % frames.", "P"},
           {"threshold-db", "With --indications: the threshold for dB frames.", "D"},
-          {"gap", "With --indications: merge indications at most N frames apart.", "N"}},
+          {"gap", "With --indications or --summary: merge indications at most N frames apart.",
+           "N"},
+          {"mm-per-frame",
+           "With --indications or --summary: the scan travel per shown frame; lengths in mm.",
+           "X"}},
          runReport},
         {"export",
          "FILE",

@@ -8,9 +8,14 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
+#include "defect_list.h"
+#include "defect_list_page.h"
+#include "evaluation.h"
 #include "report_inputs.h"
 #include "report_page.h"
 
@@ -18,30 +23,68 @@ namespace vantrel::cli {
 
 namespace {
 
-// Where the pages come from: the note items, or the peaks of the indications.
+// Where the pages come from: the note items, the peaks of the indications
+// or the pages of the defect list.
 struct PageList {
-    std::vector<std::pair<int32_t, int32_t>> peaks; // record, frame
+    std::vector<int64_t> peaks; // shown frames of the overview
     int count = 0;
     const char* fileStem = nullptr;
 };
 
-// The pages of the file open in `viewer`: its notes, or its indications as
-// `settings` find them; a usage error when there are none.
-PageList pageList(const ViewerCore& viewer, ReportPages kind, const OverviewSettings& settings,
-                  const QString& path) {
-    PageList pages;
-    if (kind == ReportPages::Notes) {
-        pages.count = static_cast<int>(viewer.noteItems().size());
-        pages.fileStem = "note";
-        if (pages.count == 0) fail(quoted(path) + " has no notes");
-    } else {
-        const EchoOverview overview = computeOverview(viewer.query(), settings);
-        for (const Indication& d : overview.indications())
-            pages.peaks.emplace_back(overview.recordNumber(d.peak), overview.frameNumber(d.peak));
-        pages.count = static_cast<int>(pages.peaks.size());
-        pages.fileStem = "indication";
-        if (pages.count == 0) fail(quoted(path) + " has no indications");
+// The recording's evaluation, for the defect list and the indications'
+// pre-filled cells: its overview (the indications' own, with their
+// thresholds: the evaluation does not depend on them), the indications
+// against the DAC lines, the travel the inspection gives, and a second
+// reader for the peaks' positions.
+struct Evaluated {
+    EchoOverview overview;
+    Evaluation evaluation;
+    std::optional<Travel> travel;
+    RecordQuery reader;
+    Evaluated(const RecordQuery& query, const OverviewSettings& settings, const Inspection& in,
+              const QString& path)
+        : overview(computeOverview(query, settings)), evaluation(overview, settings.gap),
+          travel(travelOf(in.travel, overview)) {
+        if (!reader.openAlongside(query)) fail("cannot open " + quoted(path) + " a second time");
+        reader.setPanelAndCurves(false);
     }
+};
+
+// The user cells a page of an indication pre-fills from the evaluated
+// indication that holds its peak frame: 长度 the calibrated 6 dB length
+// (only with a travel: a count of frames is no length on a report form),
+// 备注 the zone and SL±dB. The pages are the overview's threshold runs,
+// which need not be evaluated ones (a % or DGS frame, an echo under EL, a
+// run the evaluation splits or joins otherwise): a page whose peak no
+// evaluated indication holds is pre-filled with nothing rather than with
+// another indication's figures.
+std::map<std::string, std::string> prefilledCells(const Evaluated& e, int64_t peak) {
+    const EvaluatedIndication* d = e.evaluation.indicationAt(peak);
+    if (!d) return {};
+    std::map<std::string, std::string> cells{{"备注", zoneRemarkText(*d)}};
+    if (e.travel) cells["长度"] = lengthText(d->drop6Frames(), e.travel, "6 dB");
+    return cells;
+}
+
+// The pages of the notes of the file open in `viewer`; a usage error when
+// it has none.
+PageList notePages(const ViewerCore& viewer, const QString& path) {
+    PageList pages;
+    pages.count = static_cast<int>(viewer.noteItems().size());
+    pages.fileStem = "note";
+    if (pages.count == 0) fail(quoted(path) + " has no notes");
+    return pages;
+}
+
+// The pages of the indications of `overview`, at their peaks; a usage
+// error when there are none.
+PageList indicationPages(const EchoOverview& overview, const QString& path) {
+    PageList pages;
+    for (const Indication& d : overview.indications())
+        pages.peaks.push_back(d.peak);
+    pages.count = static_cast<int>(pages.peaks.size());
+    pages.fileStem = "indication";
+    if (pages.count == 0) fail(quoted(path) + " has no indications");
     return pages;
 }
 
@@ -56,29 +99,37 @@ void writePagesPdf(const QString& out, const PageList& pages, const PagePainter&
         fail(cannotWrite(out));
 }
 
-// The pages as pictures, the page alone, into the folder `out`: made if
-// missing; on a failure the pictures already written go again, so nothing
-// half-done stays behind.
+// The pages as pictures, the page alone: into the folder `out` as
+// <stem>-<i>.png, the folder made if missing; or with a .png name, page 0
+// there and page i beside it as <name>-<i>.png. On a failure the pictures
+// already written go again, so nothing half-done stays behind.
 void writePagesPng(const QString& out, const PageList& pages, const PagePainter& paintPage) {
-    const QDir dir(out);
+    const bool named = out.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive);
+    const QDir dir(named ? QFileInfo(out).path() : out);
     const bool existed = dir.exists();
-    std::error_code made;
-    std::filesystem::create_directories(out.toStdString(), made);
-    if (made || !QFileInfo(out).isDir())
-        fail("cannot write to the folder " + quoted(out) + ": " +
-             (made ? made.message() : std::strerror(ENOTDIR)));
+    if (!named) {
+        std::error_code made;
+        std::filesystem::create_directories(out.toStdString(), made);
+        if (made || !QFileInfo(out).isDir())
+            fail("cannot write to the folder " + quoted(out) + ": " +
+                 (made ? made.message() : std::strerror(ENOTDIR)));
+    }
+    auto fileName = [&](int k) {
+        if (!named) return dir.filePath(QStringLiteral("%1-%2.png").arg(pages.fileStem).arg(k));
+        return k == 0 ? out : out.left(out.size() - 4) + QStringLiteral("-%1.png").arg(k);
+    };
     QStringList written;
     auto undo = [&] {
         for (const QString& f : written)
             QFile::remove(f);
-        if (!existed) QDir().rmdir(out);
+        if (!existed) QDir().rmdir(dir.path());
     };
     for (int k = 0; k < pages.count; ++k) {
         QImage page(kPageWidth, kPageHeight, QImage::Format_RGB32);
         QPainter painter(&page);
         paintPage(painter, k, false);
         painter.end();
-        const QString file = dir.filePath(QStringLiteral("%1-%2.png").arg(pages.fileStem).arg(k));
+        const QString file = fileName(k);
         if (!page.save(file, "PNG")) {
             QFile::remove(file);
             const std::string message = cannotWrite(file);
@@ -91,15 +142,15 @@ void writePagesPng(const QString& out, const PageList& pages, const PagePainter&
 
 } // namespace
 
-std::map<QString, QString> userTexts(const QStringList& fields) {
-    std::map<QString, QString> texts;
+std::map<std::string, std::string> userCells(const QStringList& fields) {
+    std::map<std::string, std::string> cells;
     for (const QString& f : fields) {
         const qsizetype eq = f.indexOf('=');
         const QString name = eq < 0 ? f : f.left(eq);
-        const UserCell* cell = nullptr;
-        for (const UserCell& c : reportUserCells())
-            if (name == QString::fromUtf8(c.caption)) cell = &c;
-        if (!cell || eq < 0) {
+        const bool known =
+            std::any_of(reportUserCells().begin(), reportUserCells().end(),
+                        [&](const UserCell& c) { return name == QString::fromUtf8(c.caption); });
+        if (!known || eq < 0) {
             QStringList names;
             for (const UserCell& c : reportUserCells())
                 names << QString::fromUtf8(c.caption);
@@ -107,8 +158,16 @@ std::map<QString, QString> userTexts(const QStringList& fields) {
                          : "unknown field " + quoted(name)) +
                  " (fields: " + names.join(", ").toStdString() + ")");
         }
-        texts[QString::fromLatin1(cell->field)] = f.mid(eq + 1);
+        cells[name.toStdString()] = f.mid(eq + 1).toStdString();
     }
+    return cells;
+}
+
+std::map<QString, QString> cellTexts(const std::map<std::string, std::string>& cells) {
+    std::map<QString, QString> texts;
+    for (const UserCell& c : reportUserCells())
+        if (const auto it = cells.find(c.caption); it != cells.end())
+            texts[QString::fromLatin1(c.field)] = QString::fromStdString(it->second);
     return texts;
 }
 
@@ -123,36 +182,58 @@ std::function<QString(const PageField&)> pageTexts(const ReportFill& fill,
 }
 
 void batchReportCommand(const QString& path, ReportPages kind, const OverviewOptions& options,
-                        const QStringList& fields, const QString& out) {
-    const std::map<QString, QString> user = userTexts(fields);
+                        const Inspection& inspection, const QString& out) {
     const OverviewSettings settings = overviewSettings(options);
     const bool pdf = out.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive);
 
     ViewerCore viewer;
     viewer.formShow();
     openOrFail(viewer, path);
-    const PageList pages = pageList(viewer, kind, settings, path);
+    std::unique_ptr<Evaluated> evaluated;
+    if (kind != ReportPages::Notes)
+        evaluated = std::make_unique<Evaluated>(viewer.query(), settings, inspection, path);
 
-    // Page k: the notes clicked one after another down the list, as an
-    // inspector walks them (a note click keeps the parameters in force
-    // unless its record carries a block); an indication's peak frame as a
-    // click on the overview shows it.
-    // `foot`: PDF pages carry the foot line; the pictures are the page alone.
-    const PagePainter paintPage = [&](QPainter& painter, int k, bool foot) {
-        if (kind == ReportPages::Notes)
-            viewer.noteClick(k);
-        else
-            viewer.goToFrame(pages.peaks[static_cast<size_t>(k)].first,
-                             pages.peaks[static_cast<size_t>(k)].second);
-        const ReportFill fill = fillReportText(viewer.panel(), viewer.readouts());
-        const ReportPictures pictures = reportPictures(reportInputs(viewer));
-        paintReportPage(painter, fill, pictures, pageTexts(fill, user));
-        if (!foot) return;
-        PageOrigin origin = pageOrigin(viewer);
-        origin.page = k;
-        origin.pages = pages.count;
-        paintReportFoot(painter, origin);
-    };
+    PageList pages;
+    PagePainter paintPage;
+    if (kind == ReportPages::Summary) {
+        // The list's pages carry their foot line also as pictures: a list has
+        // no instrument's form to match pixel for pixel, and a page of it
+        // must say which recording it lists.
+        auto list = std::make_shared<const DefectListDocument>(defectListInputs(
+            evaluated->overview, evaluated->evaluation, inspection, evaluated->reader, path));
+        pages.count = list->pageCount();
+        pages.fileStem = "defect-list";
+        paintPage = [list](QPainter& painter, int k, bool) { list->paintPage(painter, k); };
+    } else {
+        pages = kind == ReportPages::Notes ? notePages(viewer, path)
+                                           : indicationPages(evaluated->overview, path);
+        const std::map<QString, QString> typed = cellTexts(inspection.reportCells);
+        // Page k: the notes clicked one after another down the list, as an
+        // inspector walks them (a note click keeps the parameters in force
+        // unless its record carries a block); an indication's peak frame as
+        // a click on the overview shows it, its cells pre-filled where the
+        // inspector typed nothing.
+        // `foot`: PDF pages carry the foot line; the pictures are the page alone.
+        paintPage = [&, typed](QPainter& painter, int k, bool foot) {
+            std::map<QString, QString> user = typed;
+            if (kind == ReportPages::Notes) {
+                viewer.noteClick(k);
+            } else {
+                const int64_t peak = pages.peaks[static_cast<size_t>(k)];
+                viewer.goToFrame(evaluated->overview.recordNumber(peak),
+                                 evaluated->overview.frameNumber(peak));
+                user.merge(cellTexts(prefilledCells(*evaluated, peak))); // the typed text wins
+            }
+            const ReportFill fill = fillReportText(viewer.panel(), viewer.readouts());
+            const ReportPictures pictures = reportPictures(reportInputs(viewer));
+            paintReportPage(painter, fill, pictures, pageTexts(fill, user));
+            if (!foot) return;
+            PageOrigin origin = pageOrigin(viewer);
+            origin.page = k;
+            origin.pages = pages.count;
+            paintReportFoot(painter, origin);
+        };
+    }
 
     if (pdf)
         writePagesPdf(out, pages, paintPage);

@@ -1,6 +1,7 @@
 // The report pages of a whole inspection from the command line: one page
-// per note or per indication in one PDF or a folder of PNGs, with the
-// user's cells filled alike on every page.
+// per note or per indication, or the defect list over as many pages as it
+// takes, in one PDF or as PNG pictures, with the user's cells filled alike
+// on every page.
 #pragma once
 
 #include <QString>
@@ -8,25 +9,33 @@
 
 #include <functional>
 #include <map>
+#include <string>
 
 #include "cli_support.h"
+#include "inspection.h"
 #include "report_page.h"
 
 namespace vantrel::cli {
 
-// NAME=TEXT arguments as texts by field name; NAME is a blank cell's caption
-// (a usage error listing the captions otherwise).
-std::map<QString, QString> userTexts(const QStringList& fields);
+// NAME=TEXT arguments as texts by caption (UTF-8); NAME is a blank cell's
+// caption (a usage error listing the captions otherwise).
+std::map<std::string, std::string> userCells(const QStringList& fields);
+// Typed cells by caption as texts by the page's field names.
+std::map<QString, QString> cellTexts(const std::map<std::string, std::string>& cells);
 
 // The texts of a page: the program-filled fields, then the user's cells.
 std::function<QString(const PageField&)> pageTexts(const ReportFill& fill,
                                                    const std::map<QString, QString>& user);
 
-enum class ReportPages : uint8_t { Notes, Indications };
+enum class ReportPages : uint8_t { Notes, Indications, Summary };
 
-// FILE --notes|--indications: the pages into `out` (a .pdf name, or else a
-// folder for note-<i>.png / indication-<i>.png). `fields` are NAME=TEXT.
+// FILE --notes|--indications|--summary: the pages into `out`: a .pdf name;
+// for the defect list also a .png name (page 0 there, page i beside it as
+// <name>-<i>.png); otherwise a folder for note-<i>.png, indication-<i>.png
+// or defect-list-<i>.png. `inspection` holds what the inspector decided: the
+// cells typed into every page, the travel and the decisions the defect list
+// and the indications' lengths and remarks take.
 void batchReportCommand(const QString& path, ReportPages pages, const OverviewOptions& overview,
-                        const QStringList& fields, const QString& out);
+                        const Inspection& inspection, const QString& out);
 
 } // namespace vantrel::cli

@@ -310,10 +310,7 @@ QFont reportFont(int pixelSize, bool bold) {
 
 int fieldLineHeight(int pixelSize) { return QFontMetrics(reportFont(pixelSize)).height(); }
 
-namespace {
-
-// The lines `text` breaks into at `width` in `font`, paragraph by paragraph.
-QStringList wrappedLines(const QString& text, const QFont& font, int width) {
+QStringList wrapText(const QString& text, const QFont& font, int width) {
     QStringList lines;
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -331,8 +328,6 @@ QStringList wrappedLines(const QString& text, const QFont& font, int width) {
     return lines;
 }
 
-} // namespace
-
 FieldFit fitFieldText(const PageField& f, const QString& text) {
     FieldFit fit;
     const bool oneLine = f.h <= 25;
@@ -343,7 +338,7 @@ FieldFit fitFieldText(const PageField& f, const QString& text) {
             fit.lines = QStringList{text};
             if (QFontMetrics(font).horizontalAdvance(text) <= f.w) return fit;
         } else {
-            fit.lines = wrappedLines(text, font, f.w);
+            fit.lines = wrapText(text, font, f.w);
             if (fit.lines.size() * fieldLineHeight(size) <= f.h) return fit;
         }
     }

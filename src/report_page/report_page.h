@@ -122,6 +122,9 @@ struct FieldFit {
 FieldFit fitFieldText(const PageField& field, const QString& text);
 // The height of a line of a cell's text in a font of `pixelSize`.
 int fieldLineHeight(int pixelSize);
+// The lines `text` breaks into at `width` in `font`, paragraph by paragraph:
+// at word boundaries, or anywhere in a word wider than `width`.
+QStringList wrapText(const QString& text, const QFont& font, int width);
 
 // The three pictures at the foot of the page.
 inline constexpr QRect kReportLeftRuler{56, 792, 25, 281};

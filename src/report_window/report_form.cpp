@@ -23,6 +23,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <memory>
 
 #include "frame_render.h"
 #include "outer_geometry.h"
@@ -146,7 +147,41 @@ void TReportForm::buildMenu(QVBoxLayout* layout) {
     exportPdf->setObjectName(QStringLiteral("ExportPdfItem"));
     QAction* preview = menu->addAction(tr("打印预览(&V)…"), this, [this] { PrintPreviewClick(); });
     preview->setObjectName(QStringLiteral("PrintPreviewItem"));
+
+    QMenu* list = menuBar->addMenu(tr("缺陷汇总(&D)"));
+    list->setObjectName(QStringLiteral("DefectListMenu"));
+    list->setToolTipsVisible(true); // a disabled entry says why
+    const std::pair<const char*, std::function<void()>> entries[] = {
+        {"DefectListPrintItem", [this] { DefectListPrintClick(); }},
+        {"DefectListPdfItem", [this] { DefectListPdfClick(); }},
+        {"DefectListPreviewItem", [this] { DefectListPreviewClick(); }},
+    };
+    const QString texts[] = {tr("打印(&P)"), tr("导出PDF(&E)…"), tr("打印预览(&V)…")};
+    for (size_t i = 0; i < 3; ++i) {
+        defectListActions_[i] = list->addAction(texts[i], this, entries[i].second);
+        defectListActions_[i]->setObjectName(QString::fromLatin1(entries[i].first));
+    }
+    // The source may gain or lose its evaluation at any time: asked afresh
+    // whenever the menu opens.
+    connect(list, &QMenu::aboutToShow, this, [this] { syncDefectListActions(); });
+    syncDefectListActions();
     layout->setMenuBar(menuBar);
+}
+
+void TReportForm::setDefectListSource(DefectListSource source) {
+    defectListSource_ = std::move(source);
+    syncDefectListActions();
+}
+
+void TReportForm::syncDefectListActions() {
+    const bool available = defectListSource_ && defectListSource_().has_value();
+    const QString why =
+        available ? QString()
+                  : tr("缺陷汇总来自回波动态窗口计算的评定：请先在回波动态窗口中计算评定。");
+    for (QAction* a : defectListActions_) {
+        a->setEnabled(available);
+        a->setToolTip(why);
+    }
 }
 
 void TReportForm::buildPageView(QVBoxLayout* layout) {
@@ -288,6 +323,7 @@ void TReportForm::FormShow() {
     }
     drawReportImages();
     page_->update();
+    syncDefectListActions();
     // 806 px wide and 20 px short of the screen's height, frame included,
     // in the top-left corner of the screen.
     if (const QScreen* screen = this->screen()) {
@@ -338,31 +374,86 @@ QImage TReportForm::renderPage() const {
     return page;
 }
 
+namespace {
+
+// A4 portrait, page pixels counted from the paper's corner.
+void setUpA4(QPrinter& printer, const QString& docName) {
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Portrait);
+    printer.setFullPage(true);
+    printer.setDocName(docName);
+}
+
+} // namespace
+
+TReportForm::Document TReportForm::reportDocument() {
+    Document d;
+    d.paint = [this, pictures = outputPictures()](QPainter& painter, int) {
+        paintReportPage(painter, fill_, pictures, widgetTexts());
+        if (source_.origin) paintReportFoot(painter, source_.origin());
+    };
+    d.docName = QStringLiteral("Vantrel report");
+    d.pdfName = source_.pdfName ? source_.pdfName() : QString();
+    d.noPrinter = tr("没有默认打印机，报告未打印。\n\n"
+                     "请在系统的打印机设置中添加一台打印机并设为默认，"
+                     "或者把报告导出为PDF，以后再打印。");
+    d.printerUnusable = tr("打印机“%1”无法使用，报告未打印。\n\n"
+                           "请检查打印机是否开启并已连接，或者把报告导出为PDF，以后再打印。");
+    d.exportPdf = [this] { ExportPdfClick(); };
+    return d;
+}
+
+std::optional<TReportForm::Document> TReportForm::defectListDocument() {
+    std::optional<DefectListInputs> inputs;
+    if (defectListSource_) inputs = defectListSource_();
+    syncDefectListActions();
+    if (!inputs) {
+        status_->setText(tr("没有缺陷汇总：回波动态窗口尚未计算评定。"));
+        return std::nullopt;
+    }
+    auto list = std::make_shared<const DefectListDocument>(std::move(*inputs));
+    Document d;
+    d.pages = list->pageCount();
+    d.paint = [list](QPainter& painter, int page) { list->paintPage(painter, page); };
+    d.docName = QStringLiteral("Vantrel defect list");
+    d.pdfName = defectListPdfName(list->inputs().recordingPath);
+    d.noPrinter = tr("没有默认打印机，缺陷汇总未打印。\n\n"
+                     "请在系统的打印机设置中添加一台打印机并设为默认，"
+                     "或者把缺陷汇总导出为PDF，以后再打印。");
+    d.printerUnusable = tr("打印机“%1”无法使用，缺陷汇总未打印。\n\n"
+                           "请检查打印机是否开启并已连接，或者把缺陷汇总导出为PDF，以后再打印。");
+    d.exportPdf = [this] { DefectListPdfClick(); };
+    return d;
+}
+
 void TReportForm::PrintButtonClick() {
     status_->clear();
+    printDocument(reportDocument());
+}
+
+void TReportForm::DefectListPrintClick() {
+    status_->clear();
+    if (const std::optional<Document> d = defectListDocument()) printDocument(*d);
+}
+
+void TReportForm::printDocument(const Document& document) {
     const QPrinterInfo printerInfo = QPrinterInfo::defaultPrinter();
     if (printerInfo.isNull()) {
         status_->setText(tr("未打印：没有默认打印机。"));
-        offerPdfInstead(tr("没有默认打印机，报告未打印。\n\n"
-                           "请在系统的打印机设置中添加一台打印机并设为默认，"
-                           "或者把报告导出为PDF，以后再打印。"));
+        offerPdfInstead(document.noPrinter, document.exportPdf);
         return;
     }
     QPrinter printer(printerInfo, QPrinter::HighResolution);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageOrientation(QPageLayout::Portrait);
-    printer.setFullPage(true); // page pixels count from the paper's corner
+    setUpA4(printer, document.docName);
     printer.setCopyCount(1);
-    printer.setDocName(QStringLiteral("Vantrel report"));
-    if (!paintOnPrinter(printer)) {
+    if (!paintOnPrinter(printer, document)) {
         status_->setText(tr("未打印：打印机“%1”无法使用。").arg(printerInfo.printerName()));
-        offerPdfInstead(tr("打印机“%1”无法使用，报告未打印。\n\n"
-                           "请检查打印机是否开启并已连接，或者把报告导出为PDF，以后再打印。")
-                            .arg(printerInfo.printerName()));
+        offerPdfInstead(document.printerUnusable.arg(printerInfo.printerName()),
+                        document.exportPdf);
     }
 }
 
-void TReportForm::offerPdfInstead(const QString& text) {
+void TReportForm::offerPdfInstead(const QString& text, const std::function<void()>& exportPdf) {
     // The box says why and what to do; its first button is the PDF export,
     // so the typed report is not lost for want of a printer.
     auto* box =
@@ -372,14 +463,13 @@ void TReportForm::offerPdfInstead(const QString& text) {
     QPushButton* pdf = box->addButton(tr("导出PDF…"), QMessageBox::AcceptRole);
     pdf->setObjectName(QStringLiteral("NoPrinterExportPdf"));
     box->addButton(tr("关闭"), QMessageBox::RejectRole);
-    connect(pdf, &QPushButton::clicked, this, [this] {
-        QMetaObject::invokeMethod(
-            this, [this] { ExportPdfClick(); }, Qt::QueuedConnection);
+    connect(pdf, &QPushButton::clicked, this, [this, exportPdf] {
+        QMetaObject::invokeMethod(this, exportPdf, Qt::QueuedConnection);
     });
     box->open();
 }
 
-bool TReportForm::paintOnPrinter(QPrinter& printer, bool preview) const {
+bool TReportForm::paintOnPrinter(QPrinter& printer, const Document& document, bool preview) const {
     QPainter painter;
     if (!painter.begin(&printer)) return false;
     // The preview shows the page at any zoom: every line at least one screen
@@ -393,42 +483,51 @@ bool TReportForm::paintOnPrinter(QPrinter& printer, bool preview) const {
     // which print output would compress as JPEG.
     const double scale = printer.resolution() / 96.0;
     painter.scale(scale, scale);
-    const ReportPictures pictures = outputPictures();
-    paintReportPage(painter, fill_, pictures, widgetTexts());
-    if (source_.origin) paintReportFoot(painter, source_.origin());
+    for (int k = 0; k < document.pages; ++k) {
+        if (k > 0 && !printer.newPage()) return false;
+        document.paint(painter, k);
+    }
     return painter.end();
 }
 
 void TReportForm::ExportPdfClick() {
     status_->clear();
-    const QString suggestion = source_.pdfName ? source_.pdfName() : QString();
-    const std::optional<QString> path = choosePdfPath(suggestion);
+    exportDocument(reportDocument());
+}
+
+void TReportForm::DefectListPdfClick() {
+    status_->clear();
+    if (const std::optional<Document> d = defectListDocument()) exportDocument(*d);
+}
+
+void TReportForm::exportDocument(const Document& document) {
+    const std::optional<QString> path = choosePdfPath(document.pdfName);
     if (!path) return;
-    const ReportPictures pictures = outputPictures();
-    const bool written = writeReportPdf(
-        *path, 1,
-        [&](QPainter& painter, int) {
-            paintReportPage(painter, fill_, pictures, widgetTexts());
-            if (source_.origin) paintReportFoot(painter, source_.origin());
-        },
-        QStringLiteral("Vantrel"));
+    const bool written =
+        writeReportPdf(*path, document.pages, document.paint, QStringLiteral("Vantrel"));
     status_->setText(written ? tr("已导出PDF：%1").arg(*path)
                              : tr("未导出：无法写入“%1”。").arg(*path));
 }
 
 void TReportForm::PrintPreviewClick() {
     status_->clear();
+    previewDocument(reportDocument());
+}
+
+void TReportForm::DefectListPreviewClick() {
+    status_->clear();
+    if (const std::optional<Document> d = defectListDocument()) previewDocument(*d);
+}
+
+void TReportForm::previewDocument(const Document& document) {
     // The printer's settings, without needing one: the preview paints into
     // a picture of an A4 page at the printer resolution.
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageOrientation(QPageLayout::Portrait);
-    printer.setFullPage(true);
-    printer.setDocName(QStringLiteral("Vantrel report"));
+    setUpA4(printer, document.docName);
     QPrintPreviewDialog dialog(&printer, this);
     dialog.setObjectName(QStringLiteral("PrintPreview"));
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
-            [this](QPrinter* p) { paintOnPrinter(*p, true); });
+            [this, &document](QPrinter* p) { paintOnPrinter(*p, document, true); });
     showPreview(dialog);
 }
 

@@ -1,6 +1,8 @@
 // The report window: the A4 page as an editable form in a vertically
 // scrolling view, filled from the main window on every showing, printed on
-// the default printer, previewed or exported to PDF from its menu.
+// the default printer, previewed or exported to PDF from its menu; and the
+// defect list of the recording's evaluation, printed, previewed or exported
+// from a menu of its own.
 //
 // Created once and reused: what the user typed into the blank cells stays
 // until the program ends; the program-filled cells are refilled on every
@@ -14,9 +16,11 @@
 #include <map>
 #include <optional>
 
+#include "defect_list_page.h"
 #include "report_page.h"
 #include "viewer_core.h"
 
+class QAction;
 class QLabel;
 class QPrinter;
 class QScrollArea;
@@ -49,6 +53,13 @@ public:
     explicit TReportForm(QWidget* parent = nullptr);
     void setSource(Source source) { source_ = std::move(source); }
 
+    // Where the defect list comes from: the evaluation its owner holds, as
+    // the list's inputs at the moment of asking, or nullopt while there is
+    // none. The window holds no rule of the list; without a source, or while
+    // it gives none, the list's menu entries are disabled and say why.
+    using DefectListSource = std::function<std::optional<DefectListInputs>()>;
+    void setDefectListSource(DefectListSource source);
+
     // The menu command "打印(&P)": one A4 page on the default printer, no
     // dialog. When nothing can be printed the window says so in its status
     // line and changes nothing else.
@@ -59,6 +70,12 @@ public:
     void ExportPdfClick();
     // "打印预览(&V)…": Qt's print preview of the page as it would print.
     void PrintPreviewClick();
+    // The menu 缺陷汇总: "打印(&P)" every page of the list on the default
+    // printer, "导出PDF(&E)…" the list as an A4 PDF, "打印预览(&V)…" Qt's
+    // print preview of its pages; failures are said as for the report page.
+    void DefectListPrintClick();
+    void DefectListPdfClick();
+    void DefectListPreviewClick();
     // Chooses where the PDF goes, starting from the suggested name; nullopt
     // when cancelled. The default shows the save dialog; tests replace it.
     std::function<std::optional<QString>(const QString& suggestion)> choosePdfPath;
@@ -78,8 +95,32 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // A document the window prints, exports or previews: its pages, each
+    // painted in page pixels from the paper's corner, and its own words.
+    struct Document {
+        int pages = 1;
+        std::function<void(QPainter&, int page)> paint;
+        QString docName;
+        QString pdfName; // the PDF name to suggest
+        // The notices when it cannot be printed: no default printer, and a
+        // printer (%1) that cannot be used.
+        QString noPrinter, printerUnusable;
+        std::function<void()> exportPdf; // what the notice offers instead
+    };
+    // The report page with the user's typing and its foot line.
+    Document reportDocument();
+    // The defect list's pages, or nullopt (said in the status line) when
+    // its source gives none.
+    std::optional<Document> defectListDocument();
+    // Prints, exports as a PDF where the user chooses, or previews a
+    // document.
+    void printDocument(const Document& document);
+    void exportDocument(const Document& document);
+    void previewDocument(const Document& document);
+    // One function sets whether the defect list's entries are enabled.
+    void syncDefectListActions();
     // Says why nothing was printed and what to do, offering the PDF export.
-    void offerPdfInstead(const QString& text);
+    void offerPdfInstead(const QString& text, const std::function<void()>& exportPdf);
     // A user cell's text changed: the editor takes the page's font for it
     // and the status line says when the text is cut.
     void refitField(const PageField& f);
@@ -102,12 +143,14 @@ private:
     // The pictures for a printer or a PDF: drawn again from the source at the
     // device's resolution rather than sent as the screen's bitmaps.
     ReportPictures outputPictures() const;
-    // Paints the page onto a printer (or a preview's), scaled from page
+    // Paints a document onto a printer (or a preview's), scaled from page
     // pixels to the printer's dots; false when the painter cannot start.
-    bool paintOnPrinter(QPrinter& printer, bool preview = false) const;
+    bool paintOnPrinter(QPrinter& printer, const Document& document, bool preview = false) const;
     std::function<QString(const PageField&)> widgetTexts() const;
 
     Source source_;
+    DefectListSource defectListSource_;
+    QAction* defectListActions_[3] = {}; // print, PDF, preview
     ReportFill fill_;
     QImage leftRuler_, plot_, bottomRuler_;
     QScrollArea* scroll_ = nullptr;

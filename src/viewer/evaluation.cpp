@@ -1,6 +1,7 @@
 #include "evaluation.h"
 
 #include <algorithm>
+#include <iterator>
 #include <limits>
 
 namespace vantrel {
@@ -79,6 +80,15 @@ Evaluation::Evaluation(const EchoOverview& o, int64_t gap) : overview_(o) {
         while (d.drop6End + 1 < n && within(d.drop6End + 1))
             ++d.drop6End;
     }
+}
+
+const EvaluatedIndication* Evaluation::indicationAt(int64_t i) const {
+    // In file order and apart: the last one starting at i or before.
+    const auto it =
+        std::upper_bound(indications_.begin(), indications_.end(), i,
+                         [](int64_t f, const EvaluatedIndication& d) { return f < d.start; });
+    if (it == indications_.begin() || std::prev(it)->end < i) return nullptr;
+    return &*std::prev(it);
 }
 
 bool Evaluation::evaluated(int64_t i) const {

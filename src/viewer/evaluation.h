@@ -51,6 +51,9 @@ public:
     int64_t evaluatedFrames() const { return evaluatedFrames_; }
     const std::vector<EvaluatedIndication>& indications() const { return indications_; }
     const EchoOverview& overview() const { return overview_; }
+    // The indication from whose first to last frame shown frame i lies, or
+    // nullptr.
+    const EvaluatedIndication* indicationAt(int64_t i) const;
 
 private:
     const EchoOverview& overview_;

@@ -1,6 +1,6 @@
-// A frame of the recording by its record and frame numbers: how the user,
-// the notes and the inspector's decisions name a frame, and what stays true
-// of it when thresholds, gaps or the program change.
+// A frame of the recording by its record and frame number, both from 0: what
+// the user types to go somewhere, what the screen shows, and what stays true
+// of an indication when the program, its thresholds or its gap change.
 #pragma once
 
 #include <compare>

@@ -715,17 +715,16 @@ private slots:
         QStringList headings;
         for (int c = 0; c < table->columnCount(); ++c)
             headings << table->horizontalHeaderItem(c)->text();
-        QCOMPARE(headings,
-                 (QStringList{"起点", "终点", "帧数", "峰值处", "区域", "SL±dB", "深度", "水平",
-                              "6dB长度", "EL长度", "性质", "等级", "备注", "报告"}));
+        QCOMPARE(headings, (QStringList{"起止", "峰值处", "区域", "SL±dB", "深度", "水平",
+                                        "6dB长度", "EL长度", "性质", "等级", "备注", "报告"}));
         auto row = [&](int r) {
             QStringList texts;
-            for (int c = 0; c < 10; ++c)
+            for (int c = 0; c < EvaluationList::Nature; ++c)
                 texts << table->item(r, c)->text();
             return texts;
         };
-        QCOMPARE(row(1), (QStringList{"142:4", "219:0", "767", "185:2", "III", "SL+14.3dB",
-                                      "19.5mm", "33.7mm", "225帧", "767帧"}));
+        QCOMPARE(row(1), (QStringList{"142:4–219:0", "185:2", "III", "SL+14.3dB", "19.5 mm",
+                                      "33.7 mm", "225 帧 (6 dB)", "767 帧 (EL)"}));
         QCOMPARE(w.child<QLabel>("TravelText")->text(), QString("行程未标定：长度以帧计"));
 
         // Selecting a row brackets its 6 dB run on the strip.
@@ -751,7 +750,7 @@ private slots:
             return TravelCalibration{TravelCalibration::Method::Typed, "0.5", {}, {}, ""};
         };
         w.child<QPushButton>("CalibrateTravel")->click();
-        QCOMPARE(row(1).mid(8), (QStringList{"112.5mm", "383.5mm"}));
+        QCOMPARE(row(1).mid(6), (QStringList{"112.5 mm (6 dB)", "383.5 mm (EL)"}));
         QCOMPARE(w.child<QLabel>("TravelText")->text(), QString("行程 0.5 mm/帧（输入）"));
         // From two notes 600 mm apart: the frames between them are the steps.
         const auto& notes = w.form.core().file().notes();
@@ -763,11 +762,11 @@ private slots:
         w.child<QPushButton>("CalibrateTravel")->click();
         const int64_t steps = w.indexOf(b.record, 0) - w.indexOf(a.record, 0);
         QVERIFY(steps > 0);
-        auto mm = [&](int64_t frames) {
+        auto mm = [&](int64_t frames, const char* method) {
             const int64_t tenths = (frames * 6000 * 2 + steps) / (2 * steps);
-            return QString("%1.%2mm").arg(tenths / 10).arg(tenths % 10);
+            return QString("%1.%2 mm (%3)").arg(tenths / 10).arg(tenths % 10).arg(method);
         };
-        QCOMPARE(row(1).mid(8), (QStringList{mm(225), mm(767)}));
+        QCOMPARE(row(1).mid(6), (QStringList{mm(225, "6 dB"), mm(767, "EL")}));
         QCOMPARE(
             w.child<QLabel>("TravelText")->text(),
             QString("行程 600 mm / %1 帧（%2:0 至 %3:0）").arg(steps).arg(a.record).arg(b.record));
@@ -789,7 +788,7 @@ private slots:
         auto* table2 = again.child<QTableWidget>("EvaluationList");
         QCOMPARE(table2->item(1, EvaluationList::Grade)->text(), QString("II"));
         QCOMPARE(table2->item(1, EvaluationList::Reported)->checkState(), Qt::Unchecked);
-        QCOMPARE(table2->item(1, 9)->text(), mm(767));
+        QCOMPARE(table2->item(1, 7)->text(), mm(767, "EL"));
         QCOMPARE(e2.inspection().travel.distanceMm, std::string("600"));
     }
 

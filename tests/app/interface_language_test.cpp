@@ -26,6 +26,7 @@
 
 #include "about_form.h"
 #include "app_settings.h"
+#include "defect_list_page.h"
 #include "echo_dynamics_form.h"
 #include "interface_language.h"
 #include "main_form.h"
@@ -290,6 +291,8 @@ private slots:
         collectTexts(failed, {}, texts);
         for (const QString& t : reportPageTexts(report.fill()))
             texts << "page: " + t;
+        for (const QString& t : defectListPageTexts())
+            texts << "defect list: " + t;
         QVERIFY(texts.size() > 100);
         QStringList chinese;
         for (const QString& t : texts)

@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "bscan_palette.h"
+#include "dac_recording.h"
 #include "instrument_params.h"
 #include "record_writer.h"
 #include "test_files.h"
@@ -866,6 +867,13 @@ std::optional<QString> pdfPageText(const std::string& pdf, int page) {
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
+// Whether pdftotext, and with it poppler-utils, is there.
+bool havePoppler() {
+    QProcess probe;
+    probe.start("pdftotext", {"-v"});
+    return probe.waitForFinished(10000) && probe.exitCode() == 0;
+}
+
 int pdfPages(const std::string& pdf) {
     QProcess p;
     p.start("pdfinfo", {q(pdf)});
@@ -882,12 +890,7 @@ int pdfPages(const std::string& pdf) {
 // texts those `record` gives for that record and frame, the given cells on
 // every page.
 TEST(InspectCli, BatchReports) {
-    {
-        QProcess probe;
-        probe.start("pdftotext", {"-v"});
-        if (!probe.waitForFinished(10000) || probe.exitCode() != 0)
-            GTEST_SKIP() << "poppler-utils is missing";
-    }
+    if (!havePoppler()) GTEST_SKIP() << "poppler-utils is missing";
     const std::string pdf = tempPath("notes.pdf");
     const CliRun r = inspect({"report", VANTREL_DEMO, "--notes", "--out", q(pdf), "--field",
                               QString::fromUtf8("检测单位=华东检测站"), "--field",
@@ -998,6 +1001,27 @@ TEST(InspectCli, BatchReportErrors) {
          out},
         {{"report", VANTREL_DEMO, "190", "3", "--fields", "--out", q(out)},
          "report --fields writes no file",
+         out},
+        {{"report", VANTREL_DEMO, "--summary", "--notes", "--out", q(out)},
+         "report takes one of --notes, --indications and --summary",
+         out},
+        {{"report", VANTREL_DEMO, "190", "3", "--summary", "--out", q(out)},
+         "report --summary takes FILE only",
+         out},
+        {{"report", VANTREL_DEMO, "--summary", "--threshold", "30", "--out", q(out)},
+         "report --threshold goes with --indications",
+         out},
+        {{"report", VANTREL_DEMO, "--notes", "--mm-per-frame", "0.5", "--out", q(out)},
+         "report --mm-per-frame goes with --indications or --summary",
+         out},
+        {{"report", VANTREL_DEMO, "190", "3", "--mm-per-frame", "0.5", "--out", q(out)},
+         "report --mm-per-frame goes with --indications or --summary",
+         out},
+        {{"report", VANTREL_DEMO, "--summary", "--mm-per-frame", "0", "--out", q(out)},
+         "mm-per-frame '0' is not a number above 0",
+         out},
+        {{"report", VANTREL_DEMO, "--summary", "--field", "Firma=X", "--out", q(out)},
+         "unknown field 'Firma'",
          out},
     };
     for (const Case& c : cases) {
@@ -1191,4 +1215,128 @@ TEST(InspectCli, Bscan) {
     }
     EXPECT_EQ(inspect({"bscan", file, "--out", q(tempPath("bscan.txt"))}).status, 2);
     EXPECT_EQ(inspect({"bscan", file}).status, 2);
+}
+
+// report --summary: the defect list of a recording with many evaluated
+// indications over three A4 pages, every row once and in order, the table's
+// head on every page, the head cells and the travel on the first, a foot
+// line naming the recording on each; the same pages as pictures.
+TEST(InspectCli, SummaryList) {
+    if (!havePoppler()) GTEST_SKIP() << "poppler-utils is missing";
+    // 60 records, each a frame below EL and one at -6.0 dB: 60 indications,
+    // indication k at frame 1 of record k.
+    std::vector<Rec> recs;
+    for (int k = 0; k < 60; ++k)
+        recs.push_back({{-300, -60}, k == 0 ? std::optional(dac(1)) : std::nullopt});
+    const QString file = q(dacFileOf(recs, "summary.DAT"));
+    const QString pdf = q(tempPath("summary.pdf"));
+    QFile::remove(pdf);
+    const CliRun r = inspect({"report", file, "--summary", "--mm-per-frame", "0.5", "--field",
+                              QString::fromUtf8("检测单位=华东检测站"), "--field",
+                              QString::fromUtf8("报告编号=R-7"), "--out", pdf});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty());
+    ASSERT_EQ(pdfPages(pdf.toStdString()), 3);
+    QProcess info;
+    info.start("pdfinfo", {pdf});
+    info.waitForFinished(30000);
+    EXPECT_TRUE(info.readAllStandardOutput().contains("(A4)"));
+
+    const QString today = QDate::currentDate().toString(Qt::ISODate);
+    int row = 0; // the next row expected
+    for (int page = 1; page <= 3; ++page) {
+        SCOPED_TRACE("page " + std::to_string(page));
+        const std::optional<QString> text = pdfPageText(pdf.toStdString(), page);
+        ASSERT_TRUE(text);
+        const int first = row;
+        while (row < 60 && text->contains(QRegularExpression(
+                               QString("(^|[^\\d:])%1:1–%1:1($|[^\\d])").arg(row))))
+            ++row;
+        EXPECT_GT(row, first);         // rows on every page, in order
+        for (int k = 0; k < 60; ++k) { // and no other row
+            if (k >= first && k < row) continue;
+            EXPECT_FALSE(text->contains(
+                QRegularExpression(QString("(^|[^\\d:])%1:1–%1:1($|[^\\d])").arg(k))))
+                << k;
+        }
+        for (const char* head : {"序号", "SL±dB", "深度", "备注"})
+            EXPECT_TRUE(text->contains(QString::fromUtf8(head))) << head;
+        EXPECT_TRUE(text->contains("SL+6.0dB"));
+        EXPECT_TRUE(text->contains("0.5 mm"));
+        for (const char* head : {"华东检测站", "R-7", "行程：0.5 mm/帧（输入）",
+                                 "达到评定线的指示：60 个；列入本表：60 个"})
+            EXPECT_EQ(text->contains(QString::fromUtf8(head)), page == 1) << head;
+        const QString foot =
+            QString::fromUtf8("summary.DAT · 打印于 %1 · 第 %2/3 页").arg(today).arg(page);
+        EXPECT_TRUE(text->contains(foot)) << foot.toStdString();
+    }
+    EXPECT_EQ(row, 60);
+
+    // Pictures: a .png name takes the first page, the others beside it; a
+    // folder takes defect-list-<i>.png.
+    const std::string dir = tempPath("summary-pages");
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    ASSERT_EQ(inspect({"report", file, "--summary", "--out", q(dir + "/list.png")}).status, 0);
+    for (const char* name : {"list.png", "list-1.png", "list-2.png"}) {
+        const QImage page(q(dir + "/" + name));
+        EXPECT_EQ(page.size(), QSize(794, 1123)) << name;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir + "/list-3.png"));
+    ASSERT_EQ(inspect({"report", file, "--summary", "--out", q(dir + "/pages")}).status, 0);
+    for (int k = 0; k < 3; ++k)
+        EXPECT_TRUE(
+            std::filesystem::exists(dir + "/pages/defect-list-" + std::to_string(k) + ".png"));
+    EXPECT_FALSE(std::filesystem::exists(dir + "/pages/defect-list-3.png"));
+    std::filesystem::remove_all(dir);
+}
+
+// report --indications pre-fills 长度 with the calibrated 6 dB length and
+// 备注 with the zone and SL±dB of the evaluated indication holding the
+// page's peak; a page whose peak none holds (a % indication) gets neither;
+// a typed cell wins over both.
+TEST(InspectCli, IndicationPagesPrefilled) {
+    if (!havePoppler()) GTEST_SKIP() << "poppler-utils is missing";
+    // Record 0 in %: an indication at 60.0 %; record 1 against the DAC
+    // curve: -7.4, -6.0, -7.4 dB, an indication at the overview's -20 dB
+    // and an evaluated one (EL -18.0 dB) in zone II, 6.0 dB over SL.
+    const QString file = q(dacFileOf(
+        {{{600, 600, 0}, percent()}, {{-300, -74, -60, -74, -300}, dac(1)}}, "prefill.DAT"));
+    const QString pdf = q(tempPath("prefill.pdf"));
+    const struct {
+        QStringList extra;
+        std::vector<const char*> dacPage, none; // on the DAC indication's page, on neither page
+        std::vector<const char*> both;          // on both pages
+    } cases[] = {
+        {{"--mm-per-frame", "0.25"}, {"0.8 mm (6 dB)", "II区 SL+6.0dB"}, {}, {}},
+        {{}, {"II区 SL+6.0dB"}, {"(6 dB)"}, {}},
+        {{"--mm-per-frame", "0.25", "--field", QString::fromUtf8("备注=复验"), "--field",
+          QString::fromUtf8("长度=15 mm")},
+         {},
+         {"II区", "0.8 mm"},
+         {"复验", "15 mm"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.extra.join(' ').toStdString());
+        const CliRun r = inspect(
+            QStringList{"report", file, "--indications", "--threshold-db", "-20", "--out", pdf} +
+            c.extra);
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+        ASSERT_EQ(pdfPages(pdf.toStdString()), 2);
+        const QString percentPage = pdfPageText(pdf.toStdString(), 1).value_or("");
+        const QString dacPage = pdfPageText(pdf.toStdString(), 2).value_or("");
+        for (const char* t : c.dacPage) {
+            EXPECT_TRUE(dacPage.contains(QString::fromUtf8(t))) << t;
+            EXPECT_FALSE(percentPage.contains(QString::fromUtf8(t))) << t;
+        }
+        for (const char* t : c.none)
+            EXPECT_FALSE(dacPage.contains(QString::fromUtf8(t)) ||
+                         percentPage.contains(QString::fromUtf8(t)))
+                << t;
+        for (const char* t : c.both)
+            EXPECT_TRUE(dacPage.contains(QString::fromUtf8(t)) &&
+                        percentPage.contains(QString::fromUtf8(t)))
+                << t;
+        EXPECT_FALSE(percentPage.contains(QString::fromUtf8("区 SL")));
+    }
 }

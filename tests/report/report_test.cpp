@@ -12,8 +12,6 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
-#include <QPrintPreviewWidget>
-#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
@@ -29,10 +27,13 @@
 
 #include "frame_render.h"
 #include "gbk_text.h"
+#include "poppler.h"
+#include "preview_pages.h"
 #include "report_form.h"
 #include "report_page.h"
 
 using namespace vantrel;
+using vantrel::testing::poppler;
 
 namespace {
 
@@ -450,19 +451,6 @@ TEST_F(ReportFormTest, NoPrinterPrintsNothingAndSaysSo) {
     EXPECT_EQ(offered, "/data/weld 7_190_3.pdf");
 }
 
-namespace {
-
-// Runs a poppler tool on `pdf`; its output, or nullopt when it is missing.
-std::optional<QString> poppler(const QString& tool, const QStringList& args) {
-    QProcess p;
-    p.start(tool, args);
-    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-        return std::nullopt;
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-} // namespace
-
 // Every blank cell has exactly one name.
 TEST(ReportPage, UserCellsByCaption) {
     std::map<std::string, int> named;
@@ -645,15 +633,7 @@ TEST_F(ReportFormTest, TypedTextIsNeverCutSilently) {
 TEST_F(ReportFormTest, PrintPreviewShowsThePage) {
     showAndClose();
     int pages = -1;
-    form.showPreview = [&](QDialog& dialog) {
-        dialog.show();
-        auto* view = dialog.findChild<QPrintPreviewWidget*>();
-        ASSERT_TRUE(view);
-        view->updatePreview();
-        QCoreApplication::processEvents();
-        pages = view->pageCount();
-        dialog.close();
-    };
+    form.showPreview = vantrel::testing::countPreviewPages(pages);
     form.PrintPreviewClick();
     EXPECT_EQ(pages, 1);
 }

@@ -3,10 +3,10 @@
 // the 6 dB run and lengths in millimetres.
 #include <gtest/gtest.h>
 
+#include "dac_recording.h"
 #include "demo_scene.h"
 #include "evaluation.h"
 #include "inspection.h"
-#include "test_files.h"
 #include "test_seed.h"
 
 #include <map>
@@ -17,68 +17,6 @@ using namespace vantrel::testing;
 using namespace vantrel::param;
 
 namespace {
-
-// Lines of the gain table, tenths of a dB: g[1] the DAC curve, g[2] RL,
-// g[3] SL, g[4] EL (as levels: the lines stand at g[k] - g[1]).
-struct Lines {
-    int16_t g1 = 100, g2 = 60, g3 = -20, g4 = -80; // RL -4.0, SL -12.0, EL -18.0 dB
-};
-
-// A DAC block reading against line m (1..7) of `lines`.
-ParamBuilder dac(int m, Lines l = {}) {
-    return ParamBuilder()
-        .u16(kGateALevel, 100)
-        .u16(kVelocity, 3230)
-        .bits(kDacOn, 1)
-        .bits(kDacLineSelect, static_cast<uint32_t>(m - 1))
-        .u16(kGainTable + 2, static_cast<uint16_t>(l.g1))
-        .u16(kGainTable + 4, static_cast<uint16_t>(l.g2))
-        .u16(kGainTable + 6, static_cast<uint16_t>(l.g3))
-        .u16(kGainTable + 8, static_cast<uint16_t>(l.g4));
-}
-ParamBuilder percent() { return ParamBuilder().u16(kGateALevel, 100).u16(kVelocity, 3230); }
-ParamBuilder dgs() { return percent().bits(kDgsOn, 1); }
-
-// A record whose shown frames carry `a` as gate A's amplitude value (value 3
-// one-gate, value 1 two-gate; INT32_MIN: no echo, a path of 0); paths 1000 +
-// f, surface 3000 + f, depths 2000 + f; one more frame stepping never shows.
-struct Rec {
-    std::vector<int32_t> a;
-    std::optional<ParamBuilder> block;
-};
-constexpr int32_t kNoEcho = INT32_MIN;
-
-Bytes frames(const std::vector<int32_t>& a, bool twoGate) {
-    Bytes b((a.size() + 1) * kFrameSize, 0);
-    for (size_t f = 0; f <= a.size(); ++f) {
-        const int32_t v = f < a.size() ? a[f] : 0;
-        const bool echo = v != kNoEcho;
-        const int32_t path = echo ? 1000 + static_cast<int32_t>(f) : 0;
-        const int32_t amplitude = echo ? v : 0;
-        const int32_t values[4] = {path, twoGate ? amplitude : 3000 + static_cast<int32_t>(f),
-                                   twoGate ? 0 : 2000 + static_cast<int32_t>(f), amplitude};
-        for (int i = 0; i < 4; ++i)
-            storeU32(b.data() + f * kFrameSize + kFrameValuesOffset + 4 * i,
-                     static_cast<uint32_t>(values[i]));
-    }
-    return b;
-}
-
-std::string fileOf(const std::vector<Rec>& recs, const std::string& name) {
-    RecordWriter w;
-    bool twoGate = false;
-    for (const Rec& r : recs) {
-        if (r.block) twoGate = r.block->get().twoGateReadout();
-        const Bytes b = frames(r.a, twoGate);
-        if (r.block) {
-            const ParameterBlock block = r.block->b;
-            w.addRecord(b, &block);
-        } else {
-            w.addRecord(b);
-        }
-    }
-    return writeTemp(name, w.bytes());
-}
 
 struct Found {
     const char *start, *end, *peak;
@@ -143,7 +81,7 @@ TEST(Evaluation, IndicationsAgainstTheDacLines) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         RecordQuery query;
-        ASSERT_TRUE(query.open(fileOf(c.recs, "evaluate.DAT")).ok());
+        ASSERT_TRUE(query.open(dacFileOf(c.recs, "evaluate.DAT")).ok());
         const EchoOverview o = computeOverview(query, {});
         const Evaluation e(o, c.gap);
         std::vector<std::string> places; // kept alive for the const char*s below
@@ -173,7 +111,7 @@ TEST(Evaluation, IndicationsAgainstTheDacLines) {
 // Lines whose order is not RL >= SL >= EL: the first test that holds.
 TEST(Evaluation, LinesOutOfOrder) {
     RecordQuery query;
-    ASSERT_TRUE(query.open(fileOf({{{-150}, dac(1, {100, -100, 40, -80})}}, "order.DAT")).ok());
+    ASSERT_TRUE(query.open(dacFileOf({{{-150}, dac(1, {100, -100, 40, -80})}}, "order.DAT")).ok());
     const EchoOverview o = computeOverview(query, {});
     const Evaluation e(o, 0);
     ASSERT_EQ(e.indications().size(), 1u);         // EL -18.0: -15.0 reaches it
@@ -209,7 +147,8 @@ TEST(Evaluation, TravelAndMillimetres) {
 TEST(Evaluation, TravelFromTwoFrames) {
     RecordQuery query;
     ASSERT_TRUE(
-        query.open(fileOf({{{0, 0, 0, 0}, dac(1)}, {{0, 0, 0}, std::nullopt}}, "travel.DAT")).ok());
+        query.open(dacFileOf({{{0, 0, 0, 0}, dac(1)}, {{0, 0, 0}, std::nullopt}}, "travel.DAT"))
+            .ok());
     const EchoOverview o = computeOverview(query, {});
     ASSERT_EQ(o.frameCount(), 7);
     using M = TravelCalibration::Method;

@@ -1,0 +1,99 @@
+// The defect list of an inspection as texts: one row per evaluated
+// indication the inspector reports, with where it lies, how high its peak
+// stands against SL, its zone, depth and surface distance at the peak, its
+// length along the weld and the inspector's words on it. The printed list,
+// the report pages vantrel-inspect pre-fills and `vantrel-inspect evaluate`
+// take their texts and the peak's positions from here, so that they say the
+// same things in the same words.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "evaluation.h"
+#include "inspection.h"
+#include "record_query.h"
+
+namespace vantrel {
+
+// The positions at an evaluated indication's peak, in tenths of `unit`: the
+// sound path, surface distance and depth of the one-gate form; the two-gate
+// form records gate A's path only, the others are nullopt.
+struct PeakPositions {
+    std::optional<int64_t> path, surface, depth;
+    std::string unit; // "mm" or "in"
+};
+
+// Reads them from the peak's record as a seek there reads it: one record,
+// not a second walk. `reader` is a query on the overview's file; its buffer
+// and parameters in force change.
+PeakPositions peakPositions(const EchoOverview& overview, RecordQuery& reader, int64_t peak);
+
+// The words of the texts that are not numbers or symbols, in the language
+// of the page they go on; the instrument's Chinese by default, which
+// vantrel-inspect's pages keep.
+struct DefectListWords {
+    std::string frames = "帧"; // the unit of a length counted in frames
+    std::string zone = "{}区"; // a zone, {} standing for I, II or III
+};
+
+// The SL±dB of a report: the peak against the sizing line with its sign
+// and one decimal, "SL+4.6dB", "SL-2.0dB"; exactly on the line "SL±0.0dB".
+std::string aboveSlText(const EvaluatedIndication& indication);
+
+// A length along the weld, saying what it counts and how it was measured:
+// with a travel in millimetres to 0.1 mm, "12.5 mm (6 dB)"; without one in
+// shown frames, "25 帧 (6 dB)". `method` names the run measured: "6 dB"
+// (the echo within 6 dB of the peak) or "EL" (the frames reaching EL).
+std::string lengthText(int64_t frames, const std::optional<Travel>& travel, const char* method,
+                       const DefectListWords& words = {});
+
+// The zone and SL±dB as a remark, "II区 SL+4.6dB".
+std::string zoneRemarkText(const EvaluatedIndication& indication,
+                           const DefectListWords& words = {});
+
+// One row of the list, every cell as printed.
+struct DefectRow {
+    size_t indication = 0;             // its index among the evaluated indications
+    std::string number;                // that index from 1, "7"
+    std::string span;                  // first to last frame, "12:3–14:0"
+    std::string peak;                  // "13:5"
+    std::string aboveSl;               // "SL+4.6dB"
+    std::string zone;                  // "I", "II" or "III"
+    std::string depth, surface;        // at the peak, "24.1 mm"; empty in the two-gate form
+    std::string length6dB;             // "12.5 mm (6 dB)" or "25 帧 (6 dB)"
+    std::string lengthEl;              // "30.0 mm (EL)" or "60 帧 (EL)"
+    std::string nature, grade, remark; // the inspector's, as typed (UTF-8)
+};
+
+// The row of evaluated indication k with the positions at its peak, the
+// travel, if any, and the inspector's decision on it, if any.
+DefectRow defectRow(const EchoOverview& overview, const Evaluation& evaluation, size_t k,
+                    const PeakPositions& at, const std::optional<Travel>& travel,
+                    const IndicationDecision* decision, const DefectListWords& words = {});
+// The inspector's decision on indication d, by its first and last frame.
+const IndicationDecision* decisionOf(const EchoOverview& overview, const Inspection& inspection,
+                                     const EvaluatedIndication& d);
+
+// The list and what it was made with.
+struct DefectList {
+    std::vector<DefectRow> rows;
+    size_t evaluated = 0;          // evaluated indications, reported or not
+    TravelCalibration calibration; // the inspector's, as given
+    std::optional<Travel> travel;  // what it gives on the overview, if anything
+    // The report's typed cells by caption (检测单位, ...), as the inspector
+    // typed them.
+    std::map<std::string, std::string> cells;
+};
+
+// The rows of the indications `evaluation` found in `overview` that
+// `inspection` reports (one without a decision is reported), in their
+// order; `reader` reads the peaks' positions (see peakPositions).
+DefectList defectList(const EchoOverview& overview, const Evaluation& evaluation,
+                      const Inspection& inspection, RecordQuery& reader,
+                      const DefectListWords& words = {});
+
+} // namespace vantrel

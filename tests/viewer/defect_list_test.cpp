@@ -1,0 +1,193 @@
+// The defect list's rows from a recording evaluated against its DAC lines:
+// which indications are listed, and every cell's text with and without a
+// scan travel, in both readout forms and both length units.
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "dac_recording.h"
+#include "defect_list.h"
+
+using namespace vantrel;
+using namespace vantrel::testing;
+
+namespace {
+
+using Cells = std::array<std::string, 12>;
+
+Cells cellsOf(const DefectRow& r) {
+    return {r.number,  r.span,      r.peak,     r.aboveSl, r.zone,  r.depth,
+            r.surface, r.length6dB, r.lengthEl, r.nature,  r.grade, r.remark};
+}
+
+// Record 0 one-gate in mm: a run of three frames peaking at -6.0 dB (II),
+// one at -14.0 (I), one exactly on SL (II); record 1 one-gate in inches,
+// two frames from -3.0 (III); record 2 two-gate, one frame at -10.0 (II).
+// Positions at frame f: depth 200.0 + f/10, surface 300.0 + f/10.
+std::string listRecording() {
+    using namespace param;
+    const int32_t x = kNoEcho;
+    return dacFileOf({{{-300, -74, -60, -74, -300, -140, -300, -120, -300}, dac(1)},
+                      {{-30, -45, x}, dac(1).bits(kInchUnits, 1)},
+                      {{-100}, dac(1).bits(kTwoGateReadout, 1)}},
+                     "defect-list.DAT");
+}
+
+} // namespace
+
+TEST(DefectList, RowsOfTheReportedIndications) {
+    RecordQuery query;
+    ASSERT_TRUE(query.open(listRecording()).ok());
+    const EchoOverview o = computeOverview(query, {});
+    const Evaluation e(o, 0);
+    ASSERT_EQ(e.indications().size(), 5u);
+    RecordQuery reader;
+    ASSERT_TRUE(reader.openAlongside(query));
+
+    // The second indication is not reported; the first and fourth carry the
+    // inspector's words; the others have no decision and are reported.
+    Inspection in;
+    IndicationDecision& first = in.decide({0, 1}, {0, 3});
+    first.nature = "裂纹";
+    first.grade = "III";
+    first.remark = "根部未熔合";
+    in.decide({0, 5}, {0, 5}).reported = false;
+    in.decide({1, 0}, {1, 1}).nature = "气孔";
+    in.decide({7, 0}, {7, 1}).reported = false; // an indication this evaluation does not find
+    in.reportCells["检测单位"] = "华东检测站";
+
+    using M = TravelCalibration::Method;
+    const struct {
+        const char* what;
+        TravelCalibration calibration;
+        DefectListWords words;
+        bool travel;                                       // it gives a travel
+        std::array<std::array<const char*, 2>, 4> lengths; // 6 dB, EL by row
+    } cases[] = {
+        {"no travel: lengths in frames",
+         {},
+         {},
+         false,
+         {{{"3 帧 (6 dB)", "3 帧 (EL)"},
+           {"1 帧 (6 dB)", "1 帧 (EL)"},
+           {"2 帧 (6 dB)", "2 帧 (EL)"},
+           {"1 帧 (6 dB)", "1 帧 (EL)"}}}},
+        {"a typed travel: millimetres, rounded half up",
+         {M::Typed, "0.25", {}, {}, ""},
+         {},
+         true,
+         {{{"0.8 mm (6 dB)", "0.8 mm (EL)"},
+           {"0.3 mm (6 dB)", "0.3 mm (EL)"},
+           {"0.5 mm (6 dB)", "0.5 mm (EL)"},
+           {"0.3 mm (6 dB)", "0.3 mm (EL)"}}}},
+        {"the distance between two frames: 2 mm over 4 shown frames",
+         {M::TwoFrames, "", {0, 0}, {0, 4}, "2"},
+         {},
+         true,
+         {{{"1.5 mm (6 dB)", "1.5 mm (EL)"},
+           {"0.5 mm (6 dB)", "0.5 mm (EL)"},
+           {"1.0 mm (6 dB)", "1.0 mm (EL)"},
+           {"0.5 mm (6 dB)", "0.5 mm (EL)"}}}},
+        {"a travel that makes none, in another language's words",
+         {M::Typed, "fast", {}, {}, ""},
+         {"frames", "zone {}"},
+         false,
+         {{{"3 frames (6 dB)", "3 frames (EL)"},
+           {"1 frames (6 dB)", "1 frames (EL)"},
+           {"2 frames (6 dB)", "2 frames (EL)"},
+           {"1 frames (6 dB)", "1 frames (EL)"}}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        in.travel = c.calibration;
+        const DefectList list = defectList(o, e, in, reader, c.words);
+        EXPECT_EQ(list.evaluated, 5u);
+        EXPECT_EQ(list.calibration, c.calibration);
+        EXPECT_EQ(list.travel.has_value(), c.travel);
+        EXPECT_EQ(list.cells, in.reportCells);
+        const Cells expected[] = {
+            {"1", "0:1–0:3", "0:2", "SL+6.0dB", "II", "200.2 mm", "300.2 mm", c.lengths[0][0],
+             c.lengths[0][1], "裂纹", "III", "根部未熔合"},
+            {"3", "0:7–0:7", "0:7", "SL±0.0dB", "II", "200.7 mm", "300.7 mm", c.lengths[1][0],
+             c.lengths[1][1], "", "", ""},
+            {"4", "1:0–1:1", "1:0", "SL+9.0dB", "III", "200.0 in", "300.0 in", c.lengths[2][0],
+             c.lengths[2][1], "气孔", "", ""},
+            {"5", "2:0–2:0", "2:0", "SL+2.0dB", "II", "", "", c.lengths[3][0], c.lengths[3][1], "",
+             "", ""},
+        };
+        ASSERT_EQ(list.rows.size(), std::size(expected));
+        for (size_t k = 0; k < list.rows.size(); ++k) {
+            EXPECT_EQ(cellsOf(list.rows[k]), expected[k]) << "row " << k;
+            EXPECT_EQ(list.rows[k].indication + 1, std::stoul(expected[k][0]));
+        }
+    }
+
+    // The positions at a peak, as `evaluate` prints them: the two-gate form
+    // holds the path only.
+    const PeakPositions oneGate = peakPositions(o, reader, e.indications()[0].peak);
+    EXPECT_EQ(oneGate.path, 1002);
+    EXPECT_EQ(oneGate.surface, 3002);
+    EXPECT_EQ(oneGate.depth, 2002);
+    EXPECT_EQ(oneGate.unit, "mm");
+    const PeakPositions twoGates = peakPositions(o, reader, e.indications()[4].peak);
+    EXPECT_EQ(twoGates.path, 1000);
+    EXPECT_FALSE(twoGates.surface || twoGates.depth);
+}
+
+// SL±dB with its sign and one decimal; the zone as a remark; a length says
+// what it counts and how it was measured.
+TEST(DefectList, Texts) {
+    const struct {
+        int64_t dac, sl;
+        const char* aboveSl;
+        Zone zone;
+        const char* remark;
+    } cases[] = {
+        {-74, -120, "SL+4.6dB", Zone::II, "II区 SL+4.6dB"},
+        {-140, -120, "SL-2.0dB", Zone::I, "I区 SL-2.0dB"},
+        {-120, -120, "SL±0.0dB", Zone::II, "II区 SL±0.0dB"},
+        {-125, -120, "SL-0.5dB", Zone::I, "I区 SL-0.5dB"},
+        {-119, -120, "SL+0.1dB", Zone::II, "II区 SL+0.1dB"},
+        {30, -120, "SL+15.0dB", Zone::III, "III区 SL+15.0dB"},
+    };
+    for (const auto& c : cases) {
+        EvaluatedIndication d;
+        d.dac = c.dac;
+        d.sl = static_cast<int32_t>(c.sl);
+        d.zone = c.zone;
+        EXPECT_EQ(aboveSlText(d), c.aboveSl);
+        EXPECT_EQ(zoneRemarkText(d), c.remark);
+    }
+    EvaluatedIndication d;
+    d.zone = Zone::III;
+    EXPECT_EQ(zoneRemarkText(d, {"frames", "zone {}"}), "zone III SL±0.0dB");
+    EXPECT_EQ(zoneRemarkText(d, {"frames", "Zone"}), "Zone SL±0.0dB"); // no place for the zone
+    const Travel quarter = *Travel::parse("0.25");
+    EXPECT_EQ(lengthText(50, quarter, "6 dB"), "12.5 mm (6 dB)");
+    EXPECT_EQ(lengthText(50, std::nullopt, "EL"), "50 帧 (EL)");
+    EXPECT_EQ(lengthText(3, quarter, "EL"), "0.8 mm (EL)");
+}
+
+// The evaluated indication that holds a frame, whatever the frames of a
+// merged gap are.
+TEST(DefectList, IndicationAtAFrame) {
+    RecordQuery query;
+    const int32_t x = kNoEcho;
+    ASSERT_TRUE(query
+                    .open(dacFileOf({{{-300, -100, -100, -300, x, -300, -50, -300}, dac(1)}},
+                                    "indication-at.DAT"))
+                    .ok());
+    const EchoOverview o = computeOverview(query, {});
+    for (const int64_t gap : {0, 3}) {
+        const Evaluation e(o, gap);
+        // Frames 1-2 and 6 reach EL; with a gap of 3 they are one.
+        const int expected[2][8] = {{-1, 0, 0, -1, -1, -1, 1, -1}, {-1, 0, 0, 0, 0, 0, 0, -1}};
+        for (int64_t i = 0; i < o.frameCount(); ++i) {
+            const EvaluatedIndication* d = e.indicationAt(i);
+            EXPECT_EQ(d ? static_cast<int>(d - e.indications().data()) : -1, expected[gap > 0][i])
+                << "gap " << gap << ", frame " << i;
+        }
+        EXPECT_EQ(e.indicationAt(-1), nullptr);
+        EXPECT_EQ(e.indicationAt(o.frameCount()), nullptr);
+    }
+}
