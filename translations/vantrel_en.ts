@@ -705,22 +705,6 @@ EL</translation>
         <translation>frames</translation>
     </message>
     <message>
-        <source>行程未标定：长度以帧计</source>
-        <translation>Travel not given: lengths in frames</translation>
-    </message>
-    <message>
-        <source>行程标定无效：长度以帧计</source>
-        <translation>Travel not valid: lengths in frames</translation>
-    </message>
-    <message>
-        <source>行程 %1 mm/帧（输入）</source>
-        <translation>Travel %1 mm/frame (typed)</translation>
-    </message>
-    <message>
-        <source>行程 %1 mm / %2 帧（%3:%4 至 %5:%6）</source>
-        <translation>Travel %1 mm over %2 frames (%3:%4 to %5:%6)</translation>
-    </message>
-    <message>
         <source>评定文件未能读入，文件保持原样：
 %1</source>
         <translation>The inspection file could not be read and is left as it is:

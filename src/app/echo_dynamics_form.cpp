@@ -68,6 +68,11 @@ TEchoDynamicsForm::TEchoDynamicsForm(const ViewerCore& core, ShowFrame showFrame
         return dialog.calibration();
     };
     connect(job_, &OverviewJob::finished, this, [this] { jobFinished(); });
+    // Typed report cells are written once the typing pauses.
+    saveTimer_ = new QTimer(this);
+    saveTimer_->setSingleShot(true);
+    saveTimer_->setInterval(500);
+    connect(saveTimer_, &QTimer::timeout, this, [this] { saveInspectionFile(); });
     loadInspectionFile();
     progressTimer_ = new QTimer(this);
     progressTimer_->setInterval(100);
@@ -75,7 +80,10 @@ TEchoDynamicsForm::TEchoDynamicsForm(const ViewerCore& core, ShowFrame showFrame
     syncControls();
 }
 
-TEchoDynamicsForm::~TEchoDynamicsForm() { job_->stop(); }
+TEchoDynamicsForm::~TEchoDynamicsForm() {
+    flushInspectionFile();
+    job_->stop();
+}
 
 // ------------------------------------------------------------ the controls
 
@@ -254,23 +262,10 @@ void TEchoDynamicsForm::fillEvaluationList() {
         }
     }
     evaluationList_->fill(rows, decisions);
-    travelLabel_->setText(travelText(t));
-}
-
-QString TEchoDynamicsForm::travelText(const std::optional<Travel>& t) const {
-    // What the lengths are measured with: frames until a travel is given.
-    const TravelCalibration& c = inspection_.travel;
-    if (c.method == TravelCalibration::Method::None) return tr("行程未标定：长度以帧计");
-    if (!t) return tr("行程标定无效：长度以帧计");
-    if (c.method == TravelCalibration::Method::Typed)
-        return tr("行程 %1 mm/帧（输入）").arg(QString::fromStdString(c.mmPerFrame));
-    return tr("行程 %1 mm / %2 帧（%3:%4 至 %5:%6）")
-        .arg(QString::fromStdString(c.distanceMm))
-        .arg(t->perFrames)
-        .arg(c.from.record)
-        .arg(c.from.frame)
-        .arg(c.to.record)
-        .arg(c.to.frame);
+    DefectList calibration; // the list's own words for the travel
+    calibration.calibration = inspection_.travel;
+    calibration.travel = t;
+    travelLabel_->setText(defectListTravelText(calibration));
 }
 
 bool TEchoDynamicsForm::evaluationShown() const { return evaluationView_->isChecked(); }
@@ -329,13 +324,15 @@ void TEchoDynamicsForm::setTravel(const TravelCalibration& calibration) {
 }
 
 void TEchoDynamicsForm::loadInspectionFile() {
+    flushInspectionFile(); // for the recording open until now
     inspection_ = {};
     identity_ = {};
+    recordingPath_.clear();
     besideRefusalTold_ = false;
     if (!core_.fileOpen()) return;
     identity_ = recordingIdentity(core_.file());
-    const LoadedInspection loaded =
-        loadInspection(QString::fromStdString(core_.file().path()), identity_);
+    recordingPath_ = QString::fromStdString(core_.file().path());
+    const LoadedInspection loaded = loadInspection(recordingPath_, identity_);
     inspection_ = loaded.document.inspection;
     // A damaged, newer or foreign file is left as it is and said; the
     // decisions made from now on go where they can be kept.
@@ -347,10 +344,30 @@ void TEchoDynamicsForm::loadInspectionFile() {
              tr("评定文件未能读入，文件保持原样：\n%1").arg(problems.join(QLatin1Char('\n'))));
 }
 
+void TEchoDynamicsForm::flushInspectionFile() {
+    if (saveTimer_ && saveTimer_->isActive()) {
+        saveTimer_->stop();
+        saveInspectionFile();
+    }
+}
+
+void TEchoDynamicsForm::setReportCells(const std::map<std::string, std::string>& cells) {
+    if (recordingPath_.isEmpty() || cells == inspection_.reportCells) return;
+    inspection_.reportCells = cells;
+    saveTimer_->start();
+}
+
+std::optional<DefectListInputs> TEchoDynamicsForm::defectListInputs() const {
+    if (!overview_ || !evaluation_) return std::nullopt;
+    RecordQuery reader; // the peaks' positions, read apart from the main window's
+    if (!reader.openAlongside(core_.query())) return std::nullopt;
+    reader.setPanelAndCurves(false);
+    return vantrel::defectListInputs(*overview_, *evaluation_, inspection_, reader, recordingPath_);
+}
+
 void TEchoDynamicsForm::saveInspectionFile() {
-    if (!core_.fileOpen()) return;
-    const SavedInspection saved =
-        saveInspection(QString::fromStdString(core_.file().path()), identity_, inspection_);
+    if (recordingPath_.isEmpty()) return;
+    const SavedInspection saved = saveInspection(recordingPath_, identity_, inspection_);
     if (saved.to == InspectionPlace::None) {
         tell(QStringLiteral("InspectionSaveFailedMessage"),
              tr("评定无法保存：%1").arg(saved.error));

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "defect_list.h"
+#include "defect_list_page.h"
 #include "echo_overview.h"
 #include "evaluation.h"
 #include "inspection.h"
@@ -76,6 +77,9 @@ public:
     const Inspection& inspection() const { return inspection_; }
     // The travel the calibration gives, if any.
     std::optional<Travel> travel() const;
+    // The defect list of the evaluation and the decisions, or nullopt while
+    // there is no evaluation (nothing computed yet).
+    std::optional<DefectListInputs> defectListInputs() const;
     const OverviewView& view() const;
     // The strips as shown, with the marks over them.
     const QImage& stripsPicture();
@@ -104,6 +108,8 @@ public:
     void setDecision(int row, const IndicationDecision& decision);
     // The scan travel; lengths turn to millimetres where it gives one.
     void setTravel(const TravelCalibration& calibration);
+    // The report's typed cells, by caption; kept with the decisions.
+    void setReportCells(const std::map<std::string, std::string>& cells);
     // Asks the travel (chooseTravel) and sets it.
     void calibrateTravel();
     // Asks the scan travel, offering the current calibration, the notes and
@@ -150,11 +156,12 @@ private:
     // The evaluation of the overview as it now stands, its list and strip.
     void evaluate();
     void fillEvaluationList();
-    QString travelText(const std::optional<Travel>& travel) const;
     // The decisions kept for the open recording, read when it opens, and
     // written after every change; what stands in the way is said once.
     void loadInspectionFile();
     void saveInspectionFile();
+    // Writes what waits to be written (typed report cells), now.
+    void flushInspectionFile();
     void tell(const QString& name, const QString& text);
 
     const ViewerCore& core_;
@@ -167,6 +174,8 @@ private:
     std::vector<PeakPositions> peakPositions_; // by evaluated indication
     Inspection inspection_;
     RecordingIdentity identity_;
+    QString recordingPath_; // the recording the decisions belong to
+    QTimer* saveTimer_ = nullptr;
     bool besideRefusalTold_ = false;
     bool cancelled_ = false;
     bool geometryRestored_ = false;

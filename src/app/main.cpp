@@ -11,6 +11,7 @@
 #include "interface_language.h"
 #include "main_form.h"
 #include "report_form.h"
+#include "report_wiring.h"
 #include "version.h"
 
 int main(int argc, char** argv) {
@@ -39,6 +40,7 @@ int main(int argc, char** argv) {
         vantrel::TReportForm reportForm(&mainForm);
         vantrel::ViewerCore& core = mainForm.core();
         reportForm.setSource(vantrel::TReportForm::sourceOf(core));
+        vantrel::connectReportToInspection(mainForm, reportForm);
         mainForm.showAbout = [&] { aboutForm.exec(); };
         mainForm.showReport = [&] { reportForm.exec(); };
         mainForm.show();

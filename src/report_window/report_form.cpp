@@ -228,7 +228,7 @@ QWidget* TReportForm::newFieldWidget(const PageField& f) {
         edit->document()->setDocumentMargin(0);
         edit->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
         if (f.kind == FieldKind::User)
-            connect(edit, &QPlainTextEdit::textChanged, this, [this, f] { refitField(f); });
+            connect(edit, &QPlainTextEdit::textChanged, this, [this, f] { userFieldChanged(f); });
         return edit;
     }
     auto* edit = new QLineEdit(page_);
@@ -236,7 +236,7 @@ QWidget* TReportForm::newFieldWidget(const PageField& f) {
     edit->setTextMargins(0, 0, 0, 0);
     edit->setEnabled(std::string_view(f.name) != reportfield::kXValueBox);
     if (f.kind == FieldKind::User)
-        connect(edit, &QLineEdit::textChanged, this, [this, f] { refitField(f); });
+        connect(edit, &QLineEdit::textChanged, this, [this, f] { userFieldChanged(f); });
     return edit;
 }
 
@@ -292,6 +292,33 @@ void TReportForm::refitField(const PageField& f) {
         status_->setText(warning);
     else if (status_->text() == warning)
         status_->clear();
+}
+
+void TReportForm::userFieldChanged(const PageField& f) {
+    refitField(f);
+    if (!settingUserTexts_ && userTextsEdited) userTextsEdited(userTexts());
+}
+
+std::map<std::string, std::string> TReportForm::userTexts() const {
+    std::map<std::string, std::string> texts;
+    for (const UserCell& c : reportUserCells()) {
+        const QString text = fieldText(QString::fromLatin1(c.field));
+        if (!text.isEmpty()) texts[c.caption] = text.toStdString();
+    }
+    return texts;
+}
+
+void TReportForm::setUserTexts(const std::map<std::string, std::string>& texts) {
+    settingUserTexts_ = true;
+    for (const UserCell& c : reportUserCells()) {
+        const auto it = texts.find(c.caption);
+        if (it == texts.end()) continue;
+        QWidget* w = field(QString::fromLatin1(c.field));
+        const QString text = QString::fromStdString(it->second);
+        if (auto* e = qobject_cast<QLineEdit*>(w)) e->setText(text);
+        if (auto* e = qobject_cast<QPlainTextEdit*>(w)) e->setPlainText(text);
+    }
+    settingUserTexts_ = false;
 }
 
 std::function<QString(const PageField&)> TReportForm::widgetTexts() const {

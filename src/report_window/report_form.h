@@ -82,6 +82,14 @@ public:
     // Shows the preview dialog (modal by default); tests replace it.
     std::function<void(QDialog&)> showPreview;
 
+    // The blank cells' texts by caption (UTF-8; reportUserCells), as typed.
+    std::map<std::string, std::string> userTexts() const;
+    // Fills the blank cells `texts` names (the inspector's cells kept with a
+    // recording); the others keep what is typed in them.
+    void setUserTexts(const std::map<std::string, std::string>& texts);
+    // Told every change the user makes to a blank cell, with all of them.
+    std::function<void(const std::map<std::string, std::string>&)> userTextsEdited;
+
     const ReportFill& fill() const { return fill_; }
     // The current text of a field (the user's typing included).
     QString fieldText(const QString& name) const;
@@ -124,6 +132,9 @@ private:
     // A user cell's text changed: the editor takes the page's font for it
     // and the status line says when the text is cut.
     void refitField(const PageField& f);
+    // A user cell's text changed: refitted, and told unless set by the owner.
+    void userFieldChanged(const PageField& f);
+    bool settingUserTexts_ = false;
     // The steps of the constructor, in its order: the menu, the page in its
     // scrolling view, the status line, the refresh after the first showing,
     // and the field boxes on the page.

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -31,6 +32,8 @@
 #include "evaluation_list.h"
 #include "main_form.h"
 #include "overview_render.h"
+#include "report_form.h"
+#include "report_wiring.h"
 #include "viewer_fixture.h"
 
 using namespace vantrel;
@@ -725,7 +728,7 @@ private slots:
         };
         QCOMPARE(row(1), (QStringList{"142:4–219:0", "185:2", "III", "SL+14.3dB", "19.5 mm",
                                       "33.7 mm", "225 帧 (6 dB)", "767 帧 (EL)"}));
-        QCOMPARE(w.child<QLabel>("TravelText")->text(), QString("行程未标定：长度以帧计"));
+        QCOMPARE(w.child<QLabel>("TravelText")->text(), QString("行程：未标定，长度以帧计"));
 
         // Selecting a row brackets its 6 dB run on the strip.
         const int legendOnly = count(drop6); // its sample in the legend
@@ -751,7 +754,7 @@ private slots:
         };
         w.child<QPushButton>("CalibrateTravel")->click();
         QCOMPARE(row(1).mid(6), (QStringList{"112.5 mm (6 dB)", "383.5 mm (EL)"}));
-        QCOMPARE(w.child<QLabel>("TravelText")->text(), QString("行程 0.5 mm/帧（输入）"));
+        QCOMPARE(w.child<QLabel>("TravelText")->text(), QString("行程：0.5 mm/帧（输入）"));
         // From two notes 600 mm apart: the frames between them are the steps.
         const auto& notes = w.form.core().file().notes();
         QVERIFY(notes.size() >= 2);
@@ -767,9 +770,12 @@ private slots:
             return QString("%1.%2 mm (%3)").arg(tenths / 10).arg(tenths % 10).arg(method);
         };
         QCOMPARE(row(1).mid(6), (QStringList{mm(225, "6 dB"), mm(767, "EL")}));
-        QCOMPARE(
-            w.child<QLabel>("TravelText")->text(),
-            QString("行程 600 mm / %1 帧（%2:0 至 %3:0）").arg(steps).arg(a.record).arg(b.record));
+        QVERIFY(w.child<QLabel>("TravelText")
+                    ->text()
+                    .startsWith(QString("行程：由两帧之间的距离：%1:0 至 %2:0 相距 600 mm，%3 帧")
+                                    .arg(a.record)
+                                    .arg(b.record)
+                                    .arg(steps)));
         // The decisions stay with their indication when the list is filled anew.
         QCOMPARE(table->item(1, EvaluationList::Grade)->text(), QString("II"));
         QCOMPARE(table->item(1, EvaluationList::Reported)->checkState(), Qt::Unchecked);
@@ -826,6 +832,42 @@ private slots:
             kept << it.next();
         QCOMPARE(kept.size(), 1);
         qputenv("XDG_DATA_HOME", home);
+    }
+
+    // The report window and the inspection: the cells typed into the report
+    // are kept with the recording and come back on the next start; the
+    // defect list is there once the evaluation is, and leaves out what the
+    // inspector did not report.
+    void reportCellsAndDefectListGoWithTheRecording() {
+        QTemporaryDir dir;
+        const QString copy = dir.filePath("demo.DAT");
+        QVERIFY(QFile::copy(VANTREL_DEMO, copy));
+        {
+            Window w;
+            TReportForm report(&w.form);
+            connectReportToInspection(w.form, report);
+            w.form.openFile(copy);
+            auto* unit = qobject_cast<QLineEdit*>(report.field("QRRichText1"));
+            QVERIFY(unit);
+            unit->setText("检测公司");
+            QVERIFY(!w.echo().defectListInputs());
+            QVERIFY(w.openAndCompute(copy.toStdString()));
+            const std::optional<DefectListInputs> list = w.echo().defectListInputs();
+            QVERIFY(list);
+            QCOMPARE(list->list.rows.size(), size_t{5});
+            w.echo().setEvaluationShown(true);
+            w.child<QTableWidget>("EvaluationList")
+                ->item(0, EvaluationList::Reported)
+                ->setCheckState(Qt::Unchecked);
+            QCOMPARE(w.echo().defectListInputs()->list.rows.size(), size_t{4});
+            QCOMPARE(w.echo().defectListInputs()->list.cells.at("检测单位"),
+                     std::string("检测公司"));
+        } // closing writes what waits to be written
+        Window again;
+        TReportForm report(&again.form);
+        connectReportToInspection(again.form, report);
+        again.form.openFile(copy);
+        QCOMPARE(report.fieldText("QRRichText1"), QString("检测公司"));
     }
 
     void headingsBeforeComputing() {
