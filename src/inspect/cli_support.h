@@ -36,13 +36,20 @@ std::string quoted(const QString& s);
 // any more, so an error leaves stdout empty.
 class Output {
 public:
-    explicit Output(const OutputSink& sink) : sink_(sink) {}
+    explicit Output(const OutputSink& sink, std::string* warnings = nullptr)
+        : sink_(sink), warnings_(warnings) {}
     void print(std::string_view text) const { sink_(text); }
+    // A line for stderr about something the command went on without (a
+    // damaged inspection file); the command still succeeds.
+    void warn(const std::string& line) const {
+        if (warnings_) *warnings_ += "vantrel-inspect: warning: " + line + "\n";
+    }
     // One JSON document on one line.
     void printJson(const QJsonObject& object) const;
 
 private:
     const OutputSink& sink_;
+    std::string* warnings_;
 };
 
 QString utf8(const std::string& s);

@@ -4,6 +4,7 @@
 #include "inspect.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QStringList>
 
 #include <algorithm>
@@ -18,6 +19,7 @@
 #include "cli_support.h"
 #include "commands.h"
 #include "index_writer.h"
+#include "inspection_file.h"
 #include "model_json.h"
 #include "report_batch.h"
 #include "version.h"
@@ -84,12 +86,26 @@ const QString kGeneralHelp =
                    "Records and frames are numbered from 0.\n\n"
                    "Commands:\n");
 
-// What the inspector decided, for the batch reports: no decisions yet, the
-// travel of --mm-per-frame and the cells of --field. An inspection file,
-// once read, is the starting point here, the options given on top of it.
+std::string printable(const std::string& message);
+
+// What the inspector decided, for the batch reports: the inspection the
+// viewer keeps with the recording (beside it, or in the viewer's data
+// folder), with the travel of --mm-per-frame and the cells of --field on top
+// of it. An inspection file that cannot be used is said on stderr and left
+// out: the pages are made from the recording alone.
 Inspection inspectionOf(const Invocation& c) {
-    Inspection inspection;
-    inspection.reportCells = userCells(c.values("field"));
+    RecordFile file;
+    openOrFail(file, c.args[0]);
+    // The viewer's data folder is named after the viewer.
+    const QString name = QCoreApplication::applicationName();
+    QCoreApplication::setApplicationName(QStringLiteral("Vantrel"));
+    const LoadedInspection loaded = loadInspection(c.args[0], recordingIdentity(file));
+    QCoreApplication::setApplicationName(name);
+    for (const InspectionProblem& p : loaded.problems)
+        c.output.warn(printable(inspectionProblemText(p).toStdString()));
+    Inspection inspection = loaded.document.inspection;
+    for (const auto& [caption, text] : userCells(c.values("field")))
+        inspection.reportCells[caption] = text;
     if (const std::optional<QString> mm = c.value("mm-per-frame")) {
         travelOption(mm);
         inspection.travel = {TravelCalibration::Method::Typed, mm->toStdString(), {}, {}, {}};
@@ -504,7 +520,7 @@ std::string printable(const std::string& message) {
 } // namespace
 
 int runInspect(const QStringList& arguments, const OutputSink& out, std::string& err) {
-    Output output(out);
+    Output output(out, &err);
     try {
         return run(arguments, output);
     } catch (const UsageError& e) {

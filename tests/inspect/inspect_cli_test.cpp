@@ -20,6 +20,7 @@
 
 #include "bscan_palette.h"
 #include "dac_recording.h"
+#include "inspection_file.h"
 #include "instrument_params.h"
 #include "record_writer.h"
 #include "test_files.h"
@@ -1339,4 +1340,69 @@ TEST(InspectCli, IndicationPagesPrefilled) {
                 << t;
         EXPECT_FALSE(percentPage.contains(QString::fromUtf8("区 SL")));
     }
+}
+
+// The batch reports start from the inspection the viewer keeps beside the
+// recording: an unreported indication stays out of the defect list, the
+// inspector's words and typed cells are in it, --field wins over a kept
+// cell; a damaged inspection file is said on stderr and left out.
+TEST(InspectCli, SummaryStartsFromTheInspectionFile) {
+    if (!havePoppler()) GTEST_SKIP() << "poppler-utils is missing";
+    // Only the file beside counts here: a data folder of its own, empty.
+    const QByteArray home = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", q(tempPath("kept-data")).toUtf8());
+    std::vector<Rec> recs;
+    for (int k = 0; k < 3; ++k)
+        recs.push_back({{-300, -60}, k == 0 ? std::optional(dac(1)) : std::nullopt});
+    const std::string path = dacFileOf(recs, "kept.DAT");
+    RecordFile recording;
+    ASSERT_TRUE(recording.openRecordFile(path).ok());
+    InspectionDocument doc;
+    doc.recording = recordingIdentity(recording);
+    doc.saved = "2026-12-11T10:00:00Z";
+    IndicationDecision skipped, kept;
+    skipped.start = skipped.end = {1, 1};
+    skipped.reported = false;
+    kept.start = kept.end = {2, 1};
+    kept.nature = "未熔合";
+    kept.grade = "III";
+    kept.remark = "复检确认";
+    doc.inspection.decisions = {skipped, kept};
+    doc.inspection.reportCells = {{"检测单位", "保存的单位"}, {"报告编号", "R-1"}};
+    const QString beside = q(path) + ".vantrel.json";
+    {
+        QFile f(beside);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(inspectionJson(doc));
+    }
+    const QString pdf = q(tempPath("kept.pdf"));
+    CliRun r = inspect({"report", q(path), "--summary", "--field",
+                        QString::fromUtf8("报告编号=R-2"), "--out", pdf});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+    std::optional<QString> text = pdfPageText(pdf.toStdString(), 1);
+    ASSERT_TRUE(text);
+    for (const char* t :
+         {"0:1–0:1", "2:1–2:1", "未熔合", "III", "复检确认", "保存的单位", "R-2", "列入本表：2 个"})
+        EXPECT_TRUE(text->contains(QString::fromUtf8(t))) << t;
+    EXPECT_FALSE(text->contains("1:1–1:1"));
+    EXPECT_FALSE(text->contains("R-1"));
+
+    // Damaged: said, not used, and left as it is.
+    {
+        QFile f(beside);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("{\"format\": \"vantrel-insp");
+    }
+    r = inspect({"report", q(path), "--summary", "--out", pdf});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.startsWith("vantrel-inspect: warning: ")) << r.err.toStdString();
+    EXPECT_EQ(r.err.count('\n'), 1);
+    text = pdfPageText(pdf.toStdString(), 1);
+    ASSERT_TRUE(text);
+    EXPECT_TRUE(text->contains("1:1–1:1"));
+    QFile f(beside);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("{\"format\": \"vantrel-insp"));
+    qputenv("XDG_DATA_HOME", home);
 }
