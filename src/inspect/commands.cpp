@@ -303,7 +303,9 @@ void evaluateCommand(const QString& path, const std::optional<QString>& gapText,
     if (!reader.openAlongside(query)) fail("cannot open " + quoted(path) + " a second time");
     reader.setPanelAndCurves(false);
 
-    QJsonArray list;
+    // The indications as JSON text one at a time: a document of thousands
+    // of them held as one tree costs more than the evaluation itself.
+    std::string list;
     std::string csv = "indication,startRecord,startFrame,endRecord,endFrame,frames,peakRecord,"
                       "peakFrame,dac,sl,zone,path,surface,depth,positionUnit,drop6Frames,elMm,"
                       "drop6Mm\r\n";
@@ -341,7 +343,9 @@ void evaluateCommand(const QString& path, const std::optional<QString>& gapText,
             one.insert("lengthMm", QJsonObject{{"el", optionalTenths(elMm)},
                                                {"drop6", optionalTenths(drop6Mm)}});
         }
-        list.append(one);
+        const QByteArray text = QJsonDocument(one).toJson(QJsonDocument::Compact);
+        if (!list.empty()) list += ',';
+        list.append(text.constData(), static_cast<size_t>(text.size()));
         csv += std::to_string(k) + ',' + csvPlace(d.start) + ',' + csvPlace(d.end) + ',' +
                std::to_string(d.frames()) + ',' + csvPlace(d.peak) + ',' + tenths(d.dac) + ',' +
                tenths(d.aboveSl()) + ',' + zoneText(d.zone) + ',' + cell(row.path) + ',' +
@@ -353,12 +357,9 @@ void evaluateCommand(const QString& path, const std::optional<QString>& gapText,
         file.write(csv);
         file.close();
     }
-    const QByteArray json =
-        QJsonDocument(QJsonObject{{"frames", static_cast<qint64>(overview.frameCount())},
-                                  {"evaluated", static_cast<qint64>(evaluation.evaluatedFrames())},
-                                  {"indications", list}})
-            .toJson(QJsonDocument::Compact);
-    output.print(std::string(json.constData(), static_cast<size_t>(json.size())) + "\n");
+    // The keys in the order a QJsonObject writes them.
+    output.print("{\"evaluated\":" + std::to_string(evaluation.evaluatedFrames()) + ",\"frames\":" +
+                 std::to_string(overview.frameCount()) + ",\"indications\":[" + list + "]}\n");
 }
 
 void lzwCommand(const QString& mode, const QString& in, const QString& out) {
