@@ -3,6 +3,7 @@
 // export, and the computation on its worker thread (cancelled, overtaken by
 // another file, cut short by closing).
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDirIterator>
@@ -16,11 +17,13 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QSettings>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolTip>
 #include <QtTest>
 
@@ -29,6 +32,7 @@
 #include <thread>
 
 #include "echo_dynamics_form.h"
+#include "travel_dialog.h"
 #include "evaluation_list.h"
 #include "main_form.h"
 #include "overview_render.h"
@@ -832,6 +836,47 @@ private slots:
             kept << it.next();
         QCOMPARE(kept.size(), 1);
         qputenv("XDG_DATA_HOME", home);
+    }
+
+    // The travel dialog as the inspector uses it: the distance between two
+    // operator notes, chosen from the notes it offers; Cancel changes
+    // nothing.
+    void travelFromTwoNotesInTheDialog() {
+        QTemporaryDir dir;
+        const QString copy = dir.filePath("demo.DAT");
+        QVERIFY(QFile::copy(VANTREL_DEMO, copy));
+        Window w;
+        QVERIFY(w.openAndCompute(copy.toStdString()));
+        TEchoDynamicsForm& e = w.echo();
+        const auto& notes = w.form.core().file().notes();
+        QVERIFY(notes.size() >= 3);
+        auto answer = [&](bool accept) {
+            QTimer::singleShot(0, [&, accept] {
+                auto* dialog = qobject_cast<TravelDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                dialog->findChild<QRadioButton*>("TravelTwoFrames")->setChecked(true);
+                auto* from = dialog->findChild<QComboBox*>("TravelFrom");
+                auto* to = dialog->findChild<QComboBox*>("TravelTo");
+                // The notes first, each at frame 0, then the frame on screen.
+                QCOMPARE(from->count(), static_cast<int>(notes.size()) + 1);
+                QVERIFY(from->itemText(1).startsWith(QString("%1:0").arg(notes[1].record)));
+                from->setCurrentIndex(1);
+                to->setCurrentIndex(2);
+                dialog->findChild<QLineEdit*>("TravelDistance")->setText("300");
+                accept ? dialog->accept() : dialog->reject();
+            });
+            w.child<QPushButton>("CalibrateTravel")->click();
+        };
+        answer(false);
+        QCOMPARE(e.inspection().travel.method, TravelCalibration::Method::None);
+        answer(true);
+        const TravelCalibration& t = e.inspection().travel;
+        QCOMPARE(t.method, TravelCalibration::Method::TwoFrames);
+        QCOMPARE(t.from, (FramePlace{notes[1].record, 0}));
+        QCOMPARE(t.to, (FramePlace{notes[2].record, 0}));
+        QCOMPARE(t.distanceMm, std::string("300"));
+        QVERIFY(e.travel());
+        QVERIFY(w.child<QLabel>("TravelText")->text().contains("相距 300 mm"));
     }
 
     // The report window and the inspection: the cells typed into the report
