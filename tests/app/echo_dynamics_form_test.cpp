@@ -32,12 +32,12 @@
 #include <thread>
 
 #include "echo_dynamics_form.h"
-#include "travel_dialog.h"
 #include "evaluation_list.h"
 #include "main_form.h"
 #include "overview_render.h"
 #include "report_form.h"
 #include "report_wiring.h"
+#include "travel_dialog.h"
 #include "viewer_fixture.h"
 
 using namespace vantrel;
