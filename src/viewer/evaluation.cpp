@@ -33,20 +33,25 @@ Evaluation::Evaluation(const EchoOverview& o, int64_t gap) : overview_(o) {
     bool open = false;
     for (const OverviewRecord& rec : o.records()) {
         for (int64_t i = rec.firstFrame; i < rec.firstFrame + rec.frames; ++i) {
-            const bool on = evaluated(i);
+            const bool on = evaluatedIn(rec, i);
             evaluatedFrames_ += on;
-            const bool reaches = on && dac(i) >= rec.el;
-            if (!reaches) {
+            const int64_t a = on ? dacIn(rec, i) : 0;
+            if (!on || a < rec.el) {
                 open = false;
                 continue;
             }
+            // A run keeps its peak's A in `dac` as it goes.
             if (open) {
                 EvaluatedIndication& run = runs.back();
                 run.end = i;
-                if (dac(i) > dac(run.peak)) run.peak = i;
+                if (a > run.dac) {
+                    run.peak = i;
+                    run.dac = a;
+                }
             } else {
                 runs.push_back({});
                 runs.back().start = runs.back().end = runs.back().peak = i;
+                runs.back().dac = a;
                 open = true;
             }
         }
@@ -57,7 +62,10 @@ Evaluation::Evaluation(const EchoOverview& o, int64_t gap) : overview_(o) {
         if (!indications_.empty() && gap > 0 && run.start - indications_.back().end - 1 <= gap) {
             EvaluatedIndication& last = indications_.back();
             last.end = run.end;
-            if (dac(run.peak) > dac(last.peak)) last.peak = run.peak;
+            if (run.dac > last.dac) {
+                last.peak = run.peak;
+                last.dac = run.dac;
+            }
             continue;
         }
         indications_.push_back(run);
@@ -91,16 +99,6 @@ const EvaluatedIndication* Evaluation::indicationAt(int64_t i) const {
     return &*std::prev(it);
 }
 
-bool Evaluation::evaluated(int64_t i) const {
-    const OverviewRecord& rec = overview_.recordOf(i);
-    return rec.readoutMode >= 1 && rec.readoutMode <= 7 && overview_.hasEcho(i);
-}
-
-int64_t Evaluation::dac(int64_t i) const {
-    return int64_t{overview_.amplitude()[static_cast<size_t>(i)]} +
-           overview_.recordOf(i).readoutLine;
-}
-
 EvaluationSummaries::EvaluationSummaries(const Evaluation& e) : evaluation_(e) {
     indication_.assign(static_cast<size_t>(e.overview().frameCount()), false);
     for (const EvaluatedIndication& d : e.indications())
@@ -122,9 +120,9 @@ void EvaluationSummaries::addFrames(int64_t first, int64_t last, EvaluationRunSu
             into.el.add(rec.el);
         }
         for (; i < end; ++i) {
-            if (evaluation_.evaluated(i))
+            if (evaluation_.evaluatedIn(rec, i))
                 into.dac.add(static_cast<int32_t>(
-                    std::clamp<int64_t>(evaluation_.dac(i), INT32_MIN, INT32_MAX)));
+                    std::clamp<int64_t>(evaluation_.dacIn(rec, i), INT32_MIN, INT32_MAX)));
             else
                 into.notEvaluated = true;
             into.indication = into.indication || indication_[static_cast<size_t>(i)];

@@ -44,10 +44,18 @@ public:
     Evaluation(const EchoOverview& overview, int64_t gap);
 
     // Shown frame i is evaluated (DAC readout, an echo in gate A).
-    bool evaluated(int64_t i) const;
+    bool evaluated(int64_t i) const { return evaluatedIn(overview_.recordOf(i), i); }
     // A at shown frame i, tenths of a dB against the DAC curve (meaningful
     // where evaluated).
-    int64_t dac(int64_t i) const;
+    int64_t dac(int64_t i) const { return dacIn(overview_.recordOf(i), i); }
+    // The same for shown frame i of record entry `rec`, which holds it: the
+    // walks over every frame know the record and need not look it up.
+    bool evaluatedIn(const OverviewRecord& rec, int64_t i) const {
+        return rec.readoutMode >= 1 && rec.readoutMode <= 7 && overview_.hasEcho(i);
+    }
+    int64_t dacIn(const OverviewRecord& rec, int64_t i) const {
+        return int64_t{overview_.amplitude()[static_cast<size_t>(i)]} + rec.readoutLine;
+    }
     int64_t evaluatedFrames() const { return evaluatedFrames_; }
     const std::vector<EvaluatedIndication>& indications() const { return indications_; }
     const EchoOverview& overview() const { return overview_; }
