@@ -329,6 +329,7 @@ void TEchoDynamicsForm::loadInspectionFile() {
     identity_ = {};
     recordingPath_.clear();
     besideRefusalTold_ = false;
+    saveFailureTold_.clear();
     if (!core_.fileOpen()) return;
     identity_ = recordingIdentity(core_.file());
     recordingPath_ = QString::fromStdString(core_.file().path());
@@ -369,10 +370,15 @@ void TEchoDynamicsForm::saveInspectionFile() {
     if (recordingPath_.isEmpty()) return;
     const SavedInspection saved = saveInspection(recordingPath_, identity_, inspection_);
     if (saved.to == InspectionPlace::None) {
-        tell(QStringLiteral("InspectionSaveFailedMessage"),
-             tr("评定无法保存：%1").arg(saved.error));
+        // Said once for the reason it has, not at every keystroke; the
+        // decisions stay in the window meanwhile.
+        if (saved.error != saveFailureTold_)
+            tell(QStringLiteral("InspectionSaveFailedMessage"),
+                 tr("评定无法保存：%1").arg(saved.error));
+        saveFailureTold_ = saved.error;
         return;
     }
+    saveFailureTold_.clear();
     // Kept in the data folder instead of beside the recording: said once
     // for the recording, not at every keystroke.
     if (saved.besideRefusal != BesideRefusal::None && !besideRefusalTold_) {

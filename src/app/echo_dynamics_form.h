@@ -177,6 +177,7 @@ private:
     QString recordingPath_; // the recording the decisions belong to
     QTimer* saveTimer_ = nullptr;
     bool besideRefusalTold_ = false;
+    QString saveFailureTold_; // the reason a save failed, once said
     bool cancelled_ = false;
     bool geometryRestored_ = false;
     OverviewJob* job_ = nullptr;
