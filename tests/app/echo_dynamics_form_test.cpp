@@ -91,7 +91,12 @@ const std::vector<Echo> kEchoes = {
     {21, 1, 550}, {21, 2, 560}, {25, 5, 400},
 };
 
-std::string mainFile() { return echoFile("echo-main.DAT", 30, 11, kEchoes, {5, 20}); }
+// Written once: writing it again while a window's worker thread reads it
+// would hand that thread a file cut short.
+std::string mainFile() {
+    static const std::string path = echoFile("echo-main.DAT", 30, 11, kEchoes, {5, 20});
+    return path;
+}
 
 QRgb at(const QImage& image, int x, int y) { return image.pixel(x, y) | 0xFF000000u; }
 
