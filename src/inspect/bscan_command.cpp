@@ -78,10 +78,7 @@ void bscanCommand(const QString& path, const std::optional<QString>& fromText,
         for (const uint8_t v : col.cells)
             rows += ',' + std::to_string(v);
         rows += "\r\n";
-        if (rows.size() >= (1 << 20)) {
-            file.write(rows);
-            rows.clear();
-        }
+        file.writeWhenFull(rows);
     }
     file.write(rows);
     file.close();

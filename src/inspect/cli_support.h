@@ -90,6 +90,13 @@ class OutputFile {
 public:
     explicit OutputFile(const QString& path);
     void write(std::string_view bytes);
+    // Writes `rows` and empties it once it holds a megabyte: a long table
+    // built a row at a time goes out in pieces rather than whole.
+    void writeWhenFull(std::string& rows) {
+        if (rows.size() < (1 << 20)) return;
+        write(rows);
+        rows.clear();
+    }
     void close();
 
 private:

@@ -442,10 +442,7 @@ void overviewCommand(const QString& path, const OverviewOptions& options, const 
                     rows += std::to_string(next);
                 rows += "\r\n";
             }
-            if (rows.size() >= (1 << 20)) {
-                file.write(rows);
-                rows.clear();
-            }
+            file.writeWhenFull(rows);
         }
         file.write(rows);
         file.close();
