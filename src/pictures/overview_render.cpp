@@ -47,8 +47,7 @@ struct FramesInView {
           to(std::clamp<int64_t>(view.to, from, o.frameCount())) {}
     // Shown frames first .. last - 1 of column x (at least one frame).
     std::pair<int64_t, int64_t> column(int width, int x) const {
-        const int64_t first = frameAtColumn({from, to, -1}, width, x);
-        return {first, std::max(frameAtColumn({from, to, -1}, width, x + 1), first + 1)};
+        return framesOfColumn({from, to, -1}, width, x);
     }
 };
 

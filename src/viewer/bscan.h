@@ -11,16 +11,16 @@
 #include <cstdint>
 #include <vector>
 
+#include "bscan_summaries.h"
 #include "echo_overview.h"
+#include "overview_view.h"
 #include "record_query.h"
 
 namespace vantrel {
 
-inline constexpr int kBscanRows = kSamplesPerFrame;
-
 struct BscanColumn {
     int64_t first = -1, last = -1; // shown frames, -1 while it holds none
-    std::array<uint8_t, kBscanRows> cells{};
+    BscanCells cells{};
     bool holdsFrames() const { return first >= 0; }
     bool operator==(const BscanColumn&) const = default;
 };
@@ -36,5 +36,41 @@ int64_t bscanFirstOf(int64_t c, int64_t n, int64_t width);
 // every record the range touches once.
 std::vector<BscanColumn> bscanByReading(const EchoOverview& overview, RecordQuery& reader,
                                         int64_t from, int64_t to, int width);
+
+// The maxima of each column's frames first .. last, read from the records
+// (columns that hold no frames stay empty); columns may share frames.
+void readBscanColumns(const EchoOverview& overview, RecordQuery& reader,
+                      std::vector<BscanColumn>& columns);
+
+// ---- the B-scan strip of the echo-dynamics window: its columns are the
+// strips' columns above it (framesOfColumn), so that every frame lies under
+// the same x in all of them.
+
+// A view touching at most this many records is read from the records
+// themselves, exactly: a few thousand frames, read in a few milliseconds. A
+// wider view is drawn from the block maxima, which answer any view of any
+// recording without decoding a record.
+inline constexpr int64_t kBscanMostRecordsRead = 512;
+
+// Columns of a wide view from the block maxima: a column of the strips
+// shows the blocks whose middle frame lies among its frames, or where there
+// is none (a column narrower than a block) the block holding its first
+// frame. Every block then shows where its frames lie, off by less than half
+// a block, and the column's first and last are the first and last frames of
+// the blocks it shows: reading those frames from the records gives the same
+// maxima (readBscanColumns).
+std::vector<BscanColumn> bscanBySummaries(const EchoOverview& overview, const OverviewView& view,
+                                          int width);
+
+// Whether the strip's columns for `view` are read from the records rather
+// than drawn from the block maxima.
+bool bscanReadsRecords(const EchoOverview& overview, const OverviewView& view);
+
+// The strip's columns for `view` (within the file), by whichever way the
+// view calls for. `reader` is opened alongside the overview's file; without
+// one every view is drawn from the block maxima, and an overview without
+// them (one made by hand) is read whatever the view.
+std::vector<BscanColumn> bscanStripColumns(const EchoOverview& overview, RecordQuery* reader,
+                                           const OverviewView& view, int width);
 
 } // namespace vantrel

@@ -74,6 +74,7 @@ struct OverviewPiece {
     std::vector<OverviewRecord> records; // firstFrame counted from the piece's first frame
     std::vector<int32_t> amplitude, position;
     std::vector<bool> noEcho;
+    std::vector<BscanCells> bscan; // each record's B-scan maxima
     int32_t walked = 0;
 };
 
@@ -115,6 +116,9 @@ void addRecord(OverviewPiece& piece, const RecordQuery& reader, int32_t r,
         piece.position.push_back(v[positionValue]);
         piece.noEcho.push_back(v[0] == 0);
     }
+    BscanCells& maxima = piece.bscan.emplace_back();
+    for (int32_t f = 0; f < shown; ++f)
+        bscanMaxInto(maxima, reader.frame(f).data());
 }
 
 // Appends `from` to `to`, and on the first append makes room for about as
@@ -160,8 +164,11 @@ EchoOverview computeOverview(const RecordQuery& query, const OverviewSettings& s
         },
         [&](OverviewPiece&& piece) {
             const int64_t offset = o.frameCount();
-            for (OverviewRecord& rec : piece.records)
+            for (size_t k = 0; k < piece.records.size(); ++k) {
+                OverviewRecord& rec = piece.records[k];
                 rec.firstFrame += offset;
+                o.bscan_.addRecord(rec.firstFrame, rec.frames, piece.bscan[k]);
+            }
             walked += piece.walked;
             appendPiece(o.records_, piece.records, walked, records);
             appendPiece(o.amplitude_, piece.amplitude, walked, records);
@@ -175,6 +182,7 @@ EchoOverview computeOverview(const RecordQuery& query, const OverviewSettings& s
     trim(o.amplitude_);
     trim(o.position_);
     trim(o.noEcho_);
+    o.bscan_.finish(o.frameCount());
     o.indications_ = findIndications(o, settings.gap);
     o.buildPyramids();
     if (progress) progress->finish();
@@ -321,7 +329,7 @@ size_t EchoOverview::memoryBytes() const {
     return records_.capacity() * sizeof(OverviewRecord) +
            (amplitude_.capacity() + position_.capacity()) * sizeof(int32_t) +
            noEcho_.capacity() / 8 + indications_.capacity() * sizeof(Indication) +
-           pyramids_.frames.bytes() + pyramids_.thresholds.bytes();
+           pyramids_.frames.bytes() + pyramids_.thresholds.bytes() + bscan_.bytes();
 }
 
 void EchoOverview::applyThresholds(const OverviewSettings& settings) {

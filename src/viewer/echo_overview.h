@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "block_pyramid.h"
+#include "bscan_summaries.h"
 #include "record_query.h"
 
 namespace vantrel {
@@ -224,6 +225,9 @@ public:
     // in a few hundred steps however many frames the run holds.
     FrameRunSummary summarize(int64_t first, int64_t last) const;
     FrameRunSummary summarizeByWalking(int64_t first, int64_t last) const;
+    // The B-scan's block maxima, made in the walk that made the overview;
+    // empty for an overview made by hand.
+    const BscanSummaries& bscanSummaries() const { return bscan_; }
     // The bytes the overview holds (its vectors' capacities and the summaries).
     size_t memoryBytes() const;
 
@@ -246,6 +250,7 @@ private:
     std::vector<bool> noEcho_;
     std::vector<Indication> indications_;
     OverviewPyramids pyramids_;
+    BscanSummaries bscan_;
 };
 
 // Progress of a computation, shared between the thread that computes and the

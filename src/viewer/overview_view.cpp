@@ -19,6 +19,11 @@ int columnOfFrame(const OverviewView& view, int plotWidth, int64_t frame) {
     return static_cast<int>((k * plotWidth + n - 1) / n);
 }
 
+std::pair<int64_t, int64_t> framesOfColumn(const OverviewView& view, int plotWidth, int x) {
+    const int64_t first = frameAtColumn(view, plotWidth, x);
+    return {first, std::max(frameAtColumn(view, plotWidth, x + 1), first + 1)};
+}
+
 OverviewView showFrames(const OverviewView& view, int64_t from, int64_t to, int64_t total) {
     const int64_t n = std::clamp(to - from, std::min(kFewestFramesInView, total), total);
     from = std::clamp<int64_t>(from, 0, total - n);

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vantrel {
@@ -29,6 +30,11 @@ int64_t frameAtColumn(const OverviewView& view, int plotWidth, int x);
 // a mark at the start of `frame` goes; plotWidth for a frame at or past the
 // view's end, 0 for one before its start.
 int columnOfFrame(const OverviewView& view, int plotWidth, int64_t frame);
+
+// The shown frames column x of the strips stands for: first .. last - 1, at
+// least one frame (a column of a view narrower than the plot shows the frame
+// under it). The view must lie within the file.
+std::pair<int64_t, int64_t> framesOfColumn(const OverviewView& view, int plotWidth, int x);
 
 // ---- the view rules; `total` is the overview's count of shown frames.
 

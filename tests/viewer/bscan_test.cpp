@@ -136,3 +136,105 @@ TEST(Bscan, ColumnArithmetic) {
         }
     }
 }
+
+// The strip of the window, both ways: a narrow view is read frame by frame
+// by the strips' columns; the block maxima made in the overview's walk give,
+// for any view, the maxima of exactly the frames each column names.
+TEST(Bscan, StripColumnsEitherWay) {
+    RecordQuery query;
+    ASSERT_TRUE(query.open(bscanFile()).ok());
+    const EchoOverview o = computeOverview(query, {});
+    ASSERT_FALSE(o.bscanSummaries().empty());
+    RecordQuery reader;
+    ASSERT_TRUE(reader.openAlongside(query));
+    const struct {
+        int64_t from, to;
+        int width;
+    } views[] = {{0, 10, 10}, {0, 10, 3}, {0, 10, 1}, {2, 6, 4}, {5, 8, 40}, {9, 10, 5}};
+    for (const auto& v : views) {
+        const OverviewView view{v.from, v.to, -1};
+        SCOPED_TRACE(::testing::Message() << v.from << ".." << v.to << " over " << v.width);
+        ASSERT_TRUE(bscanReadsRecords(o, view));
+        const std::vector<BscanColumn> read = bscanStripColumns(o, &reader, view, v.width);
+        std::vector<BscanColumn> summed = bscanBySummaries(o, view, v.width);
+        for (int x = 0; x < v.width; ++x) {
+            const auto [a, b] = framesOfColumn(view, v.width, x);
+            const BscanColumn& c = read[static_cast<size_t>(x)];
+            EXPECT_EQ(c.first, a);
+            EXPECT_EQ(c.last, b - 1);
+            EXPECT_EQ(c, expected(o, a, b - 1, 1)[0]);
+            // The blocks shown hold the column's frames or lie next to them.
+            const BscanColumn& s = summed[static_cast<size_t>(x)];
+            EXPECT_LE(s.first, b - 1);
+            EXPECT_GE(s.last, a);
+        }
+        std::vector<BscanColumn> reread = summed;
+        readBscanColumns(o, reader, reread);
+        EXPECT_EQ(reread, summed);
+    }
+}
+
+// Block maxima of a recording far beyond the budget's blocks: the blocks
+// double until they fit, each whole records, and any run of them answers as
+// the records it holds.
+TEST(Bscan, SummariesKeepTheirBudget) {
+    // Record r holds 1 + (r * 7919) % 58 shown frames (a record holds at
+    // most 58), its maxima a pattern of r.
+    auto framesOf = [](int64_t r) { return static_cast<int32_t>(1 + r * 7919 % 58); };
+    auto maximaOf = [](int64_t r) {
+        BscanCells cells{};
+        for (int k = 0; k < kBscanRows; ++k)
+            cells[static_cast<size_t>(k)] = static_cast<uint8_t>((r * 131 + k * k) % 251);
+        return cells;
+    };
+    constexpr int64_t kRecords = 200000;
+    BscanSummaries s;
+    std::vector<int64_t> firstFrame;
+    int64_t frames = 0;
+    for (int64_t r = 0; r < kRecords; ++r) {
+        firstFrame.push_back(frames);
+        s.addRecord(frames, framesOf(r), maximaOf(r));
+        frames += framesOf(r);
+    }
+    s.finish(frames);
+    EXPECT_LE(s.bytes(), BscanSummaries::kMostBytes);
+    EXPECT_GE(s.blockFrames(), 128);
+    EXPECT_EQ(s.blockFirst(0), 0);
+    EXPECT_EQ(s.blockLast(s.blockCount() - 1), frames - 1);
+    // Block k: the records whose first frame lies in [k B, (k + 1) B).
+    auto recordAt = [&](int64_t frame) {
+        return std::upper_bound(firstFrame.begin(), firstFrame.end(), frame) - firstFrame.begin() -
+               1;
+    };
+    for (int64_t k = 0; k < s.blockCount(); k += 97) {
+        const int64_t r = recordAt(s.blockFirst(k));
+        ASSERT_EQ(firstFrame[static_cast<size_t>(r)], s.blockFirst(k));
+        EXPECT_EQ(s.blockFirst(k) / s.blockFrames(),
+                  k == 0 ? 0 : (s.blockLast(k - 1) + 1) / s.blockFrames());
+        EXPECT_EQ(s.blockOf(s.blockLast(k)), k);
+    }
+    const struct {
+        int64_t k0, k1;
+    } runs[] = {{0, 1},
+                {0, 16},
+                {5, 300},
+                {1000, 1017},
+                {0, s.blockCount()},
+                {s.blockCount() - 3, s.blockCount()}};
+    for (const auto& run : runs) {
+        BscanCells want{};
+        for (int64_t r = recordAt(s.blockFirst(run.k0)); r <= recordAt(s.blockLast(run.k1 - 1));
+             ++r)
+            bscanMaxInto(want, maximaOf(r).data());
+        BscanCells got{};
+        s.maxOver(run.k0, run.k1, got);
+        EXPECT_EQ(got, want) << run.k0 << ".." << run.k1;
+    }
+    // The blocks centred in a run of frames: their middles lie in it.
+    const auto [k0, k1] = s.blocksCentredIn(1000, 90000);
+    ASSERT_LT(k0, k1);
+    EXPECT_GE((s.blockFirst(k0) + s.blockLast(k0)) / 2, 1000);
+    EXPECT_LT((s.blockFirst(k0 - 1) + s.blockLast(k0 - 1)) / 2, 1000);
+    EXPECT_LT((s.blockFirst(k1 - 1) + s.blockLast(k1 - 1)) / 2, 90000);
+    EXPECT_GE((s.blockFirst(k1) + s.blockLast(k1)) / 2, 90000);
+}

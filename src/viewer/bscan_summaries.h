@@ -1,0 +1,72 @@
+// Block maxima of a whole recording's B-scan, so that a view of millions of
+// frames is drawn without decoding a record: the shown frames fall into
+// blocks of whole records, block k holding the records whose first shown
+// frame lies in [k B, (k + 1) B) for a power of two B, and each block keeps
+// the largest sample at every one of the 280 positions over its frames.
+// B grows while the file is walked, two blocks becoming one, so that the
+// summaries stay within kMostBytes however long the recording: a recording
+// of five million frames gets blocks of 256 frames, a short one a block per
+// record. A BlockPyramid over the blocks answers a run of blocks in a few
+// dozen steps.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <utility>
+#include <vector>
+
+#include "block_pyramid.h"
+#include "record_format.h"
+
+namespace vantrel {
+
+inline constexpr int kBscanRows = kSamplesPerFrame;
+using BscanCells = std::array<uint8_t, kBscanRows>;
+
+// into[k] = max(into[k], samples[k]) for the 280 sample positions.
+void bscanMaxInto(BscanCells& into, const uint8_t* samples);
+
+class BscanSummaries {
+public:
+    // The most bytes the summaries of any recording take.
+    static constexpr size_t kMostBytes = size_t{8} << 20;
+
+    // ---- building, records in file order
+    // A record's shown frames firstFrame .. firstFrame + frames - 1 with the
+    // maxima of their samples.
+    void addRecord(int64_t firstFrame, int32_t frames, const BscanCells& maxima);
+    // After the last record: the recording holds `frameCount` shown frames.
+    void finish(int64_t frameCount);
+
+    bool empty() const { return first_.empty(); }
+    int64_t blockFrames() const { return blockFrames_; }
+    int64_t blockCount() const { return static_cast<int64_t>(first_.size()); }
+    // The shown frames of block k: first .. last.
+    int64_t blockFirst(int64_t k) const { return first_[static_cast<size_t>(k)]; }
+    int64_t blockLast(int64_t k) const;
+    // The blocks whose middle frame lies in frames [a, b): blocks
+    // result.first .. result.second - 1 (none when they are equal).
+    std::pair<int64_t, int64_t> blocksCentredIn(int64_t a, int64_t b) const;
+    // The block holding shown frame i (within the recording).
+    int64_t blockOf(int64_t i) const;
+    // The maxima of blocks k0 .. k1 - 1 added to `into`.
+    void maxOver(int64_t k0, int64_t k1, BscanCells& into) const;
+    size_t bytes() const;
+
+private:
+    struct Cell {
+        BscanCells cells{};
+        void add(const Cell& c) { bscanMaxInto(cells, c.cells.data()); }
+    };
+    // Two neighbouring blocks of the same doubled block become one.
+    void doubleBlocks();
+
+    int64_t blockFrames_ = 1, frameCount_ = 0;
+    std::vector<int64_t> first_;  // first shown frame of each block
+    std::vector<BscanCells> max_; // maxima of each block
+    BlockPyramid<Cell> pyramid_;
+};
+
+} // namespace vantrel
