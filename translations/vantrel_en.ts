@@ -232,6 +232,22 @@ EL</translation>
         <source>对 DAC dB</source>
         <translation>dB to DAC</translation>
     </message>
+    <message>
+        <source>声程 in</source>
+        <translation>Path in</translation>
+    </message>
+    <message>
+        <source>声程 mm</source>
+        <translation>Path mm</translation>
+    </message>
+    <message>
+        <source>采样点（声程不一）</source>
+        <translation>Samples (paths differ)</translation>
+    </message>
+    <message>
+        <source>B 扫描 波幅 %</source>
+        <translation>B-scan amplitude %</translation>
+    </message>
 </context>
 <context>
     <name>PanelText</name>
@@ -477,6 +493,22 @@ EL</translation>
         <source>文件中没有可显示的帧</source>
         <translation>The file has no frames to show</translation>
     </message>
+    <message>
+        <source>声程 %1 in</source>
+        <translation>path %1 in</translation>
+    </message>
+    <message>
+        <source>声程 %1 mm</source>
+        <translation>path %1 mm</translation>
+    </message>
+    <message>
+        <source>采样点 %1</source>
+        <translation>sample %1</translation>
+    </message>
+    <message>
+        <source>波幅 %1%</source>
+        <translation>amplitude %1%</translation>
+    </message>
 </context>
 <context>
     <name>vantrel::EvaluationList</name>
@@ -721,6 +753,14 @@ EL</translation>
     <message>
         <source>{}区</source>
         <translation>zone {}</translation>
+    </message>
+    <message>
+        <source>B 扫描(&amp;B)</source>
+        <translation>&amp;B-scan</translation>
+    </message>
+    <message>
+        <source>在波幅条和位置条下显示 B 扫描：每帧的 A 扫描并排，纵向为声程，颜色为波幅</source>
+        <translation>Show the B-scan under the amplitude and position strips: every frame&apos;s A-scan side by side, the sound path downwards, the amplitude as colour</translation>
     </message>
 </context>
 <context>

@@ -31,6 +31,7 @@ namespace {
 
 QString settingsKey() { return QStringLiteral("EchoDynamics/geometry"); }
 QString evaluationViewKey() { return QStringLiteral("EchoDynamics/evaluationView"); }
+QString bscanKey() { return QStringLiteral("EchoDynamics/bscan"); }
 } // namespace
 
 TEchoDynamicsForm::TEchoDynamicsForm(const ViewerCore& core, ShowFrame showFrame, QWidget* parent,
@@ -92,6 +93,7 @@ void TEchoDynamicsForm::buildControls() {
     auto* splitter = new QSplitter(Qt::Vertical, this);
     splitter->addWidget(strips_);
     splitter->addWidget(buildListPanel());
+    strips_->setBscanShown(bscanShown_->isChecked());
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
     splitter->setChildrenCollapsible(false);
@@ -117,6 +119,12 @@ QWidget* TEchoDynamicsForm::buildListPanel() {
         tr("波幅条对 DAC 曲线显示，画出各参数块的 RL、SL、EL 线和三个区域；列表列出评定的指示"));
     evaluationView_->setChecked(appSettings().value(evaluationViewKey(), false).toBool());
     evaluationRow->addWidget(evaluationView_);
+    bscanShown_ = new QCheckBox(tr("B 扫描(&B)"), panel);
+    bscanShown_->setObjectName(QStringLiteral("BscanShown"));
+    bscanShown_->setToolTip(tr("在波幅条和位置条下显示 B 扫描：每帧的 A 扫描并排，"
+                               "纵向为声程，颜色为波幅"));
+    bscanShown_->setChecked(appSettings().value(bscanKey(), true).toBool());
+    evaluationRow->addWidget(bscanShown_);
     travelLabel_ = new QLabel(panel);
     travelLabel_->setObjectName(QStringLiteral("TravelText"));
     evaluationRow->addWidget(travelLabel_, 1);
@@ -178,6 +186,7 @@ void TEchoDynamicsForm::connectControls() {
             [this](int row, int) { goToIndication(row); });
     connect(evaluationView_, &QCheckBox::toggled, this,
             [this](bool on) { setEvaluationShown(on); });
+    connect(bscanShown_, &QCheckBox::toggled, this, [this](bool on) { setBscanShown(on); });
     connect(calibrate_, &QPushButton::clicked, this, [this] { calibrateTravel(); });
     connect(evaluationList_, &QTableWidget::currentCellChanged, this,
             [this](int row) { selectEvaluated(row); });
@@ -209,6 +218,8 @@ void TEchoDynamicsForm::settingsChanged(const OverviewSettings& settings, bool p
 // ------------------------------------------------------------ computation
 
 void TEchoDynamicsForm::dropOverview() {
+    strips_->setBscanSources(nullptr, nullptr);
+    bscanReader_.reset();
     strips_->setEvaluation(nullptr, nullptr);
     strips_->setOverview(nullptr, nullptr);
     evaluationSummaries_.reset();
@@ -220,6 +231,7 @@ void TEchoDynamicsForm::dropOverview() {
 }
 
 void TEchoDynamicsForm::evaluate() {
+    strips_->setBscanSources(nullptr, nullptr);
     strips_->setEvaluation(nullptr, nullptr);
     evaluationSummaries_.reset();
     evaluation_.reset();
@@ -236,6 +248,16 @@ void TEchoDynamicsForm::evaluate() {
                 peakPositions_.push_back(peakPositions(*overview_, reader, d.peak));
         }
         peakPositions_.resize(evaluation_->indications().size());
+        // The B-scan strip reads narrow views from the file; wide ones come
+        // from the overview's block maxima, with or without a reader.
+        if (!bscanReader_) {
+            bscanReader_ = std::make_unique<RecordQuery>();
+            if (bscanReader_->openAlongside(core_.query()))
+                bscanReader_->setPanelAndCurves(false);
+            else
+                bscanReader_.reset();
+        }
+        strips_->setBscanSources(bscanReader_.get(), evaluation_.get());
         if (evaluationShown())
             strips_->setEvaluation(evaluation_.get(), evaluationSummaries_.get());
     }
@@ -269,6 +291,17 @@ void TEchoDynamicsForm::fillEvaluationList() {
 }
 
 bool TEchoDynamicsForm::evaluationShown() const { return evaluationView_->isChecked(); }
+
+bool TEchoDynamicsForm::bscanShown() const { return bscanShown_->isChecked(); }
+
+void TEchoDynamicsForm::setBscanShown(bool shown) {
+    if (bscanShown_->isChecked() != shown) {
+        bscanShown_->setChecked(shown); // comes back here through toggled
+        return;
+    }
+    appSettings().setValue(bscanKey(), shown);
+    strips_->setBscanShown(shown);
+}
 
 std::optional<Travel> TEchoDynamicsForm::travel() const {
     return overview_ ? travelOf(inspection_.travel, *overview_) : std::nullopt;
@@ -581,9 +614,11 @@ void TEchoDynamicsForm::showEvent(QShowEvent* event) {
     if (!geometryRestored_) {
         geometryRestored_ = true;
         // The place and size of the last showing, on this or an earlier run;
-        // the first time, beside the main window's A-scan.
+        // the first time, beside the main window's A-scan, tall enough for
+        // the B-scan strip to show its 280 sample positions nearly row for
+        // row.
         placeWindow(*this, appSettings().value(settingsKey()).toByteArray(), keepClear_,
-                    QSize(900, 560));
+                    QSize(940, 700));
     }
     QWidget::showEvent(event);
     if (core_.fileOpen() && !overview_ && !job_->running()) startComputation();

@@ -73,6 +73,10 @@ public:
     // the overview's merge gap, or nullptr while there is no overview.
     const Evaluation* evaluation() const { return evaluation_.get(); }
     bool evaluationShown() const;
+    // The B-scan strip under the others (shown unless switched off;
+    // remembered).
+    void setBscanShown(bool shown);
+    bool bscanShown() const;
     // What the inspector decided about the open recording.
     const Inspection& inspection() const { return inspection_; }
     // The travel the calibration gives, if any.
@@ -170,6 +174,8 @@ private:
     std::unique_ptr<EchoOverview> overview_;
     std::vector<OverviewMark> marks_;
     std::unique_ptr<Evaluation> evaluation_;
+    // The B-scan strip's reader for narrow views, on the overview's file.
+    std::unique_ptr<RecordQuery> bscanReader_;
     std::unique_ptr<EvaluationSummaries> evaluationSummaries_;
     std::vector<PeakPositions> peakPositions_; // by evaluated indication
     Inspection inspection_;
@@ -189,6 +195,7 @@ private:
     EvaluationList* evaluationList_ = nullptr;
     QStackedWidget* lists_ = nullptr;
     QCheckBox* evaluationView_ = nullptr;
+    QCheckBox* bscanShown_ = nullptr;
     QPushButton* calibrate_ = nullptr;
     QLabel* travelLabel_ = nullptr;
     QPushButton* export_ = nullptr;

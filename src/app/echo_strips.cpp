@@ -67,6 +67,18 @@ void EchoStrips::setEmptyText(const QString& text) {
     if (!hasFrames()) invalidate();
 }
 
+void EchoStrips::setBscanShown(bool shown) {
+    if (shown == bscanShown_) return;
+    bscanShown_ = shown;
+    invalidate();
+}
+
+void EchoStrips::setBscanSources(RecordQuery* reader, const Evaluation* outlined) {
+    bscanReader_ = reader;
+    outlined_ = outlined;
+    invalidate();
+}
+
 void EchoStrips::setNotesAndBlocksShown(bool shown) {
     if (shown == notesAndBlocks_) return;
     notesAndBlocks_ = shown;
@@ -94,13 +106,19 @@ void EchoStrips::render() {
                    overview_ ? tr("文件中没有可显示的帧") : emptyText_);
         return;
     }
-    if (evaluation_ && evaluationSummaries_) {
-        const EvaluationPicture evaluation{*evaluation_, *evaluationSummaries_, selected_};
-        drawOverviewStrips(picture_, *overview_, view_, &evaluation);
-    } else {
-        drawOverviewStrips(picture_, *overview_, view_);
+    const OverviewLayout strips = OverviewLayout::forSize(picture_.size(), bscanShown_);
+    bscanColumns_.clear();
+    if (bscanShown_) {
+        const OverviewView view = showFrames(view_, view_.from, view_.to, overview_->frameCount());
+        bscanColumns_ = bscanStripColumns(*overview_, bscanReader_, view, strips.bscan.width());
     }
-    if (marks_) drawOverviewMarks(picture_, *marks_, view_, notesAndBlocks_);
+    const BscanPicture bscan{bscanColumns_, outlined_};
+    std::optional<EvaluationPicture> evaluation;
+    if (evaluation_ && evaluationSummaries_)
+        evaluation.emplace(EvaluationPicture{*evaluation_, *evaluationSummaries_, selected_});
+    drawOverviewStrips(picture_, *overview_, view_, evaluation ? &*evaluation : nullptr,
+                       bscanShown_ ? &bscan : nullptr);
+    if (marks_) drawOverviewMarks(picture_, *marks_, view_, notesAndBlocks_, bscanShown_);
 }
 
 void EchoStrips::paintEvent(QPaintEvent*) {
@@ -127,8 +145,9 @@ void EchoStrips::mousePressEvent(QMouseEvent* e) {
         drag_ = Drag::Threshold;
         return;
     }
-    const OverviewLayout layout = OverviewLayout::forSize(size());
-    if (layout.amplitude.contains(at) || layout.position.contains(at)) {
+    const OverviewLayout strips = layout();
+    if (strips.amplitude.contains(at) || strips.position.contains(at) ||
+        strips.bscan.contains(at)) {
         drag_ = Drag::Seek;
         seekTo(at.x());
     }
@@ -136,7 +155,7 @@ void EchoStrips::mousePressEvent(QMouseEvent* e) {
 
 void EchoStrips::mouseMoveEvent(QMouseEvent* e) {
     const QPoint at = e->position().toPoint();
-    const OverviewLayout layout = OverviewLayout::forSize(size());
+    const OverviewLayout strips = layout();
     if (!hasFrames()) {
         drag_ = Drag::None;
         return;
@@ -148,14 +167,14 @@ void EchoStrips::mouseMoveEvent(QMouseEvent* e) {
         const OverviewScales s = OverviewScales::of(*overview_, view_);
         const bool db = dragUnit_ == AmplitudeUnit::Db;
         emit thresholdRequested(dragUnit_,
-                                OverviewScales::thresholdAt(plotRows(layout.amplitude), at.y(),
+                                OverviewScales::thresholdAt(plotRows(strips.amplitude), at.y(),
                                                             db ? s.dbLow : s.percentLow,
                                                             db ? s.dbHigh : s.percentHigh));
         return;
     }
     case Drag::Pan:
         emit viewRequested(panView(view_, dragView_, at.x() - dragStart_.x(),
-                                   layout.amplitude.width(), overview_->frameCount()));
+                                   strips.amplitude.width(), overview_->frameCount()));
         return;
     }
 }
@@ -169,21 +188,23 @@ void EchoStrips::wheelEvent(QWheelEvent* e) {
     const int steps = e->angleDelta().y() / 120;
     if (!hasFrames() || steps == 0) return;
     // The frame under the pointer stays under it.
-    const OverviewLayout layout = OverviewLayout::forSize(size());
-    const int x = static_cast<int>(e->position().x()) - layout.amplitude.left();
+    const OverviewLayout strips = layout();
+    const int x = static_cast<int>(e->position().x()) - strips.amplitude.left();
     emit viewRequested(
-        zoomView(view_, overview_->frameCount(), layout.amplitude.width(), x, steps));
+        zoomView(view_, overview_->frameCount(), strips.amplitude.width(), x, steps));
     e->accept();
 }
 
 bool EchoStrips::event(QEvent* e) {
     if (e->type() != QEvent::ToolTip) return QWidget::event(e);
     auto* help = static_cast<QHelpEvent*>(e);
-    const OverviewLayout layout = OverviewLayout::forSize(size());
+    const OverviewLayout strips = layout();
     const QPoint at = help->pos();
-    const QString text = layout.amplitude.left() <= at.x() && at.x() <= layout.amplitude.right()
-                             ? describeColumn(at.x() - layout.amplitude.left())
-                             : QString();
+    QString text;
+    if (strips.bscan.contains(at))
+        text = describeBscan(at.x() - strips.bscan.left(), at.y() - strips.bscan.top());
+    else if (strips.amplitude.left() <= at.x() && at.x() <= strips.amplitude.right())
+        text = describeColumn(at.x() - strips.amplitude.left());
     if (text.isEmpty())
         QToolTip::hideText();
     else
@@ -205,7 +226,7 @@ void EchoStrips::setSelectedIndication(int index) {
 }
 
 bool EchoStrips::thresholdUnder(const QPoint& at) {
-    const QRect plot = OverviewLayout::forSize(size()).amplitude;
+    const QRect plot = layout().amplitude;
     if (!hasFrames() || evaluation_ || at.x() < plot.left() || at.x() > plot.right() ||
         at.y() < plot.top() - kGrip || at.y() > plot.bottom() + kGrip)
         return false;
@@ -221,7 +242,7 @@ bool EchoStrips::thresholdUnder(const QPoint& at) {
 }
 
 void EchoStrips::seekTo(int x) {
-    const QRect plot = OverviewLayout::forSize(size()).amplitude;
+    const QRect plot = layout().amplitude;
     const int column = std::clamp(x - plot.left(), 0, plot.width() - 1);
     const int64_t i =
         std::min(frameAtColumn(view_, plot.width(), column), overview_->frameCount() - 1);
@@ -233,7 +254,7 @@ void EchoStrips::seekTo(int x) {
 
 QString EchoStrips::describeColumn(int x) const {
     if (!hasFrames()) return {};
-    const int width = OverviewLayout::forSize(picture_.size()).amplitude.width();
+    const int width = OverviewLayout::forSize(picture_.size(), bscanShown_).amplitude.width();
     QStringList lines;
     if (marks_)
         for (const OverviewMark* m : marksNearColumn(*marks_, view_, width, x, kGrip))
@@ -248,6 +269,32 @@ QString EchoStrips::describeColumn(int x) const {
                  text(t.amplitude, t.amplitudeBeyond) + QStringLiteral("  ") +
                  text(t.position, t.positionBeyond);
     return lines.join(QLatin1Char('\n'));
+}
+
+QString EchoStrips::describeBscan(int x, int y) const {
+    const QRect plot = OverviewLayout::forSize(picture_.size(), bscanShown_).bscan;
+    if (!hasFrames() || x < 0 || y < 0 || x >= plot.width() || y >= plot.height() ||
+        static_cast<size_t>(x) >= bscanColumns_.size())
+        return {};
+    // The frame under the pointer, as on the strips above; the amplitude is
+    // the one drawn there.
+    const int64_t i = std::min(frameAtColumn(view_, plot.width(), x), overview_->frameCount() - 1);
+    const auto [s0, s1] = bscanSamplesOfRow(y, plot.height());
+    uint8_t sample = 0;
+    for (int k = s0; k < s1; ++k)
+        sample =
+            std::max(sample, bscanColumns_[static_cast<size_t>(x)].cells[static_cast<size_t>(k)]);
+    QString path;
+    const BscanSummaries& s = overview_->bscanSummaries();
+    if (!s.empty() && s.geometryAt(i).range > 0) {
+        const BscanGeometry& g = s.geometryAt(i);
+        path = g.inch ? tr("声程 %1 in").arg(g.pathAt(s0) / 1000.0, 0, 'f', 3)
+                      : tr("声程 %1 mm").arg(g.pathAt(s0) / 10.0, 0, 'f', 1);
+    } else {
+        path = tr("采样点 %1").arg(s0);
+    }
+    return QString::fromStdString(framePlace(*overview_, i)) + QStringLiteral("  ") + path +
+           QStringLiteral("  ") + tr("波幅 %1%").arg(sample * 0.5, 0, 'f', 1);
 }
 
 } // namespace vantrel

@@ -11,9 +11,11 @@
 
 #include <vector>
 
+#include "bscan.h"
 #include "echo_overview.h"
 #include "evaluation.h"
 #include "overview_marks.h"
+#include "overview_render.h"
 #include "overview_view.h"
 
 namespace vantrel {
@@ -35,6 +37,17 @@ public:
     // threshold to drag in the evaluation view: the lines are the
     // recording's.
     void setEvaluation(const Evaluation* evaluation, const EvaluationSummaries* summaries);
+    // The B-scan strip under the others: whether it is shown, the reader
+    // its narrow views are read with (opened alongside the overview's file;
+    // null: drawn from the overview's block maxima) and the evaluation whose
+    // indications it outlines (may be null); both stay the owner's.
+    void setBscanShown(bool shown);
+    void setBscanSources(RecordQuery* reader, const Evaluation* outlined);
+    bool bscanShown() const { return bscanShown_; }
+    // Where the strips lie in the widget as it is now.
+    OverviewLayout layout() const { return OverviewLayout::forSize(size(), bscanShown_); }
+    // The columns of the B-scan strip as last drawn.
+    const std::vector<BscanColumn>& bscanColumns() const { return bscanColumns_; }
     // The evaluated indication whose 6 dB run is marked, or -1.
     void setSelectedIndication(int index);
     // Something the picture shows changed (thresholds, indications).
@@ -46,6 +59,9 @@ public:
     // The tooltip for column x of the plots (relative to the plot): the
     // marks near it and the values of its first frame.
     QString describeColumn(int x) const;
+    // The tooltip over the B-scan at column x, row y (relative to its plot):
+    // the frame, the sound path there and the amplitude drawn.
+    QString describeBscan(int x, int y) const;
 
 signals:
     void seekRequested(int64_t shownFrame);
@@ -78,6 +94,10 @@ private:
     OverviewView view_;
     QString emptyText_;
     bool notesAndBlocks_ = true;
+    bool bscanShown_ = true;
+    RecordQuery* bscanReader_ = nullptr;
+    const Evaluation* outlined_ = nullptr;
+    std::vector<BscanColumn> bscanColumns_;
     QImage picture_;
     bool dirty_ = true;
 

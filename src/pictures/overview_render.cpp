@@ -6,9 +6,13 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
+#include <optional>
 #include <span>
 #include <vector>
 
+#include "bscan_palette.h"
 #include "display_text.h"
 #include "frame_render.h"
 
@@ -119,7 +123,7 @@ void drawCursor(QPainter& p, const OverviewLayout& layout, const FramesInView& f
     for (int x = 0; x < width; ++x) {
         const auto [first, last] = frames.column(width, x);
         if (first <= cursor && cursor < last)
-            for (const QRect& r : {layout.amplitude, layout.position})
+            for (const QRect& r : layout.strips())
                 p.fillRect(r.left() + x, r.top(), 1, r.height(), kCursor);
     }
 }
@@ -368,30 +372,192 @@ void drawScales(QPainter& p, const OverviewLayout& layout, const EchoOverview& o
         drawValueTicks(p, a, s.dbLow, s.dbHigh, true, kDb);
     }
     drawValueTicks(p, q, s.positionLow, s.positionHigh, false, kPosition);
+    // The record numbers under the lowest strip.
+    const QRect lowest = layout.strips().back();
     p.setPen(kFrame);
-    p.drawText(QRect(q.left(), q.bottom() + 17, q.width(), 14), Qt::AlignHCenter,
+    p.drawText(QRect(lowest.left(), lowest.bottom() + 17, lowest.width(), 14), Qt::AlignHCenter,
                translated(QT_TRANSLATE_NOOP("OverviewStrips", "记录")));
-    if (frames.to > frames.from) drawRecordTicks(p, q, o, frames);
+    if (frames.to > frames.from) drawRecordTicks(p, lowest, o, frames);
+}
+
+// The B-scan strip: the picture first, then the gates, the outlines and the
+// scales over and beside it.
+const QColor kGateA(70, 215, 70), kGateB(80, 160, 255), kOutline(0, 255, 255);
+constexpr int kColourBar = 10;
+
+void drawBscanImage(QPainter& p, const QRect& r, const std::vector<BscanColumn>& columns) {
+    QImage image(r.size(), QImage::Format_RGB32);
+    std::array<QRgb, 256> colours{};
+    for (int v = 0; v < 256; ++v)
+        colours[static_cast<size_t>(v)] = 0xFF000000u | bscanColour(static_cast<uint8_t>(v));
+    const int width = std::min(r.width(), static_cast<int>(columns.size()));
+    for (int y = 0; y < r.height(); ++y) {
+        const auto [s0, s1] = bscanSamplesOfRow(y, r.height());
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const BscanCells& cells = columns[static_cast<size_t>(x)].cells;
+            uint8_t v = 0;
+            for (int k = s0; k < s1; ++k)
+                v = std::max(v, cells[static_cast<size_t>(k)]);
+            line[x] = colours[v];
+        }
+        for (int x = width; x < r.width(); ++x)
+            line[x] = colours[0];
+    }
+    p.drawImage(r.topLeft(), image);
+}
+
+// Gate A and gate B as their edges, in each column where the parameters in
+// force over its frames put them (a column over a change of parameters shows
+// both: at most a few).
+void drawBscanGates(QPainter& p, const QRect& r, const EchoOverview& o,
+                    const std::vector<BscanColumn>& columns) {
+    const BscanSummaries& s = o.bscanSummaries();
+    if (s.empty()) return;
+    constexpr size_t kMostRunsAColumn = 4;
+    auto edge = [&](int x, int sample, const QColor& colour) {
+        if (sample < 0 || sample > kBscanRows) return;
+        const int y = std::min(bscanRowOfSample(sample, r.height()), r.height() - 1);
+        p.fillRect(r.left() + x, r.top() + y, 1, 1, colour);
+    };
+    for (int x = 0; x < std::min(r.width(), static_cast<int>(columns.size())); ++x) {
+        const BscanColumn& c = columns[static_cast<size_t>(x)];
+        if (!c.holdsFrames()) continue;
+        const size_t first = s.runOf(c.first), last = s.runOf(c.last);
+        for (size_t k = first; k <= last && k < first + kMostRunsAColumn; ++k) {
+            const BscanGeometry& g = s.runGeometry(k);
+            edge(x, g.gateAStart, kGateA);
+            edge(x, g.gateAStart + g.gateAWidth, kGateA);
+            if (g.gateB) {
+                edge(x, g.gateBStart, kGateB);
+                edge(x, g.gateBStart + g.gateBWidth, kGateB);
+            }
+        }
+    }
+}
+
+// Each evaluated indication in view as a box over its frames around gate A
+// at its peak, where its echo lies.
+void drawBscanOutlines(QPainter& p, const QRect& r, const EchoOverview& o,
+                       const FramesInView& frames, const Evaluation& evaluation) {
+    const BscanSummaries& s = o.bscanSummaries();
+    if (s.empty()) return;
+    const OverviewView view{frames.from, frames.to, -1};
+    const int width = r.width();
+    p.setPen(kOutline);
+    p.setBrush(Qt::NoBrush);
+    for (const EvaluatedIndication& d : evaluation.indications()) {
+        if (d.end < frames.from || d.start >= frames.to) continue;
+        const int x1 = d.start <= frames.from ? 0 : columnOfFrame(view, width, d.start);
+        const int x2 = std::clamp(columnOfFrame(view, width, d.end + 1) - 1, x1, width - 1);
+        const BscanGeometry& g = s.geometryAt(d.peak);
+        const int a = std::clamp<int>(g.gateAStart, 0, kBscanRows);
+        const int b = std::clamp<int>(g.gateAStart + g.gateAWidth, a, kBscanRows);
+        const int y1 = std::max(bscanRowOfSample(a, r.height()) - 2, 0);
+        const int y2 = std::min(bscanRowOfSample(b, r.height()) + 2, r.height() - 1);
+        p.drawRect(r.left() + x1 - 1, r.top() + y1, x2 - x1 + 2, y2 - y1);
+    }
+}
+
+// Lengths of the y axis as labels: tenths of a mm, or thousandths of an inch.
+QString pathLabel(int64_t v, bool inch) {
+    return inch ? QString::number(static_cast<double>(v) / 1000.0, 'f', v % 1000 == 0 ? 0 : 2)
+                : tickLabel(v);
+}
+
+void drawBscanScales(QPainter& p, const QRect& r, const std::optional<BscanGeometry>& path) {
+    const int most = std::max(2, r.height() / 22);
+    auto tick = [&](int y, const QString& text) {
+        p.fillRect(r.left() - 1 - kTick - 1, y, kTick, 1, kFrame);
+        p.drawText(QRect(kTitleWidth + 2, y - 7, kLeft - 6 - kTick - kTitleWidth, 14),
+                   Qt::AlignRight | Qt::AlignVCenter, text);
+    };
+    p.setPen(kFrame);
+    if (path) {
+        // Round lengths along the sound path, on the row of the sample
+        // position they fall on.
+        const int64_t low = std::llround(path->pathAt(0));
+        const int64_t high = std::llround(path->pathAt(kBscanRows));
+        for (const int64_t v : roundTicks(low, high, most)) {
+            const double k = (static_cast<double>(v) - path->pathAt(0)) * kBscanRows /
+                             static_cast<double>(path->range);
+            const int y = std::clamp(static_cast<int>(std::lround(k * r.height() / kBscanRows)), 0,
+                                     r.height() - 1);
+            tick(r.top() + y, pathLabel(v, path->inch));
+        }
+        drawTurnedTitle(p, 1, r,
+                        translated(path->inch ? QT_TRANSLATE_NOOP("OverviewStrips", "声程 in")
+                                              : QT_TRANSLATE_NOOP("OverviewStrips", "声程 mm")),
+                        kFrame);
+    } else {
+        for (const int64_t v : roundTicks(0, kBscanRows - 1, most))
+            tick(r.top() + bscanRowOfSample(static_cast<int>(v), r.height()), QString::number(v));
+        drawTurnedTitle(
+            p, 1, r, translated(QT_TRANSLATE_NOOP("OverviewStrips", "采样点（声程不一）")), kFrame);
+    }
+    // The colour bar: samples 0 (foot) to 255 (top) in the palette, ticked
+    // in % of screen height (a sample is 0.5 %).
+    const QRect bar(r.right() + 4, r.top(), kColourBar, r.height());
+    for (int y = 0; y < bar.height(); ++y) {
+        const int v = (bar.height() - 1 - y) * 255 / std::max(bar.height() - 1, 1);
+        p.fillRect(bar.left(), bar.top() + y, bar.width(), 1,
+                   QColor::fromRgb(bscanColour(static_cast<uint8_t>(v))));
+    }
+    p.setPen(kFrame);
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(bar.adjusted(0, 0, -1, -1));
+    for (const int64_t percent : roundTicks(0, 127, std::max(2, r.height() / 30))) {
+        const int y = bar.bottom() - static_cast<int>(percent * 2 * (bar.height() - 1) / 255);
+        p.fillRect(bar.right() + 1, y, kTick, 1, kFrame);
+        p.drawText(QRect(bar.right() + 2 + kTick, y - 7, 30, 14), Qt::AlignLeft | Qt::AlignVCenter,
+                   QString::number(percent));
+    }
+    drawTurnedTitle(p, r.right() + kRight - kTitleWidth, r,
+                    translated(QT_TRANSLATE_NOOP("OverviewStrips", "B 扫描 波幅 %")), kFrame);
+}
+
+void drawBscan(QPainter& p, const QRect& r, const EchoOverview& o, const FramesInView& frames,
+               const BscanPicture& bscan) {
+    drawBscanImage(p, r, bscan.columns);
+    drawBscanGates(p, r, o, bscan.columns);
+    if (bscan.evaluation) drawBscanOutlines(p, r, o, frames, *bscan.evaluation);
+    drawBscanScales(p, r, bscanPathOfView(o, {frames.from, frames.to, -1}));
 }
 
 } // namespace
 
-OverviewLayout OverviewLayout::forSize(QSize size) {
+OverviewLayout OverviewLayout::forSize(QSize size, bool bscan) {
     const int width = std::max(size.width() - kLeft - kRight, 1);
-    const int height = std::max(size.height() - kTop - kBottom - kSpacing, 2);
-    const int amplitudeHeight = std::max(height * 3 / 5, 1);
     OverviewLayout l;
+    if (!bscan) {
+        const int height = std::max(size.height() - kTop - kBottom - kSpacing, 2);
+        const int amplitudeHeight = std::max(height * 3 / 5, 1);
+        l.amplitude = QRect(kLeft, kTop, width, amplitudeHeight);
+        l.position = QRect(kLeft, kTop + amplitudeHeight + kSpacing, width,
+                           std::max(height - amplitudeHeight, 1));
+        return l;
+    }
+    // The B-scan takes the larger share: its 280 rows want height.
+    const int height = std::max(size.height() - kTop - kBottom - 2 * kSpacing, 3);
+    const int amplitudeHeight = std::max(height * 9 / 25, 1);
+    const int positionHeight = std::max(height / 5, 1);
     l.amplitude = QRect(kLeft, kTop, width, amplitudeHeight);
-    l.position = QRect(kLeft, kTop + amplitudeHeight + kSpacing, width,
-                       std::max(height - amplitudeHeight, 1));
+    l.position = QRect(kLeft, l.amplitude.bottom() + 1 + kSpacing, width, positionHeight);
+    l.bscan = QRect(kLeft, l.position.bottom() + 1 + kSpacing, width,
+                    std::max(height - amplitudeHeight - positionHeight, 1));
     return l;
 }
 
+std::vector<QRect> OverviewLayout::strips() const {
+    if (bscan.isEmpty()) return {amplitude, position};
+    return {amplitude, position, bscan};
+}
+
 void drawOverviewStrips(QImage& image, const EchoOverview& o, const OverviewView& view,
-                        const EvaluationPicture* evaluation) {
+                        const EvaluationPicture* evaluation, const BscanPicture* bscan) {
     QPainter p(&image);
     p.fillRect(image.rect(), kBackground);
-    const OverviewLayout layout = OverviewLayout::forSize(image.size());
+    const OverviewLayout layout = OverviewLayout::forSize(image.size(), bscan != nullptr);
     const FramesInView frames(o, view);
     const std::vector<FrameRunSummary> columns =
         columnSummaries(o, frames, layout.amplitude.width());
@@ -408,17 +574,18 @@ void drawOverviewStrips(QImage& image, const EchoOverview& o, const OverviewView
         drawBackdrop(p, layout.position, columns);
         drawValues(p, layout, columns, scales);
     }
+    if (bscan) drawBscan(p, layout.bscan, o, frames, *bscan);
     drawCursor(p, layout, frames, view.cursor);
     p.setPen(kFrame);
     p.setBrush(Qt::NoBrush);
-    p.drawRect(layout.amplitude.adjusted(-1, -1, 0, 0));
-    p.drawRect(layout.position.adjusted(-1, -1, 0, 0));
+    for (const QRect& r : layout.strips())
+        p.drawRect(r.adjusted(-1, -1, 0, 0));
     drawScales(p, layout, o, frames, scales, image.width(), evaluation, e);
 }
 
 void drawOverviewMarks(QImage& image, const std::vector<OverviewMark>& marks,
-                       const OverviewView& view, bool notesAndBlocks) {
-    const OverviewLayout layout = OverviewLayout::forSize(image.size());
+                       const OverviewView& view, bool notesAndBlocks, bool bscan) {
+    const OverviewLayout layout = OverviewLayout::forSize(image.size(), bscan);
     const int width = layout.amplitude.width();
     QPainter p(&image);
     auto inView = [&](int64_t i) { return i >= view.from && i <= view.to; };
@@ -442,18 +609,18 @@ void drawOverviewMarks(QImage& image, const std::vector<OverviewMark>& marks,
         case OverviewMark::Kind::Damaged: {
             if (m.end <= view.from || m.first >= view.to) break;
             const int x2 = std::max(columnOfFrame(view, width, m.end), x + 1);
-            for (const QRect& r : {layout.amplitude, layout.position})
+            for (const QRect& r : layout.strips())
                 p.fillRect(r.left() + x, r.top(), x2 - x, r.height(), kDamaged);
             break;
         }
         case OverviewMark::Kind::Missing:
             if (!inView(m.first)) break;
-            for (const QRect& r : {layout.amplitude, layout.position})
+            for (const QRect& r : layout.strips())
                 p.fillRect(r.left() + std::min(x, width - 2), r.top(), 2, r.height(), kMissing);
             break;
         case OverviewMark::Kind::Note:
             if (!inView(m.first) || x >= width) break;
-            for (const QRect& r : {layout.amplitude, layout.position})
+            for (const QRect& r : layout.strips())
                 p.fillRect(r.left() + x, r.top(), 1,
                            noteTicks ? std::min(4, r.height()) : r.height(), kNote);
             break;

@@ -9,7 +9,9 @@
 #include <QImage>
 
 #include <cstdint>
+#include <vector>
 
+#include "bscan.h"
 #include "echo_overview.h"
 #include "evaluation.h"
 #include "overview_marks.h"
@@ -17,10 +19,13 @@
 
 namespace vantrel {
 
-// Where the strips lie in an image of the given size.
+// Where the strips lie in an image of the given size; the B-scan strip,
+// when shown, lies under the other two (empty otherwise).
 struct OverviewLayout {
-    QRect amplitude, position; // the plot areas
-    static OverviewLayout forSize(QSize size);
+    QRect amplitude, position, bscan; // the plot areas
+    static OverviewLayout forSize(QSize size, bool bscan = false);
+    // The plot areas shown, top to bottom.
+    std::vector<QRect> strips() const;
 };
 
 // The rows of a plot area, for the scales' row <-> value rules.
@@ -38,11 +43,23 @@ struct EvaluationPicture {
     int selected = -1; // an index into evaluation.indications(), or none
 };
 
+// The B-scan strip under the others: the columns (bscanStripColumns, one a
+// column of the strips) in the B-scan palette with its colour bar and %
+// scale, the y axis in the sound path where one holds across the view (else
+// the sample positions, titled so), gate A and gate B where each frame's
+// parameters put them, and the evaluated indications outlined around gate A.
+struct BscanPicture {
+    const std::vector<BscanColumn>& columns;
+    const Evaluation* evaluation = nullptr;
+};
+
 // The strips of the frames in `view` on a white ground, with their scales
 // (OverviewScales::of) and the cursor; with `evaluation`, the amplitude
-// strip in its evaluation view (EvaluationScale::of).
+// strip in its evaluation view (EvaluationScale::of); with `bscan`, the
+// B-scan strip under them.
 void drawOverviewStrips(QImage& image, const EchoOverview& overview, const OverviewView& view,
-                        const EvaluationPicture* evaluation = nullptr);
+                        const EvaluationPicture* evaluation = nullptr,
+                        const BscanPicture* bscan = nullptr);
 // The marks over strips drawn for `view`: damaged records shaded, gaps of
 // missing records and notes as lines through both strips, blocks as ticks at
 // the foot of the position strip. Notes thin out to what the pixels can
@@ -52,6 +69,6 @@ void drawOverviewStrips(QImage& image, const EchoOverview& overview, const Overv
 // missing records are marked.
 inline constexpr int kSparseNoteColumns = 8;
 void drawOverviewMarks(QImage& image, const std::vector<OverviewMark>& marks,
-                       const OverviewView& view, bool notesAndBlocks = true);
+                       const OverviewView& view, bool notesAndBlocks = true, bool bscan = false);
 
 } // namespace vantrel

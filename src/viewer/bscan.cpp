@@ -102,4 +102,29 @@ std::vector<BscanColumn> bscanStripColumns(const EchoOverview& o, RecordQuery* r
     return columns;
 }
 
+std::pair<int, int> bscanSamplesOfRow(int y, int height) {
+    const int h = std::max(height, 1);
+    const int first = static_cast<int>(int64_t{y} * kBscanRows / h);
+    const int next = static_cast<int>(int64_t{y + 1} * kBscanRows / h);
+    return {first, std::max(next, first + 1)};
+}
+
+int bscanRowOfSample(int k, int height) {
+    // The least y with y x 280 / h >= k.
+    return static_cast<int>((int64_t{k} * height + kBscanRows - 1) / kBscanRows);
+}
+
+std::optional<BscanGeometry> bscanPathOfView(const EchoOverview& o, const OverviewView& view) {
+    const BscanSummaries& s = o.bscanSummaries();
+    if (s.empty() || view.from < 0 || view.to <= view.from || view.to > o.frameCount())
+        return std::nullopt;
+    const size_t first = s.runOf(view.from), last = s.runOf(view.to - 1);
+    const BscanGeometry& g = s.runGeometry(first);
+    if (g.range == 0) return std::nullopt; // no block in force: no lengths
+    // Runs change with the gates too; the path may hold across them.
+    for (size_t k = first + 1; k <= last; ++k)
+        if (!s.runGeometry(k).samePath(g)) return std::nullopt;
+    return g;
+}
+
 } // namespace vantrel

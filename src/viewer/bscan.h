@@ -9,6 +9,8 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "bscan_summaries.h"
@@ -72,5 +74,19 @@ bool bscanReadsRecords(const EchoOverview& overview, const OverviewView& view);
 // them (one made by hand) is read whatever the view.
 std::vector<BscanColumn> bscanStripColumns(const EchoOverview& overview, RecordQuery* reader,
                                            const OverviewView& view, int width);
+
+// The rows of the strip: a plot `height` rows high shows the 280 sample
+// positions top to bottom; row y stands for positions first .. last - 1 (at
+// least one; several where the plot is lower than 280 rows, drawn as their
+// largest sample so that no thin echo falls between rows).
+std::pair<int, int> bscanSamplesOfRow(int y, int height);
+// The first row that shows sample position k (height for k = 280).
+int bscanRowOfSample(int k, int height);
+
+// The geometry whose sound path holds over the frames of `view` (the y axis
+// is then a sound path in its unit), or none where the range, the delay or
+// the unit changes there (the axis is then the sample positions).
+std::optional<BscanGeometry> bscanPathOfView(const EchoOverview& overview,
+                                             const OverviewView& view);
 
 } // namespace vantrel

@@ -34,8 +34,11 @@ void bscanMaxInto(BscanCells& into, const uint8_t* samples) {
         into[k] = std::max(into[k], samples[k]);
 }
 
-void BscanSummaries::addRecord(int64_t firstFrame, int32_t frames, const BscanCells& maxima) {
+void BscanSummaries::addRecord(int64_t firstFrame, int32_t frames, const BscanCells& maxima,
+                               const BscanGeometry& geometry) {
     if (frames <= 0) return;
+    if (runs_.empty() || !(runs_.back().geometry == geometry))
+        runs_.push_back({firstFrame, geometry});
     if (!first_.empty() && first_.back() / blockFrames_ == firstFrame / blockFrames_) {
         bscanMaxInto(max_.back(), maxima.data());
         return;
@@ -72,6 +75,7 @@ void BscanSummaries::doubleBlocks() {
 void BscanSummaries::finish(int64_t frameCount) {
     frameCount_ = frameCount;
     first_.shrink_to_fit();
+    runs_.shrink_to_fit();
     max_.shrink_to_fit();
     pyramid_.build(blockCount(), [&](int64_t k0, int64_t k1, Cell& cell) {
         for (int64_t k = k0; k < k1; ++k)
@@ -119,7 +123,13 @@ void BscanSummaries::maxOver(int64_t k0, int64_t k1, BscanCells& into) const {
 
 size_t BscanSummaries::bytes() const {
     return first_.capacity() * sizeof(int64_t) + max_.capacity() * sizeof(BscanCells) +
-           pyramid_.bytes();
+           pyramid_.bytes() + runs_.capacity() * sizeof(Run);
+}
+
+size_t BscanSummaries::runOf(int64_t i) const {
+    const auto past = std::upper_bound(runs_.begin(), runs_.end(), i,
+                                       [](int64_t v, const Run& r) { return v < r.first; });
+    return past == runs_.begin() ? 0 : static_cast<size_t>(past - runs_.begin() - 1);
 }
 
 } // namespace vantrel

@@ -28,6 +28,28 @@ using BscanCells = std::array<uint8_t, kBscanRows>;
 // into[k] = max(into[k], samples[k]) for the 280 sample positions.
 void bscanMaxInto(BscanCells& into, const uint8_t* samples);
 
+// Where a record's parameters put the B-scan's rows: the gates along the 280
+// sample positions (a gate from `start` to `start + width`, as the A-scan
+// draws it) and the sound path the positions stand for, `range` over the
+// 280 positions after the delay's path (velocity x delay / 20000, the
+// product in unsigned 32 bits as the instrument takes it), in 0.1 mm or
+// 0.001 in.
+struct BscanGeometry {
+    uint32_t range = 0, delayProduct = 0;
+    uint16_t gateAStart = 0, gateAWidth = 0, gateBStart = 0, gateBWidth = 0;
+    bool gateB = false; // gate B is drawn (its level above 3)
+    bool inch = false;
+    bool operator==(const BscanGeometry&) const = default;
+    // Whether the sample positions stand for the same lengths.
+    bool samePath(const BscanGeometry& g) const {
+        return range == g.range && delayProduct == g.delayProduct && inch == g.inch;
+    }
+    // The sound path at sample position k, in 0.1 mm or 0.001 in.
+    double pathAt(int k) const {
+        return delayProduct * 0.00005 + static_cast<double>(range) * k / kSamplesPerFrame;
+    }
+};
+
 class BscanSummaries {
 public:
     // The most bytes the summaries of any recording take.
@@ -36,7 +58,8 @@ public:
     // ---- building, records in file order
     // A record's shown frames firstFrame .. firstFrame + frames - 1 with the
     // maxima of their samples.
-    void addRecord(int64_t firstFrame, int32_t frames, const BscanCells& maxima);
+    void addRecord(int64_t firstFrame, int32_t frames, const BscanCells& maxima,
+                   const BscanGeometry& geometry);
     // After the last record: the recording holds `frameCount` shown frames.
     void finish(int64_t frameCount);
 
@@ -55,7 +78,19 @@ public:
     void maxOver(int64_t k0, int64_t k1, BscanCells& into) const;
     size_t bytes() const;
 
+    // The geometry in force at shown frame i, and the runs of one geometry:
+    // run k from runFirst(k) up to the next run's first frame.
+    const BscanGeometry& geometryAt(int64_t i) const { return runs_[runOf(i)].geometry; }
+    size_t runOf(int64_t i) const;
+    size_t runCount() const { return runs_.size(); }
+    int64_t runFirst(size_t k) const { return runs_[k].first; }
+    const BscanGeometry& runGeometry(size_t k) const { return runs_[k].geometry; }
+
 private:
+    struct Run {
+        int64_t first = 0;
+        BscanGeometry geometry;
+    };
     struct Cell {
         BscanCells cells{};
         void add(const Cell& c) { bscanMaxInto(cells, c.cells.data()); }
@@ -67,6 +102,9 @@ private:
     std::vector<int64_t> first_;  // first shown frame of each block
     std::vector<BscanCells> max_; // maxima of each block
     BlockPyramid<Cell> pyramid_;
+    // A run a change of geometry: a recording holds few, as its parameter
+    // blocks change few of these values.
+    std::vector<Run> runs_;
 };
 
 } // namespace vantrel

@@ -74,7 +74,8 @@ struct OverviewPiece {
     std::vector<OverviewRecord> records; // firstFrame counted from the piece's first frame
     std::vector<int32_t> amplitude, position;
     std::vector<bool> noEcho;
-    std::vector<BscanCells> bscan; // each record's B-scan maxima
+    std::vector<BscanCells> bscan;       // each record's B-scan maxima
+    std::vector<BscanGeometry> geometry; // and where its parameters put them
     int32_t walked = 0;
 };
 
@@ -119,6 +120,15 @@ void addRecord(OverviewPiece& piece, const RecordQuery& reader, int32_t r,
     BscanCells& maxima = piece.bscan.emplace_back();
     for (int32_t f = 0; f < shown; ++f)
         bscanMaxInto(maxima, reader.frame(f).data());
+    BscanGeometry& g = piece.geometry.emplace_back();
+    g.range = p.range();
+    g.delayProduct = static_cast<uint32_t>(p.velocity()) * p.delay();
+    g.gateAStart = p.gateAStart();
+    g.gateAWidth = p.gateAWidth();
+    g.gateBStart = p.gateBStart();
+    g.gateBWidth = p.gateBWidth();
+    g.gateB = p.gateBLevel() > 3;
+    g.inch = p.inchUnits();
 }
 
 // Appends `from` to `to`, and on the first append makes room for about as
@@ -167,7 +177,7 @@ EchoOverview computeOverview(const RecordQuery& query, const OverviewSettings& s
             for (size_t k = 0; k < piece.records.size(); ++k) {
                 OverviewRecord& rec = piece.records[k];
                 rec.firstFrame += offset;
-                o.bscan_.addRecord(rec.firstFrame, rec.frames, piece.bscan[k]);
+                o.bscan_.addRecord(rec.firstFrame, rec.frames, piece.bscan[k], piece.geometry[k]);
             }
             walked += piece.walked;
             appendPiece(o.records_, piece.records, walked, records);

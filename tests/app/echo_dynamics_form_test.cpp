@@ -32,6 +32,7 @@
 #include <thread>
 
 #include "echo_dynamics_form.h"
+#include "echo_strips.h"
 #include "evaluation_list.h"
 #include "main_form.h"
 #include "overview_render.h"
@@ -154,7 +155,7 @@ class EchoDynamicsTest : public QObject {
             if (!w) qFatal("no %s", name);
             return w;
         }
-        QWidget* strips() { return child<QWidget>("EchoStrips"); }
+        EchoStrips* strips() { return child<EchoStrips>("EchoStrips"); }
         Shown last() const { return drawn.empty() ? Shown{-1, -1} : drawn.back(); }
         Shown place() const {
             const auto p = form.core().placeOnScreen();
@@ -164,7 +165,7 @@ class EchoDynamicsTest : public QObject {
         // (when not given, high above the threshold line, which a press
         // would take hold of).
         QPoint pointAt(int64_t i, std::optional<int> y = std::nullopt) {
-            const OverviewLayout layout = OverviewLayout::forSize(strips()->size());
+            const OverviewLayout layout = strips()->layout();
             const int x = columnOfFrame(echo().view(), layout.amplitude.width(), i);
             return {layout.amplitude.left() + x,
                     y.value_or(layout.amplitude.top() + layout.amplitude.height() / 8)};
@@ -225,7 +226,7 @@ private slots:
         QCOMPARE(w.form.core().currentRecord(), 7);
         QCOMPARE(e.view().cursor, w.indexOf(7, 3));
         // The position strip takes clicks too.
-        const OverviewLayout layout = OverviewLayout::forSize(w.strips()->size());
+        const OverviewLayout layout = w.strips()->layout();
         QTest::mouseClick(w.strips(), Qt::LeftButton, {},
                           QPoint(w.pointAt(w.indexOf(2, 8)).x(), layout.position.center().y()));
         QCOMPARE(w.last(), (Shown{2, 8}));
@@ -252,7 +253,7 @@ private slots:
         TEchoDynamicsForm& e = w.echo();
         const int64_t anchor = w.indexOf(12, 4);
         const QPoint p = w.pointAt(anchor);
-        const OverviewLayout layout = OverviewLayout::forSize(w.strips()->size());
+        const OverviewLayout layout = w.strips()->layout();
         const int width = layout.amplitude.width();
         for (int k = 0; k < 4; ++k) {
             QWheelEvent wheel(p, w.strips()->mapToGlobal(p), {}, {0, 120}, Qt::NoButton, {},
@@ -300,7 +301,7 @@ private slots:
         QCOMPARE(e.view().cursor, w.indexOf(w.last().record, w.last().frame));
         // The cursor is drawn where it is.
         const QImage picture = e.stripsPicture();
-        const OverviewLayout layout = OverviewLayout::forSize(picture.size());
+        const OverviewLayout layout = w.strips()->layout();
         const QPoint c = w.pointAt(e.view().cursor, layout.position.top() + 2);
         QCOMPARE(at(picture, c.x(), c.y()), qRgb(120, 0, 160));
     }
@@ -368,7 +369,7 @@ private slots:
         QVERIFY(byGate->isChecked());
         QVERIFY(!percent->isEnabled());
         const Shown before = w.last();
-        const OverviewLayout layout = OverviewLayout::forSize(w.strips()->size());
+        const OverviewLayout layout = w.strips()->layout();
         const OverviewScales s = OverviewScales::of(*e.overview(), e.view());
         auto row = [&](int64_t tenths) {
             return OverviewScales::rowOf(plotRows(layout.amplitude), tenths, s.percentLow,
@@ -568,7 +569,7 @@ private slots:
         TEchoDynamicsForm& e = w.echo();
         QCOMPARE(e.overview()->indexOf(8, 0), -1);
         const QImage picture = e.stripsPicture();
-        const OverviewLayout layout = OverviewLayout::forSize(picture.size());
+        const OverviewLayout layout = w.strips()->layout();
         const int y = layout.position.top() + 3;
         QCOMPARE(at(picture, w.pointAt(w.indexOf(5, 0)).x(), y), qRgb(0, 130, 150));
         QCOMPARE(at(picture, w.pointAt(w.indexOf(9, 0)).x(), y), qRgb(150, 150, 150));

@@ -193,7 +193,7 @@ TEST(Bscan, SummariesKeepTheirBudget) {
     int64_t frames = 0;
     for (int64_t r = 0; r < kRecords; ++r) {
         firstFrame.push_back(frames);
-        s.addRecord(frames, framesOf(r), maximaOf(r));
+        s.addRecord(frames, framesOf(r), maximaOf(r), {});
         frames += framesOf(r);
     }
     s.finish(frames);
