@@ -282,6 +282,111 @@ private slots:
         QCOMPARE(e.view().to, 300);
     }
 
+    // The B-scan strip under the strips: every frame lies under the same x
+    // as above, a click, a drag, the wheel and a pan on it act as on the
+    // strips, its tooltip names the frame, the sound path and the amplitude
+    // drawn there, and its picture is the same whether its columns are read
+    // from the records or summed from the block maxima.
+    void bscanStripGoesWithTheStrips() {
+        Window w;
+        QVERIFY(w.openAndCompute(mainFile()));
+        TEchoDynamicsForm& e = w.echo();
+        EchoStrips* strips = w.strips();
+        QVERIFY(e.bscanShown());
+        const OverviewLayout layout = strips->layout();
+        QCOMPARE(layout.bscan.left(), layout.amplitude.left());
+        QCOMPARE(layout.bscan.width(), layout.amplitude.width());
+        QVERIFY(layout.bscan.top() > layout.position.bottom());
+        const int width = layout.bscan.width();
+        const EchoOverview& o = *e.overview();
+        auto aligned = [&] {
+            strips->picture();
+            const std::vector<BscanColumn>& columns = strips->bscanColumns();
+            if (static_cast<int>(columns.size()) != width) return false;
+            for (int x = 0; x < width; ++x) {
+                const int64_t i = std::min(frameAtColumn(e.view(), width, x), o.frameCount() - 1);
+                const BscanColumn& c = columns[static_cast<size_t>(x)];
+                if (c.first > i || i > c.last) return false;
+            }
+            return true;
+        };
+        QVERIFY(aligned());
+        auto onBscan = [&](int64_t i, int row) {
+            return QPoint(w.pointAt(i).x(), layout.bscan.top() + row);
+        };
+        QTest::mouseClick(strips, Qt::LeftButton, {}, onBscan(w.indexOf(7, 3), 40));
+        QCOMPARE(w.last(), (Shown{7, 3}));
+        QTest::mousePress(strips, Qt::LeftButton, {}, onBscan(w.indexOf(9, 0), 10));
+        QCOMPARE(w.last(), (Shown{9, 0}));
+        QTest::mouseMove(strips, onBscan(w.indexOf(11, 5), 60));
+        QTest::mouseRelease(strips, Qt::LeftButton, {}, onBscan(w.indexOf(11, 5), 60));
+        QCOMPARE(w.last(), (Shown{11, 5}));
+
+        // The wheel over the B-scan zooms all three around the pointer.
+        const int64_t anchor = w.indexOf(12, 4);
+        const QPoint p = onBscan(anchor, 30);
+        for (int k = 0; k < 3; ++k) {
+            QWheelEvent wheel(p, strips->mapToGlobal(p), {}, {0, 120}, Qt::NoButton, {},
+                              Qt::NoScrollPhase, false);
+            QApplication::sendEvent(strips, &wheel);
+        }
+        QVERIFY(e.view().to - e.view().from < 200);
+        QVERIFY(std::abs(frameAtColumn(e.view(), width, p.x() - layout.bscan.left()) - anchor) <=
+                1);
+        QVERIFY(aligned());
+        const OverviewView zoomed = e.view();
+        QTest::mousePress(strips, Qt::RightButton, {}, p);
+        QTest::mouseMove(strips, p + QPoint(width / 5, 0));
+        QTest::mouseRelease(strips, Qt::RightButton, {}, p + QPoint(width / 5, 0));
+        QVERIFY(e.view().from < zoomed.from);
+        QCOMPARE(e.view().to - e.view().from, zoomed.to - zoomed.from);
+        QVERIFY(aligned());
+
+        // The tooltip at the pointer: the frame above, the path of the row's
+        // first sample position, the amplitude drawn.
+        const int x = p.x() - layout.bscan.left(), y = 30;
+        const int64_t i = frameAtColumn(e.view(), width, x);
+        const auto [s0, s1] = bscanSamplesOfRow(y, layout.bscan.height());
+        uint8_t drawn = 0;
+        for (int k = s0; k < s1; ++k)
+            drawn = std::max(
+                drawn,
+                strips->bscanColumns()[static_cast<size_t>(x)].cells[static_cast<size_t>(k)]);
+        const BscanGeometry& g = o.bscanSummaries().geometryAt(i);
+        const QString path = g.range > 0 ? QString("声程 %1 mm").arg(g.pathAt(s0) / 10, 0, 'f', 1)
+                                         : QString("采样点 %1").arg(s0);
+        QCOMPARE(strips->describeBscan(x, y), QString("%1:%2  %3  波幅 %4%")
+                                                  .arg(o.recordNumber(i))
+                                                  .arg(o.frameNumber(i))
+                                                  .arg(path)
+                                                  .arg(drawn * 0.5, 0, 'f', 1));
+
+        // Both ways of answering a column draw the same picture.
+        const OverviewView whole{0, o.frameCount(), -1};
+        const std::vector<BscanColumn> summed = bscanBySummaries(o, whole, width);
+        std::vector<BscanColumn> read = summed;
+        RecordQuery reader;
+        QVERIFY(reader.openAlongside(w.form.core().query()));
+        readBscanColumns(o, reader, read);
+        QImage a(strips->size(), QImage::Format_RGB32), b = a;
+        const BscanPicture fromSummaries{summed}, fromRecords{read};
+        drawOverviewStrips(a, o, whole, nullptr, &fromSummaries);
+        drawOverviewStrips(b, o, whole, nullptr, &fromRecords);
+        QCOMPARE(a, b);
+
+        // Switched off, the strips take the height again; remembered.
+        w.child<QCheckBox>("BscanShown")->click();
+        QVERIFY(!e.bscanShown());
+        QVERIFY(strips->layout().bscan.isEmpty());
+        QCOMPARE(strips->layout().amplitude, OverviewLayout::forSize(strips->size()).amplitude);
+        QCOMPARE(QSettings(QStringLiteral("Vantrel"), QStringLiteral("Vantrel"))
+                     .value("EchoDynamics/bscan")
+                     .toBool(),
+                 false);
+        w.child<QCheckBox>("BscanShown")->click();
+        QVERIFY(e.bscanShown());
+    }
+
     void cursorFollowsPlayback() {
         Window w(5);
         QVERIFY(w.openAndCompute(mainFile()));
