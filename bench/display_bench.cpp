@@ -131,3 +131,39 @@ int main(int argc, char** argv) {
     benchmark::Shutdown();
     return 0;
 }
+
+namespace {
+
+// A full redraw of the B-scan strip, 1200 x 280, on the bench recording:
+// the columns answered (read from the records for a few hundred frames,
+// from the block maxima wider than that) and the strip drawn with its
+// gates, outlines and scales. Arg: the frames in view, the whole file (0),
+// 10 % (1), 1 % (2), 300 frames (3), from the middle of the file; and the
+// widest view still read from the records (4: 5000 frames, 500 records).
+void bscanStrip(benchmark::State& state) {
+    const EchoOverview* overview = benchOverview();
+    RecordQuery query, reader;
+    if (!overview || !query.open(bench::benchRecording()).ok() || !reader.openAlongside(query)) {
+        state.SkipWithError("no bench recording");
+        return;
+    }
+    reader.setPanelAndCurves(false);
+    const int64_t total = overview->frameCount();
+    const int64_t frames[] = {total, total / 10, total / 100, 300, 5000};
+    const int64_t n = std::min(frames[state.range(0)], total);
+    const OverviewView view{(total - n) / 2, (total - n) / 2 + n, -1};
+    QImage image(1200 + 128, 280 + 40, QImage::Format_RGB32);
+    const QRect plot(64, 20, 1200, 280);
+    for (auto _ : state) {
+        const std::vector<BscanColumn> columns =
+            bscanStripColumns(*overview, &reader, view, plot.width());
+        drawBscanStrip(image, plot, *overview, view, BscanPicture{columns});
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.counters["frames"] = static_cast<double>(n);
+    state.counters["read"] = bscanReadsRecords(*overview, view) ? 1 : 0;
+    state.counters["summaryBytes"] = static_cast<double>(overview->bscanSummaries().bytes());
+}
+BENCHMARK(bscanStrip)->DenseRange(0, 4)->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -133,6 +133,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                         }
                         if (next != n) std::abort();
                     }
+                    // The window's strip from the block maxima the walk
+                    // made: a few views, each column the maxima of whole
+                    // blocks, and reading those frames gives the same.
+                    const BscanSummaries& maxima = overview.bscanSummaries();
+                    if (maxima.empty() || maxima.blockLast(maxima.blockCount() - 1) != n - 1 ||
+                        maxima.bytes() > BscanSummaries::kMostBytes)
+                        std::abort();
+                    const int64_t a = static_cast<int64_t>(size % static_cast<size_t>(n));
+                    for (const OverviewView& view :
+                         {OverviewView{0, n, -1},
+                          OverviewView{a, std::min(n, a + 1 + a / 2), -1}}) {
+                        std::vector<BscanColumn> columns =
+                            bscanBySummaries(overview, view, 1 + static_cast<int>(size % 13));
+                        const std::vector<BscanColumn> summed = columns;
+                        readBscanColumns(overview, bscanReader, columns);
+                        if (columns != summed) std::abort();
+                        if (bscanStripColumns(overview, &bscanReader, view, 5).size() != 5)
+                            std::abort();
+                    }
                 }
             }
         }

@@ -44,7 +44,7 @@ void bscanCommand(const QString& path, const std::optional<QString>& fromText,
     RecordQuery query;
     openOrFail(query, path);
     // The shown frames and their records, from one walk of the file.
-    const EchoOverview overview = computeOverview(query, {});
+    const EchoOverview overview = computeOverview(query, overviewSettings({}));
     if (overview.frameCount() == 0) fail(quoted(path) + " has no shown frames");
     const int64_t from = fromText ? shownFrameOrFail(overview, *fromText, "from") : 0;
     const int64_t to =

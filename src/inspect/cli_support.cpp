@@ -175,6 +175,9 @@ int64_t thresholdTenths(const QString& text, const char* what) {
 
 OverviewSettings overviewSettings(const OverviewOptions& o) {
     OverviewSettings s;
+    // The command line reads its B-scans from the records, exactly; the
+    // window's block maxima would only cost the walk time and memory.
+    s.bscan = false;
     if (o.percentThreshold) s.percentThreshold = thresholdTenths(*o.percentThreshold, "threshold");
     if (o.dbThreshold) s.dbThreshold = thresholdTenths(*o.dbThreshold, "threshold-db");
     if (o.gap) {

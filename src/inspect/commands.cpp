@@ -297,7 +297,7 @@ void evaluateCommand(const QString& path, const std::optional<QString>& gapText,
     const std::optional<Travel> travel = travelOption(mmPerFrame);
     RecordQuery query;
     openOrFail(query, path);
-    const EchoOverview overview = computeOverview(query, {});
+    const EchoOverview overview = computeOverview(query, overviewSettings({}));
     const Evaluation evaluation(overview, gap);
     RecordQuery reader;
     if (!reader.openAlongside(query)) fail("cannot open " + quoted(path) + " a second time");

@@ -466,6 +466,7 @@ QString pathLabel(int64_t v, bool inch) {
 }
 
 void drawBscanScales(QPainter& p, const QRect& r, const std::optional<BscanGeometry>& path) {
+    p.setFont(rulerFont());
     const int most = std::max(2, r.height() / 22);
     auto tick = [&](int y, const QString& text) {
         p.fillRect(r.left() - 1 - kTick - 1, y, kTick, 1, kFrame);
@@ -581,6 +582,12 @@ void drawOverviewStrips(QImage& image, const EchoOverview& o, const OverviewView
     for (const QRect& r : layout.strips())
         p.drawRect(r.adjusted(-1, -1, 0, 0));
     drawScales(p, layout, o, frames, scales, image.width(), evaluation, e);
+}
+
+void drawBscanStrip(QImage& image, const QRect& plot, const EchoOverview& o,
+                    const OverviewView& view, const BscanPicture& bscan) {
+    QPainter p(&image);
+    drawBscan(p, plot, o, FramesInView(o, view), bscan);
 }
 
 void drawOverviewMarks(QImage& image, const std::vector<OverviewMark>& marks,

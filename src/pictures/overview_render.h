@@ -53,6 +53,11 @@ struct BscanPicture {
     const Evaluation* evaluation = nullptr;
 };
 
+// The B-scan strip alone in plot area `plot` of `image` (drawOverviewStrips
+// draws it with the rest), its scales in the margins beside it.
+void drawBscanStrip(QImage& image, const QRect& plot, const EchoOverview& overview,
+                    const OverviewView& view, const BscanPicture& bscan);
+
 // The strips of the frames in `view` on a white ground, with their scales
 // (OverviewScales::of) and the cursor; with `evaluation`, the amplitude
 // strip in its evaluation view (EvaluationScale::of); with `bscan`, the

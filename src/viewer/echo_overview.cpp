@@ -117,6 +117,7 @@ void addRecord(OverviewPiece& piece, const RecordQuery& reader, int32_t r,
         piece.position.push_back(v[positionValue]);
         piece.noEcho.push_back(v[0] == 0);
     }
+    if (!settings.bscan) return;
     BscanCells& maxima = piece.bscan.emplace_back();
     for (int32_t f = 0; f < shown; ++f)
         bscanMaxInto(maxima, reader.frame(f).data());
@@ -177,7 +178,9 @@ EchoOverview computeOverview(const RecordQuery& query, const OverviewSettings& s
             for (size_t k = 0; k < piece.records.size(); ++k) {
                 OverviewRecord& rec = piece.records[k];
                 rec.firstFrame += offset;
-                o.bscan_.addRecord(rec.firstFrame, rec.frames, piece.bscan[k], piece.geometry[k]);
+                if (settings.bscan)
+                    o.bscan_.addRecord(rec.firstFrame, rec.frames, piece.bscan[k],
+                                       piece.geometry[k]);
             }
             walked += piece.walked;
             appendPiece(o.records_, piece.records, walked, records);

@@ -43,6 +43,10 @@ struct OverviewSettings {
     // Indications of one unit with at most `gap` shown frames of that unit
     // between them merge into one.
     int64_t gap = 0;
+    // Whether the walk also keeps the B-scan's block maxima (the window's
+    // strip draws from them; the command line reads its B-scans exactly
+    // and does without).
+    bool bscan = true;
 };
 
 // An indexed record with shown frames and what its parameters give them.
