@@ -54,6 +54,9 @@ public:
     void invalidate();
 
     const OverviewView& view() const { return view_; }
+    // Room for the strips, and for the B-scan's 280 sample positions when
+    // it is shown.
+    QSize sizeHint() const override;
     // The strips as shown, with the marks over them.
     const QImage& picture();
     // The tooltip for column x of the plots (relative to the plot): the
