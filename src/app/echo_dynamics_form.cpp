@@ -614,11 +614,9 @@ void TEchoDynamicsForm::showEvent(QShowEvent* event) {
     if (!geometryRestored_) {
         geometryRestored_ = true;
         // The place and size of the last showing, on this or an earlier run;
-        // the first time, beside the main window's A-scan, tall enough for
-        // the B-scan strip to show its 280 sample positions nearly row for
-        // row.
+        // the first time, beside the main window's A-scan.
         placeWindow(*this, appSettings().value(settingsKey()).toByteArray(), keepClear_,
-                    QSize(940, 700));
+                    QSize(900, 560));
     }
     QWidget::showEvent(event);
     if (core_.fileOpen() && !overview_ && !job_->running()) startComputation();

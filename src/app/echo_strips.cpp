@@ -43,7 +43,7 @@ QString markText(const OverviewMark& m) {
 
 EchoStrips::EchoStrips(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("EchoStrips"));
-    setMinimumSize(360, 300);
+    setMinimumSize(360, 180);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -70,12 +70,11 @@ void EchoStrips::setEmptyText(const QString& text) {
 void EchoStrips::setBscanShown(bool shown) {
     if (shown == bscanShown_) return;
     bscanShown_ = shown;
-    setMinimumHeight(shown ? 300 : 180);
     updateGeometry();
     invalidate();
 }
 
-QSize EchoStrips::sizeHint() const { return {800, bscanShown_ ? 560 : 320}; }
+QSize EchoStrips::sizeHint() const { return {800, bscanShown_ ? 420 : 320}; }
 
 void EchoStrips::setBscanSources(RecordQuery* reader, const Evaluation* outlined) {
     bscanReader_ = reader;
