@@ -204,9 +204,14 @@ bool EchoStrips::event(QEvent* e) {
     const OverviewLayout strips = layout();
     const QPoint at = help->pos();
     QString text;
-    if (strips.bscan.contains(at))
-        text = describeBscan(at.x() - strips.bscan.left(), at.y() - strips.bscan.top());
-    else if (strips.amplitude.left() <= at.x() && at.x() <= strips.amplitude.right())
+    if (strips.bscan.contains(at)) {
+        // The marks near the pointer, as over the strips, then what lies
+        // under it in the B-scan.
+        QStringList lines = marksNear(at.x() - strips.bscan.left());
+        lines << describeBscan(at.x() - strips.bscan.left(), at.y() - strips.bscan.top());
+        lines.removeAll(QString());
+        text = lines.join(QLatin1Char('\n'));
+    } else if (strips.amplitude.left() <= at.x() && at.x() <= strips.amplitude.right())
         text = describeColumn(at.x() - strips.amplitude.left());
     if (text.isEmpty())
         QToolTip::hideText();
@@ -258,10 +263,7 @@ void EchoStrips::seekTo(int x) {
 QString EchoStrips::describeColumn(int x) const {
     if (!hasFrames()) return {};
     const int width = OverviewLayout::forSize(picture_.size(), bscanShown_).amplitude.width();
-    QStringList lines;
-    if (marks_)
-        for (const OverviewMark* m : marksNearColumn(*marks_, view_, width, x, kGrip))
-            lines << markText(*m);
+    QStringList lines = marksNear(x);
     const int64_t i = std::min(frameAtColumn(view_, width, x), overview_->frameCount() - 1);
     // In the list's words; a value no real frame holds says so, as there.
     const IndicationTexts t = frameTexts(*overview_, i);
@@ -272,6 +274,15 @@ QString EchoStrips::describeColumn(int x) const {
                  text(t.amplitude, t.amplitudeBeyond) + QStringLiteral("  ") +
                  text(t.position, t.positionBeyond);
     return lines.join(QLatin1Char('\n'));
+}
+
+QStringList EchoStrips::marksNear(int x) const {
+    QStringList lines;
+    const int width = OverviewLayout::forSize(picture_.size(), bscanShown_).amplitude.width();
+    if (marks_)
+        for (const OverviewMark* m : marksNearColumn(*marks_, view_, width, x, kGrip))
+            lines << markText(*m);
+    return lines;
 }
 
 QString EchoStrips::describeBscan(int x, int y) const {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QImage>
+#include <QStringList>
 #include <QWidget>
 
 #include <vector>
@@ -87,6 +88,8 @@ private:
     // the unit of that line for the drag.
     bool thresholdUnder(const QPoint& at);
     void seekTo(int x);
+    // The texts of the marks near column x of the plots.
+    QStringList marksNear(int x) const;
     void render();
 
     const EchoOverview* overview_ = nullptr;

@@ -361,6 +361,17 @@ private slots:
                                                   .arg(path)
                                                   .arg(drawn * 0.5, 0, 'f', 1));
 
+        // Gate A's edges where the frames' parameters put them.
+        const QImage picture = e.stripsPicture();
+        const int gx = width / 2 + 3;
+        const BscanGeometry& gate =
+            o.bscanSummaries().geometryAt(strips->bscanColumns()[static_cast<size_t>(gx)].first);
+        if (gate.gateAStart < kBscanRows) {
+            const int gy = bscanRowOfSample(gate.gateAStart, layout.bscan.height());
+            QCOMPARE(at(picture, layout.bscan.left() + gx, layout.bscan.top() + gy),
+                     qRgb(70, 215, 70));
+        }
+
         // Both ways of answering a column draw the same picture.
         const OverviewView whole{0, o.frameCount(), -1};
         const std::vector<BscanColumn> summed = bscanBySummaries(o, whole, width);
@@ -682,6 +693,10 @@ private slots:
         QVERIFY2(qRed(damaged) == qGreen(damaged) && qRed(damaged) < 250,
                  qPrintable(QString::number(damaged, 16)));
         QCOMPARE(at(picture, w.pointAt(w.indexOf(16, 4)).x(), y), qRgb(255, 255, 255));
+        // Through the B-scan too.
+        const int yb = layout.bscan.center().y();
+        QCOMPARE(at(picture, w.pointAt(w.indexOf(5, 0)).x(), yb), qRgb(0, 130, 150));
+        QCOMPARE(at(picture, w.pointAt(w.indexOf(9, 0)).x(), yb), qRgb(150, 150, 150));
 
         const QPoint note = w.pointAt(w.indexOf(5, 0));
         QHelpEvent help(QEvent::ToolTip, note, w.strips()->mapToGlobal(note));
@@ -693,6 +708,11 @@ private slots:
         QHelpEvent help2(QEvent::ToolTip, gap, w.strips()->mapToGlobal(gap));
         QApplication::sendEvent(w.strips(), &help2);
         QVERIFY2(QToolTip::text().contains("缺少记录 8"), qPrintable(QToolTip::text()));
+        const QPoint noteOnBscan(note.x(), layout.bscan.center().y());
+        QHelpEvent help3(QEvent::ToolTip, noteOnBscan, w.strips()->mapToGlobal(noteOnBscan));
+        QApplication::sendEvent(w.strips(), &help3);
+        QVERIFY2(QToolTip::text().contains("记录 5：note 5"), qPrintable(QToolTip::text()));
+        QVERIFY2(QToolTip::text().contains("5:0  "), qPrintable(QToolTip::text()));
     }
 
     // The window comes back where and as large as it was left, also in

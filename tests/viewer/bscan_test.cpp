@@ -3,6 +3,8 @@
 // the range has c = floor(i W / n), each cell the largest of their samples.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "bscan.h"
 #include "test_files.h"
 
@@ -237,4 +239,57 @@ TEST(Bscan, SummariesKeepTheirBudget) {
     EXPECT_LT((s.blockFirst(k0 - 1) + s.blockLast(k0 - 1)) / 2, 1000);
     EXPECT_LT((s.blockFirst(k1 - 1) + s.blockLast(k1 - 1)) / 2, 90000);
     EXPECT_GE((s.blockFirst(k1) + s.blockLast(k1)) / 2, 90000);
+}
+
+// The y axis of the strip: a sound path where one range and delay hold over
+// the view (a change of gates alone keeps it), the sample positions where
+// they change or where no block gives a length.
+TEST(Bscan, PathAxisOfAView) {
+    RecordWriter w;
+    w.addRecord(framesOf(0, 3)); // before any block: no lengths
+    ParameterBlock first = makeBlock(100);
+    storeU16(first.data() + param::kGateAStart, 40);
+    storeU16(first.data() + param::kGateAWidth, 100);
+    w.addRecord(framesOf(1, 3), &first);
+    ParameterBlock gates = first;
+    storeU16(gates.data() + param::kGateAStart, 60);
+    storeU16(gates.data() + param::kGateBLevel, 30);
+    w.addRecord(framesOf(2, 3), &gates);
+    ParameterBlock longer = gates;
+    storeU32(longer.data() + param::kRange, 2000);
+    storeU32(longer.data() + param::kDelay, 100);
+    w.addRecord(framesOf(3, 3), &longer);
+    RecordQuery query;
+    ASSERT_TRUE(query.open(writeTemp("bscan-axis.DAT", w.bytes())).ok());
+    const EchoOverview o = computeOverview(query, {});
+    ASSERT_EQ(o.frameCount(), 8); // 2 shown frames a record
+    const struct {
+        int64_t from, to;
+        std::optional<uint32_t> range; // of the path axis, none: samples
+    } views[] = {{0, 2, std::nullopt}, {2, 4, 1000}, {2, 6, 1000},
+                 {4, 7, std::nullopt}, {6, 8, 2000}, {0, 8, std::nullopt}};
+    for (const auto& v : views) {
+        const std::optional<BscanGeometry> g = bscanPathOfView(o, {v.from, v.to, -1});
+        EXPECT_EQ(g ? std::optional<uint32_t>(g->range) : std::nullopt, v.range)
+            << v.from << ".." << v.to;
+    }
+    // The gates of each frame's block; the path of a sample position.
+    const BscanSummaries& s = o.bscanSummaries();
+    EXPECT_EQ(s.geometryAt(2).gateAStart, 40);
+    EXPECT_FALSE(s.geometryAt(2).gateB);
+    EXPECT_EQ(s.geometryAt(4).gateAStart, 60);
+    EXPECT_TRUE(s.geometryAt(4).gateB);
+    EXPECT_DOUBLE_EQ(s.geometryAt(2).pathAt(140), 500.0);              // 50.0 mm
+    EXPECT_DOUBLE_EQ(s.geometryAt(6).pathAt(0), 3230 * 100 * 0.00005); // the delay's path
+    // Rows and sample positions: every position on some row, in order.
+    for (const int h : {70, 280, 300, 1000}) {
+        int next = 0;
+        for (int y = 0; y < h; ++y) {
+            const auto [a, b] = bscanSamplesOfRow(y, h);
+            EXPECT_TRUE(a == next || (a == next - 1 && b == next)) << h << " " << y;
+            EXPECT_EQ(bscanRowOfSample(a, h) <= y, true);
+            next = b;
+        }
+        EXPECT_EQ(next, kBscanRows);
+    }
 }
