@@ -293,11 +293,9 @@ QString EchoStrips::describeBscan(int x, int y) const {
     // The frame under the pointer, as on the strips above; the amplitude is
     // the one drawn there.
     const int64_t i = std::min(frameAtColumn(view_, plot.width(), x), overview_->frameCount() - 1);
-    const auto [s0, s1] = bscanSamplesOfRow(y, plot.height());
-    uint8_t sample = 0;
-    for (int k = s0; k < s1; ++k)
-        sample =
-            std::max(sample, bscanColumns_[static_cast<size_t>(x)].cells[static_cast<size_t>(k)]);
+    const std::pair<int, int> samples = bscanSamplesOfRow(y, plot.height());
+    const int s0 = samples.first;
+    const uint8_t sample = bscanRowValue(bscanColumns_[static_cast<size_t>(x)], samples);
     QString path;
     const BscanSummaries& s = overview_->bscanSummaries();
     if (!s.empty() && s.geometryAt(i).range > 0) {

@@ -392,15 +392,10 @@ void drawBscanImage(QPainter& p, const QRect& r, const std::vector<BscanColumn>&
         colours[static_cast<size_t>(v)] = 0xFF000000u | bscanColour(static_cast<uint8_t>(v));
     const int width = std::min(r.width(), static_cast<int>(columns.size()));
     for (int y = 0; y < r.height(); ++y) {
-        const auto [s0, s1] = bscanSamplesOfRow(y, r.height());
+        const std::pair<int, int> samples = bscanSamplesOfRow(y, r.height());
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < width; ++x) {
-            const BscanCells& cells = columns[static_cast<size_t>(x)].cells;
-            uint8_t v = 0;
-            for (int k = s0; k < s1; ++k)
-                v = std::max(v, cells[static_cast<size_t>(k)]);
-            line[x] = colours[v];
-        }
+        for (int x = 0; x < width; ++x)
+            line[x] = colours[bscanRowValue(columns[static_cast<size_t>(x)], samples)];
         for (int x = width; x < r.width(); ++x)
             line[x] = colours[0];
     }

@@ -88,11 +88,9 @@ bool bscanReadsRecords(const EchoOverview& o, const OverviewView& view) {
 
 std::vector<BscanColumn> bscanStripColumns(const EchoOverview& o, RecordQuery* reader,
                                            const OverviewView& view, int width) {
-    const bool read = bscanReadsRecords(o, view);
-    if (!read || (!reader && !o.bscanSummaries().empty())) return bscanBySummaries(o, view, width);
+    if (!reader || !bscanReadsRecords(o, view)) return bscanBySummaries(o, view, width);
     std::vector<BscanColumn> columns(static_cast<size_t>(std::max(width, 0)));
-    if (!reader || width <= 0 || view.from < 0 || view.to <= view.from || view.to > o.frameCount())
-        return columns;
+    if (view.from < 0 || view.to <= view.from || view.to > o.frameCount()) return columns;
     for (int x = 0; x < width; ++x) {
         const auto [a, b] = framesOfColumn(view, width, x);
         columns[static_cast<size_t>(x)].first = a;

@@ -82,6 +82,14 @@ std::vector<BscanColumn> bscanStripColumns(const EchoOverview& overview, RecordQ
 std::pair<int, int> bscanSamplesOfRow(int y, int height);
 // The first row that shows sample position k (height for k = 280).
 int bscanRowOfSample(int k, int height);
+// What a row of the strip shows of a column: the largest sample of the
+// positions it stands for (bscanSamplesOfRow, worked out once a row).
+inline uint8_t bscanRowValue(const BscanColumn& column, std::pair<int, int> samples) {
+    uint8_t v = 0;
+    for (int k = samples.first; k < samples.second; ++k)
+        v = v < column.cells[static_cast<size_t>(k)] ? column.cells[static_cast<size_t>(k)] : v;
+    return v;
+}
 
 // The geometry whose sound path holds over the frames of `view` (the y axis
 // is then a sound path in its unit), or none where the range, the delay or
