@@ -80,6 +80,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (query.open(path).ok()) {
             OverviewSettings settings;
             settings.gap = size % 4;
+            // No cut, a tight one and the default; the evaluation's echo
+            // positions kept apart from the strip's when it shows another.
+            settings.splitMicrometres = static_cast<int64_t>(size % 3) * 1500;
+            if (size % 5 == 0) settings.position = OverviewPosition::Surface;
             const EchoOverview overview = computeOverview(query, settings);
             for (const Indication& d : overview.indications()) {
                 if (d.start > d.end || d.peak < d.start || d.peak > d.end) std::abort();
@@ -95,13 +99,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (indicationsCsv(overview).empty()) std::abort();
             // The same frames evaluated against the DAC lines: runs of
             // evaluated frames reaching EL, the peak among them, the 6 dB
-            // run around the peak.
-            const Evaluation evaluation(overview, settings.gap);
+            // run around the peak, cut where the echo jumps: each starts,
+            // ends and peaks on a frame reaching EL, in order and apart, and
+            // no two neighbours of its 6 dB run are different echoes.
+            const Evaluation evaluation(overview, settings.gap, settings.splitMicrometres);
+            int64_t previousEnd = -1;
             for (const EvaluatedIndication& d : evaluation.indications()) {
                 if (d.start > d.end || d.peak < d.start || d.peak > d.end ||
-                    d.drop6Start > d.peak || d.drop6End < d.peak)
+                    d.drop6Start > d.peak || d.drop6End < d.peak || d.start <= previousEnd)
                     std::abort();
-                if (!evaluation.evaluated(d.peak) || evaluation.dac(d.peak) < d.el) std::abort();
+                previousEnd = d.end;
+                for (const int64_t i : {d.start, d.end, d.peak})
+                    if (!evaluation.evaluated(i) || evaluation.dac(i) < overview.recordOf(i).el)
+                        std::abort();
+                if (evaluation.dac(d.peak) != d.dac) std::abort();
+                for (int64_t i = d.drop6Start; i < d.drop6End; ++i)
+                    if (evaluation.echoJumps(overview.recordOf(i), i, overview.recordOf(i + 1),
+                                             i + 1))
+                        std::abort();
             }
             if (evaluation.evaluatedFrames() > overview.frameCount()) std::abort();
             // The strips' ranges hold only values a real frame can.

@@ -11,6 +11,7 @@ const QString kPositionKey = QStringLiteral("EchoDynamics/position");
 const QString kPercentKey = QStringLiteral("EchoDynamics/percentThreshold");
 const QString kDbKey = QStringLiteral("EchoDynamics/dbThreshold");
 const QString kGapKey = QStringLiteral("EchoDynamics/gap");
+const QString kSplitKey = QStringLiteral("EchoDynamics/splitMicrometres");
 
 // A remembered whole number within low .. high, or nullopt.
 std::optional<int64_t> storedNumber(const QSettings& s, const QString& key, int64_t low,
@@ -59,6 +60,7 @@ OverviewSettings rememberedOverviewSettings() {
     o.percentThreshold = storedNumber(s, kPercentKey, 0, 2000); // none: the gate level
     if (const auto v = storedNumber(s, kDbKey, -600, 600)) o.dbThreshold = *v;
     if (const auto v = storedNumber(s, kGapKey, 0, 1000000)) o.gap = *v;
+    if (const auto v = storedNumber(s, kSplitKey, 0, 1000000)) o.splitMicrometres = *v;
     return o;
 }
 
@@ -71,6 +73,7 @@ void rememberOverviewSettings(const OverviewSettings& o) {
         s.remove(kPercentKey);
     s.setValue(kDbKey, static_cast<qlonglong>(o.dbThreshold));
     s.setValue(kGapKey, static_cast<qlonglong>(o.gap));
+    s.setValue(kSplitKey, static_cast<qlonglong>(o.splitMicrometres));
 }
 
 } // namespace vantrel

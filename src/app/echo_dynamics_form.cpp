@@ -75,6 +75,7 @@ TEchoDynamicsForm::TEchoDynamicsForm(const ViewerCore& core, ShowFrame showFrame
     saveTimer_->setInterval(500);
     connect(saveTimer_, &QTimer::timeout, this, [this] { saveInspectionFile(); });
     loadInspectionFile();
+    takeKeptSettings();
     progressTimer_ = new QTimer(this);
     progressTimer_->setInterval(100);
     connect(progressTimer_, &QTimer::timeout, this, [this] { syncControls(); });
@@ -89,6 +90,7 @@ TEchoDynamicsForm::~TEchoDynamicsForm() {
 // ------------------------------------------------------------ the controls
 
 void TEchoDynamicsForm::buildControls() {
+    settingsBar_ = new OverviewSettingsBar(this);
     strips_ = new EchoStrips(this);
     auto* splitter = new QSplitter(Qt::Vertical, this);
     splitter->addWidget(strips_);
@@ -98,7 +100,6 @@ void TEchoDynamicsForm::buildControls() {
     splitter->setStretchFactor(1, 2);
     splitter->setChildrenCollapsible(false);
 
-    settingsBar_ = new OverviewSettingsBar(this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(settingsBar_);
     layout->addWidget(splitter, 1);
@@ -125,6 +126,7 @@ QWidget* TEchoDynamicsForm::buildListPanel() {
                                "纵向为声程，颜色为波幅"));
     bscanShown_->setChecked(appSettings().value(bscanKey(), true).toBool());
     evaluationRow->addWidget(bscanShown_);
+    evaluationRow->addWidget(settingsBar_->splitControls());
     travelLabel_ = new QLabel(panel);
     travelLabel_->setObjectName(QStringLiteral("TravelText"));
     evaluationRow->addWidget(travelLabel_, 1);
@@ -209,6 +211,7 @@ void TEchoDynamicsForm::connectControls() {
 void TEchoDynamicsForm::settingsChanged(const OverviewSettings& settings, bool positionChanged) {
     settings_ = settings;
     rememberOverviewSettings(settings_);
+    keepSettings();
     if (positionChanged)
         startComputation();
     else
@@ -237,7 +240,8 @@ void TEchoDynamicsForm::evaluate() {
     evaluation_.reset();
     peakPositions_.clear();
     if (overview_) {
-        evaluation_ = std::make_unique<Evaluation>(*overview_, settings_.gap);
+        evaluation_ =
+            std::make_unique<Evaluation>(*overview_, settings_.gap, settings_.splitMicrometres);
         evaluationSummaries_ = std::make_unique<EvaluationSummaries>(*evaluation_);
         // Depth and surface distance at each peak, from its record: a
         // reader of its own, the main window's stays where it is.
@@ -266,15 +270,18 @@ void TEchoDynamicsForm::evaluate() {
 
 void TEchoDynamicsForm::fillEvaluationList() {
     std::vector<DefectRow> rows;
-    std::vector<IndicationDecision> decisions;
+    std::vector<IndicationDecision> decisions, orphans;
     const std::optional<Travel> t = travel();
     if (evaluation_) {
         DefectListWords words;
         words.frames = tr("帧").toStdString();
         words.zone = tr("{}区").toStdString();
+        const DecisionMatch match = matchDecisions(*evaluation_, inspection_);
+        for (const IndicationDecision* orphan : match.orphans)
+            orphans.push_back(*orphan);
         for (size_t k = 0; k < evaluation_->indications().size(); ++k) {
             const EvaluatedIndication& d = evaluation_->indications()[k];
-            const IndicationDecision* decided = decisionOf(*overview_, inspection_, d);
+            const IndicationDecision* decided = match.byIndication[k];
             rows.push_back(
                 defectRow(*overview_, *evaluation_, k, peakPositions_[k], t, decided, words));
             IndicationDecision blank;
@@ -283,7 +290,7 @@ void TEchoDynamicsForm::fillEvaluationList() {
             decisions.push_back(decided ? *decided : blank);
         }
     }
-    evaluationList_->fill(rows, decisions);
+    evaluationList_->fill(rows, decisions, orphans);
     DefectList calibration; // the list's own words for the travel
     calibration.calibration = inspection_.travel;
     calibration.travel = t;
@@ -331,13 +338,11 @@ void TEchoDynamicsForm::selectEvaluated(int row) {
 void TEchoDynamicsForm::setDecision(int row, const IndicationDecision& decision) {
     if (!evaluation_ || row < 0 || row >= static_cast<int>(evaluation_->indications().size()))
         return;
-    const EvaluatedIndication& d = evaluation_->indications()[static_cast<size_t>(row)];
-    const FramePlace start{overview_->recordNumber(d.start), overview_->frameNumber(d.start)};
-    const FramePlace end{overview_->recordNumber(d.end), overview_->frameNumber(d.end)};
-    IndicationDecision& kept = inspection_.decide(start, end);
-    kept = decision;
-    kept.start = start;
-    kept.end = end;
+    IndicationDecision& kept = decideIndication(*evaluation_, inspection_, static_cast<size_t>(row));
+    kept.nature = decision.nature;
+    kept.grade = decision.grade;
+    kept.remark = decision.remark;
+    kept.reported = decision.reported;
     saveInspectionFile();
     if (evaluationList_->item(row, EvaluationList::Nature) == nullptr ||
         evaluationList_->item(row, EvaluationList::Nature)->text().toStdString() !=
@@ -487,6 +492,7 @@ void TEchoDynamicsForm::syncTitle() {
 void TEchoDynamicsForm::fileOpened() {
     syncTitle();
     loadInspectionFile();
+    takeKeptSettings();
     job_->stop();
     progressTimer_->stop();
     dropOverview();
@@ -540,16 +546,39 @@ void TEchoDynamicsForm::exportCsv() {
     const std::optional<QString> path =
         chooseCsvFile(QString::fromStdString(indicationsCsvName(recording)));
     if (!path) return;
+    // The list on screen: the evaluated indications with the inspector's
+    // words in the evaluation view, the threshold runs otherwise.
     const std::string csv =
-        indicationsCsvComment(QFileInfo(QString::fromStdString(recording)).fileName().toStdString(),
-                              settings_) +
-        indicationsCsv(*overview_);
+        evaluationShown() && evaluation_
+            ? evaluationCsv()
+            : indicationsCsvComment(
+                  QFileInfo(QString::fromStdString(recording)).fileName().toStdString(),
+                  settings_) +
+                  indicationsCsv(*overview_);
     QFile out(*path);
     if (out.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
         out.write(csv.data(), static_cast<qint64>(csv.size())) == static_cast<qint64>(csv.size()))
         return;
     tell(QStringLiteral("ExportFailedMessage"),
          tr("无法写入“%1”：%2").arg(QDir::toNativeSeparators(*path), out.errorString()));
+}
+
+std::string TEchoDynamicsForm::evaluationCsv() const {
+    // The columns vantrel-inspect evaluate writes, then the decisions.
+    std::string header = evaluationCsvHeader();
+    header.insert(header.size() - 2, ",nature,grade,remark,reported");
+    std::string csv = header;
+    const DecisionMatch match = matchDecisions(*evaluation_, inspection_);
+    const std::optional<Travel> t = travel();
+    for (size_t k = 0; k < evaluation_->indications().size(); ++k) {
+        std::string row = evaluationCsvRow(*evaluation_, k, peakPositions_[k], t);
+        const IndicationDecision blank;
+        const IndicationDecision& d = match.byIndication[k] ? *match.byIndication[k] : blank;
+        row.insert(row.size() - 2, ',' + csvField(d.nature) + ',' + csvField(d.grade) + ',' +
+                                       csvField(d.remark) + ',' + (d.reported ? "1" : "0"));
+        csv += row;
+    }
+    return csv;
 }
 
 void TEchoDynamicsForm::setThreshold(AmplitudeUnit unit, int64_t tenths) {
@@ -561,7 +590,28 @@ void TEchoDynamicsForm::setThreshold(AmplitudeUnit unit, int64_t tenths) {
         settings_.percentThreshold = tenths;
     }
     rememberOverviewSettings(settings_);
+    keepSettings();
     thresholdsChanged();
+}
+
+void TEchoDynamicsForm::takeKeptSettings() {
+    // The recording opens with the settings its decisions were made with;
+    // one without them keeps the window's.
+    if (!inspection_.settings) return;
+    const EvaluationSettings& s = *inspection_.settings;
+    settings_.gap = s.gap;
+    settings_.splitMicrometres = s.splitMicrometres;
+    settings_.percentThreshold = s.percentThreshold;
+    settings_.dbThreshold = s.dbThreshold;
+}
+
+void TEchoDynamicsForm::keepSettings() {
+    if (recordingPath_.isEmpty()) return;
+    const EvaluationSettings s{settings_.gap, settings_.splitMicrometres,
+                               settings_.percentThreshold, settings_.dbThreshold};
+    if (inspection_.settings == s) return;
+    inspection_.settings = s;
+    saveTimer_->start(); // a drag of the threshold line is written once it stops
 }
 
 void TEchoDynamicsForm::thresholdsChanged() {

@@ -160,12 +160,18 @@ private:
     // The evaluation of the overview as it now stands, its list and strip.
     void evaluate();
     void fillEvaluationList();
+    // The evaluated indications as CSV, with the inspector's decisions.
+    std::string evaluationCsv() const;
     // The decisions kept for the open recording, read when it opens, and
     // written after every change; what stands in the way is said once.
     void loadInspectionFile();
     void saveInspectionFile();
     // Writes what waits to be written (typed report cells), now.
     void flushInspectionFile();
+    // The evaluation's settings kept in the inspection: taken when a
+    // recording opens, kept (and written) when they change.
+    void takeKeptSettings();
+    void keepSettings();
     void tell(const QString& name, const QString& text);
 
     const ViewerCore& core_;

@@ -45,7 +45,7 @@ EvaluationList::EvaluationList(QWidget* parent) : QTableWidget(0, Columns, paren
     verticalHeader()->setDefaultSectionSize(20);
     // Every column says what it holds; the lengths' headings name their
     // method, their cells the unit (calibrated mm or frames).
-    setHorizontalHeaderLabels({tr("起止"), tr("峰值处"), tr("区域"), QStringLiteral("SL\u00B1dB"),
+    setHorizontalHeaderLabels({tr("序号"), tr("起止"), tr("峰值处"), tr("区域"), QStringLiteral("SL\u00B1dB"),
                                tr("深度"), tr("水平"), tr("6dB长度"), tr("EL长度"), tr("性质"),
                                tr("等级"), tr("备注"), tr("报告")});
     horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -55,28 +55,41 @@ EvaluationList::EvaluationList(QWidget* parent) : QTableWidget(0, Columns, paren
 }
 
 void EvaluationList::fill(const std::vector<DefectRow>& rows,
-                          const std::vector<IndicationDecision>& decisions) {
+                          const std::vector<IndicationDecision>& decisions,
+                          const std::vector<IndicationDecision>& orphans) {
     const QSignalBlocker quiet(this);
     decisions_ = decisions;
     clearContents();
-    setRowCount(static_cast<int>(rows.size()));
-    for (size_t k = 0; k < rows.size(); ++k) {
-        const DefectRow& t = rows[k];
-        const IndicationDecision& d = decisions_[k];
-        const std::string* texts[] = {&t.span,   &t.peak,    &t.zone,      &t.aboveSl,
-                                      &t.depth,  &t.surface, &t.length6dB, &t.lengthEl,
-                                      &d.nature, &d.grade,   &d.remark};
+    setRowCount(static_cast<int>(rows.size() + orphans.size()));
+    for (size_t k = 0; k < rows.size() + orphans.size(); ++k) {
+        const bool orphan = k >= rows.size();
+        const DefectRow blank;
+        const DefectRow& t = orphan ? blank : rows[k];
+        const IndicationDecision& d = orphan ? orphans[k - rows.size()] : decisions_[k];
+        const std::string span =
+            orphan ? placeText(d.start) + "\u2013" + placeText(d.end) : t.span;
+        const std::string peak = orphan && d.peak ? placeText(*d.peak) : t.peak;
+        const std::string zone = orphan ? tr("无对应指示").toStdString() : t.zone;
+        const std::string* texts[] = {&t.number,   &span,      &peak,    &zone,
+                                      &t.aboveSl,  &t.depth,   &t.surface, &t.length6dB,
+                                      &t.lengthEl, &d.nature,  &d.grade, &d.remark};
         for (int column = 0; column < Reported; ++column) {
             auto* item = new QTableWidgetItem(QString::fromStdString(*texts[column]));
             Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-            if (column >= Nature) flags |= Qt::ItemIsEditable;
+            if (column >= Nature && !orphan) flags |= Qt::ItemIsEditable;
             item->setFlags(flags);
-            if (column >= 3 && column < Nature) // the numbers
+            if (column >= 4 && column < Nature) // the numbers
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (orphan) {
+                item->setForeground(palette().color(QPalette::Disabled, QPalette::Text));
+                item->setToolTip(tr("设置或规则改变后，没有指示含此决定的峰值帧；决定仍保留"));
+            }
             setItem(static_cast<int>(k), column, item);
         }
         auto* reported = new QTableWidgetItem;
-        reported->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        reported->setFlags(orphan ? Qt::ItemIsEnabled | Qt::ItemIsSelectable
+                                  : Qt::ItemIsEnabled | Qt::ItemIsSelectable |
+                                        Qt::ItemIsUserCheckable);
         reported->setCheckState(d.reported ? Qt::Checked : Qt::Unchecked);
         setItem(static_cast<int>(k), Reported, reported);
     }

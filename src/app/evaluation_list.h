@@ -2,6 +2,8 @@
 // indication in file order with its zone, SL±dB, depth, surface distance and
 // lengths (the defect list's texts), and the inspector's decisions:
 // nature, grade and remark to type or choose, and whether it is reported.
+// Under them, greyed, the decisions no indication holds any more (another
+// gap or split), with their words, so that none is lost from sight.
 // The list changes no decision itself: it says which the inspector edited.
 #pragma once
 
@@ -18,12 +20,14 @@ class EvaluationList : public QTableWidget {
     Q_OBJECT
 public:
     // The columns the inspector fills.
-    enum Column { Nature = 8, Grade, Remark, Reported, Columns };
+    enum Column { Number, Span, Nature = 9, Grade, Remark, Reported, Columns };
 
     explicit EvaluationList(QWidget* parent = nullptr);
     // One row per evaluated indication, with the decision of its
-    // indication (blank and reported where there is none).
-    void fill(const std::vector<DefectRow>& rows, const std::vector<IndicationDecision>& decisions);
+    // indication (blank and reported where there is none); then a row per
+    // orphan decision, which takes no edits.
+    void fill(const std::vector<DefectRow>& rows, const std::vector<IndicationDecision>& decisions,
+              const std::vector<IndicationDecision>& orphans = {});
 
 signals:
     // The inspector changed the decision of row `row`.

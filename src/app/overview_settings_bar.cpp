@@ -61,6 +61,22 @@ OverviewSettingsBar::OverviewSettingsBar(QWidget* parent) : QWidget(parent) {
     row->addWidget(gap_);
     row->addStretch(1);
 
+    // The split is the evaluation's: the owner puts it beside the
+    // evaluation's other controls.
+    splitControls_ = new QWidget(this);
+    auto* splitRow = new QHBoxLayout(splitControls_);
+    splitRow->setContentsMargins(0, 0, 0, 0);
+    splitRow->addWidget(new QLabel(tr("分割"), splitControls_));
+    split_ = new QDoubleSpinBox(splitControls_);
+    split_->setObjectName(QStringLiteral("SplitDistance"));
+    split_->setRange(0.0, 1000.0);
+    split_->setDecimals(2);
+    split_->setSingleStep(0.5);
+    split_->setSuffix(QStringLiteral(" mm"));
+    split_->setToolTip(tr("闸门A回波的位置在相邻帧间跳变超过此距离时，评定的指示在此分开"
+                          "（焊缝根部等另一回波不并入缺陷的长度）；0：不分开"));
+    splitRow->addWidget(split_);
+
     fit_ = new QPushButton(tr("全部"), this);
     fit_->setObjectName(QStringLiteral("FitAll"));
     fit_->setToolTip(tr("显示整个文件（滚轮缩放，右键或 Shift+左键拖动平移）"));
@@ -91,6 +107,10 @@ void OverviewSettingsBar::connectControls() {
         shown_.gap = v;
         userChanged(false);
     });
+    connect(split_, &QDoubleSpinBox::valueChanged, this, [this](double v) {
+        shown_.splitMicrometres = std::llround(v * 1000);
+        userChanged(false);
+    });
     connect(fit_, &QPushButton::clicked, this, &OverviewSettingsBar::fitRequested);
 }
 
@@ -109,6 +129,7 @@ void OverviewSettingsBar::showSettings(const OverviewSettings& settings) {
         percent_->setValue(static_cast<double>(*settings.percentThreshold) / 10.0);
     db_->setValue(static_cast<double>(settings.dbThreshold) / 10.0);
     gap_->setValue(static_cast<int>(std::min<int64_t>(settings.gap, gap_->maximum())));
+    split_->setValue(static_cast<double>(settings.splitMicrometres) / 1000.0);
     shown_ = settings;
     syncing_ = false;
 }

@@ -22,6 +22,9 @@ public:
     // Shows `settings` on the controls (no `changed` follows).
     void showSettings(const OverviewSettings& settings);
     void setFitEnabled(bool enabled);
+    // The evaluation's split (its caption and box), which the owner lays
+    // out beside the evaluation's controls; its changes come as `changed`.
+    QWidget* splitControls() const { return splitControls_; }
 
 signals:
     // The user changed a setting; a new position kind needs a new
@@ -40,6 +43,8 @@ private:
     QDoubleSpinBox* percent_ = nullptr;
     QDoubleSpinBox* db_ = nullptr;
     QSpinBox* gap_ = nullptr;
+    QDoubleSpinBox* split_ = nullptr;
+    QWidget* splitControls_ = nullptr;
     QPushButton* fit_ = nullptr;
 };
 

@@ -11,6 +11,7 @@
 #include <limits>
 #include <unistd.h>
 
+#include "display_text.h"
 #include "file_io.h"
 
 namespace vantrel::cli {
@@ -173,6 +174,16 @@ int64_t thresholdTenths(const QString& text, const char* what) {
 
 } // namespace
 
+void takeKeptSettings(OverviewOptions& o, const Inspection& inspection) {
+    if (!inspection.settings) return;
+    const EvaluationSettings& s = *inspection.settings;
+    auto text = [](const std::string& t) { return QString::fromStdString(t); };
+    if (!o.gap) o.gap = QString::number(s.gap);
+    if (!o.split) o.split = text(splitText(s.splitMicrometres));
+    if (!o.percentThreshold && s.percentThreshold) o.percentThreshold = text(tenths(*s.percentThreshold));
+    if (!o.dbThreshold) o.dbThreshold = text(tenths(s.dbThreshold));
+}
+
 OverviewSettings overviewSettings(const OverviewOptions& o) {
     OverviewSettings s;
     // The command line reads its B-scans from the records, exactly; the
@@ -184,6 +195,13 @@ OverviewSettings overviewSettings(const OverviewOptions& o) {
         bool ok = false;
         s.gap = o.gap->toLongLong(&ok, 10);
         if (!ok || s.gap < 0) fail("gap " + quoted(*o.gap) + " is not a whole number >= 0");
+    }
+    if (o.split) {
+        const std::optional<int64_t> um = parseSplitMicrometres(o.split->toStdString());
+        if (!um)
+            fail("split " + quoted(*o.split) +
+                 " is not a distance in mm >= 0 with at most 3 decimals");
+        s.splitMicrometres = *um;
     }
     if (o.position) {
         if (*o.position == "path")

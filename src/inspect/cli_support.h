@@ -17,12 +17,17 @@
 #include "echo_overview.h"
 #include "evaluation.h"
 #include "file_io.h"
+#include "inspection.h"
 #include "output_sink.h"
 #include "record_file.h"
 #include "record_query.h"
 #include "viewer_core.h"
 
 namespace vantrel::cli {
+
+// The exit status of a defect list that was written but is no clean sheet:
+// nothing in the recording was evaluated, or the file is damaged.
+inline constexpr int kIncompleteStatus = 3;
 
 // A failure the user can act on: message on stderr, exit status 2.
 struct UsageError {
@@ -46,10 +51,15 @@ public:
     }
     // One JSON document on one line.
     void printJson(const QJsonObject& object) const;
+    // The exit status of a command that did its work but whose result a
+    // script must not take for a plain success (see kIncompleteStatus).
+    void setStatus(int status) const { status_ = status; }
+    int status() const { return status_; }
 
 private:
     const OutputSink& sink_;
     std::string* warnings_;
+    mutable int status_ = 0;
 };
 
 QString utf8(const std::string& s);
@@ -106,8 +116,11 @@ private:
 
 // The options of `overview` as given on the command line.
 struct OverviewOptions {
-    std::optional<QString> percentThreshold, dbThreshold, gap, position;
+    std::optional<QString> percentThreshold, dbThreshold, gap, position, split;
 };
+// The options the inspection kept with the recording holds (the settings
+// its decisions were made with) where the command line gives none.
+void takeKeptSettings(OverviewOptions& options, const Inspection& inspection);
 // The settings the overview options give (a usage error when one is not
 // understood).
 OverviewSettings overviewSettings(const OverviewOptions& options);

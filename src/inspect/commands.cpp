@@ -287,18 +287,16 @@ QJsonArray placeArray(const EchoOverview& o, int64_t i) {
 
 } // namespace
 
-void evaluateCommand(const QString& path, const std::optional<QString>& gapText,
+void evaluateCommand(const QString& path, const OverviewOptions& options,
                      const std::optional<QString>& mmPerFrame, const QString& out, Output& output) {
     if (!out.isEmpty() && !out.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))
         fail("evaluate --out " + quoted(out) + ": the name must end in .csv");
-    OverviewOptions options;
-    options.gap = gapText;
-    const int64_t gap = overviewSettings(options).gap;
+    const OverviewSettings settings = overviewSettings(options);
     const std::optional<Travel> travel = travelOption(mmPerFrame);
     RecordQuery query;
     openOrFail(query, path);
     const EchoOverview overview = computeOverview(query, overviewSettings({}));
-    const Evaluation evaluation(overview, gap);
+    const Evaluation evaluation(overview, settings.gap, settings.splitMicrometres);
     RecordQuery reader;
     if (!reader.openAlongside(query)) fail("cannot open " + quoted(path) + " a second time");
     reader.setPanelAndCurves(false);
@@ -306,14 +304,7 @@ void evaluateCommand(const QString& path, const std::optional<QString>& gapText,
     // The indications as JSON text one at a time: a document of thousands
     // of them held as one tree costs more than the evaluation itself.
     std::string list;
-    std::string csv = "indication,startRecord,startFrame,endRecord,endFrame,frames,peakRecord,"
-                      "peakFrame,dac,sl,zone,path,surface,depth,positionUnit,drop6Frames,elMm,"
-                      "drop6Mm\r\n";
-    auto csvPlace = [&](int64_t i) {
-        return std::to_string(overview.recordNumber(i)) + ',' +
-               std::to_string(overview.frameNumber(i));
-    };
-    auto cell = [](const std::optional<int64_t>& v) { return v ? tenths(*v) : std::string(); };
+    std::string csv = evaluationCsvHeader();
     for (size_t k = 0; k < evaluation.indications().size(); ++k) {
         const EvaluatedIndication& d = evaluation.indications()[k];
         const PeakPositions row = peakPositions(overview, reader, d.peak);
@@ -346,11 +337,7 @@ void evaluateCommand(const QString& path, const std::optional<QString>& gapText,
         const QByteArray text = QJsonDocument(one).toJson(QJsonDocument::Compact);
         if (!list.empty()) list += ',';
         list.append(text.constData(), static_cast<size_t>(text.size()));
-        csv += std::to_string(k) + ',' + csvPlace(d.start) + ',' + csvPlace(d.end) + ',' +
-               std::to_string(d.frames()) + ',' + csvPlace(d.peak) + ',' + tenths(d.dac) + ',' +
-               tenths(d.aboveSl()) + ',' + zoneText(d.zone) + ',' + cell(row.path) + ',' +
-               cell(row.surface) + ',' + cell(row.depth) + ',' + row.unit + ',' +
-               std::to_string(d.drop6Frames()) + ',' + cell(elMm) + ',' + cell(drop6Mm) + "\r\n";
+        csv += evaluationCsvRow(evaluation, k, row, travel);
     }
     if (!out.isEmpty()) {
         OutputFile file(out);

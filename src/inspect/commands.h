@@ -35,7 +35,8 @@ void overviewCommand(const QString& path, const OverviewOptions& options, const 
                      Output& output);
 // FILE: the indications evaluated against the DAC lines, as JSON, and with a
 // .csv `out` one row per indication.
-void evaluateCommand(const QString& path, const std::optional<QString>& gap,
+// `options` give the gap and the split.
+void evaluateCommand(const QString& path, const OverviewOptions& options,
                      const std::optional<QString>& mmPerFrame, const QString& out, Output& output);
 // encode|decode IN OUT.
 void lzwCommand(const QString& mode, const QString& in, const QString& out);

@@ -82,7 +82,9 @@ const QString kGeneralHelp =
     QStringLiteral("Usage: vantrel-inspect COMMAND ARGS...\n"
                    "Answers questions about Vantrel *.DAT record files without a window.\n"
                    "Results are one JSON document on stdout; errors one line on stderr\n"
-                   "(exit 2 for a usage error or unusable input, 1 for an internal failure).\n"
+                   "(exit 2 for a usage error or unusable input, 1 for an internal failure;\n"
+                   "report --summary exits 3 when the list it wrote is no clean sheet:\n"
+                   "nothing evaluated, or a damaged file).\n"
                    "Records and frames are numbered from 0.\n\n"
                    "Commands:\n");
 
@@ -113,6 +115,46 @@ Inspection inspectionOf(const Invocation& c) {
     return inspection;
 }
 
+// What a defect list written did not cover, on stderr: nothing evaluated
+// or a damaged file make it no clean sheet (exit status 3); echoes left
+// unevaluated are said too, since the sheet's "no defects" is true only of
+// the frames evaluated.
+void warnCoverage(const Output& output, const Coverage& c, const QString& path) {
+    const std::string file = quoted(path);
+    switch (c.nothingEvaluated()) {
+    case NothingEvaluatedWhy::None: break;
+    case NothingEvaluatedWhy::NoRecord:
+        output.warn("nothing in " + file + " was evaluated: it holds no readable record");
+        break;
+    case NothingEvaluatedWhy::NoDacFrame:
+        output.warn("nothing in " + file +
+                    " was evaluated: no shown frame reads against a DAC curve");
+        break;
+    case NothingEvaluatedWhy::NoEcho:
+        output.warn("nothing in " + file +
+                    " was evaluated: gate A holds no echo on any frame read against a DAC curve");
+        break;
+    }
+    if (c.damaged())
+        output.warn(file + " is damaged: " + std::to_string(c.health.missing()) + " of " +
+                    std::to_string(c.health.announced) + " records missing, " +
+                    std::to_string(c.health.damaged) + " damaged, " +
+                    std::to_string(c.shortRecords) +
+                    " cut short; they are not evaluated");
+    if (!c.notEvaluated.empty()) {
+        std::vector<RecordRange> ranges;
+        for (const NotEvaluatedEchoes& e : c.notEvaluated)
+            ranges.push_back(e.records);
+        output.warn("echoes at or above their threshold were not evaluated (no DAC lines) in "
+                    "records " +
+                    recordRangesText(ranges));
+    }
+    if (c.incomplete()) {
+        output.warn("the defect list is no clean sheet of " + file);
+        output.setStatus(kIncompleteStatus);
+    }
+}
+
 // The forms of `report`: one page (FILE R F --out), its fields (FILE R F
 // --fields), the pages of the notes or indications (FILE --notes --out) or
 // the defect list (FILE --summary --out).
@@ -126,7 +168,7 @@ void runReport(const Invocation& c) {
             if (c.isSet(o)) fail(std::string("report --") + o + " goes with --indications");
     }
     if (!indications && !summary) {
-        for (const char* o : {"gap", "mm-per-frame"})
+        for (const char* o : {"gap", "split", "mm-per-frame"})
             if (c.isSet(o))
                 fail(std::string("report --") + o + " goes with --indications or --summary");
     }
@@ -143,10 +185,15 @@ void runReport(const Invocation& c) {
         o.percentThreshold = c.value("threshold");
         o.dbThreshold = c.value("threshold-db");
         o.gap = c.value("gap");
+        o.split = c.value("split");
+        const Inspection inspection = inspectionOf(c);
+        takeKeptSettings(o, inspection);
         const ReportPages pages = notes         ? ReportPages::Notes
                                   : indications ? ReportPages::Indications
                                                 : ReportPages::Summary;
-        batchReportCommand(c.args[0], pages, o, inspectionOf(c), c.out);
+        const std::optional<Coverage> coverage =
+            batchReportCommand(c.args[0], pages, o, inspection, c.out);
+        if (coverage) warnCoverage(c.output, *coverage, c.args[0]);
         return;
     }
     if (c.args.size() != 3)
@@ -201,7 +248,11 @@ void runBscan(const Invocation& c) {
 }
 
 void runEvaluate(const Invocation& c) {
-    evaluateCommand(c.args[0], c.value("gap"), c.value("mm-per-frame"), c.out, c.output);
+    OverviewOptions o;
+    o.gap = c.value("gap");
+    o.split = c.value("split");
+    takeKeptSettings(o, inspectionOf(c));
+    evaluateCommand(c.args[0], o, c.value("mm-per-frame"), c.out, c.output);
 }
 
 // The commands in the order the general help lists them.
@@ -284,6 +335,10 @@ const std::vector<Command>& commands() {
           {"threshold-db", "With --indications: the threshold for dB frames.", "D"},
           {"gap", "With --indications or --summary: merge indications at most N frames apart.",
            "N"},
+          {"split",
+           "With --indications or --summary: cut indications where gate A's echo moves more "
+           "than D mm (default 3.0; 0: no cut).",
+           "D"},
           {"mm-per-frame",
            "With --indications or --summary: the scan travel per shown frame; lengths in mm.",
            "X"}},
@@ -332,6 +387,9 @@ const std::vector<Command>& commands() {
          OutFile::Optional,
          Draws::Never,
          {{"gap", "Merge indications at most N shown frames apart (default 0).", "N"},
+          {"split",
+           "Cut an indication where gate A's echo moves more than D mm (default 3.0; 0: no cut).",
+           "D"},
           {"mm-per-frame", "The scan travel per shown frame: lengths also in mm.", "X"}},
          runEvaluate},
         {"bscan",
@@ -479,7 +537,7 @@ int runCommand(const Command& command, const QStringList& arguments, Output& out
         return 0;
     }
     command.run(invocationOf(command, parser, out, output));
-    return 0;
+    return output.status();
 }
 
 int run(const QStringList& arguments, Output& output) {

@@ -43,7 +43,7 @@ struct Evaluated {
     RecordQuery reader;
     Evaluated(const RecordQuery& query, const OverviewSettings& settings, const Inspection& in,
               const QString& path)
-        : overview(computeOverview(query, settings)), evaluation(overview, settings.gap),
+        : overview(computeOverview(query, settings)), evaluation(overview, settings.gap, settings.splitMicrometres),
           travel(travelOf(in.travel, overview)) {
         if (!reader.openAlongside(query)) fail("cannot open " + quoted(path) + " a second time");
         reader.setPanelAndCurves(false);
@@ -181,8 +181,9 @@ std::function<QString(const PageField&)> pageTexts(const ReportFill& fill,
     };
 }
 
-void batchReportCommand(const QString& path, ReportPages kind, const OverviewOptions& options,
-                        const Inspection& inspection, const QString& out) {
+std::optional<Coverage> batchReportCommand(const QString& path, ReportPages kind,
+                                           const OverviewOptions& options,
+                                           const Inspection& inspection, const QString& out) {
     const OverviewSettings settings = overviewSettings(options);
     const bool pdf = out.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive);
 
@@ -195,6 +196,7 @@ void batchReportCommand(const QString& path, ReportPages kind, const OverviewOpt
 
     PageList pages;
     PagePainter paintPage;
+    std::optional<Coverage> coverage;
     if (kind == ReportPages::Summary) {
         // The list's pages carry their foot line also as pictures: a list has
         // no instrument's form to match pixel for pixel, and a page of it
@@ -202,6 +204,7 @@ void batchReportCommand(const QString& path, ReportPages kind, const OverviewOpt
         auto list = std::make_shared<const DefectListDocument>(defectListInputs(
             evaluated->overview, evaluated->evaluation, inspection, evaluated->reader, path));
         pages.count = list->pageCount();
+        coverage = list->inputs().list.coverage;
         pages.fileStem = "defect-list";
         paintPage = [list](QPainter& painter, int k, bool) { list->paintPage(painter, k); };
     } else {
@@ -239,6 +242,7 @@ void batchReportCommand(const QString& path, ReportPages kind, const OverviewOpt
         writePagesPdf(out, pages, paintPage);
     else
         writePagesPng(out, pages, paintPage);
+    return coverage;
 }
 
 } // namespace vantrel::cli

@@ -9,9 +9,11 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "cli_support.h"
+#include "coverage.h"
 #include "inspection.h"
 #include "report_page.h"
 
@@ -35,7 +37,9 @@ enum class ReportPages : uint8_t { Notes, Indications, Summary };
 // or defect-list-<i>.png. `inspection` holds what the inspector decided: the
 // cells typed into every page, the travel and the decisions the defect list
 // and the indications' lengths and remarks take.
-void batchReportCommand(const QString& path, ReportPages pages, const OverviewOptions& overview,
-                        const Inspection& inspection, const QString& out);
+// Returns the defect list's coverage (nullopt for the other pages).
+std::optional<Coverage> batchReportCommand(const QString& path, ReportPages pages,
+                                           const OverviewOptions& overview,
+                                           const Inspection& inspection, const QString& out);
 
 } // namespace vantrel::cli

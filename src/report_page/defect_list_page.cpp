@@ -106,9 +106,103 @@ QString countText(const DefectList& list) {
         .arg(list.rows.size());
 }
 
-QString emptyText() { return pageText(QT_TRANSLATE_NOOP("DefectListPage", "没有要报告的缺陷")); }
+// The row of a list without rows: a clean sheet only where the whole
+// recording was evaluated; where echoes were left unevaluated it speaks of
+// the evaluated frames only, and with nothing evaluated or a damaged file it
+// draws no conclusion.
+QString emptyText(const Coverage& c) {
+    if (c.nothingEvaluated() != NothingEvaluatedWhy::None)
+        return pageText(QT_TRANSLATE_NOOP("DefectListPage", "没有评定任何帧，不能作出无缺陷的结论"));
+    if (c.damaged())
+        return pageText(QT_TRANSLATE_NOOP("DefectListPage", "文件损坏，不能作出无缺陷的结论"));
+    if (!c.notEvaluated.empty())
+        return pageText(QT_TRANSLATE_NOOP("DefectListPage",
+                                          "评定的帧中没有要报告的缺陷（另有未评定的回波，见上）"));
+    return pageText(QT_TRANSLATE_NOOP("DefectListPage", "没有要报告的缺陷"));
+}
+
+QString dbText(int32_t tenthsOfDb) { return QString::fromStdString(tenths(tenthsOfDb)); }
+
+QString rangesText(const std::vector<RecordRange>& ranges) {
+    return QString::fromStdString(recordRangesText(ranges));
+}
+
+} // namespace
+
+QStringList defectListCoverageTexts(const Coverage& c) {
+    QStringList lines;
+    switch (c.nothingEvaluated()) {
+    case NothingEvaluatedWhy::NoRecord:
+        lines << pageText(QT_TRANSLATE_NOOP("DefectListPage", "未评定：文件中没有可读的记录"));
+        break;
+    case NothingEvaluatedWhy::NoDacFrame:
+        lines << pageText(QT_TRANSLATE_NOOP(
+                              "DefectListPage",
+                              "未评定：%1 帧中没有以 DAC 方式记录的帧，评定需要记录的 DAC 线"))
+                     .arg(c.frames);
+        break;
+    case NothingEvaluatedWhy::NoEcho:
+        lines << pageText(QT_TRANSLATE_NOOP("DefectListPage",
+                                            "未评定：DAC 方式的 %1 帧中闸门A都没有回波（记录 %2）"))
+                     .arg(c.dacFrames)
+                     .arg(rangesText(c.evaluated));
+        break;
+    case NothingEvaluatedWhy::None:
+        lines << pageText(QT_TRANSLATE_NOOP(
+                              "DefectListPage",
+                              "评定范围：%1 / %2 帧（DAC 方式且闸门A有回波），记录 %3"))
+                     .arg(c.evaluatedFrames)
+                     .arg(c.frames)
+                     .arg(rangesText(c.evaluated));
+        break;
+    }
+    if (!c.lines.empty()) {
+        QStringList sets;
+        for (const LinesUsed& l : c.lines)
+            sets << pageText(QT_TRANSLATE_NOOP("DefectListPage",
+                                               "RL %1 dB，SL %2 dB，EL %3 dB（记录 %4）"))
+                        .arg(dbText(l.rl), dbText(l.sl), dbText(l.el), rangesText(l.records));
+        lines << pageText(QT_TRANSLATE_NOOP("DefectListPage", "DAC 线（按记录）：%1"))
+                     .arg(sets.join(pageText(QT_TRANSLATE_NOOP("DefectListPage", "；"))));
+    }
+    std::vector<RecordRange> percent, dgs;
+    for (const NotEvaluatedEchoes& e : c.notEvaluated)
+        (e.why == NotEvaluatedWhy::Dgs ? dgs : percent).push_back(e.records);
+    if (!percent.empty())
+        lines << pageText(QT_TRANSLATE_NOOP(
+                              "DefectListPage",
+                              "未评定（% 方式，无 DAC 线）但有达到阈值的回波：记录 %1"))
+                     .arg(rangesText(percent));
+    if (!dgs.empty())
+        lines << pageText(QT_TRANSLATE_NOOP(
+                              "DefectListPage",
+                              "未评定（DGS 方式，无 DAC 线）但有达到阈值的回波：记录 %1"))
+                     .arg(rangesText(dgs));
+    if (c.damaged()) {
+        QString damage = pageText(QT_TRANSLATE_NOOP(
+                                      "DefectListPage",
+                                      "文件损坏：文件头声明 %1 个记录，可读 %2 个，缺失 %3 个，损坏 %4 个"))
+                             .arg(c.health.announced)
+                             .arg(c.health.indexed)
+                             .arg(c.health.missing())
+                             .arg(c.health.damaged);
+        if (c.shortRecords > 0)
+            damage += pageText(QT_TRANSLATE_NOOP("DefectListPage", "，帧数不全 %1 个"))
+                          .arg(c.shortRecords);
+        lines << damage + pageText(QT_TRANSLATE_NOOP(
+                              "DefectListPage", "；缺失和损坏的记录未评定"));
+    }
+    return lines;
+}
+
+namespace {
 
 QString cutHeading() { return pageText(QT_TRANSLATE_NOOP("DefectListPage", "表中未能印全的文字")); }
+
+QString orphanHeading() {
+    return pageText(QT_TRANSLATE_NOOP(
+        "DefectListPage", "未对应任何指示的决定（设置或规则改变后不再有指示含其峰值帧，仍保留）"));
+}
 
 // Millimetres from nanometres over `perFrames` frames, to 0.0001 mm without
 // trailing zeros, and whether that is exact.
@@ -126,10 +220,6 @@ std::pair<QString, bool> millimetres(int64_t nanometres, int64_t perFrames) {
     return {text, nanometres % unit == 0};
 }
 
-// The first pixel of the table on a page.
-int tableTop(bool firstPage) {
-    return firstPage ? kBodyTop + headHeight() + 8 + 2 * lineHeight(kLinePixels) + 8 : kBodyTop;
-}
 
 void fillBox(QPainter& p, const QRect& r) {
     fillBand(p, QRect(r.left(), r.top(), r.width(), 1), Qt::black);
@@ -255,10 +345,21 @@ DefectListDocument::DefectListDocument(DefectListInputs inputs) : inputs_(std::m
     layOut();
 }
 
+int DefectListDocument::tableTop(bool firstPage) const {
+    // Under the head: the travel, the counts and the coverage lines.
+    return firstPage ? kBodyTop + headHeight() + 8 +
+                           (2 + static_cast<int>(coverageLines_.size())) *
+                               lineHeight(kLinePixels) +
+                           8
+                     : kBodyTop;
+}
+
 void DefectListDocument::layOut() {
     const QFont tableFont = reportFont(kTablePixels);
     const QFont lineFont = reportFont(kLinePixels);
     const DefectList& list = inputs_.list;
+    for (const QString& line : defectListCoverageTexts(list.coverage))
+        coverageLines_ << wrapText(line, lineFont, kWidth);
     // The head's values, one line each.
     for (const HeadCell& h : headCells()) {
         const auto it = list.cells.find(h.cell);
@@ -282,9 +383,16 @@ void DefectListDocument::layOut() {
         rows_.push_back(std::move(row));
     }
     if (!cutTexts_.isEmpty()) {
+        headingLines_.insert(static_cast<int>(cutLines_.size()));
         cutLines_ << cutHeading();
         for (const QString& entry : cutTexts_)
             cutLines_ << wrapText(entry, lineFont, kWidth);
+    }
+    if (!list.orphans.empty()) {
+        headingLines_.insert(static_cast<int>(cutLines_.size()));
+        cutLines_ << wrapText(orphanHeading(), lineFont, kWidth);
+        for (const std::string& orphan : list.orphans)
+            cutLines_ << wrapText(QString::fromStdString(orphan), lineFont, kWidth);
     }
 
     // Rows down each page under the table's head; the cut texts after the
@@ -306,8 +414,8 @@ void DefectListDocument::layOut() {
     y += 12;
     page.firstCutLine = page.lastCutLine = 0;
     for (int i = 0; i < static_cast<int>(cutLines_.size()); ++i) {
-        // The heading never stands alone at the foot of a page.
-        const int need = i == 0 ? 2 * lineH : lineH;
+        // A heading never stands alone at the foot of a page.
+        const int need = headingLines_.contains(i) ? 2 * lineH : lineH;
         if (y + need > kBodyBottom) {
             pages_.push_back(page);
             page = Page{rows_.size(), rows_.size(), i, i, false};
@@ -353,6 +461,9 @@ void DefectListDocument::paintHead(QPainter& p) const {
         p.fontMetrics().elidedText(defectListTravelText(inputs_.list), Qt::ElideMiddle, kWidth));
     p.drawText(QRect(kLeft, y + lineH, kWidth, lineH), Qt::AlignLeft | Qt::AlignVCenter,
                countText(inputs_.list));
+    for (int i = 0; i < static_cast<int>(coverageLines_.size()); ++i)
+        p.drawText(QRect(kLeft, y + (2 + i) * lineH, kWidth, lineH),
+                   Qt::AlignLeft | Qt::AlignVCenter, coverageLines_[i]);
 }
 
 int DefectListDocument::paintTable(QPainter& p, const Page& page, int top) const {
@@ -387,7 +498,9 @@ int DefectListDocument::paintTable(QPainter& p, const Page& page, int top) const
     });
     p.setFont(reportFont(kTablePixels));
     int y = top + rowH;
-    if (rows_.empty()) p.drawText(QRect(kLeft, y, kWidth, rowH), Qt::AlignCenter, emptyText());
+    if (rows_.empty())
+        p.drawText(QRect(kLeft, y, kWidth, rowH), Qt::AlignCenter,
+                   emptyText(inputs_.list.coverage));
     for (size_t r = page.firstRow; r < page.lastRow; ++r, y += rowH)
         paintRow(y, [&](size_t c) { return rows_[r].cells[c]; });
     return bottom;
@@ -429,7 +542,7 @@ void DefectListDocument::paintPage(QPainter& p, int k) const {
     }
 
     for (int i = page.firstCutLine; i < page.lastCutLine; ++i) {
-        p.setFont(reportFont(kLinePixels, i == 0));
+        p.setFont(reportFont(kLinePixels, headingLines_.contains(i)));
         p.drawText(QRect(kLeft, y, kWidth, lineH), Qt::AlignLeft | Qt::AlignVCenter, cutLines_[i]);
         y += lineH;
     }
@@ -438,8 +551,25 @@ void DefectListDocument::paintPage(QPainter& p, int k) const {
 }
 
 QStringList defectListPageTexts() {
-    QStringList texts{titleText(false), titleText(true), cutHeading(), emptyText(),
+    QStringList texts{titleText(false), titleText(true), cutHeading(), orphanHeading(),
                       countText(DefectList{})};
+    // The coverage in each of its forms, and the empty row it leads to.
+    Coverage cover;
+    cover.health.announced = cover.health.indexed = 1;
+    for (const NothingEvaluatedWhy why :
+         {NothingEvaluatedWhy::NoRecord, NothingEvaluatedWhy::NoDacFrame,
+          NothingEvaluatedWhy::NoEcho, NothingEvaluatedWhy::None}) {
+        cover.frames = why == NothingEvaluatedWhy::NoRecord ? 0 : 10;
+        cover.dacFrames = why == NothingEvaluatedWhy::NoDacFrame ? 0 : 10;
+        cover.evaluatedFrames = why == NothingEvaluatedWhy::None ? 10 : 0;
+        texts << defectListCoverageTexts(cover) << emptyText(cover);
+    }
+    cover.lines.push_back({-40, -120, -180, {{0, 0}}});
+    cover.notEvaluated = {{{1, 2}, NotEvaluatedWhy::Percent}, {{3, 3}, NotEvaluatedWhy::Dgs}};
+    texts << defectListCoverageTexts(cover) << emptyText(cover);
+    cover.health.damaged = 1;
+    cover.shortRecords = 1;
+    texts << defectListCoverageTexts(cover) << emptyText(cover);
     for (const Column& c : columns())
         texts << headText(c);
     for (const HeadCell& h : headCells())

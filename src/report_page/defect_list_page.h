@@ -17,6 +17,7 @@
 
 #include <QDate>
 #include <QPainter>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -47,6 +48,12 @@ DefectListInputs defectListInputs(const EchoOverview& overview, const Evaluation
 // The line that says how the lengths were measured, e.g.
 // "行程：0.25 mm/帧（输入）" or "行程：未标定，长度以帧计".
 QString defectListTravelText(const DefectList& list);
+
+// The lines that say what the list covers of the recording (see Coverage):
+// the frames and records evaluated or why none were, the DAC lines used,
+// the echoes at or above their threshold left unevaluated and the damage,
+// in the interface's language.
+QStringList defectListCoverageTexts(const Coverage& coverage);
 
 // The name suggested for the list's PDF: `<recording>_缺陷汇总.pdf` beside the
 // recording, in the interface's language.
@@ -93,6 +100,8 @@ private:
 
     void layOut();
     PageOrigin origin(int page) const;
+    // The first pixel of the table on a page.
+    int tableTop(bool firstPage) const;
     // The head cells, the travel and the counts, on the first page.
     void paintHead(QPainter& painter) const;
     // The table's head and the page's rows from `top`; returns its last
@@ -102,9 +111,12 @@ private:
     DefectListInputs inputs_;
     std::vector<Row> rows_;
     std::vector<CellText> headValues_; // by defectListHeadCaptions()
+    QStringList coverageLines_;        // as painted under the counts
     QStringList cutTexts_;
-    // The cut texts as painted lines, after their heading.
+    // The cut texts as painted lines after their heading, then the orphan
+    // decisions after theirs; the headings' lines are bold.
     QStringList cutLines_;
+    QSet<int> headingLines_;
     std::vector<Page> pages_;
 };
 

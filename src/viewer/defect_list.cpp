@@ -48,7 +48,7 @@ DefectRow defectRow(const EchoOverview& o, const Evaluation& evaluation, size_t 
     };
     DefectRow row;
     row.indication = k;
-    row.number = std::to_string(k + 1);
+    row.number = std::to_string(k); // as vantrel-inspect evaluate numbers it
     row.span = framePlace(o, d.start) + "\u2013" + framePlace(o, d.end);
     row.peak = framePlace(o, d.peak);
     row.aboveSl = aboveSlText(d);
@@ -65,10 +65,105 @@ DefectRow defectRow(const EchoOverview& o, const Evaluation& evaluation, size_t 
     return row;
 }
 
-const IndicationDecision* decisionOf(const EchoOverview& o, const Inspection& inspection,
-                                     const EvaluatedIndication& d) {
+FramePlace decisionPeak(const Evaluation& evaluation, const IndicationDecision& decision) {
+    if (decision.peak) return *decision.peak;
+    const EchoOverview& o = evaluation.overview();
+    const int64_t first = o.indexOf(decision.start.record, decision.start.frame);
+    const int64_t last = o.indexOf(decision.end.record, decision.end.frame);
+    if (first < 0 || last < first) return decision.start;
+    int64_t peak = -1, best = 0;
+    for (int64_t i = first; i <= last; ++i) {
+        const OverviewRecord& rec = o.recordOf(i);
+        if (!evaluation.evaluatedIn(rec, i)) continue;
+        const int64_t a = evaluation.dacIn(rec, i);
+        if (a >= rec.el && (peak < 0 || a > best)) {
+            peak = i;
+            best = a;
+        }
+    }
+    if (peak < 0) return decision.start;
+    return {o.recordNumber(peak), o.frameNumber(peak)};
+}
+
+DecisionMatch matchDecisions(const Evaluation& evaluation, const Inspection& inspection) {
+    const EchoOverview& o = evaluation.overview();
+    const auto& indications = evaluation.indications();
+    DecisionMatch m;
+    m.byIndication.assign(indications.size(), nullptr);
+    for (const IndicationDecision& d : inspection.decisions) {
+        if (d.manual) {
+            m.manual.push_back(&d);
+            continue;
+        }
+        const FramePlace peak = decisionPeak(evaluation, d);
+        const int64_t i = o.indexOf(peak.record, peak.frame);
+        const EvaluatedIndication* holder = i < 0 ? nullptr : evaluation.indicationAt(i);
+        const IndicationDecision** slot =
+            holder ? &m.byIndication[static_cast<size_t>(holder - indications.data())] : nullptr;
+        if (slot && !*slot)
+            *slot = &d;
+        else
+            m.orphans.push_back(&d);
+    }
+    return m;
+}
+
+IndicationDecision& decideIndication(const Evaluation& evaluation, Inspection& inspection,
+                                     size_t k) {
+    const EchoOverview& o = evaluation.overview();
+    const EvaluatedIndication& d = evaluation.indications().at(k);
     auto place = [&](int64_t i) { return FramePlace{o.recordNumber(i), o.frameNumber(i)}; };
-    return inspection.decisionFor(place(d.start), place(d.end));
+    const IndicationDecision* held = matchDecisions(evaluation, inspection).byIndication[k];
+    IndicationDecision& kept =
+        held ? inspection.decisions[static_cast<size_t>(held - inspection.decisions.data())]
+             : inspection.decisions.emplace_back();
+    kept.start = place(d.start);
+    kept.end = place(d.end);
+    kept.peak = place(d.peak);
+    return kept;
+}
+
+std::string evaluationCsvHeader() {
+    return "indication,startRecord,startFrame,endRecord,endFrame,frames,peakRecord,peakFrame,dac,"
+           "sl,zone,path,surface,depth,positionUnit,drop6Frames,elMm,drop6Mm\r\n";
+}
+
+std::string evaluationCsvRow(const Evaluation& evaluation, size_t k, const PeakPositions& at,
+                             const std::optional<Travel>& travel) {
+    const EchoOverview& o = evaluation.overview();
+    const EvaluatedIndication& d = evaluation.indications()[k];
+    auto place = [&](int64_t i) {
+        return std::to_string(o.recordNumber(i)) + ',' + std::to_string(o.frameNumber(i));
+    };
+    auto cell = [](const std::optional<int64_t>& v) { return v ? tenths(*v) : std::string(); };
+    std::optional<int64_t> elMm, drop6Mm;
+    if (travel) {
+        elMm = travel->tenthsOfMm(d.frames());
+        drop6Mm = travel->tenthsOfMm(d.drop6Frames());
+    }
+    return std::to_string(k) + ',' + place(d.start) + ',' + place(d.end) + ',' +
+           std::to_string(d.frames()) + ',' + place(d.peak) + ',' + tenths(d.dac) + ',' +
+           tenths(d.aboveSl()) + ',' + zoneText(d.zone) + ',' + cell(at.path) + ',' +
+           cell(at.surface) + ',' + cell(at.depth) + ',' + at.unit + ',' +
+           std::to_string(d.drop6Frames()) + ',' + cell(elMm) + ',' + cell(drop6Mm) + "\r\n";
+}
+
+std::string csvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string quoted = "\"";
+    for (const char c : text) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
+std::string orphanText(const IndicationDecision& d) {
+    std::string line = placeText(d.start) + "\u2013" + placeText(d.end);
+    if (d.peak) line += " (" + placeText(*d.peak) + ")";
+    for (const std::string* word : {&d.nature, &d.grade, &d.remark})
+        if (!word->empty()) line += " " + *word;
+    return line;
 }
 
 DefectList defectList(const EchoOverview& o, const Evaluation& evaluation,
@@ -76,12 +171,16 @@ DefectList defectList(const EchoOverview& o, const Evaluation& evaluation,
                       const DefectListWords& words) {
     DefectList list;
     list.evaluated = evaluation.indications().size();
+    list.coverage = coverageOf(evaluation, fileHealthOf(reader.file()));
     list.calibration = inspection.travel;
     list.travel = travelOf(inspection.travel, o);
     list.cells = inspection.reportCells;
+    const DecisionMatch match = matchDecisions(evaluation, inspection);
+    for (const IndicationDecision* orphan : match.orphans)
+        list.orphans.push_back(orphanText(*orphan));
     for (size_t k = 0; k < evaluation.indications().size(); ++k) {
         const EvaluatedIndication& d = evaluation.indications()[k];
-        const IndicationDecision* decision = decisionOf(o, inspection, d);
+        const IndicationDecision* decision = match.byIndication[k];
         if (decision && !decision->reported) continue;
         list.rows.push_back(defectRow(o, evaluation, k, peakPositions(o, reader, d.peak),
                                       list.travel, decision, words));

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "coverage.h"
 #include "evaluation.h"
 #include "inspection.h"
 #include "record_query.h"
@@ -58,7 +59,7 @@ std::string zoneRemarkText(const EvaluatedIndication& indication,
 // One row of the list, every cell as printed.
 struct DefectRow {
     size_t indication = 0;             // its index among the evaluated indications
-    std::string number;                // that index from 1, "7"
+    std::string number;                // that index, from 0 as everywhere, "7"
     std::string span;                  // first to last frame, "12:3–14:0"
     std::string peak;                  // "13:5"
     std::string aboveSl;               // "SL+4.6dB"
@@ -74,14 +75,54 @@ struct DefectRow {
 DefectRow defectRow(const EchoOverview& overview, const Evaluation& evaluation, size_t k,
                     const PeakPositions& at, const std::optional<Travel>& travel,
                     const IndicationDecision* decision, const DefectListWords& words = {});
-// The inspector's decision on indication d, by its first and last frame.
-const IndicationDecision* decisionOf(const EchoOverview& overview, const Inspection& inspection,
-                                     const EvaluatedIndication& d);
+// Which of the inspector's decisions each evaluated indication holds. A
+// decision belongs to the indication that holds its peak frame, so that it
+// follows its indication when the gap, the split or the rules that cut
+// indications change (a decision of the first file version, which names no
+// peak, takes the peak its own first .. last frames give). A decision that
+// no indication holds, or that an indication holds after another one, is
+// an orphan: kept and listed as such, never dropped. Manual indications
+// are the inspector's own and belong to none.
+struct DecisionMatch {
+    std::vector<const IndicationDecision*> byIndication; // by indication; nullptr: none
+    std::vector<const IndicationDecision*> orphans;      // in the inspection's order
+    std::vector<const IndicationDecision*> manual;       // in the inspection's order
+};
+DecisionMatch matchDecisions(const Evaluation& evaluation, const Inspection& inspection);
+
+// The peak frame a decision names: its own, or for one that names none the
+// first frame with the largest A among those from its first to its last
+// frame that reach EL (its first frame when none does or the overview does
+// not hold them).
+FramePlace decisionPeak(const Evaluation& evaluation, const IndicationDecision& decision);
+
+// The decision indication k holds in `inspection`, made (blank, reported)
+// when it holds none; it then names the indication as it now stands (first,
+// last and peak frame), the inspector's words kept.
+IndicationDecision& decideIndication(const Evaluation& evaluation, Inspection& inspection,
+                                     size_t k);
+
+// One line of an orphan decision for the list: its frames and words,
+// "185:2–190:0 (185:9) 未熔合 III 根部".
+std::string orphanText(const IndicationDecision& decision);
+
+// The evaluated indications as CSV, as `vantrel-inspect evaluate --out`
+// writes them: the header and the row of indication k (CRLF ends; lengths
+// in mm only with a travel). The window's export adds the inspector's words.
+std::string evaluationCsvHeader();
+std::string evaluationCsvRow(const Evaluation& evaluation, size_t k, const PeakPositions& at,
+                             const std::optional<Travel>& travel);
+// A CSV field: quoted where it holds a comma, a quote or a line break.
+std::string csvField(const std::string& text);
 
 // The list and what it was made with.
 struct DefectList {
     std::vector<DefectRow> rows;
     size_t evaluated = 0;          // evaluated indications, reported or not
+    Coverage coverage;             // what the evaluation covered of the recording
+    // The inspector's decisions no indication of this evaluation holds, as
+    // orphanText gives them.
+    std::vector<std::string> orphans;
     TravelCalibration calibration; // the inspector's, as given
     std::optional<Travel> travel;  // what it gives on the overview, if anything
     // The report's typed cells by caption (检测单位, ...), as the inspector

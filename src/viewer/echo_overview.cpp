@@ -72,7 +72,7 @@ int64_t thresholdOf(const OverviewRecord& rec, const OverviewSettings& settings)
 // The overview's part of one piece of the walk.
 struct OverviewPiece {
     std::vector<OverviewRecord> records; // firstFrame counted from the piece's first frame
-    std::vector<int32_t> amplitude, position;
+    std::vector<int32_t> amplitude, position, path;
     std::vector<bool> noEcho;
     std::vector<BscanCells> bscan;       // each record's B-scan maxima
     std::vector<BscanGeometry> geometry; // and where its parameters put them
@@ -94,6 +94,7 @@ void addRecord(OverviewPiece& piece, const RecordQuery& reader, int32_t r,
     rec.threshold = thresholdOf(rec, settings);
     rec.inch = p.inchUnits();
     const bool twoGate = p.twoGateReadout();
+    rec.twoGate = twoGate;
     // The two-gate form holds gate A's position only (value 0), projected as
     // its readout shows it: path mode 0 depth, 1 surface distance, 2 and 3
     // sound path. The one-gate form holds all three (values 0, 1, 2: path,
@@ -115,6 +116,7 @@ void addRecord(OverviewPiece& piece, const RecordQuery& reader, int32_t r,
         const FrameValues v = reader.values(f);
         piece.amplitude.push_back(twoGate ? v[1] : v[3]);
         piece.position.push_back(v[positionValue]);
+        if (settings.position != OverviewPosition::Path) piece.path.push_back(v[0]);
         piece.noEcho.push_back(v[0] == 0);
     }
     if (!settings.bscan) return;
@@ -186,6 +188,7 @@ EchoOverview computeOverview(const RecordQuery& query, const OverviewSettings& s
             appendPiece(o.records_, piece.records, walked, records);
             appendPiece(o.amplitude_, piece.amplitude, walked, records);
             appendPiece(o.position_, piece.position, walked, records);
+            appendPiece(o.path_, piece.path, walked, records);
             appendPiece(o.noEcho_, piece.noEcho, walked, records);
             return true;
         });
@@ -194,6 +197,7 @@ EchoOverview computeOverview(const RecordQuery& query, const OverviewSettings& s
     trim(o.records_);
     trim(o.amplitude_);
     trim(o.position_);
+    trim(o.path_);
     trim(o.noEcho_);
     o.bscan_.finish(o.frameCount());
     o.indications_ = findIndications(o, settings.gap);
@@ -340,7 +344,7 @@ FrameRunSummary EchoOverview::summary(int64_t first, int64_t last, bool walk) co
 
 size_t EchoOverview::memoryBytes() const {
     return records_.capacity() * sizeof(OverviewRecord) +
-           (amplitude_.capacity() + position_.capacity()) * sizeof(int32_t) +
+           (amplitude_.capacity() + position_.capacity() + path_.capacity()) * sizeof(int32_t) +
            noEcho_.capacity() / 8 + indications_.capacity() * sizeof(Indication) +
            pyramids_.frames.bytes() + pyramids_.thresholds.bytes() + bscan_.bytes();
 }

@@ -33,6 +33,10 @@ enum class OverviewPosition : uint8_t { Path, Surface, Depth };
 // "path", "surface" or "depth", as the command line names them.
 const char* positionKindText(OverviewPosition kind);
 
+// The jump in gate A's echo position that cuts an evaluated indication, in
+// micrometres, unless the user gives another (0: never cut).
+inline constexpr int64_t kDefaultSplitMicrometres = 3000;
+
 struct OverviewSettings {
     OverviewPosition position = OverviewPosition::Path;
     // Thresholds in tenths, compared as amplitude >= threshold on the tenths:
@@ -43,6 +47,8 @@ struct OverviewSettings {
     // Indications of one unit with at most `gap` shown frames of that unit
     // between them merge into one.
     int64_t gap = 0;
+    // The evaluation's cut where gate A's echo jumps, micrometres (0: none).
+    int64_t splitMicrometres = kDefaultSplitMicrometres;
     // Whether the walk also keeps the B-scan's block maxima (the window's
     // strip draws from them; the command line reads its B-scans exactly
     // and does without).
@@ -64,7 +70,8 @@ struct OverviewRecord {
     // lines RL = g[2] - g[1], SL = g[3] - g[1], EL = g[4] - g[1].
     int32_t readoutLine = 0, rl = 0, sl = 0, el = 0;
     AmplitudeUnit unit = AmplitudeUnit::Percent;
-    bool inch = false; // positions in 0.1 in rather than 0.1 mm
+    bool inch : 1 = false;    // positions in 0.1 in rather than 0.1 mm
+    bool twoGate : 1 = false; // the two-gate readout form
     // What its positions measure: the kind asked for in the one-gate form;
     // in the two-gate form, which holds gate A's position only, the kind its
     // path mode projects it to (the readout's ↓ → ↘).
@@ -199,6 +206,13 @@ public:
     const std::vector<int32_t>& amplitude() const { return amplitude_; }
     // Tenths of the length unit, by shown frame.
     const std::vector<int32_t>& position() const { return position_; }
+    // Gate A's echo position as the frame's first value holds it (the sound
+    // path in the one-gate form, the readout's kind in the two-gate form),
+    // tenths of the length unit: what tells one echo from another along the
+    // scan. The position strip's values where it shows the sound path.
+    int32_t gatePosition(int64_t i) const {
+        return (path_.empty() ? position_ : path_)[static_cast<size_t>(i)];
+    }
     const std::vector<Indication>& indications() const { return indications_; }
 
     int64_t frameCount() const { return static_cast<int64_t>(amplitude_.size()); }
@@ -251,6 +265,7 @@ private:
     std::vector<OverviewRecord> records_;
     std::vector<int32_t> amplitude_;
     std::vector<int32_t> position_;
+    std::vector<int32_t> path_; // gatePosition's, where position_ holds another kind
     std::vector<bool> noEcho_;
     std::vector<Indication> indications_;
     OverviewPyramids pyramids_;

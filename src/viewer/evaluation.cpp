@@ -1,6 +1,7 @@
 #include "evaluation.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <iterator>
 #include <limits>
 
@@ -27,7 +28,8 @@ Zone zoneOf(int64_t a, const OverviewRecord& rec) {
 
 } // namespace
 
-Evaluation::Evaluation(const EchoOverview& o, int64_t gap) : overview_(o) {
+Evaluation::Evaluation(const EchoOverview& o, int64_t gap, int64_t splitMicrometres)
+    : overview_(o), gap_(gap), split_(splitMicrometres) {
     // Runs of evaluated frames reaching EL; any other shown frame ends one.
     std::vector<EvaluatedIndication> runs;
     bool open = false;
@@ -40,53 +42,96 @@ Evaluation::Evaluation(const EchoOverview& o, int64_t gap) : overview_(o) {
                 open = false;
                 continue;
             }
-            // A run keeps its peak's A in `dac` as it goes.
             if (open) {
-                EvaluatedIndication& run = runs.back();
-                run.end = i;
-                if (a > run.dac) {
-                    run.peak = i;
-                    run.dac = a;
-                }
+                runs.back().end = i;
             } else {
                 runs.push_back({});
-                runs.back().start = runs.back().end = runs.back().peak = i;
-                runs.back().dac = a;
+                runs.back().start = runs.back().end = i;
                 open = true;
             }
         }
     }
-    // Merged across gaps of at most `gap` shown frames, whatever they are;
-    // the peak stays the first largest of the frames reaching EL.
+    // Merged across gaps of at most `gap` shown frames, whatever they are.
+    std::vector<EvaluatedIndication> merged;
     for (EvaluatedIndication& run : runs) {
-        if (!indications_.empty() && gap > 0 && run.start - indications_.back().end - 1 <= gap) {
-            EvaluatedIndication& last = indications_.back();
-            last.end = run.end;
-            if (run.dac > last.dac) {
-                last.peak = run.peak;
-                last.dac = run.dac;
-            }
-            continue;
-        }
-        indications_.push_back(run);
+        if (!merged.empty() && gap > 0 && run.start - merged.back().end - 1 <= gap)
+            merged.back().end = run.end;
+        else
+            merged.push_back(run);
     }
+    cutAtJumps(merged);
     const int64_t n = o.frameCount();
     for (EvaluatedIndication& d : indications_) {
         const OverviewRecord& rec = o.recordOf(d.peak);
-        d.dac = dac(d.peak);
         d.rl = rec.rl;
         d.sl = rec.sl;
         d.el = rec.el;
         d.zone = zoneOf(d.dac, rec);
         // The 6 dB run: from the peak, frames that are evaluated and within
-        // 6.0 dB of it, past the indication where they go on.
+        // 6.0 dB of it, past the indication where they go on, as long as
+        // the echo stays the same one.
         const int64_t floor = d.dac - 60;
-        auto within = [&](int64_t i) { return evaluated(i) && dac(i) >= floor; };
+        auto joins = [&](int64_t from, int64_t to) {
+            const OverviewRecord& r = o.recordOf(to);
+            return evaluatedIn(r, to) && dacIn(r, to) >= floor &&
+                   !echoJumps(o.recordOf(from), from, r, to);
+        };
         d.drop6Start = d.drop6End = d.peak;
-        while (d.drop6Start > 0 && within(d.drop6Start - 1))
+        while (d.drop6Start > 0 && joins(d.drop6Start, d.drop6Start - 1))
             --d.drop6Start;
-        while (d.drop6End + 1 < n && within(d.drop6End + 1))
+        while (d.drop6End + 1 < n && joins(d.drop6End, d.drop6End + 1))
             ++d.drop6End;
+    }
+}
+
+bool Evaluation::echoJumps(const OverviewRecord& ri, int64_t i, const OverviewRecord& rj,
+                           int64_t j) const {
+    if (split_ <= 0) return false;
+    if (ri.inch != rj.inch || ri.twoGate != rj.twoGate ||
+        (ri.twoGate && ri.positionKind != rj.positionKind))
+        return true;
+    // Tenths of a millimetre are 100 um; tenths of an inch 2540 um.
+    const int64_t tenths = std::abs(int64_t{overview_.gatePosition(i)} - overview_.gatePosition(j));
+    return tenths * (ri.inch ? 2540 : 100) > split_;
+}
+
+void Evaluation::cutAtJumps(std::vector<EvaluatedIndication>& merged) {
+    // Within each merged indication, its frames reaching EL in order: where
+    // the echo jumps from one to the next, the first part ends at the one
+    // and the next begins at the other (frames below EL between them belong
+    // to neither). Each part's peak is its first frame with the largest A.
+    const EchoOverview& o = overview_;
+    for (const EvaluatedIndication& m : merged) {
+        EvaluatedIndication part;
+        bool open = false;
+        const OverviewRecord* last = nullptr;
+        int64_t lastFrame = 0;
+        for (int64_t i = m.start; i <= m.end;) {
+            const OverviewRecord& rec = o.recordOf(i);
+            const int64_t recordEnd = std::min(m.end + 1, rec.firstFrame + rec.frames);
+            for (; i < recordEnd; ++i) {
+                if (!evaluatedIn(rec, i)) continue;
+                const int64_t a = dacIn(rec, i);
+                if (a < rec.el) continue;
+                if (open && echoJumps(*last, lastFrame, rec, i)) {
+                    indications_.push_back(part);
+                    open = false;
+                }
+                if (!open) {
+                    part = {};
+                    part.start = part.peak = i;
+                    part.dac = a;
+                    open = true;
+                } else if (a > part.dac) {
+                    part.peak = i;
+                    part.dac = a;
+                }
+                part.end = i;
+                last = &rec;
+                lastFrame = i;
+            }
+        }
+        if (open) indications_.push_back(part);
     }
 }
 
@@ -203,6 +248,41 @@ int64_t Travel::tenthsOfMm(int64_t frames) const {
     const __int128 unit = static_cast<__int128>(perFrames) * 100'000;
     const __int128 tenths = (2 * nm + unit) / (2 * unit);
     return static_cast<int64_t>(std::min<__int128>(tenths, std::numeric_limits<int64_t>::max()));
+}
+
+std::optional<int64_t> parseSplitMicrometres(const std::string& mm) {
+    int64_t whole = 0, fraction = 0;
+    int decimals = 0, digits = 0;
+    bool point = false;
+    for (char c : mm) {
+        if (c == '.' && !point) {
+            point = true;
+            continue;
+        }
+        if (c < '0' || c > '9') return std::nullopt;
+        ++digits;
+        if (!point) {
+            whole = whole * 10 + (c - '0');
+            if (whole >= 1'000'000) return std::nullopt;
+        } else if (decimals < 3) {
+            fraction = fraction * 10 + (c - '0');
+            ++decimals;
+        } else if (c != '0') {
+            return std::nullopt;
+        }
+    }
+    if (digits == 0) return std::nullopt;
+    for (; decimals < 3; ++decimals)
+        fraction *= 10;
+    return whole * 1000 + fraction;
+}
+
+std::string splitText(int64_t micrometres) {
+    std::string text = std::to_string(micrometres / 1000) + '.';
+    std::string fraction = std::to_string(1000 + micrometres % 1000).substr(1);
+    while (fraction.size() > 1 && fraction.back() == '0')
+        fraction.pop_back();
+    return text + fraction;
 }
 
 } // namespace vantrel

@@ -9,6 +9,9 @@
 // its zone at the peak: III from RL up, II from SL up, I below (each line
 // belonging to the zone above it); its length along the weld is its run of
 // frames (EL span) and the run where the echo stays within 6 dB of the peak.
+// An indication is cut where gate A's echo jumps along the sound path: a
+// weak geometric echo that stays above EL all along the weld (the root)
+// would otherwise join a flaw's run and give it the length of the weld.
 // Everything is computed from an overview: its amplitudes and the lines of
 // each record, gathered in the overview's one walk of the file.
 #pragma once
@@ -37,11 +40,20 @@ struct EvaluatedIndication {
     int64_t aboveSl() const { return dac - sl; } // the "SL+4.6dB" of a report
 };
 
+// A split distance as typed, in millimetres ("3", "2.54", "0"): a number of
+// at least 0 with at most 3 decimals beyond which only zeros follow, below
+// 10^6 mm; nullopt otherwise.
+std::optional<int64_t> parseSplitMicrometres(const std::string& mm);
+// The same as text, "3.0", "2.54" (at least one decimal).
+std::string splitText(int64_t micrometres);
+
 class Evaluation {
 public:
     // The evaluation of `overview`; indications at most `gap` shown frames
-    // apart (whatever those frames are) merge.
-    Evaluation(const EchoOverview& overview, int64_t gap);
+    // apart (whatever those frames are) merge, then are cut where the echo's
+    // position jumps by more than `splitMicrometres` (0: no cut).
+    Evaluation(const EchoOverview& overview, int64_t gap,
+               int64_t splitMicrometres = kDefaultSplitMicrometres);
 
     // Shown frame i is evaluated (DAC readout, an echo in gate A).
     bool evaluated(int64_t i) const { return evaluatedIn(overview_.recordOf(i), i); }
@@ -59,12 +71,22 @@ public:
     int64_t evaluatedFrames() const { return evaluatedFrames_; }
     const std::vector<EvaluatedIndication>& indications() const { return indications_; }
     const EchoOverview& overview() const { return overview_; }
+    int64_t gap() const { return gap_; }
+    int64_t splitMicrometres() const { return split_; }
+    // Whether gate A's echo at shown frames i and j (records ri and rj hold
+    // them) is a different echo: positions of one kind more than the split
+    // apart, or of kinds that cannot be compared (another length unit,
+    // readout form or, in the two-gate form, position kind). Never with no
+    // split.
+    bool echoJumps(const OverviewRecord& ri, int64_t i, const OverviewRecord& rj, int64_t j) const;
     // The indication from whose first to last frame shown frame i lies, or
     // nullptr.
     const EvaluatedIndication* indicationAt(int64_t i) const;
 
 private:
+    void cutAtJumps(std::vector<EvaluatedIndication>& merged);
     const EchoOverview& overview_;
+    int64_t gap_ = 0, split_ = 0;
     int64_t evaluatedFrames_ = 0;
     std::vector<EvaluatedIndication> indications_;
 };

@@ -5,6 +5,7 @@
 
 #include <compare>
 #include <cstdint>
+#include <string>
 
 namespace vantrel {
 
@@ -12,5 +13,10 @@ struct FramePlace {
     int32_t record = 0, frame = 0;
     auto operator<=>(const FramePlace&) const = default;
 };
+
+// "R:F", as every list and page writes a frame.
+inline std::string placeText(FramePlace f) {
+    return std::to_string(f.record) + ":" + std::to_string(f.frame);
+}
 
 } // namespace vantrel

@@ -69,6 +69,12 @@ DefectListInputs inputsOf(size_t rows) {
     for (size_t k = 0; k < rows; ++k)
         in.list.rows.push_back(row(k));
     in.list.evaluated = rows + 2;
+    // The whole of a sound recording evaluated against one set of lines.
+    Coverage& c = in.list.coverage;
+    c.frames = c.dacFrames = c.evaluatedFrames = 300;
+    c.health = {10, 10, 0, {}};
+    c.evaluated = {{0, 9}};
+    c.lines = {{-40, -120, -180, {{0, 9}}}};
     in.list.cells = {{"检测单位", "华东检测站"}, {"报告编号", "2026-118"}, {"名称", "对接焊缝A3"}};
     in.recordingPath = QStringLiteral("/data/weld 7.DAT");
     in.date = QDate(2026, 12, 10);
@@ -348,6 +354,79 @@ TEST(DefectListPage, TravelEmptyListAndName) {
     }
     EXPECT_EQ(defectListPdfName("/data/weld 7.DAT"),
               QString::fromUtf8("/data/weld 7_缺陷汇总.pdf"));
+}
+
+// The first page states what the list covers; an empty list says "no
+// defects" only of a recording evaluated whole and sound, of the evaluated
+// frames where echoes were left unevaluated, and nothing of the kind where
+// nothing was evaluated or the file is damaged.
+TEST(DefectListPage, CoverageAndNoFalseCleanSheet) {
+    const QString clean = QString::fromUtf8("没有要报告的缺陷");
+    const struct Case {
+        const char* what;
+        void (*change)(Coverage&);
+        std::vector<const char*> lines; // on the page
+        const char* emptyRow;
+    } cases[] = {
+        {"the whole recording, sound", [](Coverage&) {},
+         {"评定范围：300 / 300 帧（DAC 方式且闸门A有回波），记录 0–9",
+          "DAC 线（按记录）：RL -4.0 dB，SL -12.0 dB，EL -18.0 dB（记录 0–9）"},
+         "没有要报告的缺陷"},
+        {"echoes in a % and a DGS block",
+         [](Coverage& c) {
+             c.evaluatedFrames = 120;
+             c.evaluated = {{3, 5}};
+             c.lines[0].records = {{3, 5}};
+             c.notEvaluated = {{{0, 1}, NotEvaluatedWhy::Percent},
+                               {{7, 7}, NotEvaluatedWhy::Percent},
+                               {{8, 9}, NotEvaluatedWhy::Dgs}};
+         },
+         {"评定范围：120 / 300 帧（DAC 方式且闸门A有回波），记录 3–5",
+          "未评定（% 方式，无 DAC 线）但有达到阈值的回波：记录 0–1, 7",
+          "未评定（DGS 方式，无 DAC 线）但有达到阈值的回波：记录 8–9"},
+         "评定的帧中没有要报告的缺陷（另有未评定的回波，见上）"},
+        {"no readable record",
+         [](Coverage& c) { c = Coverage{}; },
+         {"未评定：文件中没有可读的记录"},
+         "没有评定任何帧，不能作出无缺陷的结论"},
+        {"no DAC frame",
+         [](Coverage& c) {
+             c.dacFrames = c.evaluatedFrames = 0;
+             c.evaluated.clear();
+             c.lines.clear();
+         },
+         {"未评定：300 帧中没有以 DAC 方式记录的帧，评定需要记录的 DAC 线"},
+         "没有评定任何帧，不能作出无缺陷的结论"},
+        {"a damaged copy",
+         [](Coverage& c) {
+             c.health = {300, 101, 2, {48, 60}};
+             c.shortRecords = 1;
+         },
+         {"文件损坏：文件头声明 300 个记录，可读 101 个，缺失 199 个，损坏 2 个，帧数不全 1 "
+          "个；缺失和损坏的记录未评定"},
+         "文件损坏，不能作出无缺陷的结论"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DefectListInputs in = inputsOf(0);
+        c.change(in.list.coverage);
+        const QStringList lines = defectListCoverageTexts(in.list.coverage);
+        for (const char* line : c.lines)
+            EXPECT_TRUE(lines.contains(QString::fromUtf8(line))) << line << "\n"
+                                                                 << lines.join('\n').toStdString();
+        if (!havePoppler()) continue;
+        const QString dir = tempDir("list-coverage");
+        // pdftotext lays a long line out as it was painted: compare without
+        // the blanks and breaks it puts between a wrapped line's pieces.
+        QString text = pdfPageText(writePdf(DefectListDocument(in), dir + "/list.pdf"), 1);
+        text.remove(QRegularExpression(QStringLiteral("\\s")));
+        for (const char* line : c.lines)
+            EXPECT_TRUE(text.contains(QString::fromUtf8(line).remove(QLatin1Char(' '))))
+                << line;
+        EXPECT_TRUE(text.contains(QString::fromUtf8(c.emptyRow))) << c.emptyRow;
+        EXPECT_EQ(text.contains(clean) && !QString::fromUtf8(c.emptyRow).contains(clean), false);
+        QDir(dir).removeRecursively();
+    }
 }
 
 // ---------------------------------------------------------------- window

@@ -39,19 +39,23 @@ inline ParamBuilder dgs() { return percent().bits(param::kDgsOn, 1); }
 
 // A record whose shown frames carry `a` as gate A's amplitude value (value 3
 // one-gate, value 1 two-gate; kNoEcho: no echo, a path of 0); paths 1000 +
-// f, surface 3000 + f, depths 2000 + f; one more frame stepping never shows.
+// f unless `path` gives them, surface 3000 + f, depths 2000 + f; one more
+// frame stepping never shows.
 struct Rec {
     std::vector<int32_t> a;
-    std::optional<ParamBuilder> block;
+    std::optional<ParamBuilder> block = std::nullopt;
+    std::vector<int32_t> path = {};
 };
 inline constexpr int32_t kNoEcho = INT32_MIN;
 
-inline Bytes dacFrames(const std::vector<int32_t>& a, bool twoGate) {
+inline Bytes dacFrames(const std::vector<int32_t>& a, bool twoGate,
+                       const std::vector<int32_t>& paths = {}) {
     Bytes b((a.size() + 1) * kFrameSize, 0);
     for (size_t f = 0; f <= a.size(); ++f) {
         const int32_t v = f < a.size() ? a[f] : 0;
         const bool echo = v != kNoEcho;
-        const int32_t path = echo ? 1000 + static_cast<int32_t>(f) : 0;
+        const int32_t given = f < paths.size() ? paths[f] : 1000 + static_cast<int32_t>(f);
+        const int32_t path = echo ? given : 0;
         const int32_t amplitude = echo ? v : 0;
         const int32_t values[4] = {path, twoGate ? amplitude : 3000 + static_cast<int32_t>(f),
                                    twoGate ? 0 : 2000 + static_cast<int32_t>(f), amplitude};
@@ -68,7 +72,7 @@ inline std::string dacFileOf(const std::vector<Rec>& recs, const std::string& na
     bool twoGate = false;
     for (const Rec& r : recs) {
         if (r.block) twoGate = r.block->get().twoGateReadout();
-        const Bytes b = dacFrames(r.a, twoGate);
+        const Bytes b = dacFrames(r.a, twoGate, r.path);
         if (r.block) {
             const ParameterBlock block = r.block->b;
             w.addRecord(b, &block);

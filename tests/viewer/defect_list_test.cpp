@@ -7,6 +7,7 @@
 
 #include "dac_recording.h"
 #include "defect_list.h"
+#include "display_text.h"
 
 using namespace vantrel;
 using namespace vantrel::testing;
@@ -105,20 +106,23 @@ TEST(DefectList, RowsOfTheReportedIndications) {
         EXPECT_EQ(list.calibration, c.calibration);
         EXPECT_EQ(list.travel.has_value(), c.travel);
         EXPECT_EQ(list.cells, in.reportCells);
+        // The decision on frames this evaluation does not find is kept.
+        EXPECT_EQ(list.orphans, (std::vector<std::string>{"7:0–7:1"}));
         const Cells expected[] = {
-            {"1", "0:1–0:3", "0:2", "SL+6.0dB", "II", "200.2 mm", "300.2 mm", c.lengths[0][0],
+            {"0", "0:1–0:3", "0:2", "SL+6.0dB", "II", "200.2 mm", "300.2 mm", c.lengths[0][0],
              c.lengths[0][1], "裂纹", "III", "根部未熔合"},
-            {"3", "0:7–0:7", "0:7", "SL±0.0dB", "II", "200.7 mm", "300.7 mm", c.lengths[1][0],
+            {"2", "0:7–0:7", "0:7", "SL±0.0dB", "II", "200.7 mm", "300.7 mm", c.lengths[1][0],
              c.lengths[1][1], "", "", ""},
-            {"4", "1:0–1:1", "1:0", "SL+9.0dB", "III", "200.0 in", "300.0 in", c.lengths[2][0],
+            {"3", "1:0–1:1", "1:0", "SL+9.0dB", "III", "200.0 in", "300.0 in", c.lengths[2][0],
              c.lengths[2][1], "气孔", "", ""},
-            {"5", "2:0–2:0", "2:0", "SL+2.0dB", "II", "", "", c.lengths[3][0], c.lengths[3][1], "",
+            {"4", "2:0–2:0", "2:0", "SL+2.0dB", "II", "", "", c.lengths[3][0], c.lengths[3][1], "",
              "", ""},
         };
         ASSERT_EQ(list.rows.size(), std::size(expected));
         for (size_t k = 0; k < list.rows.size(); ++k) {
             EXPECT_EQ(cellsOf(list.rows[k]), expected[k]) << "row " << k;
-            EXPECT_EQ(list.rows[k].indication + 1, std::stoul(expected[k][0]));
+            // Numbered as vantrel-inspect evaluate numbers them, from 0.
+            EXPECT_EQ(list.rows[k].indication, std::stoul(expected[k][0]));
         }
     }
 
@@ -190,4 +194,144 @@ TEST(DefectList, IndicationAtAFrame) {
         EXPECT_EQ(e.indicationAt(-1), nullptr);
         EXPECT_EQ(e.indicationAt(o.frameCount()), nullptr);
     }
+}
+
+// What the evaluation covered: the evaluated frames and their records, the
+// DAC lines of each block with the records they stand over, the threshold
+// runs on frames no DAC line judges (% and DGS blocks), and the file's
+// damage. Nothing evaluated, or damage, is never a clean sheet.
+TEST(Coverage, WhatTheEvaluationCovered) {
+    const int32_t x = kNoEcho;
+    const Lines other{100, 80, 0, -60}; // RL -2.0, SL -10.0, EL -16.0
+    const struct Case {
+        const char* what;
+        std::vector<Rec> recs;
+        FileHealth health;
+        int64_t evaluatedFrames, dacFrames;
+        std::string evaluated; // record ranges
+        std::vector<std::string> lines;
+        std::string percent, dgs; // records of unevaluated echoes
+        NothingEvaluatedWhy nothing;
+        bool incomplete;
+    } cases[] = {
+        {"all DAC: one set of lines over both records, frames below EL evaluated too",
+         {{{-100, x}, dac(1)}, {{-300}}},
+         {2, 2, 0, {}}, 2, 3, "0–1", {"-4.0 -12.0 -18.0: 0–1"}, "", "",
+         NothingEvaluatedWhy::None, false},
+        {"two blocks of other lines, a % block between with an echo over its gate level",
+         {{{-100}, dac(1)}, {{600, 100, 700}, percent()}, {{-100}, dac(1, other)}, {{-100}}},
+         {4, 4, 0, {}}, 3, 3, "0, 2–3",
+         {"-4.0 -12.0 -18.0: 0", "-2.0 -10.0 -16.0: 2–3"}, "1", "",
+         NothingEvaluatedWhy::None, false},
+        {"a DGS block's echoes and a % one's, each said with its records",
+         {{{10, 20}, dgs()}, {{5}}, {{600}, percent()}, {{-100}, dac(1)}},
+         {4, 4, 0, {}}, 1, 1, "3", {"-4.0 -12.0 -18.0: 3"}, "2", "0–1",
+         NothingEvaluatedWhy::None, false},
+        {"only %: nothing evaluated",
+         {{{600}, percent()}}, {1, 1, 0, {}}, 0, 0, "", {}, "0", "",
+         NothingEvaluatedWhy::NoDacFrame, true},
+        {"DAC frames without an echo in gate A",
+         {{{x, x}, dac(1)}}, {1, 1, 0, {}}, 0, 2, "0", {"-4.0 -12.0 -18.0: 0"}, "", "",
+         NothingEvaluatedWhy::NoEcho, true},
+        {"records missing from a damaged file",
+         {{{-100}, dac(1)}}, {5, 1, 0, {}}, 1, 1, "0", {"-4.0 -12.0 -18.0: 0"}, "", "",
+         NothingEvaluatedWhy::None, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RecordQuery query;
+        ASSERT_TRUE(query.open(dacFileOf(c.recs, "coverage.DAT")).ok());
+        const EchoOverview o = computeOverview(query, {});
+        const Evaluation e(o, 0);
+        const Coverage got = coverageOf(e, c.health);
+        EXPECT_EQ(got.frames, o.frameCount());
+        EXPECT_EQ(got.evaluatedFrames, c.evaluatedFrames);
+        EXPECT_EQ(got.dacFrames, c.dacFrames);
+        EXPECT_EQ(recordRangesText(got.evaluated), c.evaluated);
+        std::vector<std::string> lines;
+        for (const LinesUsed& l : got.lines)
+            lines.push_back(tenths(l.rl) + " " + tenths(l.sl) + " " + tenths(l.el) + ": " +
+                            recordRangesText(l.records));
+        EXPECT_EQ(lines, c.lines);
+        std::vector<RecordRange> percent, dgs;
+        for (const NotEvaluatedEchoes& n : got.notEvaluated)
+            (n.why == NotEvaluatedWhy::Dgs ? dgs : percent).push_back(n.records);
+        EXPECT_EQ(recordRangesText(percent), c.percent);
+        EXPECT_EQ(recordRangesText(dgs), c.dgs);
+        EXPECT_EQ(got.nothingEvaluated(), c.nothing);
+        EXPECT_EQ(got.incomplete(), c.incomplete);
+    }
+    // No record at all; and long lists of ranges end in a count.
+    EXPECT_EQ(Coverage{}.nothingEvaluated(), NothingEvaluatedWhy::NoRecord);
+    EXPECT_EQ(recordRangesText({{1, 1}, {3, 5}, {7, 7}}, 2), "1, 3–5, … (+1)");
+}
+
+// A decision belongs to the indication holding its peak frame: it follows
+// when the gap or the split change the indications, a second decision in
+// one indication and a decision no indication holds are orphans (listed,
+// never dropped), and a decision of the first file version (no peak) takes
+// the peak its own frames give.
+TEST(DefectList, DecisionsFollowTheirIndication) {
+    // Frames reaching EL: 0:0 (path 100.0), 0:2 (-80, path 100.0), 0:4 (-20,
+    // path 140.0); below EL between them.
+    RecordQuery query;
+    ASSERT_TRUE(query
+                    .open(dacFileOf({{{-100, -300, -80, -300, -20}, dac(1),
+                                      {1000, 1000, 1000, 1000, 1400}}},
+                                    "follow.DAT"))
+                    .ok());
+    const EchoOverview o = computeOverview(query, {});
+    RecordQuery reader;
+    ASSERT_TRUE(reader.openAlongside(query));
+
+    Inspection in;
+    {
+        const Evaluation apart(o, 0); // three indications
+        ASSERT_EQ(apart.indications().size(), 3u);
+        IndicationDecision& lof = decideIndication(apart, in, 1);
+        lof.nature = "未熔合";
+        lof.grade = "III";
+        decideIndication(apart, in, 0).nature = "气孔";
+        EXPECT_EQ(in.decisions[0].peak, (FramePlace{0, 2}));
+        // Deciding the same indication again changes its decision.
+        decideIndication(apart, in, 1).remark = "根部";
+        EXPECT_EQ(in.decisions.size(), 2u);
+    }
+    auto natures = [&](const Evaluation& e) {
+        const DecisionMatch m = matchDecisions(e, in);
+        std::vector<std::string> held, orphans;
+        for (const IndicationDecision* d : m.byIndication)
+            held.push_back(d ? d->nature : "-");
+        for (const IndicationDecision* d : m.orphans)
+            orphans.push_back(d->nature);
+        return std::make_pair(held, orphans);
+    };
+    using Held = std::pair<std::vector<std::string>, std::vector<std::string>>;
+    // A gap of 1 joins 0:0 and 0:2; the split keeps 0:4 apart: the 未熔合
+    // decision, made first, is held, 气孔 (same indication) is an orphan.
+    EXPECT_EQ(natures(Evaluation(o, 1)), (Held{{"未熔合", "-"}, {"气孔"}}));
+    // Without a split all three join: still held by its peak frame.
+    EXPECT_EQ(natures(Evaluation(o, 1, 0)), (Held{{"未熔合"}, {"气孔"}}));
+    // The orphan shows on the list.
+    {
+        const Evaluation joined(o, 1);
+        const DefectList list = defectList(o, joined, in, reader);
+        EXPECT_EQ(list.orphans, (std::vector<std::string>{"0:0–0:0 (0:0) 气孔"}));
+        ASSERT_EQ(list.rows.size(), 2u);
+        EXPECT_EQ(list.rows[0].number, "0");
+        EXPECT_EQ(list.rows[0].nature, "未熔合");
+        EXPECT_EQ(list.rows[0].remark, "根部");
+    }
+    // A first-version decision names 0:0-0:4 (cut by no rule then): its
+    // peak is the largest of its frames reaching EL, 0:4, which now stands
+    // apart. One on frames the recording lacks holds nowhere.
+    Inspection old;
+    old.decisions.push_back({{0, 0}, {0, 4}, std::nullopt, false, "裂纹", "III", "", true, {}});
+    old.decisions.push_back({{9, 0}, {9, 1}, std::nullopt, false, "夹渣", "", "", true, {}});
+    const Evaluation now(o, 0);
+    EXPECT_EQ(decisionPeak(now, old.decisions[0]), (FramePlace{0, 4}));
+    const DecisionMatch m = matchDecisions(now, old);
+    EXPECT_EQ(m.byIndication, (std::vector<const IndicationDecision*>{nullptr, nullptr,
+                                                                       &old.decisions[0]}));
+    EXPECT_EQ(m.orphans, (std::vector<const IndicationDecision*>{&old.decisions[1]}));
 }
