@@ -22,6 +22,7 @@
 #include "dac_recording.h"
 #include "inspection_file.h"
 #include "instrument_params.h"
+#include "record_file.h"
 #include "record_writer.h"
 #include "test_files.h"
 
@@ -631,6 +632,8 @@ TEST(InspectCli, GoldenOutputsOnTheDemoRecording) {
         {"overview.csv", {"overview", demo}, "golden-overview.csv"},
         {"report-fields-190-2.json", {"report", demo, "190", "2", "--fields"}},
         {"report-fields-250-3.json", {"report", demo, "250", "3", "--fields"}},
+        {"evaluate.json", {"evaluate", demo, "--mm-per-frame", "0.5"}},
+        {"evaluate.csv", {"evaluate", demo, "--mm-per-frame", "0.5"}, "golden-evaluate.csv"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.golden);
@@ -1300,6 +1303,68 @@ TEST(InspectCli, SummaryList) {
             std::filesystem::exists(dir + "/pages/defect-list-" + std::to_string(k) + ".png"));
     EXPECT_FALSE(std::filesystem::exists(dir + "/pages/defect-list-3.png"));
     std::filesystem::remove_all(dir);
+}
+
+// report --summary states what the list covers, and a recording that was
+// not evaluated or is damaged never gets a clean sheet: the sheet says so
+// instead of "没有要报告的缺陷", stderr warns and the exit status is 3. The
+// demo's sheet names its evaluated frames, its lines and the % and DGS
+// stretches whose echoes no DAC line judges.
+TEST(InspectCli, SummaryStatesItsCoverage) {
+    if (!havePoppler()) GTEST_SKIP() << "poppler-utils is missing";
+    const QString clean = QString::fromUtf8("没有要报告的缺陷");
+    // A text file renamed .DAT, and the demo cut after its first 101 records.
+    const QString junk = q(writeTemp("junk.DAT", Bytes(4000, 'x')));
+    QFile demoFile(VANTREL_DEMO);
+    ASSERT_TRUE(demoFile.open(QIODevice::ReadOnly));
+    const QByteArray demoBytes = demoFile.readAll();
+    RecordFile demoIndex;
+    ASSERT_TRUE(demoIndex.openRecordFile(VANTREL_DEMO).ok());
+    const RecordIndexEntry& cut = demoIndex.recordIndex()[101];
+    const QString damaged = q(writeTemp(
+        "damaged.DAT", Bytes(demoBytes.begin(), demoBytes.begin() + cut.fileOffset + 10)));
+    const struct {
+        const char* what;
+        QString file;
+        int status;
+        std::vector<const char*> sheet; // lines the first page holds (blanks aside)
+        const char* warning;            // a line of stderr
+    } cases[] = {
+        {"junk",
+         junk,
+         3,
+         {"未评定：文件中没有可读的记录", "没有评定任何帧，不能作出无缺陷的结论"},
+         "nothing in"},
+        {"a copy missing records",
+         damaged,
+         3,
+         {"文件损坏：文件头声明 300 个记录，可读 101 个，缺失 199 个", "未评定：",
+          "没有评定任何帧，不能作出无缺陷的结论"},
+         "is damaged: 199 of 300 records missing"},
+        {"the demo",
+         VANTREL_DEMO,
+         0,
+         {"评定范围：1185 / 3000 帧（DAC 方式且闸门A有回波），记录 140–261", "DAC 线（按记录）：RL",
+          "未评定（% 方式，无 DAC 线）但有达到阈值的回波：记录",
+          "未评定（DGS 方式，无 DAC 线）但有达到阈值的回波：记录"},
+         "were not evaluated (no DAC lines) in records"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString pdf = q(tempPath("coverage.pdf"));
+        QFile::remove(pdf);
+        const CliRun r = inspect({"report", c.file, "--summary", "--out", pdf});
+        EXPECT_EQ(r.status, c.status) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(c.warning)) << r.err.toStdString();
+        std::optional<QString> text = pdfPageText(pdf.toStdString(), 1);
+        ASSERT_TRUE(text);
+        text->remove(QRegularExpression("\\s"));
+        for (const char* line : c.sheet)
+            EXPECT_TRUE(text->contains(QString::fromUtf8(line).remove(' '))) << line;
+        if (c.status != 0) {
+            EXPECT_FALSE(text->contains(clean));
+        }
+    }
 }
 
 // report --indications pre-fills 长度 with the calibrated 6 dB length and
