@@ -126,7 +126,7 @@ void runReport(const Invocation& c) {
             if (c.isSet(o)) fail(std::string("report --") + o + " goes with --indications");
     }
     if (!indications && !summary) {
-        for (const char* o : {"gap", "mm-per-frame"})
+        for (const char* o : {"gap", "mm-per-frame", "yes"})
             if (c.isSet(o))
                 fail(std::string("report --") + o + " goes with --indications or --summary");
     }
@@ -146,7 +146,8 @@ void runReport(const Invocation& c) {
         const ReportPages pages = notes         ? ReportPages::Notes
                                   : indications ? ReportPages::Indications
                                                 : ReportPages::Summary;
-        batchReportCommand(c.args[0], pages, o, inspectionOf(c), c.out);
+        batchReportCommand(c.args[0], pages, o, inspectionOf(c), c.out, c.isSet("yes"),
+                           c.output.progress());
         return;
     }
     if (c.args.size() != 3)
@@ -265,7 +266,8 @@ const std::vector<Command>& commands() {
          "  note-<i>.png (indication-<i>.png); with --summary the defect list of the\n"
          "  indications evaluated against the DAC lines, as many A4 pages as it takes, into\n"
          "  one PDF, a .png name (page i > 0 beside it as <name>-<i>.png) or a folder as\n"
-         "  defect-list-<i>.png",
+         "  defect-list-<i>.png; i counts from 0 and, but for note-<i>.png, has as many\n"
+         "  digits as the largest, padded with zeros (indication-07.png ... indication-12.png)",
          1,
          3,
          OutFile::Optional,
@@ -285,8 +287,10 @@ const std::vector<Command>& commands() {
           {"gap", "With --indications or --summary: merge indications at most N frames apart.",
            "N"},
           {"mm-per-frame",
-           "With --indications or --summary: the scan travel per shown frame; lengths in mm.",
-           "X"}},
+           "With --indications or --summary: the scan travel per shown frame; lengths in mm.", "X"},
+          {"yes",
+           "With --indications or --summary: write more than 1000 pages (without it, a usage "
+           "error says how many there would be)."}},
          runReport},
         {"export",
          "FILE",
@@ -519,8 +523,9 @@ std::string printable(const std::string& message) {
 
 } // namespace
 
-int runInspect(const QStringList& arguments, const OutputSink& out, std::string& err) {
-    Output output(out, &err);
+int runInspect(const QStringList& arguments, const OutputSink& out, std::string& err,
+               const OutputSink& progress) {
+    Output output(out, &err, progress);
     try {
         return run(arguments, output);
     } catch (const UsageError& e) {

@@ -108,8 +108,6 @@ QString countText(const DefectList& list) {
 
 QString emptyText() { return pageText(QT_TRANSLATE_NOOP("DefectListPage", "没有要报告的缺陷")); }
 
-QString cutHeading() { return pageText(QT_TRANSLATE_NOOP("DefectListPage", "表中未能印全的文字")); }
-
 // Millimetres from nanometres over `perFrames` frames, to 0.0001 mm without
 // trailing zeros, and whether that is exact.
 std::pair<QString, bool> millimetres(int64_t nanometres, int64_t perFrames) {
@@ -204,6 +202,11 @@ QString defectListPdfName(const QString& recordingPath) {
                                QStringLiteral(".pdf"));
 }
 
+QString defectListPdfTitle(const QString& recordingPath) {
+    return pageText(QT_TRANSLATE_NOOP("DefectListPage", "缺陷汇总 – %1"))
+        .arg(QFileInfo(recordingPath).fileName());
+}
+
 CellText fitCellText(const QString& text, const QFont& font, int width, int maxLines) {
     QString flowing = text;
     flowing.replace(QLatin1Char('\n'), QLatin1Char(' '));
@@ -266,7 +269,7 @@ void DefectListDocument::layOut() {
             it == list.cells.end() ? QString() : QString::fromStdString(it->second);
         headValues_.push_back(
             fitCellText(text, lineFont, kWidth / 2 - kHeadCaptionWidth - 2 * kCellPadding, 1));
-        if (headValues_.back().cut) cutTexts_ << pageText(h.shown) + QStringLiteral("：") + text;
+        if (headValues_.back().cut) cutTexts_ << wholeTextEntry(pageText(h.shown), text);
     }
     for (const DefectRow& r : list.rows) {
         Row row;
@@ -276,16 +279,12 @@ void DefectListDocument::layOut() {
             row.cells.push_back(c.length ? lengthCell(text, tableFont, width)
                                          : fitCellText(text, tableFont, width, kCellLines));
             if (row.cells.back().cut)
-                cutTexts_ << QString::fromStdString(r.number) + QStringLiteral(" · ") +
-                                 headText(c) + QStringLiteral("：") + text;
+                cutTexts_ << wholeTextEntry(
+                    QString::fromStdString(r.number) + QStringLiteral(" · ") + headText(c), text);
         }
         rows_.push_back(std::move(row));
     }
-    if (!cutTexts_.isEmpty()) {
-        cutLines_ << cutHeading();
-        for (const QString& entry : cutTexts_)
-            cutLines_ << wrapText(entry, lineFont, kWidth);
-    }
+    cutLines_ = wholeTextLines(cutTexts_, lineFont, kWidth);
 
     // Rows down each page under the table's head; the cut texts after the
     // last row, on further pages when they do not fit.
@@ -438,7 +437,7 @@ void DefectListDocument::paintPage(QPainter& p, int k) const {
 }
 
 QStringList defectListPageTexts() {
-    QStringList texts{titleText(false), titleText(true), cutHeading(), emptyText(),
+    QStringList texts{titleText(false), titleText(true), wholeTextsHeading(), emptyText(),
                       countText(DefectList{})};
     for (const Column& c : columns())
         texts << headText(c);
