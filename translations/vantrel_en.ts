@@ -102,10 +102,6 @@ EL</translation>
         <translation>No defect to report</translation>
     </message>
     <message>
-        <source>表中未能印全的文字</source>
-        <translation>Texts cut short in the table, in full</translation>
-    </message>
-    <message>
         <source>帧</source>
         <translation>frames</translation>
     </message>
@@ -132,6 +128,10 @@ EL</translation>
     <message>
         <source>行程：未标定，长度以帧计</source>
         <translation>Travel: not calibrated; lengths in frames</translation>
+    </message>
+    <message>
+        <source>缺陷汇总 – %1</source>
+        <translation>Defect list – %1</translation>
     </message>
 </context>
 <context>
@@ -469,6 +469,18 @@ EL</translation>
     <message>
         <source>第 %1/%2 页</source>
         <translation>page %1/%2</translation>
+    </message>
+    <message>
+        <source>探头型号</source>
+        <translation>Probe model</translation>
+    </message>
+    <message>
+        <source>探伤仪型号</source>
+        <translation>Instrument model</translation>
+    </message>
+    <message>
+        <source>表中未能印全的文字</source>
+        <translation>Texts cut short above, in full</translation>
     </message>
 </context>
 <context>

@@ -25,6 +25,28 @@ void Output::printJson(const QJsonObject& object) const {
     print(std::string(text.constData(), static_cast<size_t>(text.size())) + "\n");
 }
 
+Progress::Progress(OutputSink sink, std::string unit, int64_t total, Clock now)
+    : sink_(std::move(sink)), unit_(std::move(unit)), total_(total), now_(std::move(now)),
+      start_(now_()), next_(start_ + kProgressAfter) {}
+
+void Progress::step(int64_t done) {
+    if (!sink_) return;
+    const auto t = now_();
+    if (t < next_) return;
+    next_ = t + kProgressEvery;
+    shown_ = true;
+    sink_("vantrel-inspect: " + unit_ + " " + std::to_string(done) + " of " +
+          std::to_string(total_) + " written\n");
+}
+
+void Progress::finish() {
+    if (!sink_ || !shown_) return;
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
+        now_() - start_ + std::chrono::milliseconds(500));
+    sink_("vantrel-inspect: " + std::to_string(total_) + " " + unit_ + "s written in " +
+          std::to_string(seconds.count()) + " s\n");
+}
+
 QString utf8(const std::string& s) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }

@@ -7,11 +7,14 @@
 #include <QJsonValue>
 #include <QString>
 
+#include <chrono>
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "echo_overview.h"
@@ -41,8 +44,9 @@ std::string quoted(const QString& s);
 // any more, so an error leaves stdout empty.
 class Output {
 public:
-    explicit Output(const OutputSink& sink, std::string* warnings = nullptr)
-        : sink_(sink), warnings_(warnings) {}
+    explicit Output(const OutputSink& sink, std::string* warnings = nullptr,
+                    OutputSink progress = {})
+        : sink_(sink), warnings_(warnings), progress_(std::move(progress)) {}
     void print(std::string_view text) const { sink_(text); }
     // A line for stderr about something the command went on without (a
     // damaged inspection file); the command still succeeds.
@@ -55,11 +59,40 @@ public:
     // script must not take for a plain success (see kIncompleteStatus).
     void setStatus(int status) const { status_ = status; }
     int status() const { return status_; }
+    // Where lines about a long command's progress go as they are made
+    // (stderr in the program, never stdout); may be empty.
+    const OutputSink& progress() const { return progress_; }
 
 private:
     const OutputSink& sink_;
     std::string* warnings_;
     mutable int status_ = 0;
+    OutputSink progress_;
+};
+
+// How far a long command has got, for the person waiting at the terminal:
+// nothing while it is quick; once it has taken kProgressAfter, a line at
+// once and then one every kProgressEvery ("vantrel-inspect: page 1200 of
+// 46386 written"), and when it ends, a last line with the total and the
+// time taken. `now` is the clock (a test passes its own).
+inline constexpr std::chrono::milliseconds kProgressAfter{2000}, kProgressEvery{5000};
+class Progress {
+public:
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+    Progress(OutputSink sink, std::string unit, int64_t total,
+             Clock now = std::chrono::steady_clock::now);
+    // `done` of the total are done.
+    void step(int64_t done);
+    // All are done: the last line, when any line was written.
+    void finish();
+
+private:
+    OutputSink sink_;
+    std::string unit_;
+    int64_t total_;
+    Clock now_;
+    std::chrono::steady_clock::time_point start_, next_;
+    bool shown_ = false;
 };
 
 QString utf8(const std::string& s);

@@ -191,7 +191,7 @@ void reportCommand(const QStringList& a, const QString& out, const QStringList& 
                 paintReportPage(painter, fill, pictures, fieldText);
                 paintReportFoot(painter, pageOrigin(shown.query.file(), shown.record, shown.frame));
             },
-            QStringLiteral("vantrel-inspect")))
+            QStringLiteral("vantrel-inspect"), reportPdfTitle()))
         fail(cannotWrite(out));
 }
 

@@ -139,8 +139,7 @@ void warnCoverage(const Output& output, const Coverage& c, const QString& path) 
         output.warn(file + " is damaged: " + std::to_string(c.health.missing()) + " of " +
                     std::to_string(c.health.announced) + " records missing, " +
                     std::to_string(c.health.damaged) + " damaged, " +
-                    std::to_string(c.shortRecords) +
-                    " cut short; they are not evaluated");
+                    std::to_string(c.shortRecords) + " cut short; they are not evaluated");
     if (!c.notEvaluated.empty()) {
         std::vector<RecordRange> ranges;
         for (const NotEvaluatedEchoes& e : c.notEvaluated)
@@ -168,7 +167,7 @@ void runReport(const Invocation& c) {
             if (c.isSet(o)) fail(std::string("report --") + o + " goes with --indications");
     }
     if (!indications && !summary) {
-        for (const char* o : {"gap", "split", "mm-per-frame"})
+        for (const char* o : {"gap", "split", "mm-per-frame", "yes"})
             if (c.isSet(o))
                 fail(std::string("report --") + o + " goes with --indications or --summary");
     }
@@ -191,8 +190,8 @@ void runReport(const Invocation& c) {
         const ReportPages pages = notes         ? ReportPages::Notes
                                   : indications ? ReportPages::Indications
                                                 : ReportPages::Summary;
-        const std::optional<Coverage> coverage =
-            batchReportCommand(c.args[0], pages, o, inspection, c.out);
+        const std::optional<Coverage> coverage = batchReportCommand(
+            c.args[0], pages, o, inspection, c.out, c.isSet("yes"), c.output.progress());
         if (coverage) warnCoverage(c.output, *coverage, c.args[0]);
         return;
     }
@@ -316,7 +315,8 @@ const std::vector<Command>& commands() {
          "  note-<i>.png (indication-<i>.png); with --summary the defect list of the\n"
          "  indications evaluated against the DAC lines, as many A4 pages as it takes, into\n"
          "  one PDF, a .png name (page i > 0 beside it as <name>-<i>.png) or a folder as\n"
-         "  defect-list-<i>.png",
+         "  defect-list-<i>.png; i counts from 0 and, but for note-<i>.png, has as many\n"
+         "  digits as the largest, padded with zeros (indication-07.png ... indication-12.png)",
          1,
          3,
          OutFile::Optional,
@@ -340,8 +340,10 @@ const std::vector<Command>& commands() {
            "than D mm (default 3.0; 0: no cut).",
            "D"},
           {"mm-per-frame",
-           "With --indications or --summary: the scan travel per shown frame; lengths in mm.",
-           "X"}},
+           "With --indications or --summary: the scan travel per shown frame; lengths in mm.", "X"},
+          {"yes",
+           "With --indications or --summary: write more than 1000 pages (without it, a usage "
+           "error says how many there would be)."}},
          runReport},
         {"export",
          "FILE",
@@ -577,8 +579,9 @@ std::string printable(const std::string& message) {
 
 } // namespace
 
-int runInspect(const QStringList& arguments, const OutputSink& out, std::string& err) {
-    Output output(out, &err);
+int runInspect(const QStringList& arguments, const OutputSink& out, std::string& err,
+               const OutputSink& progress) {
+    Output output(out, &err, progress);
     try {
         return run(arguments, output);
     } catch (const UsageError& e) {

@@ -12,8 +12,10 @@
 
 namespace vantrel {
 
-// Results go to `out` as they are made.
-int runInspect(const QStringList& arguments, const OutputSink& out, std::string& err);
+// Results go to `out` as they are made; lines about a long command's
+// progress to `progress` as they are made (none when it is empty).
+int runInspect(const QStringList& arguments, const OutputSink& out, std::string& err,
+               const OutputSink& progress = {});
 int runInspect(const QStringList& arguments, std::string& out, std::string& err);
 
 // Whether the command, with these arguments, draws pictures (and so needs a

@@ -22,9 +22,14 @@ int main(int argc, char** argv) {
     else
         app = std::make_unique<QCoreApplication>(argc, argv);
     std::string err;
+    // Progress lines go to stderr at once; errors and warnings at the end.
     const int status = vantrel::runInspect(
         arguments, [](std::string_view text) { std::fwrite(text.data(), 1, text.size(), stdout); },
-        err);
+        err,
+        [](std::string_view text) {
+            std::fwrite(text.data(), 1, text.size(), stderr);
+            std::fflush(stderr);
+        });
     std::fwrite(err.data(), 1, err.size(), stderr);
     std::fflush(stdout);
     return status;

@@ -29,6 +29,11 @@ struct PageList {
     std::vector<int64_t> peaks; // shown frames of the overview
     int count = 0;
     const char* fileStem = nullptr;
+    // The pictures' numbers padded with zeros to the width of the largest,
+    // so that their names sort in page order; note-<i>.png keeps its
+    // numbers as they are, as scripts already read them.
+    bool padded = true;
+    QString title = reportPdfTitle(); // of the PDF
 };
 
 // The recording's evaluation, for the defect list and the indications'
@@ -43,7 +48,8 @@ struct Evaluated {
     RecordQuery reader;
     Evaluated(const RecordQuery& query, const OverviewSettings& settings, const Inspection& in,
               const QString& path)
-        : overview(computeOverview(query, settings)), evaluation(overview, settings.gap, settings.splitMicrometres),
+        : overview(computeOverview(query, settings)),
+          evaluation(overview, settings.gap, settings.splitMicrometres),
           travel(travelOf(in.travel, overview)) {
         if (!reader.openAlongside(query)) fail("cannot open " + quoted(path) + " a second time");
         reader.setPanelAndCurves(false);
@@ -72,6 +78,7 @@ PageList notePages(const ViewerCore& viewer, const QString& path) {
     PageList pages;
     pages.count = static_cast<int>(viewer.noteItems().size());
     pages.fileStem = "note";
+    pages.padded = false;
     if (pages.count == 0) fail(quoted(path) + " has no notes");
     return pages;
 }
@@ -92,10 +99,15 @@ PageList indicationPages(const EchoOverview& overview, const QString& path) {
 using PagePainter = std::function<void(QPainter& painter, int k, bool foot)>;
 
 // The pages as one PDF at `out`, each with its foot line.
-void writePagesPdf(const QString& out, const PageList& pages, const PagePainter& paintPage) {
+void writePagesPdf(const QString& out, const PageList& pages, const PagePainter& paintPage,
+                   Progress& progress) {
     if (!writeReportPdf(
-            out, pages.count, [&](QPainter& painter, int k) { paintPage(painter, k, true); },
-            QStringLiteral("vantrel-inspect")))
+            out, pages.count,
+            [&](QPainter& painter, int k) {
+                paintPage(painter, k, true);
+                progress.step(k + 1);
+            },
+            QStringLiteral("vantrel-inspect"), pages.title))
         fail(cannotWrite(out));
 }
 
@@ -103,7 +115,8 @@ void writePagesPdf(const QString& out, const PageList& pages, const PagePainter&
 // <stem>-<i>.png, the folder made if missing; or with a .png name, page 0
 // there and page i beside it as <name>-<i>.png. On a failure the pictures
 // already written go again, so nothing half-done stays behind.
-void writePagesPng(const QString& out, const PageList& pages, const PagePainter& paintPage) {
+void writePagesPng(const QString& out, const PageList& pages, const PagePainter& paintPage,
+                   Progress& progress) {
     const bool named = out.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive);
     const QDir dir(named ? QFileInfo(out).path() : out);
     const bool existed = dir.exists();
@@ -114,9 +127,11 @@ void writePagesPng(const QString& out, const PageList& pages, const PagePainter&
             fail("cannot write to the folder " + quoted(out) + ": " +
                  (made ? made.message() : std::strerror(ENOTDIR)));
     }
+    const int digits = pages.padded ? static_cast<int>(QString::number(pages.count - 1).size()) : 0;
     auto fileName = [&](int k) {
-        if (!named) return dir.filePath(QStringLiteral("%1-%2.png").arg(pages.fileStem).arg(k));
-        return k == 0 ? out : out.left(out.size() - 4) + QStringLiteral("-%1.png").arg(k);
+        const QString number = QStringLiteral("%1").arg(k, digits, 10, QLatin1Char('0'));
+        if (!named) return dir.filePath(QStringLiteral("%1-%2.png").arg(pages.fileStem, number));
+        return k == 0 ? out : out.left(out.size() - 4) + QStringLiteral("-%1.png").arg(number);
     };
     QStringList written;
     auto undo = [&] {
@@ -137,7 +152,20 @@ void writePagesPng(const QString& out, const PageList& pages, const PagePainter&
             fail(message);
         }
         written << file;
+        progress.step(k + 1);
     }
+}
+
+// A batch of more than kPagesWithoutAsking pages is written only with
+// --yes: a recording of a whole shift can hold tens of thousands of
+// indications, hours of writing nobody meant to start.
+void checkPageCount(ReportPages kind, const PageList& pages, bool yes) {
+    if (kind == ReportPages::Notes || yes || pages.count <= kPagesWithoutAsking) return;
+    const bool indications = kind == ReportPages::Indications;
+    fail(std::string("report ") + (indications ? "--indications" : "--summary") + " would write " +
+         std::to_string(pages.count) + " pages (more than " + std::to_string(kPagesWithoutAsking) +
+         "): give --yes to write them all" +
+         (indications ? ", or fewer indications with --threshold, --threshold-db or --gap" : ""));
 }
 
 } // namespace
@@ -183,7 +211,8 @@ std::function<QString(const PageField&)> pageTexts(const ReportFill& fill,
 
 std::optional<Coverage> batchReportCommand(const QString& path, ReportPages kind,
                                            const OverviewOptions& options,
-                                           const Inspection& inspection, const QString& out) {
+                                           const Inspection& inspection, const QString& out,
+                                           bool yes, const OutputSink& progressSink) {
     const OverviewSettings settings = overviewSettings(options);
     const bool pdf = out.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive);
 
@@ -206,6 +235,7 @@ std::optional<Coverage> batchReportCommand(const QString& path, ReportPages kind
         pages.count = list->pageCount();
         coverage = list->inputs().list.coverage;
         pages.fileStem = "defect-list";
+        pages.title = defectListPdfTitle(path);
         paintPage = [list](QPainter& painter, int k, bool) { list->paintPage(painter, k); };
     } else {
         pages = kind == ReportPages::Notes ? notePages(viewer, path)
@@ -238,10 +268,13 @@ std::optional<Coverage> batchReportCommand(const QString& path, ReportPages kind
         };
     }
 
+    checkPageCount(kind, pages, yes);
+    Progress progress(progressSink, "page", pages.count);
     if (pdf)
-        writePagesPdf(out, pages, paintPage);
+        writePagesPdf(out, pages, paintPage, progress);
     else
-        writePagesPng(out, pages, paintPage);
+        writePagesPng(out, pages, paintPage, progress);
+    progress.finish();
     return coverage;
 }
 

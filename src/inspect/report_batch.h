@@ -31,15 +31,26 @@ std::function<QString(const PageField&)> pageTexts(const ReportFill& fill,
 
 enum class ReportPages : uint8_t { Notes, Indications, Summary };
 
+// The most pages --indications and --summary write without --yes. The
+// notes' pages are never asked for: a recording holds as many notes as the
+// inspector typed.
+inline constexpr int kPagesWithoutAsking = 1000;
+
 // FILE --notes|--indications|--summary: the pages into `out`: a .pdf name;
 // for the defect list also a .png name (page 0 there, page i beside it as
 // <name>-<i>.png); otherwise a folder for note-<i>.png, indication-<i>.png
-// or defect-list-<i>.png. `inspection` holds what the inspector decided: the
+// or defect-list-<i>.png. Except in note-<i>.png, i has as many digits as
+// the largest page number, padded with zeros (indication-07.png beside
+// indication-12.png). `inspection` holds what the inspector decided: the
 // cells typed into every page, the travel and the decisions the defect list
-// and the indications' lengths and remarks take.
-// Returns the defect list's coverage (nullopt for the other pages).
+// and the indications' lengths and remarks take. More than
+// kPagesWithoutAsking pages of indications or of the list are a usage error
+// without `yes`, before anything is written; a long writing says how far it
+// has got on `progress`. Returns the defect list's coverage (nullopt for the
+// other pages).
 std::optional<Coverage> batchReportCommand(const QString& path, ReportPages pages,
                                            const OverviewOptions& overview,
-                                           const Inspection& inspection, const QString& out);
+                                           const Inspection& inspection, const QString& out,
+                                           bool yes, const OutputSink& progress);
 
 } // namespace vantrel::cli

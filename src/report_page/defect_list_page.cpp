@@ -112,7 +112,8 @@ QString countText(const DefectList& list) {
 // draws no conclusion.
 QString emptyText(const Coverage& c) {
     if (c.nothingEvaluated() != NothingEvaluatedWhy::None)
-        return pageText(QT_TRANSLATE_NOOP("DefectListPage", "没有评定任何帧，不能作出无缺陷的结论"));
+        return pageText(
+            QT_TRANSLATE_NOOP("DefectListPage", "没有评定任何帧，不能作出无缺陷的结论"));
     if (c.damaged())
         return pageText(QT_TRANSLATE_NOOP("DefectListPage", "文件损坏，不能作出无缺陷的结论"));
     if (!c.notEvaluated.empty())
@@ -148,9 +149,9 @@ QStringList defectListCoverageTexts(const Coverage& c) {
                      .arg(rangesText(c.evaluated));
         break;
     case NothingEvaluatedWhy::None:
-        lines << pageText(QT_TRANSLATE_NOOP(
-                              "DefectListPage",
-                              "评定范围：%1 / %2 帧（DAC 方式且闸门A有回波），记录 %3"))
+        lines << pageText(
+                     QT_TRANSLATE_NOOP("DefectListPage",
+                                       "评定范围：%1 / %2 帧（DAC 方式且闸门A有回波），记录 %3"))
                      .arg(c.evaluatedFrames)
                      .arg(c.frames)
                      .arg(rangesText(c.evaluated));
@@ -169,35 +170,33 @@ QStringList defectListCoverageTexts(const Coverage& c) {
     for (const NotEvaluatedEchoes& e : c.notEvaluated)
         (e.why == NotEvaluatedWhy::Dgs ? dgs : percent).push_back(e.records);
     if (!percent.empty())
-        lines << pageText(QT_TRANSLATE_NOOP(
-                              "DefectListPage",
-                              "未评定（% 方式，无 DAC 线）但有达到阈值的回波：记录 %1"))
+        lines << pageText(
+                     QT_TRANSLATE_NOOP("DefectListPage",
+                                       "未评定（% 方式，无 DAC 线）但有达到阈值的回波：记录 %1"))
                      .arg(rangesText(percent));
     if (!dgs.empty())
-        lines << pageText(QT_TRANSLATE_NOOP(
-                              "DefectListPage",
-                              "未评定（DGS 方式，无 DAC 线）但有达到阈值的回波：记录 %1"))
+        lines << pageText(
+                     QT_TRANSLATE_NOOP("DefectListPage",
+                                       "未评定（DGS 方式，无 DAC 线）但有达到阈值的回波：记录 %1"))
                      .arg(rangesText(dgs));
     if (c.damaged()) {
-        QString damage = pageText(QT_TRANSLATE_NOOP(
-                                      "DefectListPage",
-                                      "文件损坏：文件头声明 %1 个记录，可读 %2 个，缺失 %3 个，损坏 %4 个"))
-                             .arg(c.health.announced)
-                             .arg(c.health.indexed)
-                             .arg(c.health.missing())
-                             .arg(c.health.damaged);
+        QString damage =
+            pageText(QT_TRANSLATE_NOOP(
+                         "DefectListPage",
+                         "文件损坏：文件头声明 %1 个记录，可读 %2 个，缺失 %3 个，损坏 %4 个"))
+                .arg(c.health.announced)
+                .arg(c.health.indexed)
+                .arg(c.health.missing())
+                .arg(c.health.damaged);
         if (c.shortRecords > 0)
             damage += pageText(QT_TRANSLATE_NOOP("DefectListPage", "，帧数不全 %1 个"))
                           .arg(c.shortRecords);
-        lines << damage + pageText(QT_TRANSLATE_NOOP(
-                              "DefectListPage", "；缺失和损坏的记录未评定"));
+        lines << damage + pageText(QT_TRANSLATE_NOOP("DefectListPage", "；缺失和损坏的记录未评定"));
     }
     return lines;
 }
 
 namespace {
-
-QString cutHeading() { return pageText(QT_TRANSLATE_NOOP("DefectListPage", "表中未能印全的文字")); }
 
 QString orphanHeading() {
     return pageText(QT_TRANSLATE_NOOP(
@@ -219,7 +218,6 @@ std::pair<QString, bool> millimetres(int64_t nanometres, int64_t perFrames) {
     }
     return {text, nanometres % unit == 0};
 }
-
 
 void fillBox(QPainter& p, const QRect& r) {
     fillBand(p, QRect(r.left(), r.top(), r.width(), 1), Qt::black);
@@ -294,6 +292,11 @@ QString defectListPdfName(const QString& recordingPath) {
                                QStringLiteral(".pdf"));
 }
 
+QString defectListPdfTitle(const QString& recordingPath) {
+    return pageText(QT_TRANSLATE_NOOP("DefectListPage", "缺陷汇总 – %1"))
+        .arg(QFileInfo(recordingPath).fileName());
+}
+
 CellText fitCellText(const QString& text, const QFont& font, int width, int maxLines) {
     QString flowing = text;
     flowing.replace(QLatin1Char('\n'), QLatin1Char(' '));
@@ -347,11 +350,10 @@ DefectListDocument::DefectListDocument(DefectListInputs inputs) : inputs_(std::m
 
 int DefectListDocument::tableTop(bool firstPage) const {
     // Under the head: the travel, the counts and the coverage lines.
-    return firstPage ? kBodyTop + headHeight() + 8 +
-                           (2 + static_cast<int>(coverageLines_.size())) *
-                               lineHeight(kLinePixels) +
-                           8
-                     : kBodyTop;
+    return firstPage
+               ? kBodyTop + headHeight() + 8 +
+                     (2 + static_cast<int>(coverageLines_.size())) * lineHeight(kLinePixels) + 8
+               : kBodyTop;
 }
 
 void DefectListDocument::layOut() {
@@ -367,7 +369,7 @@ void DefectListDocument::layOut() {
             it == list.cells.end() ? QString() : QString::fromStdString(it->second);
         headValues_.push_back(
             fitCellText(text, lineFont, kWidth / 2 - kHeadCaptionWidth - 2 * kCellPadding, 1));
-        if (headValues_.back().cut) cutTexts_ << pageText(h.shown) + QStringLiteral("：") + text;
+        if (headValues_.back().cut) cutTexts_ << wholeTextEntry(pageText(h.shown), text);
     }
     for (const DefectRow& r : list.rows) {
         Row row;
@@ -377,17 +379,13 @@ void DefectListDocument::layOut() {
             row.cells.push_back(c.length ? lengthCell(text, tableFont, width)
                                          : fitCellText(text, tableFont, width, kCellLines));
             if (row.cells.back().cut)
-                cutTexts_ << QString::fromStdString(r.number) + QStringLiteral(" · ") +
-                                 headText(c) + QStringLiteral("：") + text;
+                cutTexts_ << wholeTextEntry(
+                    QString::fromStdString(r.number) + QStringLiteral(" · ") + headText(c), text);
         }
         rows_.push_back(std::move(row));
     }
-    if (!cutTexts_.isEmpty()) {
-        headingLines_.insert(static_cast<int>(cutLines_.size()));
-        cutLines_ << cutHeading();
-        for (const QString& entry : cutTexts_)
-            cutLines_ << wrapText(entry, lineFont, kWidth);
-    }
+    cutLines_ = wholeTextLines(cutTexts_, lineFont, kWidth);
+    if (!cutLines_.isEmpty()) headingLines_.insert(0);
     if (!list.orphans.empty()) {
         headingLines_.insert(static_cast<int>(cutLines_.size()));
         cutLines_ << wrapText(orphanHeading(), lineFont, kWidth);
@@ -551,7 +549,7 @@ void DefectListDocument::paintPage(QPainter& p, int k) const {
 }
 
 QStringList defectListPageTexts() {
-    QStringList texts{titleText(false), titleText(true), cutHeading(), orphanHeading(),
+    QStringList texts{titleText(false), titleText(true), wholeTextsHeading(), orphanHeading(),
                       countText(DefectList{})};
     // The coverage in each of its forms, and the empty row it leads to.
     Coverage cover;

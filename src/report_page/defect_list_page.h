@@ -11,8 +11,9 @@
 //
 // No text runs over its cell: a cell's text wraps to two lines and what
 // does not fit even then ends in "…"; every text cut so is printed whole
-// after the table, under the row number and the column it belongs to, so
-// nothing the inspector typed is lost on paper.
+// after the table, under the row number and the column it belongs to, by
+// the rule the report page follows too (wholeTextEntry), so nothing the
+// inspector typed is lost on paper.
 #pragma once
 
 #include <QDate>
@@ -58,6 +59,10 @@ QStringList defectListCoverageTexts(const Coverage& coverage);
 // The name suggested for the list's PDF: `<recording>_缺陷汇总.pdf` beside the
 // recording, in the interface's language.
 QString defectListPdfName(const QString& recordingPath);
+
+// The title of the list's PDF, naming the recording, e.g.
+// "缺陷汇总 – demo.DAT", in the interface's language.
+QString defectListPdfTitle(const QString& recordingPath);
 
 // A text laid out in its cell: the lines as painted, and whether it was cut.
 struct CellText {

@@ -9,6 +9,9 @@
 #include <QSaveFile>
 #include <QTextLayout>
 
+#include <algorithm>
+#include <string_view>
+
 #include "frame_render.h"
 #include "gbk_qstring.h"
 
@@ -217,7 +220,7 @@ std::array<QString, 4> reportDefectCaptions(bool twoGate) {
 }
 
 QStringList reportPageTexts(const ReportFill& fill) {
-    QStringList texts{pageTitle()};
+    QStringList texts{pageTitle(), wholeTextsHeading()};
     for (const Caption& c : captions())
         texts << c.text;
     for (const QString& c : fill.defectCaptions)
@@ -234,17 +237,28 @@ QStringList reportPageTexts(const ReportFill& fill) {
 }
 
 const std::vector<UserCell>& reportUserCells() {
+    // The captions as the page's whole texts and the report window name
+    // them, translated in the page's context.
     static const std::vector<UserCell> cells = {
-        {"检测单位", "QRRichText1"},    {"报告编号", "QRRichText4"},
-        {"委托单位", "QRRichText2"},    {"检测日期", "QRRichText5"},
-        {"名称", "QRRichText3"},        {"编号", "QRRichText6"},
-        {"表面热处理", "QRRichText17"}, {"材质", "QRRichText7"},
-        {"表面粗糙度", "QRRichText18"}, {"探头型号", "QRRichText8"},
-        {"探伤仪型号", "QRRichText19"}, {"探伤结果", "QRRichText25"},
-        {"探伤标准", "QRRichText26"},   {"探伤人员", "QRRichText27"},
-        {"负责人员", "QRRichText28"},   {"长度", "QRRichText14"},
-        {"高度", "QRRichText15"},       {"等级", "QRRichText16"},
-        {"备注", "QRRichText29"},
+        {QT_TRANSLATE_NOOP("ReportPage", "检测单位"), "QRRichText1"},
+        {QT_TRANSLATE_NOOP("ReportPage", "报告编号"), "QRRichText4"},
+        {QT_TRANSLATE_NOOP("ReportPage", "委托单位"), "QRRichText2"},
+        {QT_TRANSLATE_NOOP("ReportPage", "检测日期"), "QRRichText5"},
+        {QT_TRANSLATE_NOOP("ReportPage", "名称"), "QRRichText3"},
+        {QT_TRANSLATE_NOOP("ReportPage", "编号"), "QRRichText6"},
+        {QT_TRANSLATE_NOOP("ReportPage", "表面热处理"), "QRRichText17"},
+        {QT_TRANSLATE_NOOP("ReportPage", "材质"), "QRRichText7"},
+        {QT_TRANSLATE_NOOP("ReportPage", "表面粗糙度"), "QRRichText18"},
+        {QT_TRANSLATE_NOOP("ReportPage", "探头型号"), "QRRichText8"},
+        {QT_TRANSLATE_NOOP("ReportPage", "探伤仪型号"), "QRRichText19"},
+        {QT_TRANSLATE_NOOP("ReportPage", "探伤结果"), "QRRichText25"},
+        {QT_TRANSLATE_NOOP("ReportPage", "探伤标准"), "QRRichText26"},
+        {QT_TRANSLATE_NOOP("ReportPage", "探伤人员"), "QRRichText27"},
+        {QT_TRANSLATE_NOOP("ReportPage", "负责人员"), "QRRichText28"},
+        {QT_TRANSLATE_NOOP("ReportPage", "长度"), "QRRichText14"},
+        {QT_TRANSLATE_NOOP("ReportPage", "高度"), "QRRichText15"},
+        {QT_TRANSLATE_NOOP("ReportPage", "等级"), "QRRichText16"},
+        {QT_TRANSLATE_NOOP("ReportPage", "备注"), "QRRichText29"},
     };
     return cells;
 }
@@ -354,6 +368,36 @@ FieldFit fitFieldText(const PageField& f, const QString& text) {
                : metrics.elidedText(marked, Qt::ElideRight, f.w);
     fit.cut = true;
     return fit;
+}
+
+QString wholeTextsHeading() {
+    return pageText(QT_TRANSLATE_NOOP("ReportPage", "表中未能印全的文字"));
+}
+
+QString wholeTextEntry(const QString& caption, const QString& text) {
+    return caption + QStringLiteral("：") + text;
+}
+
+QStringList wholeTextLines(const QStringList& entries, const QFont& font, int width) {
+    if (entries.isEmpty()) return {};
+    QStringList lines{wholeTextsHeading()};
+    for (const QString& entry : entries)
+        lines << wrapText(entry, font, width);
+    return lines;
+}
+
+QStringList reportCutTexts(const std::function<QString(const PageField&)>& fieldText) {
+    QStringList entries;
+    for (const UserCell& c : reportUserCells()) {
+        const auto f =
+            std::find_if(reportFields().begin(), reportFields().end(),
+                         [&](const PageField& p) { return std::string_view(p.name) == c.field; });
+        if (f == reportFields().end()) continue;
+        const QString text = fieldText(*f);
+        if (!text.isEmpty() && fitFieldText(*f, text).cut)
+            entries << wholeTextEntry(pageText(c.caption), text);
+    }
+    return entries;
 }
 
 ReportPictures reportPictures(const ReportPlotInputs& in) {
@@ -467,6 +511,38 @@ void paintFieldTexts(QPainter& p, const std::function<QString(const PageField&)>
     }
 }
 
+// The whole texts of the cells the page cuts, in their place below the
+// cells: the heading in bold, in the largest font from 13 px down to the
+// cells' smallest that holds every line.
+void paintWholeTexts(QPainter& p, const QStringList& entries) {
+    if (entries.isEmpty()) return;
+    const QRect area = kReportWholeTexts;
+    int size = 13;
+    QStringList lines;
+    for (;; --size) {
+        lines = wholeTextLines(entries, reportFont(size), area.width());
+        if (size == kFieldMinPixelSize ||
+            static_cast<int>(lines.size()) * fieldLineHeight(size) <= area.height())
+            break;
+    }
+    const int step = fieldLineHeight(size);
+    const auto rows = static_cast<qsizetype>(area.height() / step);
+    if (lines.size() > rows) {
+        // Past what a page can hold: the lines that fit, the last marked.
+        lines = lines.mid(0, rows);
+        const QFontMetrics metrics(reportFont(size));
+        lines.last() = metrics.elidedText(lines.last() + QStringLiteral("\u2026"), Qt::ElideRight,
+                                          area.width());
+    }
+    p.save();
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        p.setFont(reportFont(size, i == 0));
+        p.drawText(QRect(area.x(), area.y() + static_cast<int>(i) * step, area.width(), step),
+                   Qt::AlignLeft | Qt::AlignVCenter, lines[i]);
+    }
+    p.restore();
+}
+
 } // namespace
 
 void paintReportPage(QPainter& p, const ReportFill& fill, const ReportPictures& pictures,
@@ -478,7 +554,10 @@ void paintReportPage(QPainter& p, const ReportFill& fill, const ReportPictures& 
     paintFrameAndTable(p, fill);
     paintHeads(p, fill.twoGate);
     paintPictures(p, pictures);
-    if (fieldText) paintFieldTexts(p, fieldText);
+    if (fieldText) {
+        paintFieldTexts(p, fieldText);
+        paintWholeTexts(p, reportCutTexts(fieldText));
+    }
     p.restore();
 }
 
@@ -512,8 +591,11 @@ void paintReportFoot(QPainter& p, const PageOrigin& origin) {
     p.restore();
 }
 
+QString reportPdfTitle() { return QStringLiteral("Vantrel inspection report"); }
+
 bool writeReportPdf(const QString& path, int pages,
-                    const std::function<void(QPainter&, int page)>& paint, const QString& creator) {
+                    const std::function<void(QPainter&, int page)>& paint, const QString& creator,
+                    const QString& title) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return false;
     {
@@ -522,7 +604,7 @@ bool writeReportPdf(const QString& path, int pages,
         pdf.setPageOrientation(QPageLayout::Portrait);
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
         pdf.setResolution(96); // one page pixel per PDF device pixel
-        pdf.setTitle(QStringLiteral("Vantrel inspection report"));
+        pdf.setTitle(title);
         pdf.setCreator(creator);
         QPainter painter;
         if (!painter.begin(&pdf)) {

@@ -136,6 +136,27 @@ struct ReportPictures {
     std::function<void(QPainter&, int w, int h)> leftRuler, plot, bottomRuler;
 };
 
+// A text a cell prints cut ("…") is printed whole below the form or table
+// it belongs to, so nothing typed is lost on paper: under one heading
+// (表中未能印全的文字), an entry a text, "caption：text"; the defect list
+// names a row's cell as "7 · 备注".
+QString wholeTextsHeading();
+QString wholeTextEntry(const QString& caption, const QString& text);
+// The heading, then the entries wrapped to `width` in `font`; nothing when
+// there is no entry.
+QStringList wholeTextLines(const QStringList& entries, const QFont& font, int width);
+
+// The report page's whole texts: the entries of the user cells
+// `fieldText` fills that fitFieldText cuts, in the order of
+// reportUserCells(), named by their captions.
+QStringList reportCutTexts(const std::function<QString(const PageField&)>& fieldText);
+// Where the page prints them: the free part of the waveform block, right of
+// the plot and below every cell, so the page stays one page and its
+// picture 794 x 1123. Their font shrinks from 13 px to the cells' smallest
+// (kFieldMinPixelSize) to hold them all; texts that do not fit even then
+// end in "…".
+inline constexpr QRect kReportWholeTexts{380, 793, 365, 281};
+
 // The inputs of the report's pictures, from the main window's state.
 struct ReportPlotInputs {
     std::span<const uint8_t> echoFrame; // the frame on screen, or empty
@@ -148,7 +169,8 @@ ReportPictures reportPictures(const ReportPlotInputs& inputs);
 
 // Paints the page in page pixels: cells, title, captions, heads, the
 // pictures and, when `fieldText` is given, every field with its current
-// text (the report window's own boxes show the fields on screen instead).
+// text and the whole texts of the cells it cuts (the report window's own
+// boxes show the fields on screen instead).
 // Cell borders and the plot's lines are filled page-pixel rectangles, never
 // stroked, so one painting serves the 96-dpi bitmap and a printer or PDF
 // scaled to page pixels alike: on paper a line is one page pixel (25.4/96
@@ -180,14 +202,19 @@ void paintReportFoot(QPainter& painter, const PageOrigin& origin);
 // The bottom margin's band the foot line is painted in.
 inline constexpr QRect kReportFoot{38, 1090, 718, 18};
 
+// The title the report page's PDF carries in its properties.
+QString reportPdfTitle();
+
 // Writes `pages` A4 pages to a PDF at `path`, page k painted by
 // paint(painter, k) in page pixels from the paper's corner: lines stay
-// vectors, fonts are embedded and the texts searchable. The PDF is written
-// beside `path` and put in its place only when complete, so a failure (a
-// folder that cannot be written, a full disk) leaves no file and an earlier
-// file unchanged. Returns whether it was written.
+// vectors, fonts are embedded and the texts searchable; `title` and
+// `creator` go into the document's properties. The PDF is written beside
+// `path` and put in its place only when complete, so a failure (a folder
+// that cannot be written, a full disk) leaves no file and an earlier file
+// unchanged. Returns whether it was written.
 bool writeReportPdf(const QString& path, int pages,
-                    const std::function<void(QPainter&, int page)>& paint, const QString& creator);
+                    const std::function<void(QPainter&, int page)>& paint, const QString& creator,
+                    const QString& title);
 
 // The name the report suggests for its PDF: `<recording>_<record>_<frame>.pdf`
 // in the recording's folder, the recording's name without its extension;

@@ -420,6 +420,7 @@ TReportForm::Document TReportForm::reportDocument() {
         if (source_.origin) paintReportFoot(painter, source_.origin());
     };
     d.docName = QStringLiteral("Vantrel report");
+    d.pdfTitle = reportPdfTitle();
     d.pdfName = source_.pdfName ? source_.pdfName() : QString();
     d.noPrinter = tr("没有默认打印机，报告未打印。\n\n"
                      "请在系统的打印机设置中添加一台打印机并设为默认，"
@@ -444,6 +445,7 @@ std::optional<TReportForm::Document> TReportForm::defectListDocument() {
     d.paint = [list](QPainter& painter, int page) { list->paintPage(painter, page); };
     d.docName = QStringLiteral("Vantrel defect list");
     d.pdfName = defectListPdfName(list->inputs().recordingPath);
+    d.pdfTitle = defectListPdfTitle(list->inputs().recordingPath);
     d.noPrinter = tr("没有默认打印机，缺陷汇总未打印。\n\n"
                      "请在系统的打印机设置中添加一台打印机并设为默认，"
                      "或者把缺陷汇总导出为PDF，以后再打印。");
@@ -530,8 +532,8 @@ void TReportForm::DefectListPdfClick() {
 void TReportForm::exportDocument(const Document& document) {
     const std::optional<QString> path = choosePdfPath(document.pdfName);
     if (!path) return;
-    const bool written =
-        writeReportPdf(*path, document.pages, document.paint, QStringLiteral("Vantrel"));
+    const bool written = writeReportPdf(*path, document.pages, document.paint,
+                                        QStringLiteral("Vantrel"), document.pdfTitle);
     status_->setText(written ? tr("已导出PDF：%1").arg(*path)
                              : tr("未导出：无法写入“%1”。").arg(*path));
 }

@@ -109,7 +109,8 @@ private:
         int pages = 1;
         std::function<void(QPainter&, int page)> paint;
         QString docName;
-        QString pdfName; // the PDF name to suggest
+        QString pdfName;  // the PDF name to suggest
+        QString pdfTitle; // the title in the PDF's properties
         // The notices when it cannot be printed: no default printer, and a
         // printer (%1) that cannot be used.
         QString noPrinter, printerUnusable;

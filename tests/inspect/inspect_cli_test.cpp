@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QDate>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -19,6 +21,7 @@
 #include <string_view>
 
 #include "bscan_palette.h"
+#include "cli_support.h"
 #include "dac_recording.h"
 #include "inspection_file.h"
 #include "instrument_params.h"
@@ -1027,6 +1030,9 @@ TEST(InspectCli, BatchReportErrors) {
         {{"report", VANTREL_DEMO, "--summary", "--field", "Firma=X", "--out", q(out)},
          "unknown field 'Firma'",
          out},
+        {{"report", VANTREL_DEMO, "--notes", "--yes", "--out", q(out)},
+         "report --yes goes with --indications or --summary",
+         out},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
@@ -1254,7 +1260,13 @@ TEST(InspectCli, SummaryList) {
     QProcess info;
     info.start("pdfinfo", {pdf});
     info.waitForFinished(30000);
-    EXPECT_TRUE(info.readAllStandardOutput().contains("(A4)"));
+    const QString properties = QString::fromUtf8(info.readAllStandardOutput());
+    EXPECT_TRUE(properties.contains("(A4)"));
+    // Its own title, naming the recording, not the report page's.
+    EXPECT_TRUE(properties.contains(
+        QRegularExpression(QString::fromUtf8("Title:\\s+缺陷汇总 – ") +
+                           QRegularExpression::escape(QFileInfo(file).fileName()) + "\\n")))
+        << properties.toStdString();
 
     const QString today = QDate::currentDate().toString(Qt::ISODate);
     int row = 0; // the next row expected
@@ -1480,4 +1492,168 @@ TEST(InspectCli, SummaryStartsFromTheInspectionFile) {
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray("{\"format\": \"vantrel-insp"));
     qputenv("XDG_DATA_HOME", home);
+}
+
+namespace {
+
+// `count` indications against the DAC curve, 13 to a record: shown frames
+// at 0.0 dB (on the curve, and over EL) between frames at -30.0 dB.
+std::string indicationsFile(int count, const std::string& name) {
+    std::vector<Rec> recs;
+    for (int left = count; left > 0; left -= 13) {
+        std::vector<int32_t> a;
+        for (int k = 0; k < std::min(left, 13); ++k)
+            a.insert(a.end(), {0, -300});
+        recs.push_back({a, recs.empty() ? std::optional(dac(1)) : std::nullopt});
+    }
+    return dacFileOf(recs, name);
+}
+
+} // namespace
+
+// Pictures in a folder sort in page order: their numbers padded with zeros
+// to the width of the largest; note-<i>.png keeps its plain numbers.
+TEST(InspectCli, BatchPictureNamesSortInPageOrder) {
+    const QString file = q(indicationsFile(11, "eleven.DAT"));
+    ASSERT_EQ(inspect({"overview", file}).json()["indications"].toArray().size(), 11);
+    const std::string folder = tempPath("eleven-pages");
+    std::filesystem::remove_all(folder);
+    const CliRun r = inspect({"report", file, "--indications", "--out", q(folder)});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    std::vector<std::string> expected;
+    for (int k = 0; k <= 10; ++k)
+        expected.push_back((k < 10 ? "indication-0" : "indication-") + std::to_string(k) + ".png");
+    EXPECT_EQ(names, expected);
+    std::filesystem::remove_all(folder);
+}
+
+// More than 1000 pages of indications are a usage error that says how many
+// and what to give, before anything is written; with --yes they are
+// written, and a writing that takes long says how far it has got, on
+// stderr only.
+TEST(InspectCli, ManyPagesAskForYes) {
+    if (!havePoppler()) GTEST_SKIP() << "poppler-utils is missing";
+    const QString file = q(indicationsFile(1001, "many.DAT"));
+    const std::string pdf = tempPath("many.pdf"), folder = tempPath("many-pages");
+    std::filesystem::remove(pdf);
+    std::filesystem::remove_all(folder);
+    for (const std::string& out : {pdf, folder}) {
+        SCOPED_TRACE(out);
+        const CliRun r = inspect({"report", file, "--indications", "--out", q(out)});
+        EXPECT_EQ(r.status, 2);
+        EXPECT_TRUE(r.out.isEmpty());
+        EXPECT_EQ(r.err.toStdString(),
+                  "vantrel-inspect: report --indications would write 1001 pages (more than "
+                  "1000): give --yes to write them all, or fewer indications with --threshold, "
+                  "--threshold-db or --gap\n");
+        EXPECT_FALSE(std::filesystem::exists(out));
+    }
+
+    QElapsedTimer clock;
+    clock.start();
+    const CliRun r = inspect({"report", file, "--indications", "--yes", "--out", q(pdf)});
+    const qint64 took = clock.elapsed();
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_EQ(pdfPages(pdf), 1001);
+    const QStringList lines = QString::fromUtf8(r.err).split('\n', Qt::SkipEmptyParts);
+    for (const QString& line : lines)
+        EXPECT_TRUE(QRegularExpression("^vantrel-inspect: (page \\d+ of 1001 written|1001 pages "
+                                       "written in \\d+ s)$")
+                        .match(line)
+                        .hasMatch())
+            << line.toStdString();
+    // Progress starts after two seconds: a writing that took clearly longer
+    // said so, and said when it was done.
+    if (took > 3000) {
+        ASSERT_GE(lines.size(), 2) << took << " ms";
+        EXPECT_TRUE(lines.last().startsWith("vantrel-inspect: 1001 pages written in "));
+    }
+    std::filesystem::remove(pdf);
+}
+
+// The progress lines on a clock the test moves: none while the job is
+// quick, the first once it has taken two seconds, then one every five, and
+// a last line only after a progress line.
+TEST(InspectCli, ProgressOnlyWhenItTakesLong) {
+    using namespace std::chrono;
+    steady_clock::time_point t{};
+    std::string lines;
+    auto run = [&](const std::vector<std::pair<int, int>>& steps) { // (ms, done)
+        lines.clear();
+        t = steady_clock::time_point{};
+        cli::Progress progress([&](std::string_view s) { lines += s; }, "page", 100,
+                               [&] { return t; });
+        for (auto [ms, done] : steps) {
+            t = steady_clock::time_point{} + milliseconds(ms);
+            progress.step(done);
+        }
+        progress.finish();
+        return lines;
+    };
+    EXPECT_EQ(run({{100, 1}, {1999, 99}, {1999, 100}}), "");
+    EXPECT_EQ(run({{1000, 1}, {2000, 2}, {6999, 3}, {7000, 4}, {8000, 5}, {11999, 100}}),
+              "vantrel-inspect: page 2 of 100 written\n"
+              "vantrel-inspect: page 4 of 100 written\n"
+              "vantrel-inspect: 100 pages written in 12 s\n");
+    // No sink: nothing, and nothing asked of the clock's reader.
+    cli::Progress silent({}, "page", 3);
+    silent.step(3);
+    silent.finish();
+}
+
+// A typed text too long for its cell ends there in "…" and is printed whole
+// below the cells, on the one page of the PDF and of the picture; the
+// page's PDF keeps its own title.
+TEST(InspectCli, ReportPrintsCutCellsWhole) {
+    if (!havePoppler()) GTEST_SKIP() << "poppler-utils is missing";
+    const std::string file = fixture();
+    QString remark, unit;
+    for (int k = 0; k < 8; ++k)
+        remark += QString::fromUtf8("焊缝根部未熔合第%1处，长度约十二毫米，复检确认。").arg(k);
+    for (int k = 0; k < 4; ++k)
+        unit += QString::fromUtf8("华东检测站第%1分站超声检测室").arg(k);
+    const QStringList fields{"--field", QString::fromUtf8("备注=") + remark,
+                             "--field", QString::fromUtf8("检测单位=") + unit,
+                             "--field", QString::fromUtf8("报告编号=R-7")};
+    const std::string pdf = tempPath("cut.pdf");
+    CliRun r = inspect(QStringList{"report", q(file), "2", "3", "--out", q(pdf)} + fields);
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(pdfPages(pdf), 1);
+    const QString text = pdfPageText(pdf, 1).value_or("");
+    const QString joined = QString(text).remove('\n');
+    EXPECT_EQ(text.count(QString::fromUtf8("…")), 2) << text.toStdString();
+    EXPECT_EQ(text.count(QString::fromUtf8("表中未能印全的文字")), 1) << text.toStdString();
+    for (const QString& whole :
+         {QString::fromUtf8("备注：") + remark, QString::fromUtf8("检测单位：") + unit})
+        EXPECT_TRUE(joined.contains(whole)) << whole.toStdString() << "\n" << text.toStdString();
+    EXPECT_FALSE(
+        text.contains(QString::fromUtf8("报告编号："))); // a text that fits is not repeated
+    QProcess info;
+    info.start("pdfinfo", {q(pdf)});
+    info.waitForFinished(30000);
+    EXPECT_TRUE(QString::fromUtf8(info.readAllStandardOutput())
+                    .contains(QRegularExpression("Title:\\s+Vantrel inspection report\\n")));
+
+    // The picture: the page's size, the whole texts beside the plot; none
+    // there when every text fits.
+    auto inkBesideThePlot = [&](const QStringList& given) {
+        const std::string png = tempPath("cut.png");
+        const CliRun run =
+            inspect(QStringList{"report", q(file), "2", "3", "--out", q(png)} + given);
+        EXPECT_EQ(run.status, 0) << run.err.toStdString();
+        const QImage page(q(png));
+        EXPECT_EQ(page.size(), QSize(794, 1123));
+        int ink = 0;
+        for (int y = 793; y < 793 + 281; ++y)
+            for (int x = 380; x < 380 + 365; ++x)
+                ink += qGray(page.pixel(x, y)) < 128;
+        return ink;
+    };
+    EXPECT_GT(inkBesideThePlot(fields), 500);
+    EXPECT_EQ(inkBesideThePlot({"--field", QString::fromUtf8("备注=复验")}), 0);
 }

@@ -91,7 +91,7 @@ QImage render(const DefectListDocument& document, int page) {
 QString writePdf(const DefectListDocument& document, const QString& path) {
     EXPECT_TRUE(writeReportPdf(
         path, document.pageCount(), [&](QPainter& p, int k) { document.paintPage(p, k); },
-        QStringLiteral("test")));
+        QStringLiteral("test"), defectListPdfTitle(document.inputs().recordingPath)));
     return path;
 }
 
@@ -511,6 +511,10 @@ TEST_F(DefectListWindowTest, PreviewPdfAndNoPrinter) {
     EXPECT_TRUE(form.statusText().startsWith(QString::fromUtf8("已导出PDF")));
     if (havePoppler()) {
         EXPECT_EQ(pdfPages(dir + "/list.pdf"), pages);
+        EXPECT_TRUE(poppler("pdfinfo", {dir + "/list.pdf"})
+                        .value_or("")
+                        .contains(QRegularExpression(
+                            QString::fromUtf8("Title:\\s+缺陷汇总 – weld 7.DAT\\n"))));
         EXPECT_TRUE(pdfPageText(dir + "/list.pdf", 1).contains(QString::fromUtf8("华东检测站")));
         EXPECT_TRUE(pdfPageText(dir + "/list.pdf", pages)
                         .contains(QString::fromUtf8("第 %1/%1 页").arg(pages)));

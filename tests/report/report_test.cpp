@@ -471,14 +471,17 @@ TEST(ReportPdf, SuggestedNames) {
     EXPECT_EQ(reportPdfName("/data/weld.DAT", -1, -1), "/data/weld.pdf");
 }
 
-// The exported PDF: one A4 page, fonts embedded, the texts searchable, the
-// user's typing on it; a folder that cannot be written says so and leaves
-// no file.
+// The exported PDF: one A4 page of its own title, fonts embedded, the texts
+// searchable, the user's typing on it, a remark the cell cuts printed whole
+// below the cells; a folder that cannot be written says so and leaves no
+// file.
 TEST_F(ReportFormTest, ExportPdf) {
     if (!poppler("pdfinfo", {"-v"}) && !poppler("pdftotext", {"-v"}))
         GTEST_SKIP() << "poppler-utils is missing";
     showAndClose();
     qobject_cast<QLineEdit*>(form.field("QRRichText1"))->setText("Probe Lab 7");
+    const QString remark = QString::fromUtf8("根部未熔合，复检确认。").repeated(12);
+    qobject_cast<QPlainTextEdit*>(form.field("QRRichText29"))->setPlainText(remark);
     const QString dir = QDir::tempPath() + QStringLiteral("/vantrel-pdf-%1").arg(getpid());
     QDir().mkpath(dir);
     const QString out = dir + "/page.pdf";
@@ -497,6 +500,8 @@ TEST_F(ReportFormTest, ExportPdf) {
     ASSERT_TRUE(info);
     EXPECT_TRUE(info->contains(QRegularExpression("Pages:\\s+1\\n"))) << info->toStdString();
     EXPECT_TRUE(info->contains("(A4)")) << info->toStdString();
+    EXPECT_TRUE(info->contains(QRegularExpression("Title:\\s+Vantrel inspection report\\n")))
+        << info->toStdString();
     const std::optional<QString> fonts = poppler("pdffonts", {out});
     ASSERT_TRUE(fonts);
     const QStringList rows = fonts->split('\n', Qt::SkipEmptyParts).mid(2);
@@ -511,6 +516,10 @@ TEST_F(ReportFormTest, ExportPdf) {
     ASSERT_TRUE(words);
     for (const char* want : {"数字式超声波探伤仪探伤报告", "Probe Lab 7", "斜探头", "3240.00"})
         EXPECT_TRUE(words->contains(QString::fromUtf8(want))) << want;
+    EXPECT_EQ(words->count(QString::fromUtf8("…")), 1) << words->toStdString();
+    EXPECT_TRUE(QString(*words).remove('\n').contains(
+        QString::fromUtf8("表中未能印全的文字备注：") + remark))
+        << words->toStdString();
     // The foot line under the form: where the page comes from.
     EXPECT_TRUE(
         words->contains(QString::fromUtf8("weld 7.DAT · 记录 190:3 · 缺陷2 · 打印于 2026-12-10")))
@@ -536,7 +545,8 @@ TEST_F(ReportFormTest, ExportPdf) {
 
 // Typed text that does not fit its cell: the editor shrinks it as the page
 // does, the page prints the lines the editor shows, and what does not fit
-// even in the smallest font is cut with an ellipsis and a warning.
+// even in the smallest font is cut with an ellipsis and a warning, and
+// printed whole below the cells.
 TEST_F(ReportFormTest, TypedTextIsNeverCutSilently) {
     if (!poppler("pdftotext", {"-v"})) GTEST_SKIP() << "poppler-utils is missing";
     form.show(); // the editors lay out the lines they show
@@ -624,7 +634,11 @@ TEST_F(ReportFormTest, TypedTextIsNeverCutSilently) {
     text = pdfText();
     for (const QString& line : six.lines)
         EXPECT_TRUE(text.contains(line)) << line.toStdString();
-    EXPECT_FALSE(text.contains("6 end"));
+    const qsizetype below =
+        text.indexOf(QString::fromUtf8("表中未能印全的文字\n备注：1 root 2 mm\n"));
+    ASSERT_GE(below, 0) << text.toStdString();
+    EXPECT_EQ(text.count("6 end"), 1);
+    EXPECT_GT(text.indexOf("6 end"), below);
     form.hide();
     QDir(dir).removeRecursively();
 }
