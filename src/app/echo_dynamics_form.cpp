@@ -338,7 +338,8 @@ void TEchoDynamicsForm::selectEvaluated(int row) {
 void TEchoDynamicsForm::setDecision(int row, const IndicationDecision& decision) {
     if (!evaluation_ || row < 0 || row >= static_cast<int>(evaluation_->indications().size()))
         return;
-    IndicationDecision& kept = decideIndication(*evaluation_, inspection_, static_cast<size_t>(row));
+    IndicationDecision& kept =
+        decideIndication(*evaluation_, inspection_, static_cast<size_t>(row));
     kept.nature = decision.nature;
     kept.grade = decision.grade;
     kept.remark = decision.remark;
@@ -391,9 +392,33 @@ void TEchoDynamicsForm::flushInspectionFile() {
 }
 
 void TEchoDynamicsForm::setReportCells(const std::map<std::string, std::string>& cells) {
-    if (recordingPath_.isEmpty() || cells == inspection_.reportCells) return;
-    inspection_.reportCells = cells;
+    std::map<std::string, std::string> kept = cells;
+    for (const auto& [caption, text] : inspection_.reportCells)
+        if (isFlawCell(caption)) kept.emplace(caption, text);
+    if (recordingPath_.isEmpty() || kept == inspection_.reportCells) return;
+    inspection_.reportCells = kept;
     saveTimer_->start();
+}
+
+void TEchoDynamicsForm::setFlawCells(FramePlace frame,
+                                     const std::map<std::string, std::string>& cells) {
+    if (recordingPath_.isEmpty() || cells == flawCellsAt(frame)) return;
+    keepFlawCells(evaluation_.get(), inspection_, frame, cells);
+    saveTimer_->start();
+}
+
+std::map<std::string, std::string> TEchoDynamicsForm::flawCellsAt(FramePlace frame) const {
+    return vantrel::flawCellsAt(evaluation_.get(), inspection_, frame);
+}
+
+QString TEchoDynamicsForm::flawPlaceText(FramePlace frame) const {
+    const FlawCellsPlace place = flawCellsPlace(evaluation_.get(), frame);
+    if (!place.indication) return tr("帧 %1").arg(QString::fromStdString(placeText(frame)));
+    const EvaluatedIndication& d = evaluation_->indications()[*place.indication];
+    return tr("指示 %1（%2–%3）")
+        .arg(*place.indication)
+        .arg(QString::fromStdString(framePlace(*overview_, d.start)),
+             QString::fromStdString(framePlace(*overview_, d.end)));
 }
 
 std::optional<DefectListInputs> TEchoDynamicsForm::defectListInputs() const {

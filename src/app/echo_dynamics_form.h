@@ -112,8 +112,16 @@ public:
     void setDecision(int row, const IndicationDecision& decision);
     // The scan travel; lengths turn to millimetres where it gives one.
     void setTravel(const TravelCalibration& calibration);
-    // The report's typed cells, by caption; kept with the decisions.
+    // The report's typed cells of the job, by caption; kept with the
+    // decisions (the flaw's cells a file of the first version kept with
+    // them stay as they were).
     void setReportCells(const std::map<std::string, std::string>& cells);
+    // The report's cells of the flaw at `frame`: kept with its indication,
+    // or by the frame (see flawCellsAt); and the place's name for the
+    // report window, "指示 2（166:4–204:0）" or "帧 190:3".
+    void setFlawCells(FramePlace frame, const std::map<std::string, std::string>& cells);
+    std::map<std::string, std::string> flawCellsAt(FramePlace frame) const;
+    QString flawPlaceText(FramePlace frame) const;
     // Asks the travel (chooseTravel) and sets it.
     void calibrateTravel();
     // Asks the scan travel, offering the current calibration, the notes and

@@ -14,12 +14,27 @@ void connectReportToInspection(TMainForm& main, TReportForm& report) {
     report.userTextsEdited = [&echo](const std::map<std::string, std::string>& cells) {
         echo.setReportCells(cells);
     };
-    // The cells a recording keeps replace what is typed in them; cells it
-    // does not keep (a new recording) keep what was typed, as the blank
-    // cells always have from one recording to the next.
+    // The flaw's cells go with the frame the main window shows: its
+    // indication's, or its own.
+    const ViewerCore* core = &main.core();
+    auto place = [core] { return core->placeOnScreen().value_or(FramePlace{}); };
+    report.flawCellsSource = [&echo, place] {
+        return TReportForm::FlawCells{echo.flawPlaceText(place()), echo.flawCellsAt(place())};
+    };
+    report.flawTextsEdited = [&echo, place](const std::map<std::string, std::string>& cells) {
+        echo.setFlawCells(place(), cells);
+    };
+    // The job's cells a recording keeps replace what is typed in them;
+    // cells it does not keep (a new recording) keep what was typed, as the
+    // blank cells always have from one recording to the next.
+    auto jobCells = [&echo] {
+        std::map<std::string, std::string> job = echo.inspection().reportCells;
+        std::erase_if(job, [](const auto& c) { return isFlawCell(c.first); });
+        return job;
+    };
     QObject::connect(&main, &TMainForm::fileOpened, &report,
-                     [&report, &echo] { report.setUserTexts(echo.inspection().reportCells); });
-    report.setUserTexts(echo.inspection().reportCells);
+                     [&report, jobCells] { report.setUserTexts(jobCells()); });
+    report.setUserTexts(jobCells());
 }
 
 } // namespace vantrel

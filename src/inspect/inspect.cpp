@@ -106,6 +106,10 @@ Inspection inspectionOf(const Invocation& c) {
     for (const InspectionProblem& p : loaded.problems)
         c.output.warn(printable(inspectionProblemText(p).toStdString()));
     Inspection inspection = loaded.document.inspection;
+    // The flaw's cells a file of the first version kept with the recording
+    // were typed for one frame nobody knows: they go on no page. A flaw's
+    // cells are its indication's (see flawCellsAt).
+    std::erase_if(inspection.reportCells, [](const auto& cell) { return isFlawCell(cell.first); });
     for (const auto& [caption, text] : userCells(c.values("field")))
         inspection.reportCells[caption] = text;
     if (const std::optional<QString> mm = c.value("mm-per-frame")) {

@@ -255,7 +255,13 @@ std::optional<Coverage> batchReportCommand(const QString& path, ReportPages kind
                 const int64_t peak = pages.peaks[static_cast<size_t>(k)];
                 viewer.goToFrame(evaluated->overview.recordNumber(peak),
                                  evaluated->overview.frameNumber(peak));
-                user.merge(cellTexts(prefilledCells(*evaluated, peak))); // the typed text wins
+                // The flaw's cells kept for this page's indication (or its
+                // frame), then the pre-filled ones: a --field cell wins over
+                // both, a kept one over the pre-filled.
+                const FramePlace place{evaluated->overview.recordNumber(peak),
+                                       evaluated->overview.frameNumber(peak)};
+                user.merge(cellTexts(flawCellsAt(&evaluated->evaluation, inspection, place)));
+                user.merge(cellTexts(prefilledCells(*evaluated, peak)));
             }
             const ReportFill fill = fillReportText(viewer.panel(), viewer.readouts());
             const ReportPictures pictures = reportPictures(reportInputs(viewer));

@@ -87,8 +87,27 @@ public:
     // Fills the blank cells `texts` names (the inspector's cells kept with a
     // recording); the others keep what is typed in them.
     void setUserTexts(const std::map<std::string, std::string>& texts);
-    // Told every change the user makes to a blank cell, with all of them.
+    // Told every change the user makes to a blank cell of the job (not a
+    // flaw's: isFlawCell), with all of them.
     std::function<void(const std::map<std::string, std::string>&)> userTextsEdited;
+
+    // The flaw's cells belong to the place the page shows: its indication,
+    // or its frame where none holds it. At every showing the owner names the
+    // place (`label`, e.g. "指示 2（166:4–204:0）") and gives what is kept
+    // there, which fills those cells; the other flaw cells keep what was
+    // typed, as every blank cell does while the program runs, but one typed
+    // for another place is tinted and the status line names where it was
+    // typed, so that it is not signed for this flaw by mistake.
+    struct FlawCells {
+        QString label;
+        std::map<std::string, std::string> kept;
+    };
+    std::function<FlawCells()> flawCellsSource;
+    // Told every change the user makes to a flaw's cell, with the flaw
+    // cells typed for the place shown.
+    std::function<void(const std::map<std::string, std::string>&)> flawTextsEdited;
+    // The place a flaw cell's text was typed for (empty: none typed).
+    QString flawCellPlace(const std::string& caption) const;
 
     const ReportFill& fill() const { return fill_; }
     // The current text of a field (the user's typing included).
@@ -136,6 +155,12 @@ private:
     // A user cell's text changed: refitted, and told unless set by the owner.
     void userFieldChanged(const PageField& f);
     bool settingUserTexts_ = false;
+    // The flaw's cells at a showing: filled from the place's kept cells,
+    // the others marked where typed elsewhere.
+    void showFlawCells();
+    void markFlawCells();
+    QString flawPlace_;                           // the place shown
+    std::map<std::string, QString> flawTypedFor_; // by caption: the place typed for
     // The steps of the constructor, in its order: the menu, the page in its
     // scrolling view, the status line, the refresh after the first showing,
     // and the field boxes on the page.

@@ -123,6 +123,49 @@ IndicationDecision& decideIndication(const Evaluation& evaluation, Inspection& i
     return kept;
 }
 
+FlawCellsPlace flawCellsPlace(const Evaluation* evaluation, FramePlace frame) {
+    FlawCellsPlace place{std::nullopt, frame};
+    if (!evaluation) return place;
+    const int64_t i = evaluation->overview().indexOf(frame.record, frame.frame);
+    if (const EvaluatedIndication* d = i < 0 ? nullptr : evaluation->indicationAt(i))
+        place.indication = static_cast<size_t>(d - evaluation->indications().data());
+    return place;
+}
+
+ReportCells flawCellsAt(const Evaluation* evaluation, const Inspection& inspection,
+                        FramePlace frame) {
+    const FlawCellsPlace place = flawCellsPlace(evaluation, frame);
+    if (place.indication) {
+        const IndicationDecision* d =
+            matchDecisions(*evaluation, inspection).byIndication[*place.indication];
+        if (d && !d->cells.empty()) return d->cells;
+    }
+    // Typed on this frame before it was evaluated, or on a frame of none.
+    const auto it = inspection.frameCells.find(frame);
+    return it == inspection.frameCells.end() ? ReportCells{} : it->second;
+}
+
+void keepFlawCells(const Evaluation* evaluation, Inspection& inspection, FramePlace frame,
+                   const ReportCells& cells) {
+    ReportCells kept;
+    for (const auto& [caption, text] : cells)
+        if (!text.empty()) kept[caption] = text;
+    const FlawCellsPlace place = flawCellsPlace(evaluation, frame);
+    if (place.indication) {
+        const IndicationDecision* held =
+            matchDecisions(*evaluation, inspection).byIndication[*place.indication];
+        // A decision made only to hold no cells is not made.
+        if (held || !kept.empty())
+            decideIndication(*evaluation, inspection, *place.indication).cells = kept;
+        inspection.frameCells.erase(frame);
+        return;
+    }
+    if (kept.empty())
+        inspection.frameCells.erase(frame);
+    else
+        inspection.frameCells[frame] = kept;
+}
+
 std::string evaluationCsvHeader() {
     return "indication,startRecord,startFrame,endRecord,endFrame,frames,peakRecord,peakFrame,dac,"
            "sl,zone,path,surface,depth,positionUnit,drop6Frames,elMm,drop6Mm\r\n";

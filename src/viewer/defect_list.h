@@ -102,6 +102,23 @@ FramePlace decisionPeak(const Evaluation& evaluation, const IndicationDecision& 
 IndicationDecision& decideIndication(const Evaluation& evaluation, Inspection& inspection,
                                      size_t k);
 
+// Where the report's cells that belong to a flaw are kept for a frame: with
+// the decision of the evaluated indication holding it (the cells typed for
+// a flaw go with the flaw, whichever of its frames the page shows), or, for
+// a frame no indication holds (or before anything was evaluated), by the
+// frame itself.
+struct FlawCellsPlace {
+    std::optional<size_t> indication; // the evaluated indication holding the frame
+    FramePlace frame;
+};
+FlawCellsPlace flawCellsPlace(const Evaluation* evaluation, FramePlace frame);
+// The flaw's cells kept for `frame`: its indication's, else the frame's.
+ReportCells flawCellsAt(const Evaluation* evaluation, const Inspection& inspection,
+                        FramePlace frame);
+// Keeps `cells` as the flaw's cells of `frame` (empty texts are dropped).
+void keepFlawCells(const Evaluation* evaluation, Inspection& inspection, FramePlace frame,
+                   const ReportCells& cells);
+
 // One line of an orphan decision for the list: its frames and words,
 // "185:2–190:0 (185:9) 未熔合 III 根部".
 std::string orphanText(const IndicationDecision& decision);
@@ -118,8 +135,8 @@ std::string csvField(const std::string& text);
 // The list and what it was made with.
 struct DefectList {
     std::vector<DefectRow> rows;
-    size_t evaluated = 0;          // evaluated indications, reported or not
-    Coverage coverage;             // what the evaluation covered of the recording
+    size_t evaluated = 0; // evaluated indications, reported or not
+    Coverage coverage;    // what the evaluation covered of the recording
     // The inspector's decisions no indication of this evaluation holds, as
     // orphanText gives them.
     std::vector<std::string> orphans;

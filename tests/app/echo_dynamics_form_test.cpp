@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -1046,6 +1047,59 @@ private slots:
         connectReportToInspection(again.form, report);
         again.form.openFile(copy);
         QCOMPARE(report.fieldText("QRRichText1"), QString("检测公司"));
+    }
+
+    // The report's cells of a flaw go with its indication: typed for the
+    // lack of fusion at 185, they stay in the window as the report of the
+    // slag line at 80 shows (typed text stays while the program runs) but
+    // tinted, the status line naming where they were typed; after a restart
+    // they come back at 185 and not at 80. The job's cells come back
+    // everywhere.
+    void flawCellsStayWithTheirIndication() {
+        QTemporaryDir dir;
+        const QString copy = dir.filePath("demo.DAT");
+        QVERIFY(QFile::copy(VANTREL_DEMO, copy));
+        const QString at185 = QString("指示 2（166:4–204:0）");
+        auto showReport = [](Window& w, TReportForm& report, int record, int frame) {
+            w.form.goToFrame(record, frame);
+            report.show();
+            QCoreApplication::processEvents();
+            report.hide();
+        };
+        auto tinted = [](TReportForm& report, const char* field) {
+            return report.field(field)->palette().color(QPalette::Base) != QColor(Qt::white);
+        };
+        {
+            Window w;
+            TReportForm report(&w.form);
+            connectReportToInspection(w.form, report);
+            QVERIFY(w.openAndCompute(copy.toStdString()));
+            showReport(w, report, 185, 2);
+            qobject_cast<QPlainTextEdit*>(report.field("QRRichText29"))->setPlainText("未熔合");
+            qobject_cast<QLineEdit*>(report.field("QRRichText14"))->setText("112.5 mm");
+            qobject_cast<QLineEdit*>(report.field("QRRichText1"))->setText("检测公司");
+            QCOMPARE(report.flawCellPlace("备注"), at185);
+            QVERIFY(!tinted(report, "QRRichText29"));
+            showReport(w, report, 80, 0);
+            QCOMPARE(report.fieldText("QRRichText29"), QString("未熔合"));
+            QVERIFY(tinted(report, "QRRichText29"));
+            QVERIFY(tinted(report, "QRRichText14"));
+            QVERIFY(!tinted(report, "QRRichText1"));
+            QVERIFY(report.statusText().contains("为" + at185 + "填写"));
+            // Another frame of the same flaw: its own, not tinted.
+            showReport(w, report, 190, 0);
+            QVERIFY(!tinted(report, "QRRichText29"));
+        } // closing writes what waits to be written
+        Window again;
+        TReportForm report(&again.form);
+        connectReportToInspection(again.form, report);
+        QVERIFY(again.openAndCompute(copy.toStdString()));
+        showReport(again, report, 80, 0);
+        QCOMPARE(report.fieldText("QRRichText29"), QString());
+        QCOMPARE(report.fieldText("QRRichText1"), QString("检测公司"));
+        showReport(again, report, 185, 2);
+        QCOMPARE(report.fieldText("QRRichText29"), QString("未熔合"));
+        QCOMPARE(report.fieldText("QRRichText14"), QString("112.5 mm"));
     }
 
     void headingsBeforeComputing() {

@@ -216,26 +216,70 @@ TEST(Coverage, WhatTheEvaluationCovered) {
     } cases[] = {
         {"all DAC: one set of lines over both records, frames below EL evaluated too",
          {{{-100, x}, dac(1)}, {{-300}}},
-         {2, 2, 0, {}}, 2, 3, "0–1", {"-4.0 -12.0 -18.0: 0–1"}, "", "",
-         NothingEvaluatedWhy::None, false},
+         {2, 2, 0, {}},
+         2,
+         3,
+         "0–1",
+         {"-4.0 -12.0 -18.0: 0–1"},
+         "",
+         "",
+         NothingEvaluatedWhy::None,
+         false},
         {"two blocks of other lines, a % block between with an echo over its gate level",
          {{{-100}, dac(1)}, {{600, 100, 700}, percent()}, {{-100}, dac(1, other)}, {{-100}}},
-         {4, 4, 0, {}}, 3, 3, "0, 2–3",
-         {"-4.0 -12.0 -18.0: 0", "-2.0 -10.0 -16.0: 2–3"}, "1", "",
-         NothingEvaluatedWhy::None, false},
+         {4, 4, 0, {}},
+         3,
+         3,
+         "0, 2–3",
+         {"-4.0 -12.0 -18.0: 0", "-2.0 -10.0 -16.0: 2–3"},
+         "1",
+         "",
+         NothingEvaluatedWhy::None,
+         false},
         {"a DGS block's echoes and a % one's, each said with its records",
          {{{10, 20}, dgs()}, {{5}}, {{600}, percent()}, {{-100}, dac(1)}},
-         {4, 4, 0, {}}, 1, 1, "3", {"-4.0 -12.0 -18.0: 3"}, "2", "0–1",
-         NothingEvaluatedWhy::None, false},
+         {4, 4, 0, {}},
+         1,
+         1,
+         "3",
+         {"-4.0 -12.0 -18.0: 3"},
+         "2",
+         "0–1",
+         NothingEvaluatedWhy::None,
+         false},
         {"only %: nothing evaluated",
-         {{{600}, percent()}}, {1, 1, 0, {}}, 0, 0, "", {}, "0", "",
-         NothingEvaluatedWhy::NoDacFrame, true},
+         {{{600}, percent()}},
+         {1, 1, 0, {}},
+         0,
+         0,
+         "",
+         {},
+         "0",
+         "",
+         NothingEvaluatedWhy::NoDacFrame,
+         true},
         {"DAC frames without an echo in gate A",
-         {{{x, x}, dac(1)}}, {1, 1, 0, {}}, 0, 2, "0", {"-4.0 -12.0 -18.0: 0"}, "", "",
-         NothingEvaluatedWhy::NoEcho, true},
+         {{{x, x}, dac(1)}},
+         {1, 1, 0, {}},
+         0,
+         2,
+         "0",
+         {"-4.0 -12.0 -18.0: 0"},
+         "",
+         "",
+         NothingEvaluatedWhy::NoEcho,
+         true},
         {"records missing from a damaged file",
-         {{{-100}, dac(1)}}, {5, 1, 0, {}}, 1, 1, "0", {"-4.0 -12.0 -18.0: 0"}, "", "",
-         NothingEvaluatedWhy::None, true},
+         {{{-100}, dac(1)}},
+         {5, 1, 0, {}},
+         1,
+         1,
+         "0",
+         {"-4.0 -12.0 -18.0: 0"},
+         "",
+         "",
+         NothingEvaluatedWhy::None,
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -276,9 +320,9 @@ TEST(DefectList, DecisionsFollowTheirIndication) {
     // path 140.0); below EL between them.
     RecordQuery query;
     ASSERT_TRUE(query
-                    .open(dacFileOf({{{-100, -300, -80, -300, -20}, dac(1),
-                                      {1000, 1000, 1000, 1000, 1400}}},
-                                    "follow.DAT"))
+                    .open(dacFileOf(
+                        {{{-100, -300, -80, -300, -20}, dac(1), {1000, 1000, 1000, 1000, 1400}}},
+                        "follow.DAT"))
                     .ok());
     const EchoOverview o = computeOverview(query, {});
     RecordQuery reader;
@@ -331,7 +375,48 @@ TEST(DefectList, DecisionsFollowTheirIndication) {
     const Evaluation now(o, 0);
     EXPECT_EQ(decisionPeak(now, old.decisions[0]), (FramePlace{0, 4}));
     const DecisionMatch m = matchDecisions(now, old);
-    EXPECT_EQ(m.byIndication, (std::vector<const IndicationDecision*>{nullptr, nullptr,
-                                                                       &old.decisions[0]}));
+    EXPECT_EQ(m.byIndication,
+              (std::vector<const IndicationDecision*>{nullptr, nullptr, &old.decisions[0]}));
     EXPECT_EQ(m.orphans, (std::vector<const IndicationDecision*>{&old.decisions[1]}));
+}
+
+// The report's cells of a flaw go with the flaw: kept with the indication
+// holding the frame typed on and found at any of its frames, never at
+// another's; on a frame no indication holds (or before anything was
+// evaluated) by the frame itself, found again once an indication holds it.
+TEST(DefectList, FlawCellsGoWithTheirIndication) {
+    // Indications 0:0-0:1 and 0:3; 0:5 lies in none.
+    RecordQuery query;
+    ASSERT_TRUE(
+        query.open(dacFileOf({{{-100, -100, -300, -60, -300, -300}, dac(1)}}, "flaw-cells.DAT"))
+            .ok());
+    const EchoOverview o = computeOverview(query, {});
+    const Evaluation e(o, 0);
+    ASSERT_EQ(e.indications().size(), 2u);
+    Inspection in;
+    keepFlawCells(&e, in, {0, 1}, {{"备注", "未熔合"}, {"长度", "12 mm"}});
+    keepFlawCells(&e, in, {0, 5}, {{"备注", "根部"}});
+    const struct {
+        FramePlace frame;
+        ReportCells cells;
+    } cases[] = {
+        {{0, 0}, {{"备注", "未熔合"}, {"长度", "12 mm"}}}, // another frame of the same flaw
+        {{0, 1}, {{"备注", "未熔合"}, {"长度", "12 mm"}}},
+        {{0, 3}, {}},                 // another flaw
+        {{0, 5}, {{"备注", "根部"}}}, // a frame of none
+        {{0, 4}, {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(flawCellsAt(&e, in, c.frame), c.cells) << placeText(c.frame);
+    // Kept as the indication's decision (with its peak), not a new row.
+    ASSERT_EQ(in.decisions.size(), 1u);
+    EXPECT_EQ(in.decisions[0].peak, (FramePlace{0, 0}));
+    EXPECT_EQ(in.frameCells.size(), 1u);
+    // Cleared cells are dropped; typed before any evaluation, by the frame,
+    // and found there once an indication holds it.
+    keepFlawCells(&e, in, {0, 5}, {{"备注", ""}});
+    EXPECT_TRUE(in.frameCells.empty());
+    keepFlawCells(nullptr, in, {0, 3}, {{"等级", "III"}});
+    EXPECT_EQ(flawCellsAt(&e, in, {0, 3}), (ReportCells{{"等级", "III"}}));
+    EXPECT_EQ(flawCellsAt(nullptr, in, {0, 0}), ReportCells{});
 }
