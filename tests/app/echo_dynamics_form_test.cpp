@@ -474,6 +474,39 @@ private slots:
         QCOMPARE(w.child<QTableWidget>("IndicationList")->rowCount(), 3);
     }
 
+    // In the evaluation view the export writes the list on screen: the
+    // evaluated indications as vantrel-inspect evaluate writes them, with
+    // the inspector's decisions after them.
+    void exportInTheEvaluationViewWritesTheEvaluatedList() {
+        QTemporaryDir dir;
+        const QString copy = dir.filePath("demo.DAT");
+        QVERIFY(QFile::copy(VANTREL_DEMO, copy));
+        Window w;
+        QVERIFY(w.openAndCompute(copy.toStdString()));
+        TEchoDynamicsForm& e = w.echo();
+        e.setEvaluationShown(true);
+        IndicationDecision d;
+        d.nature = "未熔合";
+        d.grade = "III";
+        d.remark = "root side, \"near\" the cap";
+        d.reported = false;
+        e.setDecision(2, d);
+        const QString path = dir.filePath("evaluated.csv");
+        e.chooseCsvFile = [&](const QString&) -> std::optional<QString> { return path; };
+        QTest::mouseClick(w.child<QPushButton>("ExportCsv"), Qt::LeftButton);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(file.readAll()).split("\r\n");
+        QCOMPARE(lines.size(), 1 + 13 + 1); // the header, the rows, the end
+        QCOMPARE(lines[0], QString("indication,startRecord,startFrame,endRecord,endFrame,frames,"
+                                   "peakRecord,peakFrame,dac,sl,zone,path,surface,depth,"
+                                   "positionUnit,drop6Frames,elMm,drop6Mm,nature,grade,remark,"
+                                   "reported"));
+        QCOMPARE(lines[3], QString("2,166,4,204,0,377,185,2,2.3,14.3,III,39.0,33.7,19.5,mm,225,,,"
+                                   "未熔合,III,\"root side, \"\"near\"\" the cap\",0"));
+        QVERIFY(lines[1].endsWith(",,,,1"));
+    }
+
     // Dragging the threshold line sets a % threshold of its own, and the
     // indications follow; the spin boxes show it and set it too.
     void thresholdDragChangesTheIndications() {
