@@ -59,29 +59,25 @@ Coverage coverageOf(const Evaluation& evaluation, const FileHealth& health) {
         previousDac = dac;
     }
 
-    // The overview's indications over records that are not DAC ones.
+    // The overview's indications over records that are not DAC ones, as
+    // ranges of records: a record joins the last range where that range
+    // ends at it or at the record just before it (among those with shown
+    // frames), of the same kind.
+    const OverviewRecord* const records = o.records().data();
     for (const Indication& d : o.indications()) {
-        const OverviewRecord* first = &o.recordOf(d.start);
-        const OverviewRecord* last = &o.recordOf(d.end);
-        bool follows = false;
-        for (const OverviewRecord* rec = first; rec <= last; ++rec) {
-            if (dacReadout(*rec)) {
-                follows = false;
-                continue;
-            }
+        for (const OverviewRecord* rec = &o.recordOf(d.start); rec <= &o.recordOf(d.end); ++rec) {
+            if (dacReadout(*rec)) continue;
             const NotEvaluatedWhy why =
                 rec->readoutMode >= 8 ? NotEvaluatedWhy::Dgs : NotEvaluatedWhy::Percent;
-            // An indication next to the last one's records joins its range.
-            const bool joins = !c.notEvaluated.empty() && c.notEvaluated.back().why == why &&
-                               (follows || c.notEvaluated.back().records.last == rec->record ||
-                                (rec > &o.records().front() &&
-                                 (rec - 1)->record == c.notEvaluated.back().records.last &&
-                                 !dacReadout(*(rec - 1))));
+            NotEvaluatedEchoes* back = c.notEvaluated.empty() ? nullptr : &c.notEvaluated.back();
+            const bool joins = back && back->why == why &&
+                               (back->records.last == rec->record ||
+                                (rec > records && (rec - 1)->record == back->records.last &&
+                                 !dacReadout(rec[-1])));
             if (joins)
-                c.notEvaluated.back().records.last = rec->record;
+                back->records.last = rec->record;
             else
                 c.notEvaluated.push_back({{rec->record, rec->record}, why});
-            follows = true;
         }
     }
     return c;
@@ -92,8 +88,7 @@ std::string recordRangesText(const std::vector<RecordRange>& ranges, size_t most
     for (size_t k = 0; k < ranges.size() && k < most; ++k) {
         if (k > 0) text += ", ";
         text += std::to_string(ranges[k].first);
-        if (ranges[k].last != ranges[k].first)
-            text += "\u2013" + std::to_string(ranges[k].last);
+        if (ranges[k].last != ranges[k].first) text += "\u2013" + std::to_string(ranges[k].last);
     }
     if (ranges.size() > most) text += ", \u2026 (+" + std::to_string(ranges.size() - most) + ")";
     return text;
