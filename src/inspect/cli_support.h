@@ -44,6 +44,11 @@ public:
     void warn(const std::string& line) const {
         if (warnings_) *warnings_ += "vantrel-inspect: warning: " + line + "\n";
     }
+    // A line for stderr that says what the command used (the inspection
+    // file it took the decisions from).
+    void note(const std::string& line) const {
+        if (warnings_) *warnings_ += "vantrel-inspect: " + line + "\n";
+    }
     // One JSON document on one line.
     void printJson(const QJsonObject& object) const;
 

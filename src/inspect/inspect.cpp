@@ -4,7 +4,6 @@
 #include "inspect.h"
 
 #include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QStringList>
 
 #include <algorithm>
@@ -20,6 +19,7 @@
 #include "commands.h"
 #include "index_writer.h"
 #include "inspection_file.h"
+#include "inspection_store.h"
 #include "model_json.h"
 #include "report_batch.h"
 #include "version.h"
@@ -89,28 +89,33 @@ const QString kGeneralHelp =
 std::string printable(const std::string& message);
 
 // What the inspector decided, for the batch reports: the inspection the
-// viewer keeps with the recording (beside it, or in the viewer's data
-// folder), with the travel of --mm-per-frame and the cells of --field on top
-// of it. An inspection file that cannot be used is said on stderr and left
-// out: the pages are made from the recording alone.
-Inspection inspectionOf(const Invocation& c) {
+// viewer keeps with the recording, by the viewer's rule (the file beside it;
+// the viewer's data folder's only where none can be written beside), with
+// the travel of --mm-per-frame and the cells of --field on top of it. Which
+// file was used is said on stderr, and so is a data-folder file left unused;
+// an inspection file that cannot be used is said and left out: the pages
+// are made from the recording alone.
+struct KeptInspection {
+    Inspection inspection;
+    QString path; // the file the decisions came from; empty for none
+};
+KeptInspection inspectionOf(const Invocation& c) {
     RecordFile file;
     openOrFail(file, c.args[0]);
-    // The viewer's data folder is named after the viewer.
-    const QString name = QCoreApplication::applicationName();
-    QCoreApplication::setApplicationName(QStringLiteral("Vantrel"));
-    const LoadedInspection loaded = loadInspection(c.args[0], recordingIdentity(file));
-    QCoreApplication::setApplicationName(name);
+    const LoadedInspection loaded =
+        loadInspection(c.args[0], recordingIdentity(file), viewerDataFolder());
     for (const InspectionProblem& p : loaded.problems)
         c.output.warn(printable(inspectionProblemText(p).toStdString()));
-    Inspection inspection = loaded.document.inspection;
+    c.output.note(printable(inspectionSourceText(loaded).toStdString()));
+    KeptInspection kept{loaded.document.inspection, loaded.path};
+    Inspection& inspection = kept.inspection;
     for (const auto& [caption, text] : userCells(c.values("field")))
         inspection.reportCells[caption] = text;
     if (const std::optional<QString> mm = c.value("mm-per-frame")) {
         travelOption(mm);
         inspection.travel = {TravelCalibration::Method::Typed, mm->toStdString(), {}, {}, {}};
     }
-    return inspection;
+    return kept;
 }
 
 // The forms of `report`: one page (FILE R F --out), its fields (FILE R F
@@ -146,7 +151,8 @@ void runReport(const Invocation& c) {
         const ReportPages pages = notes         ? ReportPages::Notes
                                   : indications ? ReportPages::Indications
                                                 : ReportPages::Summary;
-        batchReportCommand(c.args[0], pages, o, inspectionOf(c), c.out);
+        const KeptInspection kept = inspectionOf(c);
+        batchReportCommand(c.args[0], pages, o, kept.inspection, kept.path, c.out);
         return;
     }
     if (c.args.size() != 3)

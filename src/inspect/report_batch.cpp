@@ -182,7 +182,8 @@ std::function<QString(const PageField&)> pageTexts(const ReportFill& fill,
 }
 
 void batchReportCommand(const QString& path, ReportPages kind, const OverviewOptions& options,
-                        const Inspection& inspection, const QString& out) {
+                        const Inspection& inspection, const QString& inspectionPath,
+                        const QString& out) {
     const OverviewSettings settings = overviewSettings(options);
     const bool pdf = out.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive);
 
@@ -199,8 +200,10 @@ void batchReportCommand(const QString& path, ReportPages kind, const OverviewOpt
         // The list's pages carry their foot line also as pictures: a list has
         // no instrument's form to match pixel for pixel, and a page of it
         // must say which recording it lists.
-        auto list = std::make_shared<const DefectListDocument>(defectListInputs(
-            evaluated->overview, evaluated->evaluation, inspection, evaluated->reader, path));
+        DefectListInputs inputs = defectListInputs(evaluated->overview, evaluated->evaluation,
+                                                   inspection, evaluated->reader, path);
+        inputs.inspectionPath = inspectionPath;
+        auto list = std::make_shared<const DefectListDocument>(std::move(inputs));
         pages.count = list->pageCount();
         pages.fileStem = "defect-list";
         paintPage = [list](QPainter& painter, int k, bool) { list->paintPage(painter, k); };

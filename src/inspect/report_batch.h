@@ -34,8 +34,10 @@ enum class ReportPages : uint8_t { Notes, Indications, Summary };
 // <name>-<i>.png); otherwise a folder for note-<i>.png, indication-<i>.png
 // or defect-list-<i>.png. `inspection` holds what the inspector decided: the
 // cells typed into every page, the travel and the decisions the defect list
-// and the indications' lengths and remarks take.
+// and the indications' lengths and remarks take; `inspectionPath` the file
+// it came from (empty for none), which the defect list names.
 void batchReportCommand(const QString& path, ReportPages pages, const OverviewOptions& overview,
-                        const Inspection& inspection, const QString& out);
+                        const Inspection& inspection, const QString& inspectionPath,
+                        const QString& out);
 
 } // namespace vantrel::cli

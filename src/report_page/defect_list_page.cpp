@@ -126,9 +126,14 @@ std::pair<QString, bool> millimetres(int64_t nanometres, int64_t perFrames) {
     return {text, nanometres % unit == 0};
 }
 
+// The lines under the head that name where the decisions came from.
+constexpr int kSourceLines = 1;
+
 // The first pixel of the table on a page.
 int tableTop(bool firstPage) {
-    return firstPage ? kBodyTop + headHeight() + 8 + 2 * lineHeight(kLinePixels) + 8 : kBodyTop;
+    return firstPage
+               ? kBodyTop + headHeight() + 8 + (2 + kSourceLines) * lineHeight(kLinePixels) + 8
+               : kBodyTop;
 }
 
 void fillBox(QPainter& p, const QRect& r) {
@@ -161,8 +166,10 @@ DefectListWords defectListWords() {
 DefectListInputs defectListInputs(const EchoOverview& overview, const Evaluation& evaluation,
                                   const Inspection& inspection, RecordQuery& reader,
                                   const QString& recordingPath) {
-    return {defectList(overview, evaluation, inspection, reader, defectListWords()), recordingPath,
-            QDate::currentDate()};
+    return {defectList(overview, evaluation, inspection, reader, defectListWords()),
+            recordingPath,
+            QDate::currentDate(),
+            {}};
 }
 
 QString defectListTravelText(const DefectList& list) {
@@ -195,6 +202,13 @@ QString defectListTravelText(const DefectList& list) {
     }
     }
     return pageText(QT_TRANSLATE_NOOP("DefectListPage", "行程：未标定，长度以帧计"));
+}
+
+QString defectListInspectionText(const QString& inspectionPath) {
+    return inspectionPath.isEmpty()
+               ? pageText(QT_TRANSLATE_NOOP("DefectListPage", "评定文件：无（仅由记录评定）"))
+               : pageText(QT_TRANSLATE_NOOP("DefectListPage", "评定文件：%1"))
+                     .arg(QDir::toNativeSeparators(inspectionPath));
 }
 
 QString defectListPdfName(const QString& recordingPath) {
@@ -353,6 +367,14 @@ void DefectListDocument::paintHead(QPainter& p) const {
         p.fontMetrics().elidedText(defectListTravelText(inputs_.list), Qt::ElideMiddle, kWidth));
     p.drawText(QRect(kLeft, y + lineH, kWidth, lineH), Qt::AlignLeft | Qt::AlignVCenter,
                countText(inputs_.list));
+    paintSourceLines(p, y + 2 * lineH);
+}
+
+void DefectListDocument::paintSourceLines(QPainter& p, int top) const {
+    // A long path loses its middle: its start and the file's name stay.
+    p.drawText(QRect(kLeft, top, kWidth, lineHeight(kLinePixels)), Qt::AlignLeft | Qt::AlignVCenter,
+               p.fontMetrics().elidedText(defectListInspectionText(inputs_.inspectionPath),
+                                          Qt::ElideMiddle, kWidth));
 }
 
 int DefectListDocument::paintTable(QPainter& p, const Page& page, int top) const {
@@ -446,6 +468,7 @@ QStringList defectListPageTexts() {
         texts << pageText(h.shown);
     DefectList list;
     texts << defectListTravelText(list);
+    texts << defectListInspectionText({}) << defectListInspectionText(QStringLiteral("%1"));
     list.calibration.method = TravelCalibration::Method::Typed;
     texts << defectListTravelText(list);
     list.travel = Travel{};
