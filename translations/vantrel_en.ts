@@ -626,13 +626,6 @@ EL</translation>
         <source>不报告</source>
         <translation>not reported</translation>
     </message>
-    <message numerus="yes">
-        <source>%n 个报告栏</source>
-        <translation>
-            <numerusform>%n report cell</numerusform>
-            <numerusform>%n report cells</numerusform>
-        </translation>
-    </message>
     <message>
         <source>%1 mm/帧</source>
         <translation>%1 mm/frame</translation>
@@ -693,13 +686,6 @@ EL</translation>
         <source>文件</source>
         <translation>File</translation>
     </message>
-    <message numerus="yes">
-        <source>%n 个</source>
-        <translation>
-            <numerusform>%n</numerusform>
-            <numerusform>%n</numerusform>
-        </translation>
-    </message>
     <message>
         <source>已评定指示</source>
         <translation>Decided indications</translation>
@@ -742,19 +728,27 @@ EL</translation>
     </message>
     <message>
         <source>冲突处都取本窗口的</source>
-        <translation>Take this window's in every conflict</translation>
+        <translation>Take this window&apos;s in every conflict</translation>
     </message>
     <message>
         <source>保留数据文件夹的</source>
-        <translation>Keep the data folder's</translation>
+        <translation>Keep the data folder&apos;s</translation>
     </message>
     <message>
         <source>冲突处都取另一处的</source>
-        <translation>Take the other's in every conflict</translation>
+        <translation>Take the other&apos;s in every conflict</translation>
     </message>
     <message>
         <source>合并（冲突处按所选）</source>
         <translation>Merge (conflicts as chosen)</translation>
+    </message>
+    <message>
+        <source>报告栏 %1 个</source>
+        <translation>%1 report cells</translation>
+    </message>
+    <message>
+        <source>%1 个</source>
+        <translation>%1</translation>
     </message>
 </context>
 <context>

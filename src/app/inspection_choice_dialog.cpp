@@ -46,8 +46,7 @@ public:
         parts << (d->reported ? InspectionChoiceDialog::tr("报告")
                               : InspectionChoiceDialog::tr("不报告"));
         if (!d->cells.empty())
-            parts << InspectionChoiceDialog::tr("%n 个报告栏", nullptr,
-                                                static_cast<int>(d->cells.size()));
+            parts << InspectionChoiceDialog::tr("报告栏 %1 个").arg(d->cells.size());
         return parts.join(QStringLiteral(" · "));
     }
     static QString travel(const TravelCalibration& t) {
@@ -74,7 +73,7 @@ public:
         return t ? utf8(*t) : InspectionChoiceDialog::tr("（无）");
     }
     static QString cells(const std::optional<ReportCells>& c) {
-        return c ? InspectionChoiceDialog::tr("%n 个报告栏", nullptr, static_cast<int>(c->size()))
+        return c ? InspectionChoiceDialog::tr("报告栏 %1 个").arg(c->size())
                  : InspectionChoiceDialog::tr("（无）");
     }
 };
@@ -115,9 +114,7 @@ InspectionChoiceDialog::InspectionChoiceDialog(const InspectionQuestion& questio
     };
     const Inspection &ours = merge.ours(), &theirs = merge.theirs();
     addRow(1, tr("文件"), path(question.ourPath), path(question.theirPath));
-    auto count = [](const Inspection& in) {
-        return tr("%n 个", nullptr, static_cast<int>(in.decisions.size()));
-    };
+    auto count = [](const Inspection& in) { return tr("%1 个").arg(in.decisions.size()); };
     addRow(2, tr("已评定指示"), count(ours), count(theirs));
     addRow(3, tr("行程"), VersionTexts::travel(ours.travel), VersionTexts::travel(theirs.travel));
     grid->setColumnStretch(1, 1);
