@@ -5,6 +5,10 @@
 // demo: sound ones and a few broken in the ways a file beside a recording
 // gets broken.
 // Usage: make-fuzz-seeds DEMO.DAT CORPUS_DIR
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -38,9 +42,14 @@ void writeInspectionSeeds(const RecordFile& demo, const std::filesystem::path& d
         d.nature = i % 2 ? "夹渣" : "crack \\ \"root\"";
         d.remark = "第 " + std::to_string(i) + " 处\n";
         d.reported = i % 2 == 0;
+        if (i != 1) d.peak = FramePlace{40 * i + 2, 1};
+        d.manual = i == 4;
+        if (i % 2) d.cells = {{"长度", "12 mm"}, {"探伤结果", "返修"}};
         ++i;
     }
     in.reportCells = {{"检测单位", "第一检测站"}, {"备注", "两行\n文字"}};
+    in.settings = EvaluationSettings{2, 2500, 505, -63};
+    in.frameCells[{7, 3}] = {{"备注", "表面划痕"}};
     const QByteArray sound = inspectionJson(full);
     write("full.json", sound);
 
@@ -51,7 +60,24 @@ void writeInspectionSeeds(const RecordFile& demo, const std::filesystem::path& d
     write("typed.json", inspectionJson(typed));
 
     write("cut.json", sound.left(sound.size() * 2 / 3));
-    write("newer.json", QByteArray(sound).replace("\"version\": 1", "\"version\": 2"));
+    write("newer.json", QByteArray(sound).replace("\"version\": 2", "\"version\": 3"));
+    // A file of the first version: none of the second's keys.
+    {
+        QJsonObject root = QJsonDocument::fromJson(inspectionJson(typed)).object();
+        root["version"] = 1;
+        root.remove("settings");
+        root.remove("frameCells");
+        QJsonArray decisions = root["decisions"].toArray();
+        for (qsizetype k = 0; k < decisions.size(); ++k) {
+            QJsonObject d = decisions[k].toObject();
+            for (const char* key : {"peak", "manual", "cells"})
+                d.remove(key);
+            decisions[k] = d;
+        }
+        root["decisions"] = decisions;
+        write("version1.json", QJsonDocument(root).toJson());
+    }
+    write("split-too-fine.json", QByteArray(sound).replace("\"split\": 2.5", "\"split\": 2.5004"));
     write("wrong-type.json", QByteArray(sound).replace("\"reported\": true", "\"reported\": 1"));
     write("unknown-grade.json", QByteArray(sound).replace("\"grade\": \"II\"", "\"grade\": \"V\""));
     write("foreign.json", R"({"name": "settings", "version": 1})");

@@ -133,6 +133,14 @@ EL</translation>
         <source>缺陷汇总 – %1</source>
         <translation>Defect list – %1</translation>
     </message>
+    <message>
+        <source>评定文件：无（仅由记录评定）</source>
+        <translation>Inspection file: none (evaluated from the recording alone)</translation>
+    </message>
+    <message>
+        <source>评定文件：%1</source>
+        <translation>Inspection file: %1</translation>
+    </message>
 </context>
 <context>
     <name>OverviewStrips</name>
@@ -601,6 +609,161 @@ EL</translation>
     </message>
 </context>
 <context>
+    <name>vantrel::InspectionChoiceDialog</name>
+    <message>
+        <source>（峰值 %1）</source>
+        <translation> (peak %1)</translation>
+    </message>
+    <message>
+        <source>（无）</source>
+        <translation>(none)</translation>
+    </message>
+    <message>
+        <source>性质未填</source>
+        <translation>no nature</translation>
+    </message>
+    <message>
+        <source>未定级</source>
+        <translation>not graded</translation>
+    </message>
+    <message>
+        <source>%1 级</source>
+        <translation>grade %1</translation>
+    </message>
+    <message>
+        <source>报告</source>
+        <translation>reported</translation>
+    </message>
+    <message>
+        <source>不报告</source>
+        <translation>not reported</translation>
+    </message>
+    <message>
+        <source>%1 mm/帧</source>
+        <translation>%1 mm/frame</translation>
+    </message>
+    <message>
+        <source>%1 至 %2 相距 %3 mm</source>
+        <translation>%1 to %2, %3 mm apart</translation>
+    </message>
+    <message>
+        <source>未标定</source>
+        <translation>not calibrated</translation>
+    </message>
+    <message>
+        <source>间隔 %1 帧，分割 %2 mm，阈值 %3 / %4 dB</source>
+        <translation>gap %1 frames, split %2 mm, thresholds %3 / %4 dB</translation>
+    </message>
+    <message>
+        <source>闸门</source>
+        <translation>gate</translation>
+    </message>
+    <message>
+        <source>评定有两个版本</source>
+        <translation>Two versions of the decisions</translation>
+    </message>
+    <message>
+        <source>评定已在别处修改</source>
+        <translation>Decisions changed elsewhere</translation>
+    </message>
+    <message>
+        <source>记录旁的评定文件与数据文件夹中的评定文件不同。请选择保留哪一个，或将两者合并。未保留的版本以带日期的文件名保存，不会删除。</source>
+        <translation>The inspection file beside the recording and the one in the data folder differ. Choose which to keep, or merge them. The version not kept is saved under a dated name, never deleted.</translation>
+    </message>
+    <message>
+        <source>本窗口载入评定文件后，另一个窗口或程序保存了它。互不冲突的修改已合并；下列评定两边不同，请选择各取哪一边。</source>
+        <translation>Another window or program saved the inspection file after this window loaded it. Changes that do not conflict are merged; the decisions below differ: choose the side to take for each.</translation>
+    </message>
+    <message>
+        <source>记录旁</source>
+        <translation>Beside the recording</translation>
+    </message>
+    <message>
+        <source>本窗口</source>
+        <translation>This window</translation>
+    </message>
+    <message>
+        <source>数据文件夹</source>
+        <translation>Data folder</translation>
+    </message>
+    <message>
+        <source>另一处保存的</source>
+        <translation>Saved elsewhere</translation>
+    </message>
+    <message>
+        <source>（无文件）</source>
+        <translation>(no file)</translation>
+    </message>
+    <message>
+        <source>文件</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>已评定指示</source>
+        <translation>Decided indications</translation>
+    </message>
+    <message>
+        <source>行程</source>
+        <translation>Travel</translation>
+    </message>
+    <message>
+        <source>项目</source>
+        <translation>Item</translation>
+    </message>
+    <message>
+        <source>合并时取用</source>
+        <translation>Merge takes</translation>
+    </message>
+    <message>
+        <source>指示 %1</source>
+        <translation>Indication %1</translation>
+    </message>
+    <message>
+        <source>评定设置</source>
+        <translation>Evaluation settings</translation>
+    </message>
+    <message>
+        <source>报告栏“%1”</source>
+        <translation>Report cell “%1”</translation>
+    </message>
+    <message>
+        <source>帧 %1 的报告栏</source>
+        <translation>Report cells of frame %1</translation>
+    </message>
+    <message>
+        <source>保留</source>
+        <translation>kept</translation>
+    </message>
+    <message>
+        <source>保留记录旁的</source>
+        <translation>Keep the file beside</translation>
+    </message>
+    <message>
+        <source>冲突处都取本窗口的</source>
+        <translation>Take this window&apos;s in every conflict</translation>
+    </message>
+    <message>
+        <source>保留数据文件夹的</source>
+        <translation>Keep the data folder&apos;s</translation>
+    </message>
+    <message>
+        <source>冲突处都取另一处的</source>
+        <translation>Take the other&apos;s in every conflict</translation>
+    </message>
+    <message>
+        <source>合并（冲突处按所选）</source>
+        <translation>Merge (conflicts as chosen)</translation>
+    </message>
+    <message>
+        <source>报告栏 %1 个</source>
+        <translation>%1 report cells</translation>
+    </message>
+    <message>
+        <source>%1 个</source>
+        <translation>%1</translation>
+    </message>
+</context>
+<context>
     <name>vantrel::OverviewSettingsBar</name>
     <message>
         <source>位置</source>
@@ -773,6 +936,10 @@ EL</translation>
     <message>
         <source>在波幅条和位置条下显示 B 扫描：每帧的 A 扫描并排，纵向为声程，颜色为波幅</source>
         <translation>Show the B-scan under the amplitude and position strips: every frame&apos;s A-scan side by side, the sound path downwards, the amplitude as colour</translation>
+    </message>
+    <message>
+        <source>评定未保存：“%1”已被另一窗口或程序修改，冲突尚未解决；下次保存时将再次询问。</source>
+        <translation>The decisions were not saved: another window or program changed “%1” and the conflict is not settled; the next save asks again.</translation>
     </message>
 </context>
 <context>

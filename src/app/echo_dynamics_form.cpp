@@ -55,6 +55,12 @@ TEchoDynamicsForm::TEchoDynamicsForm(const ViewerCore& core, ShowFrame showFrame
             return std::nullopt;
         return dialog.selectedFiles().first();
     };
+    chooseInspection =
+        [this](const InspectionQuestion& question) -> std::optional<InspectionChoice> {
+        InspectionChoiceDialog dialog(question, this);
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        return dialog.choice();
+    };
     chooseTravel = [this](const TravelCalibration& current) -> std::optional<TravelCalibration> {
         // The notes (each at frame 0, as a note click shows it) and the
         // frame on screen, which a click on the strips puts there.
@@ -83,6 +89,7 @@ TEchoDynamicsForm::TEchoDynamicsForm(const ViewerCore& core, ShowFrame showFrame
 }
 
 TEchoDynamicsForm::~TEchoDynamicsForm() {
+    closing_ = true; // nothing is asked any more
     flushInspectionFile();
     job_->stop();
 }
@@ -372,7 +379,8 @@ void TEchoDynamicsForm::loadInspectionFile() {
     if (!core_.fileOpen()) return;
     identity_ = recordingIdentity(core_.file());
     recordingPath_ = QString::fromStdString(core_.file().path());
-    const LoadedInspection loaded = loadInspection(recordingPath_, identity_);
+    store_ = InspectionStore(recordingPath_, identity_, viewerDataFolder());
+    const LoadedInspection& loaded = store_.open();
     inspection_ = loaded.document.inspection;
     // A damaged, newer or foreign file is left as it is and said; the
     // decisions made from now on go where they can be kept.
@@ -382,6 +390,55 @@ void TEchoDynamicsForm::loadInspectionFile() {
     if (!problems.isEmpty())
         tell(QStringLiteral("InspectionFileMessage"),
              tr("评定文件未能读入，文件保持原样：\n%1").arg(problems.join(QLatin1Char('\n'))));
+    if (loaded.other) settleOtherInspectionFile();
+}
+
+void TEchoDynamicsForm::settleOtherInspectionFile() {
+    const LoadedInspection& loaded = store_.loaded();
+    const InspectionMerge merge(std::nullopt, loaded.document.inspection,
+                                loaded.other->document.inspection);
+    const InspectionQuestion question{InspectionQuestion::Kind::TwoFiles, &merge, loaded.path,
+                                      loaded.other->path};
+    const std::optional<InspectionChoice> choice =
+        chooseInspection ? chooseInspection(question) : std::nullopt;
+    if (!choice) return; // the file beside stays in use; the other is offered next time
+    using Action = InspectionChoice::Action;
+    const Inspection chosen = choice->action == Action::KeepOurs     ? merge.ours()
+                              : choice->action == Action::KeepTheirs ? merge.theirs()
+                                                                     : merge.merged(choice->sides);
+    const InspectionStore::Settled settled = store_.settle(chosen);
+    if (!settled.error.isEmpty()) {
+        tell(QStringLiteral("InspectionSaveFailedMessage"),
+             tr("评定无法保存：%1").arg(settled.error));
+        return;
+    }
+    inspection_ = chosen;
+}
+
+InspectionStore::Saved TEchoDynamicsForm::settleSaveConflict(InspectionStore::Saved saved,
+                                                             bool ask) {
+    while (saved.conflicts) {
+        const std::optional<InspectionChoice> choice =
+            ask && chooseInspection
+                ? chooseInspection({InspectionQuestion::Kind::Conflict, &*saved.conflicts,
+                                    store_.path(), saved.saved.changed->path})
+                : std::nullopt;
+        if (!choice) break;
+        saved = store_.saveSettled(saved, choice->sidesFor(saved.conflicts->conflicts().size()));
+    }
+    if (saved.conflicts && closing_) {
+        // Closing with the conflict still open: ours is kept beside the other
+        // file under a dated name, the other stays as it is.
+        QString error;
+        saveInspectionAside(saved.saved.changed->path, identity_, inspection_, &error);
+    }
+    return saved;
+}
+
+void TEchoDynamicsForm::takeMergedInspection(const Inspection& merged) {
+    if (merged == inspection_) return;
+    inspection_ = merged;
+    if (evaluation_ && !closing_) fillEvaluationList();
 }
 
 void TEchoDynamicsForm::flushInspectionFile() {
@@ -431,7 +488,18 @@ std::optional<DefectListInputs> TEchoDynamicsForm::defectListInputs() const {
 
 void TEchoDynamicsForm::saveInspectionFile() {
     if (recordingPath_.isEmpty()) return;
-    const SavedInspection saved = saveInspection(recordingPath_, identity_, inspection_);
+    const InspectionStore::Saved result = settleSaveConflict(store_.save(inspection_), !closing_);
+    if (result.merged) takeMergedInspection(*result.merged);
+    if (result.conflicts) {
+        // Nothing written: the other program's file stays as it is, and the
+        // next save asks again.
+        if (!closing_)
+            tell(QStringLiteral("InspectionConflictOpenMessage"),
+                 tr("评定未保存：“%1”已被另一窗口或程序修改，冲突尚未解决；下次保存时将再次询问。")
+                     .arg(QDir::toNativeSeparators(result.saved.changed->path)));
+        return;
+    }
+    const SavedInspection& saved = result.saved;
     if (saved.to == InspectionPlace::None) {
         // Said once for the reason it has, not at every keystroke; the
         // decisions stay in the window meanwhile.
@@ -698,6 +766,7 @@ void TEchoDynamicsForm::showEvent(QShowEvent* event) {
 }
 
 void TEchoDynamicsForm::hideEvent(QHideEvent* event) {
+    flushInspectionFile(); // closed: what waits is written now
     QSettings settings = appSettings();
     settings.setValue(settingsKey(), saveGeometry());
     QWidget::hideEvent(event);

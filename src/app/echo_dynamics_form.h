@@ -25,7 +25,9 @@
 #include "echo_overview.h"
 #include "evaluation.h"
 #include "inspection.h"
+#include "inspection_choice_dialog.h"
 #include "inspection_file.h"
+#include "inspection_store.h"
 #include "overview_job.h"
 #include "overview_marks.h"
 #include "overview_view.h"
@@ -128,6 +130,17 @@ public:
     // the frame on screen; nullopt when cancelled. The default shows the
     // travel dialog.
     std::function<std::optional<TravelCalibration>(const TravelCalibration& current)> chooseTravel;
+    // Asks which version of the decisions to keep when two meet (two files
+    // on opening, another window's save on saving); nullopt when the
+    // inspector leaves it open (then nothing of the other version is lost or
+    // overwritten: on opening the file beside stays in use and the other is
+    // offered again next time; on saving nothing is written yet). The
+    // default shows the InspectionChoiceDialog.
+    std::function<std::optional<InspectionChoice>(const InspectionQuestion& question)>
+        chooseInspection;
+    // The inspection file the decisions came from or last went to; empty
+    // for none.
+    QString inspectionPath() const { return store_.path(); }
     // Writes the indication list to the file chooseCsvFile names.
     void exportCsv();
     // The threshold of one unit set from the strips (tenths); a % threshold
@@ -180,6 +193,13 @@ private:
     // recording opens, kept (and written) when they change.
     void takeKeptSettings();
     void keepSettings();
+    // Both places held a version: the inspector's choice, settled.
+    void settleOtherInspectionFile();
+    // A save met another program's changes that conflict with ours: asked
+    // (`ask`) and settled, or when not settled, ours kept aside (closing).
+    InspectionStore::Saved settleSaveConflict(InspectionStore::Saved saved, bool ask);
+    // The inspection as a merge made it, into the lists.
+    void takeMergedInspection(const Inspection& merged);
     void tell(const QString& name, const QString& text);
 
     const ViewerCore& core_;
@@ -195,6 +215,8 @@ private:
     Inspection inspection_;
     RecordingIdentity identity_;
     QString recordingPath_; // the recording the decisions belong to
+    InspectionStore store_; // its inspection file
+    bool closing_ = false;
     QTimer* saveTimer_ = nullptr;
     bool besideRefusalTold_ = false;
     QString saveFailureTold_; // the reason a save failed, once said

@@ -53,6 +53,11 @@ public:
     void warn(const std::string& line) const {
         if (warnings_) *warnings_ += "vantrel-inspect: warning: " + line + "\n";
     }
+    // A line for stderr that says what the command used (the inspection
+    // file it took the decisions from).
+    void note(const std::string& line) const {
+        if (warnings_) *warnings_ += "vantrel-inspect: " + line + "\n";
+    }
     // One JSON document on one line.
     void printJson(const QJsonObject& object) const;
     // The exit status of a command that did its work but whose result a

@@ -4,7 +4,6 @@
 #include "inspect.h"
 
 #include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QStringList>
 
 #include <algorithm>
@@ -20,6 +19,7 @@
 #include "commands.h"
 #include "index_writer.h"
 #include "inspection_file.h"
+#include "inspection_store.h"
 #include "model_json.h"
 #include "report_batch.h"
 #include "version.h"
@@ -91,21 +91,26 @@ const QString kGeneralHelp =
 std::string printable(const std::string& message);
 
 // What the inspector decided, for the batch reports: the inspection the
-// viewer keeps with the recording (beside it, or in the viewer's data
-// folder), with the travel of --mm-per-frame and the cells of --field on top
-// of it. An inspection file that cannot be used is said on stderr and left
-// out: the pages are made from the recording alone.
-Inspection inspectionOf(const Invocation& c) {
+// viewer keeps with the recording, by the viewer's rule (the file beside it;
+// the viewer's data folder's only where none can be written beside), with
+// the travel of --mm-per-frame and the cells of --field on top of it. Which
+// file was used is said on stderr, and so is a data-folder file left unused;
+// an inspection file that cannot be used is said and left out: the pages
+// are made from the recording alone.
+struct KeptInspection {
+    Inspection inspection;
+    QString path; // the file the decisions came from; empty for none
+};
+KeptInspection inspectionOf(const Invocation& c) {
     RecordFile file;
     openOrFail(file, c.args[0]);
-    // The viewer's data folder is named after the viewer.
-    const QString name = QCoreApplication::applicationName();
-    QCoreApplication::setApplicationName(QStringLiteral("Vantrel"));
-    const LoadedInspection loaded = loadInspection(c.args[0], recordingIdentity(file));
-    QCoreApplication::setApplicationName(name);
+    const LoadedInspection loaded =
+        loadInspection(c.args[0], recordingIdentity(file), viewerDataFolder());
     for (const InspectionProblem& p : loaded.problems)
         c.output.warn(printable(inspectionProblemText(p).toStdString()));
-    Inspection inspection = loaded.document.inspection;
+    c.output.note(printable(inspectionSourceText(loaded).toStdString()));
+    KeptInspection kept{loaded.document.inspection, loaded.path};
+    Inspection& inspection = kept.inspection;
     // The flaw's cells a file of the first version kept with the recording
     // were typed for one frame nobody knows: they go on no page. A flaw's
     // cells are its indication's (see flawCellsAt).
@@ -116,7 +121,7 @@ Inspection inspectionOf(const Invocation& c) {
         travelOption(mm);
         inspection.travel = {TravelCalibration::Method::Typed, mm->toStdString(), {}, {}, {}};
     }
-    return inspection;
+    return kept;
 }
 
 // What a defect list written did not cover, on stderr: nothing evaluated
@@ -189,13 +194,14 @@ void runReport(const Invocation& c) {
         o.dbThreshold = c.value("threshold-db");
         o.gap = c.value("gap");
         o.split = c.value("split");
-        const Inspection inspection = inspectionOf(c);
-        takeKeptSettings(o, inspection);
+        const KeptInspection kept = inspectionOf(c);
+        takeKeptSettings(o, kept.inspection);
         const ReportPages pages = notes         ? ReportPages::Notes
                                   : indications ? ReportPages::Indications
                                                 : ReportPages::Summary;
-        const std::optional<Coverage> coverage = batchReportCommand(
-            c.args[0], pages, o, inspection, c.out, c.isSet("yes"), c.output.progress());
+        const std::optional<Coverage> coverage =
+            batchReportCommand(c.args[0], pages, o, kept.inspection, kept.path, c.out,
+                               c.isSet("yes"), c.output.progress());
         if (coverage) warnCoverage(c.output, *coverage, c.args[0]);
         return;
     }
@@ -254,7 +260,7 @@ void runEvaluate(const Invocation& c) {
     OverviewOptions o;
     o.gap = c.value("gap");
     o.split = c.value("split");
-    takeKeptSettings(o, inspectionOf(c));
+    takeKeptSettings(o, inspectionOf(c).inspection);
     evaluateCommand(c.args[0], o, c.value("mm-per-frame"), c.out, c.output);
 }
 

@@ -211,7 +211,8 @@ std::function<QString(const PageField&)> pageTexts(const ReportFill& fill,
 
 std::optional<Coverage> batchReportCommand(const QString& path, ReportPages kind,
                                            const OverviewOptions& options,
-                                           const Inspection& inspection, const QString& out,
+                                           const Inspection& inspection,
+                                           const QString& inspectionPath, const QString& out,
                                            bool yes, const OutputSink& progressSink) {
     const OverviewSettings settings = overviewSettings(options);
     const bool pdf = out.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive);
@@ -230,8 +231,10 @@ std::optional<Coverage> batchReportCommand(const QString& path, ReportPages kind
         // The list's pages carry their foot line also as pictures: a list has
         // no instrument's form to match pixel for pixel, and a page of it
         // must say which recording it lists.
-        auto list = std::make_shared<const DefectListDocument>(defectListInputs(
-            evaluated->overview, evaluated->evaluation, inspection, evaluated->reader, path));
+        DefectListInputs inputs = defectListInputs(evaluated->overview, evaluated->evaluation,
+                                                   inspection, evaluated->reader, path);
+        inputs.inspectionPath = inspectionPath;
+        auto list = std::make_shared<const DefectListDocument>(std::move(inputs));
         pages.count = list->pageCount();
         coverage = list->inputs().list.coverage;
         pages.fileStem = "defect-list";

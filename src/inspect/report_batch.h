@@ -43,14 +43,16 @@ inline constexpr int kPagesWithoutAsking = 1000;
 // the largest page number, padded with zeros (indication-07.png beside
 // indication-12.png). `inspection` holds what the inspector decided: the
 // cells typed into every page, the travel and the decisions the defect list
-// and the indications' lengths and remarks take. More than
+// and the indications' lengths and remarks take; `inspectionPath` the file
+// it came from (empty for none), which the defect list names. More than
 // kPagesWithoutAsking pages of indications or of the list are a usage error
 // without `yes`, before anything is written; a long writing says how far it
 // has got on `progress`. Returns the defect list's coverage (nullopt for the
 // other pages).
 std::optional<Coverage> batchReportCommand(const QString& path, ReportPages pages,
                                            const OverviewOptions& overview,
-                                           const Inspection& inspection, const QString& out,
+                                           const Inspection& inspection,
+                                           const QString& inspectionPath, const QString& out,
                                            bool yes, const OutputSink& progress);
 
 } // namespace vantrel::cli

@@ -11,6 +11,7 @@
 #include <QJsonParseError>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 #include <algorithm>
 #include <array>
@@ -30,6 +31,8 @@ constexpr const char* kSavedKey = "saved";
 constexpr const char* kTravelKey = "travel";
 constexpr const char* kDecisionsKey = "decisions";
 constexpr const char* kReportCellsKey = "reportCells";
+constexpr const char* kSettingsKey = "settings";
+constexpr const char* kFrameCellsKey = "frameCells";
 
 // By TravelCalibration::Method.
 constexpr std::array<const char*, 3> kTravelMethods = {"none", "typed", "twoFrames"};
@@ -114,6 +117,30 @@ public:
         }
         return i;
     }
+    // A number with at most the decimals 1/`scale` gives (10: tenths, 1000:
+    // thousandths), as that many units from `low` to `high`. Exact: the
+    // units divided by `scale` must be the very number read, which is what
+    // the writer writes for them.
+    int64_t fixed(const QJsonValue& v, const std::string& where, int64_t scale, int64_t low,
+                  int64_t high) {
+        if (!v.isDouble()) {
+            wrongType(v, where, "a number");
+            return 0;
+        }
+        const double d = v.toDouble();
+        const double units = d * static_cast<double>(scale);
+        const bool inRange =
+            units >= static_cast<double>(low) - 1 && units <= static_cast<double>(high) + 1;
+        const int64_t i = inRange ? std::llround(units) : 0;
+        if (!inRange || i < low || i > high ||
+            static_cast<double>(i) / static_cast<double>(scale) != d) {
+            fail(where, "a number from " + std::to_string(low) + " to " + std::to_string(high) +
+                            " units of 1/" + std::to_string(scale) + " is expected, not " +
+                            QString::number(d, 'g', 17).toStdString());
+            return 0;
+        }
+        return i;
+    }
 
 private:
     void wrongType(const QJsonValue& v, const std::string& where, const char* expected) {
@@ -138,16 +165,41 @@ private:
 
 std::string at(const std::string& where, const char* k) { return where + "." + k; }
 
-// `o`'s member `k`, a frame of the recording.
-FramePlace placeAt(Fields& f, const QJsonObject& o, const std::string& where, const char* k) {
-    const std::string here = at(where, k);
-    const QJsonObject p = f.object(f.member(o, where, k), here);
+// A frame of the recording at `here`.
+FramePlace place(Fields& f, const QJsonValue& v, const std::string& here) {
+    const QJsonObject p = f.object(v, here);
     FramePlace place;
     place.record = static_cast<int32_t>(
         f.integer(f.member(p, here, "record"), at(here, "record"), INT32_MIN, INT32_MAX));
     place.frame = static_cast<int32_t>(
         f.integer(f.member(p, here, "frame"), at(here, "frame"), INT32_MIN, INT32_MAX));
     return place;
+}
+
+// `o`'s member `k`, a frame of the recording.
+FramePlace placeAt(Fields& f, const QJsonObject& o, const std::string& where, const char* k) {
+    return place(f, f.member(o, where, k), at(where, k));
+}
+
+// A caption -> text object at `where` (the report's cells, a flaw's cells).
+std::map<std::string, std::string> readCells(Fields& f, const QJsonValue& v,
+                                             const std::string& where) {
+    const QJsonObject o = f.object(v, where);
+    std::map<std::string, std::string> out;
+    if (o.size() > kMaxReportCells) {
+        f.fail(where,
+               std::to_string(o.size()) + " cells, more than " + std::to_string(kMaxReportCells));
+        return out;
+    }
+    for (auto it = o.begin(); it != o.end() && !f.failed(); ++it) {
+        const std::string caption = it.key().toStdString();
+        const std::string here = where + "[\"" + caption + "\"]";
+        if (static_cast<int64_t>(caption.size()) > kMaxInspectionTextBytes)
+            f.fail(here,
+                   "a caption longer than " + std::to_string(kMaxInspectionTextBytes) + " bytes");
+        out[caption] = f.text(it.value(), here);
+    }
+    return out;
 }
 
 std::string textAt(Fields& f, const QJsonObject& o, const std::string& where, const char* k) {
@@ -183,7 +235,7 @@ TravelCalibration readTravel(Fields& f, const QJsonObject& root) {
     return t;
 }
 
-std::vector<IndicationDecision> readDecisions(Fields& f, const QJsonObject& root) {
+std::vector<IndicationDecision> readDecisions(Fields& f, const QJsonObject& root, int64_t version) {
     const QJsonArray a = f.array(f.member(root, "", kDecisionsKey), kDecisionsKey);
     std::vector<IndicationDecision> out;
     if (a.size() > kMaxDecisions) {
@@ -205,25 +257,51 @@ std::vector<IndicationDecision> readDecisions(Fields& f, const QJsonObject& root
             f.fail(at(where, "grade"), "\"" + d.grade + "\" is not a grade");
         d.remark = textAt(f, o, where, "remark");
         d.reported = f.boolean(f.member(o, where, "reported"), at(where, "reported"));
+        if (version < 2) continue;
+        // Null: a decision carried over from the first version.
+        if (const QJsonValue peak = f.member(o, where, "peak"); !peak.isNull())
+            d.peak = place(f, peak, at(where, "peak"));
+        d.manual = f.boolean(f.member(o, where, "manual"), at(where, "manual"));
+        d.cells = readCells(f, f.member(o, where, "cells"), at(where, "cells"));
     }
     return out;
 }
 
-std::map<std::string, std::string> readReportCells(Fields& f, const QJsonObject& root) {
-    const QJsonObject o = f.object(f.member(root, "", kReportCellsKey), kReportCellsKey);
-    std::map<std::string, std::string> out;
-    if (o.size() > kMaxReportCells) {
-        f.fail(kReportCellsKey,
-               std::to_string(o.size()) + " cells, more than " + std::to_string(kMaxReportCells));
+// Null: never kept (a file of the first version, or none chosen yet).
+std::optional<EvaluationSettings> readSettings(Fields& f, const QJsonObject& root) {
+    const QJsonValue v = f.member(root, "", kSettingsKey);
+    if (v.isNull() || f.failed()) return std::nullopt;
+    const std::string where = kSettingsKey;
+    const QJsonObject o = f.object(v, where);
+    EvaluationSettings s;
+    s.gap = f.integer(f.member(o, where, "gap"), at(where, "gap"), 0, kMaxSettingValue);
+    s.splitMicrometres =
+        f.fixed(f.member(o, where, "split"), at(where, "split"), 1000, 0, kMaxSettingValue);
+    if (const QJsonValue p = f.member(o, where, "percentThreshold"); !p.isNull())
+        s.percentThreshold =
+            f.fixed(p, at(where, "percentThreshold"), 10, -kMaxSettingValue, kMaxSettingValue);
+    s.dbThreshold = f.fixed(f.member(o, where, "dbThreshold"), at(where, "dbThreshold"), 10,
+                            -kMaxSettingValue, kMaxSettingValue);
+    return s;
+}
+
+std::map<FramePlace, ReportCells> readFrameCells(Fields& f, const QJsonObject& root) {
+    const QJsonArray a = f.array(f.member(root, "", kFrameCellsKey), kFrameCellsKey);
+    std::map<FramePlace, ReportCells> out;
+    if (a.size() > kMaxFrameCells) {
+        f.fail(kFrameCellsKey,
+               std::to_string(a.size()) + " frames, more than " + std::to_string(kMaxFrameCells));
         return out;
     }
-    for (auto it = o.begin(); it != o.end() && !f.failed(); ++it) {
-        const std::string caption = it.key().toStdString();
-        const std::string where = std::string(kReportCellsKey) + "[\"" + caption + "\"]";
-        if (static_cast<int64_t>(caption.size()) > kMaxInspectionTextBytes)
-            f.fail(where,
-                   "a caption longer than " + std::to_string(kMaxInspectionTextBytes) + " bytes");
-        out[caption] = f.text(it.value(), where);
+    for (qsizetype i = 0; i < a.size() && !f.failed(); ++i) {
+        const std::string where = std::string(kFrameCellsKey) + "[" + std::to_string(i) + "]";
+        const QJsonObject o = f.object(a.at(i), where);
+        const FramePlace frame = placeAt(f, o, where, "frame");
+        ReportCells cells = readCells(f, f.member(o, where, "cells"), at(where, "cells"));
+        // A second entry for a frame would not write back as it was read.
+        if (!f.failed() && !out.emplace(frame, std::move(cells)).second)
+            f.fail(at(where, "frame"), std::to_string(frame.record) + ":" +
+                                           std::to_string(frame.frame) + " is given twice");
     }
     return out;
 }
@@ -241,6 +319,28 @@ QJsonObject placeJson(FramePlace p) { return {{"record", p.record}, {"frame", p.
 
 QString utf8(const std::string& s) { return QString::fromStdString(s); }
 
+QJsonObject cellsJson(const std::map<std::string, std::string>& cells) {
+    QJsonObject o;
+    for (const auto& [caption, text] : cells)
+        o.insert(utf8(caption), utf8(text));
+    return o;
+}
+
+// `units` of 1/`scale` as the number Fields::fixed reads back.
+QJsonValue fixedJson(int64_t units, int64_t scale) {
+    return static_cast<double>(units) / static_cast<double>(scale);
+}
+
+QJsonValue settingsJson(const std::optional<EvaluationSettings>& s) {
+    if (!s) return QJsonValue(QJsonValue::Null);
+    return QJsonObject{{"gap", static_cast<qint64>(s->gap)},
+                       {"split", fixedJson(s->splitMicrometres, 1000)},
+                       {"percentThreshold", s->percentThreshold
+                                                ? fixedJson(*s->percentThreshold, 10)
+                                                : QJsonValue(QJsonValue::Null)},
+                       {"dbThreshold", fixedJson(s->dbThreshold, 10)}};
+}
+
 QJsonObject travelJson(const TravelCalibration& t) {
     return {{"method", key(kTravelMethods[static_cast<size_t>(t.method)])},
             {"mmPerFrame", utf8(t.mmPerFrame)},
@@ -250,37 +350,65 @@ QJsonObject travelJson(const TravelCalibration& t) {
 }
 
 QJsonObject decisionJson(const IndicationDecision& d) {
-    return {{"start", placeJson(d.start)}, {"end", placeJson(d.end)},  {"nature", utf8(d.nature)},
-            {"grade", utf8(d.grade)},      {"remark", utf8(d.remark)}, {"reported", d.reported}};
+    return {{"start", placeJson(d.start)},
+            {"end", placeJson(d.end)},
+            {"peak", d.peak ? QJsonValue(placeJson(*d.peak)) : QJsonValue(QJsonValue::Null)},
+            {"manual", d.manual},
+            {"nature", utf8(d.nature)},
+            {"grade", utf8(d.grade)},
+            {"remark", utf8(d.remark)},
+            {"reported", d.reported},
+            {"cells", cellsJson(d.cells)}};
 }
 
 // ---- the files.
 
-// What is at `path`: nothing (no file, or a folder, which only a save trips
-// over), or a file parsed and checked against the recording. Anything but a
-// regular file is not opened: a named pipe would wait for a writer forever.
-std::optional<ParsedInspection> examine(const QString& path, const RecordingIdentity& identity) {
+// What is at one place: nothing (no file, or a folder, which only a save
+// trips over), or a file parsed and checked against the recording, with the
+// digest of its bytes.
+struct Found {
+    std::optional<ParsedInspection> parsed;
+    QByteArray digest; // empty: no file, or nothing could be read
+};
+
+// Anything but a regular file is not opened: a named pipe would wait for a
+// writer forever.
+Found examine(const QString& path, const RecordingIdentity& identity) {
     const QFileInfo info(path);
-    if (path.isEmpty() || !info.exists() || info.isDir()) return std::nullopt;
-    if (!info.isFile()) return refused(InspectionFault::Unreadable, "not a regular file");
+    if (path.isEmpty() || !info.exists() || info.isDir()) return {};
+    if (!info.isFile()) return {refused(InspectionFault::Unreadable, "not a regular file"), {}};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return refused(InspectionFault::Unreadable, file.errorString().toStdString());
+        return {refused(InspectionFault::Unreadable, file.errorString().toStdString()), {}};
     // Read one byte past the limit rather than trust the size the system
     // states (a device or a file still growing).
     const QByteArray bytes = file.read(kMaxInspectionFileBytes + 1);
     if (file.error() != QFileDevice::NoError)
-        return refused(InspectionFault::Unreadable, file.errorString().toStdString());
-    ParsedInspection parsed = parseInspection(bytes);
+        return {refused(InspectionFault::Unreadable, file.errorString().toStdString()), {}};
+    Found found{parseInspection(bytes), inspectionDigest(bytes)};
+    ParsedInspection& parsed = *found.parsed;
     if (parsed.document && !parsed.document->recording.sameRecording(identity)) {
         const RecordingIdentity& theirs = parsed.document->recording;
-        return refused(InspectionFault::OtherRecording,
-                       "made for " + theirs.fileName + " of " + std::to_string(theirs.size) +
-                           " bytes with index hash " + theirs.indexHash.substr(0, 16) +
-                           "..., this recording has " + std::to_string(identity.size) +
-                           " bytes and index hash " + identity.indexHash.substr(0, 16) + "...");
+        parsed = refused(InspectionFault::OtherRecording,
+                         "made for " + theirs.fileName + " of " + std::to_string(theirs.size) +
+                             " bytes with index hash " + theirs.indexHash.substr(0, 16) +
+                             "..., this recording has " + std::to_string(identity.size) +
+                             " bytes and index hash " + identity.indexHash.substr(0, 16) + "...");
     }
-    return parsed;
+    return found;
+}
+
+bool sound(const Found& f) { return f.parsed && f.parsed->document; }
+bool unsound(const Found& f) { return f.parsed && !f.parsed->document; }
+
+// Whether a file can be created in the folder of `path`: tried, since
+// neither the mode bits (root writes anywhere) nor the system's access check
+// (a folder of /proc) say it for sure.
+bool folderTakesFiles(const QString& path) {
+    const QFileInfo info(path);
+    if (info.isDir()) return false; // a folder where the file would go
+    QTemporaryFile probe(info.path() + QStringLiteral("/.vantrel-probe-XXXXXX"));
+    return probe.open();
 }
 
 // Writes `bytes` to `path` whole or not at all. An empty text when written,
@@ -375,7 +503,7 @@ ParsedInspection parseInspection(const QByteArray& src) {
         return refused(InspectionFault::NewerVersion, "version " + std::to_string(version) +
                                                           ", this program reads version " +
                                                           std::to_string(kInspectionVersion));
-    if (version < kInspectionVersion)
+    if (version < kFirstInspectionVersion)
         return refused(InspectionFault::Malformed,
                        "version " + std::to_string(version) + " was never written");
 
@@ -385,8 +513,13 @@ ParsedInspection parseInspection(const QByteArray& src) {
     if (!f.failed() && !savedTime(d.saved).isValid())
         f.fail(kSavedKey, "\"" + d.saved + "\" is not an ISO 8601 date and time");
     d.inspection.travel = readTravel(f, root);
-    d.inspection.decisions = readDecisions(f, root);
-    d.inspection.reportCells = readReportCells(f, root);
+    d.inspection.decisions = readDecisions(f, root, version);
+    d.inspection.reportCells = readCells(f, f.member(root, "", kReportCellsKey), kReportCellsKey);
+    // The first version knew none of these: no settings, no frame cells.
+    if (version >= 2) {
+        d.inspection.settings = readSettings(f, root);
+        d.inspection.frameCells = readFrameCells(f, root);
+    }
     if (f.failed()) return refused(InspectionFault::Malformed, f.error());
     ParsedInspection r;
     r.document = std::move(d);
@@ -398,9 +531,9 @@ QByteArray inspectionJson(const InspectionDocument& document) {
     QJsonArray decisions;
     for (const IndicationDecision& d : in.decisions)
         decisions.append(decisionJson(d));
-    QJsonObject cells;
-    for (const auto& [caption, text] : in.reportCells)
-        cells.insert(utf8(caption), utf8(text));
+    QJsonArray frameCells;
+    for (const auto& [frame, cells] : in.frameCells)
+        frameCells.append(QJsonObject{{"frame", placeJson(frame)}, {"cells", cellsJson(cells)}});
     const RecordingIdentity& id = document.recording;
     const QJsonObject root{
         {kFormatKey, key(kInspectionFormatName)},
@@ -411,19 +544,33 @@ QByteArray inspectionJson(const InspectionDocument& document) {
         {kSavedKey, utf8(document.saved)},
         {kTravelKey, travelJson(in.travel)},
         {kDecisionsKey, decisions},
-        {kReportCellsKey, cells},
+        {kReportCellsKey, cellsJson(in.reportCells)},
+        {kSettingsKey, settingsJson(in.settings)},
+        {kFrameCellsKey, frameCells},
     };
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
-InspectionPaths inspectionPaths(const QString& recordingPath, const RecordingIdentity& identity) {
+QString viewerDataFolder() {
+    // AppDataLocation is GenericDataLocation/<organization>/<application>;
+    // the viewer names no organization.
+    const QString generic = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return generic.isEmpty() ? QString() : generic + QStringLiteral("/Vantrel");
+}
+
+InspectionPaths inspectionPaths(const QString& recordingPath, const RecordingIdentity& identity,
+                                const QString& dataFolder) {
     InspectionPaths paths;
     paths.beside = recordingPath + key(kInspectionSuffix);
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    if (!data.isEmpty() && isIndexHash(identity.indexHash))
-        paths.dataFolder = data + QStringLiteral("/inspections/") + QString::number(identity.size) +
-                           QLatin1Char('-') + utf8(identity.indexHash) + key(kInspectionSuffix);
+    if (!dataFolder.isEmpty() && isIndexHash(identity.indexHash))
+        paths.dataFolder = dataFolder + QStringLiteral("/inspections/") +
+                           QString::number(identity.size) + QLatin1Char('-') +
+                           utf8(identity.indexHash) + key(kInspectionSuffix);
     return paths;
+}
+
+QByteArray inspectionDigest(const QByteArray& bytes) {
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
 }
 
 QString inspectionProblemText(const InspectionProblem& problem) {
@@ -432,31 +579,41 @@ QString inspectionProblemText(const InspectionProblem& problem) {
              utf8(problem.detail));
 }
 
-LoadedInspection loadInspection(const QString& recordingPath, const RecordingIdentity& identity) {
-    const InspectionPaths paths = inspectionPaths(recordingPath, identity);
+LoadedInspection loadInspection(const QString& recordingPath, const RecordingIdentity& identity,
+                                const QString& dataFolder) {
+    const InspectionPaths paths = inspectionPaths(recordingPath, identity, dataFolder);
     LoadedInspection result;
-    auto consider = [&](InspectionPlace place, const QString& path) {
-        const std::optional<ParsedInspection> found = examine(path, identity);
-        if (!found) return;
-        if (!found->document) {
-            result.problems.push_back(problemAt(place, path, *found));
-            return;
-        }
-        // The later of two sound files; the first considered on a tie.
-        if (result.from != InspectionPlace::None &&
-            savedTime(found->document->saved) <= savedTime(result.document.saved))
-            return;
-        result.from = place;
-        result.path = path;
-        result.document = *found->document;
-    };
-    consider(InspectionPlace::Beside, paths.beside);
-    consider(InspectionPlace::DataFolder, paths.dataFolder);
+    const Found beside = examine(paths.beside, identity);
+    const Found data = examine(paths.dataFolder, identity);
+    result.digests = {beside.digest, data.digest};
+    if (unsound(beside))
+        result.problems.push_back(problemAt(InspectionPlace::Beside, paths.beside, *beside.parsed));
+    if (unsound(data))
+        result.problems.push_back(
+            problemAt(InspectionPlace::DataFolder, paths.dataFolder, *data.parsed));
+    result.besideTakesSaves = !unsound(beside) && folderTakesFiles(paths.beside);
+
+    // The file beside is the recording's inspection; the data folder's
+    // stands in for it only where a save could not go beside either.
+    if (sound(beside)) {
+        result.from = InspectionPlace::Beside;
+        result.path = paths.beside;
+        result.document = *beside.parsed->document;
+    } else if (sound(data) && !result.besideTakesSaves) {
+        result.from = InspectionPlace::DataFolder;
+        result.path = paths.dataFolder;
+        result.document = *data.parsed->document;
+        return result;
+    }
+    if (sound(data) && data.parsed->document->inspection != result.document.inspection)
+        result.other = InspectionCandidate{InspectionPlace::DataFolder, paths.dataFolder,
+                                           *data.parsed->document};
     return result;
 }
 
 SavedInspection saveInspection(const QString& recordingPath, const RecordingIdentity& identity,
-                               const Inspection& inspection) {
+                               const QString& dataFolder, const Inspection& inspection,
+                               const InspectionDigests* expected) {
     SavedInspection result;
     const InspectionDocument document{
         identity, QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs).toStdString(),
@@ -471,12 +628,31 @@ SavedInspection saveInspection(const QString& recordingPath, const RecordingIden
                                               : utf8(back.detail));
         return result;
     }
-    const InspectionPaths paths = inspectionPaths(recordingPath, identity);
+    result.digest = inspectionDigest(bytes);
+    const InspectionPaths paths = inspectionPaths(recordingPath, identity, dataFolder);
+    // A sound file another program wrote since `expected` was taken stops
+    // the save: its decisions are merged first.
+    auto changedSince = [&](InspectionPlace place, const QString& path, const Found& found) {
+        if (!expected || !sound(found)) return false;
+        const QByteArray& was =
+            place == InspectionPlace::Beside ? expected->beside : expected->dataFolder;
+        if (found.digest == was) return false;
+        result.changed = InspectionCandidate{place, path, *found.parsed->document};
+        result.changedDigest = found.digest;
+        return true;
+    };
 
-    const std::optional<ParsedInspection> beside = examine(paths.beside, identity);
-    if (beside && !beside->document) {
+    const Found beside = examine(paths.beside, identity);
+    if (unsound(beside)) {
         result.besideRefusal = BesideRefusal::FileKept;
-        result.besideProblem = problemAt(InspectionPlace::Beside, paths.beside, *beside);
+        result.besideProblem = problemAt(InspectionPlace::Beside, paths.beside, *beside.parsed);
+    } else if (!folderTakesFiles(paths.beside)) {
+        result.besideRefusal = BesideRefusal::CannotWrite;
+        result.besideError = QFileInfo(paths.beside).isDir()
+                                 ? QStringLiteral("a folder is in the way")
+                                 : QStringLiteral("no file can be written in its folder");
+    } else if (changedSince(InspectionPlace::Beside, paths.beside, beside)) {
+        return result;
     } else if (QString error = writeWhole(paths.beside, bytes); !error.isEmpty()) {
         result.besideRefusal = BesideRefusal::CannotWrite;
         result.besideError = error;
@@ -492,13 +668,14 @@ SavedInspection saveInspection(const QString& recordingPath, const RecordingIden
                            .arg(QDir::toNativeSeparators(paths.beside));
         return result;
     }
-    if (const std::optional<ParsedInspection> kept = examine(paths.dataFolder, identity);
-        kept && !kept->document) {
-        result.error =
-            QStringLiteral("The inspection was not saved: ") +
-            inspectionProblemText(problemAt(InspectionPlace::DataFolder, paths.dataFolder, *kept));
+    const Found kept = examine(paths.dataFolder, identity);
+    if (unsound(kept)) {
+        result.error = QStringLiteral("The inspection was not saved: ") +
+                       inspectionProblemText(
+                           problemAt(InspectionPlace::DataFolder, paths.dataFolder, *kept.parsed));
         return result;
     }
+    if (changedSince(InspectionPlace::DataFolder, paths.dataFolder, kept)) return result;
     QDir().mkpath(QFileInfo(paths.dataFolder).path());
     if (QString error = writeWhole(paths.dataFolder, bytes); !error.isEmpty()) {
         result.error = QStringLiteral("The inspection was not saved to %1: %2.")
@@ -508,6 +685,60 @@ SavedInspection saveInspection(const QString& recordingPath, const RecordingIden
     result.to = InspectionPlace::DataFolder;
     result.path = paths.dataFolder;
     return result;
+}
+
+namespace {
+
+// `path` with its last ".json" turned into ".<when>.json", "-2" and on when
+// that name is taken.
+QString datedName(const QString& path, const QDateTime& when) {
+    QString stem = path;
+    if (stem.endsWith(QStringLiteral(".json"))) stem.chop(5);
+    const QString stamp =
+        when.toUTC().toString(QStringLiteral("yyyy-MM-ddTHHmmss")) + QLatin1Char('Z');
+    QString target;
+    for (int n = 1;; ++n) {
+        target = stem + QLatin1Char('.') + stamp +
+                 (n == 1 ? QString() : QStringLiteral("-%1").arg(n)) + QStringLiteral(".json");
+        if (!QFileInfo::exists(target)) break;
+    }
+    return target;
+}
+
+} // namespace
+
+QString keepAside(const QString& path, const QDateTime& when, bool move, QString* error) {
+    const QString target = datedName(path, when);
+    if (move) {
+        QFile file(path);
+        if (file.rename(target)) return target;
+        if (error) *error = file.errorString();
+        return {};
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error) *error = file.errorString();
+        return {};
+    }
+    if (const QString e = writeWhole(target, file.readAll()); !e.isEmpty()) {
+        if (error) *error = e;
+        return {};
+    }
+    return target;
+}
+
+QString saveInspectionAside(const QString& path, const RecordingIdentity& identity,
+                            const Inspection& inspection, QString* error) {
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QString target = datedName(path, now);
+    QDir().mkpath(QFileInfo(target).path());
+    const InspectionDocument document{identity, now.toString(Qt::ISODateWithMs).toStdString(),
+                                      inspection};
+    if (const QString e = writeWhole(target, inspectionJson(document)); !e.isEmpty()) {
+        if (error) *error = e;
+        return {};
+    }
+    return target;
 }
 
 } // namespace vantrel

@@ -2,12 +2,15 @@
 // (`Inspection`), kept as a small JSON file beside the recording, which is
 // evidence and never written. docs/inspection-file.md describes the format.
 //
-// Where it is kept: NAME.DAT.vantrel.json in the recording's folder. When no
-// file can be written there (a read-only stick) or a file there must be kept
-// as it is (damaged, of a newer version, another recording's), the decisions
-// go to the user's data folder instead, under a name made of the recording's
-// size and the hash of its record index, so that a copy of the same
-// recording elsewhere finds them again.
+// Where it is kept: NAME.DAT.vantrel.json in the recording's folder is the
+// recording's inspection. When no file can be written there (a read-only
+// stick) or a file there must be kept as it is (damaged, of a newer version,
+// another recording's), the decisions go to the user's data folder instead,
+// under a name made of the recording's size and the hash of its record
+// index, so that a copy of the same recording elsewhere finds them again.
+// The data folder's file is used only where a save would go there too; it
+// never replaces a sound file beside the recording, and when both are sound
+// and differ the load says so and the caller asks (see InspectionStore).
 //
 // Contract: a file that is not a sound inspection file of this recording in a
 // version this program knows is never written, renamed or removed; it is
@@ -18,6 +21,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 
 #include <cstdint>
@@ -34,7 +38,9 @@ namespace vantrel {
 // ---- the format's constants and limits. The limits hold far more than any
 // inspection needs and keep a foreign or damaged file from costing memory:
 // the parser refuses a file beyond them, and a save refuses to write one.
-inline constexpr int kInspectionVersion = 1;
+inline constexpr int kInspectionVersion = 2;
+// The first version: no peaks, manual marks, flaw cells or settings.
+inline constexpr int kFirstInspectionVersion = 1;
 inline constexpr const char* kInspectionFormatName = "vantrel-inspection";
 inline constexpr const char* kInspectionSuffix = ".vantrel.json";
 // The whole file.
@@ -46,8 +52,14 @@ inline constexpr int64_t kMaxInspectionTextBytes = 16384;
 // Decisions: an inspector decides indications one by one; a recording with
 // more than this many decided is not an inspection any more.
 inline constexpr int64_t kMaxDecisions = 10000;
-// The report's cells by caption: a page has a few dozen.
+// The report's cells by caption: a page has a few dozen. The same limit holds
+// for the flaw's cells of one decision or one frame.
 inline constexpr int64_t kMaxReportCells = 256;
+// Frames with cells of their own, outside any indication.
+inline constexpr int64_t kMaxFrameCells = 10000;
+// The evaluation's settings: the gap in shown frames, the split in
+// micrometres, the thresholds in tenths (of % or dB), each within 32 bits.
+inline constexpr int64_t kMaxSettingValue = INT32_MAX;
 // A recording's size as the file states it: a JSON number holds every
 // integer up to 2^53 exactly.
 inline constexpr int64_t kMaxRecordingSize = int64_t{1} << 53;
@@ -130,9 +142,31 @@ struct InspectionPaths {
     QString beside;
     QString dataFolder; // empty when the system names no data folder
 };
-// The data folder is QStandardPaths' AppDataLocation, which follows the
-// application's name (the viewer's is "Vantrel").
-InspectionPaths inspectionPaths(const QString& recordingPath, const RecordingIdentity& identity);
+// The viewer's data folder (QStandardPaths' AppDataLocation of the
+// application "Vantrel"), whichever program asks; empty when the system
+// names none.
+QString viewerDataFolder();
+// The two places for the recording at `recordingPath`, the data folder's
+// file under `dataFolder` (none when it is empty).
+InspectionPaths inspectionPaths(const QString& recordingPath, const RecordingIdentity& identity,
+                                const QString& dataFolder);
+
+// What a file held when it was last read or written: the SHA-256 of its
+// bytes, or empty for no file. A save compares it with the file as it is
+// then, so that what another program saved meanwhile is never overwritten
+// unseen.
+QByteArray inspectionDigest(const QByteArray& bytes);
+struct InspectionDigests {
+    QByteArray beside, dataFolder;
+    bool operator==(const InspectionDigests&) const = default;
+};
+
+// A sound inspection file of the recording and where it is.
+struct InspectionCandidate {
+    InspectionPlace place = InspectionPlace::None;
+    QString path;
+    InspectionDocument document;
+};
 
 // A file found at `place` and not used, left as it is.
 struct InspectionProblem {
@@ -149,15 +183,25 @@ struct LoadedInspection {
     QString path;                                 // the file it came from
     InspectionDocument document;                  // what that file holds
     std::vector<InspectionProblem> problems;      // files found, not used, left untouched
+    // A sound file at the other place whose inspection differs from the one
+    // used (or from a blank one): not applied, for the caller to offer.
+    std::optional<InspectionCandidate> other;
+    // Whether a save would go beside the recording (a file can be written
+    // there and the one there, if any, is sound).
+    bool besideTakesSaves = false;
+    InspectionDigests digests; // of both places as read
 };
 
 // The inspection kept for the recording at `recordingPath` whose identity is
-// `identity`. Both places are read. A file that is damaged, newer or made for
-// another recording (the recording was replaced, or the file copied beside
-// the wrong one) is reported and not applied: decisions on frames of another
-// recording would point at the wrong echoes. When both places hold a usable
-// file, the one saved last is taken, the file beside on a tie.
-LoadedInspection loadInspection(const QString& recordingPath, const RecordingIdentity& identity);
+// `identity`, with the data folder `dataFolder`. Both places are read. A file
+// that is damaged, newer or made for another recording (the recording was
+// replaced, or the file copied beside the wrong one) is reported and not
+// applied: decisions on frames of another recording would point at the wrong
+// echoes. A sound file beside is used; the data folder's is used only when
+// there is none and a save could not go beside either. A sound data-folder
+// file that is not used and differs from what is used is `other`.
+LoadedInspection loadInspection(const QString& recordingPath, const RecordingIdentity& identity,
+                                const QString& dataFolder);
 
 // Why a save did not go beside the recording.
 enum class BesideRefusal : uint8_t {
@@ -172,7 +216,13 @@ struct SavedInspection {
     BesideRefusal besideRefusal = BesideRefusal::None;
     std::optional<InspectionProblem> besideProblem; // for FileKept
     QString besideError;                            // for CannotWrite: the system's word
-    QString error; // to None: why neither place took it; nothing was written
+    QString error;     // to None: why neither place took it; nothing was written
+    QByteArray digest; // of the bytes written
+    // Another program saved the file at the place this save would go since
+    // `expected` was taken: what it holds now and its digest. Nothing was
+    // written.
+    std::optional<InspectionCandidate> changed;
+    QByteArray changedDigest;
 };
 
 // Writes `inspection` for the recording, stamped with the current time:
@@ -181,7 +231,21 @@ struct SavedInspection {
 // overwritten; when the data folder's is such a file too, nothing is saved.
 // Nothing is written that would not read back as the same document (a text
 // or count beyond the limits is refused with the reason).
+// With `expected`, a sound file whose digest differs from the one expected
+// at its place is not overwritten: the save stops and says what it holds.
 SavedInspection saveInspection(const QString& recordingPath, const RecordingIdentity& identity,
-                               const Inspection& inspection);
+                               const QString& dataFolder, const Inspection& inspection,
+                               const InspectionDigests* expected = nullptr);
+
+// Keeps the file at `path` under a dated name beside it, its last
+// ".json" turned into ".<when>.json" (NAME.DAT.vantrel.2026-12-11T103000Z.json,
+// "-2" and on when that name is taken), which no load reads: moved there
+// (`move`) or copied whole. The new name, or empty with `error` set.
+QString keepAside(const QString& path, const QDateTime& when, bool move, QString* error);
+// Writes `inspection` of the recording under the dated name keepAside would
+// give `path`: a version kept beside the file it could not replace. The new
+// name, or empty with `error` set.
+QString saveInspectionAside(const QString& path, const RecordingIdentity& identity,
+                            const Inspection& inspection, QString* error);
 
 } // namespace vantrel

@@ -219,6 +219,9 @@ std::pair<QString, bool> millimetres(int64_t nanometres, int64_t perFrames) {
     return {text, nanometres % unit == 0};
 }
 
+// The lines under the head that name where the decisions came from.
+constexpr int kSourceLines = 1;
+
 void fillBox(QPainter& p, const QRect& r) {
     fillBand(p, QRect(r.left(), r.top(), r.width(), 1), Qt::black);
     fillBand(p, QRect(r.left(), r.bottom(), r.width(), 1), Qt::black);
@@ -249,8 +252,10 @@ DefectListWords defectListWords() {
 DefectListInputs defectListInputs(const EchoOverview& overview, const Evaluation& evaluation,
                                   const Inspection& inspection, RecordQuery& reader,
                                   const QString& recordingPath) {
-    return {defectList(overview, evaluation, inspection, reader, defectListWords()), recordingPath,
-            QDate::currentDate()};
+    return {defectList(overview, evaluation, inspection, reader, defectListWords()),
+            recordingPath,
+            QDate::currentDate(),
+            {}};
 }
 
 QString defectListTravelText(const DefectList& list) {
@@ -283,6 +288,13 @@ QString defectListTravelText(const DefectList& list) {
     }
     }
     return pageText(QT_TRANSLATE_NOOP("DefectListPage", "行程：未标定，长度以帧计"));
+}
+
+QString defectListInspectionText(const QString& inspectionPath) {
+    return inspectionPath.isEmpty()
+               ? pageText(QT_TRANSLATE_NOOP("DefectListPage", "评定文件：无（仅由记录评定）"))
+               : pageText(QT_TRANSLATE_NOOP("DefectListPage", "评定文件：%1"))
+                     .arg(QDir::toNativeSeparators(inspectionPath));
 }
 
 QString defectListPdfName(const QString& recordingPath) {
@@ -349,10 +361,13 @@ DefectListDocument::DefectListDocument(DefectListInputs inputs) : inputs_(std::m
 }
 
 int DefectListDocument::tableTop(bool firstPage) const {
-    // Under the head: the travel, the counts and the coverage lines.
+    // Under the head: the travel, the counts, the inspection file and the
+    // coverage lines.
     return firstPage
                ? kBodyTop + headHeight() + 8 +
-                     (2 + static_cast<int>(coverageLines_.size())) * lineHeight(kLinePixels) + 8
+                     (2 + kSourceLines + static_cast<int>(coverageLines_.size())) *
+                         lineHeight(kLinePixels) +
+                     8
                : kBodyTop;
 }
 
@@ -459,9 +474,18 @@ void DefectListDocument::paintHead(QPainter& p) const {
         p.fontMetrics().elidedText(defectListTravelText(inputs_.list), Qt::ElideMiddle, kWidth));
     p.drawText(QRect(kLeft, y + lineH, kWidth, lineH), Qt::AlignLeft | Qt::AlignVCenter,
                countText(inputs_.list));
+    // The file the decisions came from, then the coverage.
+    paintSourceLines(p, y + 2 * lineH);
     for (int i = 0; i < static_cast<int>(coverageLines_.size()); ++i)
-        p.drawText(QRect(kLeft, y + (2 + i) * lineH, kWidth, lineH),
+        p.drawText(QRect(kLeft, y + (2 + kSourceLines + i) * lineH, kWidth, lineH),
                    Qt::AlignLeft | Qt::AlignVCenter, coverageLines_[i]);
+}
+
+void DefectListDocument::paintSourceLines(QPainter& p, int top) const {
+    // A long path loses its middle: its start and the file's name stay.
+    p.drawText(QRect(kLeft, top, kWidth, lineHeight(kLinePixels)), Qt::AlignLeft | Qt::AlignVCenter,
+               p.fontMetrics().elidedText(defectListInspectionText(inputs_.inspectionPath),
+                                          Qt::ElideMiddle, kWidth));
 }
 
 int DefectListDocument::paintTable(QPainter& p, const Page& page, int top) const {
@@ -574,6 +598,7 @@ QStringList defectListPageTexts() {
         texts << pageText(h.shown);
     DefectList list;
     texts << defectListTravelText(list);
+    texts << defectListInspectionText({}) << defectListInspectionText(QStringLiteral("%1"));
     list.calibration.method = TravelCalibration::Method::Typed;
     texts << defectListTravelText(list);
     list.travel = Travel{};

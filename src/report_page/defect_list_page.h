@@ -35,6 +35,9 @@ struct DefectListInputs {
     DefectList list;
     QString recordingPath; // the foot line names its file; the PDF name starts from it
     QDate date;            // the day printed, for the foot line
+    // The inspection file the decisions came from, which the first page
+    // names; empty when there was none.
+    QString inspectionPath;
 };
 
 // The words of the list's texts in the interface's language.
@@ -49,6 +52,9 @@ DefectListInputs defectListInputs(const EchoOverview& overview, const Evaluation
 // The line that says how the lengths were measured, e.g.
 // "行程：0.25 mm/帧（输入）" or "行程：未标定，长度以帧计".
 QString defectListTravelText(const DefectList& list);
+// The line that names the inspection file, "评定文件：/x/a.DAT.vantrel.json"
+// or "评定文件：无（仅由记录评定）".
+QString defectListInspectionText(const QString& inspectionPath);
 
 // The lines that say what the list covers of the recording (see Coverage):
 // the frames and records evaluated or why none were, the DAC lines used,
@@ -109,6 +115,8 @@ private:
     int tableTop(bool firstPage) const;
     // The head cells, the travel and the counts, on the first page.
     void paintHead(QPainter& painter) const;
+    // The line naming the inspection file, from `top`.
+    void paintSourceLines(QPainter& painter, int top) const;
     // The table's head and the page's rows from `top`; returns its last
     // line's y.
     int paintTable(QPainter& painter, const Page& page, int top) const;

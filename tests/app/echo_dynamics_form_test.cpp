@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QDirIterator>
 #include <QDoubleSpinBox>
 #include <QFile>
@@ -35,6 +36,8 @@
 #include "echo_dynamics_form.h"
 #include "echo_strips.h"
 #include "evaluation_list.h"
+#include "inspection_choice_dialog.h"
+#include "inspection_file.h"
 #include "main_form.h"
 #include "overview_render.h"
 #include "report_form.h"
@@ -186,6 +189,9 @@ private slots:
     void init() {
         QSettings s(QStringLiteral("Vantrel"), QStringLiteral("Vantrel"));
         s.remove(QStringLiteral("EchoDynamics"));
+        // The settings a test leaves in the recording's inspection are not
+        // the next test's.
+        QFile::remove(QString::fromStdString(mainFile()) + ".vantrel.json");
     }
 
     void openedFromTheViewMenuOnceAFileIsOpen() {
@@ -841,9 +847,23 @@ private slots:
         QVERIFY(!w.child<QCheckBox>("PercentByGateLevel")->isChecked());
         // Back to the gate level: nothing fixed is remembered.
         w.child<QCheckBox>("PercentByGateLevel")->setChecked(true);
-        Window again;
-        QVERIFY(again.openAndCompute(mainFile()));
-        QCOMPARE(again.echo().settings().percentThreshold, std::nullopt);
+        w.form.close(); // writes the recording's inspection now
+        {
+            Window again;
+            QVERIFY(again.openAndCompute(mainFile()));
+            QCOMPARE(again.echo().settings().percentThreshold, std::nullopt);
+        }
+        // A recording opens with the settings its inspection keeps, whatever
+        // the window last used on another recording.
+        {
+            Window other;
+            QVERIFY(other.openAndCompute(echoFile("echo-other.DAT", 30, 11, kEchoes, {5, 20})));
+            other.child<QSpinBox>("MergeGap")->setValue(7);
+        }
+        Window kept;
+        QVERIFY(kept.openAndCompute(mainFile()));
+        QCOMPARE(kept.echo().settings().gap, int64_t{4});
+        QCOMPARE(kept.child<QSpinBox>("MergeGap")->value(), 4);
     }
 
     // The list's headings are there before anything is computed.
@@ -1002,6 +1022,89 @@ private slots:
         while (it.hasNext())
             kept << it.next();
         QCOMPARE(kept.size(), 1);
+        qputenv("XDG_DATA_HOME", home);
+    }
+
+    // Two versions of the decisions: a data-folder file that differs from
+    // the file beside the recording is offered in the version dialog (both
+    // summed up, what differs listed); keeping the file beside keeps the
+    // other under a dated name. Then a second viewer on the same file: its
+    // save meets the first one's and the conflict is asked, not lost.
+    void twoVersionsOfTheDecisionsAreAskedAbout() {
+        QTemporaryDir dir;
+        const QString copy = dir.filePath("demo.DAT");
+        QVERIFY(QFile::copy(VANTREL_DEMO, copy));
+        const QByteArray home = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", dir.filePath("data").toUtf8());
+        RecordFile file;
+        QVERIFY(file.openRecordFile(copy.toStdString()).ok());
+        const RecordingIdentity id = recordingIdentity(file);
+        const InspectionPaths paths = inspectionPaths(copy, id, viewerDataFolder());
+        auto write = [](const QString& path, const InspectionDocument& doc) {
+            QDir().mkpath(QFileInfo(path).path());
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(inspectionJson(doc));
+        };
+        InspectionDocument own{id, "2026-12-11T09:00:00.000Z", {}};
+        own.inspection.decide({142, 4}, {219, 0}).grade = "II";
+        own.inspection.travel = {TravelCalibration::Method::Typed, "0.5", {}, {}, ""};
+        InspectionDocument other = own;
+        other.saved = "2026-12-12T09:00:00.000Z"; // later, and still not taken
+        other.inspection.decide({142, 4}, {219, 0}).grade = "IV";
+        other.inspection.decide({300, 0}, {301, 0}).remark = "copy";
+        write(paths.beside, own);
+        write(paths.dataFolder, other);
+
+        int asked = 0;
+        Window w;
+        w.form.openFile(copy);
+        // The window reads the decisions when it opens on the recording.
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<InspectionChoiceDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QCOMPARE(dialog->objectName(), QString("InspectionChoiceDialog"));
+            ++asked;
+            auto* table = dialog->findChild<QTableWidget*>("InspectionDifferences");
+            QVERIFY(table);
+            // The conflicting grade with its side to choose, and the
+            // decision only the data folder holds.
+            QCOMPARE(table->rowCount(), 2);
+            QVERIFY(table->item(0, 0)->text().startsWith("指示 142:4–219:0"));
+            QVERIFY(table->item(0, 1)->text().contains("II 级"));
+            QVERIFY(table->item(0, 2)->text().contains("IV 级"));
+            QVERIFY(dialog->findChild<QComboBox*>("ConflictSide0"));
+            QCOMPARE(table->item(1, 1)->text(), QString("（无）"));
+            dialog->findChild<QPushButton*>("KeepOurs")->click();
+        });
+        TEchoDynamicsForm& e = w.openEcho();
+        QCOMPARE(asked, 1);
+        QCOMPARE(e.inspection(), own.inspection);
+        QCOMPARE(e.inspectionPath(), paths.beside);
+        QVERIFY(!QFile::exists(paths.dataFolder));
+        const QStringList kept =
+            QDir(QFileInfo(paths.dataFolder).path()).entryList({"*.vantrel.20*.json"}, QDir::Files);
+        QCOMPARE(kept.size(), 1);
+
+        // A second viewer on the same file; each changes the travel.
+        Window second;
+        second.form.openFile(copy);
+        TEchoDynamicsForm& e2 = second.openEcho();
+        QCOMPARE(asked, 1); // one version left: nothing to ask
+        e.setTravel({TravelCalibration::Method::Typed, "0.25", {}, {}, ""});
+        e2.chooseInspection = [&](const InspectionQuestion& q) -> std::optional<InspectionChoice> {
+            ++asked;
+            [&] {
+                QCOMPARE(q.kind, InspectionQuestion::Kind::Conflict);
+                QCOMPARE(q.merge->conflicts().size(), size_t{1});
+                QCOMPARE(q.merge->conflicts()[0].kind, InspectionConflict::Kind::Travel);
+            }();
+            return InspectionChoice{InspectionChoice::Action::KeepTheirs, {}};
+        };
+        e2.setTravel({TravelCalibration::Method::Typed, "0.75", {}, {}, ""});
+        QCOMPARE(asked, 2);
+        QCOMPARE(e2.inspection().travel.mmPerFrame, std::string("0.25")); // the other's, chosen
+        QCOMPARE(e2.inspection().decisions.size(), size_t{1});
         qputenv("XDG_DATA_HOME", home);
     }
 

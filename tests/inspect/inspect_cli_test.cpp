@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QElapsedTimer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -12,6 +13,9 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -1466,12 +1470,15 @@ TEST(InspectCli, SummaryStartsFromTheInspectionFile) {
     CliRun r = inspect({"report", q(path), "--summary", "--field",
                         QString::fromUtf8("报告编号=R-2"), "--out", pdf});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+    // The one line on stderr names the file the decisions came from, and so
+    // does the sheet.
+    EXPECT_EQ(r.err, QString("vantrel-inspect: decisions from '%1'\n").arg(beside));
     std::optional<QString> text = pdfPageText(pdf.toStdString(), 1);
     ASSERT_TRUE(text);
     for (const char* t :
          {"0:1–0:1", "2:1–2:1", "未熔合", "III", "复检确认", "保存的单位", "R-2", "列入本表：2 个"})
         EXPECT_TRUE(text->contains(QString::fromUtf8(t))) << t;
+    EXPECT_TRUE(text->contains(QString::fromUtf8("评定文件：") + beside)) << text->toStdString();
     EXPECT_FALSE(text->contains("1:1–1:1"));
     EXPECT_FALSE(text->contains("R-1"));
 
@@ -1484,10 +1491,14 @@ TEST(InspectCli, SummaryStartsFromTheInspectionFile) {
     r = inspect({"report", q(path), "--summary", "--out", pdf});
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.err.startsWith("vantrel-inspect: warning: ")) << r.err.toStdString();
-    EXPECT_EQ(r.err.count('\n'), 1);
+    EXPECT_TRUE(
+        r.err.endsWith("vantrel-inspect: no inspection file: decisions from the recording alone\n"))
+        << r.err.toStdString();
+    EXPECT_EQ(r.err.count('\n'), 2);
     text = pdfPageText(pdf.toStdString(), 1);
     ASSERT_TRUE(text);
     EXPECT_TRUE(text->contains("1:1–1:1"));
+    EXPECT_TRUE(text->contains(QString::fromUtf8("评定文件：无")));
     QFile f(beside);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), QByteArray("{\"format\": \"vantrel-insp"));
@@ -1563,15 +1574,17 @@ TEST(InspectCli, ManyPagesAskForYes) {
     const QStringList lines = QString::fromUtf8(r.err).split('\n', Qt::SkipEmptyParts);
     for (const QString& line : lines)
         EXPECT_TRUE(QRegularExpression("^vantrel-inspect: (page \\d+ of 1001 written|1001 pages "
-                                       "written in \\d+ s)$")
+                                       "written in \\d+ s|no inspection file: decisions from "
+                                       "the recording alone)$")
                         .match(line)
                         .hasMatch())
             << line.toStdString();
     // Progress starts after two seconds: a writing that took clearly longer
     // said so, and said when it was done.
+    const QStringList progress = lines.filter(QRegularExpression(" written"));
     if (took > 3000) {
-        ASSERT_GE(lines.size(), 2) << took << " ms";
-        EXPECT_TRUE(lines.last().startsWith("vantrel-inspect: 1001 pages written in "));
+        ASSERT_GE(progress.size(), 2) << took << " ms";
+        EXPECT_TRUE(progress.last().startsWith("vantrel-inspect: 1001 pages written in "));
     }
     std::filesystem::remove(pdf);
 }
@@ -1656,4 +1669,96 @@ TEST(InspectCli, ReportPrintsCutCellsWhole) {
     };
     EXPECT_GT(inkBesideThePlot(fields), 500);
     EXPECT_EQ(inkBesideThePlot({"--field", QString::fromUtf8("备注=复验")}), 0);
+}
+
+// Which inspection file the batch reports take, by the viewer's rule: the
+// file beside the recording; the viewer's data folder's only where nothing
+// can be written beside; a data-folder file of another copy is never taken
+// silently (stderr names it as not used).
+TEST(InspectCli, SummaryTakesTheDataFolderFileOnlyWhereNothingCanBeWrittenBeside) {
+    if (!havePoppler()) GTEST_SKIP() << "poppler-utils is missing";
+    const QByteArray home = qgetenv("XDG_DATA_HOME");
+    const QString dataHome = q(tempPath("copy-data"));
+    QDir(dataHome).removeRecursively();
+    qputenv("XDG_DATA_HOME", dataHome.toUtf8());
+    std::vector<Rec> recs;
+    for (int k = 0; k < 3; ++k)
+        recs.push_back({{-300, -60}, k == 0 ? std::optional(dac(1)) : std::nullopt});
+    const std::string path = dacFileOf(recs, "copied.DAT");
+    RecordFile recording;
+    ASSERT_TRUE(recording.openRecordFile(path).ok());
+    const RecordingIdentity id = recordingIdentity(recording);
+    // The data folder's file: as the viewer saved it for a read-only copy.
+    auto decided = [&](const char* remark) {
+        InspectionDocument doc{id, "2026-12-11T10:00:00.000Z", {}};
+        IndicationDecision& d = doc.inspection.decide({2, 1}, {2, 1});
+        d.remark = remark;
+        return inspectionJson(doc);
+    };
+    const QString data = inspectionPaths(q(path), id, viewerDataFolder()).dataFolder;
+    ASSERT_TRUE(data.startsWith(dataHome + "/Vantrel/inspections/")) << data.toStdString();
+    QDir().mkpath(QFileInfo(data).path());
+    auto write = [](const QString& file, const QByteArray& bytes) {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    };
+    write(data, decided("副本评定"));
+    // A copy on a place that takes no file, not even root's: a memory file.
+    Bytes bytes(static_cast<size_t>(recording.fileSize()));
+    {
+        QFile f(q(path));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        ASSERT_EQ(f.read(reinterpret_cast<char*>(bytes.data()), f.size()), f.size());
+    }
+    const int fd = memfd_create("copied.DAT", 0);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(pwrite(fd, bytes.data(), bytes.size(), 0), static_cast<ssize_t>(bytes.size()));
+    const QString readOnly = QString("/proc/self/fd/%1").arg(fd);
+    const QString beside = q(path) + ".vantrel.json";
+    const QString pdf = q(tempPath("copied.pdf"));
+
+    struct Case {
+        const char* name;
+        QString recording;
+        QByteArray besideFile; // empty: none
+        QString err;
+        const char* remark; // on the sheet, or nullptr for none
+    } cases[] = {
+        {"read-only copy: the data folder's",
+         readOnly,
+         {},
+         QString("vantrel-inspect: decisions from '%1'\n").arg(data),
+         "副本评定"},
+        {"writable, nothing beside: the data folder's is not taken",
+         q(path),
+         {},
+         QString("vantrel-inspect: no inspection file: decisions from the recording alone; '%1' "
+                 "holds other decisions for this recording and was not used\n")
+             .arg(data),
+         nullptr},
+        {"writable, a file beside: that one", q(path), decided("原件评定"),
+         QString("vantrel-inspect: decisions from '%1'; '%2' holds other decisions for this "
+                 "recording and was not used\n")
+             .arg(beside, data),
+         "原件评定"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(beside);
+        if (!c.besideFile.isEmpty()) write(beside, c.besideFile);
+        const CliRun r = inspect({"report", c.recording, "--summary", "--out", pdf});
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+        EXPECT_EQ(r.err, c.err);
+        const std::optional<QString> text = pdfPageText(pdf.toStdString(), 1);
+        ASSERT_TRUE(text);
+        EXPECT_EQ(text->contains(QString::fromUtf8("副本评定")),
+                  c.remark && std::string(c.remark) == "副本评定");
+        if (c.remark) {
+            EXPECT_TRUE(text->contains(QString::fromUtf8(c.remark))) << text->toStdString();
+        }
+    }
+    close(fd);
+    QFile::remove(beside);
+    qputenv("XDG_DATA_HOME", home);
 }

@@ -81,9 +81,17 @@ Inspection fullInspection() {
         d.nature = i % 2 ? "未焊透" : "气孔 \"圆形\"";
         d.remark = "复检 \\ 第" + std::to_string(i) + "处\n\t😀 \x01";
         d.reported = i % 2 == 0;
+        // Version 2: the peak (none for a decision of the first version),
+        // a manual mark, the flaw's cells.
+        if (i != 2) d.peak = FramePlace{10 * i + 1, 0};
+        d.manual = i == 3;
+        if (i % 2) d.cells = {{"长度", "12.5 mm"}, {"探伤结果", "不合格\n复检"}};
         ++i;
     }
     in.reportCells = {{"检测单位", "第一检测站"}, {"备注", "两行\n文字"}, {"", "空的标题"}};
+    in.settings = EvaluationSettings{2, 2500, 505, -63};
+    in.frameCells[{7, 3}] = {{"备注", "表面划痕"}};
+    in.frameCells[{INT32_MIN, INT32_MAX}] = {};
     return in;
 }
 
@@ -98,20 +106,18 @@ protected:
         root_ = fs::path(tempPath("inspection"));
         fs::remove_all(root_);
         fs::create_directories(root_ / "recordings");
-        // The data folder: QStandardPaths' AppDataLocation is
-        // $XDG_DATA_HOME/<application name>.
-        ASSERT_EQ(setenv("XDG_DATA_HOME", (root_ / "data").c_str(), 1), 0);
-        QCoreApplication::setApplicationName(QStringLiteral("vantrel-tests"));
         recording_ = root_ / "recordings" / "WELD01.DAT";
         ASSERT_TRUE(writeBytes(recording_.string(), recordingOf({1, 2, 3})));
         id_ = identityOf(recording_.string());
-        paths_ = inspectionPaths(rec(), id_);
+        paths_ = inspectionPaths(rec(), id_, data());
         ASSERT_TRUE(paths_.dataFolder.startsWith(qpath(root_ / "data")))
             << paths_.dataFolder.toStdString();
     }
     void TearDown() override { fs::remove_all(root_); }
 
     QString rec() const { return qpath(recording_); }
+    // The data folder of these tests.
+    QString data() const { return qpath(root_ / "data"); }
 
     fs::path root_, recording_;
     RecordingIdentity id_;
@@ -182,7 +188,18 @@ TEST_F(InspectionFile, EveryFieldRoundTrips) {
     longest.decide({0, 0}, {0, 0}).remark = std::string(kMaxInspectionTextBytes - 3, 'x') + "字";
     longest.reportCells[std::string(kMaxInspectionTextBytes, 'c')] =
         std::string(kMaxInspectionTextBytes, 'v');
+    longest.decisions[0].cells[std::string(kMaxInspectionTextBytes, 'k')] =
+        std::string(kMaxInspectionTextBytes, 'w');
     cases.push_back({"texts at the limit", longest});
+    // The settings at their limits and with the gate's level: split and
+    // thresholds are written in mm, % and dB and must come back exact.
+    Inspection extreme = fullInspection();
+    extreme.settings =
+        EvaluationSettings{kMaxSettingValue, kMaxSettingValue, std::nullopt, -kMaxSettingValue};
+    cases.push_back({"settings at the limits, the gate's level", extreme});
+    Inspection odd = fullInspection();
+    odd.settings = EvaluationSettings{0, 1, 1, 3}; // 0.001 mm, 0.1 %, 0.3 dB
+    cases.push_back({"settings of the smallest steps", odd});
 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -196,10 +213,10 @@ TEST_F(InspectionFile, EveryFieldRoundTrips) {
         EXPECT_EQ(*back.document, doc);
 
         // Through the file beside the recording.
-        const SavedInspection saved = saveInspection(rec(), id_, c.inspection);
+        const SavedInspection saved = saveInspection(rec(), id_, data(), c.inspection);
         ASSERT_EQ(saved.to, InspectionPlace::Beside) << saved.error.toStdString();
         EXPECT_EQ(saved.path, paths_.beside);
-        const LoadedInspection loaded = loadInspection(rec(), id_);
+        const LoadedInspection loaded = loadInspection(rec(), id_, data());
         ASSERT_EQ(loaded.from, InspectionPlace::Beside);
         EXPECT_TRUE(loaded.problems.empty());
         EXPECT_EQ(loaded.document.inspection, c.inspection);
@@ -320,7 +337,7 @@ TEST_F(InspectionFile, DamagedFilesAreReportedAndKeptWhileSavesGoToTheDataFolder
          InspectionFault::Foreign, "format"},
         {"format misspelt", set("format", "vantrel-inspections"), InspectionFault::Foreign,
          "format"},
-        {"newer version", set("version", 2), InspectionFault::NewerVersion, "version 2"},
+        {"newer version", set("version", 3), InspectionFault::NewerVersion, "version 3"},
         {"newer version, keys changed too",
          [](const QByteArray&) {
              return QByteArray(R"({"format": "vantrel-inspection", "version": 7, "decisions": 3})");
@@ -383,6 +400,40 @@ TEST_F(InspectionFile, DamagedFilesAreReportedAndKeptWhileSavesGoToTheDataFolder
          InspectionFault::Malformed, "10001 decisions"},
         {"too many cells", set("reportCells", tooManyCells), InspectionFault::Malformed,
          "257 cells"},
+        // Version 2's keys.
+        {"a peak missing", set("decisions/0/peak", gone), InspectionFault::Malformed,
+         "decisions[0]: \"peak\" is missing"},
+        {"a peak an array", set("decisions/1/peak", QJsonArray{1, 2}), InspectionFault::Malformed,
+         "decisions[1].peak: an object is expected"},
+        {"a peak's frame not whole", set("decisions/1/peak/frame", 0.5), InspectionFault::Malformed,
+         "decisions[1].peak.frame"},
+        {"manual as text", set("decisions/0/manual", "no"), InspectionFault::Malformed,
+         "decisions[0].manual"},
+        {"a flaw's cell a number", set("decisions/1/cells/长度", 12), InspectionFault::Malformed,
+         "decisions[1].cells[\"长度\"]"},
+        {"a flaw's cells too many", set("decisions/1/cells", tooManyCells),
+         InspectionFault::Malformed, "decisions[1].cells: 257 cells"},
+        {"settings missing", set("settings", gone), InspectionFault::Malformed,
+         "\"settings\" is missing"},
+        {"settings an array", set("settings", QJsonArray{}), InspectionFault::Malformed,
+         "settings: an object is expected"},
+        {"a gap negative", set("settings/gap", -1), InspectionFault::Malformed, "settings.gap"},
+        {"a split finer than a micrometre", set("settings/split", 2.0005),
+         InspectionFault::Malformed, "settings.split"},
+        {"a split negative", set("settings/split", -1), InspectionFault::Malformed,
+         "settings.split"},
+        {"a % threshold finer than a tenth", set("settings/percentThreshold", 50.05),
+         InspectionFault::Malformed, "settings.percentThreshold"},
+        {"a dB threshold as text", set("settings/dbThreshold", "-6"), InspectionFault::Malformed,
+         "settings.dbThreshold: a number is expected"},
+        {"a dB threshold beyond 32 bits of tenths", set("settings/dbThreshold", 3e8),
+         InspectionFault::Malformed, "settings.dbThreshold"},
+        {"frame cells an object", set("frameCells", QJsonObject{}), InspectionFault::Malformed,
+         "frameCells: an array is expected"},
+        {"a frame's cells missing", set("frameCells/0/cells", gone), InspectionFault::Malformed,
+         "frameCells[0]: \"cells\" is missing"},
+        {"a frame given twice", set("frameCells/0/frame", QJsonObject{{"record", 7}, {"frame", 3}}),
+         InspectionFault::Malformed, "frameCells[1].frame: 7:3 is given twice"},
         {"larger than 16 MiB",
          [](const QByteArray& s) {
              return s + QByteArray(kMaxInspectionFileBytes + 1 - s.size(), ' ');
@@ -405,7 +456,7 @@ TEST_F(InspectionFile, DamagedFilesAreReportedAndKeptWhileSavesGoToTheDataFolder
         EXPECT_EQ(parsed.fault, c.fault) << parsed.detail;
         EXPECT_NE(parsed.detail.find(c.detail), std::string::npos) << parsed.detail;
 
-        const LoadedInspection loaded = loadInspection(rec(), id_);
+        const LoadedInspection loaded = loadInspection(rec(), id_, data());
         EXPECT_EQ(loaded.from, InspectionPlace::None);
         EXPECT_EQ(loaded.document.inspection, Inspection{});
         ASSERT_EQ(loaded.problems.size(), 1u);
@@ -414,7 +465,7 @@ TEST_F(InspectionFile, DamagedFilesAreReportedAndKeptWhileSavesGoToTheDataFolder
         const QString text = inspectionProblemText(loaded.problems[0]);
         EXPECT_TRUE(text.contains(QStringLiteral("WELD01.DAT.vantrel.json"))) << text.toStdString();
 
-        const SavedInspection saved = saveInspection(rec(), id_, typed);
+        const SavedInspection saved = saveInspection(rec(), id_, data(), typed);
         EXPECT_EQ(saved.to, InspectionPlace::DataFolder) << saved.error.toStdString();
         EXPECT_EQ(saved.path, paths_.dataFolder);
         EXPECT_EQ(saved.besideRefusal, BesideRefusal::FileKept);
@@ -424,7 +475,7 @@ TEST_F(InspectionFile, DamagedFilesAreReportedAndKeptWhileSavesGoToTheDataFolder
 
         // Opened again: the decisions come back from the data folder, and
         // the file beside is still reported.
-        const LoadedInspection again = loadInspection(rec(), id_);
+        const LoadedInspection again = loadInspection(rec(), id_, data());
         EXPECT_EQ(again.from, InspectionPlace::DataFolder);
         EXPECT_EQ(again.document.inspection, typed);
         EXPECT_EQ(again.problems.size(), 1u);
@@ -435,10 +486,10 @@ TEST_F(InspectionFile, DamagedFilesAreReportedAndKeptWhileSavesGoToTheDataFolder
 TEST_F(InspectionFile, APipeBesideIsNeitherOpenedNorReplaced) {
     // Opening a named pipe waits for a writer: the viewer would hang.
     ASSERT_EQ(mkfifo(paths_.beside.toLocal8Bit().constData(), 0644), 0);
-    const LoadedInspection loaded = loadInspection(rec(), id_);
+    const LoadedInspection loaded = loadInspection(rec(), id_, data());
     ASSERT_EQ(loaded.problems.size(), 1u);
     EXPECT_EQ(loaded.problems[0].fault, InspectionFault::Unreadable);
-    const SavedInspection saved = saveInspection(rec(), id_, fullInspection());
+    const SavedInspection saved = saveInspection(rec(), id_, data(), fullInspection());
     EXPECT_EQ(saved.to, InspectionPlace::DataFolder);
     EXPECT_EQ(saved.besideRefusal, BesideRefusal::FileKept);
     EXPECT_TRUE(fs::is_fifo(paths_.beside.toStdString()));
@@ -473,10 +524,10 @@ TEST_F(InspectionFile, PlacesNoFileCanBeWrittenToSendItToTheDataFolder) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         fs::remove_all(root_ / "data");
-        const InspectionPaths paths = inspectionPaths(c.recording, id_);
+        const InspectionPaths paths = inspectionPaths(c.recording, id_, data());
         if (c.prepare) c.prepare(paths.beside);
 
-        const SavedInspection saved = saveInspection(c.recording, id_, in);
+        const SavedInspection saved = saveInspection(c.recording, id_, data(), in);
         EXPECT_EQ(saved.to, InspectionPlace::DataFolder) << saved.error.toStdString();
         EXPECT_EQ(saved.path, paths.dataFolder);
         EXPECT_EQ(saved.besideRefusal, BesideRefusal::CannotWrite);
@@ -484,7 +535,7 @@ TEST_F(InspectionFile, PlacesNoFileCanBeWrittenToSendItToTheDataFolder) {
         EXPECT_FALSE(saved.besideProblem);
         EXPECT_FALSE(QFileInfo(paths.beside).isFile());
 
-        const LoadedInspection loaded = loadInspection(c.recording, id_);
+        const LoadedInspection loaded = loadInspection(c.recording, id_, data());
         EXPECT_EQ(loaded.from, InspectionPlace::DataFolder);
         EXPECT_EQ(loaded.document.inspection, in);
         EXPECT_TRUE(loaded.problems.empty());
@@ -492,32 +543,52 @@ TEST_F(InspectionFile, PlacesNoFileCanBeWrittenToSendItToTheDataFolder) {
     close(fd);
 }
 
-TEST_F(InspectionFile, ACopyOfTheRecordingElsewhereFindsTheDataFolderFile) {
-    // Saved for a recording on a stick that takes no file, found again for
-    // a copy of it under another name.
+TEST_F(InspectionFile, ACopyWhereNothingCanBeWrittenFindsTheDataFolderFile) {
+    // Saved for a recording on a stick that takes no file: found again for a
+    // copy of it under another name that takes none either, and offered, not
+    // used, for a copy in a folder that takes files.
+    fs::create_directory(paths_.beside.toStdString());
+    ASSERT_EQ(saveInspection(rec(), id_, data(), fullInspection()).to, InspectionPlace::DataFolder);
+
+    const Bytes recording = recordingOf({1, 2, 3});
+    const int fd = memfd_create("renamed.DAT", 0);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(pwrite(fd, recording.data(), recording.size(), 0),
+              static_cast<ssize_t>(recording.size()));
+    const QString readOnly = QString::fromStdString("/proc/self/fd/" + std::to_string(fd));
+    const LoadedInspection there =
+        loadInspection(readOnly, identityOf(readOnly.toStdString()), data());
+    EXPECT_EQ(there.from, InspectionPlace::DataFolder);
+    EXPECT_FALSE(there.besideTakesSaves);
+    EXPECT_EQ(there.document.inspection, fullInspection());
+    EXPECT_EQ(there.document.recording.fileName, "WELD01.DAT");
+    EXPECT_FALSE(there.other);
+    close(fd);
+
     const fs::path copy = root_ / "copies" / "renamed.DAT";
     fs::create_directories(copy.parent_path());
     fs::copy_file(recording_, copy);
-    const RecordingIdentity copyId = identityOf(copy.string());
-    fs::create_directory(paths_.beside.toStdString());
-    ASSERT_EQ(saveInspection(rec(), id_, fullInspection()).to, InspectionPlace::DataFolder);
-    const LoadedInspection loaded = loadInspection(qpath(copy), copyId);
-    EXPECT_EQ(loaded.from, InspectionPlace::DataFolder);
-    EXPECT_EQ(loaded.document.inspection, fullInspection());
-    EXPECT_EQ(loaded.document.recording.fileName, "WELD01.DAT");
+    const LoadedInspection writable =
+        loadInspection(qpath(copy), identityOf(copy.string()), data());
+    EXPECT_EQ(writable.from, InspectionPlace::None);
+    EXPECT_TRUE(writable.besideTakesSaves);
+    EXPECT_EQ(writable.document.inspection, Inspection{});
+    ASSERT_TRUE(writable.other);
+    EXPECT_EQ(writable.other->place, InspectionPlace::DataFolder);
+    EXPECT_EQ(writable.other->document.inspection, fullInspection());
 }
 
 TEST_F(InspectionFile, AFileOfAnotherRecordingIsReportedNotApplied) {
     // The decisions were made on one recording; the file beside now is
     // another (re-recorded under the same name).
-    ASSERT_EQ(saveInspection(rec(), id_, fullInspection()).to, InspectionPlace::Beside);
+    ASSERT_EQ(saveInspection(rec(), id_, data(), fullInspection()).to, InspectionPlace::Beside);
     const QByteArray theirs = readAll(paths_.beside);
     ASSERT_TRUE(writeBytes(recording_.string(), recordingOf({1, 3, 2})));
     const RecordingIdentity now = identityOf(recording_.string());
     ASSERT_EQ(now.size, id_.size);
     ASSERT_FALSE(now.sameRecording(id_));
 
-    const LoadedInspection loaded = loadInspection(rec(), now);
+    const LoadedInspection loaded = loadInspection(rec(), now, data());
     EXPECT_EQ(loaded.from, InspectionPlace::None);
     EXPECT_EQ(loaded.document.inspection, Inspection{});
     ASSERT_EQ(loaded.problems.size(), 1u);
@@ -526,27 +597,29 @@ TEST_F(InspectionFile, AFileOfAnotherRecordingIsReportedNotApplied) {
 
     Inspection typed;
     typed.reportCells["备注"] = "the new recording";
-    const SavedInspection saved = saveInspection(rec(), now, typed);
+    const SavedInspection saved = saveInspection(rec(), now, data(), typed);
     EXPECT_EQ(saved.to, InspectionPlace::DataFolder);
     EXPECT_EQ(saved.besideRefusal, BesideRefusal::FileKept);
     EXPECT_EQ(readAll(paths_.beside), theirs);
-    EXPECT_EQ(loadInspection(rec(), now).document.inspection, typed);
+    EXPECT_EQ(loadInspection(rec(), now, data()).document.inspection, typed);
     // The first recording's decisions are still there for it.
-    EXPECT_EQ(loadInspection(rec(), id_).document.inspection, fullInspection());
+    EXPECT_EQ(loadInspection(rec(), id_, data()).document.inspection, fullInspection());
 
     // A file in the data folder under the first recording's name that says
     // it is the new one's is refused there too.
     writeAll(paths_.dataFolder, inspectionJson(documentOf(now, typed)));
-    const LoadedInspection misfiled = loadInspection(rec(), id_);
+    const LoadedInspection misfiled = loadInspection(rec(), id_, data());
     EXPECT_EQ(misfiled.from, InspectionPlace::Beside);
     ASSERT_EQ(misfiled.problems.size(), 1u);
     EXPECT_EQ(misfiled.problems[0].place, InspectionPlace::DataFolder);
     EXPECT_EQ(misfiled.problems[0].fault, InspectionFault::OtherRecording);
 }
 
-TEST_F(InspectionFile, WhenBothPlacesHoldOneTheLaterSaveWins) {
+TEST_F(InspectionFile, TheFileBesideIsUsedAndADifferentDataFolderFileOffered) {
     // Saved beside, then on a day the stick was read-only into the data
-    // folder, then the stick writable again: the latest word is taken.
+    // folder, then the stick writable again: the file beside is the
+    // recording's inspection whatever the times say; the data folder's is
+    // offered when its decisions differ, not when only its time does.
     Inspection early, late;
     early.reportCells["备注"] = "early";
     late.reportCells["备注"] = "late";
@@ -554,30 +627,30 @@ TEST_F(InspectionFile, WhenBothPlacesHoldOneTheLaterSaveWins) {
     struct Case {
         const char* name;
         const char *besideSaved, *dataSaved;
-        InspectionPlace from;
+        bool sameDecisions;
     } cases[] = {
-        {"data folder later", "2020-05-11T09:00:00.000Z", "2020-05-12T08:00:00.000Z",
-         InspectionPlace::DataFolder},
-        {"beside later", "2020-05-12T08:00:00.001Z", "2020-05-12T08:00:00.000Z",
-         InspectionPlace::Beside},
-        {"the same time", "2020-05-12T08:00:00.000Z", "2020-05-12T08:00:00.000Z",
-         InspectionPlace::Beside},
-        {"beside in another zone, later", "2020-05-12T16:30:00+08:00", "2020-05-12T08:00:00.000Z",
-         InspectionPlace::Beside},
+        {"data folder later", "2020-05-11T09:00:00.000Z", "2020-05-12T08:00:00.000Z", false},
+        {"beside later", "2020-05-12T08:00:00.001Z", "2020-05-12T08:00:00.000Z", false},
+        {"the same decisions, saved later", "2020-05-11T09:00:00.000Z", "2020-05-12T08:00:00.000Z",
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         writeAll(paths_.beside, inspectionJson(documentOf(id_, early, c.besideSaved)));
-        writeAll(paths_.dataFolder, inspectionJson(documentOf(id_, late, c.dataSaved)));
-        const LoadedInspection loaded = loadInspection(rec(), id_);
-        EXPECT_EQ(loaded.from, c.from);
-        EXPECT_EQ(loaded.document.inspection, c.from == InspectionPlace::Beside ? early : late);
+        writeAll(paths_.dataFolder,
+                 inspectionJson(documentOf(id_, c.sameDecisions ? early : late, c.dataSaved)));
+        const LoadedInspection loaded = loadInspection(rec(), id_, data());
+        EXPECT_EQ(loaded.from, InspectionPlace::Beside);
+        EXPECT_EQ(loaded.document.inspection, early);
         EXPECT_TRUE(loaded.problems.empty());
+        ASSERT_EQ(loaded.other.has_value(), !c.sameDecisions);
+        if (loaded.other) {
+            EXPECT_EQ(loaded.other->path, paths_.dataFolder);
+            EXPECT_EQ(loaded.other->document.inspection, late);
+        }
+        EXPECT_EQ(loaded.digests.beside, inspectionDigest(readAll(paths_.beside)));
+        EXPECT_EQ(loaded.digests.dataFolder, inspectionDigest(readAll(paths_.dataFolder)));
     }
-    // A save goes beside when it can, and is then the latest (the times
-    // above are all in the past).
-    ASSERT_EQ(saveInspection(rec(), id_, late).to, InspectionPlace::Beside);
-    EXPECT_EQ(loadInspection(rec(), id_).from, InspectionPlace::Beside);
 }
 
 TEST_F(InspectionFile, NothingIsSavedWhenBothPlacesRefuse) {
@@ -585,9 +658,9 @@ TEST_F(InspectionFile, NothingIsSavedWhenBothPlacesRefuse) {
     // version. Neither is touched and the save says why.
     fs::create_directory(paths_.beside.toStdString());
     fs::create_directories(fs::path(paths_.dataFolder.toStdString()).parent_path());
-    const QByteArray newer = R"({"format": "vantrel-inspection", "version": 2})";
+    const QByteArray newer = R"({"format": "vantrel-inspection", "version": 3})";
     writeAll(paths_.dataFolder, newer);
-    const SavedInspection saved = saveInspection(rec(), id_, fullInspection());
+    const SavedInspection saved = saveInspection(rec(), id_, data(), fullInspection());
     EXPECT_EQ(saved.to, InspectionPlace::None);
     EXPECT_EQ(saved.besideRefusal, BesideRefusal::CannotWrite);
     EXPECT_TRUE(saved.error.contains(QStringLiteral("newer version"))) << saved.error.toStdString();
@@ -619,13 +692,13 @@ TEST_F(InspectionFile, WhatCouldNotBeReadBackIsNotWritten) {
          "10001 decisions"},
     };
     // A sound file beside, which a refused save leaves as it is.
-    ASSERT_EQ(saveInspection(rec(), id_, fullInspection()).to, InspectionPlace::Beside);
+    ASSERT_EQ(saveInspection(rec(), id_, data(), fullInspection()).to, InspectionPlace::Beside);
     const QByteArray before = readAll(paths_.beside);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Inspection in;
         c.change(in);
-        const SavedInspection saved = saveInspection(rec(), id_, in);
+        const SavedInspection saved = saveInspection(rec(), id_, data(), in);
         EXPECT_EQ(saved.to, InspectionPlace::None);
         EXPECT_TRUE(saved.error.contains(QString::fromLatin1(c.detail)))
             << saved.error.toStdString();

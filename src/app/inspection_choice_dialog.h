@@ -1,0 +1,58 @@
+// The question the echo-dynamics window asks when two versions of a
+// recording's decisions meet: the file beside the recording and one in the
+// data folder that differs from it (on opening), or this window's changes and
+// those another window saved over the same file meanwhile (on saving). The
+// dialog shows both versions summed up (the file, the decisions, the travel)
+// and what differs, and offers: keep one version (on opening; the other is
+// kept under a dated name) or take one side wherever they conflict (on
+// saving; whatever does not conflict is merged either way), or merge,
+// choosing the side of each conflict.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <vector>
+
+#include "inspection_merge.h"
+
+class QComboBox;
+class QTableWidget;
+
+namespace vantrel {
+
+struct InspectionQuestion {
+    enum class Kind : uint8_t {
+        TwoFiles, // on opening: ours is the file beside (or none), theirs the data folder's
+        Conflict, // on saving: ours is this window's, theirs what another saved
+    };
+    Kind kind = Kind::TwoFiles;
+    const InspectionMerge* merge = nullptr; // ours, theirs and their conflicts
+    QString ourPath, theirPath;             // the files; ourPath empty for none
+};
+
+struct InspectionChoice {
+    enum class Action : uint8_t { KeepOurs, KeepTheirs, Merge };
+    Action action = Action::Merge;
+    std::vector<InspectionSide> sides; // Merge: one per conflict
+    // The conflicts' sides this choice stands for: every one ours or theirs
+    // for a keep, the chosen ones for a merge.
+    std::vector<InspectionSide> sidesFor(size_t conflicts) const;
+};
+
+class InspectionChoiceDialog : public QDialog {
+    Q_OBJECT
+public:
+    InspectionChoiceDialog(const InspectionQuestion& question, QWidget* parent = nullptr);
+    // What the inspector chose; valid once accepted.
+    const InspectionChoice& choice() const { return choice_; }
+
+private:
+    void choose(InspectionChoice::Action action);
+
+    const InspectionQuestion question_;
+    InspectionChoice choice_;
+    std::vector<QComboBox*> sideBoxes_; // by conflict
+};
+
+} // namespace vantrel
