@@ -1135,5 +1135,29 @@ Check that the printer is on and connected, or export the defect list as a PDF a
         <source>录制时没有记录探头位置：给出每帧探头移动的距离，或两帧（例如两个标注）之间的距离。</source>
         <translation>The recording holds no probe position: give the distance the probe moves per frame, or the distance between two frames (two notes, for instance).</translation>
     </message>
+    <message>
+        <source>请填写每帧行程：大于 0 的毫米数（例如 0.25）。</source>
+        <translation>Enter the travel per frame: millimetres above 0 (0.25, for instance).</translation>
+    </message>
+    <message>
+        <source>每帧行程“%1”不是大于 0 的毫米数（例如 0.25）。</source>
+        <translation>The travel per frame “%1” is not millimetres above 0 (0.25, for instance).</translation>
+    </message>
+    <message>
+        <source>请填写两帧之间的距离：大于 0 的毫米数（例如 600）。</source>
+        <translation>Enter the distance between the two frames: millimetres above 0 (600, for instance).</translation>
+    </message>
+    <message>
+        <source>距离“%1”不是大于 0 的毫米数（例如 600）。</source>
+        <translation>The distance “%1” is not millimetres above 0 (600, for instance).</translation>
+    </message>
+    <message>
+        <source>“从”和“到”是同一帧：请选两个不同的帧。</source>
+        <translation>From and To are the same frame: choose two different frames.</translation>
+    </message>
+    <message>
+        <source>帧 %1:%2 不在回波动态中：逐帧查看不显示它。</source>
+        <translation>Frame %1:%2 is not in the echo dynamics: stepping never shows it.</translation>
+    </message>
 </context>
 </TS>

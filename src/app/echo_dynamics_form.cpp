@@ -56,6 +56,7 @@ TEchoDynamicsForm::TEchoDynamicsForm(const ViewerCore& core, ShowFrame showFrame
         return dialog.selectedFiles().first();
     };
     chooseTravel = [this](const TravelCalibration& current) -> std::optional<TravelCalibration> {
+        if (!overview_) return std::nullopt; // nothing to check a calibration against
         // The notes (each at frame 0, as a note click shows it) and the
         // frame on screen, which a click on the strips puts there.
         std::vector<TravelDialog::Choice> frames;
@@ -64,7 +65,7 @@ TEchoDynamicsForm::TEchoDynamicsForm(const ViewerCore& core, ShowFrame showFrame
                               {note.record, 0}});
         if (const std::optional<FramePlace> place = core_.placeOnScreen())
             frames.push_back({tr("%1:%2（当前帧）").arg(place->record).arg(place->frame), *place});
-        TravelDialog dialog(current, frames, this);
+        TravelDialog dialog(current, frames, *overview_, this);
         if (dialog.exec() != QDialog::Accepted) return std::nullopt;
         return dialog.calibration();
     };

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDirIterator>
 #include <QDoubleSpinBox>
 #include <QFile>
@@ -1008,6 +1009,75 @@ private slots:
         QCOMPARE(t.distanceMm, std::string("300"));
         QVERIFY(e.travel());
         QVERIFY(w.child<QLabel>("TravelText")->text().contains("相距 300 mm"));
+    }
+
+    // The travel dialog takes only a calibration that gives a travel: a
+    // travel or a distance that is no positive number, one frame twice or a
+    // frame the strips do not show is refused, the dialog says why, and the
+    // calibration in force stays.
+    void theTravelDialogRefusesWhatGivesNoTravel() {
+        QTemporaryDir dir;
+        const QString copy = dir.filePath("travel.DAT");
+        QVERIFY(QFile::copy(QString::fromStdString(mainFile()), copy));
+        Window w;
+        QVERIFY(w.openAndCompute(copy.toStdString()));
+        TEchoDynamicsForm& e = w.echo();
+        const TravelCalibration good{TravelCalibration::Method::Typed, "0.5", {}, {}, ""};
+        e.setTravel(good);
+        // The frame on screen is the last of record 3, which stepping never
+        // shows; the dialog offers it after the notes of records 5 and 20.
+        w.form.goToFrame(3, 10);
+        using Set = std::function<void(TravelDialog&)>;
+        auto typed = [](const char* mm) -> Set {
+            return [mm](TravelDialog& d) {
+                d.findChild<QRadioButton*>("TravelTyped")->setChecked(true);
+                d.findChild<QLineEdit*>("TravelMmPerFrame")->setText(mm);
+            };
+        };
+        auto twoFrames = [](int from, int to, const char* mm) -> Set {
+            return [=](TravelDialog& d) {
+                d.findChild<QRadioButton*>("TravelTwoFrames")->setChecked(true);
+                d.findChild<QComboBox*>("TravelFrom")->setCurrentIndex(from);
+                d.findChild<QComboBox*>("TravelTo")->setCurrentIndex(to);
+                d.findChild<QLineEdit*>("TravelDistance")->setText(mm);
+            };
+        };
+        const struct {
+            Set set;
+            QString reason; // empty: taken
+        } cases[] = {
+            {typed("-1"), "每帧行程“-1”不是大于 0 的毫米数（例如 0.25）。"},
+            {typed("0"), "每帧行程“0”不是大于 0 的毫米数（例如 0.25）。"},
+            {typed(""), "请填写每帧行程：大于 0 的毫米数（例如 0.25）。"},
+            {twoFrames(1, 1, "600"), "“从”和“到”是同一帧：请选两个不同的帧。"},
+            {twoFrames(0, 2, "600"), "帧 3:10 不在回波动态中：逐帧查看不显示它。"},
+            {twoFrames(0, 1, "-600"), "距离“-600”不是大于 0 的毫米数（例如 600）。"},
+            {twoFrames(0, 1, ""), "请填写两帧之间的距离：大于 0 的毫米数（例如 600）。"},
+            {typed("0.25"), ""},
+        };
+        for (const auto& c : cases) {
+            bool answered = false;
+            QTimer::singleShot(0, [&] {
+                auto* dialog = qobject_cast<TravelDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                c.set(*dialog);
+                auto* reason = dialog->findChild<QLabel*>("TravelProblem");
+                QCOMPARE(reason->text(), c.reason);
+                QCOMPARE(reason->isVisible(), !c.reason.isEmpty());
+                QCOMPARE(dialog->findChild<QDialogButtonBox*>()
+                             ->button(QDialogButtonBox::Ok)
+                             ->isEnabled(),
+                         c.reason.isEmpty());
+                dialog->accept(); // as Enter would
+                QCOMPARE(dialog->isVisible(), !c.reason.isEmpty());
+                answered = true;
+                if (dialog->isVisible()) dialog->reject();
+            });
+            w.child<QPushButton>("CalibrateTravel")->click();
+            QVERIFY(answered);
+            if (!c.reason.isEmpty()) QVERIFY(e.inspection().travel == good);
+        }
+        QCOMPARE(e.inspection().travel.mmPerFrame, std::string("0.25"));
     }
 
     // The report window and the inspection: the cells typed into the report
