@@ -950,14 +950,6 @@ EL</translation>
         <translation>“%1” is neither a record number nor record:frame.</translation>
     </message>
     <message>
-        <source>没有记录 %1：文件中可读的记录为 0 到 %2。</source>
-        <translation>There is no record %1: the readable records of the file are 0 to %2.</translation>
-    </message>
-    <message>
-        <source>记录 %1 没有第 %2 帧：它有 %3 帧。</source>
-        <translation>Record %1 has no frame %2: it has %3 frames.</translation>
-    </message>
-    <message>
         <source>文件不存在</source>
         <translation>the file does not exist</translation>
     </message>
@@ -996,6 +988,22 @@ EL</translation>
     <message>
         <source>文件比它开头 4 字节的记录数还短</source>
         <translation>the file is shorter than its 4-byte record count</translation>
+    </message>
+    <message>
+        <source>文件中没有可读的记录。</source>
+        <translation>The file holds no readable record.</translation>
+    </message>
+    <message>
+        <source>记录 %1 超出范围：文件中可读的记录为 0 到 %2。</source>
+        <translation>Record %1 is out of range: the readable records of the file are 0 to %2.</translation>
+    </message>
+    <message>
+        <source>记录 %1 没有可显示的帧。</source>
+        <translation>Record %1 has no frame to show.</translation>
+    </message>
+    <message>
+        <source>第 %1 帧超出范围：记录 %2 可显示的帧为 0 到 %3。</source>
+        <translation>Frame %1 is out of range: the frames of record %2 that can be shown are 0 to %3.</translation>
     </message>
 </context>
 <context>

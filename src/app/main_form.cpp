@@ -790,19 +790,28 @@ void TMainForm::GoToItemClick() {
     if (!core_.fileOpen()) return;
     const std::optional<QString> text = askGoTo ? askGoTo() : std::nullopt;
     if (!text) return;
-    const std::optional<FramePlace> place = parseFramePlace(text->toStdString());
+    const GoToTarget target = goToTarget(text->toStdString(), core_.query());
+    const QString record = QString::fromStdString(target.record);
     QString problem;
-    if (!place) {
+    switch (target.kind) {
+    case GoToTarget::Kind::Frame: core_.goToFrame(target.place.record, target.place.frame); break;
+    case GoToTarget::Kind::NotAPlace:
         problem = tr("“%1”不是记录号，也不是 记录:帧。").arg(*text);
-    } else if (place->record >= static_cast<int64_t>(core_.file().recordIndex().size())) {
-        problem = tr("没有记录 %1：文件中可读的记录为 0 到 %2。")
-                      .arg(place->record)
-                      .arg(static_cast<int64_t>(core_.file().recordIndex().size()) - 1);
-    } else if (!core_.goToFrame(place->record, place->frame)) {
-        problem = tr("记录 %1 没有第 %2 帧：它有 %3 帧。")
-                      .arg(place->record)
-                      .arg(place->frame)
-                      .arg(core_.query().framesOfRecord(place->record));
+        break;
+    case GoToTarget::Kind::NoRecords: problem = tr("文件中没有可读的记录。"); break;
+    case GoToTarget::Kind::RecordOutOfRange:
+        problem = tr("记录 %1 超出范围：文件中可读的记录为 0 到 %2。")
+                      .arg(record)
+                      .arg(target.records - 1);
+        break;
+    case GoToTarget::Kind::NoShownFrame:
+        problem = tr("记录 %1 没有可显示的帧。").arg(record);
+        break;
+    case GoToTarget::Kind::FrameOutOfRange:
+        problem = tr("第 %1 帧超出范围：记录 %2 可显示的帧为 0 到 %3。")
+                      .arg(QString::fromStdString(target.frame), record)
+                      .arg(target.shownFrames - 1);
+        break;
     }
     syncControls();
     if (problem.isEmpty()) return;

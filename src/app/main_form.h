@@ -80,8 +80,9 @@ public:
     void NoteListBoxClick(int item);
     void btnPrintClick();
     void EchoDynamicsItemClick();
-    // 查看 › 转到: the place asked for on screen, by goToFrame; a place that
-    // is malformed or not in the file says so and changes nothing.
+    // 查看 › 转到: the place asked for on screen, by goToFrame, when it is a
+    // frame stepping shows (goToTarget); a place that is malformed or out of
+    // range says so and changes nothing.
     void GoToItemClick();
     // 帮助 › 语言/Language: keeps the choice for the next start.
     void LanguageItemClick(Language language);

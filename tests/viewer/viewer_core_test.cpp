@@ -428,6 +428,62 @@ TEST(ViewerCore, NoteItemIsTheFirstIntervalHoldingTheRecord) {
     }
 }
 
+// 查看 › 转到 goes only to a frame stepping shows; a number beyond the
+// records or the frames is out of range whatever its length, and only a text
+// that is no "R" or "R:F" is malformed.
+TEST(ViewerCore, GoToTarget) {
+    // Records of 11, 1, 0 and 4 frames.
+    RecordQuery query;
+    ASSERT_TRUE(query.open(viewerFile("goto-typed.DAT", {11, 1, 0, 4})).ok());
+    using K = GoToTarget::Kind;
+    const struct {
+        const char* typed;
+        K kind;
+        FramePlace place;
+        const char *record, *frame;
+        int32_t shownFrames;
+    } cases[] = {
+        {"1", K::Frame, {1, 0}, "1", "0", 1},
+        {" 0 : 9 ", K::Frame, {0, 9}, "0", "9", 10},
+        {"3:2", K::Frame, {3, 2}, "3", "2", 3},
+        {"0:10", K::FrameOutOfRange, {0, 0}, "0", "10", 10}, // the slot stepping never shows
+        {"3:3", K::FrameOutOfRange, {3, 0}, "3", "3", 3},
+        {"1:1", K::FrameOutOfRange, {1, 0}, "1", "1", 1},
+        {"0:99999999999", K::FrameOutOfRange, {0, 0}, "0", "99999999999", 10},
+        {"2", K::NoShownFrame, {2, 0}, "2", "0", 0},
+        {"4", K::RecordOutOfRange, {0, 0}, "4", "0", 0},
+        {"12345678901234", K::RecordOutOfRange, {0, 0}, "12345678901234", "0", 0},
+        {"00000000000000000003:0001", K::Frame, {3, 1}, "3", "1", 3},
+        {"0:-1", K::NotAPlace, {0, 0}, "", "", 0},
+        {"-0", K::NotAPlace, {0, 0}, "", "", 0},
+        {"+1", K::NotAPlace, {0, 0}, "", "", 0},
+        {"1:", K::NotAPlace, {0, 0}, "", "", 0},
+        {":1", K::NotAPlace, {0, 0}, "", "", 0},
+        {"1:2:3", K::NotAPlace, {0, 0}, "", "", 0},
+        {"abc", K::NotAPlace, {0, 0}, "", "", 0},
+        {"", K::NotAPlace, {0, 0}, "", "", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        const GoToTarget t = goToTarget(c.typed, query);
+        EXPECT_EQ(static_cast<int>(t.kind), static_cast<int>(c.kind));
+        EXPECT_EQ(t.record, c.record);
+        EXPECT_EQ(t.frame, c.frame);
+        if (c.kind == K::NotAPlace) continue;
+        EXPECT_EQ(t.records, 4);
+        EXPECT_EQ(t.place, c.place);
+        EXPECT_EQ(t.shownFrames, c.shownFrames);
+    }
+    // A file in which no record can be indexed has nowhere to go.
+    Bytes junk(4096, 0x5A);
+    setWord(junk, 0, INT32_MAX);
+    setWord(junk, 4, 0x7FFFFFF0); // the first record runs past the end
+    RecordQuery none;
+    ASSERT_TRUE(none.open(writeTemp("goto-junk.DAT", junk)).ok());
+    EXPECT_EQ(goToTarget("0", none).kind, K::NoRecords);
+    EXPECT_EQ(goToTarget("x", none).kind, K::NotAPlace);
+}
+
 // A click on the echo-dynamics overview: the record with the parameters in
 // force at it, the frame on screen, Up and Next enabled, playback paused;
 // records and frames that do not exist change nothing, not even the pause.
