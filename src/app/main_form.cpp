@@ -781,6 +781,8 @@ TEchoDynamicsForm& TMainForm::echoDynamics() {
 
 void TMainForm::EchoDynamicsItemClick() {
     TEchoDynamicsForm& form = echoDynamics();
+    // Minimised, it comes back as it was before (maximised or not).
+    if (form.isMinimized()) form.setWindowState(form.windowState() & ~Qt::WindowMinimized);
     form.show();
     form.raise();
     form.activateWindow();

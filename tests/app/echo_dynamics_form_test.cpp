@@ -188,6 +188,8 @@ private slots:
         s.remove(QStringLiteral("EchoDynamics"));
     }
 
+    // 查看 › 回波动态 opens the window once a file is open, and shows it
+    // again, raised, however it was put away.
     void openedFromTheViewMenuOnceAFileIsOpen() {
         Window w;
         QStringList menus;
@@ -213,6 +215,22 @@ private slots:
         QVERIFY(!w.child<QProgressBar>("OverviewProgress")->isVisible());
         // The main window keeps its own state; the window is not in its way.
         QCOMPARE(w.last(), (Shown{0, 0}));
+        // Minimised, hidden or maximised and minimised, the menu brings it
+        // back as it was.
+        const struct {
+            Qt::WindowStates before, after;
+        } states[] = {
+            {Qt::WindowMinimized, Qt::WindowNoState},
+            {Qt::WindowMaximized | Qt::WindowMinimized, Qt::WindowMaximized},
+            {Qt::WindowNoState, Qt::WindowNoState},
+        };
+        for (const auto& c : states) {
+            e.setWindowState(c.before);
+            if (c.before == Qt::WindowNoState) e.hide();
+            w.item()->trigger();
+            QVERIFY(e.isVisible());
+            QCOMPARE(e.windowState() & ~Qt::WindowActive, c.after);
+        }
     }
 
     // A click on a strip shows that frame in the main window; a drag goes
