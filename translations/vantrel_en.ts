@@ -1005,6 +1005,10 @@ EL</translation>
         <source>第 %1 帧超出范围：记录 %2 可显示的帧为 0 到 %3。</source>
         <translation>Frame %1 is out of range: the frames of record %2 that can be shown are 0 to %3.</translation>
     </message>
+    <message>
+        <source>没有可读的记录</source>
+        <translation>No readable record</translation>
+    </message>
 </context>
 <context>
     <name>vantrel::TReportForm</name>

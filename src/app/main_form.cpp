@@ -406,7 +406,7 @@ void TMainForm::buildNavigation(QWidget* central) {
     });
     // The record a move of the bar to the pointer would show.
     trackBar_->toolTipFor = [this](int position) {
-        if (!core_.fileOpen()) return QString();
+        if (!core_.hasRecords()) return QString();
         const int32_t record = core_.recordForBarPosition(position);
         return record >= core_.recordCount() ? tr("记录 0（条尾回到开头）")
                                              : tr("记录 %1").arg(record);
@@ -528,11 +528,15 @@ void TMainForm::syncControls() {
     // Numbers from 0, as the echo-dynamics window and vantrel-inspect name
     // them; the count is the record count the seek bar runs over.
     const std::optional<FramePlace> place = core_.placeOnScreen();
-    positionLabel_->setText(place ? tr("记录 %1 / %2　帧 %3")
-                                        .arg(place->record)
-                                        .arg(core_.recordCount())
-                                        .arg(place->frame)
-                                  : QString());
+    if (place)
+        positionLabel_->setText(tr("记录 %1 / %2　帧 %3")
+                                    .arg(place->record)
+                                    .arg(core_.recordCount())
+                                    .arg(place->frame));
+    else if (core_.fileOpen() && !core_.hasRecords())
+        positionLabel_->setText(tr("没有可读的记录"));
+    else
+        positionLabel_->clear();
     trackBar_->setRange(0, c.trackBarMax);
     trackBar_->setValue(c.trackBarPosition);
 

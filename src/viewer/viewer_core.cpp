@@ -229,10 +229,10 @@ void ViewerCore::openSequence() {
     // A file that announces no records still gets a bar of one position.
     setTrackBarMax(static_cast<int32_t>(std::max<int64_t>(int64_t{recordCount_} - 1, 0)));
     setTrackBarPosition(0);
-    controls_.playEnabled = true;
+    controls_.playEnabled = hasRecords();
     controls_.playCaption = kPlayCaption;
     controls_.upEnabled = false;
-    controls_.nextEnabled = true;
+    controls_.nextEnabled = hasRecords();
     controls_.printEnabled = false;
 }
 
@@ -246,6 +246,13 @@ OpenResult ViewerCore::openItemClick(const std::optional<std::string>& path,
         controls_.selectedNote = -1;     // the note list was emptied and refilled
         bufferRecord_ = shownRecord_ = -1;
         openSequence();
+    }
+    if (fileOpen_ && !hasRecords()) {
+        // Nothing of the file is on screen: no frame, no readouts.
+        if (painter_.emptyPlot) painter_.emptyPlot();
+        readouts_ = readoutPlaceholders();
+        shownRecord_ = shownFrame_ = -1;
+        return result;
     }
     if (recordCount_ != 0) {
         if (frameIndex_ == 0) {
@@ -356,7 +363,7 @@ int32_t ViewerCore::recordForBarPosition(int32_t position) const {
 }
 
 void ViewerCore::trackBarChange() {
-    if (!fileOpen_) return;
+    if (!hasRecords()) return;
     if (!seekArmed_) {
         // This change was made by the load's own update of the bar.
         controls_.upEnabled = true;

@@ -137,6 +137,11 @@ public:
     // ---- state
 
     bool fileOpen() const { return fileOpen_; }
+    // Whether a file is open whose index holds a record. A file in which no
+    // record could be indexed (not a recording) opens, but there is nothing
+    // to read, play, step through, seek to or print: its open draws the
+    // empty plot and leaves Play, Up, Next and Print disabled.
+    bool hasRecords() const { return fileOpen_ && !file().recordIndex().empty(); }
     int32_t recordCount() const { return recordCount_; }
     int32_t currentRecord() const { return currentRecord_; }
     int32_t frameIndex() const { return frameIndex_; }

@@ -988,8 +988,12 @@ private slots:
     // file, so nothing is indexed. It opens as any file does, the seek bar
     // gets 2^31 - 1 positions, and the window stays responsive and says
     // that the file holds no readable record, without a box to dismiss.
+    // There is nothing to play, step through or print: those buttons are
+    // disabled and the place above the plot says there is no record.
     void foreignFileKeepsTheWindowResponsive() {
         Window w;
+        w.form.openFile(
+            QString::fromStdString(viewerFile("gui-before-junk.DAT", std::vector<int>(3, 11))));
         std::mt19937 rng(18);
         Bytes junk(65536);
         for (uint8_t& b : junk)
@@ -1007,6 +1011,12 @@ private slots:
                  QString("“%1”中没有可读的记录：文件头声明 2147483647 条记录，一条也读不出。"
                          "它可能不是探伤记录文件。")
                      .arg(QFileInfo(junkPath).fileName()));
+        const char* buttons[] = {"RzButtonPlay", "RzButtonUp", "RzButtonNext", "btnPrint"};
+        for (const char* name : buttons)
+            QVERIFY2(!w.child<QPushButton>(name)->isEnabled(), name);
+        QCOMPARE(w.child<QLabel>("PositionLabel")->text(), QString("没有可读的记录"));
+        QTest::keyClick(&w.form, Qt::Key_Space); // no playback starts
+        QVERIFY(!w.form.core().playing());
         // With the window painted once, the bar paints again and a queued
         // call comes through within 100 ms (a bar that drew every tick took
         // minutes).
@@ -1030,6 +1040,9 @@ private slots:
         w.form.openFile(
             QString::fromStdString(viewerFile("gui-whole.DAT", std::vector<int>(3, 11))));
         QVERIFY(!notice->isVisible());
+        for (const char* name : {"RzButtonPlay", "RzButtonNext", "btnPrint"})
+            QVERIFY2(w.child<QPushButton>(name)->isEnabled(), name);
+        QCOMPARE(w.child<QLabel>("PositionLabel")->text(), QString("记录 0 / 3　帧 0"));
     }
 
     // After an open the window says what the file lacks: how many records

@@ -428,6 +428,54 @@ TEST(ViewerCore, NoteItemIsTheFirstIntervalHoldingTheRecord) {
     }
 }
 
+// A file in which no record can be indexed (not a recording) opens, but
+// nothing of it is read: the empty plot and the readout placeholders, Play,
+// Up, Next and Print disabled, no place on screen, and the seek bar and a
+// click on the overview go nowhere. The next file that holds records brings
+// the buttons back.
+TEST(ViewerCore, AFileWithoutRecordsHasNothingToPlayOrPrint) {
+    Bytes junk(4096, 0x5A);
+    setWord(junk, 0, 1699618851);
+    setWord(junk, 4, 0x7FFFFFF0); // the first record runs past the end
+    const std::string none = writeTemp("none-indexed.DAT", junk);
+    Viewer v;
+    ASSERT_TRUE(v.core.openItemClick(viewerFile("before-none.DAT", kTenBy11)).ok());
+    v.core.nextClick();
+    ASSERT_EQ(v.last(), (Shown{0, 2}));
+    v.drawn.clear();
+    v.emptyPlots = 0;
+    for (const bool cancelledAfter : {false, true}) {
+        SCOPED_TRACE(cancelledAfter ? "open, then a cancelled open" : "open");
+        ASSERT_TRUE(v.core.openItemClick(none).ok());
+        if (cancelledAfter) v.core.openItemClick(std::nullopt);
+        EXPECT_TRUE(v.core.fileOpen());
+        EXPECT_FALSE(v.core.hasRecords());
+        EXPECT_EQ(v.core.recordCount(), 1699618851); // the bar still has its positions
+        const ControlState& c = v.c();
+        EXPECT_FALSE(c.playEnabled);
+        EXPECT_FALSE(c.upEnabled);
+        EXPECT_FALSE(c.nextEnabled);
+        EXPECT_FALSE(c.printEnabled);
+        EXPECT_TRUE(v.drawn.empty());
+        EXPECT_GE(v.emptyPlots, 1);
+        EXPECT_EQ(v.core.placeOnScreen(), std::nullopt);
+        EXPECT_TRUE(v.core.frameOnScreen().empty());
+        EXPECT_EQ(v.core.readouts(), readoutPlaceholders());
+        v.core.trackBarMovedTo(1000);
+        v.core.trackBarMovedTo(0);
+        EXPECT_FALSE(v.core.goToFrame(0, 0));
+        EXPECT_TRUE(v.drawn.empty());
+        EXPECT_FALSE(v.c().upEnabled);
+        EXPECT_FALSE(v.c().nextEnabled);
+        EXPECT_EQ(v.core.placeOnScreen(), std::nullopt);
+    }
+    ASSERT_TRUE(v.core.openItemClick(viewerFile("after-none.DAT", kTenBy11)).ok());
+    EXPECT_TRUE(v.c().playEnabled);
+    EXPECT_TRUE(v.c().nextEnabled);
+    EXPECT_TRUE(v.c().printEnabled);
+    EXPECT_EQ(v.last(), (Shown{0, 0}));
+}
+
 // 查看 › 转到 goes only to a frame stepping shows; a number beyond the
 // records or the frames is out of range whatever its length, and only a text
 // that is no "R" or "R:F" is malformed.
