@@ -473,6 +473,7 @@ void TEchoDynamicsForm::jobFinished() {
         frameDrawn();
         list_->fill(overview_.get());
         evaluate();
+        emit overviewComputed();
     }
     syncControls();
 }

@@ -136,6 +136,10 @@ public:
     // The main window drew a frame: the cursor follows.
     void frameDrawn();
 
+signals:
+    // An overview of the open file was computed: overview() holds it.
+    void overviewComputed();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;

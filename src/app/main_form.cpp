@@ -649,7 +649,16 @@ void TMainForm::openFile(const QString& path) {
     }
     // The title names the file, as a document window does.
     setWindowTitle(QStringLiteral("Vantrel \u2013 %1").arg(QFileInfo(path).fileName()));
-    const FileHealth health = fileHealthOf(core_.file());
+    damagedTold_ = -1;
+    showFileNotice(fileHealthOf(core_.file()));
+}
+
+void TMainForm::showFileNotice(const FileHealth& health) {
+    // The overview's walk may find damaged records the open could not; it
+    // never finds fewer.
+    if (health.damaged <= damagedTold_) return;
+    damagedTold_ = health.damaged;
+    const QString path = QString::fromStdString(core_.file().path());
     openNotice_->showNotice(openNoticeText(QFileInfo(path).fileName(), health),
                             QDir::toNativeSeparators(path));
 }
@@ -779,6 +788,12 @@ TEchoDynamicsForm& TMainForm::echoDynamics() {
         echoDynamics_->setKeepClear(findChild<QWidget*>(QStringLiteral("WavePanel")));
         connect(this, &TMainForm::fileOpened, echoDynamics_, &TEchoDynamicsForm::fileOpened);
         connect(this, &TMainForm::frameDrawn, echoDynamics_, &TEchoDynamicsForm::frameDrawn);
+        // The overview's walk decodes every record, the open only some: the
+        // notice counts what the walk found.
+        connect(echoDynamics_, &TEchoDynamicsForm::overviewComputed, this, [this] {
+            if (const EchoOverview* o = echoDynamics_->overview())
+                showFileNotice(fileHealthOf(core_.file(), *o));
+        });
     }
     return *echoDynamics_;
 }

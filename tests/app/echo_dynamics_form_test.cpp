@@ -734,6 +734,52 @@ private slots:
         QVERIFY2(QToolTip::text().contains("5:0  "), qPrintable(QToolTip::text()));
     }
 
+    // A record of frames only whose stream breaks off (9 of its 11 frames)
+    // is not one the open decodes: the main window opens the file without a
+    // notice, and once the overview's walk has decoded it the notice names it
+    // and the strips shade it.
+    void damageTheWalkFindsIsNoticedAndMarked() {
+        Window w;
+        const std::string path =
+            echoFile("echo-walk-damage.DAT", 20, 11, {}, {}, [](RecordWriter& rw, int r) {
+                if (r != 7) return;
+                Bytes frames = makeFrames(11, 700);
+                for (size_t f = 0; f < 11; ++f)
+                    storeU32(frames.data() + f * kFrameSize + kFrameValuesOffset + 12, 100);
+                frames.resize(9 * kFrameSize + kFrameSize / 2);
+                const Bytes stream = literalStreamEndingInsideACode(frames).first;
+                rw.addRaw(static_cast<int32_t>(stream.size()), 0, stream);
+            });
+        w.form.openFile(QString::fromStdString(path));
+        auto* notice = w.form.findChild<QWidget*>("OpenNotice");
+        QVERIFY(!notice->isVisible());
+        QVERIFY(w.openAndCompute(path));
+        TEchoDynamicsForm& e = w.echo();
+        QCOMPARE(e.overview()->indexOf(7, 7), w.indexOf(7, 0) + 7); // 8 of its 9 frames shown
+        QCOMPARE(e.overview()->indexOf(7, 8), -1);
+        QVERIFY(notice->isVisible());
+        QCOMPARE(w.form.findChild<QLabel*>("NoticeText")->text(),
+                 QString("“%1”已损坏：文件头声明 20 条记录，可读 20 条；"
+                         "损坏的记录：7。其余记录照常显示。")
+                     .arg(QFileInfo(QString::fromStdString(path)).fileName()));
+        const QImage picture = e.stripsPicture();
+        const int y = w.strips()->layout().position.top() + 3;
+        const QRgb damaged = at(picture, w.pointAt(w.indexOf(7, 4)).x(), y);
+        QVERIFY2(qRed(damaged) == qGreen(damaged) && qRed(damaged) < 250,
+                 qPrintable(QString::number(damaged, 16)));
+        QCOMPARE(at(picture, w.pointAt(w.indexOf(16, 4)).x(), y), qRgb(255, 255, 255));
+        const QPoint over = w.pointAt(w.indexOf(7, 4));
+        QHelpEvent help(QEvent::ToolTip, over, w.strips()->mapToGlobal(over));
+        QApplication::sendEvent(w.strips(), &help);
+        QTRY_VERIFY(QToolTip::isVisible());
+        QVERIFY2(QToolTip::text().contains("记录 7 损坏"), qPrintable(QToolTip::text()));
+        // Closed, it stays closed when the same overview is computed again.
+        QTest::mouseClick(w.form.findChild<QWidget*>("NoticeClose"), Qt::LeftButton);
+        e.startComputation();
+        QTRY_VERIFY(e.overview());
+        QVERIFY(!notice->isVisible());
+    }
+
     // The window comes back where and as large as it was left, also in
     // another run (on this platform's screen of 800 x 600).
     void placeAndSizeAreRemembered() {
