@@ -616,7 +616,8 @@ void TEchoDynamicsForm::showEvent(QShowEvent* event) {
     if (!geometryRestored_) {
         geometryRestored_ = true;
         // The place and size of the last showing, on this or an earlier run;
-        // the first time, beside the main window's A-scan.
+        // the first time, beside the main window where there is room, else
+        // beside its A-scan.
         placeWindow(*this, appSettings().value(settingsKey()).toByteArray(), keepClear_,
                     QSize(900, 560));
     }
