@@ -1129,14 +1129,6 @@ EL</translation>
         <translation>“%1” is neither a record number nor record:frame.</translation>
     </message>
     <message>
-        <source>没有记录 %1：文件中可读的记录为 0 到 %2。</source>
-        <translation>There is no record %1: the readable records of the file are 0 to %2.</translation>
-    </message>
-    <message>
-        <source>记录 %1 没有第 %2 帧：它有 %3 帧。</source>
-        <translation>Record %1 has no frame %2: it has %3 frames.</translation>
-    </message>
-    <message>
         <source>文件不存在</source>
         <translation>the file does not exist</translation>
     </message>
@@ -1175,6 +1167,26 @@ EL</translation>
     <message>
         <source>文件比它开头 4 字节的记录数还短</source>
         <translation>the file is shorter than its 4-byte record count</translation>
+    </message>
+    <message>
+        <source>文件中没有可读的记录。</source>
+        <translation>The file holds no readable record.</translation>
+    </message>
+    <message>
+        <source>记录 %1 超出范围：文件中可读的记录为 0 到 %2。</source>
+        <translation>Record %1 is out of range: the readable records of the file are 0 to %2.</translation>
+    </message>
+    <message>
+        <source>记录 %1 没有可显示的帧。</source>
+        <translation>Record %1 has no frame to show.</translation>
+    </message>
+    <message>
+        <source>第 %1 帧超出范围：记录 %2 可显示的帧为 0 到 %3。</source>
+        <translation>Frame %1 is out of range: the frames of record %2 that can be shown are 0 to %3.</translation>
+    </message>
+    <message>
+        <source>没有可读的记录</source>
+        <translation>No readable record</translation>
     </message>
 </context>
 <context>
@@ -1313,6 +1325,30 @@ Check that the printer is on and connected, or export the defect list as a PDF a
     <message>
         <source>录制时没有记录探头位置：给出每帧探头移动的距离，或两帧（例如两个标注）之间的距离。</source>
         <translation>The recording holds no probe position: give the distance the probe moves per frame, or the distance between two frames (two notes, for instance).</translation>
+    </message>
+    <message>
+        <source>请填写每帧行程：大于 0 的毫米数（例如 0.25）。</source>
+        <translation>Enter the travel per frame: millimetres above 0 (0.25, for instance).</translation>
+    </message>
+    <message>
+        <source>每帧行程“%1”不是大于 0 的毫米数（例如 0.25）。</source>
+        <translation>The travel per frame “%1” is not millimetres above 0 (0.25, for instance).</translation>
+    </message>
+    <message>
+        <source>请填写两帧之间的距离：大于 0 的毫米数（例如 600）。</source>
+        <translation>Enter the distance between the two frames: millimetres above 0 (600, for instance).</translation>
+    </message>
+    <message>
+        <source>距离“%1”不是大于 0 的毫米数（例如 600）。</source>
+        <translation>The distance “%1” is not millimetres above 0 (600, for instance).</translation>
+    </message>
+    <message>
+        <source>“从”和“到”是同一帧：请选两个不同的帧。</source>
+        <translation>From and To are the same frame: choose two different frames.</translation>
+    </message>
+    <message>
+        <source>帧 %1:%2 不在回波动态中：逐帧查看不显示它。</source>
+        <translation>Frame %1:%2 is not in the echo dynamics: stepping never shows it.</translation>
     </message>
 </context>
 </TS>

@@ -62,6 +62,7 @@ TEchoDynamicsForm::TEchoDynamicsForm(const ViewerCore& core, ShowFrame showFrame
         return dialog.choice();
     };
     chooseTravel = [this](const TravelCalibration& current) -> std::optional<TravelCalibration> {
+        if (!overview_) return std::nullopt; // nothing to check a calibration against
         // The notes (each at frame 0, as a note click shows it) and the
         // frame on screen, which a click on the strips puts there.
         std::vector<TravelDialog::Choice> frames;
@@ -70,7 +71,7 @@ TEchoDynamicsForm::TEchoDynamicsForm(const ViewerCore& core, ShowFrame showFrame
                               {note.record, 0}});
         if (const std::optional<FramePlace> place = core_.placeOnScreen())
             frames.push_back({tr("%1:%2（当前帧）").arg(place->record).arg(place->frame), *place});
-        TravelDialog dialog(current, frames, this);
+        TravelDialog dialog(current, frames, *overview_, this);
         if (dialog.exec() != QDialog::Accepted) return std::nullopt;
         return dialog.calibration();
     };
@@ -570,6 +571,7 @@ void TEchoDynamicsForm::jobFinished() {
         frameDrawn();
         list_->fill(overview_.get());
         evaluate();
+        emit overviewComputed();
     }
     syncControls();
 }
@@ -757,7 +759,8 @@ void TEchoDynamicsForm::showEvent(QShowEvent* event) {
     if (!geometryRestored_) {
         geometryRestored_ = true;
         // The place and size of the last showing, on this or an earlier run;
-        // the first time, beside the main window's A-scan.
+        // the first time, beside the main window where there is room, else
+        // beside its A-scan.
         placeWindow(*this, appSettings().value(settingsKey()).toByteArray(), keepClear_,
                     QSize(900, 560));
     }

@@ -147,8 +147,9 @@ public:
     // set this way replaces the gate level.
     void setThreshold(AmplitudeUnit unit, int64_t tenths);
 
-    // The owner's widget this window opens beside rather than over, the
-    // first time it is shown without a remembered place.
+    // The first time it is shown without a remembered place, this window
+    // opens beside the whole owner where the screen has room, else beside
+    // this widget of the owner's rather than over it.
     void setKeepClear(QWidget* widget) { keepClear_ = widget; }
 
     // ---- what the owner tells
@@ -156,6 +157,10 @@ public:
     void fileOpened();
     // The main window drew a frame: the cursor follows.
     void frameDrawn();
+
+signals:
+    // An overview of the open file was computed: overview() holds it.
+    void overviewComputed();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -406,7 +406,7 @@ void TMainForm::buildNavigation(QWidget* central) {
     });
     // The record a move of the bar to the pointer would show.
     trackBar_->toolTipFor = [this](int position) {
-        if (!core_.fileOpen()) return QString();
+        if (!core_.hasRecords()) return QString();
         const int32_t record = core_.recordForBarPosition(position);
         return record >= core_.recordCount() ? tr("记录 0（条尾回到开头）")
                                              : tr("记录 %1").arg(record);
@@ -528,11 +528,15 @@ void TMainForm::syncControls() {
     // Numbers from 0, as the echo-dynamics window and vantrel-inspect name
     // them; the count is the record count the seek bar runs over.
     const std::optional<FramePlace> place = core_.placeOnScreen();
-    positionLabel_->setText(place ? tr("记录 %1 / %2　帧 %3")
-                                        .arg(place->record)
-                                        .arg(core_.recordCount())
-                                        .arg(place->frame)
-                                  : QString());
+    if (place)
+        positionLabel_->setText(tr("记录 %1 / %2　帧 %3")
+                                    .arg(place->record)
+                                    .arg(core_.recordCount())
+                                    .arg(place->frame));
+    else if (core_.fileOpen() && !core_.hasRecords())
+        positionLabel_->setText(tr("没有可读的记录"));
+    else
+        positionLabel_->clear();
     trackBar_->setRange(0, c.trackBarMax);
     trackBar_->setValue(c.trackBarPosition);
 
@@ -645,7 +649,16 @@ void TMainForm::openFile(const QString& path) {
     }
     // The title names the file, as a document window does.
     setWindowTitle(QStringLiteral("Vantrel \u2013 %1").arg(QFileInfo(path).fileName()));
-    const FileHealth health = fileHealthOf(core_.file());
+    damagedTold_ = -1;
+    showFileNotice(fileHealthOf(core_.file()));
+}
+
+void TMainForm::showFileNotice(const FileHealth& health) {
+    // The overview's walk may find damaged records the open could not; it
+    // never finds fewer.
+    if (health.damaged <= damagedTold_) return;
+    damagedTold_ = health.damaged;
+    const QString path = QString::fromStdString(core_.file().path());
     openNotice_->showNotice(openNoticeText(QFileInfo(path).fileName(), health),
                             QDir::toNativeSeparators(path));
 }
@@ -775,12 +788,20 @@ TEchoDynamicsForm& TMainForm::echoDynamics() {
         echoDynamics_->setKeepClear(findChild<QWidget*>(QStringLiteral("WavePanel")));
         connect(this, &TMainForm::fileOpened, echoDynamics_, &TEchoDynamicsForm::fileOpened);
         connect(this, &TMainForm::frameDrawn, echoDynamics_, &TEchoDynamicsForm::frameDrawn);
+        // The overview's walk decodes every record, the open only some: the
+        // notice counts what the walk found.
+        connect(echoDynamics_, &TEchoDynamicsForm::overviewComputed, this, [this] {
+            if (const EchoOverview* o = echoDynamics_->overview())
+                showFileNotice(fileHealthOf(core_.file(), *o));
+        });
     }
     return *echoDynamics_;
 }
 
 void TMainForm::EchoDynamicsItemClick() {
     TEchoDynamicsForm& form = echoDynamics();
+    // Minimised, it comes back as it was before (maximised or not).
+    if (form.isMinimized()) form.setWindowState(form.windowState() & ~Qt::WindowMinimized);
     form.show();
     form.raise();
     form.activateWindow();
@@ -790,19 +811,28 @@ void TMainForm::GoToItemClick() {
     if (!core_.fileOpen()) return;
     const std::optional<QString> text = askGoTo ? askGoTo() : std::nullopt;
     if (!text) return;
-    const std::optional<FramePlace> place = parseFramePlace(text->toStdString());
+    const GoToTarget target = goToTarget(text->toStdString(), core_.query());
+    const QString record = QString::fromStdString(target.record);
     QString problem;
-    if (!place) {
+    switch (target.kind) {
+    case GoToTarget::Kind::Frame: core_.goToFrame(target.place.record, target.place.frame); break;
+    case GoToTarget::Kind::NotAPlace:
         problem = tr("“%1”不是记录号，也不是 记录:帧。").arg(*text);
-    } else if (place->record >= static_cast<int64_t>(core_.file().recordIndex().size())) {
-        problem = tr("没有记录 %1：文件中可读的记录为 0 到 %2。")
-                      .arg(place->record)
-                      .arg(static_cast<int64_t>(core_.file().recordIndex().size()) - 1);
-    } else if (!core_.goToFrame(place->record, place->frame)) {
-        problem = tr("记录 %1 没有第 %2 帧：它有 %3 帧。")
-                      .arg(place->record)
-                      .arg(place->frame)
-                      .arg(core_.query().framesOfRecord(place->record));
+        break;
+    case GoToTarget::Kind::NoRecords: problem = tr("文件中没有可读的记录。"); break;
+    case GoToTarget::Kind::RecordOutOfRange:
+        problem = tr("记录 %1 超出范围：文件中可读的记录为 0 到 %2。")
+                      .arg(record)
+                      .arg(target.records - 1);
+        break;
+    case GoToTarget::Kind::NoShownFrame:
+        problem = tr("记录 %1 没有可显示的帧。").arg(record);
+        break;
+    case GoToTarget::Kind::FrameOutOfRange:
+        problem = tr("第 %1 帧超出范围：记录 %2 可显示的帧为 0 到 %3。")
+                      .arg(QString::fromStdString(target.frame), record)
+                      .arg(target.shownFrames - 1);
+        break;
     }
     syncControls();
     if (problem.isEmpty()) return;

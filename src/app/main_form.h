@@ -80,8 +80,9 @@ public:
     void NoteListBoxClick(int item);
     void btnPrintClick();
     void EchoDynamicsItemClick();
-    // 查看 › 转到: the place asked for on screen, by goToFrame; a place that
-    // is malformed or not in the file says so and changes nothing.
+    // 查看 › 转到: the place asked for on screen, by goToFrame, when it is a
+    // frame stepping shows (goToTarget); a place that is malformed or out of
+    // range says so and changes nothing.
     void GoToItemClick();
     // 帮助 › 语言/Language: keeps the choice for the next start.
     void LanguageItemClick(Language language);
@@ -146,6 +147,9 @@ private:
     // The notice after opening file `name`, or empty when the file holds
     // every record it promises, intact.
     static QString openNoticeText(const QString& name, const FileHealth& health);
+    // The notice on the open file's health, shown again only when it
+    // says more than the one shown last for that file.
+    void showFileNotice(const FileHealth& health);
     // Opens `path` as the Open command does with it chosen in the dialog:
     // playback pauses for the choice first.
     void openChosenFile(const QString& path);
@@ -175,6 +179,7 @@ private:
     std::vector<std::pair<QPushButton*, QKeySequence>> buttonKeys_;
     QLabel* lblReject_ = nullptr;
     NoticeBar* openNotice_ = nullptr;
+    int64_t damagedTold_ = 0; // damaged records the open file's notice counted
     struct Field {
         QLineEdit* edit;
         std::string PanelTexts::*text;

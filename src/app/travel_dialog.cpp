@@ -5,14 +5,15 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
 namespace vantrel {
 
 TravelDialog::TravelDialog(const TravelCalibration& current, const std::vector<Choice>& frames,
-                           QWidget* parent)
-    : QDialog(parent), frames_(frames) {
+                           const EchoOverview& overview, QWidget* parent)
+    : QDialog(parent), overview_(overview), frames_(frames) {
     setObjectName(QStringLiteral("TravelDialog"));
     setWindowTitle(tr("行程标定"));
     none_ = new QRadioButton(tr("不标定：长度以帧计"), this);
@@ -62,7 +63,8 @@ TravelDialog::TravelDialog(const TravelCalibration& current, const std::vector<C
     form->addRow(tr("到"), to_);
     form->addRow(tr("距离 mm"), distance_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    ok_ = buttons->button(QDialogButtonBox::Ok);
+    connect(buttons, &QDialogButtonBox::accepted, this, &TravelDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     auto* hint = new QLabel(tr("录制时没有记录探头位置：给出每帧探头移动的距离，"
@@ -72,6 +74,10 @@ TravelDialog::TravelDialog(const TravelCalibration& current, const std::vector<C
     layout->addWidget(hint);
     layout->addWidget(none_);
     layout->addLayout(form);
+    problem_ = new QLabel(this);
+    problem_->setObjectName(QStringLiteral("TravelProblem"));
+    problem_->setWordWrap(true);
+    layout->addWidget(problem_);
     layout->addWidget(buttons);
 
     switch (current.method) {
@@ -84,11 +90,50 @@ TravelDialog::TravelDialog(const TravelCalibration& current, const std::vector<C
         for (QWidget* w : {static_cast<QWidget*>(from_), static_cast<QWidget*>(to_),
                            static_cast<QWidget*>(distance_)})
             w->setEnabled(twoFrames_->isChecked() && !frames_.empty());
+        syncProblem();
     };
     for (QRadioButton* b : {none_, typed_, twoFrames_})
         connect(b, &QRadioButton::toggled, this, sync);
+    for (QLineEdit* edit : {mmPerFrame_, distance_})
+        connect(edit, &QLineEdit::textChanged, this, [this] { syncProblem(); });
+    for (QComboBox* box : {from_, to_})
+        connect(box, &QComboBox::currentIndexChanged, this, [this] { syncProblem(); });
     twoFrames_->setEnabled(frames_.size() >= 2);
     sync();
+}
+
+QString TravelDialog::problem() const {
+    const TravelCalibration c = calibration();
+    switch (travelRefusal(c, overview_)) {
+    case TravelRefusal::None: break;
+    case TravelRefusal::NotATravel:
+        if (c.mmPerFrame.empty()) return tr("请填写每帧行程：大于 0 的毫米数（例如 0.25）。");
+        return tr("每帧行程“%1”不是大于 0 的毫米数（例如 0.25）。")
+            .arg(QString::fromStdString(c.mmPerFrame));
+    case TravelRefusal::NotADistance:
+        if (c.distanceMm.empty()) return tr("请填写两帧之间的距离：大于 0 的毫米数（例如 600）。");
+        return tr("距离“%1”不是大于 0 的毫米数（例如 600）。")
+            .arg(QString::fromStdString(c.distanceMm));
+    case TravelRefusal::SameFrame: return tr("“从”和“到”是同一帧：请选两个不同的帧。");
+    case TravelRefusal::FrameNotShown: {
+        const bool fromShown = overview_.indexOf(c.from.record, c.from.frame) >= 0;
+        const FramePlace p = fromShown ? c.to : c.from;
+        return tr("帧 %1:%2 不在回波动态中：逐帧查看不显示它。").arg(p.record).arg(p.frame);
+    }
+    }
+    return {};
+}
+
+void TravelDialog::syncProblem() {
+    const QString why = problem();
+    problem_->setText(why);
+    problem_->setVisible(!why.isEmpty());
+    ok_->setEnabled(why.isEmpty());
+}
+
+void TravelDialog::accept() {
+    syncProblem();
+    if (problem().isEmpty()) QDialog::accept();
 }
 
 TravelCalibration TravelDialog::calibration() const {

@@ -2,7 +2,9 @@
 // position, so the inspector says how far the probe moved per shown frame,
 // typed in millimetres, or as the distance between two frames whose places
 // on the weld are known: two operator notes (焊缝起点 and the end of the
-// scan), or frames clicked on the strips (the frame on screen).
+// scan), or frames clicked on the strips (the frame on screen). OK takes
+// only a calibration that makes a travel on the overview (travelRefusal);
+// otherwise the dialog says why and the calibration in force stays.
 #pragma once
 
 #include <QDialog>
@@ -12,7 +14,9 @@
 #include "inspection.h"
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
+class QPushButton;
 class QRadioButton;
 
 namespace vantrel {
@@ -25,16 +29,30 @@ public:
         QString text;
         FramePlace place;
     };
+    // `overview` is the recording's, which the dialog's calibration is
+    // checked against; it outlives the dialog.
     TravelDialog(const TravelCalibration& current, const std::vector<Choice>& frames,
-                 QWidget* parent = nullptr);
+                 const EchoOverview& overview, QWidget* parent = nullptr);
     // The calibration as the dialog now holds it.
     TravelCalibration calibration() const;
+    // Closes the dialog as accepted only when its calibration makes a
+    // travel (or asks for none).
+    void accept() override;
 
 private:
+    // Why the calibration now held makes no travel, as the dialog says it;
+    // empty when it makes one.
+    QString problem() const;
+    // The reason shown and OK enabled as the calibration now held allows.
+    void syncProblem();
+
+    const EchoOverview& overview_;
     std::vector<Choice> frames_;
     QRadioButton *none_, *typed_, *twoFrames_;
     QLineEdit *mmPerFrame_, *distance_;
     QComboBox *from_, *to_;
+    QLabel* problem_;
+    QPushButton* ok_;
 };
 
 } // namespace vantrel

@@ -147,8 +147,7 @@ void warnCoverage(const Output& output, const Coverage& c, const QString& path) 
     if (c.damaged())
         output.warn(file + " is damaged: " + std::to_string(c.health.missing()) + " of " +
                     std::to_string(c.health.announced) + " records missing, " +
-                    std::to_string(c.health.damaged) + " damaged, " +
-                    std::to_string(c.shortRecords) + " cut short; they are not evaluated");
+                    std::to_string(c.health.damaged) + " damaged; they are not evaluated");
     if (!c.notEvaluated.empty()) {
         std::vector<RecordRange> ranges;
         for (const NotEvaluatedEchoes& e : c.notEvaluated)

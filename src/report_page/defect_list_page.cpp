@@ -188,9 +188,6 @@ QStringList defectListCoverageTexts(const Coverage& c) {
                 .arg(c.health.indexed)
                 .arg(c.health.missing())
                 .arg(c.health.damaged);
-        if (c.shortRecords > 0)
-            damage += pageText(QT_TRANSLATE_NOOP("DefectListPage", "，帧数不全 %1 个"))
-                          .arg(c.shortRecords);
         lines << damage + pageText(QT_TRANSLATE_NOOP("DefectListPage", "；缺失和损坏的记录未评定"));
     }
     return lines;
@@ -590,7 +587,6 @@ QStringList defectListPageTexts() {
     cover.notEvaluated = {{{1, 2}, NotEvaluatedWhy::Percent}, {{3, 3}, NotEvaluatedWhy::Dgs}};
     texts << defectListCoverageTexts(cover) << emptyText(cover);
     cover.health.damaged = 1;
-    cover.shortRecords = 1;
     texts << defectListCoverageTexts(cover) << emptyText(cover);
     for (const Column& c : columns())
         texts << headText(c);

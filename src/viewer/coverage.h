@@ -56,13 +56,14 @@ struct Coverage {
     std::vector<LinesUsed> lines; // in the order first used
     // The overview's indications, or their parts, on frames not evaluated.
     std::vector<NotEvaluatedEchoes> notEvaluated;
+    // What the open and the overview's walk found wrong with the file (the
+    // records the walk found damaged, such as one that decodes to fewer
+    // frames than it holds, count with those the open found).
     FileHealth health;
-    int64_t shortRecords = 0; // records that decode to fewer frames than they hold
 
     NothingEvaluatedWhy nothingEvaluated() const;
     bool damaged() const {
-        return health.unreadable() || health.damaged > 0 || health.missing() > 0 ||
-               shortRecords > 0;
+        return health.unreadable() || health.damaged > 0 || health.missing() > 0;
     }
     // Whether a list without defects would say less than the whole truth of
     // the recording: nothing evaluated, or a damaged file.

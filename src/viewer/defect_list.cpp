@@ -214,7 +214,7 @@ DefectList defectList(const EchoOverview& o, const Evaluation& evaluation,
                       const DefectListWords& words) {
     DefectList list;
     list.evaluated = evaluation.indications().size();
-    list.coverage = coverageOf(evaluation, fileHealthOf(reader.file()));
+    list.coverage = coverageOf(evaluation, fileHealthOf(reader.file(), o));
     list.calibration = inspection.travel;
     list.travel = travelOf(inspection.travel, o);
     list.cells = inspection.reportCells;

@@ -76,12 +76,16 @@ struct OverviewPiece {
     std::vector<bool> noEcho;
     std::vector<BscanCells> bscan;       // each record's B-scan maxima
     std::vector<BscanGeometry> geometry; // and where its parameters put them
+    std::vector<DamagedRecord> damaged;
     int32_t walked = 0;
 };
 
 // Adds what record `r`, in `reader`'s buffer, gives the overview.
 void addRecord(OverviewPiece& piece, const RecordQuery& reader, int32_t r,
                const OverviewSettings& settings) {
+    if (const RecordDamage damage = reader.layout().damage; damage != RecordDamage::None)
+        piece.damaged.push_back(
+            {r, reader.file().recordIndex()[static_cast<size_t>(r)].fileOffset, damage});
     const int32_t shown = shownFrames(reader.framesPerRecord());
     if (shown <= 0) return;
     const InstrumentParams& p = reader.params();
@@ -185,6 +189,7 @@ EchoOverview computeOverview(const RecordQuery& query, const OverviewSettings& s
                                        piece.geometry[k]);
             }
             walked += piece.walked;
+            o.damaged_.insert(o.damaged_.end(), piece.damaged.begin(), piece.damaged.end());
             appendPiece(o.records_, piece.records, walked, records);
             appendPiece(o.amplitude_, piece.amplitude, walked, records);
             appendPiece(o.position_, piece.position, walked, records);
@@ -346,7 +351,8 @@ size_t EchoOverview::memoryBytes() const {
     return records_.capacity() * sizeof(OverviewRecord) +
            (amplitude_.capacity() + position_.capacity() + path_.capacity()) * sizeof(int32_t) +
            noEcho_.capacity() / 8 + indications_.capacity() * sizeof(Indication) +
-           pyramids_.frames.bytes() + pyramids_.thresholds.bytes() + bscan_.bytes();
+           damaged_.capacity() * sizeof(DamagedRecord) + pyramids_.frames.bytes() +
+           pyramids_.thresholds.bytes() + bscan_.bytes();
 }
 
 void EchoOverview::applyThresholds(const OverviewSettings& settings) {

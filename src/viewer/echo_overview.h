@@ -243,6 +243,12 @@ public:
     // in a few hundred steps however many frames the run holds.
     FrameRunSummary summarize(int64_t first, int64_t last) const;
     FrameRunSummary summarizeByWalking(int64_t first, int64_t last) const;
+    // The records the walk found damaged as it decoded them (the rule of a
+    // record's damage: RecordLayout::damage), in file order. The open names
+    // only damaged records that carry a parameter block, since it decodes
+    // no other; a record of frames only whose stream breaks off (decoded
+    // short of its frames) is found here. Empty for an overview made by hand.
+    const std::vector<DamagedRecord>& damagedRecords() const { return damaged_; }
     // The B-scan's block maxima, made in the walk that made the overview;
     // empty for an overview made by hand.
     const BscanSummaries& bscanSummaries() const { return bscan_; }
@@ -268,6 +274,7 @@ private:
     std::vector<int32_t> path_; // gatePosition's, where position_ holds another kind
     std::vector<bool> noEcho_;
     std::vector<Indication> indications_;
+    std::vector<DamagedRecord> damaged_;
     OverviewPyramids pyramids_;
     BscanSummaries bscan_;
 };

@@ -3,7 +3,9 @@
 // mid-write, a damaged copy or a file that is not a recording at all opens
 // like any other (its readable records stay viewable), but it does not open
 // in silence: the window and vantrel-inspect say how many records the header
-// promised, how many the scan could index, and which records are damaged.
+// promised, how many the scan could index, and which records are damaged:
+// those the open found, and once the echo overview is computed, those its
+// walk found, which decodes every record.
 #pragma once
 
 #include <cstdint>
@@ -31,6 +33,15 @@ struct FileHealth {
     bool needsNotice() const { return unreadable() || missing() > 0 || damaged > 0; }
 };
 
+class EchoOverview;
+
 FileHealth fileHealthOf(const RecordFile& file);
+// The same once the overview's walk has decoded every record: the damaged
+// records it found count too (damagedRecordsOf).
+FileHealth fileHealthOf(const RecordFile& file, const EchoOverview& overview);
+
+// The damaged records known of `file`: those its open found and, with
+// `overview`, those the overview's walk found, each once, in file order.
+std::vector<DamagedRecord> damagedRecordsOf(const RecordFile& file, const EchoOverview* overview);
 
 } // namespace vantrel

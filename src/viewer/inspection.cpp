@@ -19,19 +19,33 @@ IndicationDecision& Inspection::decide(FramePlace start, FramePlace end) {
     return d;
 }
 
-std::optional<Travel> travelOf(const TravelCalibration& c, const EchoOverview& overview) {
+TravelRefusal travelRefusal(const TravelCalibration& c, const EchoOverview& overview) {
     switch (c.method) {
-    case TravelCalibration::Method::None: return std::nullopt;
-    case TravelCalibration::Method::Typed: return Travel::parse(c.mmPerFrame);
+    case TravelCalibration::Method::None: return TravelRefusal::None;
+    case TravelCalibration::Method::Typed:
+        return Travel::parse(c.mmPerFrame) ? TravelRefusal::None : TravelRefusal::NotATravel;
     case TravelCalibration::Method::TwoFrames: break;
     }
-    // The distance between two frames over the shown frames between them:
-    // the probe moves one step per shown frame.
     const int64_t a = overview.indexOf(c.from.record, c.from.frame);
     const int64_t b = overview.indexOf(c.to.record, c.to.frame);
-    if (a < 0 || b < 0 || a == b) return std::nullopt;
-    std::optional<Travel> t = Travel::parse(c.distanceMm);
-    if (t) t->perFrames = a < b ? b - a : a - b;
+    if (a < 0 || b < 0) return TravelRefusal::FrameNotShown;
+    if (a == b) return TravelRefusal::SameFrame;
+    return Travel::parse(c.distanceMm) ? TravelRefusal::None : TravelRefusal::NotADistance;
+}
+
+std::optional<Travel> travelOf(const TravelCalibration& c, const EchoOverview& overview) {
+    if (c.method == TravelCalibration::Method::None ||
+        travelRefusal(c, overview) != TravelRefusal::None)
+        return std::nullopt;
+    std::optional<Travel> t =
+        Travel::parse(c.method == TravelCalibration::Method::Typed ? c.mmPerFrame : c.distanceMm);
+    if (t && c.method == TravelCalibration::Method::TwoFrames) {
+        // The distance between two frames over the shown frames between
+        // them: the probe moves one step per shown frame.
+        const int64_t a = overview.indexOf(c.from.record, c.from.frame);
+        const int64_t b = overview.indexOf(c.to.record, c.to.frame);
+        t->perFrames = a < b ? b - a : a - b;
+    }
     return t;
 }
 

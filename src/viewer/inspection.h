@@ -90,9 +90,16 @@ struct Inspection {
     IndicationDecision& decide(FramePlace start, FramePlace end);
 };
 
+// Why a calibration makes no travel on `overview`: a typed travel or a
+// distance that is not a positive number of millimetres (Travel::parse), a
+// frame the overview does not hold (stepping never shows it, or its record is
+// missing), or one frame given twice. None for a calibration that makes one,
+// and for Method::None, which asks for none.
+enum class TravelRefusal : uint8_t { None, NotATravel, NotADistance, FrameNotShown, SameFrame };
+TravelRefusal travelRefusal(const TravelCalibration& calibration, const EchoOverview& overview);
+
 // The travel the calibration gives on `overview`, or nullopt when none was
-// given or it does not make one (a text that is not a positive number, two
-// frames the overview does not hold or that are the same frame).
+// given or it does not make one (travelRefusal says why).
 std::optional<Travel> travelOf(const TravelCalibration& calibration, const EchoOverview& overview);
 
 } // namespace vantrel

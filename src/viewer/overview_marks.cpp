@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "echo_overview.h"
+#include "file_health.h"
 
 namespace vantrel {
 
@@ -39,7 +40,7 @@ std::vector<OverviewMark> overviewMarks(const EchoOverview& o, const RecordFile&
     const int32_t announced = std::max(file.recordCount(), indexed);
     if (expected < announced) marks.push_back(gap(o.frameCount(), expected, announced - 1));
 
-    for (const DamagedRecord& d : file.damagedRecords()) {
+    for (const DamagedRecord& d : damagedRecordsOf(file, &o)) {
         OverviewMark m;
         m.kind = OverviewMark::Kind::Damaged;
         m.first = startOf(d.record);

@@ -1,7 +1,8 @@
 // What the echo-dynamics strips mark over the data, as shown frames of the
 // overview: the operator notes, the records that carry a parameter block,
-// the damaged records and the gaps where records are missing (announced by
-// the header or skipped by the index, so stepping cannot show them).
+// the damaged records (found by the open or by the overview's walk) and the
+// gaps where records are missing (announced by the header or skipped by the
+// index, so stepping cannot show them).
 #pragma once
 
 #include <cstdint>

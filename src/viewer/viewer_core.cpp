@@ -109,6 +109,60 @@ std::optional<FramePlace> parseFramePlace(std::string_view text) {
     return FramePlace{*record, *frame};
 }
 
+GoToTarget goToTarget(std::string_view text, const RecordQuery& query) {
+    // The digits of a number between blanks, leading zeros dropped; nullopt
+    // for anything else.
+    auto digits = [](std::string_view t) -> std::optional<std::string> {
+        while (!t.empty() && t.front() == ' ')
+            t.remove_prefix(1);
+        while (!t.empty() && t.back() == ' ')
+            t.remove_suffix(1);
+        if (t.empty() ||
+            !std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            return std::nullopt;
+        const size_t first = std::min(t.find_first_not_of('0'), t.size() - 1);
+        return std::string(t.substr(first));
+    };
+    // A number of digits as a 32-bit count, or nullopt beyond it.
+    auto value = [](const std::string& d) -> std::optional<int32_t> {
+        if (d.size() > 10) return std::nullopt;
+        const int64_t v = std::stoll(d);
+        if (v > INT32_MAX) return std::nullopt;
+        return static_cast<int32_t>(v);
+    };
+    GoToTarget t;
+    const size_t colon = text.find(':');
+    const std::optional<std::string> record = digits(text.substr(0, colon));
+    const std::optional<std::string> frame = colon == std::string_view::npos
+                                                 ? std::optional<std::string>("0")
+                                                 : digits(text.substr(colon + 1));
+    if (!record || !frame) return t; // NotAPlace
+    t.record = *record;
+    t.frame = *frame;
+    t.records = static_cast<int32_t>(query.file().recordIndex().size());
+    if (t.records == 0) {
+        t.kind = GoToTarget::Kind::NoRecords;
+        return t;
+    }
+    const std::optional<int32_t> r = value(t.record);
+    if (!r || *r >= t.records) {
+        t.kind = GoToTarget::Kind::RecordOutOfRange;
+        return t;
+    }
+    t.place.record = *r;
+    t.shownFrames = shownFrames(query.framesOfRecord(*r));
+    const std::optional<int32_t> f = value(t.frame);
+    if (t.shownFrames == 0) {
+        t.kind = GoToTarget::Kind::NoShownFrame;
+    } else if (!f || *f >= t.shownFrames) {
+        t.kind = GoToTarget::Kind::FrameOutOfRange;
+    } else {
+        t.kind = GoToTarget::Kind::Frame;
+        t.place.frame = *f;
+    }
+    return t;
+}
+
 int32_t noteItemForRecord(const std::vector<Note>& notes, int32_t record) {
     // The first i < m - 1 with notes[i] <= record < notes[i + 1], else the
     // last item (also before the first note). Notes ascend, so that i is the
@@ -175,10 +229,10 @@ void ViewerCore::openSequence() {
     // A file that announces no records still gets a bar of one position.
     setTrackBarMax(static_cast<int32_t>(std::max<int64_t>(int64_t{recordCount_} - 1, 0)));
     setTrackBarPosition(0);
-    controls_.playEnabled = true;
+    controls_.playEnabled = hasRecords();
     controls_.playCaption = kPlayCaption;
     controls_.upEnabled = false;
-    controls_.nextEnabled = true;
+    controls_.nextEnabled = hasRecords();
     controls_.printEnabled = false;
 }
 
@@ -192,6 +246,13 @@ OpenResult ViewerCore::openItemClick(const std::optional<std::string>& path,
         controls_.selectedNote = -1;     // the note list was emptied and refilled
         bufferRecord_ = shownRecord_ = -1;
         openSequence();
+    }
+    if (fileOpen_ && !hasRecords()) {
+        // Nothing of the file is on screen: no frame, no readouts.
+        if (painter_.emptyPlot) painter_.emptyPlot();
+        readouts_ = readoutPlaceholders();
+        shownRecord_ = shownFrame_ = -1;
+        return result;
     }
     if (recordCount_ != 0) {
         if (frameIndex_ == 0) {
@@ -302,7 +363,7 @@ int32_t ViewerCore::recordForBarPosition(int32_t position) const {
 }
 
 void ViewerCore::trackBarChange() {
-    if (!fileOpen_) return;
+    if (!hasRecords()) return;
     if (!seekArmed_) {
         // This change was made by the load's own update of the bar.
         controls_.upEnabled = true;

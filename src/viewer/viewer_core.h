@@ -55,6 +55,28 @@ struct ControlState {
 // other characters, a number beyond 32 bits).
 std::optional<FramePlace> parseFramePlace(std::string_view text);
 
+// Where 查看 › 转到 takes a typed place in the file `query` has open: the
+// place when it names a frame stepping shows (frames 0 .. framesPerRecord - 2
+// of an indexed record, frame 0 of a record of one frame: shownFrames), else
+// why not. Numbers of any length count as numbers: one beyond the records or
+// the frames is out of range, not malformed.
+struct GoToTarget {
+    enum class Kind : uint8_t {
+        Frame,            // `place` is a shown frame
+        NotAPlace,        // not "R" or "R:F" (parseFramePlace's forms)
+        NoRecords,        // the file holds no readable record
+        RecordOutOfRange, // record beyond 0 .. records - 1
+        NoShownFrame,     // the record holds no frame to show
+        FrameOutOfRange,  // frame beyond 0 .. shownFrames - 1 of the record
+    };
+    Kind kind = Kind::NotAPlace;
+    FramePlace place;          // Frame; the record for NoShownFrame and FrameOutOfRange
+    std::string record, frame; // the numbers as typed, without blanks and leading zeros
+    int32_t records = 0;       // the indexed records
+    int32_t shownFrames = 0;   // NoShownFrame, FrameOutOfRange: the record's shown frames
+};
+GoToTarget goToTarget(std::string_view text, const RecordQuery& query);
+
 // The note list item that belongs to `record`, for ascending note records
 // (at least one).
 int32_t noteItemForRecord(const std::vector<Note>& notes, int32_t record);
@@ -115,6 +137,11 @@ public:
     // ---- state
 
     bool fileOpen() const { return fileOpen_; }
+    // Whether a file is open whose index holds a record. A file in which no
+    // record could be indexed (not a recording) opens, but there is nothing
+    // to read, play, step through, seek to or print: its open draws the
+    // empty plot and leaves Play, Up, Next and Print disabled.
+    bool hasRecords() const { return fileOpen_ && !file().recordIndex().empty(); }
     int32_t recordCount() const { return recordCount_; }
     int32_t currentRecord() const { return currentRecord_; }
     int32_t frameIndex() const { return frameIndex_; }

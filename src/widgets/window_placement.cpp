@@ -15,7 +15,8 @@ QRect keepOnScreen(const QRect& geometry, const QRect& available) {
     return {x, y, w, h};
 }
 
-QRect placeBeside(const QRect& keepClear, QSize size, QSize minimum, const QRect& available) {
+std::optional<QRect> placeClearOf(const QRect& keepClear, QSize size, QSize minimum,
+                                  const QRect& available) {
     const QRect& k = keepClear;
     // Beside it, left or right: the full height it asks for, level with it.
     auto across = [&](int room, bool right) -> QRect {
@@ -32,12 +33,17 @@ QRect placeBeside(const QRect& keepClear, QSize size, QSize minimum, const QRect
     const int right = available.right() - k.right(), left = k.left() - available.left();
     const int below = available.bottom() - k.bottom(), above = k.top() - available.top();
     if (right >= minimum.width()) return across(right, true);
-    if (left >= minimum.width()) return across(left, false);
     if (below >= minimum.height()) return along(below, true);
+    if (left >= minimum.width()) return across(left, false);
     if (above >= minimum.height()) return along(above, false);
-    return keepOnScreen(
-        QRect(available.right() - minimum.width() + 1, k.top(), minimum.width(), size.height()),
-        available);
+    return std::nullopt;
+}
+
+QRect placeBeside(const QRect& keepClear, QSize size, QSize minimum, const QRect& available) {
+    if (const std::optional<QRect> r = placeClearOf(keepClear, size, minimum, available)) return *r;
+    return keepOnScreen(QRect(available.right() - minimum.width() + 1, keepClear.top(),
+                              minimum.width(), size.height()),
+                        available);
 }
 
 void placeWindow(QWidget& window, const QByteArray& remembered, const QWidget* keepClear,
@@ -58,10 +64,15 @@ void placeWindow(QWidget& window, const QByteArray& remembered, const QWidget* k
     }
     const QWidget* owner = keepClear->window();
     const QSize frame = owner->frameGeometry().size() - owner->size();
+    const QSize outer = size + frame;
+    const QSize minimum = window.minimumSizeHint().expandedTo(QSize(480, 360)) + frame;
+    const QMargins gap(4, 4, 4, 4);
+    // Clear of the whole owner where a side has room: its controls stay in
+    // view too. Else clear of the widget that matters most.
     const QRect clear(keepClear->mapToGlobal(QPoint(0, 0)), keepClear->size());
     const QRect r =
-        placeBeside(clear.marginsAdded(QMargins(4, 4, 4, 4)), size + frame,
-                    window.minimumSizeHint().expandedTo(QSize(480, 360)) + frame, available);
+        placeClearOf(owner->frameGeometry().marginsAdded(gap), outer, minimum, available)
+            .value_or(placeBeside(clear.marginsAdded(gap), outer, minimum, available));
     window.resize(r.size() - frame);
     window.move(r.topLeft());
 }

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QDirIterator>
 #include <QDoubleSpinBox>
@@ -194,6 +195,8 @@ private slots:
         QFile::remove(QString::fromStdString(mainFile()) + ".vantrel.json");
     }
 
+    // 查看 › 回波动态 opens the window once a file is open, and shows it
+    // again, raised, however it was put away.
     void openedFromTheViewMenuOnceAFileIsOpen() {
         Window w;
         QStringList menus;
@@ -219,6 +222,22 @@ private slots:
         QVERIFY(!w.child<QProgressBar>("OverviewProgress")->isVisible());
         // The main window keeps its own state; the window is not in its way.
         QCOMPARE(w.last(), (Shown{0, 0}));
+        // Minimised, hidden or maximised and minimised, the menu brings it
+        // back as it was.
+        const struct {
+            Qt::WindowStates before, after;
+        } states[] = {
+            {Qt::WindowMinimized, Qt::WindowNoState},
+            {Qt::WindowMaximized | Qt::WindowMinimized, Qt::WindowMaximized},
+            {Qt::WindowNoState, Qt::WindowNoState},
+        };
+        for (const auto& c : states) {
+            e.setWindowState(c.before);
+            if (c.before == Qt::WindowNoState) e.hide();
+            w.item()->trigger();
+            QVERIFY(e.isVisible());
+            QCOMPARE(e.windowState() & ~Qt::WindowActive, c.after);
+        }
     }
 
     // A click on a strip shows that frame in the main window; a drag goes
@@ -755,6 +774,52 @@ private slots:
         QVERIFY2(QToolTip::text().contains("5:0  "), qPrintable(QToolTip::text()));
     }
 
+    // A record of frames only whose stream breaks off (9 of its 11 frames)
+    // is not one the open decodes: the main window opens the file without a
+    // notice, and once the overview's walk has decoded it the notice names it
+    // and the strips shade it.
+    void damageTheWalkFindsIsNoticedAndMarked() {
+        Window w;
+        const std::string path =
+            echoFile("echo-walk-damage.DAT", 20, 11, {}, {}, [](RecordWriter& rw, int r) {
+                if (r != 7) return;
+                Bytes frames = makeFrames(11, 700);
+                for (size_t f = 0; f < 11; ++f)
+                    storeU32(frames.data() + f * kFrameSize + kFrameValuesOffset + 12, 100);
+                frames.resize(9 * kFrameSize + kFrameSize / 2);
+                const Bytes stream = literalStreamEndingInsideACode(frames).first;
+                rw.addRaw(static_cast<int32_t>(stream.size()), 0, stream);
+            });
+        w.form.openFile(QString::fromStdString(path));
+        auto* notice = w.form.findChild<QWidget*>("OpenNotice");
+        QVERIFY(!notice->isVisible());
+        QVERIFY(w.openAndCompute(path));
+        TEchoDynamicsForm& e = w.echo();
+        QCOMPARE(e.overview()->indexOf(7, 7), w.indexOf(7, 0) + 7); // 8 of its 9 frames shown
+        QCOMPARE(e.overview()->indexOf(7, 8), -1);
+        QVERIFY(notice->isVisible());
+        QCOMPARE(w.form.findChild<QLabel*>("NoticeText")->text(),
+                 QString("“%1”已损坏：文件头声明 20 条记录，可读 20 条；"
+                         "损坏的记录：7。其余记录照常显示。")
+                     .arg(QFileInfo(QString::fromStdString(path)).fileName()));
+        const QImage picture = e.stripsPicture();
+        const int y = w.strips()->layout().position.top() + 3;
+        const QRgb damaged = at(picture, w.pointAt(w.indexOf(7, 4)).x(), y);
+        QVERIFY2(qRed(damaged) == qGreen(damaged) && qRed(damaged) < 250,
+                 qPrintable(QString::number(damaged, 16)));
+        QCOMPARE(at(picture, w.pointAt(w.indexOf(16, 4)).x(), y), qRgb(255, 255, 255));
+        const QPoint over = w.pointAt(w.indexOf(7, 4));
+        QHelpEvent help(QEvent::ToolTip, over, w.strips()->mapToGlobal(over));
+        QApplication::sendEvent(w.strips(), &help);
+        QTRY_VERIFY(QToolTip::isVisible());
+        QVERIFY2(QToolTip::text().contains("记录 7 损坏"), qPrintable(QToolTip::text()));
+        // Closed, it stays closed when the same overview is computed again.
+        QTest::mouseClick(w.form.findChild<QWidget*>("NoticeClose"), Qt::LeftButton);
+        e.startComputation();
+        QTRY_VERIFY(e.overview());
+        QVERIFY(!notice->isVisible());
+    }
+
     // The window comes back where and as large as it was left, also in
     // another run (on this platform's screen of 800 x 600).
     void placeAndSizeAreRemembered() {
@@ -1147,6 +1212,75 @@ private slots:
         QCOMPARE(t.distanceMm, std::string("300"));
         QVERIFY(e.travel());
         QVERIFY(w.child<QLabel>("TravelText")->text().contains("相距 300 mm"));
+    }
+
+    // The travel dialog takes only a calibration that gives a travel: a
+    // travel or a distance that is no positive number, one frame twice or a
+    // frame the strips do not show is refused, the dialog says why, and the
+    // calibration in force stays.
+    void theTravelDialogRefusesWhatGivesNoTravel() {
+        QTemporaryDir dir;
+        const QString copy = dir.filePath("travel.DAT");
+        QVERIFY(QFile::copy(QString::fromStdString(mainFile()), copy));
+        Window w;
+        QVERIFY(w.openAndCompute(copy.toStdString()));
+        TEchoDynamicsForm& e = w.echo();
+        const TravelCalibration good{TravelCalibration::Method::Typed, "0.5", {}, {}, ""};
+        e.setTravel(good);
+        // The frame on screen is the last of record 3, which stepping never
+        // shows; the dialog offers it after the notes of records 5 and 20.
+        w.form.goToFrame(3, 10);
+        using Set = std::function<void(TravelDialog&)>;
+        auto typed = [](const char* mm) -> Set {
+            return [mm](TravelDialog& d) {
+                d.findChild<QRadioButton*>("TravelTyped")->setChecked(true);
+                d.findChild<QLineEdit*>("TravelMmPerFrame")->setText(mm);
+            };
+        };
+        auto twoFrames = [](int from, int to, const char* mm) -> Set {
+            return [=](TravelDialog& d) {
+                d.findChild<QRadioButton*>("TravelTwoFrames")->setChecked(true);
+                d.findChild<QComboBox*>("TravelFrom")->setCurrentIndex(from);
+                d.findChild<QComboBox*>("TravelTo")->setCurrentIndex(to);
+                d.findChild<QLineEdit*>("TravelDistance")->setText(mm);
+            };
+        };
+        const struct {
+            Set set;
+            QString reason; // empty: taken
+        } cases[] = {
+            {typed("-1"), "每帧行程“-1”不是大于 0 的毫米数（例如 0.25）。"},
+            {typed("0"), "每帧行程“0”不是大于 0 的毫米数（例如 0.25）。"},
+            {typed(""), "请填写每帧行程：大于 0 的毫米数（例如 0.25）。"},
+            {twoFrames(1, 1, "600"), "“从”和“到”是同一帧：请选两个不同的帧。"},
+            {twoFrames(0, 2, "600"), "帧 3:10 不在回波动态中：逐帧查看不显示它。"},
+            {twoFrames(0, 1, "-600"), "距离“-600”不是大于 0 的毫米数（例如 600）。"},
+            {twoFrames(0, 1, ""), "请填写两帧之间的距离：大于 0 的毫米数（例如 600）。"},
+            {typed("0.25"), ""},
+        };
+        for (const auto& c : cases) {
+            bool answered = false;
+            QTimer::singleShot(0, [&] {
+                auto* dialog = qobject_cast<TravelDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                c.set(*dialog);
+                auto* reason = dialog->findChild<QLabel*>("TravelProblem");
+                QCOMPARE(reason->text(), c.reason);
+                QCOMPARE(reason->isVisible(), !c.reason.isEmpty());
+                QCOMPARE(dialog->findChild<QDialogButtonBox*>()
+                             ->button(QDialogButtonBox::Ok)
+                             ->isEnabled(),
+                         c.reason.isEmpty());
+                dialog->accept(); // as Enter would
+                QCOMPARE(dialog->isVisible(), !c.reason.isEmpty());
+                answered = true;
+                if (dialog->isVisible()) dialog->reject();
+            });
+            w.child<QPushButton>("CalibrateTravel")->click();
+            QVERIFY(answered);
+            if (!c.reason.isEmpty()) QVERIFY(e.inspection().travel == good);
+        }
+        QCOMPARE(e.inspection().travel.mmPerFrame, std::string("0.25"));
     }
 
     // The report window and the inspection: the cells typed into the report

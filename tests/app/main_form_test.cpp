@@ -694,8 +694,8 @@ private slots:
                  QString("Vantrel \u2013 %1").arg(QFileInfo(path).fileName()));
     }
 
-    // 查看 › 转到 (Ctrl+G) takes "R" or "R:F"; a place that is malformed or
-    // not in the file says so and changes nothing.
+    // 查看 › 转到 (Ctrl+G) takes "R" or "R:F" of a frame stepping shows; a
+    // place that is malformed or out of range says which and changes nothing.
     void goToAPlace() {
         Window w;
         QVERIFY(!w.action("GoToItem")->isEnabled());
@@ -710,13 +710,17 @@ private slots:
         } cases[] = {
             {"2", {2, 0}, ""},
             {" 1 : 7 ", {1, 7}, ""},
-            {"3:3", {3, 3}, ""},
-            {"4", {3, 3}, "没有记录 4：文件中可读的记录为 0 到 3。"},
-            {"3:4", {3, 3}, "记录 3 没有第 4 帧：它有 4 帧。"},
-            {"0:-1", {3, 3}, "“0:-1”不是记录号，也不是 记录:帧。"},
-            {"abc", {3, 3}, "“abc”不是记录号，也不是 记录:帧。"},
-            {"99999999999", {3, 3}, "“99999999999”不是记录号，也不是 记录:帧。"},
-            {"", {3, 3}, "“”不是记录号，也不是 记录:帧。"},
+            {"3:2", {3, 2}, ""},
+            // The last frame slot of a record: stepping never shows it.
+            {"3:3", {3, 2}, "第 3 帧超出范围：记录 3 可显示的帧为 0 到 2。"},
+            {"1:10", {3, 2}, "第 10 帧超出范围：记录 1 可显示的帧为 0 到 9。"},
+            {"3:4", {3, 2}, "第 4 帧超出范围：记录 3 可显示的帧为 0 到 2。"},
+            {"4", {3, 2}, "记录 4 超出范围：文件中可读的记录为 0 到 3。"},
+            {"99999999999", {3, 2}, "记录 99999999999 超出范围：文件中可读的记录为 0 到 3。"},
+            {"12345678901234", {3, 2}, "记录 12345678901234 超出范围：文件中可读的记录为 0 到 3。"},
+            {"0:-1", {3, 2}, "“0:-1”不是记录号，也不是 记录:帧。"},
+            {"abc", {3, 2}, "“abc”不是记录号，也不是 记录:帧。"},
+            {"", {3, 2}, "“”不是记录号，也不是 记录:帧。"},
         };
         for (const auto& c : cases) {
             w.form.askGoTo = [&c] { return QString::fromUtf8(c.typed); };
@@ -732,7 +736,7 @@ private slots:
         // Cancelled: nothing.
         w.form.askGoTo = [] { return std::optional<QString>(); };
         w.form.GoToItemClick();
-        QCOMPARE(w.last(), (Shown{3, 3}));
+        QCOMPARE(w.last(), (Shown{3, 2}));
     }
 
     // The seek bar's tooltip names the record a move to the pointer shows.
@@ -984,8 +988,12 @@ private slots:
     // file, so nothing is indexed. It opens as any file does, the seek bar
     // gets 2^31 - 1 positions, and the window stays responsive and says
     // that the file holds no readable record, without a box to dismiss.
+    // There is nothing to play, step through or print: those buttons are
+    // disabled and the place above the plot says there is no record.
     void foreignFileKeepsTheWindowResponsive() {
         Window w;
+        w.form.openFile(
+            QString::fromStdString(viewerFile("gui-before-junk.DAT", std::vector<int>(3, 11))));
         std::mt19937 rng(18);
         Bytes junk(65536);
         for (uint8_t& b : junk)
@@ -1003,6 +1011,12 @@ private slots:
                  QString("“%1”中没有可读的记录：文件头声明 2147483647 条记录，一条也读不出。"
                          "它可能不是探伤记录文件。")
                      .arg(QFileInfo(junkPath).fileName()));
+        const char* buttons[] = {"RzButtonPlay", "RzButtonUp", "RzButtonNext", "btnPrint"};
+        for (const char* name : buttons)
+            QVERIFY2(!w.child<QPushButton>(name)->isEnabled(), name);
+        QCOMPARE(w.child<QLabel>("PositionLabel")->text(), QString("没有可读的记录"));
+        QTest::keyClick(&w.form, Qt::Key_Space); // no playback starts
+        QVERIFY(!w.form.core().playing());
         // With the window painted once, the bar paints again and a queued
         // call comes through within 100 ms (a bar that drew every tick took
         // minutes).
@@ -1026,6 +1040,9 @@ private slots:
         w.form.openFile(
             QString::fromStdString(viewerFile("gui-whole.DAT", std::vector<int>(3, 11))));
         QVERIFY(!notice->isVisible());
+        for (const char* name : {"RzButtonPlay", "RzButtonNext", "btnPrint"})
+            QVERIFY2(w.child<QPushButton>(name)->isEnabled(), name);
+        QCOMPARE(w.child<QLabel>("PositionLabel")->text(), QString("记录 0 / 3　帧 0"));
     }
 
     // After an open the window says what the file lacks: how many records

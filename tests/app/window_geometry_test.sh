@@ -1,24 +1,31 @@
 #!/usr/bin/env bash
-# The outer geometry of the three windows on a real X server, measured with
-# the server's own tools rather than Qt's: the main window 800 x 600 centred
-# on the screen, the report window 806 x (screen height - 20) in the top-left
+# The outer geometry of the windows on a real X server, measured with the
+# server's own tools rather than Qt's: the main window 800 x 600 centred on
+# the screen, the report window 806 x (screen height - 20) in the top-left
 # corner, the About box 335 x 245; the main window and the About box refuse
 # to be resized or maximised, the report window can be maximised and comes
-# back from it, and the report's page view has no horizontal scroll bar.
+# back from it, and the report's page view has no horizontal scroll bar. The
+# echo-dynamics window, shown for the first time, lies on the screen; on a
+# screen with room beside the main window for its minimum size (`clear`), it
+# lies over no part of the main window.
 #
 #   window_geometry_test.sh PROBE bare     no window manager: outer = inside
 #   window_geometry_test.sh PROBE openbox  framed by openbox: outer = inside
 #                                          plus the frame extents it sets
+#   ... [WIDTHxHEIGHT [clear]]             the screen (1024x768 when not
+#                                          given), and whether it has room
 #
 # Needs the packages xvfb, x11-utils and xdotool, and openbox and wmctrl for
 # the second.
 set -euo pipefail
 probe=$1
 mode=$2
+screen=${3:-1024x768}
+room=${4:-}
 # shellcheck source=../../scripts/x11-window.sh
 source "$(dirname "$0")/../../scripts/x11-window.sh"
-screen_w=1024
-screen_h=768
+screen_w=${screen%x*}
+screen_h=${screen#*x}
 
 tools=(Xvfb xwininfo xprop xdotool)
 [ "$mode" = openbox ] && tools+=(openbox wmctrl)
@@ -92,7 +99,9 @@ else
   framed=
 fi
 
-QT_QPA_PLATFORM=xcb "$probe" $framed >"$work/probe.out" 2>"$work/probe.err" &
+# A settings folder of its own: no place of the echo-dynamics window is
+# remembered, and the user's settings stay untouched.
+XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=xcb "$probe" $framed >"$work/probe.out" 2>"$work/probe.err" &
 probe_pid=$!
 pids+=("$probe_pid")
 poll 300 grep -q '^ready' "$work/probe.out" ||
@@ -102,7 +111,9 @@ id_of() { sed -n "s/^$1 //p" "$work/probe.out"; }
 main=$(id_of main)
 about=$(id_of about)
 report=$(id_of report)
-[ -n "$main" ] && [ -n "$about" ] && [ -n "$report" ] || fail "no window ids: $(cat "$work/probe.out")"
+echo_id=$(id_of echo)
+[ -n "$main" ] && [ -n "$about" ] && [ -n "$report" ] && [ -n "$echo_id" ] ||
+  fail "no window ids: $(cat "$work/probe.out")"
 
 # Outer size, and the place where one is set ("-" for none).
 check() {
@@ -158,6 +169,20 @@ maximise() {
 check main "$main" $(((screen_w - 800) / 2)) $(((screen_h - 600) / 2)) 800 600
 check about "$about" - - 335 245
 check report "$report" 0 0 806 $((screen_h - 20))
+
+# Whether two rectangles (x y w h each) share a pixel.
+overlap() {
+  [ "$1" -lt $(($5 + $7)) ] && [ "$5" -lt $(($1 + $3)) ] &&
+    [ "$2" -lt $(($6 + $8)) ] && [ "$6" -lt $(($2 + $4)) ]
+}
+read -r ex ey ew eh <<<"$(x_outer "$echo_id")"
+read -r mx my mw mh <<<"$(x_outer "$main")"
+echo "echo: outer $ex $ey $ew $eh; main window $mx $my $mw $mh"
+[ "$ex" -ge 0 ] && [ "$ey" -ge 0 ] && [ $((ex + ew)) -le "$screen_w" ] &&
+  [ $((ey + eh)) -le "$screen_h" ] || complain "echo: not on the screen"
+if [ "$room" = clear ]; then
+  ! overlap "$ex" "$ey" "$ew" "$eh" "$mx" "$my" "$mw" "$mh" || complain "echo: over the main window"
+fi
 check_fixed main "$main" 800 600
 check_fixed about "$about" 335 245
 
@@ -173,12 +198,14 @@ if [ "$mode" = openbox ]; then
 fi
 
 # The page view, as the probe saw it once the windows had settled: no
-# horizontal bar, a vertical one, and the page's 794 px in view beside it.
+# horizontal bar, a vertical one where the page is taller than the view, and
+# the page's 794 px in view beside it.
 read -r _ hbar vbar viewport <<<"$(grep '^report-view ' "$work/probe.out")"
 echo "report page view: horizontal bar $hbar, vertical bar $vbar, viewport $viewport px wide"
 [ "$hbar" = hidden ] || complain "the report view shows a horizontal scroll bar"
-[ "$vbar" = shown ] || complain "the report view shows no vertical scroll bar"
+# A screen taller than the page (1123 px) with the window's bars shows it whole.
+[ "$vbar" = shown ] || [ "$screen_h" -ge 1200 ] || complain "the report view shows no vertical scroll bar"
 [ "$viewport" -ge 794 ] || complain "the report view is $viewport px wide, narrower than the page"
 
 [ "$failures" -eq 0 ] || exit 1
-echo "PASS: the three windows' outer geometry ($mode)"
+echo "PASS: the windows' outer geometry ($mode, $screen${room:+, $room})"

@@ -527,6 +527,31 @@ TEST(InspectCli, Replay) {
               "next, up, play, print, seek:P, note:I, tick, goto:R:F)\n");
 }
 
+// A file in which no record can be indexed: its open leaves nothing to play,
+// step through or print, and the steps on those buttons change nothing.
+TEST(InspectCli, ReplayOfAFileWithoutRecords) {
+    Bytes junk(4096, 0x5A);
+    setWord(junk, 0, 1699618851);
+    setWord(junk, 4, 0x7FFFFFF0); // the first record runs past the end
+    const std::string file = writeTemp("replay-none.DAT", junk);
+    const CliRun r =
+        inspect({"replay", q(file), "open", "play", "next", "print", "seek:7", "goto:0:0"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QJsonArray steps = r.json()["steps"].toArray();
+    ASSERT_EQ(steps.size(), 6);
+    for (const QJsonValue& v : steps) {
+        const QJsonObject s = v.toObject();
+        SCOPED_TRACE(s["step"].toString().toStdString());
+        EXPECT_FALSE(s["play"].toObject()["enabled"].toBool());
+        EXPECT_FALSE(s["up"].toBool());
+        EXPECT_FALSE(s["next"].toBool());
+        EXPECT_FALSE(s["print"].toBool());
+        EXPECT_FALSE(s["playing"].toBool());
+        EXPECT_EQ(s["drawn"], QJsonValue(QJsonValue::Null));
+        EXPECT_EQ(s["readouts"].toArray()[0].toString(), QString::fromUtf8("↘"));
+    }
+}
+
 // The seek bar's mapping on a file long enough that record x position
 // leaves 32 bits: seek:40000 lands on record 40000 and the handle follows
 // seeks and a jump.

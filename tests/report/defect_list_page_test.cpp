@@ -400,10 +400,9 @@ TEST(DefectListPage, CoverageAndNoFalseCleanSheet) {
         {"a damaged copy",
          [](Coverage& c) {
              c.health = {300, 101, 2, {48, 60}};
-             c.shortRecords = 1;
          },
-         {"文件损坏：文件头声明 300 个记录，可读 101 个，缺失 199 个，损坏 2 个，帧数不全 1 "
-          "个；缺失和损坏的记录未评定"},
+         {"文件损坏：文件头声明 300 个记录，可读 101 个，缺失 199 个，损坏 2 个；缺失和损坏的记录"
+          "未评定"},
          "文件损坏，不能作出无缺陷的结论"},
     };
     for (const Case& c : cases) {

@@ -225,7 +225,8 @@ TEST(Evaluation, TravelAndMillimetres) {
 
 // The travel from the distance between two frames: the frames between them
 // are the probe's steps, in either order; frames the overview does not hold,
-// one frame twice or a distance that is no positive number give none.
+// one frame twice or a distance that is no positive number give none, and
+// say which of these it is.
 TEST(Evaluation, TravelFromTwoFrames) {
     RecordQuery query;
     ASSERT_TRUE(
@@ -234,24 +235,35 @@ TEST(Evaluation, TravelFromTwoFrames) {
     const EchoOverview o = computeOverview(query, {});
     ASSERT_EQ(o.frameCount(), 7);
     using M = TravelCalibration::Method;
+    using R = TravelRefusal;
     const struct {
         TravelCalibration c;
         int64_t tenthsFor3; // -1: no travel
+        TravelRefusal why;
     } cases[] = {
-        {{M::TwoFrames, "", {0, 0}, {1, 2}, "600"}, 3000}, // 6 steps of 100 mm
-        {{M::TwoFrames, "", {1, 2}, {0, 0}, "600"}, 3000},
-        {{M::TwoFrames, "", {0, 1}, {1, 0}, "10"}, 100}, // 3 steps: 3 frames are 10 mm
-        {{M::TwoFrames, "", {0, 0}, {0, 3}, "1"}, 10},
-        {{M::TwoFrames, "", {0, 0}, {0, 4}, "1"}, -1}, // frame 4 of record 0 is never shown
-        {{M::TwoFrames, "", {0, 2}, {0, 2}, "1"}, -1},
-        {{M::TwoFrames, "", {0, 0}, {1, 0}, "-5"}, -1},
-        {{M::Typed, "0.5", {}, {}, ""}, 15},
-        {{M::None, "0.5", {}, {}, ""}, -1},
+        {{M::TwoFrames, "", {0, 0}, {1, 2}, "600"}, 3000, R::None}, // 6 steps of 100 mm
+        {{M::TwoFrames, "", {1, 2}, {0, 0}, "600"}, 3000, R::None},
+        {{M::TwoFrames, "", {0, 1}, {1, 0}, "10"}, 100, R::None}, // 3 steps: 3 frames are 10 mm
+        {{M::TwoFrames, "", {0, 0}, {0, 3}, "1"}, 10, R::None},
+        // Frame 4 of record 0 is never shown; record 2 is not in the file.
+        {{M::TwoFrames, "", {0, 0}, {0, 4}, "1"}, -1, R::FrameNotShown},
+        {{M::TwoFrames, "", {2, 0}, {0, 0}, "1"}, -1, R::FrameNotShown},
+        {{M::TwoFrames, "", {0, 2}, {0, 2}, "1"}, -1, R::SameFrame},
+        {{M::TwoFrames, "", {0, 0}, {1, 0}, "-5"}, -1, R::NotADistance},
+        {{M::TwoFrames, "", {0, 0}, {1, 0}, ""}, -1, R::NotADistance},
+        {{M::Typed, "0.5", {}, {}, ""}, 15, R::None},
+        {{M::Typed, "-1", {}, {}, ""}, -1, R::NotATravel},
+        {{M::Typed, "0", {}, {}, ""}, -1, R::NotATravel},
+        {{M::Typed, "abc", {}, {}, ""}, -1, R::NotATravel},
+        {{M::None, "0.5", {}, {}, ""}, -1, R::None},
+        {{M::None, "-1", {}, {}, ""}, -1, R::None}, // no travel asked for: nothing to refuse
     };
     for (const auto& c : cases) {
         const std::optional<Travel> t = travelOf(c.c, o);
         EXPECT_EQ(t ? t->tenthsOfMm(3) : -1, c.tenthsFor3)
             << c.c.from.record << ':' << c.c.from.frame << " " << c.c.distanceMm;
+        EXPECT_EQ(travelRefusal(c.c, o), c.why)
+            << c.c.from.record << ':' << c.c.from.frame << " " << c.c.mmPerFrame << c.c.distanceMm;
     }
     // 2 frames of 1 mm over 3 steps: 0.666.. mm rounds half up to 0.7.
     EXPECT_EQ(travelOf({M::TwoFrames, "", {0, 0}, {0, 3}, "1"}, o)->tenthsOfMm(2), 7);

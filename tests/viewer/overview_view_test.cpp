@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "echo_overview.h"
+#include "file_health.h"
 #include "overview_marks.h"
 #include "overview_view.h"
 #include "test_files.h"
@@ -228,6 +229,62 @@ TEST(OverviewMarks, NotesBlocksDamageAndGaps) {
     EXPECT_EQ(named(70), std::vector<K>{K::Damaged});
     EXPECT_EQ(named(81), (std::vector<K>{K::Damaged, K::Note}));
     EXPECT_EQ(named(97), std::vector<K>{K::Missing});
+}
+
+// A record of frames only whose stream breaks off decodes short of its
+// frames; the open does not decode such records, so only the overview's walk
+// finds it. Once walked (on two threads: 600 records), it is marked as
+// damaged over its shown frames and counted by the file's health; a damaged
+// record the open found too is marked and counted once.
+TEST(OverviewMarks, DamageTheWalkFinds) {
+    const ParameterBlock block = makeBlock(100);
+    // Records 77 and 450: streams that break off after 9 frames and half of
+    // the tenth of their 11.
+    const Bytes frames = makeFrames(11);
+    const auto [short9, decodes9] = literalStreamEndingInsideACode(
+        Bytes(frames.begin(), frames.begin() + 9 * kFrameSize + kFrameSize / 2));
+    ASSERT_EQ(decodes9 / kFrameSize, 9u);
+    RecordWriter w;
+    for (int r = 0; r < 600; ++r) {
+        if (r == 77 || r == 450)
+            w.addRaw(static_cast<int32_t>(short9.size()), 0, short9);
+        else if (r == 300)
+            w.addDecoded(makeFrames(11), -5); // a trailer outside: the open finds it
+        else
+            w.addRecord(makeFrames(11), r == 0 ? &block : nullptr);
+    }
+    RecordQuery query;
+    ASSERT_TRUE(query.open(writeTemp("walk-damage.DAT", w.bytes())).ok());
+    const RecordFile& file = query.file();
+    ASSERT_EQ(file.recordIndex().size(), 600u);
+    ASSERT_EQ(file.damagedRecords().size(), 1u); // the open: record 300 only
+    EXPECT_EQ(fileHealthOf(file).damaged, 1);
+
+    const EchoOverview o = overviewOf(query);
+    std::vector<int32_t> walked;
+    for (const DamagedRecord& d : o.damagedRecords())
+        walked.push_back(d.record);
+    EXPECT_EQ(walked, (std::vector<int32_t>{77, 300, 450}));
+    EXPECT_EQ(o.damagedRecords()[0].damage, RecordDamage::StreamTruncated);
+    EXPECT_EQ(o.damagedRecords()[0].fileOffset, file.recordIndex()[77].fileOffset);
+
+    const FileHealth health = fileHealthOf(file, o);
+    EXPECT_EQ(health.damaged, 3);
+    EXPECT_EQ(health.namedDamaged, (std::vector<int32_t>{77, 300, 450}));
+    EXPECT_TRUE(health.needsNotice());
+
+    std::vector<OverviewMark> damaged;
+    for (const OverviewMark& m : overviewMarks(o, file))
+        if (m.kind == OverviewMark::Kind::Damaged) damaged.push_back(m);
+    ASSERT_EQ(damaged.size(), 3u);
+    // Record 77's 9 frames: 8 shown, from where its first shown frame lies.
+    EXPECT_EQ(damaged[0].record, 77);
+    EXPECT_EQ(damaged[0].first, o.indexOf(77, 0));
+    EXPECT_EQ(damaged[0].end - damaged[0].first, 8);
+    EXPECT_EQ(damaged[0].damage, RecordDamage::StreamTruncated);
+    EXPECT_EQ(damaged[1].record, 300);
+    EXPECT_EQ(damaged[1].damage, RecordDamage::TrailerOutside); // as the open found it
+    EXPECT_EQ(damaged[2].record, 450);
 }
 
 // The position scale names the unit of the records in view, both where the

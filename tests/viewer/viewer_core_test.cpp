@@ -428,6 +428,110 @@ TEST(ViewerCore, NoteItemIsTheFirstIntervalHoldingTheRecord) {
     }
 }
 
+// A file in which no record can be indexed (not a recording) opens, but
+// nothing of it is read: the empty plot and the readout placeholders, Play,
+// Up, Next and Print disabled, no place on screen, and the seek bar and a
+// click on the overview go nowhere. The next file that holds records brings
+// the buttons back.
+TEST(ViewerCore, AFileWithoutRecordsHasNothingToPlayOrPrint) {
+    Bytes junk(4096, 0x5A);
+    setWord(junk, 0, 1699618851);
+    setWord(junk, 4, 0x7FFFFFF0); // the first record runs past the end
+    const std::string none = writeTemp("none-indexed.DAT", junk);
+    Viewer v;
+    ASSERT_TRUE(v.core.openItemClick(viewerFile("before-none.DAT", kTenBy11)).ok());
+    v.core.nextClick();
+    ASSERT_EQ(v.last(), (Shown{0, 2}));
+    v.drawn.clear();
+    v.emptyPlots = 0;
+    for (const bool cancelledAfter : {false, true}) {
+        SCOPED_TRACE(cancelledAfter ? "open, then a cancelled open" : "open");
+        ASSERT_TRUE(v.core.openItemClick(none).ok());
+        if (cancelledAfter) v.core.openItemClick(std::nullopt);
+        EXPECT_TRUE(v.core.fileOpen());
+        EXPECT_FALSE(v.core.hasRecords());
+        EXPECT_EQ(v.core.recordCount(), 1699618851); // the bar still has its positions
+        const ControlState& c = v.c();
+        EXPECT_FALSE(c.playEnabled);
+        EXPECT_FALSE(c.upEnabled);
+        EXPECT_FALSE(c.nextEnabled);
+        EXPECT_FALSE(c.printEnabled);
+        EXPECT_TRUE(v.drawn.empty());
+        EXPECT_GE(v.emptyPlots, 1);
+        EXPECT_EQ(v.core.placeOnScreen(), std::nullopt);
+        EXPECT_TRUE(v.core.frameOnScreen().empty());
+        EXPECT_EQ(v.core.readouts(), readoutPlaceholders());
+        v.core.trackBarMovedTo(1000);
+        v.core.trackBarMovedTo(0);
+        EXPECT_FALSE(v.core.goToFrame(0, 0));
+        EXPECT_TRUE(v.drawn.empty());
+        EXPECT_FALSE(v.c().upEnabled);
+        EXPECT_FALSE(v.c().nextEnabled);
+        EXPECT_EQ(v.core.placeOnScreen(), std::nullopt);
+    }
+    ASSERT_TRUE(v.core.openItemClick(viewerFile("after-none.DAT", kTenBy11)).ok());
+    EXPECT_TRUE(v.c().playEnabled);
+    EXPECT_TRUE(v.c().nextEnabled);
+    EXPECT_TRUE(v.c().printEnabled);
+    EXPECT_EQ(v.last(), (Shown{0, 0}));
+}
+
+// 查看 › 转到 goes only to a frame stepping shows; a number beyond the
+// records or the frames is out of range whatever its length, and only a text
+// that is no "R" or "R:F" is malformed.
+TEST(ViewerCore, GoToTarget) {
+    // Records of 11, 1, 0 and 4 frames.
+    RecordQuery query;
+    ASSERT_TRUE(query.open(viewerFile("goto-typed.DAT", {11, 1, 0, 4})).ok());
+    using K = GoToTarget::Kind;
+    const struct {
+        const char* typed;
+        K kind;
+        FramePlace place;
+        const char *record, *frame;
+        int32_t shownFrames;
+    } cases[] = {
+        {"1", K::Frame, {1, 0}, "1", "0", 1},
+        {" 0 : 9 ", K::Frame, {0, 9}, "0", "9", 10},
+        {"3:2", K::Frame, {3, 2}, "3", "2", 3},
+        {"0:10", K::FrameOutOfRange, {0, 0}, "0", "10", 10}, // the slot stepping never shows
+        {"3:3", K::FrameOutOfRange, {3, 0}, "3", "3", 3},
+        {"1:1", K::FrameOutOfRange, {1, 0}, "1", "1", 1},
+        {"0:99999999999", K::FrameOutOfRange, {0, 0}, "0", "99999999999", 10},
+        {"2", K::NoShownFrame, {2, 0}, "2", "0", 0},
+        {"4", K::RecordOutOfRange, {0, 0}, "4", "0", 0},
+        {"12345678901234", K::RecordOutOfRange, {0, 0}, "12345678901234", "0", 0},
+        {"00000000000000000003:0001", K::Frame, {3, 1}, "3", "1", 3},
+        {"0:-1", K::NotAPlace, {0, 0}, "", "", 0},
+        {"-0", K::NotAPlace, {0, 0}, "", "", 0},
+        {"+1", K::NotAPlace, {0, 0}, "", "", 0},
+        {"1:", K::NotAPlace, {0, 0}, "", "", 0},
+        {":1", K::NotAPlace, {0, 0}, "", "", 0},
+        {"1:2:3", K::NotAPlace, {0, 0}, "", "", 0},
+        {"abc", K::NotAPlace, {0, 0}, "", "", 0},
+        {"", K::NotAPlace, {0, 0}, "", "", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        const GoToTarget t = goToTarget(c.typed, query);
+        EXPECT_EQ(static_cast<int>(t.kind), static_cast<int>(c.kind));
+        EXPECT_EQ(t.record, c.record);
+        EXPECT_EQ(t.frame, c.frame);
+        if (c.kind == K::NotAPlace) continue;
+        EXPECT_EQ(t.records, 4);
+        EXPECT_EQ(t.place, c.place);
+        EXPECT_EQ(t.shownFrames, c.shownFrames);
+    }
+    // A file in which no record can be indexed has nowhere to go.
+    Bytes junk(4096, 0x5A);
+    setWord(junk, 0, INT32_MAX);
+    setWord(junk, 4, 0x7FFFFFF0); // the first record runs past the end
+    RecordQuery none;
+    ASSERT_TRUE(none.open(writeTemp("goto-junk.DAT", junk)).ok());
+    EXPECT_EQ(goToTarget("0", none).kind, K::NoRecords);
+    EXPECT_EQ(goToTarget("x", none).kind, K::NotAPlace);
+}
+
 // A click on the echo-dynamics overview: the record with the parameters in
 // force at it, the frame on screen, Up and Next enabled, playback paused;
 // records and frames that do not exist change nothing, not even the pause.

@@ -22,7 +22,8 @@ TEST(WindowPlacement, BesideWhatStaysClear) {
         QRect expected;
     } cases[] = {
         {"room on the right", {10, 40, 400, 300}, {410, 40, 614, 560}},
-        {"room on the left only", {600, 40, 400, 300}, {0, 40, 600, 560}},
+        {"room on the left only", {600, 40, 400, 700}, {0, 40, 600, 560}},
+        {"no room on the right: below before the left", {600, 40, 400, 300}, {124, 340, 900, 428}},
         {"neither side: below", {300, 10, 500, 300}, {124, 310, 900, 458}},
         {"neither side nor below: above", {300, 400, 500, 360}, {124, 0, 900, 400}},
         {"full width right", {0, 0, 100, 768}, {100, 0, 900, 560}},
@@ -34,8 +35,15 @@ TEST(WindowPlacement, BesideWhatStaysClear) {
         const QRect r = placeBeside(c.clear, size, minimum, screen);
         EXPECT_EQ(text(r), text(c.expected)) << c.what;
         EXPECT_TRUE(screen.contains(r)) << c.what;
-        if (std::string(c.what).find("no side") == std::string::npos) {
+        const bool room = std::string(c.what).find("no side") == std::string::npos;
+        if (room) {
             EXPECT_FALSE(r.intersects(c.clear)) << c.what;
+        }
+        // Only where no side has room is there nothing clear of it.
+        const std::optional<QRect> clear = placeClearOf(c.clear, size, minimum, screen);
+        EXPECT_EQ(clear.has_value(), room) << c.what;
+        if (clear) {
+            EXPECT_EQ(text(*clear), text(r)) << c.what;
         }
     }
 }
