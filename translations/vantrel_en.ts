@@ -134,6 +134,74 @@ EL</translation>
         <translation>Defect list – %1</translation>
     </message>
     <message>
+        <source>达到评定线的指示：%1 个；列入本表：%2 个（其中人工指示 %3 个）</source>
+        <translation>Indications reaching EL: %1; in this list: %2 (%3 of them manual)</translation>
+    </message>
+    <message>
+        <source>没有评定任何帧，不能作出无缺陷的结论</source>
+        <translation>No frame was evaluated: no conclusion of freedom from defects can be drawn</translation>
+    </message>
+    <message>
+        <source>文件损坏，不能作出无缺陷的结论</source>
+        <translation>The file is damaged: no conclusion of freedom from defects can be drawn</translation>
+    </message>
+    <message>
+        <source>评定的帧中没有要报告的缺陷（另有未评定的回波，见上）</source>
+        <translation>No defects to report in the evaluated frames (other echoes were not evaluated, see above)</translation>
+    </message>
+    <message>
+        <source>未评定：文件中没有可读的记录</source>
+        <translation>Not evaluated: the file holds no readable record</translation>
+    </message>
+    <message>
+        <source>未评定：%1 帧中没有以 DAC 方式记录的帧，评定需要记录的 DAC 线</source>
+        <translation>Not evaluated: none of the %1 frames was recorded in DAC mode; the evaluation needs recorded DAC lines</translation>
+    </message>
+    <message>
+        <source>未评定：DAC 方式的 %1 帧中闸门A都没有回波（记录 %2）</source>
+        <translation>Not evaluated: none of the %1 frames in DAC mode holds an echo in gate A (records %2)</translation>
+    </message>
+    <message>
+        <source>评定范围：%1 / %2 帧（DAC 方式且闸门A有回波），记录 %3</source>
+        <translation>Evaluated: %1 / %2 frames (DAC mode with an echo in gate A), records %3</translation>
+    </message>
+    <message>
+        <source>RL %1 dB，SL %2 dB，EL %3 dB（记录 %4）</source>
+        <translation>RL %1 dB, SL %2 dB, EL %3 dB (records %4)</translation>
+    </message>
+    <message>
+        <source>DAC 线（按记录）：%1</source>
+        <translation>DAC lines (by record): %1</translation>
+    </message>
+    <message>
+        <source>；</source>
+        <translation>; </translation>
+    </message>
+    <message>
+        <source>未评定（% 方式，无 DAC 线）但有达到阈值的回波：记录 %1</source>
+        <translation>Not evaluated (% mode, no DAC lines) but with echoes at or above the threshold: records %1</translation>
+    </message>
+    <message>
+        <source>未评定（DGS 方式，无 DAC 线）但有达到阈值的回波：记录 %1</source>
+        <translation>Not evaluated (DGS mode, no DAC lines) but with echoes at or above the threshold: records %1</translation>
+    </message>
+    <message>
+        <source>文件损坏：文件头声明 %1 个记录，可读 %2 个，缺失 %3 个，损坏 %4 个</source>
+        <translation>The file is damaged: its header announces %1 records, %2 are readable, %3 missing, %4 damaged</translation>
+    </message>
+    <message>
+        <source>；缺失和损坏的记录未评定</source>
+        <translation>; missing and damaged records were not evaluated</translation>
+    </message>
+    <message>
+        <source>未对应任何指示的决定（设置或规则改变后不再有指示含其峰值帧，仍保留）</source>
+        <translation>Decisions no indication holds (after a change of settings or rules no indication holds their peak frame; kept)</translation>
+    </message>
+    <message>
+        <source>人工</source>
+        <translation>manual</translation>
+    </message>
+    <message>
         <source>评定文件：无（仅由记录评定）</source>
         <translation>Inspection file: none (evaluated from the recording alone)</translation>
     </message>
@@ -255,6 +323,10 @@ EL</translation>
     <message>
         <source>B 扫描 波幅 %</source>
         <translation>B-scan amplitude %</translation>
+    </message>
+    <message>
+        <source>人工</source>
+        <translation>manual</translation>
     </message>
 </context>
 <context>
@@ -529,6 +601,10 @@ EL</translation>
         <source>波幅 %1%</source>
         <translation>amplitude %1%</translation>
     </message>
+    <message>
+        <source>Ctrl+拖动：把拖过的帧标为人工指示</source>
+        <translation>Ctrl+drag: mark the frames dragged over as a manual indication</translation>
+    </message>
 </context>
 <context>
     <name>vantrel::EvaluationList</name>
@@ -579,6 +655,26 @@ EL</translation>
     <message>
         <source>起止</source>
         <translation>Start–end</translation>
+    </message>
+    <message>
+        <source>序号</source>
+        <translation>No.</translation>
+    </message>
+    <message>
+        <source>删除人工指示</source>
+        <translation>Remove manual indication</translation>
+    </message>
+    <message>
+        <source>无对应指示</source>
+        <translation>no indication</translation>
+    </message>
+    <message>
+        <source>设置或规则改变后，没有指示含此决定的峰值帧；决定仍保留</source>
+        <translation>After a change of settings or rules no indication holds this decision&apos;s peak frame; the decision is kept</translation>
+    </message>
+    <message>
+        <source>人工指示：在波幅条、位置条或 B 扫描上按住 Ctrl 拖动标出；右键可删除</source>
+        <translation>Manual indication: marked by a Ctrl+drag on the amplitude or position strip or the B-scan; right-click to remove it</translation>
     </message>
 </context>
 <context>
@@ -637,6 +733,10 @@ EL</translation>
     <message>
         <source>不报告</source>
         <translation>not reported</translation>
+    </message>
+    <message>
+        <source>报告栏 %1 个</source>
+        <translation>%1 report cells</translation>
     </message>
     <message>
         <source>%1 mm/帧</source>
@@ -699,6 +799,10 @@ EL</translation>
         <translation>File</translation>
     </message>
     <message>
+        <source>%1 个</source>
+        <translation>%1</translation>
+    </message>
+    <message>
         <source>已评定指示</source>
         <translation>Decided indications</translation>
     </message>
@@ -754,14 +858,6 @@ EL</translation>
         <source>合并（冲突处按所选）</source>
         <translation>Merge (conflicts as chosen)</translation>
     </message>
-    <message>
-        <source>报告栏 %1 个</source>
-        <translation>%1 report cells</translation>
-    </message>
-    <message>
-        <source>%1 个</source>
-        <translation>%1</translation>
-    </message>
 </context>
 <context>
     <name>vantrel::OverviewSettingsBar</name>
@@ -812,6 +908,14 @@ EL</translation>
     <message>
         <source>显示整个文件（滚轮缩放，右键或 Shift+左键拖动平移）</source>
         <translation>Shows the whole file (the wheel zooms, a right-button or Shift drag pans)</translation>
+    </message>
+    <message>
+        <source>分割</source>
+        <translation>Split</translation>
+    </message>
+    <message>
+        <source>闸门A回波的位置在相邻帧间跳变超过此距离时，评定的指示在此分开（焊缝根部等另一回波不并入缺陷的长度）；0：不分开</source>
+        <translation>An evaluated indication is cut where gate A&apos;s echo jumps by more than this between neighbouring frames (so that another echo, such as the weld root&apos;s, does not add to a flaw&apos;s length); 0: no cut</translation>
     </message>
 </context>
 <context>
@@ -936,6 +1040,30 @@ EL</translation>
     <message>
         <source>在波幅条和位置条下显示 B 扫描：每帧的 A 扫描并排，纵向为声程，颜色为波幅</source>
         <translation>Show the B-scan under the amplitude and position strips: every frame&apos;s A-scan side by side, the sound path downwards, the amplitude as colour</translation>
+    </message>
+    <message>
+        <source>删除人工指示</source>
+        <translation>Remove manual indication</translation>
+    </message>
+    <message>
+        <source>删除人工指示 %1？</source>
+        <translation>Remove manual indication %1?</translation>
+    </message>
+    <message>
+        <source>人工</source>
+        <translation>manual</translation>
+    </message>
+    <message>
+        <source>，%1 处人工指示（Ctrl+拖动标记）</source>
+        <translation>, %1 manual indications (Ctrl+drag marks one)</translation>
+    </message>
+    <message>
+        <source>帧 %1</source>
+        <translation>frame %1</translation>
+    </message>
+    <message>
+        <source>指示 %1（%2–%3）</source>
+        <translation>indication %1 (%2–%3)</translation>
     </message>
     <message>
         <source>评定未保存：“%1”已被另一窗口或程序修改，冲突尚未解决；下次保存时将再次询问。</source>
@@ -1169,6 +1297,10 @@ EL</translation>
         <translation>the file is shorter than its 4-byte record count</translation>
     </message>
     <message>
+        <source>没有可读的记录</source>
+        <translation>No readable record</translation>
+    </message>
+    <message>
         <source>文件中没有可读的记录。</source>
         <translation>The file holds no readable record.</translation>
     </message>
@@ -1183,10 +1315,6 @@ EL</translation>
     <message>
         <source>第 %1 帧超出范围：记录 %2 可显示的帧为 0 到 %3。</source>
         <translation>Frame %1 is out of range: the frames of record %2 that can be shown are 0 to %3.</translation>
-    </message>
-    <message>
-        <source>没有可读的记录</source>
-        <translation>No readable record</translation>
     </message>
 </context>
 <context>
@@ -1286,6 +1414,22 @@ Add a printer in the system&apos;s printer settings and make it the default, or 
         <translation>The printer “%1” cannot be used: the defect list was not printed.
 
 Check that the printer is on and connected, or export the defect list as a PDF and print it later.</translation>
+    </message>
+    <message>
+        <source>为%1填写</source>
+        <translation>Typed for %1</translation>
+    </message>
+    <message>
+        <source>“%1”为%2填写</source>
+        <translation>“%1” was typed for %2</translation>
+    </message>
+    <message>
+        <source>%1，不是本页的%2。</source>
+        <translation>%1, not for this page&apos;s %2.</translation>
+    </message>
+    <message>
+        <source>；</source>
+        <translation>; </translation>
     </message>
 </context>
 <context>

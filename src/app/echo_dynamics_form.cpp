@@ -75,6 +75,14 @@ TEchoDynamicsForm::TEchoDynamicsForm(const ViewerCore& core, ShowFrame showFrame
         if (dialog.exec() != QDialog::Accepted) return std::nullopt;
         return dialog.calibration();
     };
+    confirmManualRemoval = [this](const QString& what) {
+        QMessageBox box(QMessageBox::Question, tr("删除人工指示"),
+                        tr("删除人工指示 %1？").arg(what), QMessageBox::Yes | QMessageBox::No,
+                        this);
+        box.setObjectName(QStringLiteral("ConfirmManualRemoval"));
+        box.setDefaultButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes;
+    };
     connect(job_, &OverviewJob::finished, this, [this] { jobFinished(); });
     // Typed report cells are written once the typing pauses.
     saveTimer_ = new QTimer(this);
@@ -203,12 +211,20 @@ void TEchoDynamicsForm::connectControls() {
     // A double click on the program's columns shows the peak; on the
     // inspector's it edits.
     connect(evaluationList_, &QTableWidget::cellDoubleClicked, this, [this](int row, int column) {
-        if (column < EvaluationList::Nature && evaluation_ && row >= 0 &&
-            row < static_cast<int>(evaluation_->indications().size()))
+        if (column < EvaluationList::Nature && evaluationList_->manualAt(row) >= 0)
+            goToManualIndication(evaluationList_->manualAt(row));
+        else if (column < EvaluationList::Nature && evaluation_ && row >= 0 &&
+                 row < static_cast<int>(evaluation_->indications().size()))
             goToShownFrame(evaluation_->indications()[static_cast<size_t>(row)].peak);
     });
     connect(evaluationList_, &EvaluationList::decisionEdited, this,
             [this](int row, const IndicationDecision& d) { setDecision(row, d); });
+    connect(evaluationList_, &EvaluationList::manualDecisionEdited, this,
+            [this](int j, const IndicationDecision& d) { setManualDecision(j, d); });
+    connect(evaluationList_, &EvaluationList::manualRemovalRequested, this,
+            [this](int j) { removeManualIndication(j); });
+    connect(strips_, &EchoStrips::manualMarkRequested, this,
+            [this](int64_t first, int64_t last) { markManualIndication(first, last); });
     connect(strips_, &EchoStrips::seekRequested, this, [this](int64_t i) { goToShownFrame(i); });
     connect(strips_, &EchoStrips::viewRequested, this,
             [this](const OverviewView& v) { showView(v); });
@@ -297,6 +313,10 @@ void TEchoDynamicsForm::fillEvaluationList() {
             blank.end = {overview_->recordNumber(d.end), overview_->frameNumber(d.end)};
             decisions.push_back(decided ? *decided : blank);
         }
+        words.manual = tr("人工").toStdString();
+        addManualRows(match, words, rows, decisions);
+    } else {
+        addManualRows({}, {}, rows, decisions);
     }
     evaluationList_->fill(rows, decisions, orphans);
     DefectList calibration; // the list's own words for the travel
@@ -743,13 +763,15 @@ QString TEchoDynamicsForm::statusText() const {
     if (cancelled_) return tr("计算已取消");
     if (overview_ && evaluation_ && evaluationShown())
         return tr("%1 帧，评定 %2 帧，%3 处评定的指示")
-            .arg(overview_->frameCount())
-            .arg(evaluation_->evaluatedFrames())
-            .arg(evaluation_->indications().size());
+                   .arg(overview_->frameCount())
+                   .arg(evaluation_->evaluatedFrames())
+                   .arg(evaluation_->indications().size()) +
+               manualStatusText();
     if (overview_)
         return tr("%1 帧，%2 处指示")
-            .arg(overview_->frameCount())
-            .arg(overview_->indications().size());
+                   .arg(overview_->frameCount())
+                   .arg(overview_->indications().size()) +
+               manualStatusText();
     return {};
 }
 

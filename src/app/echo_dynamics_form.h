@@ -112,6 +112,19 @@ public:
     void selectEvaluated(int row);
     // The inspector's decision on evaluated indication `row`.
     void setDecision(int row, const IndicationDecision& decision);
+    // Marks shown frames first .. last (either order) as a manual
+    // indication (markManual), kept and listed; a Ctrl+drag on the strips
+    // or the B-scan asks for it.
+    void markManualIndication(int64_t first, int64_t last);
+    // The inspector's decision on manual indication j.
+    void setManualDecision(int j, const IndicationDecision& decision);
+    // Removes manual indication j once confirmManualRemoval agrees.
+    void removeManualIndication(int j);
+    // Asks whether manual indication `what` ("248:0–252:3") goes; the
+    // default asks in a message box.
+    std::function<bool(const QString& what)> confirmManualRemoval;
+    // Shows manual indication j's peak in the main window.
+    void goToManualIndication(int j);
     // The scan travel; lengths turn to millimetres where it gives one.
     void setTravel(const TravelCalibration& calibration);
     // The report's typed cells of the job, by caption; kept with the
@@ -186,6 +199,12 @@ private:
     // The evaluation of the overview as it now stands, its list and strip.
     void evaluate();
     void fillEvaluationList();
+    // The manual indications' rows after the evaluated ones, and their
+    // outlines on the strips.
+    void addManualRows(const DecisionMatch& match, const DefectListWords& words,
+                       std::vector<DefectRow>& rows, std::vector<IndicationDecision>& decisions);
+    // The manual indications' part of the status line ("" without any).
+    QString manualStatusText() const;
     // The evaluated indications as CSV, with the inspector's decisions.
     std::string evaluationCsv() const;
     // The decisions kept for the open recording, read when it opens, and

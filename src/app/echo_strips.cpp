@@ -122,11 +122,25 @@ void EchoStrips::render() {
     drawOverviewStrips(picture_, *overview_, view_, evaluation ? &*evaluation : nullptr,
                        bscanShown_ ? &bscan : nullptr);
     if (marks_) drawOverviewMarks(picture_, *marks_, view_, notesAndBlocks_, bscanShown_);
+    drawManualIndications(picture_, manual_, view_, bscanShown_);
 }
 
 void EchoStrips::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.drawImage(0, 0, picture());
+    if (drag_ != Drag::Mark || !hasFrames()) return;
+    // The frames a Ctrl+drag goes over, shaded through every strip.
+    const OverviewLayout strips = layout();
+    const int x1 = std::min(markFrom_, markTo_), x2 = std::max(markFrom_, markTo_);
+    QColor shade = QColor::fromRgba(kManualOutline);
+    shade.setAlpha(70);
+    for (const QRect& r : strips.strips())
+        p.fillRect(r.left() + x1, r.top(), x2 - x1 + 1, r.height(), shade);
+}
+
+void EchoStrips::setManualIndications(std::vector<Indication> runs) {
+    manual_ = std::move(runs);
+    invalidate();
 }
 
 void EchoStrips::resizeEvent(QResizeEvent*) { invalidate(); }
@@ -149,8 +163,15 @@ void EchoStrips::mousePressEvent(QMouseEvent* e) {
         return;
     }
     const OverviewLayout strips = layout();
-    if (strips.amplitude.contains(at) || strips.position.contains(at) ||
-        strips.bscan.contains(at)) {
+    const bool onData =
+        strips.amplitude.contains(at) || strips.position.contains(at) || strips.bscan.contains(at);
+    if (onData && (e->modifiers() & Qt::ControlModifier)) {
+        drag_ = Drag::Mark;
+        markFrom_ = markTo_ = columnUnder(at.x());
+        update();
+        return;
+    }
+    if (onData) {
         drag_ = Drag::Seek;
         seekTo(at.x());
     }
@@ -166,6 +187,12 @@ void EchoStrips::mouseMoveEvent(QMouseEvent* e) {
     switch (drag_) {
     case Drag::None: setCursor(thresholdUnder(at) ? Qt::SizeVerCursor : Qt::ArrowCursor); return;
     case Drag::Seek: seekTo(at.x()); return;
+    case Drag::Mark:
+        if (const int x = columnUnder(at.x()); x != markTo_) {
+            markTo_ = x;
+            update();
+        }
+        return;
     case Drag::Threshold: {
         const OverviewScales s = OverviewScales::of(*overview_, view_);
         const bool db = dragUnit_ == AmplitudeUnit::Db;
@@ -182,9 +209,23 @@ void EchoStrips::mouseMoveEvent(QMouseEvent* e) {
     }
 }
 
-void EchoStrips::mouseReleaseEvent(QMouseEvent*) {
+void EchoStrips::mouseReleaseEvent(QMouseEvent* e) {
     if (drag_ == Drag::Pan) unsetCursor();
+    const Drag was = drag_;
     drag_ = Drag::None;
+    if (was != Drag::Mark || !hasFrames()) return;
+    markTo_ = columnUnder(e->position().toPoint().x());
+    update();
+    // Every frame of the columns from the one pressed to the one released.
+    const OverviewView view = showFrames(view_, view_.from, view_.to, overview_->frameCount());
+    const int width = layout().amplitude.width();
+    const auto from = framesOfColumn(view, width, markFrom_);
+    const auto to = framesOfColumn(view, width, markTo_);
+    const int64_t last = overview_->frameCount() - 1;
+    if (markFrom_ <= markTo_)
+        emit manualMarkRequested(from.first, std::min(to.second - 1, last));
+    else
+        emit manualMarkRequested(std::min(from.second - 1, last), to.first);
 }
 
 void EchoStrips::wheelEvent(QWheelEvent* e) {
@@ -213,6 +254,8 @@ bool EchoStrips::event(QEvent* e) {
         text = lines.join(QLatin1Char('\n'));
     } else if (strips.amplitude.left() <= at.x() && at.x() <= strips.amplitude.right())
         text = describeColumn(at.x() - strips.amplitude.left());
+    if (!text.isEmpty() && hasFrames())
+        text += QLatin1Char('\n') + tr("Ctrl+拖动：把拖过的帧标为人工指示");
     if (text.isEmpty())
         QToolTip::hideText();
     else
@@ -249,11 +292,18 @@ bool EchoStrips::thresholdUnder(const QPoint& at) {
     return std::abs(at.y() - row) <= kGrip;
 }
 
-void EchoStrips::seekTo(int x) {
+int EchoStrips::columnUnder(int x) const {
     const QRect plot = layout().amplitude;
-    const int column = std::clamp(x - plot.left(), 0, plot.width() - 1);
-    const int64_t i =
-        std::min(frameAtColumn(view_, plot.width(), column), overview_->frameCount() - 1);
+    return std::clamp(x - plot.left(), 0, plot.width() - 1);
+}
+
+int64_t EchoStrips::frameUnder(int x) const {
+    const int width = layout().amplitude.width();
+    return std::min(frameAtColumn(view_, width, columnUnder(x)), overview_->frameCount() - 1);
+}
+
+void EchoStrips::seekTo(int x) {
+    const int64_t i = frameUnder(x);
     if (i == lastSeek_ && drag_ == Drag::Seek && seekStarted_) return;
     lastSeek_ = i;
     seekStarted_ = true;

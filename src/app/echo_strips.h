@@ -1,9 +1,10 @@
 // The echo-dynamics strips as a widget: shows the overview's strips and
 // marks for the view it is given, and turns the mouse into requests: a click
 // or drag on the data seeks there, a drag on the threshold line sets the
-// threshold, the wheel zooms around the pointer and a right (or
-// Shift+left) drag pans. The owner answers a request by setting the new view
-// or overview; the widget itself changes nothing.
+// threshold, a Ctrl+left drag on the data (the strips or the B-scan) marks
+// the frames under it as a manual indication, the wheel zooms around the
+// pointer and a right (or Shift+left) drag pans. The owner answers a request by setting the new
+// view or overview; the widget itself changes nothing.
 #pragma once
 
 #include <QImage>
@@ -49,6 +50,8 @@ public:
     OverviewLayout layout() const { return OverviewLayout::forSize(size(), bscanShown_); }
     // The columns of the B-scan strip as last drawn.
     const std::vector<BscanColumn>& bscanColumns() const { return bscanColumns_; }
+    // The inspector's manual indications, outlined over the strips.
+    void setManualIndications(std::vector<Indication> runs);
     // The evaluated indication whose 6 dB run is marked, or -1.
     void setSelectedIndication(int index);
     // Something the picture shows changed (thresholds, indications).
@@ -71,6 +74,10 @@ signals:
     void seekRequested(int64_t shownFrame);
     void viewRequested(const OverviewView& view);
     void thresholdRequested(AmplitudeUnit unit, int64_t tenths);
+    // A Ctrl+drag over shown frames `first` to `last`: every frame of the
+    // columns dragged over, in the order dragged (`last` lies before `first`
+    // after a drag to the left).
+    void manualMarkRequested(int64_t first, int64_t last);
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -82,12 +89,16 @@ protected:
     bool event(QEvent* e) override;
 
 private:
-    enum class Drag { None, Seek, Threshold, Pan };
+    enum class Drag { None, Seek, Threshold, Pan, Mark };
     bool hasFrames() const { return overview_ && overview_->frameCount() > 0; }
     // Whether `at` lies on the threshold line of the amplitude strip; notes
     // the unit of that line for the drag.
     bool thresholdUnder(const QPoint& at);
     void seekTo(int x);
+    // The shown frame under column x of the widget, kept within the plot.
+    int64_t frameUnder(int x) const;
+    // The plot's column under x of the widget, kept within the plot.
+    int columnUnder(int x) const;
     // The texts of the marks near column x of the plots.
     QStringList marksNear(int x) const;
     void render();
@@ -104,6 +115,7 @@ private:
     RecordQuery* bscanReader_ = nullptr;
     const Evaluation* outlined_ = nullptr;
     std::vector<BscanColumn> bscanColumns_;
+    std::vector<Indication> manual_;
     QImage picture_;
     bool dirty_ = true;
 
@@ -111,6 +123,7 @@ private:
     AmplitudeUnit dragUnit_ = AmplitudeUnit::Percent;
     QPoint dragStart_;
     OverviewView dragView_;
+    int markFrom_ = 0, markTo_ = 0; // Drag::Mark: the plot's columns pressed and now
     int64_t lastSeek_ = -1;
     bool seekStarted_ = false;
 };

@@ -585,6 +585,41 @@ void drawBscanStrip(QImage& image, const QRect& plot, const EchoOverview& o,
     drawBscan(p, plot, o, FramesInView(o, view), bscan);
 }
 
+void drawManualIndications(QImage& image, const std::vector<Indication>& runs,
+                           const OverviewView& view, bool bscan) {
+    const OverviewLayout layout = OverviewLayout::forSize(image.size(), bscan);
+    const int width = layout.amplitude.width();
+    QPainter p(&image);
+    const QColor colour = QColor::fromRgba(kManualOutline);
+    QFont font = rulerFont();
+    p.setFont(font);
+    const QString tag = translated(QT_TRANSLATE_NOOP("OverviewStrips", "人工"));
+    const QFontMetrics metrics(font);
+    for (const Indication& run : runs) {
+        if (run.end < view.from || run.start >= view.to) continue;
+        const int x1 = run.start <= view.from ? 0 : columnOfFrame(view, width, run.start);
+        const int x2 = std::clamp(columnOfFrame(view, width, run.end + 1) - 1, x1, width - 1);
+        for (const QRect& r : layout.strips()) {
+            // Two pixels wide, so that it shows over the B-scan's colours.
+            const QRect box(r.left() + x1, r.top(), x2 - x1 + 1, r.height());
+            p.fillRect(box.left(), box.top(), box.width(), 2, colour);
+            p.fillRect(box.left(), box.bottom() - 1, box.width(), 2, colour);
+            p.fillRect(box.left(), box.top(), std::min(2, box.width()), box.height(), colour);
+            p.fillRect(std::max(box.right() - 1, box.left()), box.top(), std::min(2, box.width()),
+                       box.height(), colour);
+            if (r == layout.position) continue;
+            // The tag on a filled label, left of the box where the box
+            // lies at the right edge.
+            const QSize size(metrics.horizontalAdvance(tag) + 4, metrics.height());
+            const int left = std::min(box.left(), r.right() + 1 - size.width());
+            const QRect label(QPoint(left, box.top()), size);
+            p.fillRect(label, colour);
+            p.setPen(Qt::white);
+            p.drawText(label, Qt::AlignCenter, tag);
+        }
+    }
+}
+
 void drawOverviewMarks(QImage& image, const std::vector<OverviewMark>& marks,
                        const OverviewView& view, bool notesAndBlocks, bool bscan) {
     const OverviewLayout layout = OverviewLayout::forSize(image.size(), bscan);

@@ -76,4 +76,14 @@ inline constexpr int kSparseNoteColumns = 8;
 void drawOverviewMarks(QImage& image, const std::vector<OverviewMark>& marks,
                        const OverviewView& view, bool notesAndBlocks = true, bool bscan = false);
 
+// The inspector's manual indications (人工, runs of shown frames: see
+// markManual) over strips drawn for `view`: each run in view as a box over
+// its columns through every strip, in a colour of its own (kManualOutline,
+// neither the B-scan's cyan outlines of the evaluated indications nor a
+// colour of its palette), tagged 人工 at its top left in the amplitude
+// strip and the B-scan.
+inline constexpr QRgb kManualOutline = 0xFFFF00DC;
+void drawManualIndications(QImage& image, const std::vector<Indication>& runs,
+                           const OverviewView& view, bool bscan = false);
+
 } // namespace vantrel

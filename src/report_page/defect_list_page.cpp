@@ -101,6 +101,13 @@ QString titleText(bool continued) {
 }
 
 QString countText(const DefectList& list) {
+    if (list.manual > 0)
+        return pageText(QT_TRANSLATE_NOOP(
+                            "DefectListPage",
+                            "达到评定线的指示：%1 个；列入本表：%2 个（其中人工指示 %3 个）"))
+            .arg(list.evaluated)
+            .arg(list.rows.size())
+            .arg(list.manual);
     return pageText(QT_TRANSLATE_NOOP("DefectListPage", "达到评定线的指示：%1 个；列入本表：%2 个"))
         .arg(list.evaluated)
         .arg(list.rows.size());
@@ -243,6 +250,7 @@ DefectListWords defectListWords() {
     DefectListWords w;
     w.frames = pageText(QT_TRANSLATE_NOOP("DefectListPage", "帧")).toStdString();
     w.zone = pageText(QT_TRANSLATE_NOOP("DefectListPage", "{}区")).toStdString();
+    w.manual = pageText(QT_TRANSLATE_NOOP("DefectListPage", "人工")).toStdString();
     return w;
 }
 
@@ -570,8 +578,10 @@ void DefectListDocument::paintPage(QPainter& p, int k) const {
 }
 
 QStringList defectListPageTexts() {
-    QStringList texts{titleText(false), titleText(true), wholeTextsHeading(), orphanHeading(),
-                      countText(DefectList{})};
+    DefectList withManual;
+    withManual.manual = 1;
+    QStringList texts{titleText(false), titleText(true),         wholeTextsHeading(),
+                      orphanHeading(),  countText(DefectList{}), countText(withManual)};
     // The coverage in each of its forms, and the empty row it leads to.
     Coverage cover;
     cover.health.announced = cover.health.indexed = 1;
@@ -605,7 +615,8 @@ QStringList defectListPageTexts() {
     list.travel = Travel{3000000, 3};
     texts << defectListTravelText(list);
     const DefectListWords words = defectListWords();
-    texts << QString::fromStdString(words.frames) << QString::fromStdString(words.zone);
+    texts << QString::fromStdString(words.frames) << QString::fromStdString(words.zone)
+          << QString::fromStdString(words.manual);
     return texts;
 }
 

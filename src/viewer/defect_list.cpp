@@ -1,5 +1,8 @@
 #include "defect_list.h"
 
+#include <algorithm>
+
+#include "bscan.h"
 #include "display_text.h"
 #include "indication_table.h"
 
@@ -63,6 +66,93 @@ DefectRow defectRow(const EchoOverview& o, const Evaluation& evaluation, size_t 
         row.remark = decision->remark;
     }
     return row;
+}
+
+DefectRow manualDefectRow(const EchoOverview& o, const IndicationDecision& d, size_t j,
+                          size_t number, const std::optional<Travel>& travel,
+                          const DefectListWords& words) {
+    DefectRow row;
+    row.indication = j;
+    row.manual = true;
+    row.number = std::to_string(number);
+    row.span = placeText(d.start) + "\u2013" + placeText(d.end);
+    row.peak = placeText(d.peak.value_or(d.start));
+    row.zone = words.manual;
+    const int64_t first = o.indexOf(d.start.record, d.start.frame);
+    const int64_t last = o.indexOf(d.end.record, d.end.frame);
+    if (first >= 0 && last >= first) {
+        row.length6dB = lengthText(last - first + 1, travel, words.manual.c_str(), words);
+        row.lengthEl = row.length6dB;
+    }
+    row.nature = d.nature;
+    row.grade = d.grade;
+    row.remark = d.remark;
+    return row;
+}
+
+int64_t manualPeak(const EchoOverview& o, int64_t first, int64_t last, RecordQuery* reader) {
+    const int64_t middle = first + (last - first) / 2;
+    const BscanSummaries& s = o.bscanSummaries();
+    if (!reader || s.empty() || first < 0 || last < first || last >= o.frameCount()) return middle;
+    if (o.recordNumber(last) - o.recordNumber(first) >= kBscanMostRecordsRead) return middle;
+    // One column a frame: each frame's own samples.
+    const int64_t n = last - first + 1;
+    const std::vector<BscanColumn> columns =
+        bscanByReading(o, *reader, first, last, static_cast<int>(n));
+    int64_t peak = middle;
+    uint8_t best = 0;
+    for (int64_t i = first; i <= last; ++i) {
+        const BscanCells& cells = columns[static_cast<size_t>(i - first)].cells;
+        const BscanGeometry& g = s.geometryAt(i);
+        auto largest = [&](int start, int width) {
+            const int a = std::clamp(start, 0, kBscanRows);
+            const int b = std::clamp(start + width, a, kBscanRows);
+            return a == b ? uint8_t{0} : *std::max_element(cells.begin() + a, cells.begin() + b);
+        };
+        uint8_t v = largest(g.gateAStart, g.gateAWidth);
+        if (g.gateB) v = std::max(v, largest(g.gateBStart, g.gateBWidth));
+        if (v > best) {
+            best = v;
+            peak = i;
+        }
+    }
+    return peak;
+}
+
+std::optional<size_t> markManual(Inspection& inspection, const EchoOverview& o, int64_t first,
+                                 int64_t last, RecordQuery* reader) {
+    const int64_t count = o.frameCount();
+    if (count <= 0) return std::nullopt;
+    if (last < first) std::swap(first, last);
+    first = std::clamp<int64_t>(first, 0, count - 1);
+    last = std::clamp<int64_t>(last, 0, count - 1);
+    auto place = [&](int64_t i) { return FramePlace{o.recordNumber(i), o.frameNumber(i)}; };
+    IndicationDecision& d = inspection.decisions.emplace_back();
+    d.start = place(first);
+    d.end = place(last);
+    d.peak = place(manualPeak(o, first, last, reader));
+    d.manual = true;
+    return inspection.decisions.size() - 1;
+}
+
+std::optional<size_t> manualDecisionIndex(const Inspection& inspection, size_t j) {
+    for (size_t k = 0; k < inspection.decisions.size(); ++k)
+        if (inspection.decisions[k].manual && j-- == 0) return k;
+    return std::nullopt;
+}
+
+std::vector<Indication> manualRuns(const EchoOverview& o, const Inspection& inspection) {
+    std::vector<Indication> runs;
+    for (const IndicationDecision& d : inspection.decisions) {
+        if (!d.manual) continue;
+        const int64_t first = o.indexOf(d.start.record, d.start.frame);
+        const int64_t last = o.indexOf(d.end.record, d.end.frame);
+        if (first < 0 || last < first) continue;
+        const FramePlace p = d.peak.value_or(d.start);
+        const int64_t peak = o.indexOf(p.record, p.frame);
+        runs.push_back({first, last, peak >= first && peak <= last ? peak : first});
+    }
+    return runs;
 }
 
 FramePlace decisionPeak(const Evaluation& evaluation, const IndicationDecision& decision) {
@@ -227,6 +317,12 @@ DefectList defectList(const EchoOverview& o, const Evaluation& evaluation,
         if (decision && !decision->reported) continue;
         list.rows.push_back(defectRow(o, evaluation, k, peakPositions(o, reader, d.peak),
                                       list.travel, decision, words));
+    }
+    for (size_t j = 0; j < match.manual.size(); ++j) {
+        if (!match.manual[j]->reported) continue;
+        list.rows.push_back(
+            manualDefectRow(o, *match.manual[j], j, list.evaluated + j, list.travel, words));
+        ++list.manual;
     }
     return list;
 }

@@ -1,5 +1,6 @@
 // The defect list of an inspection as texts: one row per evaluated
-// indication the inspector reports, with where it lies, how high its peak
+// indication the inspector reports, then one per manual indication (人工, a
+// range the inspector marked), with where it lies, how high its peak
 // stands against SL, its zone, depth and surface distance at the peak, its
 // length along the weld and the inspector's words on it. The printed list,
 // the report pages vantrel-inspect pre-fills and `vantrel-inspect evaluate`
@@ -39,6 +40,8 @@ PeakPositions peakPositions(const EchoOverview& overview, RecordQuery& reader, i
 struct DefectListWords {
     std::string frames = "帧"; // the unit of a length counted in frames
     std::string zone = "{}区"; // a zone, {} standing for I, II or III
+    // A manual indication's zone cell, and the method of its lengths.
+    std::string manual = "人工";
 };
 
 // The SL±dB of a report: the peak against the sizing line with its sign
@@ -58,12 +61,17 @@ std::string zoneRemarkText(const EvaluatedIndication& indication,
 
 // One row of the list, every cell as printed.
 struct DefectRow {
-    size_t indication = 0;             // its index among the evaluated indications
-    std::string number;                // that index, from 0 as everywhere, "7"
+    // Its index among the evaluated indications, or for a manual row among
+    // the manual indications (DecisionMatch::manual).
+    size_t indication = 0;
+    bool manual = false;
+    // That index, from 0 as everywhere, "7"; a manual row's numbers go on
+    // after the evaluated indications' (evaluated + its index).
+    std::string number;
     std::string span;                  // first to last frame, "12:3–14:0"
     std::string peak;                  // "13:5"
     std::string aboveSl;               // "SL+4.6dB"
-    std::string zone;                  // "I", "II" or "III"
+    std::string zone;                  // "I", "II" or "III"; a manual row's "人工"
     std::string depth, surface;        // at the peak, "24.1 mm"; empty in the two-gate form
     std::string length6dB;             // "12.5 mm (6 dB)" or "25 帧 (6 dB)"
     std::string lengthEl;              // "30.0 mm (EL)" or "60 帧 (EL)"
@@ -75,6 +83,19 @@ struct DefectRow {
 DefectRow defectRow(const EchoOverview& overview, const Evaluation& evaluation, size_t k,
                     const PeakPositions& at, const std::optional<Travel>& travel,
                     const IndicationDecision* decision, const DefectListWords& words = {});
+// The row of manual indication `decision`, the j-th of the inspection's
+// (DecisionMatch::manual), numbered `number`. It lies where the inspector
+// marked it, from its first to its last frame, its peak the one markManual
+// found. No SL±dB, zone, depth or surface distance: the evaluation did not
+// find it, and gate A's readout at its peak measures another echo than the
+// one marked (a manual indication is most often an echo in gate B); the
+// zone cell says 人工. Both length cells hold the marked length, first to
+// last frame, "25 帧 (人工)" or with a travel "12.5 mm (人工)"; empty where
+// the overview does not hold those frames.
+DefectRow manualDefectRow(const EchoOverview& overview, const IndicationDecision& decision,
+                          size_t j, size_t number, const std::optional<Travel>& travel,
+                          const DefectListWords& words = {});
+
 // Which of the inspector's decisions each evaluated indication holds. A
 // decision belongs to the indication that holds its peak frame, so that it
 // follows its indication when the gap, the split or the rules that cut
@@ -119,6 +140,42 @@ ReportCells flawCellsAt(const Evaluation* evaluation, const Inspection& inspecti
 void keepFlawCells(const Evaluation* evaluation, Inspection& inspection, FramePlace frame,
                    const ReportCells& cells);
 
+// ---- manual indications (人工): a range of shown frames the inspector
+// marks on the strips or the B-scan where the evaluation finds nothing, an
+// echo gate A's readout never holds (a root crack in gate B). They are
+// decisions with `manual` set, kept in the inspection like the others,
+// belong to no evaluated indication, may overlap one another and the
+// evaluated indications, and are listed after the evaluated ones.
+
+// The peak of shown frames first .. last (within the overview, first <=
+// last): the first frame holding the largest B-scan sample within gate A or
+// gate B (where its parameters draw gate B), read from the records with
+// `reader` (opened alongside the overview's file) when the range touches at
+// most kBscanMostRecordsRead records. Without a reader, on a longer range,
+// on an overview without gate geometry or where no sample in the gates is
+// above 0: the middle frame, (first + last) / 2.
+int64_t manualPeak(const EchoOverview& overview, int64_t first, int64_t last, RecordQuery* reader);
+
+// Marks shown frames first .. last as a manual indication: the two in
+// either order (a drag to the left), each kept within the overview. A new
+// decision is appended to the inspection, manual, from the first frame's
+// place to the last's, its peak manualPeak's, nature, grade and remark
+// blank, reported; one already marked on the same frames is kept beside it.
+// Returns its index into inspection.decisions, or nullopt when the overview
+// holds no frame (nothing is marked).
+std::optional<size_t> markManual(Inspection& inspection, const EchoOverview& overview,
+                                 int64_t first, int64_t last, RecordQuery* reader = nullptr);
+
+// The index into inspection.decisions of manual indication j (the j-th
+// decision with `manual` set, as DecisionMatch::manual orders them), or
+// nullopt when there are not that many.
+std::optional<size_t> manualDecisionIndex(const Inspection& inspection, size_t j);
+
+// The manual indications of `inspection` as runs of shown frames of
+// `overview` (start, end and peak), in the inspection's order; those whose
+// first or last frame the overview does not hold are left out.
+std::vector<Indication> manualRuns(const EchoOverview& overview, const Inspection& inspection);
+
 // One line of an orphan decision for the list: its frames and words,
 // "185:2–190:0 (185:9) 未熔合 III 根部".
 std::string orphanText(const IndicationDecision& decision);
@@ -134,8 +191,15 @@ std::string csvField(const std::string& text);
 
 // The list and what it was made with.
 struct DefectList {
+    // The evaluated indications' rows, then the manual ones'. Grading (a
+    // standard's rules applied by `vantrel-inspect evaluate` and the
+    // report) takes its indications from these rows, the manual ones
+    // included, so that an indication the inspector marked is graded like
+    // the others: by its nature and its length (a manual row has no zone or
+    // SL±dB, and a rule on those does not hold for it).
     std::vector<DefectRow> rows;
     size_t evaluated = 0; // evaluated indications, reported or not
+    size_t manual = 0;    // rows of manual indications (reported ones)
     Coverage coverage;    // what the evaluation covered of the recording
     // The inspector's decisions no indication of this evaluation holds, as
     // orphanText gives them.
@@ -149,6 +213,7 @@ struct DefectList {
 
 // The rows of the indications `evaluation` found in `overview` that
 // `inspection` reports (one without a decision is reported), in their
+// order, then of the manual indications it reports, in the inspection's
 // order; `reader` reads the peaks' positions (see peakPositions).
 DefectList defectList(const EchoOverview& overview, const Evaluation& evaluation,
                       const Inspection& inspection, RecordQuery& reader,

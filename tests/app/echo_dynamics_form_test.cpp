@@ -15,6 +15,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -1370,6 +1371,138 @@ private slots:
         showReport(again, report, 185, 2);
         QCOMPARE(report.fieldText("QRRichText29"), QString("未熔合"));
         QCOMPARE(report.fieldText("QRRichText14"), QString("112.5 mm"));
+    }
+
+    // A Ctrl+drag on the B-scan or on the strips marks the frames dragged
+    // over as a manual indication: outlined, listed after the evaluated
+    // indications with 人工, edited like them, removed only once the
+    // inspector agrees; a plain drag still only shows frames.
+    void ctrlDragMarksAManualIndication() {
+        QTemporaryDir dir;
+        const QString copy = dir.filePath("demo.DAT");
+        QVERIFY(QFile::copy(VANTREL_DEMO, copy));
+        Window w;
+        QVERIFY(w.openAndCompute(copy.toStdString()));
+        TEchoDynamicsForm& e = w.echo();
+        e.setEvaluationShown(true);
+        e.setBscanShown(true);
+        EchoStrips* strips = w.strips();
+        const OverviewLayout layout = strips->layout();
+        QVERIFY(!layout.bscan.isEmpty());
+        auto onBscan = [&](int64_t i) {
+            return QPoint(w.pointAt(i).x(), layout.bscan.top() + layout.bscan.height() / 2);
+        };
+        auto outlined = [&] {
+            const QImage& image = e.stripsPicture();
+            int n = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    n += (image.pixel(x, y) & 0xFFFFFF) == (kManualOutline & 0xFFFFFF);
+            return n;
+        };
+        auto manual = [&] {
+            std::vector<IndicationDecision> kept;
+            for (const IndicationDecision& d : e.inspection().decisions)
+                if (d.manual) kept.push_back(d);
+            return kept;
+        };
+        auto* table = w.child<EvaluationList>("EvaluationList");
+        QCOMPARE(table->rowCount(), 13);
+        QCOMPARE(outlined(), 0);
+
+        // A plain drag over the crack shows frames and marks nothing.
+        QTest::mousePress(strips, Qt::LeftButton, {}, onBscan(w.indexOf(240, 0)));
+        QTest::mouseMove(strips, onBscan(w.indexOf(245, 0)));
+        QTest::mouseRelease(strips, Qt::LeftButton, {}, onBscan(w.indexOf(245, 0)));
+        const Shown shown = w.place();
+        const int64_t dragEnd = w.indexOf(245, 0);
+        QVERIFY(w.indexOf(shown.record, shown.frame) >= dragEnd);
+        QVERIFY(w.indexOf(shown.record, shown.frame) < dragEnd + 8); // a column holds a few
+        QVERIFY(manual().empty());
+
+        // Ctrl+drag on the B-scan over the root crack in gate B, leftwards.
+        const int64_t from = w.indexOf(246, 0), to = w.indexOf(251, 0);
+        QTest::mousePress(strips, Qt::LeftButton, Qt::ControlModifier, onBscan(to));
+        QTest::mouseMove(strips, onBscan(w.indexOf(248, 0)));
+        QTest::mouseMove(strips, onBscan(from));
+        QTest::mouseRelease(strips, Qt::LeftButton, Qt::ControlModifier, onBscan(from));
+        QCOMPARE(w.place(), shown); // nothing shown
+        QCOMPARE(manual().size(), size_t{1});
+        const IndicationDecision d = manual()[0];
+        // Every frame of the columns dragged over: a column holds a few.
+        const int64_t start = w.indexOf(d.start.record, d.start.frame);
+        const int64_t end = w.indexOf(d.end.record, d.end.frame);
+        QVERIFY2(start >= from && start < from + 8, qPrintable(QString::number(start - from)));
+        QVERIFY2(end >= to && end < to + 8, qPrintable(QString::number(end - to)));
+        QVERIFY(d.peak);
+        QVERIFY2(d.peak->record >= 246 && d.peak->record <= 250,
+                 qPrintable(QString::number(d.peak->record)));
+        QVERIFY(d.nature.empty() && d.grade.empty() && d.remark.empty() && d.reported);
+        QVERIFY(outlined() > 100);
+        QVERIFY(
+            w.child<QLabel>("OverviewStatus")->text().endsWith("，1 处人工指示（Ctrl+拖动标记）"));
+
+        // Listed after the evaluated indications, its zone 人工.
+        QCOMPARE(table->rowCount(), 14);
+        const QString span = QString::fromStdString(placeText(d.start) + "–" + placeText(d.end));
+        QCOMPARE(table->item(13, 0)->text(), QString("13"));
+        QCOMPARE(table->item(13, 1)->text(), span);
+        QCOMPARE(table->item(13, 3)->text(), QString("人工"));
+        QCOMPARE(table->item(13, 8)->text(), QString("%1 帧 (人工)").arg(end - start + 1));
+        // Its grade chosen in the list: kept, manual still, on the list
+        // filled anew and in the defect list.
+        table->item(13, EvaluationList::Grade)->setText("III");
+        table->item(13, EvaluationList::Nature)->setText("裂纹");
+        QCOMPARE(manual().size(), size_t{1});
+        QCOMPARE(manual()[0].grade, std::string("III"));
+        QCOMPARE(manual()[0].nature, std::string("裂纹"));
+        QCOMPARE(manual()[0].start, d.start);
+        e.setTravel({});
+        QCOMPARE(table->item(13, EvaluationList::Grade)->text(), QString("III"));
+        const std::optional<DefectListInputs> list = e.defectListInputs();
+        QVERIFY(list);
+        QCOMPARE(list->list.rows.size(), size_t{14});
+        QCOMPARE(list->list.rows.back().zone, std::string("人工"));
+        QCOMPARE(list->list.rows.back().grade, std::string("III"));
+        // A double click on its program's columns shows its peak.
+        const QPoint p = table->visualItemRect(table->item(13, 0)).center();
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, p);
+        QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, p);
+        QCOMPARE(w.place(), (Shown{d.peak->record, d.peak->frame}));
+
+        // Ctrl+drag on the amplitude strip makes a second one over the
+        // first; both are kept.
+        QTest::mousePress(strips, Qt::LeftButton, Qt::ControlModifier,
+                          w.pointAt(w.indexOf(249, 0)));
+        QTest::mouseMove(strips, w.pointAt(w.indexOf(255, 0)));
+        QTest::mouseRelease(strips, Qt::LeftButton, Qt::ControlModifier,
+                            w.pointAt(w.indexOf(255, 0)));
+        QCOMPARE(manual().size(), size_t{2});
+        QCOMPARE(table->rowCount(), 15);
+        QCOMPARE(table->item(14, 3)->text(), QString("人工"));
+
+        // Removing asks first; a no keeps it.
+        QString asked;
+        bool agree = false;
+        e.confirmManualRemoval = [&](const QString& what) {
+            asked = what;
+            return agree;
+        };
+        QVERIFY(!table->contextMenuFor(2)); // an evaluated indication's row
+        QMenu* menu = table->contextMenuFor(13);
+        QVERIFY(menu);
+        QCOMPARE(menu->actions().size(), 1);
+        QCOMPARE(menu->actions()[0]->text(), QString("删除人工指示"));
+        menu->actions()[0]->trigger();
+        QCOMPARE(asked, span);
+        QCOMPARE(manual().size(), size_t{2});
+        agree = true;
+        table->contextMenuFor(13)->actions()[0]->trigger();
+        QCOMPARE(manual().size(), size_t{1});
+        QVERIFY(manual()[0].start != d.start);
+        QCOMPARE(table->rowCount(), 14);
+        QVERIFY(
+            w.child<QLabel>("OverviewStatus")->text().endsWith("，1 处人工指示（Ctrl+拖动标记）"));
     }
 
     void headingsBeforeComputing() {

@@ -235,3 +235,55 @@ TEST(OverviewStrips, ValuesNoRealFrameHoldsAreMarksOnTheEdge) {
         EXPECT_FALSE(columnHas(image, q, column(i), kMagenta)) << i;
     }
 }
+
+// The inspector's manual indications: a box over exactly their columns
+// through every strip, tagged in the amplitude strip and the B-scan; one
+// out of view is not drawn, one running past the view's edge is cut there.
+TEST(OverviewStrips, ManualIndicationsAreOutlined) {
+    const QRgb manual = kManualOutline | 0xFF000000u;
+    for (const bool bscan : {false, true}) {
+        SCOPED_TRACE(bscan ? "with the B-scan" : "strips only");
+        QImage image(400, bscan ? 300 : 160, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        const OverviewLayout layout = OverviewLayout::forSize(image.size(), bscan);
+        const int width = layout.amplitude.width(); // 272 columns for 500 frames
+        const OverviewView view{200, 700, -1};
+        // Frames 300..349 in view; 100..150 before it; 650..800 past its end.
+        drawManualIndications(image, {{300, 349, 320}, {100, 150, 120}, {650, 800, 700}}, view,
+                              bscan);
+        const int x1 = columnOfFrame(view, width, 300), x2 = columnOfFrame(view, width, 350) - 1;
+        for (const QRect& r : layout.strips()) {
+            const int mid = r.top() + r.height() / 2;
+            EXPECT_EQ(at(image, r.left() + x1, mid), manual);
+            EXPECT_EQ(at(image, r.left() + x2, mid), manual);
+            EXPECT_NE(at(image, r.left() + x1 - 1, mid), manual);
+            EXPECT_NE(at(image, r.left() + x2 + 1, mid), manual);
+            EXPECT_NE(at(image, r.left() + (x1 + x2) / 2, mid), manual); // a box, not a band
+            EXPECT_EQ(at(image, r.left() + (x1 + x2) / 2, r.bottom()), manual);
+            // Past the view's end the box stops at the plot's last column.
+            const int x3 = columnOfFrame(view, width, 650);
+            EXPECT_EQ(at(image, r.left() + x3, mid), manual);
+            EXPECT_EQ(at(image, r.left() + width - 1, mid), manual);
+            EXPECT_NE(at(image, r.right() + 1, mid), manual);
+        }
+        // Nothing before the box of frames 300..349 but the plots' frames.
+        for (int x = layout.amplitude.left(); x < layout.amplitude.left() + x1; ++x)
+            EXPECT_FALSE(columnHas(image, layout.position, x - layout.amplitude.left(), manual))
+                << x;
+        // The tag: a label of the box's colour at its top left, inside the
+        // border, in the amplitude strip and the B-scan, not in the
+        // position strip.
+        auto tagged = [&](const QRect& r) {
+            int label = 0;
+            for (int y = r.top() + 2; y < r.top() + 10; ++y)
+                for (int x = r.left() + x1 + 2; x < r.left() + x1 + 20; ++x)
+                    label += at(image, x, y) == manual;
+            return label;
+        };
+        EXPECT_GT(tagged(layout.amplitude), 50);
+        EXPECT_EQ(tagged(layout.position), 0);
+        if (bscan) {
+            EXPECT_GT(tagged(layout.bscan), 50);
+        }
+    }
+}

@@ -368,7 +368,8 @@ TEST(DefectListPage, CoverageAndNoFalseCleanSheet) {
         std::vector<const char*> lines; // on the page
         const char* emptyRow;
     } cases[] = {
-        {"the whole recording, sound", [](Coverage&) {},
+        {"the whole recording, sound",
+         [](Coverage&) {},
          {"评定范围：300 / 300 帧（DAC 方式且闸门A有回波），记录 0–9",
           "DAC 线（按记录）：RL -4.0 dB，SL -12.0 dB，EL -18.0 dB（记录 0–9）"},
          "没有要报告的缺陷"},
@@ -420,8 +421,7 @@ TEST(DefectListPage, CoverageAndNoFalseCleanSheet) {
         QString text = pdfPageText(writePdf(DefectListDocument(in), dir + "/list.pdf"), 1);
         text.remove(QRegularExpression(QStringLiteral("\\s")));
         for (const char* line : c.lines)
-            EXPECT_TRUE(text.contains(QString::fromUtf8(line).remove(QLatin1Char(' '))))
-                << line;
+            EXPECT_TRUE(text.contains(QString::fromUtf8(line).remove(QLatin1Char(' ')))) << line;
         EXPECT_TRUE(text.contains(QString::fromUtf8(c.emptyRow))) << c.emptyRow;
         EXPECT_EQ(text.contains(clean) && !QString::fromUtf8(c.emptyRow).contains(clean), false);
         QDir(dir).removeRecursively();
@@ -531,4 +531,46 @@ TEST_F(DefectListWindowTest, PreviewPdfAndNoPrinter) {
     QCoreApplication::processEvents();
     EXPECT_EQ(suggested, QString::fromUtf8("/data/weld 7_缺陷汇总.pdf"));
     QDir(dir).removeRecursively();
+}
+
+// The defect list of the demo with a manual indication kept in its
+// inspection, as `report --summary` and the window print it: after the
+// evaluated indications, its zone cell 人工, its length the frames marked,
+// counted apart on the first page.
+TEST(DefectListPage, ManualIndicationsArePrinted) {
+    RecordQuery query;
+    ASSERT_TRUE(query.open(VANTREL_DEMO).ok());
+    const EchoOverview o = computeOverview(query, {});
+    const Evaluation e(o, 0);
+    RecordQuery reader;
+    ASSERT_TRUE(reader.openAlongside(query));
+    Inspection in;
+    const int64_t first = o.indexOf(246, 0), last = o.indexOf(251, 0);
+    ASSERT_TRUE(markManual(in, o, first, last, &reader));
+    in.decisions.back().nature = "根部裂纹";
+    in.decisions.back().grade = "III";
+    const DefectListDocument document(defectListInputs(o, e, in, reader, VANTREL_DEMO));
+    const DefectList& list = document.inputs().list;
+    ASSERT_EQ(list.rows.size(), list.evaluated + 1);
+    const DefectRow& row = list.rows.back();
+    EXPECT_TRUE(row.manual);
+    EXPECT_EQ(row.zone, "人工");
+    EXPECT_EQ(row.span, "246:0–251:0");
+    EXPECT_EQ(row.lengthEl, std::to_string(last - first + 1) + " 帧 (人工)");
+
+    if (!havePoppler()) GTEST_SKIP() << "poppler-utils is missing";
+    const QString pdf = writePdf(document, tempDir("list-manual") + "/list.pdf");
+    QString text;
+    for (int k = 1; k <= pdfPages(pdf); ++k)
+        text += pdfPageText(pdf, k);
+    // The row as pdftotext reads it, its cells in order.
+    const QRegularExpression printed(
+        QString::fromUtf8("%1\\s+246:0–251:0\\s+\\d+:\\d+\\s+人工\\s.*根部裂纹\\s+III")
+            .arg(list.rows.size() - 1),
+        QRegularExpression::DotMatchesEverythingOption);
+    EXPECT_TRUE(printed.match(text).hasMatch()) << text.toStdString();
+    EXPECT_TRUE(text.contains(
+        QString::fromUtf8("列入本表：%1 个（其中人工指示 1 个）").arg(list.rows.size())))
+        << text.toStdString();
+    QDir(QFileInfo(pdf).path()).removeRecursively();
 }

@@ -420,3 +420,156 @@ TEST(DefectList, FlawCellsGoWithTheirIndication) {
     EXPECT_EQ(flawCellsAt(&e, in, {0, 3}), (ReportCells{{"等级", "III"}}));
     EXPECT_EQ(flawCellsAt(nullptr, in, {0, 0}), ReportCells{});
 }
+
+namespace {
+
+// A record of `echoes` frames under a DAC block whose gate A spans samples
+// 40 .. 79 and gate B 150 .. 209; frame f carries sample `height[f]` at
+// position `at[f]` (0: none), and gate A's amplitude -300 (below EL: the
+// evaluation finds nothing).
+std::string manualRecording(const std::vector<std::pair<int, uint8_t>>& samples,
+                            const std::string& name) {
+    using namespace param;
+    const std::vector<int32_t> a(samples.size(), -300);
+    Bytes b = dacFrames(a, false);
+    for (size_t f = 0; f < samples.size(); ++f)
+        b[f * kFrameSize + static_cast<size_t>(samples[f].first)] = samples[f].second;
+    const ParameterBlock block = dac(1)
+                                     .u16(kGateAStart, 40)
+                                     .u16(kGateAWidth, 40)
+                                     .u16(kGateBStart, 150)
+                                     .u16(kGateBWidth, 60)
+                                     .u16(kGateBLevel, 20)
+                                     .b;
+    RecordWriter w;
+    w.addRecord(b, &block);
+    w.addRecord(dacFrames({-300, -300}, false));
+    return writeTemp(name, w.bytes());
+}
+
+} // namespace
+
+TEST(ManualIndications, MarkedFromADrag) {
+    // Record 0: frames 0..5, a sample of 200 in gate B at frame 3, 90 in
+    // gate A at frame 1, 250 outside both gates at frame 5; record 1:
+    // frames 6, 7.
+    RecordQuery query;
+    ASSERT_TRUE(query
+                    .open(manualRecording(
+                        {{0, 0}, {50, 90}, {0, 0}, {180, 200}, {0, 0}, {260, 250}}, "manual.DAT"))
+                    .ok());
+    const EchoOverview o = computeOverview(query, {});
+    ASSERT_EQ(o.frameCount(), 8);
+    RecordQuery reader;
+    ASSERT_TRUE(reader.openAlongside(query));
+
+    const struct {
+        const char* what;
+        int64_t first, last;
+        bool read; // the peak read from the records
+        FramePlace start, end, peak;
+    } cases[] = {
+        {"a drag to the right; the gate B echo is the peak", 0, 5, true, {0, 0}, {0, 5}, {0, 3}},
+        {"a drag to the left marks the same frames", 5, 0, true, {0, 0}, {0, 5}, {0, 3}},
+        {"kept within the file at both ends", -4, 99, true, {0, 0}, {1, 1}, {0, 3}},
+        {"one frame", 2, 2, true, {0, 2}, {0, 2}, {0, 2}},
+        {"gate A's echo where gate B holds none", 0, 2, true, {0, 0}, {0, 2}, {0, 1}},
+        {"nothing in the gates: the middle frame", 5, 7, true, {0, 5}, {1, 1}, {1, 0}},
+        {"without a reader: the middle frame", 0, 5, false, {0, 0}, {0, 5}, {0, 2}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Inspection in;
+        in.decide({0, 0}, {0, 1}).nature = "气孔"; // an evaluated indication's, untouched
+        const std::optional<size_t> k =
+            markManual(in, o, c.first, c.last, c.read ? &reader : nullptr);
+        ASSERT_EQ(k, std::optional<size_t>(1));
+        const IndicationDecision& d = in.decisions[1];
+        EXPECT_TRUE(d.manual);
+        EXPECT_EQ(d.start, c.start);
+        EXPECT_EQ(d.end, c.end);
+        EXPECT_EQ(d.peak, c.peak);
+        EXPECT_EQ(d.nature + d.grade + d.remark, "");
+        EXPECT_TRUE(d.reported);
+        EXPECT_EQ(in.decisions[0].nature, "气孔");
+        EXPECT_FALSE(in.decisions[0].manual);
+    }
+
+    // Two overlapping marks, and one on the same frames, are all kept and
+    // all manual: none belongs to an evaluated indication.
+    Inspection in;
+    markManual(in, o, 1, 4, &reader);
+    markManual(in, o, 3, 6, &reader);
+    markManual(in, o, 1, 4, &reader);
+    in.decisions[2].grade = "II";
+    ASSERT_EQ(in.decisions.size(), 3u);
+    const Evaluation e(o, 0);
+    const DecisionMatch m = matchDecisions(e, in);
+    EXPECT_EQ(m.manual.size(), 3u);
+    EXPECT_TRUE(m.orphans.empty());
+    EXPECT_EQ(manualRuns(o, in).size(), 3u);
+    EXPECT_EQ(manualRuns(o, in)[1].start, 3);
+    EXPECT_EQ(manualRuns(o, in)[1].end, 6);
+    EXPECT_EQ(manualDecisionIndex(in, 2), std::optional<size_t>(2));
+    EXPECT_EQ(manualDecisionIndex(in, 3), std::nullopt);
+
+    // An overview without frames marks nothing.
+    Inspection none;
+    EXPECT_EQ(markManual(none, EchoOverview(), 0, 3), std::nullopt);
+    EXPECT_TRUE(none.decisions.empty());
+}
+
+TEST(ManualIndications, ListedAfterTheEvaluatedOnes) {
+    RecordQuery query;
+    ASSERT_TRUE(query.open(listRecording()).ok());
+    const EchoOverview o = computeOverview(query, {});
+    const Evaluation e(o, 0);
+    ASSERT_EQ(e.indications().size(), 5u);
+    RecordQuery reader;
+    ASSERT_TRUE(reader.openAlongside(query));
+
+    Inspection in;
+    in.decide({0, 5}, {0, 5}).reported = false; // evaluated indication 1
+    markManual(in, o, 0, 3);                    // 0:0-0:3, over evaluated indication 0
+    in.decisions.back().nature = "裂纹";
+    in.decisions.back().grade = "III";
+    in.decisions.back().remark = "根部";
+    markManual(in, o, 4, 4);
+    in.decisions.back().reported = false;
+    markManual(in, o, 9, 10); // 1:0-1:1
+    using M = TravelCalibration::Method;
+    const struct {
+        const char* what;
+        TravelCalibration calibration;
+        DefectListWords words;
+        std::array<const char*, 2> lengths;
+    } cases[] = {
+        {"lengths in frames", {}, {}, {"4 帧 (人工)", "2 帧 (人工)"}},
+        {"lengths in mm", {M::Typed, "0.25", {}, {}, ""}, {}, {"1.0 mm (人工)", "0.5 mm (人工)"}},
+        {"another language's words",
+         {},
+         {"frames", "zone {}", "manual"},
+         {"4 frames (manual)", "2 frames (manual)"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        in.travel = c.calibration;
+        const DefectList list = defectList(o, e, in, reader, c.words);
+        EXPECT_EQ(list.evaluated, 5u);
+        EXPECT_EQ(list.manual, 2u);
+        EXPECT_TRUE(list.orphans.empty());
+        // Four reported evaluated rows, then the two reported manual ones,
+        // numbered on after the evaluated indications.
+        ASSERT_EQ(list.rows.size(), 6u);
+        EXPECT_FALSE(list.rows[3].manual);
+        const std::string& manual = c.words.manual;
+        EXPECT_EQ(cellsOf(list.rows[4]),
+                  (Cells{"5", "0:0–0:3", "0:1", "", manual, "", "", c.lengths[0], c.lengths[0],
+                         "裂纹", "III", "根部"}));
+        EXPECT_EQ(cellsOf(list.rows[5]), (Cells{"7", "1:0–1:1", "1:0", "", manual, "", "",
+                                                c.lengths[1], c.lengths[1], "", "", ""}));
+        EXPECT_TRUE(list.rows[4].manual);
+        EXPECT_EQ(list.rows[4].indication, 0u);
+        EXPECT_EQ(list.rows[5].indication, 2u);
+    }
+}
