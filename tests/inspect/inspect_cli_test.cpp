@@ -1408,6 +1408,62 @@ TEST(InspectCli, SummaryStatesItsCoverage) {
     }
 }
 
+// The decisions kept beside the recording reach the sheet by the indication
+// that now holds their peak: one of the first file version, made on the run
+// the weld root once joined to the flaw at 185 (142:4-219:0), lands on the
+// flaw's own indication; a manual indication kept in the file is printed
+// as 人工 with the inspector's words.
+TEST(InspectCli, SummaryCarriesTheKeptDecisions) {
+    if (!havePoppler()) GTEST_SKIP() << "poppler-utils is missing";
+    const std::string dir = tempPath("kept-decisions");
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const std::string copy = dir + "/demo.DAT";
+    std::filesystem::copy_file(VANTREL_DEMO, copy);
+    RecordFile recording;
+    ASSERT_TRUE(recording.openRecordFile(copy).ok());
+    const RecordingIdentity identity = recordingIdentity(recording);
+    auto keep = [&](int version, const QString& decisions) {
+        QFile f(q(copy + ".vantrel.json"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(QString(R"({"format": "vantrel-inspection", "version": %1,
+            "recording": {"fileName": "demo.DAT", "size": %2, "indexHash": "%3"},
+            "saved": "2026-12-11T09:30:00.000Z", "reportCells": {},
+            "travel": {"method": "none", "mmPerFrame": "", "from": {"record": 0, "frame": 0},
+                       "to": {"record": 0, "frame": 0}, "distanceMm": ""},
+            %5"decisions": [%4]})")
+                    .arg(version)
+                    .arg(identity.size)
+                    .arg(QString::fromStdString(identity.indexHash), decisions,
+                         version > 1 ? R"("settings": null, "frameCells": [], )" : "")
+                    .toUtf8());
+    };
+    auto sheet = [&]() -> QString {
+        const std::string pdf = dir + "/list.pdf";
+        const CliRun r = inspect({"report", q(copy), "--summary", "--out", q(pdf)});
+        EXPECT_EQ(r.status, 0) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains("decisions from")) << r.err.toStdString();
+        return pdfPageText(pdf, 1).value_or(QString());
+    };
+    keep(1, R"({"start": {"record": 142, "frame": 4}, "end": {"record": 219, "frame": 0},
+               "nature": "未熔合", "grade": "III", "remark": "", "reported": true})");
+    QString text = sheet();
+    EXPECT_TRUE(text.contains(QRegularExpression(
+        QString::fromUtf8("166:4–204:0\\s+185:2\\s+SL\\+14\\.3dB\\s+III.*未熔合"),
+        QRegularExpression::DotMatchesEverythingOption)))
+        << text.toStdString();
+    EXPECT_FALSE(text.contains(QString::fromUtf8("未对应任何指示的决定")));
+
+    keep(2, R"({"start": {"record": 246, "frame": 0}, "end": {"record": 251, "frame": 0},
+               "peak": {"record": 248, "frame": 3}, "manual": true, "nature": "裂纹",
+               "grade": "III", "remark": "根部", "reported": true, "cells": {}})");
+    text = sheet();
+    EXPECT_TRUE(text.contains(QString::fromUtf8("246:0–251:0"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QString::fromUtf8("人工")));
+    EXPECT_TRUE(text.contains(QString::fromUtf8("裂纹")));
+    std::filesystem::remove_all(dir);
+}
+
 // report --indications pre-fills 长度 with the calibrated 6 dB length and
 // 备注 with the zone and SL±dB of the evaluated indication holding the
 // page's peak; a page whose peak none holds (a % indication) gets neither;
