@@ -337,7 +337,7 @@ void evaluateCommand(const QString& path, const OverviewOptions& options,
         const QByteArray text = QJsonDocument(one).toJson(QJsonDocument::Compact);
         if (!list.empty()) list += ',';
         list.append(text.constData(), static_cast<size_t>(text.size()));
-        csv += evaluationCsvRow(evaluation, k, row, travel);
+        if (!out.isEmpty()) csv += evaluationCsvRow(evaluation, k, row, travel);
     }
     if (!out.isEmpty()) {
         OutputFile file(out);
