@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QDate>
-#include <QElapsedTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -1842,4 +1842,60 @@ TEST(InspectCli, SummaryTakesTheDataFolderFileOnlyWhereNothingCanBeWrittenBeside
     close(fd);
     QFile::remove(beside);
     qputenv("XDG_DATA_HOME", home);
+}
+
+// report --indications fills each page's flaw cells from its own indication:
+// the cells kept with the decision of the second indication go on its page
+// only, those kept by the third indication's frame on that page only; a
+// kept cell wins over the pre-filled remark, a --field cell over both.
+TEST(InspectCli, IndicationPagesTakeTheirOwnFlawCells) {
+    if (!havePoppler()) GTEST_SKIP() << "poppler-utils is missing";
+    const std::string file = indicationsFile(3, "own-cells.DAT"); // 0:0, 0:2, 0:4
+    RecordFile recording;
+    ASSERT_TRUE(recording.openRecordFile(file).ok());
+    const RecordingIdentity identity = recordingIdentity(recording);
+    {
+        QFile f(q(file + ".vantrel.json"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(QString(R"({"format": "vantrel-inspection", "version": 2,
+            "recording": {"fileName": "own-cells.DAT", "size": %1, "indexHash": "%2"},
+            "saved": "2026-12-11T09:30:00.000Z", "reportCells": {"检测单位": "华东检测站"},
+            "settings": null,
+            "travel": {"method": "none", "mmPerFrame": "", "from": {"record": 0, "frame": 0},
+                       "to": {"record": 0, "frame": 0}, "distanceMm": ""},
+            "decisions": [{"start": {"record": 0, "frame": 2}, "end": {"record": 0, "frame": 2},
+                           "peak": {"record": 0, "frame": 2}, "manual": false, "nature": "",
+                           "grade": "", "remark": "", "reported": true,
+                           "cells": {"备注": "夹渣", "探伤结果": "返修"}}],
+            "frameCells": [{"frame": {"record": 0, "frame": 4}, "cells": {"长度": "9 mm"}}]})")
+                    .arg(identity.size)
+                    .arg(QString::fromStdString(identity.indexHash))
+                    .toUtf8());
+    }
+    const std::string pdf = tempPath("own-cells.pdf");
+    CliRun r = inspect({"report", q(file), "--indications", "--out", q(pdf)});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    ASSERT_EQ(pdfPages(pdf), 3);
+    const struct {
+        std::vector<const char*> present, absent;
+    } pages[] = {
+        {{"华东检测站", "III区"}, {"夹渣", "返修", "9 mm"}},
+        {{"华东检测站", "夹渣", "返修"}, {"III区", "9 mm"}},
+        {{"华东检测站", "9 mm", "III区"}, {"夹渣", "返修"}},
+    };
+    for (int page = 0; page < 3; ++page) {
+        SCOPED_TRACE("page " + std::to_string(page));
+        const QString text = pdfPageText(pdf, page + 1).value_or(QString());
+        for (const char* t : pages[page].present)
+            EXPECT_TRUE(text.contains(QString::fromUtf8(t))) << t;
+        for (const char* t : pages[page].absent)
+            EXPECT_FALSE(text.contains(QString::fromUtf8(t))) << t;
+    }
+    // --field goes on every page, over the kept cells.
+    r = inspect({"report", q(file), "--indications", "--field", QString::fromUtf8("备注=复验"),
+                 "--out", q(pdf)});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_FALSE(pdfPageText(pdf, 2).value_or(QString()).contains(QString::fromUtf8("夹渣")));
+    EXPECT_TRUE(pdfPageText(pdf, 2).value_or(QString()).contains(QString::fromUtf8("复验")));
+    QFile::remove(q(file + ".vantrel.json"));
 }
