@@ -161,8 +161,8 @@ InspectionChoiceDialog::InspectionChoiceDialog(const InspectionQuestion& questio
                           VersionTexts::text(c.theirText));
             break;
         case Kind::FrameCells:
-            row = addLine(tr("帧 %1 的报告栏").arg(place(c.frame)),
-                          VersionTexts::cells(c.ourCells), VersionTexts::cells(c.theirCells));
+            row = addLine(tr("帧 %1 的报告栏").arg(place(c.frame)), VersionTexts::cells(c.ourCells),
+                          VersionTexts::cells(c.theirCells));
             break;
         }
         auto* side = new QComboBox(table);

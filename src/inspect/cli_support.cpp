@@ -202,7 +202,8 @@ void takeKeptSettings(OverviewOptions& o, const Inspection& inspection) {
     auto text = [](const std::string& t) { return QString::fromStdString(t); };
     if (!o.gap) o.gap = QString::number(s.gap);
     if (!o.split) o.split = text(splitText(s.splitMicrometres));
-    if (!o.percentThreshold && s.percentThreshold) o.percentThreshold = text(tenths(*s.percentThreshold));
+    if (!o.percentThreshold && s.percentThreshold)
+        o.percentThreshold = text(tenths(*s.percentThreshold));
     if (!o.dbThreshold) o.dbThreshold = text(tenths(s.dbThreshold));
 }
 

@@ -368,12 +368,11 @@ DefectListDocument::DefectListDocument(DefectListInputs inputs) : inputs_(std::m
 int DefectListDocument::tableTop(bool firstPage) const {
     // Under the head: the travel, the counts, the inspection file and the
     // coverage lines.
-    return firstPage
-               ? kBodyTop + headHeight() + 8 +
-                     (2 + kSourceLines + static_cast<int>(coverageLines_.size())) *
-                         lineHeight(kLinePixels) +
-                     8
-               : kBodyTop;
+    return firstPage ? kBodyTop + headHeight() + 8 +
+                           (2 + kSourceLines + static_cast<int>(coverageLines_.size())) *
+                               lineHeight(kLinePixels) +
+                           8
+                     : kBodyTop;
 }
 
 void DefectListDocument::layOut() {

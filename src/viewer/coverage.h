@@ -40,10 +40,10 @@ struct LinesUsed {
 
 // Why nothing was evaluated.
 enum class NothingEvaluatedWhy : uint8_t {
-    None,        // frames were evaluated
-    NoRecord,    // no record could be read
-    NoDacFrame,  // no shown frame reads against a DAC curve
-    NoEcho,      // DAC frames, but gate A holds no echo in any
+    None,       // frames were evaluated
+    NoRecord,   // no record could be read
+    NoDacFrame, // no shown frame reads against a DAC curve
+    NoEcho,     // DAC frames, but gate A holds no echo in any
 };
 
 struct Coverage {
@@ -67,9 +67,7 @@ struct Coverage {
     }
     // Whether a list without defects would say less than the whole truth of
     // the recording: nothing evaluated, or a damaged file.
-    bool incomplete() const {
-        return nothingEvaluated() != NothingEvaluatedWhy::None || damaged();
-    }
+    bool incomplete() const { return nothingEvaluated() != NothingEvaluatedWhy::None || damaged(); }
 };
 
 // The coverage of `evaluation` on its overview, with what opening the file
