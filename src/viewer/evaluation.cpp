@@ -209,13 +209,16 @@ EvaluationScale EvaluationScale::of(const EvaluationSummaries& summaries, int64_
     return s;
 }
 
-std::optional<Travel> Travel::parse(const std::string& mm) {
-    // Digits, at most one point, at most 6 decimals that count (further
-    // decimals must be zeros), and a value above 0 below 10^9 mm a frame.
+namespace {
+
+// A non-negative decimal as typed, in units of 10^-decimals: digits, at most
+// one point, at most `decimals` decimals that count (further ones must be
+// zeros), its whole part below `wholeLimit`; nullopt otherwise.
+std::optional<int64_t> parseDecimal(const std::string& text, int decimals, int64_t wholeLimit) {
     int64_t whole = 0, fraction = 0;
-    int decimals = 0, digits = 0;
+    int taken = 0, digits = 0;
     bool point = false;
-    for (char c : mm) {
+    for (char c : text) {
         if (c == '.' && !point) {
             point = true;
             continue;
@@ -224,20 +227,31 @@ std::optional<Travel> Travel::parse(const std::string& mm) {
         ++digits;
         if (!point) {
             whole = whole * 10 + (c - '0');
-            if (whole >= 1'000'000'000) return std::nullopt;
-        } else if (decimals < 6) {
+            if (whole >= wholeLimit) return std::nullopt;
+        } else if (taken < decimals) {
             fraction = fraction * 10 + (c - '0');
-            ++decimals;
+            ++taken;
         } else if (c != '0') {
             return std::nullopt;
         }
     }
     if (digits == 0) return std::nullopt;
-    for (; decimals < 6; ++decimals)
+    int64_t scale = 1;
+    for (int k = 0; k < decimals; ++k)
+        scale *= 10;
+    for (; taken < decimals; ++taken)
         fraction *= 10;
+    return whole * scale + fraction;
+}
+
+} // namespace
+
+std::optional<Travel> Travel::parse(const std::string& mm) {
+    // Nanometres: 6 decimals that count, above 0, below 10^9 mm a frame.
+    const std::optional<int64_t> nm = parseDecimal(mm, 6, 1'000'000'000);
+    if (!nm || *nm <= 0) return std::nullopt;
     Travel t;
-    t.nanometres = whole * 1'000'000 + fraction;
-    if (t.nanometres <= 0) return std::nullopt;
+    t.nanometres = *nm;
     return t;
 }
 
@@ -251,30 +265,7 @@ int64_t Travel::tenthsOfMm(int64_t frames) const {
 }
 
 std::optional<int64_t> parseSplitMicrometres(const std::string& mm) {
-    int64_t whole = 0, fraction = 0;
-    int decimals = 0, digits = 0;
-    bool point = false;
-    for (char c : mm) {
-        if (c == '.' && !point) {
-            point = true;
-            continue;
-        }
-        if (c < '0' || c > '9') return std::nullopt;
-        ++digits;
-        if (!point) {
-            whole = whole * 10 + (c - '0');
-            if (whole >= 1'000'000) return std::nullopt;
-        } else if (decimals < 3) {
-            fraction = fraction * 10 + (c - '0');
-            ++decimals;
-        } else if (c != '0') {
-            return std::nullopt;
-        }
-    }
-    if (digits == 0) return std::nullopt;
-    for (; decimals < 3; ++decimals)
-        fraction *= 10;
-    return whole * 1000 + fraction;
+    return parseDecimal(mm, 3, 1'000'000);
 }
 
 std::string splitText(int64_t micrometres) {
