@@ -23,7 +23,7 @@ class EvaluationList : public QTableWidget {
     Q_OBJECT
 public:
     // The columns the inspector fills.
-    enum Column { Number, Span, Nature = 9, Grade, Remark, Reported, Columns };
+    enum Column { Number, Span, Peak, Zone, Nature = 9, Grade, Remark, Reported, Columns };
 
     explicit EvaluationList(QWidget* parent = nullptr);
     // One row per evaluated indication, with the decision of its

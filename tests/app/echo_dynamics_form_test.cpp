@@ -533,6 +533,38 @@ private slots:
         QVERIFY(lines[1].endsWith(",,,,1"));
     }
 
+    // A decision follows the indication that holds its peak: when a merge
+    // gap joins two decided indications, the first decision stays on the
+    // joined one and the second is listed greyed under the list, kept; with
+    // the gap back, each is on its own indication again.
+    void decisionsFollowTheirIndicationAcrossAGapChange() {
+        QTemporaryDir dir;
+        const QString copy = dir.filePath("demo.DAT");
+        QVERIFY(QFile::copy(VANTREL_DEMO, copy));
+        Window w;
+        QVERIFY(w.openAndCompute(copy.toStdString()));
+        TEchoDynamicsForm& e = w.echo();
+        e.setEvaluationShown(true);
+        auto* table = w.child<QTableWidget>("EvaluationList");
+        QCOMPARE(table->item(3, EvaluationList::Span)->text(), QString("204:1–219:0"));
+        QCOMPARE(table->item(4, EvaluationList::Span)->text(), QString("219:2–219:8"));
+        table->item(3, EvaluationList::Nature)->setText("根部");
+        table->item(4, EvaluationList::Nature)->setText("气孔");
+        QCOMPARE(e.inspection().decisions.size(), size_t{2});
+        w.child<QSpinBox>("MergeGap")->setValue(1); // 219:1 between them
+        const int joined = static_cast<int>(e.evaluation()->indications().size());
+        QCOMPARE(table->rowCount(), joined + 1);
+        QCOMPARE(table->item(2, EvaluationList::Span)->text(), QString("204:1–219:8"));
+        QCOMPARE(table->item(2, EvaluationList::Nature)->text(), QString("根部"));
+        QCOMPARE(table->item(joined, EvaluationList::Nature)->text(), QString("气孔"));
+        QCOMPARE(table->item(joined, EvaluationList::Zone)->text(), QString("无对应指示"));
+        QVERIFY(!(table->item(joined, EvaluationList::Nature)->flags() & Qt::ItemIsEditable));
+        QCOMPARE(e.defectListInputs()->list.orphans.size(), size_t{1});
+        w.child<QSpinBox>("MergeGap")->setValue(0);
+        QCOMPARE(table->rowCount(), 13);
+        QCOMPARE(table->item(4, EvaluationList::Nature)->text(), QString("气孔"));
+    }
+
     // Dragging the threshold line sets a % threshold of its own, and the
     // indications follow; the spin boxes show it and set it too.
     void thresholdDragChangesTheIndications() {

@@ -428,6 +428,23 @@ TEST(DefectListPage, CoverageAndNoFalseCleanSheet) {
     }
 }
 
+// The decisions no indication holds are printed after the table under their
+// heading, never dropped from paper.
+TEST(DefectListPage, OrphanDecisionsArePrinted) {
+    if (!havePoppler()) GTEST_SKIP() << "poppler-utils is missing";
+    DefectListInputs in = inputsOf(3);
+    in.list.orphans = {"219:2–219:8 (219:8) 气孔 II", "9:0–9:1 夹渣"};
+    const DefectListDocument document(in);
+    const QString dir = tempDir("list-orphans");
+    QString text = pdfPageText(writePdf(document, dir + "/list.pdf"), 1);
+    text.remove(QRegularExpression(QStringLiteral("\\s")));
+    EXPECT_TRUE(text.contains(QString::fromUtf8("未对应任何指示的决定")));
+    for (const std::string& orphan : in.list.orphans)
+        EXPECT_TRUE(text.contains(QString::fromStdString(orphan).remove(QLatin1Char(' '))))
+            << orphan;
+    QDir(dir).removeRecursively();
+}
+
 // ---------------------------------------------------------------- window
 
 namespace {
