@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "bscan.h"
+#include "defect_list.h"
 #include "echo_overview.h"
 #include "evaluation.h"
 #include "file_health.h"
@@ -119,6 +120,35 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                         std::abort();
             }
             if (evaluation.evaluatedFrames() > overview.frameCount()) std::abort();
+            // The inspector's side: a decision on every other indication, a
+            // manual mark over a range, the flaw's cells of a frame; each
+            // decision is held by one indication, an orphan or manual, and
+            // the defect list and its coverage come out whatever the file.
+            if (overview.frameCount() > 0) {
+                Inspection inspection;
+                for (size_t k = 0; k < evaluation.indications().size(); k += 2)
+                    decideIndication(evaluation, inspection, k).nature = "n";
+                const int64_t n = overview.frameCount();
+                const int64_t a = static_cast<int64_t>(size % static_cast<size_t>(n));
+                markManual(inspection, overview, a, n - 1 - a);
+                const FramePlace frame{overview.recordNumber(a), overview.frameNumber(a)};
+                keepFlawCells(&evaluation, inspection, frame, {{"备注", "x"}});
+                if (flawCellsAt(&evaluation, inspection, frame).at("备注") != "x") std::abort();
+                const DecisionMatch m = matchDecisions(evaluation, inspection);
+                size_t held = 0;
+                for (const IndicationDecision* d : m.byIndication)
+                    held += d != nullptr;
+                if (m.byIndication.size() != evaluation.indications().size() ||
+                    held + m.orphans.size() + m.manual.size() != inspection.decisions.size())
+                    std::abort();
+                RecordQuery reader;
+                if (reader.openAlongside(query)) {
+                    const DefectList list = defectList(overview, evaluation, inspection, reader);
+                    if (list.coverage.frames != n ||
+                        list.coverage.evaluatedFrames != evaluation.evaluatedFrames())
+                        std::abort();
+                }
+            }
             // The strips' ranges hold only values a real frame can.
             if (overview.frameCount() > 0) {
                 const FrameRunSummary s = overview.summarize(0, overview.frameCount());
