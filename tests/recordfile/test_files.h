@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <stdexcept>
@@ -107,7 +108,20 @@ struct ParamBuilder {
 // A place for a test's file `name` under the system's temporary folder. The
 // test programs run one test a process when ctest runs them side by side, so
 // the process id keeps their files apart.
+// What a test program made there goes when it ends (its own files only: the
+// programs run side by side).
+inline void removeOwnTempFiles() {
+    std::error_code ignored;
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "vantrel-tests";
+    const std::string own = std::to_string(::getpid()) + ".";
+    for (const auto& entry : std::filesystem::directory_iterator(dir, ignored))
+        if (entry.path().filename().string().rfind(own, 0) == 0)
+            std::filesystem::remove_all(entry.path(), ignored);
+}
+
 inline std::string tempPath(const std::string& name) {
+    static const bool removedAtExit = std::atexit(removeOwnTempFiles) == 0;
+    (void)removedAtExit;
     const std::filesystem::path dir = std::filesystem::temp_directory_path() / "vantrel-tests";
     std::filesystem::create_directories(dir);
     return (dir / (std::to_string(::getpid()) + "." + name)).string();
