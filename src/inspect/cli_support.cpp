@@ -221,9 +221,7 @@ OverviewSettings overviewSettings(const OverviewOptions& o) {
     }
     if (o.split) {
         const std::optional<int64_t> um = parseSplitMicrometres(o.split->toStdString());
-        if (!um)
-            fail("split " + quoted(*o.split) +
-                 " is not a distance in mm >= 0 with at most 3 decimals");
+        if (!um) fail("split " + quoted(*o.split) + " is not a distance in mm (0 or more)");
         s.splitMicrometres = *um;
     }
     if (o.position) {

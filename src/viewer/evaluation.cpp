@@ -265,7 +265,23 @@ int64_t Travel::tenthsOfMm(int64_t frames) const {
 }
 
 std::optional<int64_t> parseSplitMicrometres(const std::string& mm) {
-    return parseDecimal(mm, 3, 1'000'000);
+    constexpr int64_t kMost = int64_t{1'000'000'000'000'000}; // 10^12 mm in um
+    int64_t um = 0, scale = 1000;
+    bool point = false, digit = false;
+    for (char c : mm) {
+        if (c == '.' && !point) {
+            point = true;
+            continue;
+        }
+        if (c < '0' || c > '9') return std::nullopt;
+        digit = true;
+        if (!point)
+            um = std::min(kMost, um * 10 + (c - '0') * 1000);
+        else if (scale > 1)
+            um = std::min(kMost, um + (c - '0') * (scale /= 10));
+    }
+    if (!digit) return std::nullopt;
+    return um;
 }
 
 std::string splitText(int64_t micrometres) {

@@ -40,9 +40,13 @@ struct EvaluatedIndication {
     int64_t aboveSl() const { return dac - sl; } // the "SL+4.6dB" of a report
 };
 
-// A split distance as typed, in millimetres ("3", "2.54", "0"): a number of
-// at least 0 with at most 3 decimals beyond which only zeros follow, below
-// 10^6 mm; nullopt otherwise.
+// A split distance as typed, in millimetres ("3", "2.54", "0", ".5"): digits
+// with at most one point, in whole micrometres, the decimals beyond the third
+// dropped. That loses nothing: every position difference is a whole number
+// of micrometres (0.1 mm, or 0.1 in = 2540 um), so it lies above D exactly
+// when it lies above D's whole micrometres. Beyond 10^12 mm the distance
+// stays at 10^12 mm, further than any two positions lie apart. nullopt for
+// anything else (a sign, an exponent, no digit).
 std::optional<int64_t> parseSplitMicrometres(const std::string& mm);
 // The same as text, "3.0", "2.54" (at least one decimal).
 std::string splitText(int64_t micrometres);

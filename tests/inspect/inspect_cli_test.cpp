@@ -1194,12 +1194,11 @@ TEST(InspectCli, Evaluate) {
     ASSERT_EQ(mergedList.size(), 1);
     EXPECT_FALSE(mergedList[0].toObject().contains("lengthMm"));
     EXPECT_EQ(mergedList[0].toObject()["frames"].toInt(), 7);
-    for (const char* bad : {"-1", "x", "1.2345", ""}) {
+    for (const char* bad : {"-1", "x", "1e3", ""}) {
         const CliRun e = inspect({"evaluate", file, "--split", bad});
         EXPECT_EQ(e.status, 2) << bad;
-        EXPECT_EQ(e.err.toStdString(),
-                  std::string("vantrel-inspect: split '") + bad +
-                      "' is not a distance in mm >= 0 with at most 3 decimals\n");
+        EXPECT_EQ(e.err.toStdString(), std::string("vantrel-inspect: split '") + bad +
+                                           "' is not a distance in mm (0 or more)\n");
     }
     for (const char* bad : {"0", "-1", "x"}) {
         const CliRun e = inspect({"evaluate", file, "--mm-per-frame", bad});

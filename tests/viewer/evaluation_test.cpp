@@ -195,14 +195,31 @@ TEST(Evaluation, CutWhereTheEchoJumps) {
     }
 }
 
+// A split as typed: whole micrometres, the further decimals dropped (no
+// position difference lies between D and its whole micrometres), the
+// largest distances held at 10^12 mm; no sign, exponent or blank.
 TEST(Evaluation, SplitAsTyped) {
     const struct {
         const char* text;
         std::optional<int64_t> um;
-    } cases[] = {{"3", 3000},     {"3.0", 3000},    {"2.54", 2540}, {"0", 0},
-                 {"0.001", 1},    {"1.2340", 1234}, {"1.2345", {}}, {"-1", {}},
-                 {"", {}},        {".", {}},        {"1e3", {}},    {"999999.999", 999999999},
-                 {"1000000", {}}, {"3 ", {}}};
+    } cases[] = {{"3", 3000},
+                 {"3.0", 3000},
+                 {"2.54", 2540},
+                 {"0", 0},
+                 {".5", 500},
+                 {"5.", 5000},
+                 {"0.001", 1},
+                 {"1.2345", 1234},
+                 {"2.4999999", 2499},
+                 {"0.0009", 0},
+                 {"999999.999", 999999999},
+                 {"99999999999999999999", int64_t{1'000'000'000'000'000}},
+                 {"-1", {}},
+                 {"+3", {}},
+                 {"", {}},
+                 {".", {}},
+                 {"1e3", {}},
+                 {"3 ", {}}};
     for (const auto& c : cases)
         EXPECT_EQ(parseSplitMicrometres(c.text), c.um) << c.text;
     for (const auto& [um, text] : std::map<int64_t, const char*>{
