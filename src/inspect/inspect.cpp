@@ -101,14 +101,17 @@ struct KeptInspection {
     Inspection inspection;
     QString path; // the file the decisions came from; empty for none
 };
-KeptInspection inspectionOf(const Invocation& c) {
+// `quiet`: nothing is said when no file was found (evaluate keeps its
+// stderr for what matters).
+KeptInspection inspectionOf(const Invocation& c, bool quiet = false) {
     RecordFile file;
     openOrFail(file, c.args[0]);
     const LoadedInspection loaded =
         loadInspection(c.args[0], recordingIdentity(file), viewerDataFolder());
     for (const InspectionProblem& p : loaded.problems)
         c.output.warn(printable(inspectionProblemText(p).toStdString()));
-    c.output.note(printable(inspectionSourceText(loaded).toStdString()));
+    if (!quiet || loaded.from != InspectionPlace::None || loaded.other)
+        c.output.note(printable(inspectionSourceText(loaded).toStdString()));
     KeptInspection kept{loaded.document.inspection, loaded.path};
     Inspection& inspection = kept.inspection;
     // The flaw's cells a file of the first version kept with the recording
@@ -259,7 +262,7 @@ void runEvaluate(const Invocation& c) {
     OverviewOptions o;
     o.gap = c.value("gap");
     o.split = c.value("split");
-    takeKeptSettings(o, inspectionOf(c).inspection);
+    takeKeptSettings(o, inspectionOf(c, true).inspection);
     evaluateCommand(c.args[0], o, c.value("mm-per-frame"), c.out, c.output);
 }
 

@@ -1194,6 +1194,33 @@ TEST(InspectCli, Evaluate) {
     ASSERT_EQ(mergedList.size(), 1);
     EXPECT_FALSE(mergedList[0].toObject().contains("lengthMm"));
     EXPECT_EQ(mergedList[0].toObject()["frames"].toInt(), 7);
+    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString(); // nothing to say without a kept file
+    // The gap and split kept with the decisions are used unless given, and
+    // the file they came from is named.
+    {
+        RecordFile recording;
+        ASSERT_TRUE(recording.openRecordFile(file.toStdString()).ok());
+        const RecordingIdentity identity = recordingIdentity(recording);
+        QFile kept(file + ".vantrel.json");
+        ASSERT_TRUE(kept.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        kept.write(QString(R"({"format": "vantrel-inspection", "version": 2,
+            "recording": {"fileName": "evaluate-cli.DAT", "size": %1, "indexHash": "%2"},
+            "saved": "2026-12-11T09:30:00.000Z", "reportCells": {}, "decisions": [],
+            "frameCells": [],
+            "settings": {"gap": 2, "split": 0, "percentThreshold": null, "dbThreshold": 0},
+            "travel": {"method": "none", "mmPerFrame": "", "from": {"record": 0, "frame": 0},
+                       "to": {"record": 0, "frame": 0}, "distanceMm": ""}})")
+                       .arg(identity.size)
+                       .arg(QString::fromStdString(identity.indexHash))
+                       .toUtf8());
+        kept.close();
+        const CliRun keptRun = inspect({"evaluate", file});
+        EXPECT_EQ(keptRun.json()["indications"].toArray().size(), 1);
+        EXPECT_TRUE(keptRun.err.contains("decisions from")) << keptRun.err.toStdString();
+        EXPECT_EQ(
+            inspect({"evaluate", file, "--split", "3"}).json()["indications"].toArray().size(), 2);
+        QFile::remove(file + ".vantrel.json");
+    }
     for (const char* bad : {"-1", "x", "1e3", ""}) {
         const CliRun e = inspect({"evaluate", file, "--split", bad});
         EXPECT_EQ(e.status, 2) << bad;
