@@ -36,7 +36,7 @@ TravelDialog::TravelDialog(const TravelCalibration& current, const std::vector<C
     auto offer = [this](FramePlace p) {
         for (const Choice& c : frames_)
             if (c.place == p) return;
-        frames_.push_back({QStringLiteral("%1:%2").arg(p.record).arg(p.frame), p});
+        frames_.push_back({QString::fromStdString(placeText(p)), p});
     };
     if (current.method == TravelCalibration::Method::TwoFrames) {
         offer(current.from);

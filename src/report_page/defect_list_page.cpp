@@ -283,9 +283,7 @@ QString defectListTravelText(const DefectList& list) {
                   : QT_TRANSLATE_NOOP(
                         "DefectListPage",
                         "行程：由两帧之间的距离：%1 至 %2 相距 %3 mm，%4 帧，每帧约 %5 mm");
-        auto place = [](FramePlace f) {
-            return QStringLiteral("%1:%2").arg(f.record).arg(f.frame);
-        };
+        auto place = [](FramePlace f) { return QString::fromStdString(placeText(f)); };
         return pageText(pattern)
             .arg(place(c.from), place(c.to), QString::fromStdString(c.distanceMm))
             .arg(list.travel->perFrames)

@@ -1,6 +1,7 @@
 #include "indication_table.h"
 
 #include "display_text.h"
+#include "frame_place.h"
 
 namespace vantrel {
 
@@ -19,7 +20,7 @@ const char* kindSymbol(OverviewPosition kind) {
 } // namespace
 
 std::string framePlace(const EchoOverview& o, int64_t i) {
-    return std::to_string(o.recordNumber(i)) + ':' + std::to_string(o.frameNumber(i));
+    return placeText({o.recordNumber(i), o.frameNumber(i)});
 }
 
 IndicationTexts frameTexts(const EchoOverview& o, int64_t i) {
