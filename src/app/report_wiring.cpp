@@ -10,7 +10,8 @@ void connectReportToInspection(TMainForm& main, TReportForm& report) {
     // Made first, so that on every open it reads the recording's inspection
     // before the report takes the cells from it.
     TEchoDynamicsForm& echo = main.echoDynamics();
-    report.setDefectListSource([&echo] { return echo.defectListInputs(); });
+    report.setDefectListSource([&echo] { return echo.defectListInputs(); },
+                               [&echo] { return echo.evaluation() != nullptr; });
     report.userTextsEdited = [&echo](const std::map<std::string, std::string>& cells) {
         echo.setReportCells(cells);
     };

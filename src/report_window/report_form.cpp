@@ -168,13 +168,16 @@ void TReportForm::buildMenu(QVBoxLayout* layout) {
     layout->setMenuBar(menuBar);
 }
 
-void TReportForm::setDefectListSource(DefectListSource source) {
+void TReportForm::setDefectListSource(DefectListSource source, std::function<bool()> available) {
     defectListSource_ = std::move(source);
+    defectListAvailable_ = std::move(available);
     syncDefectListActions();
 }
 
 void TReportForm::syncDefectListActions() {
-    const bool available = defectListSource_ && defectListSource_().has_value();
+    const bool available =
+        defectListSource_ &&
+        (defectListAvailable_ ? defectListAvailable_() : defectListSource_().has_value());
     const QString why =
         available ? QString()
                   : tr("缺陷汇总来自回波动态窗口计算的评定：请先在回波动态窗口中计算评定。");

@@ -57,8 +57,11 @@ public:
     // the list's inputs at the moment of asking, or nullopt while there is
     // none. The window holds no rule of the list; without a source, or while
     // it gives none, the list's menu entries are disabled and say why.
+    // `available` says whether the source has a list without making it (a
+    // list reads a record per indication): the menu's entries follow it as
+    // the menu opens; without it the source itself is asked.
     using DefectListSource = std::function<std::optional<DefectListInputs>()>;
-    void setDefectListSource(DefectListSource source);
+    void setDefectListSource(DefectListSource source, std::function<bool()> available = {});
 
     // The menu command "打印(&P)": one A4 page on the default printer, no
     // dialog. When nothing can be printed the window says so in its status
@@ -187,6 +190,7 @@ private:
 
     Source source_;
     DefectListSource defectListSource_;
+    std::function<bool()> defectListAvailable_;
     QAction* defectListActions_[3] = {}; // print, PDF, preview
     ReportFill fill_;
     QImage leftRuler_, plot_, bottomRuler_;

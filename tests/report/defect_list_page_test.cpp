@@ -491,6 +491,23 @@ TEST_F(DefectListWindowTest, EntriesFollowTheSource) {
     inputs = inputsOf(2);
     emit menu->aboutToShow();
     expectEnabled(true);
+    // With an owner that says whether it has a list, opening the menu makes
+    // none: a list reads a record per indication.
+    bool has = false;
+    form.setDefectListSource(
+        [this] {
+            ++asked;
+            return inputs;
+        },
+        [&has] { return has; });
+    const int before = asked;
+    emit menu->aboutToShow();
+    expectEnabled(false);
+    has = true;
+    emit menu->aboutToShow();
+    expectEnabled(true);
+    EXPECT_EQ(asked, before);
+    provide();
     // Asked for the list while it has none: nothing is chosen or shown.
     inputs.reset();
     bool chosen = false;
