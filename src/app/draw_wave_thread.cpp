@@ -40,11 +40,6 @@ void TDrawWaveThread::resume() {
     wake_.notify_all();
 }
 
-bool TDrawWaveThread::isPaused() const {
-    std::lock_guard lock(mutex_);
-    return paused_;
-}
-
 void TDrawWaveThread::runTurn() {
     const int pause = turn_();
     {

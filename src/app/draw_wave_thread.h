@@ -32,7 +32,6 @@ public:
 
     void pause();
     void resume();
-    bool isPaused() const;
 
 private:
     void run();

@@ -63,8 +63,6 @@ public:
 
     const ViewerCore& core() const { return core_; }
     ViewerCore& core() { return core_; }
-    // The plot as last drawn: the frame on screen, or the empty plot.
-    const QImage& waveImage() const { return wave_; }
     // The echo-dynamics window, made on first use and kept (hidden when
     // closed) until this window goes.
     TEchoDynamicsForm& echoDynamics();

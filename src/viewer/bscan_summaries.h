@@ -78,12 +78,10 @@ public:
     void maxOver(int64_t k0, int64_t k1, BscanCells& into) const;
     size_t bytes() const;
 
-    // The geometry in force at shown frame i, and the runs of one geometry:
-    // run k from runFirst(k) up to the next run's first frame.
+    // The geometry in force at shown frame i, and the runs of one geometry
+    // (run k starts where run k - 1 ends).
     const BscanGeometry& geometryAt(int64_t i) const { return runs_[runOf(i)].geometry; }
     size_t runOf(int64_t i) const;
-    size_t runCount() const { return runs_.size(); }
-    int64_t runFirst(size_t k) const { return runs_[k].first; }
     const BscanGeometry& runGeometry(size_t k) const { return runs_[k].geometry; }
 
 private:
