@@ -1,10 +1,11 @@
 // The echo-dynamics window (回波动态): the gate A amplitude and a position of
-// every shown frame of the open file as two strips, with the thresholds, the
-// indications found above them, the operator notes, the records that carry a
-// parameter block, the damaged and missing records, and a cursor on the frame
-// on screen. A click on the strips or on an indication shows that frame in the
-// main window; the overview itself is computed on a worker thread
-// (OverviewJob) while the main window goes on working.
+// every shown frame of the open file as strips, with the B-scan under them,
+// the thresholds, the indications found above them (and, in the evaluation
+// view, those evaluated against the DAC lines and the inspector's manual
+// ones), the operator notes, the records that carry a parameter block, the
+// damaged and missing records, and a cursor on the frame on screen. A click on the strips or on an
+// indication shows that frame in the main window; the overview itself is computed on a worker
+// thread (OverviewJob) while the main window goes on working.
 //
 // The form only wires: the overview and its marks come from the viewer's
 // model, the view rules from overview_view.h, the pictures from the strips

@@ -66,10 +66,10 @@ void drawOverviewStrips(QImage& image, const EchoOverview& overview, const Overv
                         const EvaluationPicture* evaluation = nullptr,
                         const BscanPicture* bscan = nullptr);
 // The marks over strips drawn for `view`: damaged records shaded, gaps of
-// missing records and notes as lines through both strips, blocks as ticks at
+// missing records and notes as lines through every strip, blocks as ticks at
 // the foot of the position strip. Notes thin out to what the pixels can
 // show: where more than one column in kSparseNoteColumns holds a note, each
-// such column gets a short tick at the top of both strips instead of a line,
+// such column gets a short tick at the top of every strip instead of a line,
 // so that the data stays visible. Without `notesAndBlocks` only damaged and
 // missing records are marked.
 inline constexpr int kSparseNoteColumns = 8;
