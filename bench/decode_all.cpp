@@ -3,8 +3,8 @@
 // Usage: decode-all FILE
 #include <cstdio>
 
-#include "instrument_params.h"
-#include "record_file.h"
+#include "recordfile/instrument_params.h"
+#include "recordfile/record_file.h"
 
 using namespace vantrel;
 

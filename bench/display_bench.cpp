@@ -7,13 +7,13 @@
 #include <QImage>
 #include <QPainter>
 
+#include "analysis/echo_overview.h"
 #include "bench_recording.h"
-#include "echo_overview.h"
-#include "frame_render.h"
-#include "overview_render.h"
-#include "report_inputs.h"
-#include "report_page.h"
-#include "viewer_core.h"
+#include "pictures/frame_render.h"
+#include "pictures/overview_render.h"
+#include "report_page/report_inputs.h"
+#include "report_page/report_page.h"
+#include "viewer/viewer_core.h"
 
 using namespace vantrel;
 

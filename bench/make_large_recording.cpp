@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "instrument_params.h"
-#include "record_file.h"
-#include "record_writer.h"
+#include "recordfile/instrument_params.h"
+#include "recordfile/record_file.h"
+#include "recordfile/record_writer.h"
 
 using namespace vantrel;
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "echo_overview.h"
+#include "analysis/echo_overview.h"
 
 using namespace vantrel;
 

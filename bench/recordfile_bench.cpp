@@ -7,13 +7,13 @@
 #include <filesystem>
 #include <random>
 
+#include "analysis/echo_overview.h"
 #include "bench_recording.h"
-#include "echo_overview.h"
-#include "instrument_params.h"
-#include "lzw.h"
-#include "record_file.h"
-#include "record_writer.h"
-#include "viewer_core.h"
+#include "recordfile/instrument_params.h"
+#include "recordfile/lzw.h"
+#include "recordfile/record_file.h"
+#include "recordfile/record_writer.h"
+#include "viewer/viewer_core.h"
 
 using namespace vantrel;
 

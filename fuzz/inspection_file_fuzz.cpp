@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "inspection_file.h"
+#include "inspection/inspection_file.h"
 
 using namespace vantrel;
 

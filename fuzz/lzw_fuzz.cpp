@@ -7,8 +7,8 @@
 #include <cstring>
 #include <vector>
 
-#include "lzw.h"
-#include "record_format.h"
+#include "recordfile/lzw.h"
+#include "recordfile/record_format.h"
 #include "reference_lzw.h"
 
 using namespace vantrel;

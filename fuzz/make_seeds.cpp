@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "inspection_file.h"
-#include "instrument_params.h"
-#include "lzw.h"
-#include "record_file.h"
-#include "record_writer.h"
+#include "inspection/inspection_file.h"
+#include "recordfile/instrument_params.h"
+#include "recordfile/lzw.h"
+#include "recordfile/record_file.h"
+#include "recordfile/record_writer.h"
 
 using namespace vantrel;
 

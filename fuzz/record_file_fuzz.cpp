@@ -11,16 +11,16 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include "bscan.h"
-#include "defect_list.h"
-#include "echo_overview.h"
-#include "evaluation.h"
-#include "file_health.h"
-#include "frame_render.h"
-#include "indication_table.h"
-#include "report_inputs.h"
-#include "report_page.h"
-#include "viewer_core.h"
+#include "analysis/bscan.h"
+#include "analysis/defect_list.h"
+#include "analysis/echo_overview.h"
+#include "analysis/evaluation.h"
+#include "analysis/file_health.h"
+#include "analysis/indication_table.h"
+#include "pictures/frame_render.h"
+#include "report_page/report_inputs.h"
+#include "report_page/report_page.h"
+#include "viewer/viewer_core.h"
 
 using namespace vantrel;
 

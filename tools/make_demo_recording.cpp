@@ -23,9 +23,9 @@
 #include <vector>
 
 #include "demo_scene.h"
-#include "instrument_params.h"
-#include "record_format.h"
-#include "record_writer.h"
+#include "recordfile/instrument_params.h"
+#include "recordfile/record_format.h"
+#include "recordfile/record_writer.h"
 
 using namespace vantrel;
 using namespace vantrel::demo;

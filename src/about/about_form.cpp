@@ -1,4 +1,4 @@
-#include "about_form.h"
+#include "about/about_form.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -11,8 +11,8 @@
 
 #include <cmath>
 
-#include "outer_geometry.h"
 #include "version.h"
+#include "widgets/outer_geometry.h"
 
 namespace vantrel {
 

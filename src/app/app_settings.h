@@ -6,7 +6,7 @@
 #include <QSettings>
 #include <QStringList>
 
-#include "echo_overview.h"
+#include "analysis/echo_overview.h"
 
 namespace vantrel {
 

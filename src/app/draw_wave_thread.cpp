@@ -1,4 +1,4 @@
-#include "draw_wave_thread.h"
+#include "app/draw_wave_thread.h"
 
 #include <QMetaObject>
 

@@ -1,4 +1,4 @@
-#include "echo_dynamics_form.h"
+#include "app/echo_dynamics_form.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -15,15 +15,15 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app_settings.h"
-#include "echo_strips.h"
-#include "evaluation_list.h"
-#include "gbk_qstring.h"
-#include "indication_list.h"
-#include "indication_table.h"
-#include "overview_settings_bar.h"
-#include "travel_dialog.h"
-#include "window_placement.h"
+#include "analysis/indication_table.h"
+#include "app/app_settings.h"
+#include "app/echo_strips.h"
+#include "app/evaluation_list.h"
+#include "app/indication_list.h"
+#include "app/overview_settings_bar.h"
+#include "app/travel_dialog.h"
+#include "pictures/gbk_qstring.h"
+#include "widgets/window_placement.h"
 
 namespace vantrel {
 

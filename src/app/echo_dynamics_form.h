@@ -21,18 +21,18 @@
 #include <optional>
 #include <vector>
 
-#include "defect_list.h"
-#include "defect_list_page.h"
-#include "echo_overview.h"
-#include "evaluation.h"
-#include "inspection.h"
-#include "inspection_choice_dialog.h"
-#include "inspection_file.h"
-#include "inspection_store.h"
-#include "overview_job.h"
-#include "overview_marks.h"
-#include "overview_view.h"
-#include "viewer_core.h"
+#include "analysis/defect_list.h"
+#include "analysis/echo_overview.h"
+#include "analysis/evaluation.h"
+#include "analysis/inspection.h"
+#include "analysis/overview_marks.h"
+#include "analysis/overview_view.h"
+#include "app/inspection_choice_dialog.h"
+#include "app/overview_job.h"
+#include "inspection/inspection_file.h"
+#include "inspection/inspection_store.h"
+#include "report_page/defect_list_page.h"
+#include "viewer/viewer_core.h"
 
 class QCheckBox;
 class QHBoxLayout;

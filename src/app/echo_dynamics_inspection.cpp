@@ -3,14 +3,14 @@
 // versions), written after every decision (merged with what another viewer
 // saved), the report's typed cells, the flaw's cells by place and the
 // evaluation's settings kept with the decisions.
-#include "echo_dynamics_form.h"
+#include "app/echo_dynamics_form.h"
 
 #include <QDir>
 #include <QMessageBox>
 #include <QTimer>
 
-#include "indication_table.h"
-#include "inspection_choice_dialog.h"
+#include "analysis/indication_table.h"
+#include "app/inspection_choice_dialog.h"
 
 namespace vantrel {
 

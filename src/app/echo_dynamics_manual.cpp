@@ -4,9 +4,9 @@
 // keeps the inspection and writes it after each change.
 #include <QMessageBox>
 
-#include "echo_dynamics_form.h"
-#include "echo_strips.h"
-#include "evaluation_list.h"
+#include "app/echo_dynamics_form.h"
+#include "app/echo_strips.h"
+#include "app/evaluation_list.h"
 
 namespace vantrel {
 

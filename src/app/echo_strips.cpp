@@ -1,4 +1,4 @@
-#include "echo_strips.h"
+#include "app/echo_strips.h"
 
 #include <QHelpEvent>
 #include <QMouseEvent>
@@ -8,10 +8,10 @@
 
 #include <algorithm>
 
-#include "display_text.h"
-#include "gbk_qstring.h"
-#include "indication_table.h"
-#include "overview_render.h"
+#include "analysis/indication_table.h"
+#include "display/display_text.h"
+#include "pictures/gbk_qstring.h"
+#include "pictures/overview_render.h"
 
 namespace vantrel {
 

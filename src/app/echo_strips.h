@@ -13,12 +13,12 @@
 
 #include <vector>
 
-#include "bscan.h"
-#include "echo_overview.h"
-#include "evaluation.h"
-#include "overview_marks.h"
-#include "overview_render.h"
-#include "overview_view.h"
+#include "analysis/bscan.h"
+#include "analysis/echo_overview.h"
+#include "analysis/evaluation.h"
+#include "analysis/overview_marks.h"
+#include "analysis/overview_view.h"
+#include "pictures/overview_render.h"
 
 namespace vantrel {
 

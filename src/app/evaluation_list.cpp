@@ -1,4 +1,4 @@
-#include "evaluation_list.h"
+#include "app/evaluation_list.h"
 
 #include <QComboBox>
 #include <QHeaderView>

@@ -14,8 +14,8 @@ class QMenu;
 
 #include <vector>
 
-#include "defect_list.h"
-#include "inspection.h"
+#include "analysis/defect_list.h"
+#include "analysis/inspection.h"
 
 namespace vantrel {
 

@@ -1,8 +1,8 @@
-#include "indication_list.h"
+#include "app/indication_list.h"
 
 #include <QHeaderView>
 
-#include "indication_table.h"
+#include "analysis/indication_table.h"
 
 namespace vantrel {
 

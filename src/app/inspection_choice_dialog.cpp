@@ -1,4 +1,4 @@
-#include "inspection_choice_dialog.h"
+#include "app/inspection_choice_dialog.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

@@ -14,7 +14,7 @@
 
 #include <vector>
 
-#include "inspection_merge.h"
+#include "analysis/inspection_merge.h"
 
 class QComboBox;
 class QTableWidget;

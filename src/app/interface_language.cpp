@@ -1,12 +1,12 @@
-#include "interface_language.h"
+#include "app/interface_language.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QLocale>
 #include <QTranslator>
 
-#include "app_settings.h"
-#include "stock_translations.h"
+#include "app/app_settings.h"
+#include "app/stock_translations.h"
 
 namespace vantrel {
 

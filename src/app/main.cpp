@@ -7,11 +7,11 @@
 #include <cstdio>
 #include <exception>
 
-#include "about_form.h"
-#include "interface_language.h"
-#include "main_form.h"
-#include "report_form.h"
-#include "report_wiring.h"
+#include "about/about_form.h"
+#include "app/interface_language.h"
+#include "app/main_form.h"
+#include "app/report_wiring.h"
+#include "report_window/report_form.h"
 #include "version.h"
 
 int main(int argc, char** argv) {

@@ -1,4 +1,4 @@
-#include "main_form.h"
+#include "app/main_form.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -24,16 +24,16 @@
 
 #include <cerrno>
 
-#include "app_settings.h"
-#include "draw_wave_thread.h"
-#include "echo_dynamics_form.h"
-#include "file_health.h"
-#include "frame_render.h"
-#include "gbk_qstring.h"
-#include "interface_language.h"
-#include "notice_bar.h"
-#include "outer_geometry.h"
-#include "seek_bar.h"
+#include "analysis/file_health.h"
+#include "app/app_settings.h"
+#include "app/draw_wave_thread.h"
+#include "app/echo_dynamics_form.h"
+#include "app/interface_language.h"
+#include "pictures/frame_render.h"
+#include "pictures/gbk_qstring.h"
+#include "widgets/notice_bar.h"
+#include "widgets/outer_geometry.h"
+#include "widgets/seek_bar.h"
 
 namespace vantrel {
 

@@ -13,8 +13,8 @@
 #include <memory>
 #include <optional>
 
-#include "interface_language.h"
-#include "viewer_core.h"
+#include "app/interface_language.h"
+#include "viewer/viewer_core.h"
 
 class QAction;
 class QGroupBox;

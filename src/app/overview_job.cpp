@@ -1,4 +1,4 @@
-#include "overview_job.h"
+#include "app/overview_job.h"
 
 #include <thread>
 

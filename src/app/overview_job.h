@@ -15,7 +15,7 @@
 #include <functional>
 #include <memory>
 
-#include "echo_overview.h"
+#include "analysis/echo_overview.h"
 
 namespace vantrel {
 

@@ -1,4 +1,4 @@
-#include "overview_settings_bar.h"
+#include "app/overview_settings_bar.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -10,8 +10,8 @@
 
 #include <cmath>
 
-#include "display_text.h"
-#include "gbk_qstring.h"
+#include "display/display_text.h"
+#include "pictures/gbk_qstring.h"
 
 namespace vantrel {
 

@@ -5,7 +5,7 @@
 
 #include <QWidget>
 
-#include "echo_overview.h"
+#include "analysis/echo_overview.h"
 
 class QCheckBox;
 class QComboBox;

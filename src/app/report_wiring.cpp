@@ -1,8 +1,8 @@
-#include "report_wiring.h"
+#include "app/report_wiring.h"
 
-#include "echo_dynamics_form.h"
-#include "main_form.h"
-#include "report_form.h"
+#include "app/echo_dynamics_form.h"
+#include "app/main_form.h"
+#include "report_window/report_form.h"
 
 namespace vantrel {
 

@@ -1,4 +1,4 @@
-#include "stock_translations.h"
+#include "app/stock_translations.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

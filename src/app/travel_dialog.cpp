@@ -1,4 +1,4 @@
-#include "travel_dialog.h"
+#include "app/travel_dialog.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

@@ -11,7 +11,7 @@
 
 #include <vector>
 
-#include "inspection.h"
+#include "analysis/inspection.h"
 
 class QComboBox;
 class QLabel;

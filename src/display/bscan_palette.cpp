@@ -1,4 +1,4 @@
-#include "bscan_palette.h"
+#include "display/bscan_palette.h"
 
 #include <array>
 #include <cstddef>

@@ -1,9 +1,9 @@
-#include "curves.h"
+#include "display/curves.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "wrap_math.h"
+#include "recordfile/wrap_math.h"
 
 namespace vantrel {
 

@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "instrument_params.h"
+#include "recordfile/instrument_params.h"
 
 namespace vantrel {
 

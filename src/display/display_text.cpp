@@ -1,4 +1,4 @@
-#include "display_text.h"
+#include "display/display_text.h"
 
 #include <cmath>
 #include <cstdarg>
@@ -7,7 +7,7 @@
 #include <numbers>
 #include <string_view>
 
-#include "wrap_math.h"
+#include "recordfile/wrap_math.h"
 
 namespace vantrel {
 

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "frame_layout.h"
-#include "instrument_params.h"
+#include "recordfile/frame_layout.h"
+#include "recordfile/instrument_params.h"
 
 namespace vantrel {
 

@@ -1,4 +1,4 @@
-#include "raster_line.h"
+#include "display/raster_line.h"
 
 #include <algorithm>
 

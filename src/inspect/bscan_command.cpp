@@ -1,13 +1,13 @@
-#include "bscan_command.h"
+#include "inspect/bscan_command.h"
 
 #include <QImage>
 
 #include <string>
 
-#include "bscan.h"
-#include "bscan_render.h"
-#include "cli_support.h"
-#include "viewer_core.h"
+#include "analysis/bscan.h"
+#include "inspect/cli_support.h"
+#include "pictures/bscan_render.h"
+#include "viewer/viewer_core.h"
 
 namespace vantrel::cli {
 

@@ -1,4 +1,4 @@
-#include "cli_support.h"
+#include "inspect/cli_support.h"
 
 #include <QJsonDocument>
 
@@ -11,8 +11,8 @@
 #include <limits>
 #include <unistd.h>
 
-#include "display_text.h"
-#include "file_io.h"
+#include "display/display_text.h"
+#include "recordfile/file_io.h"
 
 namespace vantrel::cli {
 

@@ -17,14 +17,14 @@
 #include <utility>
 #include <vector>
 
-#include "echo_overview.h"
-#include "evaluation.h"
-#include "file_io.h"
-#include "inspection.h"
-#include "output_sink.h"
-#include "record_file.h"
-#include "record_query.h"
-#include "viewer_core.h"
+#include "analysis/echo_overview.h"
+#include "analysis/evaluation.h"
+#include "analysis/inspection.h"
+#include "inspect/output_sink.h"
+#include "recordfile/file_io.h"
+#include "recordfile/record_file.h"
+#include "viewer/record_query.h"
+#include "viewer/viewer_core.h"
 
 namespace vantrel::cli {
 

@@ -1,4 +1,4 @@
-#include "commands.h"
+#include "inspect/commands.h"
 
 #include <QImage>
 #include <QJsonArray>
@@ -15,20 +15,20 @@
 #include <memory>
 #include <unordered_map>
 
-#include "cli_support.h"
-#include "defect_list.h"
-#include "echo_overview.h"
-#include "evaluation.h"
-#include "frame_render.h"
-#include "gbk_text.h"
-#include "indication_table.h"
-#include "lzw.h"
-#include "model_json.h"
-#include "overview_render.h"
-#include "record_walk.h"
-#include "report_batch.h"
-#include "report_inputs.h"
-#include "report_page.h"
+#include "analysis/defect_list.h"
+#include "analysis/echo_overview.h"
+#include "analysis/evaluation.h"
+#include "analysis/indication_table.h"
+#include "inspect/cli_support.h"
+#include "inspect/model_json.h"
+#include "inspect/report_batch.h"
+#include "pictures/frame_render.h"
+#include "pictures/overview_render.h"
+#include "recordfile/gbk_text.h"
+#include "recordfile/lzw.h"
+#include "report_page/report_inputs.h"
+#include "report_page/report_page.h"
+#include "viewer/record_walk.h"
 
 namespace vantrel::cli {
 

@@ -9,8 +9,8 @@
 
 #include <optional>
 
-#include "cli_support.h"
-#include "echo_overview.h"
+#include "analysis/echo_overview.h"
+#include "inspect/cli_support.h"
 
 namespace vantrel::cli {
 

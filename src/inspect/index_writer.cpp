@@ -1,4 +1,4 @@
-#include "index_writer.h"
+#include "inspect/index_writer.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "gbk_text.h"
-#include "model_json.h"
+#include "inspect/model_json.h"
+#include "recordfile/gbk_text.h"
 
 namespace vantrel::cli {
 

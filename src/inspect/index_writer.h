@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "cli_support.h"
-#include "record_file.h"
+#include "inspect/cli_support.h"
+#include "recordfile/record_file.h"
 
 namespace vantrel::cli {
 

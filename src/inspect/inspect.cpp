@@ -1,7 +1,7 @@
 // vantrel-inspect: the viewer's answers without a window, as JSON on stdout.
 // Every command opens the file with the same library code the viewer uses;
 // this file holds the command table and turns a command line into one call.
-#include "inspect.h"
+#include "inspect/inspect.h"
 
 #include <QCommandLineParser>
 #include <QStringList>
@@ -14,14 +14,14 @@
 #include <string>
 #include <vector>
 
-#include "bscan_command.h"
-#include "cli_support.h"
-#include "commands.h"
-#include "index_writer.h"
-#include "inspection_file.h"
-#include "inspection_store.h"
-#include "model_json.h"
-#include "report_batch.h"
+#include "inspect/bscan_command.h"
+#include "inspect/cli_support.h"
+#include "inspect/commands.h"
+#include "inspect/index_writer.h"
+#include "inspect/model_json.h"
+#include "inspect/report_batch.h"
+#include "inspection/inspection_file.h"
+#include "inspection/inspection_store.h"
 #include "version.h"
 
 namespace vantrel {

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "output_sink.h"
+#include "inspect/output_sink.h"
 
 namespace vantrel {
 

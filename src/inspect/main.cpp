@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "inspect.h"
+#include "inspect/inspect.h"
 
 int main(int argc, char** argv) {
     // Never a window: pictures are painted off screen whatever the display.

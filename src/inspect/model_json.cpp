@@ -1,11 +1,11 @@
-#include "model_json.h"
+#include "inspect/model_json.h"
 
 #include <QJsonDocument>
 
 #include <optional>
 
-#include "cli_support.h"
-#include "gbk_text.h"
+#include "inspect/cli_support.h"
+#include "recordfile/gbk_text.h"
 
 namespace vantrel::cli {
 

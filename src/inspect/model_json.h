@@ -9,15 +9,15 @@
 
 #include <cstdint>
 
-#include "cli_support.h"
-#include "curves.h"
-#include "display_text.h"
-#include "echo_overview.h"
-#include "instrument_params.h"
-#include "record_file.h"
-#include "record_query.h"
-#include "report_page.h"
-#include "viewer_core.h"
+#include "analysis/echo_overview.h"
+#include "display/curves.h"
+#include "display/display_text.h"
+#include "inspect/cli_support.h"
+#include "recordfile/instrument_params.h"
+#include "recordfile/record_file.h"
+#include "report_page/report_page.h"
+#include "viewer/record_query.h"
+#include "viewer/viewer_core.h"
 
 namespace vantrel::cli {
 

@@ -1,4 +1,4 @@
-#include "report_batch.h"
+#include "inspect/report_batch.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -13,11 +13,11 @@
 #include <utility>
 #include <vector>
 
-#include "defect_list.h"
-#include "defect_list_page.h"
-#include "evaluation.h"
-#include "report_inputs.h"
-#include "report_page.h"
+#include "analysis/defect_list.h"
+#include "analysis/evaluation.h"
+#include "report_page/defect_list_page.h"
+#include "report_page/report_inputs.h"
+#include "report_page/report_page.h"
 
 namespace vantrel::cli {
 

@@ -12,10 +12,10 @@
 #include <optional>
 #include <string>
 
-#include "cli_support.h"
-#include "coverage.h"
-#include "inspection.h"
-#include "report_page.h"
+#include "analysis/coverage.h"
+#include "analysis/inspection.h"
+#include "inspect/cli_support.h"
+#include "report_page/report_page.h"
 
 namespace vantrel::cli {
 

@@ -1,4 +1,4 @@
-#include "inspection_file.h"
+#include "inspection/inspection_file.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -17,7 +17,7 @@
 #include <array>
 #include <cmath>
 
-#include "record_format.h"
+#include "recordfile/record_format.h"
 
 namespace vantrel {
 

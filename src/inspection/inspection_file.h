@@ -30,8 +30,8 @@
 #include <string>
 #include <vector>
 
-#include "inspection.h"
-#include "record_file.h"
+#include "analysis/inspection.h"
+#include "recordfile/record_file.h"
 
 namespace vantrel {
 

@@ -1,4 +1,4 @@
-#include "inspection_store.h"
+#include "inspection/inspection_store.h"
 
 #include <QDir>
 #include <QFileInfo>

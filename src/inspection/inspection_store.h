@@ -22,8 +22,8 @@
 #include <optional>
 #include <vector>
 
-#include "inspection_file.h"
-#include "inspection_merge.h"
+#include "analysis/inspection_merge.h"
+#include "inspection/inspection_file.h"
 
 namespace vantrel {
 

@@ -1,6 +1,6 @@
-#include "bscan_render.h"
+#include "pictures/bscan_render.h"
 
-#include "bscan_palette.h"
+#include "display/bscan_palette.h"
 
 namespace vantrel {
 

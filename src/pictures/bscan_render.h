@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "bscan.h"
+#include "analysis/bscan.h"
 
 namespace vantrel {
 

@@ -1,4 +1,4 @@
-#include "frame_render.h"
+#include "pictures/frame_render.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "wrap_math.h"
+#include "recordfile/wrap_math.h"
 
 namespace vantrel {
 

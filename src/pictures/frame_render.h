@@ -17,11 +17,11 @@
 #include <span>
 #include <string>
 
-#include "curves.h"
-#include "display_text.h"
-#include "instrument_params.h"
-#include "raster_line.h"
-#include "record_format.h"
+#include "display/curves.h"
+#include "display/display_text.h"
+#include "display/raster_line.h"
+#include "recordfile/instrument_params.h"
+#include "recordfile/record_format.h"
 
 namespace vantrel {
 

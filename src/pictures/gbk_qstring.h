@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "gbk_text.h"
+#include "recordfile/gbk_text.h"
 
 namespace vantrel {
 

@@ -1,4 +1,4 @@
-#include "overview_render.h"
+#include "pictures/overview_render.h"
 
 #include <QCoreApplication>
 #include <QFont>
@@ -12,9 +12,9 @@
 #include <span>
 #include <vector>
 
-#include "bscan_palette.h"
-#include "display_text.h"
-#include "frame_render.h"
+#include "display/bscan_palette.h"
+#include "display/display_text.h"
+#include "pictures/frame_render.h"
 
 namespace vantrel {
 

@@ -11,11 +11,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "bscan.h"
-#include "echo_overview.h"
-#include "evaluation.h"
-#include "overview_marks.h"
-#include "overview_view.h"
+#include "analysis/bscan.h"
+#include "analysis/echo_overview.h"
+#include "analysis/evaluation.h"
+#include "analysis/overview_marks.h"
+#include "analysis/overview_view.h"
 
 namespace vantrel {
 

@@ -1,4 +1,4 @@
-#include "file_io.h"
+#include "recordfile/file_io.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "large_memory.h"
+#include "recordfile/large_memory.h"
 
 namespace vantrel {
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <span>
 
-#include "record_format.h"
+#include "recordfile/record_format.h"
 
 namespace vantrel {
 

@@ -1,4 +1,4 @@
-#include "gbk_text.h"
+#include "recordfile/gbk_text.h"
 
 #include <cerrno>
 #include <iconv.h>

@@ -1,4 +1,4 @@
-#include "instrument_params.h"
+#include "recordfile/instrument_params.h"
 
 #include <cmath>
 #include <cstring>

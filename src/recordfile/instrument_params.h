@@ -24,7 +24,7 @@
 #include <array>
 #include <cstdint>
 
-#include "record_format.h"
+#include "recordfile/record_format.h"
 
 namespace vantrel {
 

@@ -1,4 +1,4 @@
-#include "large_memory.h"
+#include "recordfile/large_memory.h"
 
 #include <cstring>
 #include <sys/mman.h>

@@ -1,4 +1,4 @@
-#include "lzw.h"
+#include "recordfile/lzw.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "record_file.h"
+#include "recordfile/record_file.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -7,9 +7,9 @@
 #include <memory>
 #include <sys/stat.h>
 
-#include "file_io.h"
-#include "instrument_params.h"
-#include "scan_reading.h"
+#include "recordfile/file_io.h"
+#include "recordfile/instrument_params.h"
+#include "recordfile/scan_reading.h"
 
 namespace vantrel {
 

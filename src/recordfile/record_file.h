@@ -20,11 +20,11 @@
 #include <string>
 #include <vector>
 
-#include "file_io.h"
-#include "large_memory.h"
-#include "lzw.h"
-#include "record_format.h"
-#include "record_layout.h"
+#include "recordfile/file_io.h"
+#include "recordfile/large_memory.h"
+#include "recordfile/lzw.h"
+#include "recordfile/record_format.h"
+#include "recordfile/record_layout.h"
 
 namespace vantrel {
 

@@ -1,4 +1,4 @@
-#include "record_layout.h"
+#include "recordfile/record_layout.h"
 
 namespace vantrel {
 

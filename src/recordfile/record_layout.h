@@ -9,8 +9,8 @@
 #include <span>
 #include <string>
 
-#include "lzw.h"
-#include "record_format.h"
+#include "recordfile/lzw.h"
+#include "recordfile/record_format.h"
 
 namespace vantrel {
 

@@ -1,7 +1,7 @@
-#include "record_writer.h"
+#include "recordfile/record_writer.h"
 
-#include "gbk_text.h"
-#include "lzw.h"
+#include "recordfile/gbk_text.h"
+#include "recordfile/lzw.h"
 
 namespace vantrel {
 

@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "file_io.h"
-#include "record_format.h"
+#include "recordfile/file_io.h"
+#include "recordfile/record_format.h"
 
 namespace vantrel {
 

@@ -1,11 +1,11 @@
-#include "scan_reading.h"
+#include "recordfile/scan_reading.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <system_error>
 
-#include "file_io.h"
+#include "recordfile/file_io.h"
 
 namespace vantrel::scan {
 

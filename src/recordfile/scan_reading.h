@@ -21,9 +21,9 @@
 #include <thread>
 #include <vector>
 
-#include "large_memory.h"
-#include "lzw.h"
-#include "record_layout.h"
+#include "recordfile/large_memory.h"
+#include "recordfile/lzw.h"
+#include "recordfile/record_layout.h"
 
 namespace vantrel::scan {
 

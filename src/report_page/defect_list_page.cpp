@@ -1,4 +1,4 @@
-#include "defect_list_page.h"
+#include "report_page/defect_list_page.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -8,8 +8,8 @@
 
 #include <algorithm>
 
-#include "frame_render.h"
-#include "report_inputs.h"
+#include "pictures/frame_render.h"
+#include "report_page/report_inputs.h"
 
 namespace vantrel {
 

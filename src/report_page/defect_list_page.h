@@ -25,8 +25,8 @@
 #include <utility>
 #include <vector>
 
-#include "defect_list.h"
-#include "report_page.h"
+#include "analysis/defect_list.h"
+#include "report_page/report_page.h"
 
 namespace vantrel {
 

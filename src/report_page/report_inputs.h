@@ -6,9 +6,9 @@
 
 #include <algorithm>
 
-#include "gbk_qstring.h"
-#include "report_page.h"
-#include "viewer_core.h"
+#include "pictures/gbk_qstring.h"
+#include "report_page/report_page.h"
+#include "viewer/viewer_core.h"
 
 namespace vantrel {
 

@@ -1,4 +1,4 @@
-#include "report_page.h"
+#include "report_page/report_page.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -12,8 +12,8 @@
 #include <algorithm>
 #include <string_view>
 
-#include "frame_render.h"
-#include "gbk_qstring.h"
+#include "pictures/frame_render.h"
+#include "pictures/gbk_qstring.h"
 
 namespace vantrel {
 

@@ -18,9 +18,9 @@
 #include <string>
 #include <vector>
 
-#include "curves.h"
-#include "display_text.h"
-#include "instrument_params.h"
+#include "display/curves.h"
+#include "display/display_text.h"
+#include "recordfile/instrument_params.h"
 
 namespace vantrel {
 

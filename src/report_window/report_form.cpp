@@ -1,4 +1,4 @@
-#include "report_form.h"
+#include "report_window/report_form.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>
@@ -25,9 +25,9 @@
 #include <algorithm>
 #include <memory>
 
-#include "frame_render.h"
-#include "outer_geometry.h"
-#include "report_inputs.h"
+#include "pictures/frame_render.h"
+#include "report_page/report_inputs.h"
+#include "widgets/outer_geometry.h"
 
 namespace vantrel {
 

@@ -16,9 +16,9 @@
 #include <map>
 #include <optional>
 
-#include "defect_list_page.h"
-#include "report_page.h"
-#include "viewer_core.h"
+#include "report_page/defect_list_page.h"
+#include "report_page/report_page.h"
+#include "viewer/viewer_core.h"
 
 class QAction;
 class QLabel;

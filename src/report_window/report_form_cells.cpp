@@ -1,6 +1,6 @@
 // The report window's blank cells: the job's, kept with the recording, and
 // a flaw's, which belong to the place the page shows (see report_form.h).
-#include "report_form.h"
+#include "report_window/report_form.h"
 
 #include <QCoreApplication>
 #include <QLabel>

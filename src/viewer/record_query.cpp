@@ -1,4 +1,4 @@
-#include "record_query.h"
+#include "viewer/record_query.h"
 
 namespace vantrel {
 

@@ -13,11 +13,11 @@
 #include <span>
 #include <string>
 
-#include "curves.h"
-#include "display_text.h"
-#include "frame_layout.h"
-#include "instrument_params.h"
-#include "record_file.h"
+#include "display/curves.h"
+#include "display/display_text.h"
+#include "recordfile/frame_layout.h"
+#include "recordfile/instrument_params.h"
+#include "recordfile/record_file.h"
 
 namespace vantrel {
 

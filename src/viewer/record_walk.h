@@ -15,7 +15,7 @@
 #include <thread>
 #include <utility>
 
-#include "record_query.h"
+#include "viewer/record_query.h"
 
 namespace vantrel {
 

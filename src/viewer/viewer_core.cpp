@@ -1,4 +1,4 @@
-#include "viewer_core.h"
+#include "viewer/viewer_core.h"
 
 #include <algorithm>
 

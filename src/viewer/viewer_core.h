@@ -24,13 +24,13 @@
 #include <string_view>
 #include <vector>
 
-#include "curves.h"
-#include "display_text.h"
-#include "frame_layout.h"
-#include "frame_place.h"
-#include "instrument_params.h"
-#include "record_file.h"
-#include "record_query.h"
+#include "display/curves.h"
+#include "display/display_text.h"
+#include "recordfile/frame_layout.h"
+#include "recordfile/instrument_params.h"
+#include "recordfile/record_file.h"
+#include "viewer/frame_place.h"
+#include "viewer/record_query.h"
 
 namespace vantrel {
 

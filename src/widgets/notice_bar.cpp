@@ -1,4 +1,4 @@
-#include "notice_bar.h"
+#include "widgets/notice_bar.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

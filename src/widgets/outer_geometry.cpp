@@ -1,4 +1,4 @@
-#include "outer_geometry.h"
+#include "widgets/outer_geometry.h"
 
 #include <QEvent>
 #include <QScreen>

@@ -1,4 +1,4 @@
-#include "seek_bar.h"
+#include "widgets/seek_bar.h"
 
 #include <QCursor>
 #include <QHelpEvent>

@@ -1,4 +1,4 @@
-#include "window_placement.h"
+#include "widgets/window_placement.h"
 
 #include <QScreen>
 #include <QWidget>

@@ -13,7 +13,7 @@
 
 #include <optional>
 
-#include "about_form.h"
+#include "about/about_form.h"
 #include "force_resize.h"
 
 using vantrel::TAboutForm;

@@ -35,16 +35,16 @@
 #include <chrono>
 #include <thread>
 
-#include "echo_dynamics_form.h"
-#include "echo_strips.h"
-#include "evaluation_list.h"
-#include "inspection_choice_dialog.h"
-#include "inspection_file.h"
-#include "main_form.h"
-#include "overview_render.h"
-#include "report_form.h"
-#include "report_wiring.h"
-#include "travel_dialog.h"
+#include "app/echo_dynamics_form.h"
+#include "app/echo_strips.h"
+#include "app/evaluation_list.h"
+#include "app/inspection_choice_dialog.h"
+#include "app/main_form.h"
+#include "app/report_wiring.h"
+#include "app/travel_dialog.h"
+#include "inspection/inspection_file.h"
+#include "pictures/overview_render.h"
+#include "report_window/report_form.h"
 #include "viewer_fixture.h"
 
 using namespace vantrel;

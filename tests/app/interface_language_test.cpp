@@ -24,13 +24,13 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
-#include "about_form.h"
-#include "app_settings.h"
-#include "defect_list_page.h"
-#include "echo_dynamics_form.h"
-#include "interface_language.h"
-#include "main_form.h"
-#include "report_form.h"
+#include "about/about_form.h"
+#include "app/app_settings.h"
+#include "app/echo_dynamics_form.h"
+#include "app/interface_language.h"
+#include "app/main_form.h"
+#include "report_page/defect_list_page.h"
+#include "report_window/report_form.h"
 #include "viewer_fixture.h"
 
 using namespace vantrel;

@@ -23,14 +23,14 @@
 #include <optional>
 #include <random>
 
-#include "app_settings.h"
-#include "echo_dynamics_form.h"
-#include "gbk_text.h"
-#include "main_form.h"
-#include "record_file.h"
-#include "seek_bar.h"
-#include "stock_translations.h"
+#include "app/app_settings.h"
+#include "app/echo_dynamics_form.h"
+#include "app/main_form.h"
+#include "app/stock_translations.h"
+#include "recordfile/gbk_text.h"
+#include "recordfile/record_file.h"
 #include "viewer_fixture.h"
+#include "widgets/seek_bar.h"
 
 using namespace vantrel;
 using namespace vantrel::testing;

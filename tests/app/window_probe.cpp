@@ -31,10 +31,10 @@
 #include <cstdio>
 #include <initializer_list>
 
-#include "about_form.h"
-#include "echo_dynamics_form.h"
-#include "main_form.h"
-#include "report_form.h"
+#include "about/about_form.h"
+#include "app/echo_dynamics_form.h"
+#include "app/main_form.h"
+#include "report_window/report_form.h"
 
 using namespace vantrel;
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "curves.h"
+#include "display/curves.h"
 #include "test_files.h"
 
 using namespace vantrel;

@@ -2,8 +2,8 @@
 
 #include <random>
 
-#include "display_text.h"
-#include "gbk_text.h"
+#include "display/display_text.h"
+#include "recordfile/gbk_text.h"
 #include "test_files.h"
 
 using namespace vantrel;

@@ -7,10 +7,10 @@
 
 #include <random>
 
-#include "frame_render.h"
+#include "pictures/frame_render.h"
 #include "test_files.h"
 #include "test_seed.h"
-#include "viewer_core.h"
+#include "viewer/viewer_core.h"
 
 using namespace vantrel;
 using namespace vantrel::testing;

@@ -3,7 +3,7 @@
 // the strips are drawn on.
 #include <gtest/gtest.h>
 
-#include "overview_render.h"
+#include "pictures/overview_render.h"
 
 using namespace vantrel;
 

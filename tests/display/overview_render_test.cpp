@@ -4,9 +4,9 @@
 
 #include <random>
 
-#include "overview_render.h"
-#include "record_query.h"
+#include "pictures/overview_render.h"
 #include "test_files.h"
+#include "viewer/record_query.h"
 
 using namespace vantrel;
 using namespace vantrel::testing;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "raster_line.h"
+#include "display/raster_line.h"
 #include "test_seed.h"
 
 using namespace vantrel::raster;

@@ -17,9 +17,9 @@
 #include <random>
 #include <unistd.h>
 
-#include "inspect.h"
-#include "instrument_params.h"
-#include "record_file.h"
+#include "inspect/inspect.h"
+#include "recordfile/instrument_params.h"
+#include "recordfile/record_file.h"
 #include "test_files.h"
 #include "test_seed.h"
 

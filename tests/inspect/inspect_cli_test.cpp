@@ -24,13 +24,13 @@
 #include <optional>
 #include <string_view>
 
-#include "bscan_palette.h"
-#include "cli_support.h"
 #include "dac_recording.h"
-#include "inspection_file.h"
-#include "instrument_params.h"
-#include "record_file.h"
-#include "record_writer.h"
+#include "display/bscan_palette.h"
+#include "inspect/cli_support.h"
+#include "inspection/inspection_file.h"
+#include "recordfile/instrument_params.h"
+#include "recordfile/record_file.h"
+#include "recordfile/record_writer.h"
 #include "test_files.h"
 
 using namespace vantrel;

@@ -23,8 +23,8 @@
 #include <span>
 #include <string>
 
-#include "inspection_file.h"
-#include "record_file.h"
+#include "inspection/inspection_file.h"
+#include "recordfile/record_file.h"
 #include "test_files.h"
 
 using namespace vantrel;

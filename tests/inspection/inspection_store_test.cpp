@@ -15,8 +15,8 @@
 #include <filesystem>
 #include <string>
 
-#include "inspection_store.h"
-#include "record_file.h"
+#include "inspection/inspection_store.h"
+#include "recordfile/record_file.h"
 #include "test_files.h"
 
 using namespace vantrel;

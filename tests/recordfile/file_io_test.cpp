@@ -7,8 +7,8 @@
 #include <cerrno>
 #include <thread>
 
-#include "file_io.h"
-#include "large_memory.h"
+#include "recordfile/file_io.h"
+#include "recordfile/large_memory.h"
 #include "test_files.h"
 
 using namespace vantrel;

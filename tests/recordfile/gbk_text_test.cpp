@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "gbk_text.h"
+#include "recordfile/gbk_text.h"
 
 using namespace vantrel;
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "instrument_params.h"
+#include "recordfile/instrument_params.h"
 #include "test_files.h"
 
 using namespace vantrel;

@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "lzw.h"
+#include "recordfile/lzw.h"
 #include "reference_lzw.h"
 #include "test_seed.h"
 

@@ -5,8 +5,8 @@
 #include <iconv.h>
 #include <random>
 
-#include "gbk_text.h"
-#include "record_file.h"
+#include "recordfile/gbk_text.h"
+#include "recordfile/record_file.h"
 #include "test_files.h"
 
 using namespace vantrel;

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "lzw.h"
+#include "recordfile/lzw.h"
 
 namespace vantrel::reference {
 

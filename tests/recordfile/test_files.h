@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "instrument_params.h"
-#include "record_format.h"
-#include "record_writer.h"
+#include "recordfile/instrument_params.h"
+#include "recordfile/record_format.h"
+#include "recordfile/record_writer.h"
 
 namespace vantrel::testing {
 

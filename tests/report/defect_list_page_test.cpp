@@ -18,10 +18,10 @@
 #include <algorithm>
 #include <optional>
 
-#include "defect_list_page.h"
 #include "poppler.h"
 #include "preview_pages.h"
-#include "report_form.h"
+#include "report_page/defect_list_page.h"
+#include "report_window/report_form.h"
 
 using namespace vantrel;
 using vantrel::testing::poppler;

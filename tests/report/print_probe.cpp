@@ -11,8 +11,8 @@
 
 #include <cstdio>
 
-#include "report_form.h"
-#include "viewer_core.h"
+#include "report_window/report_form.h"
+#include "viewer/viewer_core.h"
 
 using namespace vantrel;
 

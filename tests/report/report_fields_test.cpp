@@ -9,11 +9,11 @@
 #include <QJsonObject>
 #include <QProcess>
 
-#include "instrument_params.h"
-#include "record_writer.h"
-#include "report_form.h"
+#include "recordfile/instrument_params.h"
+#include "recordfile/record_writer.h"
+#include "report_window/report_form.h"
 #include "test_files.h"
-#include "viewer_core.h"
+#include "viewer/viewer_core.h"
 
 using namespace vantrel;
 using namespace vantrel::testing;

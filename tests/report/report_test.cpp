@@ -25,12 +25,12 @@
 
 #include <optional>
 
-#include "frame_render.h"
-#include "gbk_text.h"
+#include "pictures/frame_render.h"
 #include "poppler.h"
 #include "preview_pages.h"
-#include "report_form.h"
-#include "report_page.h"
+#include "recordfile/gbk_text.h"
+#include "report_page/report_page.h"
+#include "report_window/report_form.h"
 
 using namespace vantrel;
 using vantrel::testing::poppler;

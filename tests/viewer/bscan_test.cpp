@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "bscan.h"
+#include "analysis/bscan.h"
 #include "test_files.h"
 
 using namespace vantrel;

@@ -5,9 +5,9 @@
 
 #include <array>
 
+#include "analysis/defect_list.h"
 #include "dac_recording.h"
-#include "defect_list.h"
-#include "display_text.h"
+#include "display/display_text.h"
 
 using namespace vantrel;
 using namespace vantrel::testing;

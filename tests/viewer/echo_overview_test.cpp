@@ -6,8 +6,8 @@
 #include <optional>
 #include <random>
 
+#include "analysis/echo_overview.h"
 #include "demo_scene.h"
-#include "echo_overview.h"
 #include "test_files.h"
 #include "test_seed.h"
 

@@ -3,10 +3,10 @@
 // the 6 dB run and lengths in millimetres.
 #include <gtest/gtest.h>
 
+#include "analysis/evaluation.h"
+#include "analysis/inspection.h"
 #include "dac_recording.h"
 #include "demo_scene.h"
-#include "evaluation.h"
-#include "inspection.h"
 #include "test_seed.h"
 
 #include <map>

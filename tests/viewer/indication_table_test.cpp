@@ -1,7 +1,7 @@
 // The indications as the viewer's list and its CSV export write them.
 #include <gtest/gtest.h>
 
-#include "indication_table.h"
+#include "analysis/indication_table.h"
 
 using namespace vantrel;
 

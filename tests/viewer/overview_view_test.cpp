@@ -3,10 +3,10 @@
 // the threshold a drag to a row sets; and the marks of a file.
 #include <gtest/gtest.h>
 
-#include "echo_overview.h"
-#include "file_health.h"
-#include "overview_marks.h"
-#include "overview_view.h"
+#include "analysis/echo_overview.h"
+#include "analysis/file_health.h"
+#include "analysis/overview_marks.h"
+#include "analysis/overview_view.h"
 #include "test_files.h"
 
 using namespace vantrel;

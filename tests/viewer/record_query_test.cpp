@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <string>
 
-#include "record_query.h"
 #include "test_files.h"
+#include "viewer/record_query.h"
 
 using namespace vantrel;
 using namespace vantrel::testing;

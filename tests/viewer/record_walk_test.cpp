@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "record_walk.h"
 #include "test_files.h"
+#include "viewer/record_walk.h"
 
 using namespace vantrel;
 using namespace vantrel::testing;

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "test_files.h"
-#include "viewer_core.h"
+#include "viewer/viewer_core.h"
 
 namespace vantrel::testing {
 

@@ -9,7 +9,7 @@
 #include <QtTest>
 
 #include "force_resize.h"
-#include "outer_geometry.h"
+#include "widgets/outer_geometry.h"
 
 using vantrel::OuterGeometry;
 

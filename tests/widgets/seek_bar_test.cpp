@@ -7,7 +7,7 @@
 
 #include <climits>
 
-#include "seek_bar.h"
+#include "widgets/seek_bar.h"
 
 using vantrel::SeekBar;
 

@@ -2,7 +2,7 @@
 // place put back on a smaller screen.
 #include <gtest/gtest.h>
 
-#include "window_placement.h"
+#include "widgets/window_placement.h"
 
 using namespace vantrel;
 

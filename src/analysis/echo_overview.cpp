@@ -1,9 +1,9 @@
-#include "echo_overview.h"
+#include "analysis/echo_overview.h"
 
 #include <algorithm>
 #include <limits>
 
-#include "record_walk.h"
+#include "viewer/record_walk.h"
 
 namespace vantrel {
 

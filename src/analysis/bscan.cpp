@@ -1,4 +1,4 @@
-#include "bscan.h"
+#include "analysis/bscan.h"
 
 #include <algorithm>
 

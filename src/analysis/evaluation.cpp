@@ -1,4 +1,4 @@
-#include "evaluation.h"
+#include "analysis/evaluation.h"
 
 #include <algorithm>
 #include <cstdlib>

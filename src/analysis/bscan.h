@@ -13,10 +13,10 @@
 #include <utility>
 #include <vector>
 
-#include "bscan_summaries.h"
-#include "echo_overview.h"
-#include "overview_view.h"
-#include "record_query.h"
+#include "analysis/bscan_summaries.h"
+#include "analysis/echo_overview.h"
+#include "analysis/overview_view.h"
+#include "viewer/record_query.h"
 
 namespace vantrel {
 

@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "coverage.h"
-#include "evaluation.h"
-#include "inspection.h"
-#include "record_query.h"
+#include "analysis/coverage.h"
+#include "analysis/evaluation.h"
+#include "analysis/inspection.h"
+#include "viewer/record_query.h"
 
 namespace vantrel {
 

@@ -1,8 +1,8 @@
-#include "file_health.h"
+#include "analysis/file_health.h"
 
 #include <algorithm>
 
-#include "echo_overview.h"
+#include "analysis/echo_overview.h"
 
 namespace vantrel {
 

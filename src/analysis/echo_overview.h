@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "block_pyramid.h"
-#include "bscan_summaries.h"
-#include "record_query.h"
+#include "analysis/block_pyramid.h"
+#include "analysis/bscan_summaries.h"
+#include "viewer/record_query.h"
 
 namespace vantrel {
 

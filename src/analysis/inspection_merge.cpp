@@ -1,4 +1,4 @@
-#include "inspection_merge.h"
+#include "analysis/inspection_merge.h"
 
 #include <array>
 #include <map>

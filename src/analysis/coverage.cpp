@@ -1,4 +1,4 @@
-#include "coverage.h"
+#include "analysis/coverage.h"
 
 #include <map>
 #include <tuple>

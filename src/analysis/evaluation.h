@@ -21,8 +21,8 @@
 #include <string>
 #include <vector>
 
-#include "block_pyramid.h"
-#include "echo_overview.h"
+#include "analysis/block_pyramid.h"
+#include "analysis/echo_overview.h"
 
 namespace vantrel {
 

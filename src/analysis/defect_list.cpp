@@ -1,10 +1,10 @@
-#include "defect_list.h"
+#include "analysis/defect_list.h"
 
 #include <algorithm>
 
-#include "bscan.h"
-#include "display_text.h"
-#include "indication_table.h"
+#include "analysis/bscan.h"
+#include "analysis/indication_table.h"
+#include "display/display_text.h"
 
 namespace vantrel {
 

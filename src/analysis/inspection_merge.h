@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "inspection.h"
+#include "analysis/inspection.h"
 
 namespace vantrel {
 

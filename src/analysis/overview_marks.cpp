@@ -1,9 +1,9 @@
-#include "overview_marks.h"
+#include "analysis/overview_marks.h"
 
 #include <algorithm>
 
-#include "echo_overview.h"
-#include "file_health.h"
+#include "analysis/echo_overview.h"
+#include "analysis/file_health.h"
 
 namespace vantrel {
 

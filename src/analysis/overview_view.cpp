@@ -1,9 +1,9 @@
-#include "overview_view.h"
+#include "analysis/overview_view.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "echo_overview.h"
+#include "analysis/echo_overview.h"
 
 namespace vantrel {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "echo_overview.h"
+#include "analysis/echo_overview.h"
 
 namespace vantrel {
 

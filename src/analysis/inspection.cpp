@@ -1,4 +1,4 @@
-#include "inspection.h"
+#include "analysis/inspection.h"
 
 #include <algorithm>
 

@@ -17,8 +17,8 @@
 #include <utility>
 #include <vector>
 
-#include "block_pyramid.h"
-#include "record_format.h"
+#include "analysis/block_pyramid.h"
+#include "recordfile/record_format.h"
 
 namespace vantrel {
 

@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "evaluation.h"
-#include "file_health.h"
+#include "analysis/evaluation.h"
+#include "analysis/file_health.h"
 
 namespace vantrel {
 

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "record_file.h"
+#include "recordfile/record_file.h"
 
 namespace vantrel {
 

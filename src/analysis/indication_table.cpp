@@ -1,7 +1,7 @@
-#include "indication_table.h"
+#include "analysis/indication_table.h"
 
-#include "display_text.h"
-#include "frame_place.h"
+#include "display/display_text.h"
+#include "viewer/frame_place.h"
 
 namespace vantrel {
 

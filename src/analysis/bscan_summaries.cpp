@@ -1,4 +1,4 @@
-#include "bscan_summaries.h"
+#include "analysis/bscan_summaries.h"
 
 #include <algorithm>
 

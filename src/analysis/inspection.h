@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "evaluation.h"
-#include "frame_place.h"
+#include "analysis/evaluation.h"
+#include "viewer/frame_place.h"
 
 namespace vantrel {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "overview_view.h"
-#include "record_file.h"
+#include "analysis/overview_view.h"
+#include "recordfile/record_file.h"
 
 namespace vantrel {
 
