@@ -22,6 +22,7 @@ void RecordQuery::refreshForParameters() {
 }
 
 bool RecordQuery::loadRecord(int32_t r) {
+    recordsRead_.fetch_add(1, std::memory_order_relaxed);
     std::optional<int64_t> offset;
     if (auto entry = file_.indexEntryAt(r)) offset = entry->fileOffset;
     if (!file_.readRecordAt(offset, params_).blockCopied) return false;
@@ -32,6 +33,7 @@ bool RecordQuery::loadRecord(int32_t r) {
 bool RecordQuery::loadParameterRecord(int32_t r) {
     const auto entry = file_.indexEntryAt(r);
     if (!entry) return false;
+    recordsRead_.fetch_add(1, std::memory_order_relaxed);
     if (!file_.readRecordAt(entry->parameterRecordOffset, params_).blockCopied) return false;
     refreshForParameters();
     return true;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -66,6 +67,11 @@ public:
     // copy in force again; the derived texts are made anew in any case.
     void reloadBlockInBuffer();
 
+    // The records every query of the program has read from its file since it
+    // started (loadRecord and loadParameterRecord, on any thread): what shows
+    // that a gesture which should only redraw reads nothing.
+    static int64_t recordsRead() { return recordsRead_.load(std::memory_order_relaxed); }
+
     // The frames record r holds, without loading it (0 when it has no entry).
     int32_t framesOfRecord(int32_t r) const {
         const std::optional<RecordLayout> l = file_.layoutOfRecord(r);
@@ -109,6 +115,8 @@ private:
     // Derived lengths, panel texts, ruler labels and curves from the copy in
     // force.
     void refreshForParameters();
+
+    static inline std::atomic<int64_t> recordsRead_{0};
 
     RecordFile file_;
     InstrumentParams params_;

@@ -107,7 +107,9 @@ TEST(RecordQuery, SeekTakesTheBlockInForce) {
         EXPECT_FALSE(q.parametersLoaded());
         EXPECT_EQ(q.panel().baseGain, "");
         EXPECT_EQ(q.pathRuler()[0], "");
+        const int64_t readBefore = RecordQuery::recordsRead();
         EXPECT_TRUE(q.seek(c.record));
+        EXPECT_EQ(RecordQuery::recordsRead() - readBefore, 2) << "the block's record, then r";
         EXPECT_TRUE(q.parametersLoaded());
         EXPECT_EQ(q.params().baseGain(), c.gainInForce);
         EXPECT_EQ(q.panel().baseGain, c.gainInForce == 100 ? "10.0" : "20.0");
