@@ -200,17 +200,17 @@ void TEchoDynamicsForm::connectControls() {
     connect(export_, &QPushButton::clicked, this, [this] { exportCsv(); });
     connect(cancel_, &QPushButton::clicked, this, [this] { cancelComputation(); });
     connect(recompute_, &QPushButton::clicked, this, [this] { startComputation(); });
-    connect(list_, &QTableWidget::cellDoubleClicked, this,
+    connect(list_, &IndicationList::cellDoubleClicked, this,
             [this](int row, int) { goToIndication(row); });
     connect(evaluationView_, &QCheckBox::toggled, this,
             [this](bool on) { setEvaluationShown(on); });
     connect(bscanShown_, &QCheckBox::toggled, this, [this](bool on) { setBscanShown(on); });
     connect(calibrate_, &QPushButton::clicked, this, [this] { calibrateTravel(); });
-    connect(evaluationList_, &QTableWidget::currentCellChanged, this,
+    connect(evaluationList_, &EvaluationList::currentRowChanged, this,
             [this](int row) { selectEvaluated(row); });
     // A double click on the program's columns shows the peak; on the
     // inspector's it edits.
-    connect(evaluationList_, &QTableWidget::cellDoubleClicked, this, [this](int row, int column) {
+    connect(evaluationList_, &EvaluationList::cellDoubleClicked, this, [this](int row, int column) {
         if (column < EvaluationList::Nature && evaluationList_->manualAt(row) >= 0)
             goToManualIndication(evaluationList_->manualAt(row));
         else if (column < EvaluationList::Nature && evaluation_ && row >= 0 &&
@@ -252,6 +252,7 @@ void TEchoDynamicsForm::dropOverview() {
     evaluationSummaries_.reset();
     evaluation_.reset();
     peakPositions_.clear();
+    list_->fill(nullptr); // it reads the overview
     overview_.reset();
     marks_.clear();
     fillEvaluationList();
@@ -294,31 +295,21 @@ void TEchoDynamicsForm::evaluate() {
 
 void TEchoDynamicsForm::fillEvaluationList() {
     std::vector<DefectRow> rows;
-    std::vector<IndicationDecision> decisions, orphans;
     const std::optional<Travel> t = travel();
     if (evaluation_) {
         DefectListWords words;
         words.frames = tr("帧").toStdString();
         words.zone = tr("{}区").toStdString();
         const DecisionMatch match = matchDecisions(*evaluation_, inspection_);
-        for (const IndicationDecision* orphan : match.orphans)
-            orphans.push_back(*orphan);
-        for (size_t k = 0; k < evaluation_->indications().size(); ++k) {
-            const EvaluatedIndication& d = evaluation_->indications()[k];
-            const IndicationDecision* decided = match.byIndication[k];
-            rows.push_back(
-                defectRow(*overview_, *evaluation_, k, peakPositions_[k], t, decided, words));
-            IndicationDecision blank;
-            blank.start = {overview_->recordNumber(d.start), overview_->frameNumber(d.start)};
-            blank.end = {overview_->recordNumber(d.end), overview_->frameNumber(d.end)};
-            decisions.push_back(decided ? *decided : blank);
-        }
+        for (size_t k = 0; k < evaluation_->indications().size(); ++k)
+            rows.push_back(defectRow(*overview_, *evaluation_, k, peakPositions_[k], t,
+                                     match.byIndication[k], words));
         words.manual = tr("人工").toStdString();
-        addManualRows(match, words, rows, decisions);
+        addManualRows(match, words, rows);
     } else {
-        addManualRows({}, {}, rows, decisions);
+        addManualRows({}, {}, rows);
     }
-    evaluationList_->fill(rows, decisions, orphans);
+    evaluationList_->fill(std::move(rows), evaluation_.get(), &inspection_);
     DefectList calibration; // the list's own words for the travel
     calibration.calibration = inspection_.travel;
     calibration.travel = t;
@@ -373,15 +364,7 @@ void TEchoDynamicsForm::setDecision(int row, const IndicationDecision& decision)
     kept.remark = decision.remark;
     kept.reported = decision.reported;
     saveInspectionFile();
-    if (evaluationList_->item(row, EvaluationList::Nature) == nullptr ||
-        evaluationList_->item(row, EvaluationList::Nature)->text().toStdString() !=
-            decision.nature ||
-        evaluationList_->item(row, EvaluationList::Grade)->text().toStdString() != decision.grade ||
-        evaluationList_->item(row, EvaluationList::Remark)->text().toStdString() !=
-            decision.remark ||
-        (evaluationList_->item(row, EvaluationList::Reported)->checkState() == Qt::Checked) !=
-            decision.reported)
-        fillEvaluationList();
+    evaluationList_->decisionChanged(row);
 }
 
 void TEchoDynamicsForm::calibrateTravel() {

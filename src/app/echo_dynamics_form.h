@@ -203,7 +203,7 @@ private:
     // The manual indications' rows after the evaluated ones, and their
     // outlines on the strips.
     void addManualRows(const DecisionMatch& match, const DefectListWords& words,
-                       std::vector<DefectRow>& rows, std::vector<IndicationDecision>& decisions);
+                       std::vector<DefectRow>& rows);
     // The manual indications' part of the status line ("" without any).
     QString manualStatusText() const;
     // The evaluated indications as CSV, with the inspector's decisions.

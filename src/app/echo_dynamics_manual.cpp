@@ -28,6 +28,7 @@ void TEchoDynamicsForm::setManualDecision(int j, const IndicationDecision& decis
     kept.remark = decision.remark;
     kept.reported = decision.reported;
     saveInspectionFile();
+    evaluationList_->manualDecisionChanged(j);
 }
 
 void TEchoDynamicsForm::removeManualIndication(int j) {
@@ -53,8 +54,7 @@ void TEchoDynamicsForm::goToManualIndication(int j) {
 }
 
 void TEchoDynamicsForm::addManualRows(const DecisionMatch& match, const DefectListWords& words,
-                                      std::vector<DefectRow>& rows,
-                                      std::vector<IndicationDecision>& decisions) {
+                                      std::vector<DefectRow>& rows) {
     if (!overview_) {
         strips_->setManualIndications({});
         return;
@@ -63,7 +63,6 @@ void TEchoDynamicsForm::addManualRows(const DecisionMatch& match, const DefectLi
     const size_t evaluated = evaluation_ ? evaluation_->indications().size() : 0;
     for (size_t j = 0; j < match.manual.size(); ++j) {
         rows.push_back(manualDefectRow(*overview_, *match.manual[j], j, evaluated + j, t, words));
-        decisions.push_back(*match.manual[j]);
     }
     strips_->setManualIndications(manualRuns(*overview_, inspection_));
 }

@@ -107,6 +107,10 @@ std::string mainFile() {
 
 QRgb at(const QImage& image, int x, int y) { return image.pixel(x, y) | 0xFF000000u; }
 
+Qt::CheckState checkState(const QModelIndex& cell) {
+    return static_cast<Qt::CheckState>(cell.data(Qt::CheckStateRole).toInt());
+}
+
 } // namespace
 
 namespace vantrel::testing {
@@ -178,10 +182,10 @@ class EchoDynamicsTest : public QObject {
         }
         int64_t indexOf(int record, int frame) { return echo().overview()->indexOf(record, frame); }
         QStringList row(int r) {
-            auto* table = child<QTableWidget>("IndicationList");
+            auto* table = child<QTableView>("IndicationList");
             QStringList texts;
-            for (int c = 0; c < table->columnCount(); ++c)
-                texts << table->item(r, c)->text();
+            for (int c = 0; c < table->model()->columnCount(); ++c)
+                texts << table->model()->index(r, c).data().toString();
             return texts;
         }
     };
@@ -216,7 +220,7 @@ private slots:
         QVERIFY(!e.isModal());
         QTRY_VERIFY(e.overview());
         QCOMPARE(e.overview()->frameCount(), 300);
-        QCOMPARE(w.child<QTableWidget>("IndicationList")->rowCount(), 4);
+        QCOMPARE(w.child<QTableView>("IndicationList")->model()->rowCount(), 4);
         QCOMPARE(w.row(0), (QStringList{"5:2", "5:6", "5", "80.0%", "⚠ ↘50400.0mm"}));
         QCOMPARE(w.row(3), (QStringList{"21:1", "21:2", "2", "56.0%", "⚠ ↘210200.0mm"}));
         QCOMPARE(w.child<QLabel>("OverviewStatus")->text(), QString("300 帧，4 处指示"));
@@ -453,9 +457,9 @@ private slots:
         Window w;
         QVERIFY(w.openAndCompute(mainFile()));
         TEchoDynamicsForm& e = w.echo();
-        auto* table = w.child<QTableWidget>("IndicationList");
+        auto* table = w.child<QTableView>("IndicationList");
         for (auto [row, peak] : {std::pair{2, Shown{20, 7}}, {0, Shown{5, 4}}, {1, Shown{12, 4}}}) {
-            const QPoint p = table->visualItemRect(table->item(row, 1)).center();
+            const QPoint p = table->visualRect(table->model()->index(row, 1)).center();
             // A double click comes after the press of its first click.
             QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, p);
             QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, p);
@@ -497,7 +501,7 @@ private slots:
                      "0,5,2,5,6,5,5,4,80.0,%,50400.0,mm,path,no\r\n"
                      "1,12,3,12,5,3,12,4,60.0,%,120400.0,mm,path,no\r\n"
                      "2,20,7,21,2,6,20,7,90.0,%,200700.0,mm,path,no\r\n");
-        QCOMPARE(w.child<QTableWidget>("IndicationList")->rowCount(), 3);
+        QCOMPARE(w.child<QTableView>("IndicationList")->model()->rowCount(), 3);
     }
 
     // In the evaluation view the export writes the list on screen: the
@@ -545,24 +549,32 @@ private slots:
         QVERIFY(w.openAndCompute(copy.toStdString()));
         TEchoDynamicsForm& e = w.echo();
         e.setEvaluationShown(true);
-        auto* table = w.child<QTableWidget>("EvaluationList");
-        QCOMPARE(table->item(3, EvaluationList::Span)->text(), QString("204:1–219:0"));
-        QCOMPARE(table->item(4, EvaluationList::Span)->text(), QString("219:2–219:8"));
-        table->item(3, EvaluationList::Nature)->setText("根部");
-        table->item(4, EvaluationList::Nature)->setText("气孔");
+        auto* table = w.child<EvaluationList>("EvaluationList");
+        QCOMPARE(table->model()->index(3, EvaluationList::Span).data().toString(),
+                 QString("204:1–219:0"));
+        QCOMPARE(table->model()->index(4, EvaluationList::Span).data().toString(),
+                 QString("219:2–219:8"));
+        table->model()->setData(table->model()->index(3, EvaluationList::Nature), QString("根部"));
+        table->model()->setData(table->model()->index(4, EvaluationList::Nature), QString("气孔"));
         QCOMPARE(e.inspection().decisions.size(), size_t{2});
         w.child<QSpinBox>("MergeGap")->setValue(1); // 219:1 between them
         const int joined = static_cast<int>(e.evaluation()->indications().size());
-        QCOMPARE(table->rowCount(), joined + 1);
-        QCOMPARE(table->item(2, EvaluationList::Span)->text(), QString("204:1–219:8"));
-        QCOMPARE(table->item(2, EvaluationList::Nature)->text(), QString("根部"));
-        QCOMPARE(table->item(joined, EvaluationList::Nature)->text(), QString("气孔"));
-        QCOMPARE(table->item(joined, EvaluationList::Zone)->text(), QString("无对应指示"));
-        QVERIFY(!(table->item(joined, EvaluationList::Nature)->flags() & Qt::ItemIsEditable));
+        QCOMPARE(table->model()->rowCount(), joined + 1);
+        QCOMPARE(table->model()->index(2, EvaluationList::Span).data().toString(),
+                 QString("204:1–219:8"));
+        QCOMPARE(table->model()->index(2, EvaluationList::Nature).data().toString(),
+                 QString("根部"));
+        QCOMPARE(table->model()->index(joined, EvaluationList::Nature).data().toString(),
+                 QString("气孔"));
+        QCOMPARE(table->model()->index(joined, EvaluationList::Zone).data().toString(),
+                 QString("无对应指示"));
+        QVERIFY(
+            !(table->model()->index(joined, EvaluationList::Nature).flags() & Qt::ItemIsEditable));
         QCOMPARE(e.defectListInputs()->list.orphans.size(), size_t{1});
         w.child<QSpinBox>("MergeGap")->setValue(0);
-        QCOMPARE(table->rowCount(), 13);
-        QCOMPARE(table->item(4, EvaluationList::Nature)->text(), QString("气孔"));
+        QCOMPARE(table->model()->rowCount(), 13);
+        QCOMPARE(table->model()->index(4, EvaluationList::Nature).data().toString(),
+                 QString("气孔"));
     }
 
     // Dragging the threshold line sets a % threshold of its own, and the
@@ -573,7 +585,7 @@ private slots:
         TEchoDynamicsForm& e = w.echo();
         auto* byGate = w.child<QCheckBox>("PercentByGateLevel");
         auto* percent = w.child<QDoubleSpinBox>("PercentThreshold");
-        auto* table = w.child<QTableWidget>("IndicationList");
+        auto* table = w.child<QTableView>("IndicationList");
         QVERIFY(byGate->isChecked());
         QVERIFY(!percent->isEnabled());
         const Shown before = w.last();
@@ -601,7 +613,7 @@ private slots:
             QVERIFY2(std::abs(line - step.to) <= std::max<int64_t>(perRow, 10) && line % 10 == 0,
                      qPrintable(QString::number(line)));
             QCOMPARE(static_cast<int>(e.overview()->indications().size()), step.indications);
-            QCOMPARE(table->rowCount(), step.indications);
+            QCOMPARE(table->model()->rowCount(), step.indications);
             QVERIFY(!byGate->isChecked());
             QVERIFY(percent->isEnabled());
             QCOMPARE(percent->value(), static_cast<double>(line) / 10.0);
@@ -610,10 +622,10 @@ private slots:
         // Back to the gate level, then a typed threshold.
         byGate->setChecked(true);
         QCOMPARE(e.settings().percentThreshold, std::nullopt);
-        QCOMPARE(table->rowCount(), 4);
+        QCOMPARE(table->model()->rowCount(), 4);
         byGate->setChecked(false);
         percent->setValue(40.0);
-        QCOMPARE(table->rowCount(), 5);
+        QCOMPARE(table->model()->rowCount(), 5);
         QCOMPARE(w.row(4), (QStringList{"25:5", "25:5", "1", "40.0%", "⚠ ↘250500.0mm"}));
     }
 
@@ -630,7 +642,10 @@ private slots:
         // Value 2 of 5:4 is 1000 * 504 + 2.
         QCOMPARE(e.overview()->position()[static_cast<size_t>(w.indexOf(5, 4))], 504002);
         QCOMPARE(w.row(0).last(), QString("⚠ ↓50400.2mm"));
-        QCOMPARE(w.child<QTableWidget>("IndicationList")->horizontalHeaderItem(4)->text(),
+        QCOMPARE(w.child<QTableView>("IndicationList")
+                     ->model()
+                     ->headerData(4, Qt::Horizontal)
+                     .toString(),
                  QString("峰值处位置"));
         QCOMPARE(e.view().from, 100);
         QCOMPARE(e.view().to, 200);
@@ -669,19 +684,23 @@ private slots:
         QVERIFY(w.openAndCompute(writeTemp("echo-kinds.DAT", writer.bytes())));
         w.child<QComboBox>("PositionKind")->setCurrentIndex(2);
         QTRY_VERIFY(w.echo().overview());
-        auto* table = w.child<QTableWidget>("IndicationList");
-        QCOMPARE(table->horizontalHeaderItem(4)->text(), QString("峰值处位置"));
-        QCOMPARE(table->rowCount(), 3);
+        auto* table = w.child<QTableView>("IndicationList");
+        QCOMPARE(table->model()->headerData(4, Qt::Horizontal).toString(), QString("峰值处位置"));
+        QCOMPARE(table->model()->rowCount(), 3);
         QCOMPARE(w.row(0), (QStringList{"0:1", "0:1", "1", "60.0%", "↓25.0mm"}));
         QCOMPARE(w.row(1), (QStringList{"1:1", "1:1", "1", "70.0%", "→45.0mm"}));
         QCOMPARE(w.row(2), (QStringList{"2:1", "2:1", "1", "⚠ 12544.0%", "↓25.0mm"}));
         for (int r = 0; r < 3; ++r) {
-            for (int c = 0; c < table->columnCount(); ++c) {
-                const QTableWidgetItem* item = table->item(r, c);
+            for (int c = 0; c < table->model()->columnCount(); ++c) {
+                const QModelIndex item = table->model()->index(r, c);
                 const bool marked = r == 2;
-                QCOMPARE(item->background().color() == QColor(255, 230, 255), marked);
-                QCOMPARE(item->foreground().color() == QColor(190, 0, 190), marked);
-                QCOMPARE(item->toolTip().isEmpty(), !marked);
+                QCOMPARE(item.data(Qt::BackgroundRole).value<QBrush>().color() ==
+                             QColor(255, 230, 255),
+                         marked);
+                QCOMPARE(item.data(Qt::ForegroundRole).value<QBrush>().color() ==
+                             QColor(190, 0, 190),
+                         marked);
+                QCOMPARE(item.data(Qt::ToolTipRole).toString().isEmpty(), !marked);
             }
         }
     }
@@ -708,7 +727,7 @@ private slots:
         QVERIFY(!e.overview());
         QVERIFY(!cancel->isVisible());
         QCOMPARE(w.child<QLabel>("OverviewStatus")->text(), QString("计算已取消"));
-        QCOMPARE(w.child<QTableWidget>("IndicationList")->rowCount(), 0);
+        QCOMPARE(w.child<QTableView>("IndicationList")->model()->rowCount(), 0);
         auto* again = w.child<QPushButton>("RecomputeOverview");
         QVERIFY(again->isVisible());
         hold = false;
@@ -1000,17 +1019,17 @@ private slots:
         QCOMPARE(w.child<QLabel>("OverviewStatus")->text(),
                  QString("3000 帧，评定 1185 帧，13 处评定的指示"));
 
-        auto* table = w.child<QTableWidget>("EvaluationList");
-        QCOMPARE(table->rowCount(), 13);
+        auto* table = w.child<EvaluationList>("EvaluationList");
+        QCOMPARE(table->model()->rowCount(), 13);
         QStringList headings;
-        for (int c = 0; c < table->columnCount(); ++c)
-            headings << table->horizontalHeaderItem(c)->text();
+        for (int c = 0; c < table->model()->columnCount(); ++c)
+            headings << table->model()->headerData(c, Qt::Horizontal).toString();
         QCOMPARE(headings, (QStringList{"序号", "起止", "峰值处", "区域", "SL±dB", "深度", "水平",
                                         "6dB长度", "EL长度", "性质", "等级", "备注", "报告"}));
         auto row = [&](int r) {
             QStringList texts;
             for (int c = 0; c < EvaluationList::Nature; ++c)
-                texts << table->item(r, c)->text();
+                texts << table->model()->index(r, c).data().toString();
             return texts;
         };
         // The lack of fusion at 185: the weld root's echo before and after it
@@ -1025,14 +1044,15 @@ private slots:
         QVERIFY(count(drop6) > legendOnly + 100);
 
         // The grade is chosen in the list, the report choice ticked off.
-        table->item(2, EvaluationList::Grade)->setText("II");
-        table->item(2, EvaluationList::Reported)->setCheckState(Qt::Unchecked);
+        table->model()->setData(table->model()->index(2, EvaluationList::Grade), QString("II"));
+        table->model()->setData(table->model()->index(2, EvaluationList::Reported), Qt::Unchecked,
+                                Qt::CheckStateRole);
         const IndicationDecision* d = e.inspection().decisionFor({166, 4}, {204, 0});
         QVERIFY(d);
         QCOMPARE(d->grade, std::string("II"));
         QVERIFY(!d->reported);
         // A double click on the program's columns shows the peak.
-        const QPoint p = table->visualItemRect(table->item(2, 0)).center();
+        const QPoint p = table->visualRect(table->model()->index(2, 0)).center();
         QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, p);
         QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, p);
         QCOMPARE(w.place(), (Shown{185, 2}));
@@ -1066,12 +1086,12 @@ private slots:
                                     .arg(b.record)
                                     .arg(steps)));
         // The decisions stay with their indication when the list is filled anew.
-        QCOMPARE(table->item(2, EvaluationList::Grade)->text(), QString("II"));
-        QCOMPARE(table->item(2, EvaluationList::Reported)->checkState(), Qt::Unchecked);
+        QCOMPARE(table->model()->index(2, EvaluationList::Grade).data().toString(), QString("II"));
+        QCOMPARE(checkState(table->model()->index(2, EvaluationList::Reported)), Qt::Unchecked);
         // Back to the overview's view and list.
         toggle->click();
         QCOMPARE(count(zone3), 0);
-        QVERIFY(w.child<QTableWidget>("IndicationList")->isVisible());
+        QVERIFY(w.child<QTableView>("IndicationList")->isVisible());
 
         // Kept beside the recording, and there again on the next start.
         QVERIFY(QFile::exists(copy + ".vantrel.json"));
@@ -1080,10 +1100,11 @@ private slots:
         QVERIFY(again.openAndCompute(copy.toStdString()));
         TEchoDynamicsForm& e2 = again.echo();
         e2.setEvaluationShown(true);
-        auto* table2 = again.child<QTableWidget>("EvaluationList");
-        QCOMPARE(table2->item(2, EvaluationList::Grade)->text(), QString("II"));
-        QCOMPARE(table2->item(2, EvaluationList::Reported)->checkState(), Qt::Unchecked);
-        QCOMPARE(table2->item(2, EvaluationList::Nature - 1)->text(), mm(377, "EL"));
+        auto* table2 = again.child<EvaluationList>("EvaluationList");
+        QCOMPARE(table2->model()->index(2, EvaluationList::Grade).data().toString(), QString("II"));
+        QCOMPARE(checkState(table2->model()->index(2, EvaluationList::Reported)), Qt::Unchecked);
+        QCOMPARE(table2->model()->index(2, EvaluationList::Nature - 1).data().toString(),
+                 mm(377, "EL"));
         QCOMPARE(e2.inspection().travel.distanceMm, std::string("600"));
     }
 
@@ -1107,9 +1128,9 @@ private slots:
         TEchoDynamicsForm& e = w.echo();
         QTRY_VERIFY(e.findChild<QMessageBox*>("InspectionFileMessage"));
         e.setEvaluationShown(true);
-        auto* table = w.child<QTableWidget>("EvaluationList");
-        table->item(0, EvaluationList::Remark)->setText("root");
-        table->item(1, EvaluationList::Remark)->setText("cap");
+        auto* table = w.child<EvaluationList>("EvaluationList");
+        table->model()->setData(table->model()->index(0, EvaluationList::Remark), QString("root"));
+        table->model()->setData(table->model()->index(1, EvaluationList::Remark), QString("cap"));
         QCOMPARE(e.findChildren<QMessageBox*>("InspectionKeptElsewhereMessage").size(), 1);
         QFile f(copy + ".vantrel.json");
         QVERIFY(f.open(QIODevice::ReadOnly));
@@ -1338,9 +1359,9 @@ private slots:
             QVERIFY(list);
             QCOMPARE(list->list.rows.size(), size_t{13});
             w.echo().setEvaluationShown(true);
-            w.child<QTableWidget>("EvaluationList")
-                ->item(0, EvaluationList::Reported)
-                ->setCheckState(Qt::Unchecked);
+            QAbstractItemModel* evaluated = w.child<EvaluationList>("EvaluationList")->model();
+            evaluated->setData(evaluated->index(0, EvaluationList::Reported), Qt::Unchecked,
+                               Qt::CheckStateRole);
             QCOMPARE(w.echo().defectListInputs()->list.rows.size(), size_t{12});
             QCOMPARE(w.echo().defectListInputs()->list.cells.at("检测单位"),
                      std::string("检测公司"));
@@ -1439,7 +1460,7 @@ private slots:
             return kept;
         };
         auto* table = w.child<EvaluationList>("EvaluationList");
-        QCOMPARE(table->rowCount(), 13);
+        QCOMPARE(table->model()->rowCount(), 13);
         QCOMPARE(outlined(), 0);
 
         // A plain drag over the crack shows frames and marks nothing.
@@ -1475,29 +1496,31 @@ private slots:
             w.child<QLabel>("OverviewStatus")->text().endsWith("，1 处人工指示（Ctrl+拖动标记）"));
 
         // Listed after the evaluated indications, its zone 人工.
-        QCOMPARE(table->rowCount(), 14);
+        QCOMPARE(table->model()->rowCount(), 14);
         const QString span = QString::fromStdString(placeText(d.start) + "–" + placeText(d.end));
-        QCOMPARE(table->item(13, 0)->text(), QString("13"));
-        QCOMPARE(table->item(13, 1)->text(), span);
-        QCOMPARE(table->item(13, 3)->text(), QString("人工"));
-        QCOMPARE(table->item(13, 8)->text(), QString("%1 帧 (人工)").arg(end - start + 1));
+        QCOMPARE(table->model()->index(13, 0).data().toString(), QString("13"));
+        QCOMPARE(table->model()->index(13, 1).data().toString(), span);
+        QCOMPARE(table->model()->index(13, 3).data().toString(), QString("人工"));
+        QCOMPARE(table->model()->index(13, 8).data().toString(),
+                 QString("%1 帧 (人工)").arg(end - start + 1));
         // Its grade chosen in the list: kept, manual still, on the list
         // filled anew and in the defect list.
-        table->item(13, EvaluationList::Grade)->setText("III");
-        table->item(13, EvaluationList::Nature)->setText("裂纹");
+        table->model()->setData(table->model()->index(13, EvaluationList::Grade), QString("III"));
+        table->model()->setData(table->model()->index(13, EvaluationList::Nature), QString("裂纹"));
         QCOMPARE(manual().size(), size_t{1});
         QCOMPARE(manual()[0].grade, std::string("III"));
         QCOMPARE(manual()[0].nature, std::string("裂纹"));
         QCOMPARE(manual()[0].start, d.start);
         e.setTravel({});
-        QCOMPARE(table->item(13, EvaluationList::Grade)->text(), QString("III"));
+        QCOMPARE(table->model()->index(13, EvaluationList::Grade).data().toString(),
+                 QString("III"));
         const std::optional<DefectListInputs> list = e.defectListInputs();
         QVERIFY(list);
         QCOMPARE(list->list.rows.size(), size_t{14});
         QCOMPARE(list->list.rows.back().zone, std::string("人工"));
         QCOMPARE(list->list.rows.back().grade, std::string("III"));
         // A double click on its program's columns shows its peak.
-        const QPoint p = table->visualItemRect(table->item(13, 0)).center();
+        const QPoint p = table->visualRect(table->model()->index(13, 0)).center();
         QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, p);
         QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, p);
         QCOMPARE(w.place(), (Shown{d.peak->record, d.peak->frame}));
@@ -1510,8 +1533,8 @@ private slots:
         QTest::mouseRelease(strips, Qt::LeftButton, Qt::ControlModifier,
                             w.pointAt(w.indexOf(255, 0)));
         QCOMPARE(manual().size(), size_t{2});
-        QCOMPARE(table->rowCount(), 15);
-        QCOMPARE(table->item(14, 3)->text(), QString("人工"));
+        QCOMPARE(table->model()->rowCount(), 15);
+        QCOMPARE(table->model()->index(14, 3).data().toString(), QString("人工"));
 
         // Removing asks first; a no keeps it.
         QString asked;
@@ -1532,17 +1555,17 @@ private slots:
         table->contextMenuFor(13)->actions()[0]->trigger();
         QCOMPARE(manual().size(), size_t{1});
         QVERIFY(manual()[0].start != d.start);
-        QCOMPARE(table->rowCount(), 14);
+        QCOMPARE(table->model()->rowCount(), 14);
         QVERIFY(
             w.child<QLabel>("OverviewStatus")->text().endsWith("，1 处人工指示（Ctrl+拖动标记）"));
     }
 
     void headingsBeforeComputing() {
         Window w;
-        auto* table = w.child<QTableWidget>("IndicationList");
+        auto* table = w.child<QTableView>("IndicationList");
         QStringList headings;
-        for (int c = 0; c < table->columnCount(); ++c)
-            headings << table->horizontalHeaderItem(c)->text();
+        for (int c = 0; c < table->model()->columnCount(); ++c)
+            headings << table->model()->headerData(c, Qt::Horizontal).toString();
         QCOMPARE(headings, (QStringList{"起点", "终点", "帧数", "峰值波幅", "峰值处位置"}));
     }
 };
