@@ -609,6 +609,37 @@ EL</translation>
 <context>
     <name>vantrel::EvaluationList</name>
     <message>
+        <source>删除人工指示</source>
+        <translation>Remove manual indication</translation>
+    </message>
+</context>
+<context>
+    <name>vantrel::EvaluationModel</name>
+    <message>
+        <source>无对应指示</source>
+        <translation>no indication</translation>
+    </message>
+    <message>
+        <source>设置或规则改变后，没有指示含此决定的峰值帧；决定仍保留</source>
+        <translation>After a change of settings or rules no indication holds this decision&apos;s peak frame; the decision is kept</translation>
+    </message>
+    <message>
+        <source>人工指示：在波幅条、位置条或 B 扫描上按住 Ctrl 拖动标出；右键可删除</source>
+        <translation>Manual indication: marked by a Ctrl+drag on the amplitude or position strip or the B-scan; right-click to remove it</translation>
+    </message>
+    <message>
+        <source>是否列入缺陷汇总</source>
+        <translation>Whether it goes into the defect list</translation>
+    </message>
+    <message>
+        <source>序号</source>
+        <translation>No.</translation>
+    </message>
+    <message>
+        <source>起止</source>
+        <translation>Start–end</translation>
+    </message>
+    <message>
         <source>峰值处</source>
         <translation>Peak</translation>
     </message>
@@ -648,37 +679,13 @@ EL</translation>
         <source>报告</source>
         <translation>Report</translation>
     </message>
-    <message>
-        <source>是否列入缺陷汇总</source>
-        <translation>Whether it goes into the defect list</translation>
-    </message>
-    <message>
-        <source>起止</source>
-        <translation>Start–end</translation>
-    </message>
-    <message>
-        <source>序号</source>
-        <translation>No.</translation>
-    </message>
-    <message>
-        <source>删除人工指示</source>
-        <translation>Remove manual indication</translation>
-    </message>
-    <message>
-        <source>无对应指示</source>
-        <translation>no indication</translation>
-    </message>
-    <message>
-        <source>设置或规则改变后，没有指示含此决定的峰值帧；决定仍保留</source>
-        <translation>After a change of settings or rules no indication holds this decision&apos;s peak frame; the decision is kept</translation>
-    </message>
-    <message>
-        <source>人工指示：在波幅条、位置条或 B 扫描上按住 Ctrl 拖动标出；右键可删除</source>
-        <translation>Manual indication: marked by a Ctrl+drag on the amplitude or position strip or the B-scan; right-click to remove it</translation>
-    </message>
 </context>
 <context>
-    <name>vantrel::IndicationList</name>
+    <name>vantrel::IndicationModel</name>
+    <message>
+        <source>不可信：真实的帧不会有这样的值，这是损坏的数据，不是回波</source>
+        <translation>Implausible: no real frame holds such a value; this is damaged data, not an echo</translation>
+    </message>
     <message>
         <source>起点</source>
         <translation>Start</translation>
@@ -698,10 +705,6 @@ EL</translation>
     <message>
         <source>峰值处位置</source>
         <translation>Position at peak</translation>
-    </message>
-    <message>
-        <source>不可信：真实的帧不会有这样的值，这是损坏的数据，不是回波</source>
-        <translation>Implausible: no real frame holds such a value; this is damaged data, not an echo</translation>
     </message>
 </context>
 <context>

@@ -111,7 +111,8 @@ QString EvaluationModel::text(int row, Column column, const IndicationDecision& 
 }
 
 QVariant EvaluationModel::data(const QModelIndex& index, int role) const {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+    if (!index.isValid() ||
+        !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     const int row = index.row();
     const auto column = static_cast<Column>(index.column());
@@ -144,7 +145,8 @@ QVariant EvaluationModel::data(const QModelIndex& index, int role) const {
 }
 
 Qt::ItemFlags EvaluationModel::flags(const QModelIndex& index) const {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+    if (!index.isValid() ||
+        !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return Qt::NoItemFlags;
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
     if (orphan(index.row())) return flags;
@@ -154,7 +156,8 @@ Qt::ItemFlags EvaluationModel::flags(const QModelIndex& index) const {
 }
 
 bool EvaluationModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid) ||
+    if (!index.isValid() ||
+        !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid) ||
         orphan(index.row()))
         return false;
     const int row = index.row();

@@ -39,7 +39,8 @@ int IndicationModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant IndicationModel::data(const QModelIndex& index, int role) const {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+    if (!index.isValid() ||
+        !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     const auto column = static_cast<Column>(index.column());
     if (role == Qt::TextAlignmentRole)

@@ -2,6 +2,7 @@
 // main window: clicks and drags on the strips, the list, the thresholds, the
 // export, and the computation on its worker thread (cancelled, overtaken by
 // another file, cut short by closing).
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -38,10 +39,12 @@
 #include "app/echo_dynamics_form.h"
 #include "app/echo_strips.h"
 #include "app/evaluation_list.h"
+#include "app/evaluation_model.h"
 #include "app/inspection_choice_dialog.h"
 #include "app/main_form.h"
 #include "app/report_wiring.h"
 #include "app/travel_dialog.h"
+#include "dac_recording.h"
 #include "inspection/inspection_file.h"
 #include "pictures/overview_render.h"
 #include "report_window/report_form.h"
@@ -132,7 +135,24 @@ class EchoDynamicsTest : public QObject {
             form.show();
         }
         TEchoDynamicsForm* held = nullptr;
-        TEchoDynamicsForm& echo() { return held ? *held : form.echoDynamics(); }
+        TEchoDynamicsForm& echo() {
+            TEchoDynamicsForm& e = held ? *held : form.echoDynamics();
+            watch(e);
+            return e;
+        }
+        // Both lists' models run under Qt's model tester from the window's
+        // first use on: every fill, refill and edit of every test is checked
+        // against the item model rules, and a broken one stops the test.
+        const TEchoDynamicsForm* watched = nullptr;
+        void watch(TEchoDynamicsForm& e) {
+            if (watched == &e) return;
+            watched = &e;
+            for (const char* name : {"IndicationList", "EvaluationList"}) {
+                QAbstractItemModel* model = e.findChild<QTableView*>(name)->model();
+                new QAbstractItemModelTester(
+                    model, QAbstractItemModelTester::FailureReportingMode::Fatal, model);
+            }
+        }
         // An echo-dynamics window on this main window, wired as the main
         // window wires its own, whose computation first runs `before` on the
         // worker thread (which may wait there for a cancel); echo() is then
@@ -146,6 +166,7 @@ class EchoDynamicsTest : public QObject {
                 });
             QObject::connect(&form, &TMainForm::fileOpened, held, &TEchoDynamicsForm::fileOpened);
             QObject::connect(&form, &TMainForm::frameDrawn, held, &TEchoDynamicsForm::frameDrawn);
+            watch(*held);
             return *held;
         }
         QAction* item() { return form.findChild<QAction*>("EchoDynamicsItem"); }
@@ -1558,6 +1579,212 @@ private slots:
         QCOMPARE(table->model()->rowCount(), 14);
         QVERIFY(
             w.child<QLabel>("OverviewStatus")->text().endsWith("，1 处人工指示（Ctrl+拖动标记）"));
+    }
+
+    // The evaluation list's model on its own: each named column shows its
+    // row's text or the decision the row holds in the inspection (never the
+    // words the row was made with); an edit says what the inspector changed
+    // and changes nothing; the owner's change shows on its row alone.
+    void evaluationModelCellsAndEdits() {
+        // Gate A against the DAC lines: 0:1-0:3 and 0:5 reach EL.
+        RecordQuery query;
+        QVERIFY(query
+                    .open(dacFileOf({{{-300, -74, -60, -74, -300, -140, -300}, dac(1)}},
+                                    "evaluation-model.DAT"))
+                    .ok());
+        const EchoOverview o = computeOverview(query, {});
+        const Evaluation e(o, 0);
+        QCOMPARE(e.indications().size(), size_t{2});
+        // A decision on the first, none on the second, a manual indication
+        // over 0:4-0:6, and a decision on frames the recording lacks.
+        Inspection in;
+        IndicationDecision& first = in.decide({0, 1}, {0, 3});
+        first.nature = "裂纹";
+        first.grade = "III";
+        first.remark = "根部";
+        first.reported = false;
+        QVERIFY(markManual(in, o, 4, 6));
+        in.decisions.back().nature = "夹渣";
+        IndicationDecision& lost = in.decide({7, 0}, {7, 1});
+        lost.peak = FramePlace{7, 0};
+        lost.nature = "未熔合";
+        auto row = [](size_t k, bool manual, const std::string& t) {
+            DefectRow r;
+            r.indication = k;
+            r.manual = manual;
+            r.number = "n" + t, r.span = "s" + t, r.peak = "p" + t, r.aboveSl = "a" + t;
+            r.zone = "z" + t, r.depth = "d" + t, r.surface = "f" + t;
+            r.length6dB = "l" + t, r.lengthEl = "e" + t;
+            r.nature = r.grade = r.remark = "stale";
+            return r;
+        };
+        EvaluationModel model;
+        new QAbstractItemModelTester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal,
+                                     &model);
+        model.reset({row(0, false, "0"), row(1, false, "1"), row(0, true, "2")}, &e, &in);
+        QCOMPARE(model.rowCount(), 4); // the orphan under the rows
+        QCOMPARE(model.columnCount(), int{EvaluationModel::ColumnCount});
+
+        using M = EvaluationModel;
+        const QVariant none,
+            right = int(Qt::AlignRight | Qt::AlignVCenter),
+            greyed = QBrush(QGuiApplication::palette().color(QPalette::Disabled, QPalette::Text));
+        const struct {
+            const char* what;
+            int row;
+            M::Column column;
+            int role;
+            QVariant shown;
+        } cells[] = {
+            {"number", 0, M::Number, Qt::DisplayRole, "n0"},
+            {"span", 0, M::Span, Qt::DisplayRole, "s0"},
+            {"peak", 0, M::Peak, Qt::DisplayRole, "p0"},
+            {"zone", 0, M::Zone, Qt::DisplayRole, "z0"},
+            {"SL±dB", 0, M::AboveSl, Qt::DisplayRole, "a0"},
+            {"depth", 0, M::Depth, Qt::DisplayRole, "d0"},
+            {"surface", 0, M::Surface, Qt::DisplayRole, "f0"},
+            {"6 dB length", 0, M::Length6dB, Qt::DisplayRole, "l0"},
+            {"EL length", 0, M::LengthEl, Qt::DisplayRole, "e0"},
+            {"numbers to the right", 0, M::AboveSl, Qt::TextAlignmentRole, right},
+            {"up to EL length", 0, M::LengthEl, Qt::TextAlignmentRole, right},
+            {"places as the style has them", 0, M::Peak, Qt::TextAlignmentRole, none},
+            {"words as the style has them", 0, M::Nature, Qt::TextAlignmentRole, none},
+            {"nature: the decision's", 0, M::Nature, Qt::DisplayRole, "裂纹"},
+            {"grade: the decision's", 0, M::Grade, Qt::DisplayRole, "III"},
+            {"remark: the decision's", 0, M::Remark, Qt::DisplayRole, "根部"},
+            {"the editor starts from it", 0, M::Remark, Qt::EditRole, "根部"},
+            {"not reported", 0, M::Reported, Qt::CheckStateRole, int(Qt::Unchecked)},
+            {"no text beside the tick", 0, M::Reported, Qt::DisplayRole, none},
+            {"no tick on a word", 0, M::Nature, Qt::CheckStateRole, none},
+            {"an evaluated row has no tip", 0, M::Zone, Qt::ToolTipRole, none},
+            {"not greyed", 0, M::Number, Qt::ForegroundRole, none},
+            {"no decision: blank", 1, M::Nature, Qt::DisplayRole, ""},
+            {"no decision: reported", 1, M::Reported, Qt::CheckStateRole, int(Qt::Checked)},
+            {"manual: the row's texts", 2, M::Zone, Qt::DisplayRole, "z2"},
+            {"manual: its decision", 2, M::Nature, Qt::DisplayRole, "夹渣"},
+            {"manual: reported", 2, M::Reported, Qt::CheckStateRole, int(Qt::Checked)},
+            {"manual: how it is made and removed", 2, M::Span, Qt::ToolTipRole,
+             "人工指示：在波幅条、位置条或 B 扫描上按住 Ctrl 拖动标出；右键可删除"},
+            {"manual: no tip on the tick", 2, M::Reported, Qt::ToolTipRole, none},
+            {"orphan: no number", 3, M::Number, Qt::DisplayRole, ""},
+            {"orphan: its frames", 3, M::Span, Qt::DisplayRole, "7:0–7:1"},
+            {"orphan: its peak", 3, M::Peak, Qt::DisplayRole, "7:0"},
+            {"orphan: held by none", 3, M::Zone, Qt::DisplayRole, "无对应指示"},
+            {"orphan: no length", 3, M::LengthEl, Qt::DisplayRole, ""},
+            {"orphan: its words", 3, M::Nature, Qt::DisplayRole, "未熔合"},
+            {"orphan: greyed", 3, M::Number, Qt::ForegroundRole, greyed},
+            {"orphan: its words greyed", 3, M::Remark, Qt::ForegroundRole, greyed},
+            {"orphan: the tick is not", 3, M::Reported, Qt::ForegroundRole, none},
+            {"orphan: why it is there", 3, M::Zone, Qt::ToolTipRole,
+             "设置或规则改变后，没有指示含此决定的峰值帧；决定仍保留"},
+        };
+        for (const auto& c : cells)
+            QVERIFY2(model.index(c.row, c.column).data(c.role) == c.shown,
+                     qPrintable(QString("%1: %2").arg(c.what).arg(
+                         model.index(c.row, c.column).data(c.role).toString())));
+
+        // Only the inspector's columns take edits, and not on an orphan.
+        const struct {
+            int row;
+            M::Column column;
+            Qt::ItemFlags taken;
+        } flags[] = {
+            {0, M::Number, {}},
+            {0, M::LengthEl, {}},
+            {0, M::Nature, Qt::ItemIsEditable},
+            {0, M::Grade, Qt::ItemIsEditable},
+            {0, M::Remark, Qt::ItemIsEditable},
+            {0, M::Reported, Qt::ItemIsUserCheckable},
+            {1, M::Grade, Qt::ItemIsEditable},
+            {2, M::Reported, Qt::ItemIsUserCheckable},
+            {3, M::Nature, {}},
+            {3, M::Reported, {}},
+        };
+        for (const auto& f : flags) {
+            const Qt::ItemFlags got = model.index(f.row, f.column).flags();
+            QVERIFY(got & Qt::ItemIsEnabled && got & Qt::ItemIsSelectable);
+            QCOMPARE(got & (Qt::ItemIsEditable | Qt::ItemIsUserCheckable), f.taken);
+        }
+
+        // An edit says the decision as it would be, and changes none.
+        std::vector<std::pair<int, IndicationDecision>> evaluated, manual;
+        connect(&model, &EvaluationModel::decisionEdited, this,
+                [&](int r, const IndicationDecision& d) { evaluated.emplace_back(r, d); });
+        connect(&model, &EvaluationModel::manualDecisionEdited, this,
+                [&](int j, const IndicationDecision& d) { manual.emplace_back(j, d); });
+        auto with = [](IndicationDecision d, const std::function<void(IndicationDecision&)>& f) {
+            f(d);
+            return d;
+        };
+        IndicationDecision second; // none yet: a blank one on the indication
+        second.start = second.end = {0, 5};
+        const IndicationDecision a = in.decisions[0], m = in.decisions[1];
+        enum Said { Nothing, Evaluated, Manual };
+        const struct {
+            const char* what;
+            int row;
+            M::Column column;
+            QVariant value;
+            int role;
+            Said said;
+            int at;
+            IndicationDecision decision;
+        } edits[] = {
+            {"a grade chosen", 0, M::Grade, "II", Qt::EditRole, Evaluated, 0,
+             with(a, [](auto& d) { d.grade = "II"; })},
+            {"ticked", 0, M::Reported, int(Qt::Checked), Qt::CheckStateRole, Evaluated, 0,
+             with(a, [](auto& d) { d.reported = true; })},
+            {"typed where none was", 1, M::Nature, "气孔", Qt::EditRole, Evaluated, 1,
+             with(second, [](auto& d) { d.nature = "气孔"; })},
+            {"unticked where none was", 1, M::Reported, int(Qt::Unchecked), Qt::CheckStateRole,
+             Evaluated, 1, with(second, [](auto& d) { d.reported = false; })},
+            {"a manual one's remark", 2, M::Remark, "根部", Qt::EditRole, Manual, 0,
+             with(m, [](auto& d) { d.remark = "根部"; })},
+            {"the same text", 0, M::Grade, "III", Qt::EditRole, Nothing, 0, {}},
+            {"a program's column", 0, M::Span, "x", Qt::EditRole, Nothing, 0, {}},
+            {"text on the tick", 0, M::Reported, "x", Qt::EditRole, Nothing, 0, {}},
+            {"a tick on a word",
+             0,
+             M::Nature,
+             int(Qt::Checked),
+             Qt::CheckStateRole,
+             Nothing,
+             0,
+             {}},
+            {"an orphan", 3, M::Nature, "x", Qt::EditRole, Nothing, 0, {}},
+        };
+        const Inspection before = in;
+        for (const auto& c : edits) {
+            evaluated.clear();
+            manual.clear();
+            const QVariant shown = model.index(c.row, c.column).data(c.role);
+            QCOMPARE(model.setData(model.index(c.row, c.column), c.value, c.role),
+                     c.said != Nothing);
+            const auto& said = c.said == Manual ? manual : evaluated;
+            QVERIFY2(evaluated.size() == (c.said == Evaluated) &&
+                         manual.size() == (c.said == Manual),
+                     c.what);
+            if (c.said != Nothing)
+                QVERIFY2(said[0].first == c.at && said[0].second == c.decision, c.what);
+            QVERIFY2(in == before, c.what);
+            QVERIFY2(model.index(c.row, c.column).data(c.role) == shown, c.what);
+        }
+
+        // The owner makes the second's decision (the inspection's decisions
+        // move in memory) and says so: that row shows it, the others keep
+        // theirs.
+        in.decisions.shrink_to_fit();
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+        decideIndication(e, in, 1).grade = "IV";
+        model.decisionChanged(1);
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(changed[0][0].value<QModelIndex>().row(), 1);
+        QCOMPARE(changed[0][1].value<QModelIndex>().row(), 1);
+        QCOMPARE(model.index(1, M::Grade).data().toString(), QString("IV"));
+        QCOMPARE(model.index(0, M::Grade).data().toString(), QString("III"));
+        QCOMPARE(model.index(2, M::Nature).data().toString(), QString("夹渣"));
+        QCOMPARE(model.index(3, M::Nature).data().toString(), QString("未熔合"));
+        QCOMPARE(model.rowCount(), 4);
     }
 
     void headingsBeforeComputing() {
