@@ -114,6 +114,57 @@ Qt::CheckState checkState(const QModelIndex& cell) {
     return static_cast<Qt::CheckState>(cell.data(Qt::CheckStateRole).toInt());
 }
 
+// The evaluation list's model over a small recording whose gate A reaches EL
+// at 0:1-0:3 and 0:5: a decision on the first, none on the second, a manual
+// indication over 0:4-0:6 and a decision on frames the recording lacks (an
+// orphan); rows made by hand, their words stale, so that a cell shows which
+// the model read. Its models run under Qt's model tester.
+using M = EvaluationModel;
+struct EvaluationModelFixture {
+    RecordQuery query;
+    EchoOverview overview;
+    Evaluation evaluation;
+    Inspection inspection;
+    EvaluationModel model;
+
+    static const RecordQuery& opened(RecordQuery& q) {
+        if (!q.open(dacFileOf({{{-300, -74, -60, -74, -300, -140, -300}, dac(1)}},
+                              "evaluation-model.DAT"))
+                 .ok())
+            qFatal("cannot open the evaluation model's recording");
+        return q;
+    }
+    static DefectRow row(size_t k, bool manual, const std::string& t) {
+        DefectRow r;
+        r.indication = k;
+        r.manual = manual;
+        r.number = "n" + t, r.span = "s" + t, r.peak = "p" + t, r.aboveSl = "a" + t;
+        r.zone = "z" + t, r.depth = "d" + t, r.surface = "f" + t;
+        r.length6dB = "l" + t, r.lengthEl = "e" + t;
+        r.nature = r.grade = r.remark = "stale";
+        return r;
+    }
+    EvaluationModelFixture()
+        : overview(computeOverview(opened(query), {})), evaluation(overview, 0) {
+        if (evaluation.indications().size() != 2) qFatal("not the two indications");
+        IndicationDecision& first = inspection.decide({0, 1}, {0, 3});
+        first.nature = "裂纹";
+        first.grade = "III";
+        first.remark = "根部";
+        first.reported = false;
+        markManual(inspection, overview, 4, 6);
+        inspection.decisions.back().nature = "夹渣";
+        IndicationDecision& lost = inspection.decide({7, 0}, {7, 1});
+        lost.peak = FramePlace{7, 0};
+        lost.nature = "未熔合";
+        new QAbstractItemModelTester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal,
+                                     &model);
+        model.reset({row(0, false, "0"), row(1, false, "1"), row(0, true, "2")}, &evaluation,
+                    &inspection);
+        if (model.rowCount() != 4) qFatal("not the three rows and the orphan");
+    }
+};
+
 } // namespace
 
 namespace vantrel::testing {
@@ -1064,7 +1115,20 @@ private slots:
         table->selectRow(2);
         QVERIFY(count(drop6) > legendOnly + 100);
 
-        // The grade is chosen in the list, the report choice ticked off.
+        // The grade is chosen in the list, from the grades or none, the
+        // report choice ticked off.
+        table->edit(table->model()->index(2, EvaluationList::Grade));
+        auto* grades = table->findChild<QComboBox*>("GradeEditor");
+        QVERIFY(grades);
+        QStringList offered;
+        for (int i = 0; i < grades->count(); ++i)
+            offered << grades->itemText(i);
+        QCOMPARE(offered, (QStringList{"", "I", "II", "III", "IV"}));
+        grades->setCurrentIndex(1);
+        QTest::keyClick(grades, Qt::Key_Return); // taken once the events are handled
+        QTRY_VERIFY(e.inspection().decisionFor({166, 4}, {204, 0}));
+        QCOMPARE(e.inspection().decisionFor({166, 4}, {204, 0})->grade, std::string("I"));
+        QCOMPARE(table->model()->index(2, EvaluationList::Grade).data().toString(), QString("I"));
         table->model()->setData(table->model()->index(2, EvaluationList::Grade), QString("II"));
         table->model()->setData(table->model()->index(2, EvaluationList::Reported), Qt::Unchecked,
                                 Qt::CheckStateRole);
@@ -1583,49 +1647,11 @@ private slots:
 
     // The evaluation list's model on its own: each named column shows its
     // row's text or the decision the row holds in the inspection (never the
-    // words the row was made with); an edit says what the inspector changed
-    // and changes nothing; the owner's change shows on its row alone.
-    void evaluationModelCellsAndEdits() {
-        // Gate A against the DAC lines: 0:1-0:3 and 0:5 reach EL.
-        RecordQuery query;
-        QVERIFY(query
-                    .open(dacFileOf({{{-300, -74, -60, -74, -300, -140, -300}, dac(1)}},
-                                    "evaluation-model.DAT"))
-                    .ok());
-        const EchoOverview o = computeOverview(query, {});
-        const Evaluation e(o, 0);
-        QCOMPARE(e.indications().size(), size_t{2});
-        // A decision on the first, none on the second, a manual indication
-        // over 0:4-0:6, and a decision on frames the recording lacks.
-        Inspection in;
-        IndicationDecision& first = in.decide({0, 1}, {0, 3});
-        first.nature = "裂纹";
-        first.grade = "III";
-        first.remark = "根部";
-        first.reported = false;
-        QVERIFY(markManual(in, o, 4, 6));
-        in.decisions.back().nature = "夹渣";
-        IndicationDecision& lost = in.decide({7, 0}, {7, 1});
-        lost.peak = FramePlace{7, 0};
-        lost.nature = "未熔合";
-        auto row = [](size_t k, bool manual, const std::string& t) {
-            DefectRow r;
-            r.indication = k;
-            r.manual = manual;
-            r.number = "n" + t, r.span = "s" + t, r.peak = "p" + t, r.aboveSl = "a" + t;
-            r.zone = "z" + t, r.depth = "d" + t, r.surface = "f" + t;
-            r.length6dB = "l" + t, r.lengthEl = "e" + t;
-            r.nature = r.grade = r.remark = "stale";
-            return r;
-        };
-        EvaluationModel model;
-        new QAbstractItemModelTester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal,
-                                     &model);
-        model.reset({row(0, false, "0"), row(1, false, "1"), row(0, true, "2")}, &e, &in);
-        QCOMPARE(model.rowCount(), 4); // the orphan under the rows
-        QCOMPARE(model.columnCount(), int{EvaluationModel::ColumnCount});
-
-        using M = EvaluationModel;
+    // words the row was made with), and only the inspector's columns of a
+    // row that holds an indication take edits.
+    void evaluationModelCells() {
+        EvaluationModelFixture f;
+        EvaluationModel& model = f.model;
         const QVariant none,
             right = int(Qt::AlignRight | Qt::AlignVCenter),
             greyed = QBrush(QGuiApplication::palette().color(QPalette::Disabled, QPalette::Text));
@@ -1700,20 +1726,27 @@ private slots:
             {3, M::Nature, {}},
             {3, M::Reported, {}},
         };
-        for (const auto& f : flags) {
-            const Qt::ItemFlags got = model.index(f.row, f.column).flags();
+        for (const auto& c : flags) {
+            const Qt::ItemFlags got = model.index(c.row, c.column).flags();
             QVERIFY(got & Qt::ItemIsEnabled && got & Qt::ItemIsSelectable);
-            QCOMPARE(got & (Qt::ItemIsEditable | Qt::ItemIsUserCheckable), f.taken);
+            QCOMPARE(got & (Qt::ItemIsEditable | Qt::ItemIsUserCheckable), c.taken);
         }
+    }
 
-        // An edit says the decision as it would be, and changes none.
+    // An edit says which decision the inspector changed, as it would be,
+    // and changes nothing.
+    void evaluationModelEdits() {
+        EvaluationModelFixture f;
+        EvaluationModel& model = f.model;
+        Inspection& in = f.inspection;
         std::vector<std::pair<int, IndicationDecision>> evaluated, manual;
         connect(&model, &EvaluationModel::decisionEdited, this,
                 [&](int r, const IndicationDecision& d) { evaluated.emplace_back(r, d); });
         connect(&model, &EvaluationModel::manualDecisionEdited, this,
                 [&](int j, const IndicationDecision& d) { manual.emplace_back(j, d); });
-        auto with = [](IndicationDecision d, const std::function<void(IndicationDecision&)>& f) {
-            f(d);
+        auto with = [](IndicationDecision d,
+                       const std::function<void(IndicationDecision&)>& change) {
+            change(d);
             return d;
         };
         IndicationDecision second; // none yet: a blank one on the indication
@@ -1743,14 +1776,7 @@ private slots:
             {"the same text", 0, M::Grade, "III", Qt::EditRole, Nothing, 0, {}},
             {"a program's column", 0, M::Span, "x", Qt::EditRole, Nothing, 0, {}},
             {"text on the tick", 0, M::Reported, "x", Qt::EditRole, Nothing, 0, {}},
-            {"a tick on a word",
-             0,
-             M::Nature,
-             int(Qt::Checked),
-             Qt::CheckStateRole,
-             Nothing,
-             0,
-             {}},
+            {"a tick on words", 0, M::Nature, int(Qt::Checked), Qt::CheckStateRole, Nothing, 0, {}},
             {"an orphan", 3, M::Nature, "x", Qt::EditRole, Nothing, 0, {}},
         };
         const Inspection before = in;
@@ -1769,13 +1795,18 @@ private slots:
             QVERIFY2(in == before, c.what);
             QVERIFY2(model.index(c.row, c.column).data(c.role) == shown, c.what);
         }
+    }
 
-        // The owner makes the second's decision (the inspection's decisions
-        // move in memory) and says so: that row shows it, the others keep
-        // theirs.
+    // The owner makes the second indication's decision (the inspection's
+    // decisions move in memory) and says so: that row shows it, the others
+    // keep theirs.
+    void evaluationModelShowsTheOwnersChange() {
+        EvaluationModelFixture f;
+        EvaluationModel& model = f.model;
+        Inspection& in = f.inspection;
         in.decisions.shrink_to_fit();
         QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
-        decideIndication(e, in, 1).grade = "IV";
+        decideIndication(f.evaluation, in, 1).grade = "IV";
         model.decisionChanged(1);
         QCOMPARE(changed.size(), 1);
         QCOMPARE(changed[0][0].value<QModelIndex>().row(), 1);
