@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -16,6 +17,7 @@
 
 #include "analysis/coverage.h"
 #include "analysis/evaluation.h"
+#include "analysis/file_health.h"
 #include "analysis/inspection.h"
 #include "viewer/record_query.h"
 
@@ -217,6 +219,12 @@ struct DefectList {
 // order; `reader` reads the peaks' positions (see peakPositions).
 DefectList defectList(const EchoOverview& overview, const Evaluation& evaluation,
                       const Inspection& inspection, RecordQuery& reader,
+                      const DefectListWords& words = {});
+// The same with the positions at indication k's peak given by `peakAt`
+// (asked only for the rows listed) and the file's health for the coverage.
+DefectList defectList(const Evaluation& evaluation, const Inspection& inspection,
+                      const FileHealth& health,
+                      const std::function<const PeakPositions&(size_t k)>& peakAt,
                       const DefectListWords& words = {});
 
 } // namespace vantrel
