@@ -213,6 +213,11 @@ IndicationDecision& decideIndication(const Evaluation& evaluation, Inspection& i
     return kept;
 }
 
+bool isFlawCell(const std::string& caption) {
+    return caption == "长度" || caption == "高度" || caption == "等级" || caption == "备注" ||
+           caption == "探伤结果";
+}
+
 FlawCellsPlace flawCellsPlace(const Evaluation* evaluation, FramePlace frame) {
     FlawCellsPlace place{std::nullopt, frame};
     if (!evaluation) return place;

@@ -130,6 +130,11 @@ IndicationDecision& decideIndication(const Evaluation& evaluation, Inspection& i
 // a flaw go with the flaw, whichever of its frames the page shows), or, for
 // a frame no indication holds (or before anything was evaluated), by the
 // frame itself.
+// Whether the report's blank cell captioned `caption` belongs to the flaw
+// the page shows (长度, 高度, 等级, 备注, 探伤结果) rather than to the job
+// and the recording (检测单位, 报告编号, the probe, ...): a flaw's cells
+// are kept with their indication, the job's with the recording.
+bool isFlawCell(const std::string& caption);
 struct FlawCellsPlace {
     std::optional<size_t> indication; // the evaluated indication holding the frame
     FramePlace frame;

@@ -120,9 +120,10 @@ class EchoDynamicsTest : public QObject {
     Q_OBJECT
 
     struct Window {
+        OpenRecording recording{viewerDataFolder()};
         TMainForm form;
         std::vector<Shown> drawn;
-        explicit Window(int pace = 100000) : form(nullptr, pace) {
+        explicit Window(int pace = 100000) : form(recording, nullptr, pace) {
             QObject::connect(&form, &TMainForm::frameDrawn, &form,
                              [this] { drawn.push_back(shownBy(form.core().frameTail())); });
             form.show();
@@ -135,7 +136,8 @@ class EchoDynamicsTest : public QObject {
         // this window.
         TEchoDynamicsForm& heldEcho(std::function<void(const OverviewProgress&)> before) {
             held = new TEchoDynamicsForm(
-                form.core(), [this](int32_t r, int32_t f) { form.goToFrame(r, f); }, &form,
+                form.core(), recording, [this](int32_t r, int32_t f) { form.goToFrame(r, f); },
+                &form,
                 [before](const RecordQuery& q, const OverviewSettings& s, OverviewProgress* p) {
                     before(*p);
                     return computeOverview(q, s, p);
@@ -559,7 +561,7 @@ private slots:
         QCOMPARE(table->item(joined, EvaluationList::Nature)->text(), QString("气孔"));
         QCOMPARE(table->item(joined, EvaluationList::Zone)->text(), QString("无对应指示"));
         QVERIFY(!(table->item(joined, EvaluationList::Nature)->flags() & Qt::ItemIsEditable));
-        QCOMPARE(e.defectListInputs()->list.orphans.size(), size_t{1});
+        QCOMPARE(defectListInputs(w.recording)->list.orphans.size(), size_t{1});
         w.child<QSpinBox>("MergeGap")->setValue(0);
         QCOMPARE(table->rowCount(), 13);
         QCOMPARE(table->item(4, EvaluationList::Nature)->text(), QString("气孔"));
@@ -1105,12 +1107,12 @@ private slots:
         Window w;
         QVERIFY(w.openAndCompute(copy.toStdString()));
         TEchoDynamicsForm& e = w.echo();
-        QTRY_VERIFY(e.findChild<QMessageBox*>("InspectionFileMessage"));
+        QTRY_VERIFY(w.form.findChild<QMessageBox*>("InspectionFileMessage"));
         e.setEvaluationShown(true);
         auto* table = w.child<QTableWidget>("EvaluationList");
         table->item(0, EvaluationList::Remark)->setText("root");
         table->item(1, EvaluationList::Remark)->setText("cap");
-        QCOMPARE(e.findChildren<QMessageBox*>("InspectionKeptElsewhereMessage").size(), 1);
+        QCOMPARE(w.form.findChildren<QMessageBox*>("InspectionKeptElsewhereMessage").size(), 1);
         QFile f(copy + ".vantrel.json");
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), damaged);
@@ -1156,8 +1158,7 @@ private slots:
 
         int asked = 0;
         Window w;
-        w.form.openFile(copy);
-        // The window reads the decisions when it opens on the recording.
+        // The decisions are read when the recording opens.
         QTimer::singleShot(0, [&] {
             auto* dialog = qobject_cast<InspectionChoiceDialog*>(QApplication::activeModalWidget());
             QVERIFY(dialog);
@@ -1175,10 +1176,11 @@ private slots:
             QCOMPARE(table->item(1, 1)->text(), QString("（无）"));
             dialog->findChild<QPushButton*>("KeepOurs")->click();
         });
+        w.form.openFile(copy);
         TEchoDynamicsForm& e = w.openEcho();
         QCOMPARE(asked, 1);
         QCOMPARE(e.inspection(), own.inspection);
-        QCOMPARE(e.inspectionPath(), paths.beside);
+        QCOMPARE(w.recording.inspectionPath(), paths.beside);
         QVERIFY(!QFile::exists(paths.dataFolder));
         const QStringList kept =
             QDir(QFileInfo(paths.dataFolder).path()).entryList({"*.vantrel.20*.json"}, QDir::Files);
@@ -1190,7 +1192,8 @@ private slots:
         TEchoDynamicsForm& e2 = second.openEcho();
         QCOMPARE(asked, 1); // one version left: nothing to ask
         e.setTravel({TravelCalibration::Method::Typed, "0.25", {}, {}, ""});
-        e2.chooseInspection = [&](const InspectionQuestion& q) -> std::optional<InspectionChoice> {
+        second.recording.chooseInspection =
+            [&](const InspectionQuestion& q) -> std::optional<InspectionChoice> {
             ++asked;
             [&] {
                 QCOMPARE(q.kind, InspectionQuestion::Kind::Conflict);
@@ -1327,27 +1330,27 @@ private slots:
         {
             Window w;
             TReportForm report(&w.form);
-            connectReportToInspection(w.form, report);
+            connectReportToRecording(w.recording, w.form.core(), report);
             w.form.openFile(copy);
             auto* unit = qobject_cast<QLineEdit*>(report.field("QRRichText1"));
             QVERIFY(unit);
             unit->setText("检测公司");
-            QVERIFY(!w.echo().defectListInputs());
+            QVERIFY(!defectListInputs(w.recording));
             QVERIFY(w.openAndCompute(copy.toStdString()));
-            const std::optional<DefectListInputs> list = w.echo().defectListInputs();
+            const std::optional<DefectListInputs> list = defectListInputs(w.recording);
             QVERIFY(list);
             QCOMPARE(list->list.rows.size(), size_t{13});
             w.echo().setEvaluationShown(true);
             w.child<QTableWidget>("EvaluationList")
                 ->item(0, EvaluationList::Reported)
                 ->setCheckState(Qt::Unchecked);
-            QCOMPARE(w.echo().defectListInputs()->list.rows.size(), size_t{12});
-            QCOMPARE(w.echo().defectListInputs()->list.cells.at("检测单位"),
+            QCOMPARE(defectListInputs(w.recording)->list.rows.size(), size_t{12});
+            QCOMPARE(defectListInputs(w.recording)->list.cells.at("检测单位"),
                      std::string("检测公司"));
         } // closing writes what waits to be written
         Window again;
         TReportForm report(&again.form);
-        connectReportToInspection(again.form, report);
+        connectReportToRecording(again.recording, again.form.core(), report);
         again.form.openFile(copy);
         QCOMPARE(report.fieldText("QRRichText1"), QString("检测公司"));
     }
@@ -1375,7 +1378,7 @@ private slots:
         {
             Window w;
             TReportForm report(&w.form);
-            connectReportToInspection(w.form, report);
+            connectReportToRecording(w.recording, w.form.core(), report);
             QVERIFY(w.openAndCompute(copy.toStdString()));
             showReport(w, report, 185, 2);
             qobject_cast<QPlainTextEdit*>(report.field("QRRichText29"))->setPlainText("未熔合");
@@ -1395,7 +1398,7 @@ private slots:
         } // closing writes what waits to be written
         Window again;
         TReportForm report(&again.form);
-        connectReportToInspection(again.form, report);
+        connectReportToRecording(again.recording, again.form.core(), report);
         QVERIFY(again.openAndCompute(copy.toStdString()));
         showReport(again, report, 80, 0);
         QCOMPARE(report.fieldText("QRRichText29"), QString());
@@ -1491,7 +1494,7 @@ private slots:
         QCOMPARE(manual()[0].start, d.start);
         e.setTravel({});
         QCOMPARE(table->item(13, EvaluationList::Grade)->text(), QString("III"));
-        const std::optional<DefectListInputs> list = e.defectListInputs();
+        const std::optional<DefectListInputs> list = defectListInputs(w.recording);
         QVERIFY(list);
         QCOMPARE(list->list.rows.size(), size_t{14});
         QCOMPARE(list->list.rows.back().zone, std::string("人工"));
