@@ -33,6 +33,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <set>
 #include <thread>
 
 #include "app/echo_dynamics_form.h"
@@ -1317,6 +1318,67 @@ private slots:
             if (!c.reason.isEmpty()) QVERIFY(e.inspection().travel == good);
         }
         QCOMPARE(e.inspection().travel.mmPerFrame, std::string("0.25"));
+    }
+
+    // A drag of the threshold line finds the overview's indications again
+    // and nothing else: the evaluation depends on the gap, not on the
+    // thresholds, so no step of a drag evaluates again or reads a record.
+    void aThresholdDragReadsNoRecord() {
+        QTemporaryDir dir;
+        const QString copy = dir.filePath("demo.DAT");
+        QVERIFY(QFile::copy(VANTREL_DEMO, copy));
+        Window w;
+        QVERIFY(w.openAndCompute(copy.toStdString()));
+        TEchoDynamicsForm& e = w.echo();
+        e.setEvaluationShown(true);
+        const EvaluatedRecording* evaluated = w.recording.evaluated();
+        const int64_t built = evaluated->evaluationsBuilt();
+        const int64_t read = RecordQuery::recordsRead();
+        const auto evaluatedRows = w.child<QTableWidget>("EvaluationList")->rowCount();
+        std::set<size_t> found;
+        for (int64_t db : {-60, -30, 0, 30, 60, -120}) {
+            e.setThreshold(AmplitudeUnit::Db, db);
+            // The indications found above the line, listed.
+            found.insert(e.overview()->indications().size());
+            QCOMPARE(w.child<QTableWidget>("IndicationList")->rowCount(),
+                     static_cast<int>(e.overview()->indications().size()));
+        }
+        e.setThreshold(AmplitudeUnit::Percent, 300);
+        QVERIFY(found.size() > 2);
+        QCOMPARE(RecordQuery::recordsRead(), read);
+        QCOMPARE(w.recording.evaluated(), evaluated);
+        QCOMPARE(evaluated->evaluationsBuilt(), built);
+        QCOMPARE(w.child<QTableWidget>("EvaluationList")->rowCount(), evaluatedRows);
+    }
+
+    // The report's 缺陷汇总 menu asks only whether there is a list as it
+    // opens: it reads no record and makes no list. The list is the open
+    // recording's, there without the echo-dynamics window.
+    void theDefectListMenuMakesNoList() {
+        QTemporaryDir dir;
+        const QString copy = dir.filePath("demo.DAT");
+        QVERIFY(QFile::copy(VANTREL_DEMO, copy));
+        Window w;
+        TReportForm report(&w.form);
+        connectReportToRecording(w.recording, w.form.core(), report);
+        w.form.openFile(copy);
+        auto* menu = report.findChild<QMenu*>("DefectListMenu");
+        auto* print = report.findChild<QAction*>("DefectListPrintItem");
+        QVERIFY(menu && print);
+        emit menu->aboutToShow();
+        QVERIFY(!print->isEnabled());
+        const RecordQuery& query = w.form.core().query();
+        w.recording.setOverview(computeOverview(query, w.recording.settings()), query);
+        QVERIFY(!w.form.findChild<TEchoDynamicsForm*>());
+        const int64_t read = RecordQuery::recordsRead();
+        for (int i = 0; i < 3; ++i) {
+            emit menu->aboutToShow();
+            QVERIFY(print->isEnabled());
+        }
+        QCOMPARE(RecordQuery::recordsRead(), read);
+        QCOMPARE(w.recording.defectListsBuilt(), int64_t{0});
+        QCOMPARE(defectListInputs(w.recording)->list.rows.size(), size_t{13});
+        QCOMPARE(w.recording.defectListsBuilt(), int64_t{1});
     }
 
     // The report window and the inspection: the cells typed into the report
