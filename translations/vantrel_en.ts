@@ -349,6 +349,27 @@ EL</translation>
     </message>
 </context>
 <context>
+    <name>RecordingPrompts</name>
+    <message>
+        <source>评定文件未能读入，文件保持原样：
+%1</source>
+        <translation>The inspection file could not be read and is left as it is:
+%1</translation>
+    </message>
+    <message>
+        <source>评定未保存：“%1”已被另一窗口或程序修改，冲突尚未解决；下次保存时将再次询问。</source>
+        <translation>The decisions were not saved: another window or program changed “%1” and the conflict is not settled; the next save asks again.</translation>
+    </message>
+    <message>
+        <source>评定无法保存在记录旁（%1），已保存到“%2”。</source>
+        <translation>The evaluation cannot be kept beside the recording (%1); it was saved to “%2”.</translation>
+    </message>
+    <message>
+        <source>评定无法保存：%1</source>
+        <translation>The evaluation could not be saved: %1</translation>
+    </message>
+</context>
+<context>
     <name>ReportPage</name>
     <message>
         <source>检测单位</source>
@@ -561,6 +582,17 @@ EL</translation>
     <message>
         <source>表中未能印全的文字</source>
         <translation>Texts cut short above, in full</translation>
+    </message>
+</context>
+<context>
+    <name>ReportWiring</name>
+    <message>
+        <source>帧 %1</source>
+        <translation>frame %1</translation>
+    </message>
+    <message>
+        <source>指示 %1（%2–%3）</source>
+        <translation>indication %1 (%2–%3)</translation>
     </message>
 </context>
 <context>
@@ -1019,20 +1051,6 @@ EL</translation>
         <translation>frames</translation>
     </message>
     <message>
-        <source>评定文件未能读入，文件保持原样：
-%1</source>
-        <translation>The inspection file could not be read and is left as it is:
-%1</translation>
-    </message>
-    <message>
-        <source>评定无法保存：%1</source>
-        <translation>The evaluation could not be saved: %1</translation>
-    </message>
-    <message>
-        <source>评定无法保存在记录旁（%1），已保存到“%2”。</source>
-        <translation>The evaluation cannot be kept beside the recording (%1); it was saved to “%2”.</translation>
-    </message>
-    <message>
         <source>{}区</source>
         <translation>zone {}</translation>
     </message>
@@ -1059,18 +1077,6 @@ EL</translation>
     <message>
         <source>，%1 处人工指示（Ctrl+拖动标记）</source>
         <translation>, %1 manual indications (Ctrl+drag marks one)</translation>
-    </message>
-    <message>
-        <source>帧 %1</source>
-        <translation>frame %1</translation>
-    </message>
-    <message>
-        <source>指示 %1（%2–%3）</source>
-        <translation>indication %1 (%2–%3)</translation>
-    </message>
-    <message>
-        <source>评定未保存：“%1”已被另一窗口或程序修改，冲突尚未解决；下次保存时将再次询问。</source>
-        <translation>The decisions were not saved: another window or program changed “%1” and the conflict is not settled; the next save asks again.</translation>
     </message>
 </context>
 <context>

@@ -213,6 +213,11 @@ IndicationDecision& decideIndication(const Evaluation& evaluation, Inspection& i
     return kept;
 }
 
+bool isFlawCell(const std::string& caption) {
+    return caption == "长度" || caption == "高度" || caption == "等级" || caption == "备注" ||
+           caption == "探伤结果";
+}
+
 FlawCellsPlace flawCellsPlace(const Evaluation* evaluation, FramePlace frame) {
     FlawCellsPlace place{std::nullopt, frame};
     if (!evaluation) return place;
@@ -302,9 +307,23 @@ std::string orphanText(const IndicationDecision& d) {
 DefectList defectList(const EchoOverview& o, const Evaluation& evaluation,
                       const Inspection& inspection, RecordQuery& reader,
                       const DefectListWords& words) {
+    PeakPositions at;
+    return defectList(
+        evaluation, inspection, fileHealthOf(reader.file(), o),
+        [&](size_t k) -> const PeakPositions& {
+            return at = peakPositions(o, reader, evaluation.indications()[k].peak);
+        },
+        words);
+}
+
+DefectList defectList(const Evaluation& evaluation, const Inspection& inspection,
+                      const FileHealth& health,
+                      const std::function<const PeakPositions&(size_t k)>& peakAt,
+                      const DefectListWords& words) {
+    const EchoOverview& o = evaluation.overview();
     DefectList list;
     list.evaluated = evaluation.indications().size();
-    list.coverage = coverageOf(evaluation, fileHealthOf(reader.file(), o));
+    list.coverage = coverageOf(evaluation, health);
     list.calibration = inspection.travel;
     list.travel = travelOf(inspection.travel, o);
     list.cells = inspection.reportCells;
@@ -312,11 +331,9 @@ DefectList defectList(const EchoOverview& o, const Evaluation& evaluation,
     for (const IndicationDecision* orphan : match.orphans)
         list.orphans.push_back(orphanText(*orphan));
     for (size_t k = 0; k < evaluation.indications().size(); ++k) {
-        const EvaluatedIndication& d = evaluation.indications()[k];
         const IndicationDecision* decision = match.byIndication[k];
         if (decision && !decision->reported) continue;
-        list.rows.push_back(defectRow(o, evaluation, k, peakPositions(o, reader, d.peak),
-                                      list.travel, decision, words));
+        list.rows.push_back(defectRow(o, evaluation, k, peakAt(k), list.travel, decision, words));
     }
     for (size_t j = 0; j < match.manual.size(); ++j) {
         if (!match.manual[j]->reported) continue;

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -16,6 +17,7 @@
 
 #include "analysis/coverage.h"
 #include "analysis/evaluation.h"
+#include "analysis/file_health.h"
 #include "analysis/inspection.h"
 #include "viewer/record_query.h"
 
@@ -128,6 +130,11 @@ IndicationDecision& decideIndication(const Evaluation& evaluation, Inspection& i
 // a flaw go with the flaw, whichever of its frames the page shows), or, for
 // a frame no indication holds (or before anything was evaluated), by the
 // frame itself.
+// Whether the report's blank cell captioned `caption` belongs to the flaw
+// the page shows (长度, 高度, 等级, 备注, 探伤结果) rather than to the job
+// and the recording (检测单位, 报告编号, the probe, ...): a flaw's cells
+// are kept with their indication, the job's with the recording.
+bool isFlawCell(const std::string& caption);
 struct FlawCellsPlace {
     std::optional<size_t> indication; // the evaluated indication holding the frame
     FramePlace frame;
@@ -217,6 +224,12 @@ struct DefectList {
 // order; `reader` reads the peaks' positions (see peakPositions).
 DefectList defectList(const EchoOverview& overview, const Evaluation& evaluation,
                       const Inspection& inspection, RecordQuery& reader,
+                      const DefectListWords& words = {});
+// The same with the positions at indication k's peak given by `peakAt`
+// (asked only for the rows listed) and the file's health for the coverage.
+DefectList defectList(const Evaluation& evaluation, const Inspection& inspection,
+                      const FileHealth& health,
+                      const std::function<const PeakPositions&(size_t k)>& peakAt,
                       const DefectListWords& words = {});
 
 } // namespace vantrel

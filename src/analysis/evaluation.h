@@ -58,6 +58,13 @@ public:
     // position jumps by more than `splitMicrometres` (0: no cut).
     Evaluation(const EchoOverview& overview, int64_t gap,
                int64_t splitMicrometres = kDefaultSplitMicrometres);
+    // It refers to `overview`, which must outlive it: it is built on a
+    // named overview only, and stays where it was built (see
+    // EvaluatedRecording, which owns both).
+    Evaluation(const EchoOverview&& overview, int64_t gap,
+               int64_t splitMicrometres = kDefaultSplitMicrometres) = delete;
+    Evaluation(const Evaluation&) = delete;
+    Evaluation& operator=(const Evaluation&) = delete;
 
     // Shown frame i is evaluated (DAC readout, an echo in gate A).
     bool evaluated(int64_t i) const { return evaluatedIn(overview_.recordOf(i), i); }
@@ -119,6 +126,11 @@ struct EvaluationRunSummary {
 class EvaluationSummaries {
 public:
     explicit EvaluationSummaries(const Evaluation& evaluation);
+    // It refers to `evaluation`, which must outlive it, as an Evaluation
+    // refers to its overview.
+    explicit EvaluationSummaries(const Evaluation&& evaluation) = delete;
+    EvaluationSummaries(const EvaluationSummaries&) = delete;
+    EvaluationSummaries& operator=(const EvaluationSummaries&) = delete;
     // Shown frames first .. last - 1 (first < last, within the frames), as
     // a walk over each of them would find (summarizeByWalking).
     EvaluationRunSummary summarize(int64_t first, int64_t last) const;

@@ -7,11 +7,12 @@
 // indication shows that frame in the main window; the overview itself is computed on a worker
 // thread (OverviewJob) while the main window goes on working.
 //
-// The form only wires: the overview and its marks come from the viewer's
-// model, the view rules from overview_view.h, the pictures from the strips
-// widget. It reads the main window's core and never changes it; the owner
-// tells it when a file was opened or a frame drawn, and shows the frames it
-// asks for. The owner deletes it before the core.
+// The form only wires: the analysis and the inspector's decisions are the
+// open recording's (OpenRecording), the marks come from the analysis, the
+// view rules from overview_view.h, the pictures from the strips widget. It
+// reads the main window's core and never changes it; the owner tells it
+// when a file was opened or a frame drawn, and shows the frames it asks
+// for. The owner deletes it before the core and the open recording.
 #pragma once
 
 #include <QWidget>
@@ -27,11 +28,8 @@
 #include "analysis/inspection.h"
 #include "analysis/overview_marks.h"
 #include "analysis/overview_view.h"
-#include "app/inspection_choice_dialog.h"
 #include "app/overview_job.h"
-#include "inspection/inspection_file.h"
-#include "inspection/inspection_store.h"
-#include "report_page/defect_list_page.h"
+#include "inspection/open_recording.h"
 #include "viewer/viewer_core.h"
 
 class QCheckBox;
@@ -56,10 +54,10 @@ public:
     // Shows frame `frame` of record `record` in the main window.
     using ShowFrame = std::function<void(int32_t record, int32_t frame)>;
     // A top-level window of `parent`, hidden until shown, on the file `core`
-    // has open; `compute` computes the overview (computeOverview when not
-    // given).
-    TEchoDynamicsForm(const ViewerCore& core, ShowFrame showFrame, QWidget* parent,
-                      OverviewJob::Compute compute = {});
+    // has open and `recording` holds; `compute` computes the overview
+    // (computeOverview when not given).
+    TEchoDynamicsForm(const ViewerCore& core, OpenRecording& recording, ShowFrame showFrame,
+                      QWidget* parent, OverviewJob::Compute compute = {});
     ~TEchoDynamicsForm() override;
 
     // Chooses the file the indications are exported to, offering
@@ -70,23 +68,20 @@ public:
     bool computing() const { return job_->running(); }
     // The overview of the open file, or nullptr while there is none
     // (computing, cancelled, no file).
-    const EchoOverview* overview() const { return overview_.get(); }
-    const OverviewSettings& settings() const { return settings_; }
+    const EchoOverview* overview() const;
+    const OverviewSettings& settings() const { return recording_.settings(); }
     // The evaluation of the overview against the recorded DAC lines, with
     // the overview's merge gap, or nullptr while there is no overview.
-    const Evaluation* evaluation() const { return evaluation_.get(); }
+    const Evaluation* evaluation() const;
     bool evaluationShown() const;
     // The B-scan strip under the others (shown unless switched off;
     // remembered).
     void setBscanShown(bool shown);
     bool bscanShown() const;
     // What the inspector decided about the open recording.
-    const Inspection& inspection() const { return inspection_; }
+    const Inspection& inspection() const { return recording_.inspection(); }
     // The travel the calibration gives, if any.
-    std::optional<Travel> travel() const;
-    // The defect list of the evaluation and the decisions, or nullopt while
-    // there is no evaluation (nothing computed yet).
-    std::optional<DefectListInputs> defectListInputs() const;
+    std::optional<Travel> travel() const { return recording_.travel(); }
     const OverviewView& view() const;
     // The strips as shown, with the marks over them.
     const QImage& stripsPicture();
@@ -128,33 +123,12 @@ public:
     void goToManualIndication(int j);
     // The scan travel; lengths turn to millimetres where it gives one.
     void setTravel(const TravelCalibration& calibration);
-    // The report's typed cells of the job, by caption; kept with the
-    // decisions (the flaw's cells a file of the first version kept with
-    // them stay as they were).
-    void setReportCells(const std::map<std::string, std::string>& cells);
-    // The report's cells of the flaw at `frame`: kept with its indication,
-    // or by the frame (see flawCellsAt); and the place's name for the
-    // report window, "指示 2（166:4–204:0）" or "帧 190:3".
-    void setFlawCells(FramePlace frame, const std::map<std::string, std::string>& cells);
-    std::map<std::string, std::string> flawCellsAt(FramePlace frame) const;
-    QString flawPlaceText(FramePlace frame) const;
     // Asks the travel (chooseTravel) and sets it.
     void calibrateTravel();
     // Asks the scan travel, offering the current calibration, the notes and
     // the frame on screen; nullopt when cancelled. The default shows the
     // travel dialog.
     std::function<std::optional<TravelCalibration>(const TravelCalibration& current)> chooseTravel;
-    // Asks which version of the decisions to keep when two meet (two files
-    // on opening, another window's save on saving); nullopt when the
-    // inspector leaves it open (then nothing of the other version is lost or
-    // overwritten: on opening the file beside stays in use and the other is
-    // offered again next time; on saving nothing is written yet). The
-    // default shows the InspectionChoiceDialog.
-    std::function<std::optional<InspectionChoice>(const InspectionQuestion& question)>
-        chooseInspection;
-    // The inspection file the decisions came from or last went to; empty
-    // for none.
-    QString inspectionPath() const { return store_.path(); }
     // Writes the indication list to the file chooseCsvFile names.
     void exportCsv();
     // The threshold of one unit set from the strips (tenths); a % threshold
@@ -181,70 +155,42 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    // The keys of what the window remembers.
+    static QString evaluationViewKey();
+    static QString bscanKey();
     void buildControls();
+    // The dialogs chooseCsvFile, chooseTravel and confirmManualRemoval show
+    // unless replaced.
+    void installDefaultDialogs();
     QWidget* buildListPanel();
     QHBoxLayout* buildProgressRow();
     void connectControls();
     void settingsChanged(const OverviewSettings& settings, bool positionChanged);
+    // New settings in force: what depends on them shown anew.
+    void applySettings(const OverviewSettings& settings);
     // The title: 回波动态 and the open file's name.
     void syncTitle();
     void jobFinished();
     void showView(const OverviewView& view);
-    // A change of thresholds or merge gap: the indications are found again.
-    void thresholdsChanged();
     // Copies the settings onto the controls and the overview's state onto
     // the progress row, the status line and the list.
     void syncControls();
     QString statusText() const;
-    void dropOverview();
-    // The evaluation of the overview as it now stands, its list and strip.
-    void evaluate();
+    // The open recording's analysis is about to go: the widgets let go of it.
+    void releaseEvaluation(bool withOverview);
+    // The evaluation as it now stands, on the strips and in its list.
+    void showEvaluation();
     void fillEvaluationList();
-    // The manual indications' rows after the evaluated ones, and their
-    // outlines on the strips.
-    void addManualRows(const DecisionMatch& match, const DefectListWords& words,
-                       std::vector<DefectRow>& rows);
     // The manual indications' part of the status line ("" without any).
     QString manualStatusText() const;
-    // The evaluated indications as CSV, with the inspector's decisions.
-    std::string evaluationCsv() const;
-    // The decisions kept for the open recording, read when it opens, and
-    // written after every change; what stands in the way is said once.
-    void loadInspectionFile();
-    void saveInspectionFile();
-    // Writes what waits to be written (typed report cells), now.
-    void flushInspectionFile();
-    // The evaluation's settings kept in the inspection: taken when a
-    // recording opens, kept (and written) when they change.
-    void takeKeptSettings();
-    void keepSettings();
-    // Both places held a version: the inspector's choice, settled.
-    void settleOtherInspectionFile();
-    // A save met another program's changes that conflict with ours: asked
-    // (`ask`) and settled, or when not settled, ours kept aside (closing).
-    InspectionStore::Saved settleSaveConflict(InspectionStore::Saved saved, bool ask);
-    // The inspection as a merge made it, into the lists.
-    void takeMergedInspection(const Inspection& merged);
     void tell(const QString& name, const QString& text);
 
     const ViewerCore& core_;
+    OpenRecording& recording_;
     ShowFrame showFrame_;
-    OverviewSettings settings_;
-    std::unique_ptr<EchoOverview> overview_;
     std::vector<OverviewMark> marks_;
-    std::unique_ptr<Evaluation> evaluation_;
     // The B-scan strip's reader for narrow views, on the overview's file.
     std::unique_ptr<RecordQuery> bscanReader_;
-    std::unique_ptr<EvaluationSummaries> evaluationSummaries_;
-    std::vector<PeakPositions> peakPositions_; // by evaluated indication
-    Inspection inspection_;
-    RecordingIdentity identity_;
-    QString recordingPath_; // the recording the decisions belong to
-    InspectionStore store_; // its inspection file
-    bool closing_ = false;
-    QTimer* saveTimer_ = nullptr;
-    bool besideRefusalTold_ = false;
-    QString saveFailureTold_; // the reason a save failed, once said
     bool cancelled_ = false;
     bool geometryRestored_ = false;
     OverviewJob* job_ = nullptr;

@@ -19,15 +19,6 @@ QString utf8(const std::string& s) { return QString::fromStdString(s); }
 
 } // namespace
 
-std::vector<InspectionSide> InspectionChoice::sidesFor(size_t conflicts) const {
-    switch (action) {
-    case Action::KeepOurs: return std::vector<InspectionSide>(conflicts, InspectionSide::Ours);
-    case Action::KeepTheirs: return std::vector<InspectionSide>(conflicts, InspectionSide::Theirs);
-    case Action::Merge: break;
-    }
-    return sides;
-}
-
 // The texts of one version's things, as a row of the table shows them.
 class VersionTexts {
 public:

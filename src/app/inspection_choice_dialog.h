@@ -14,31 +14,12 @@
 
 #include <vector>
 
-#include "analysis/inspection_merge.h"
+#include "inspection/inspection_store.h"
 
 class QComboBox;
 class QTableWidget;
 
 namespace vantrel {
-
-struct InspectionQuestion {
-    enum class Kind : uint8_t {
-        TwoFiles, // on opening: ours is the file beside (or none), theirs the data folder's
-        Conflict, // on saving: ours is this window's, theirs what another saved
-    };
-    Kind kind = Kind::TwoFiles;
-    const InspectionMerge* merge = nullptr; // ours, theirs and their conflicts
-    QString ourPath, theirPath;             // the files; ourPath empty for none
-};
-
-struct InspectionChoice {
-    enum class Action : uint8_t { KeepOurs, KeepTheirs, Merge };
-    Action action = Action::Merge;
-    std::vector<InspectionSide> sides; // Merge: one per conflict
-    // The conflicts' sides this choice stands for: every one ours or theirs
-    // for a keep, the chosen ones for a merge.
-    std::vector<InspectionSide> sidesFor(size_t conflicts) const;
-};
 
 class InspectionChoiceDialog : public QDialog {
     Q_OBJECT

@@ -1,6 +1,8 @@
-// Start-up: the command line, the interface language, the main window, then
-// the About box (and the report window), created once and reused;
-// `vantrel FILE` opens FILE as if it had been chosen in the open dialog.
+// Start-up: the command line, the interface language, the recording open in
+// the program (which every window shares and outlives them), the main
+// window, then the About box (and the report window), created once and
+// reused; `vantrel FILE` opens FILE as if it had been chosen in the open
+// dialog.
 #include <QApplication>
 #include <QMessageBox>
 
@@ -11,6 +13,8 @@
 #include "app/interface_language.h"
 #include "app/main_form.h"
 #include "app/report_wiring.h"
+#include "inspection/inspection_file.h"
+#include "inspection/open_recording.h"
 #include "report_window/report_form.h"
 #include "version.h"
 
@@ -35,12 +39,13 @@ int main(int argc, char** argv) {
     // The language of this run: --lang, else the one chosen in the menu.
     vantrel::installInterfaceLanguage(app, args.language.value_or(vantrel::savedLanguage()));
     try {
-        vantrel::TMainForm mainForm;
+        vantrel::OpenRecording recording(vantrel::viewerDataFolder());
+        vantrel::TMainForm mainForm(recording);
         vantrel::TAboutForm aboutForm(&mainForm);
         vantrel::TReportForm reportForm(&mainForm);
         vantrel::ViewerCore& core = mainForm.core();
         reportForm.setSource(vantrel::TReportForm::sourceOf(core));
-        vantrel::connectReportToInspection(mainForm, reportForm);
+        vantrel::connectReportToRecording(recording, core, reportForm);
         mainForm.showAbout = [&] { aboutForm.exec(); };
         mainForm.showReport = [&] { reportForm.exec(); };
         mainForm.show();

@@ -29,6 +29,7 @@
 #include "app/draw_wave_thread.h"
 #include "app/echo_dynamics_form.h"
 #include "app/interface_language.h"
+#include "app/recording_prompts.h"
 #include "pictures/frame_render.h"
 #include "pictures/gbk_qstring.h"
 #include "widgets/notice_bar.h"
@@ -122,7 +123,8 @@ QLineEdit* panelField(QGroupBox* box, const char* name, const QString& caption, 
 
 } // namespace
 
-TMainForm::TMainForm(QWidget* parent, int paceOverrideMs) : QMainWindow(parent) {
+TMainForm::TMainForm(OpenRecording& recording, QWidget* parent, int paceOverrideMs)
+    : QMainWindow(parent), recording_(recording) {
     setWindowTitle(QStringLiteral("Vantrel"));
     // The controls have fixed places, so the window has a fixed size: 800 x
     // 600 with the window manager's frame.
@@ -143,6 +145,13 @@ TMainForm::TMainForm(QWidget* parent, int paceOverrideMs) : QMainWindow(parent) 
     buildPanel(central);
     buildShortcuts();
     installDefaultDialogs();
+    // The recording's questions over the echo-dynamics window while it is
+    // shown (its decisions are edited there), else over this one.
+    installRecordingPrompts(recording_, [this]() -> QWidget* {
+        if (echoDynamics_ && echoDynamics_->isVisible()) return echoDynamics_;
+        return this;
+    });
+    if (!recording_.isOpen()) recording_.applySettings(rememberedOverviewSettings());
     connectPainter();
     startPlaybackThread(paceOverrideMs);
     FormCreate();
@@ -213,6 +222,7 @@ TMainForm::~TMainForm() {
     // worker thread is waited for there.
     delete echoDynamics_;
     echoDynamics_ = nullptr;
+    clearRecordingPrompts(recording_);
     core_.formClose();
     drawThread_.reset(); // stops and joins the playback thread
 }
@@ -635,7 +645,10 @@ void TMainForm::openFile(const QString& path) {
     // that could not be opened leaves the open one, and its notes, in place.
     if (result.ok()) refillNoteList();
     syncControls();
-    if (result.ok()) emit fileOpened();
+    if (result.ok()) {
+        recording_.open(core_.file()); // its decisions read before anyone is told
+        emit fileOpened();
+    }
     // The recent list holds the recordings that opened; one that can no
     // longer be opened leaves it.
     if (result.ok())
@@ -784,7 +797,8 @@ void TMainForm::btnPrintClick() {
 TEchoDynamicsForm& TMainForm::echoDynamics() {
     if (!echoDynamics_) {
         echoDynamics_ = new TEchoDynamicsForm(
-            core_, [this](int32_t record, int32_t frame) { goToFrame(record, frame); }, this);
+            core_, recording_, [this](int32_t record, int32_t frame) { goToFrame(record, frame); },
+            this);
         echoDynamics_->setKeepClear(findChild<QWidget*>(QStringLiteral("WavePanel")));
         connect(this, &TMainForm::fileOpened, echoDynamics_, &TEchoDynamicsForm::fileOpened);
         connect(this, &TMainForm::frameDrawn, echoDynamics_, &TEchoDynamicsForm::frameDrawn);

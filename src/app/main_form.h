@@ -29,6 +29,7 @@ class QSlider;
 namespace vantrel {
 
 class NoticeBar;
+class OpenRecording;
 class OuterGeometry;
 class SeekBar;
 struct FileHealth;
@@ -38,8 +39,13 @@ class TEchoDynamicsForm;
 class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
-    // `paceOverrideMs` >= 0 replaces the playback pace (for tests only).
-    explicit TMainForm(QWidget* parent = nullptr, int paceOverrideMs = -1);
+    // The window on `recording`, the recording open in the program, which
+    // it tells what it opens (before fileOpened) and which must outlive it;
+    // the recording's questions and notices are asked and shown over the
+    // windows. `paceOverrideMs` >= 0 replaces the playback pace (for tests
+    // only).
+    explicit TMainForm(OpenRecording& recording, QWidget* parent = nullptr,
+                       int paceOverrideMs = -1);
     ~TMainForm() override;
 
     // The Open command with `path` as the file chosen in the dialog.
@@ -153,6 +159,7 @@ private:
     void openChosenFile(const QString& path);
 
     ViewerCore core_;
+    OpenRecording& recording_;
     OuterGeometry* outer_ = nullptr;
     std::unique_ptr<TDrawWaveThread> drawThread_;
     TEchoDynamicsForm* echoDynamics_ = nullptr;

@@ -1,41 +1,69 @@
 #include "app/report_wiring.h"
 
-#include "app/echo_dynamics_form.h"
-#include "app/main_form.h"
+#include <QCoreApplication>
+#include <QDate>
+
+#include "analysis/indication_table.h"
+#include "inspection/open_recording.h"
 #include "report_window/report_form.h"
+#include "viewer/viewer_core.h"
 
 namespace vantrel {
 
-void connectReportToInspection(TMainForm& main, TReportForm& report) {
-    // Made first, so that on every open it reads the recording's inspection
-    // before the report takes the cells from it.
-    TEchoDynamicsForm& echo = main.echoDynamics();
-    report.setDefectListSource([&echo] { return echo.defectListInputs(); },
-                               [&echo] { return echo.evaluation() != nullptr; });
-    report.userTextsEdited = [&echo](const std::map<std::string, std::string>& cells) {
-        echo.setReportCells(cells);
+namespace {
+
+class ReportWiring {
+    Q_DECLARE_TR_FUNCTIONS(ReportWiring)
+public:
+    // The place whose flaw cells the report shows, "指示 2（166:4–204:0）"
+    // or "帧 190:3".
+    static QString flawPlaceText(const OpenRecording& recording, FramePlace frame) {
+        const FlawCellsPlace place = recording.flawCellsPlace(frame);
+        if (!place.indication) return tr("帧 %1").arg(QString::fromStdString(placeText(frame)));
+        const EchoOverview& o = recording.evaluated()->overview();
+        const EvaluatedIndication& d =
+            recording.evaluated()->evaluation().indications()[*place.indication];
+        return tr("指示 %1（%2–%3）")
+            .arg(*place.indication)
+            .arg(QString::fromStdString(framePlace(o, d.start)),
+                 QString::fromStdString(framePlace(o, d.end)));
+    }
+};
+
+} // namespace
+
+std::optional<DefectListInputs> defectListInputs(const OpenRecording& recording) {
+    std::optional<DefectList> list = recording.defectList(defectListWords());
+    if (!list) return std::nullopt;
+    return DefectListInputs{std::move(*list), recording.path(), QDate::currentDate(), {}};
+}
+
+void connectReportToRecording(OpenRecording& recording, const ViewerCore& core,
+                              TReportForm& report) {
+    // Whether there is a list is known without making it (a list reads the
+    // peaks' records).
+    report.setDefectListSource([&recording] { return defectListInputs(recording); },
+                               [&recording] { return recording.evaluated() != nullptr; });
+    report.userTextsEdited = [&recording](const std::map<std::string, std::string>& cells) {
+        recording.setReportCells(cells);
     };
     // The flaw's cells go with the frame the main window shows: its
     // indication's, or its own.
-    const ViewerCore* core = &main.core();
-    auto place = [core] { return core->placeOnScreen().value_or(FramePlace{}); };
-    report.flawCellsSource = [&echo, place] {
-        return TReportForm::FlawCells{echo.flawPlaceText(place()), echo.flawCellsAt(place())};
+    auto place = [&core] { return core.placeOnScreen().value_or(FramePlace{}); };
+    report.flawCellsSource = [&recording, place] {
+        return TReportForm::FlawCells{ReportWiring::flawPlaceText(recording, place()),
+                                      recording.flawCellsAt(place())};
     };
-    report.flawTextsEdited = [&echo, place](const std::map<std::string, std::string>& cells) {
-        echo.setFlawCells(place(), cells);
+    report.flawTextsEdited = [&recording, place](const std::map<std::string, std::string>& cells) {
+        recording.setFlawCells(place(), cells);
     };
     // The job's cells a recording keeps replace what is typed in them;
     // cells it does not keep (a new recording) keep what was typed, as the
-    // blank cells always have from one recording to the next.
-    auto jobCells = [&echo] {
-        std::map<std::string, std::string> job = echo.inspection().reportCells;
-        std::erase_if(job, [](const auto& c) { return isFlawCell(c.first); });
-        return job;
-    };
-    QObject::connect(&main, &TMainForm::fileOpened, &report,
-                     [&report, jobCells] { report.setUserTexts(jobCells()); });
-    report.setUserTexts(jobCells());
+    // blank cells always have from one recording to the next. The recording
+    // has read them when it says it opened.
+    QObject::connect(&recording, &OpenRecording::opened, &report,
+                     [&report, &recording] { report.setUserTexts(recording.jobCells()); });
+    report.setUserTexts(recording.jobCells());
 }
 
 } // namespace vantrel

@@ -1,16 +1,26 @@
-// The report window and the recording's inspection: the defect list comes
-// from the echo-dynamics window's evaluation and decisions, and the report's
-// typed cells are kept with the recording (saved as they are typed, given
-// back when it is opened again).
+// The report window and the open recording: the defect list comes from the
+// recording's evaluation and decisions, whether or not the echo-dynamics
+// window exists, and the report's typed cells are kept with the recording
+// (saved as they are typed, given back when it is opened again).
 #pragma once
+
+#include <optional>
+
+#include "report_page/defect_list_page.h"
 
 namespace vantrel {
 
-class TMainForm;
+class OpenRecording;
 class TReportForm;
+class ViewerCore;
 
-// Both windows must live as long as each other; the echo-dynamics window
-// of `main` is made here if it was not yet.
-void connectReportToInspection(TMainForm& main, TReportForm& report);
+// `recording` and `core` (the frame on screen, whose flaw's cells the
+// report shows) must outlive `report`'s use of them.
+void connectReportToRecording(OpenRecording& recording, const ViewerCore& core,
+                              TReportForm& report);
+
+// The defect list of the open recording as the report window prints it, in
+// the interface's language; nullopt while nothing is evaluated.
+std::optional<DefectListInputs> defectListInputs(const OpenRecording& recording);
 
 } // namespace vantrel

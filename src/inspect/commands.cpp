@@ -17,6 +17,7 @@
 
 #include "analysis/defect_list.h"
 #include "analysis/echo_overview.h"
+#include "analysis/evaluated_recording.h"
 #include "analysis/evaluation.h"
 #include "analysis/indication_table.h"
 #include "inspect/cli_support.h"
@@ -295,11 +296,13 @@ void evaluateCommand(const QString& path, const OverviewOptions& options,
     const std::optional<Travel> travel = travelOption(mmPerFrame);
     RecordQuery query;
     openOrFail(query, path);
-    const EchoOverview overview = computeOverview(query, overviewSettings({}));
-    const Evaluation evaluation(overview, settings.gap, settings.splitMicrometres);
-    RecordQuery reader;
-    if (!reader.openAlongside(query)) fail("cannot open " + quoted(path) + " a second time");
-    reader.setPanelAndCurves(false);
+    // The overview's own indications do not matter here: the evaluation
+    // does not depend on the thresholds.
+    const EvaluatedRecording evaluated(computeOverview(query, overviewSettings({})), query,
+                                       settings);
+    if (!evaluated.readerOpen()) fail("cannot open " + quoted(path) + " a second time");
+    const EchoOverview& overview = evaluated.overview();
+    const Evaluation& evaluation = evaluated.evaluation();
 
     // The indications as JSON text one at a time: a document of thousands
     // of them held as one tree costs more than the evaluation itself.
@@ -307,7 +310,7 @@ void evaluateCommand(const QString& path, const OverviewOptions& options,
     std::string csv = evaluationCsvHeader();
     for (size_t k = 0; k < evaluation.indications().size(); ++k) {
         const EvaluatedIndication& d = evaluation.indications()[k];
-        const PeakPositions row = peakPositions(overview, reader, d.peak);
+        const PeakPositions& row = evaluated.peakAt(k);
         QJsonObject one{
             {"start", placeArray(overview, d.start)},
             {"end", placeArray(overview, d.end)},

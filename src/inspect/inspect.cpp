@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/defect_list.h"
 #include "inspect/bscan_command.h"
 #include "inspect/cli_support.h"
 #include "inspect/commands.h"

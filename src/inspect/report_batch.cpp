@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "analysis/defect_list.h"
+#include "analysis/evaluated_recording.h"
 #include "analysis/evaluation.h"
 #include "report_page/defect_list_page.h"
 #include "report_page/report_inputs.h"
@@ -39,21 +40,19 @@ struct PageList {
 // The recording's evaluation, for the defect list and the indications'
 // pre-filled cells: its overview (the indications' own, with their
 // thresholds: the evaluation does not depend on them), the indications
-// against the DAC lines, the travel the inspection gives, and a second
-// reader for the peaks' positions.
+// against the DAC lines with the positions at their peaks, and the travel
+// the inspection gives.
 struct Evaluated {
-    EchoOverview overview;
-    Evaluation evaluation;
+    EvaluatedRecording recording;
     std::optional<Travel> travel;
-    RecordQuery reader;
     Evaluated(const RecordQuery& query, const OverviewSettings& settings, const Inspection& in,
               const QString& path)
-        : overview(computeOverview(query, settings)),
-          evaluation(overview, settings.gap, settings.splitMicrometres),
-          travel(travelOf(in.travel, overview)) {
-        if (!reader.openAlongside(query)) fail("cannot open " + quoted(path) + " a second time");
-        reader.setPanelAndCurves(false);
+        : recording(computeOverview(query, settings), query, settings),
+          travel(travelOf(in.travel, recording.overview())) {
+        if (!recording.readerOpen()) fail("cannot open " + quoted(path) + " a second time");
     }
+    const EchoOverview& overview() const { return recording.overview(); }
+    const Evaluation& evaluation() const { return recording.evaluation(); }
 };
 
 // The user cells a page of an indication pre-fills from the evaluated
@@ -65,7 +64,7 @@ struct Evaluated {
 // evaluated indication holds is pre-filled with nothing rather than with
 // another indication's figures.
 std::map<std::string, std::string> prefilledCells(const Evaluated& e, int64_t peak) {
-    const EvaluatedIndication* d = e.evaluation.indicationAt(peak);
+    const EvaluatedIndication* d = e.evaluation().indicationAt(peak);
     if (!d) return {};
     std::map<std::string, std::string> cells{{"备注", zoneRemarkText(*d)}};
     if (e.travel) cells["长度"] = lengthText(d->drop6Frames(), e.travel, "6 dB");
@@ -231,8 +230,7 @@ std::optional<Coverage> batchReportCommand(const QString& path, ReportPages kind
         // The list's pages carry their foot line also as pictures: a list has
         // no instrument's form to match pixel for pixel, and a page of it
         // must say which recording it lists.
-        DefectListInputs inputs = defectListInputs(evaluated->overview, evaluated->evaluation,
-                                                   inspection, evaluated->reader, path);
+        DefectListInputs inputs = defectListInputs(evaluated->recording, inspection, path);
         inputs.inspectionPath = inspectionPath;
         auto list = std::make_shared<const DefectListDocument>(std::move(inputs));
         pages.count = list->pageCount();
@@ -242,7 +240,7 @@ std::optional<Coverage> batchReportCommand(const QString& path, ReportPages kind
         paintPage = [list](QPainter& painter, int k, bool) { list->paintPage(painter, k); };
     } else {
         pages = kind == ReportPages::Notes ? notePages(viewer, path)
-                                           : indicationPages(evaluated->overview, path);
+                                           : indicationPages(evaluated->overview(), path);
         const std::map<QString, QString> typed = cellTexts(inspection.reportCells);
         // Page k: the notes clicked one after another down the list, as an
         // inspector walks them (a note click keeps the parameters in force
@@ -256,14 +254,14 @@ std::optional<Coverage> batchReportCommand(const QString& path, ReportPages kind
                 viewer.noteClick(k);
             } else {
                 const int64_t peak = pages.peaks[static_cast<size_t>(k)];
-                viewer.goToFrame(evaluated->overview.recordNumber(peak),
-                                 evaluated->overview.frameNumber(peak));
+                viewer.goToFrame(evaluated->overview().recordNumber(peak),
+                                 evaluated->overview().frameNumber(peak));
                 // The flaw's cells kept for this page's indication (or its
                 // frame), then the pre-filled ones: a --field cell wins over
                 // both, a kept one over the pre-filled.
-                const FramePlace place{evaluated->overview.recordNumber(peak),
-                                       evaluated->overview.frameNumber(peak)};
-                user.merge(cellTexts(flawCellsAt(&evaluated->evaluation, inspection, place)));
+                const FramePlace place{evaluated->overview().recordNumber(peak),
+                                       evaluated->overview().frameNumber(peak)};
+                user.merge(cellTexts(flawCellsAt(&evaluated->evaluation(), inspection, place)));
                 user.merge(cellTexts(prefilledCells(*evaluated, peak)));
             }
             const ReportFill fill = fillReportText(viewer.panel(), viewer.readouts());

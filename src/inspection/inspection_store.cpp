@@ -19,6 +19,15 @@ QByteArray& digestAt(InspectionDigests& digests, InspectionPlace place) {
 
 } // namespace
 
+std::vector<InspectionSide> InspectionChoice::sidesFor(size_t conflicts) const {
+    switch (action) {
+    case Action::KeepOurs: return std::vector<InspectionSide>(conflicts, InspectionSide::Ours);
+    case Action::KeepTheirs: return std::vector<InspectionSide>(conflicts, InspectionSide::Theirs);
+    case Action::Merge: break;
+    }
+    return sides;
+}
+
 InspectionStore::InspectionStore(QString recordingPath, RecordingIdentity identity,
                                  QString dataFolder)
     : recordingPath_(std::move(recordingPath)), dataFolder_(std::move(dataFolder)),

@@ -27,6 +27,30 @@
 
 namespace vantrel {
 
+// The question a store raises when two versions of a recording's decisions
+// meet: the file beside the recording and one in the data folder that
+// differs from it (on opening), or this program's changes and those another
+// saved over the same file meanwhile (on saving); and the inspector's
+// answer. The caller asks (the viewer in a dialog).
+struct InspectionQuestion {
+    enum class Kind : uint8_t {
+        TwoFiles, // on opening: ours is the file beside (or none), theirs the data folder's
+        Conflict, // on saving: ours is this program's, theirs what another saved
+    };
+    Kind kind = Kind::TwoFiles;
+    const InspectionMerge* merge = nullptr; // ours, theirs and their conflicts
+    QString ourPath, theirPath;             // the files; ourPath empty for none
+};
+
+struct InspectionChoice {
+    enum class Action : uint8_t { KeepOurs, KeepTheirs, Merge };
+    Action action = Action::Merge;
+    std::vector<InspectionSide> sides; // Merge: one per conflict
+    // The conflicts' sides this choice stands for: every one ours or theirs
+    // for a keep, the chosen ones for a merge.
+    std::vector<InspectionSide> sidesFor(size_t conflicts) const;
+};
+
 class InspectionStore {
 public:
     InspectionStore() = default;

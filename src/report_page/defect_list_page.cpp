@@ -263,6 +263,14 @@ DefectListInputs defectListInputs(const EchoOverview& overview, const Evaluation
             {}};
 }
 
+DefectListInputs defectListInputs(const EvaluatedRecording& evaluated, const Inspection& inspection,
+                                  const QString& recordingPath) {
+    return {evaluated.defectList(inspection, defectListWords()),
+            recordingPath,
+            QDate::currentDate(),
+            {}};
+}
+
 QString defectListTravelText(const DefectList& list) {
     using Method = TravelCalibration::Method;
     const TravelCalibration& c = list.calibration;

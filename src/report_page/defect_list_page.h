@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "analysis/defect_list.h"
+#include "analysis/evaluated_recording.h"
 #include "report_page/report_page.h"
 
 namespace vantrel {
@@ -47,6 +48,9 @@ DefectListWords defectListWords();
 // cells, in the interface's language, made today (see defectList).
 DefectListInputs defectListInputs(const EchoOverview& overview, const Evaluation& evaluation,
                                   const Inspection& inspection, RecordQuery& reader,
+                                  const QString& recordingPath);
+// The same from the positions `evaluated` keeps at its peaks.
+DefectListInputs defectListInputs(const EvaluatedRecording& evaluated, const Inspection& inspection,
                                   const QString& recordingPath);
 
 // The line that says how the lengths were measured, e.g.

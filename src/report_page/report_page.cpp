@@ -263,11 +263,6 @@ const std::vector<UserCell>& reportUserCells() {
     return cells;
 }
 
-bool isFlawCell(const std::string& caption) {
-    return caption == "长度" || caption == "高度" || caption == "等级" || caption == "备注" ||
-           caption == "探伤结果";
-}
-
 const std::vector<PageField>& reportFields() {
     static const std::vector<PageField> fields = [] {
         std::vector<PageField> v;

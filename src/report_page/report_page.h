@@ -91,11 +91,7 @@ struct UserCell {
     const char* field;   // the PageField's name
 };
 const std::vector<UserCell>& reportUserCells();
-// Whether the blank cell captioned `caption` belongs to the flaw the page
-// shows (长度, 高度, 等级, 备注, 探伤结果) rather than to the job and the
-// recording (检测单位, 报告编号, the probe, ...): a flaw's cells are kept
-// with their indication, the job's with the recording.
-bool isFlawCell(const std::string& caption);
+// Which of them belong to a flaw: isFlawCell in analysis/defect_list.h.
 
 // The height of the defect location head: it grows over the first row of
 // the size head in the two-gate layout.

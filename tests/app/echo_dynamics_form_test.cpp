@@ -34,12 +34,14 @@
 
 #include <atomic>
 #include <chrono>
+#include <set>
 #include <thread>
 
 #include "app/echo_dynamics_form.h"
 #include "app/echo_strips.h"
 #include "app/evaluation_list.h"
 #include "app/evaluation_model.h"
+#include "app/indication_list.h"
 #include "app/inspection_choice_dialog.h"
 #include "app/main_form.h"
 #include "app/report_wiring.h"
@@ -178,9 +180,10 @@ class EchoDynamicsTest : public QObject {
     Q_OBJECT
 
     struct Window {
+        OpenRecording recording{viewerDataFolder()};
         TMainForm form;
         std::vector<Shown> drawn;
-        explicit Window(int pace = 100000) : form(nullptr, pace) {
+        explicit Window(int pace = 100000) : form(recording, nullptr, pace) {
             QObject::connect(&form, &TMainForm::frameDrawn, &form,
                              [this] { drawn.push_back(shownBy(form.core().frameTail())); });
             form.show();
@@ -210,7 +213,8 @@ class EchoDynamicsTest : public QObject {
         // this window.
         TEchoDynamicsForm& heldEcho(std::function<void(const OverviewProgress&)> before) {
             held = new TEchoDynamicsForm(
-                form.core(), [this](int32_t r, int32_t f) { form.goToFrame(r, f); }, &form,
+                form.core(), recording, [this](int32_t r, int32_t f) { form.goToFrame(r, f); },
+                &form,
                 [before](const RecordQuery& q, const OverviewSettings& s, OverviewProgress* p) {
                     before(*p);
                     return computeOverview(q, s, p);
@@ -642,7 +646,7 @@ private slots:
                  QString("无对应指示"));
         QVERIFY(
             !(table->model()->index(joined, EvaluationList::Nature).flags() & Qt::ItemIsEditable));
-        QCOMPARE(e.defectListInputs()->list.orphans.size(), size_t{1});
+        QCOMPARE(defectListInputs(w.recording)->list.orphans.size(), size_t{1});
         w.child<QSpinBox>("MergeGap")->setValue(0);
         QCOMPARE(table->model()->rowCount(), 13);
         QCOMPARE(table->model()->index(4, EvaluationList::Nature).data().toString(),
@@ -1211,12 +1215,12 @@ private slots:
         Window w;
         QVERIFY(w.openAndCompute(copy.toStdString()));
         TEchoDynamicsForm& e = w.echo();
-        QTRY_VERIFY(e.findChild<QMessageBox*>("InspectionFileMessage"));
+        QTRY_VERIFY(w.form.findChild<QMessageBox*>("InspectionFileMessage"));
         e.setEvaluationShown(true);
         auto* table = w.child<EvaluationList>("EvaluationList");
         table->model()->setData(table->model()->index(0, EvaluationList::Remark), QString("root"));
         table->model()->setData(table->model()->index(1, EvaluationList::Remark), QString("cap"));
-        QCOMPARE(e.findChildren<QMessageBox*>("InspectionKeptElsewhereMessage").size(), 1);
+        QCOMPARE(w.form.findChildren<QMessageBox*>("InspectionKeptElsewhereMessage").size(), 1);
         QFile f(copy + ".vantrel.json");
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), damaged);
@@ -1262,8 +1266,7 @@ private slots:
 
         int asked = 0;
         Window w;
-        w.form.openFile(copy);
-        // The window reads the decisions when it opens on the recording.
+        // The decisions are read when the recording opens.
         QTimer::singleShot(0, [&] {
             auto* dialog = qobject_cast<InspectionChoiceDialog*>(QApplication::activeModalWidget());
             QVERIFY(dialog);
@@ -1281,10 +1284,11 @@ private slots:
             QCOMPARE(table->item(1, 1)->text(), QString("（无）"));
             dialog->findChild<QPushButton*>("KeepOurs")->click();
         });
+        w.form.openFile(copy);
         TEchoDynamicsForm& e = w.openEcho();
         QCOMPARE(asked, 1);
         QCOMPARE(e.inspection(), own.inspection);
-        QCOMPARE(e.inspectionPath(), paths.beside);
+        QCOMPARE(w.recording.inspectionPath(), paths.beside);
         QVERIFY(!QFile::exists(paths.dataFolder));
         const QStringList kept =
             QDir(QFileInfo(paths.dataFolder).path()).entryList({"*.vantrel.20*.json"}, QDir::Files);
@@ -1296,7 +1300,8 @@ private slots:
         TEchoDynamicsForm& e2 = second.openEcho();
         QCOMPARE(asked, 1); // one version left: nothing to ask
         e.setTravel({TravelCalibration::Method::Typed, "0.25", {}, {}, ""});
-        e2.chooseInspection = [&](const InspectionQuestion& q) -> std::optional<InspectionChoice> {
+        second.recording.chooseInspection =
+            [&](const InspectionQuestion& q) -> std::optional<InspectionChoice> {
             ++asked;
             [&] {
                 QCOMPARE(q.kind, InspectionQuestion::Kind::Conflict);
@@ -1422,6 +1427,67 @@ private slots:
         QCOMPARE(e.inspection().travel.mmPerFrame, std::string("0.25"));
     }
 
+    // A drag of the threshold line finds the overview's indications again
+    // and nothing else: the evaluation depends on the gap, not on the
+    // thresholds, so no step of a drag evaluates again or reads a record.
+    void aThresholdDragReadsNoRecord() {
+        QTemporaryDir dir;
+        const QString copy = dir.filePath("demo.DAT");
+        QVERIFY(QFile::copy(VANTREL_DEMO, copy));
+        Window w;
+        QVERIFY(w.openAndCompute(copy.toStdString()));
+        TEchoDynamicsForm& e = w.echo();
+        e.setEvaluationShown(true);
+        const EvaluatedRecording* evaluated = w.recording.evaluated();
+        const int64_t built = evaluated->evaluationsBuilt();
+        const int64_t read = RecordQuery::recordsRead();
+        const auto evaluatedRows = w.child<EvaluationList>("EvaluationList")->model()->rowCount();
+        std::set<size_t> found;
+        for (int64_t db : {-60, -30, 0, 30, 60, -120}) {
+            e.setThreshold(AmplitudeUnit::Db, db);
+            // The indications found above the line, listed.
+            found.insert(e.overview()->indications().size());
+            QCOMPARE(w.child<IndicationList>("IndicationList")->model()->rowCount(),
+                     static_cast<int>(e.overview()->indications().size()));
+        }
+        e.setThreshold(AmplitudeUnit::Percent, 300);
+        QVERIFY(found.size() > 2);
+        QCOMPARE(RecordQuery::recordsRead(), read);
+        QCOMPARE(w.recording.evaluated(), evaluated);
+        QCOMPARE(evaluated->evaluationsBuilt(), built);
+        QCOMPARE(w.child<EvaluationList>("EvaluationList")->model()->rowCount(), evaluatedRows);
+    }
+
+    // The report's 缺陷汇总 menu asks only whether there is a list as it
+    // opens: it reads no record and makes no list. The list is the open
+    // recording's, there without the echo-dynamics window.
+    void theDefectListMenuMakesNoList() {
+        QTemporaryDir dir;
+        const QString copy = dir.filePath("demo.DAT");
+        QVERIFY(QFile::copy(VANTREL_DEMO, copy));
+        Window w;
+        TReportForm report(&w.form);
+        connectReportToRecording(w.recording, w.form.core(), report);
+        w.form.openFile(copy);
+        auto* menu = report.findChild<QMenu*>("DefectListMenu");
+        auto* print = report.findChild<QAction*>("DefectListPrintItem");
+        QVERIFY(menu && print);
+        emit menu->aboutToShow();
+        QVERIFY(!print->isEnabled());
+        const RecordQuery& query = w.form.core().query();
+        w.recording.setOverview(computeOverview(query, w.recording.settings()), query);
+        QVERIFY(!w.form.findChild<TEchoDynamicsForm*>());
+        const int64_t read = RecordQuery::recordsRead();
+        for (int i = 0; i < 3; ++i) {
+            emit menu->aboutToShow();
+            QVERIFY(print->isEnabled());
+        }
+        QCOMPARE(RecordQuery::recordsRead(), read);
+        QCOMPARE(w.recording.defectListsBuilt(), int64_t{0});
+        QCOMPARE(defectListInputs(w.recording)->list.rows.size(), size_t{13});
+        QCOMPARE(w.recording.defectListsBuilt(), int64_t{1});
+    }
+
     // The report window and the inspection: the cells typed into the report
     // are kept with the recording and come back on the next start; the
     // defect list is there once the evaluation is, and leaves out what the
@@ -1433,27 +1499,27 @@ private slots:
         {
             Window w;
             TReportForm report(&w.form);
-            connectReportToInspection(w.form, report);
+            connectReportToRecording(w.recording, w.form.core(), report);
             w.form.openFile(copy);
             auto* unit = qobject_cast<QLineEdit*>(report.field("QRRichText1"));
             QVERIFY(unit);
             unit->setText("检测公司");
-            QVERIFY(!w.echo().defectListInputs());
+            QVERIFY(!defectListInputs(w.recording));
             QVERIFY(w.openAndCompute(copy.toStdString()));
-            const std::optional<DefectListInputs> list = w.echo().defectListInputs();
+            const std::optional<DefectListInputs> list = defectListInputs(w.recording);
             QVERIFY(list);
             QCOMPARE(list->list.rows.size(), size_t{13});
             w.echo().setEvaluationShown(true);
             QAbstractItemModel* evaluated = w.child<EvaluationList>("EvaluationList")->model();
             evaluated->setData(evaluated->index(0, EvaluationList::Reported), Qt::Unchecked,
                                Qt::CheckStateRole);
-            QCOMPARE(w.echo().defectListInputs()->list.rows.size(), size_t{12});
-            QCOMPARE(w.echo().defectListInputs()->list.cells.at("检测单位"),
+            QCOMPARE(defectListInputs(w.recording)->list.rows.size(), size_t{12});
+            QCOMPARE(defectListInputs(w.recording)->list.cells.at("检测单位"),
                      std::string("检测公司"));
         } // closing writes what waits to be written
         Window again;
         TReportForm report(&again.form);
-        connectReportToInspection(again.form, report);
+        connectReportToRecording(again.recording, again.form.core(), report);
         again.form.openFile(copy);
         QCOMPARE(report.fieldText("QRRichText1"), QString("检测公司"));
     }
@@ -1481,7 +1547,7 @@ private slots:
         {
             Window w;
             TReportForm report(&w.form);
-            connectReportToInspection(w.form, report);
+            connectReportToRecording(w.recording, w.form.core(), report);
             QVERIFY(w.openAndCompute(copy.toStdString()));
             showReport(w, report, 185, 2);
             qobject_cast<QPlainTextEdit*>(report.field("QRRichText29"))->setPlainText("未熔合");
@@ -1501,7 +1567,7 @@ private slots:
         } // closing writes what waits to be written
         Window again;
         TReportForm report(&again.form);
-        connectReportToInspection(again.form, report);
+        connectReportToRecording(again.recording, again.form.core(), report);
         QVERIFY(again.openAndCompute(copy.toStdString()));
         showReport(again, report, 80, 0);
         QCOMPARE(report.fieldText("QRRichText29"), QString());
@@ -1599,7 +1665,7 @@ private slots:
         e.setTravel({});
         QCOMPARE(table->model()->index(13, EvaluationList::Grade).data().toString(),
                  QString("III"));
-        const std::optional<DefectListInputs> list = e.defectListInputs();
+        const std::optional<DefectListInputs> list = defectListInputs(w.recording);
         QVERIFY(list);
         QCOMPARE(list->list.rows.size(), size_t{14});
         QCOMPARE(list->list.rows.back().zone, std::string("人工"));

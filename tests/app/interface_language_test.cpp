@@ -171,7 +171,8 @@ private slots:
         appSettings().clear();
         QCOMPARE(savedLanguage(), Language::Chinese);
         QCOMPARE(interfaceLanguage(), Language::Chinese);
-        TMainForm form(nullptr, 100000);
+        OpenRecording recording(viewerDataFolder());
+        TMainForm form(recording, nullptr, 100000);
         QCOMPARE(form.findChild<QMenu*>("FileItem")->title(), QString("文件(&F)"));
         QVERIFY(form.findChild<QAction*>("LanguageChinese")->isChecked());
         QVERIFY(!form.findChild<QAction*>("LanguageEnglish")->isChecked());
@@ -181,7 +182,8 @@ private slots:
     // both languages; choosing the language in force says nothing.
     void languageMenuKeepsTheChoice() {
         appSettings().clear();
-        TMainForm form(nullptr, 100000);
+        OpenRecording recording(viewerDataFolder());
+        TMainForm form(recording, nullptr, 100000);
         QAction* english = form.findChild<QAction*>("LanguageEnglish");
         QAction* chinese = form.findChild<QAction*>("LanguageChinese");
         QCOMPARE(form.findChild<QMenu*>("LanguageItem")->title(), QString("语言/Language"));
@@ -196,7 +198,8 @@ private slots:
         QTRY_VERIFY(!form.findChild<QMessageBox*>("LanguageChangedMessage"));
         // The next start's windows show the choice.
         {
-            TMainForm next(nullptr, 100000);
+            OpenRecording again(viewerDataFolder());
+            TMainForm next(again, nullptr, 100000);
             QCOMPARE(savedLanguage(), Language::English);
         }
         chinese->trigger();
@@ -259,7 +262,8 @@ private slots:
         const QString file =
             QString::fromStdString(viewerFile("english.DAT", std::vector<int>(12, 4), {2, 6}, {4}));
 
-        TMainForm main(nullptr, 100000);
+        OpenRecording recording(viewerDataFolder());
+        TMainForm main(recording, nullptr, 100000);
         TAboutForm about(&main);
         TReportForm report(&main);
         report.setSource(TReportForm::sourceOf(main.core()));

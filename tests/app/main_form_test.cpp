@@ -39,9 +39,10 @@ class MainFormTest : public QObject {
     Q_OBJECT
 
     struct Window {
+        OpenRecording recording{viewerDataFolder()};
         TMainForm form;
         std::vector<Shown> drawn;
-        explicit Window(int pace = 0) : form(nullptr, pace) {
+        explicit Window(int pace = 0) : form(recording, nullptr, pace) {
             QObject::connect(&form, &TMainForm::frameDrawn, &form,
                              [this] { drawn.push_back(shownBy(form.core().frameTail())); });
             form.show();

@@ -63,7 +63,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const bool framed = QApplication::arguments().contains(QStringLiteral("--framed"));
 
-    TMainForm mainForm;
+    OpenRecording recording(viewerDataFolder());
+    TMainForm mainForm(recording);
     TAboutForm aboutForm(&mainForm);
     TReportForm reportForm(&mainForm);
     ViewerCore& core = mainForm.core();
