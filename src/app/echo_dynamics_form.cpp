@@ -457,8 +457,6 @@ void TEchoDynamicsForm::fileOpened() {
 
 const OverviewView& TEchoDynamicsForm::view() const { return strips_->view(); }
 
-const QImage& TEchoDynamicsForm::stripsPicture() { return strips_->picture(); }
-
 void TEchoDynamicsForm::frameDrawn() {
     int64_t cursor = -1;
     if (overview_) {

@@ -88,8 +88,6 @@ public:
     // there is no evaluation (nothing computed yet).
     std::optional<DefectListInputs> defectListInputs() const;
     const OverviewView& view() const;
-    // The strips as shown, with the marks over them.
-    const QImage& stripsPicture();
 
     // ---- commands (the controls' handlers)
     // Computes the overview of the open file anew (a computation under way

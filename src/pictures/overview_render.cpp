@@ -115,6 +115,21 @@ void drawValues(QPainter& p, const OverviewLayout& layout,
     }
 }
 
+// The plot's columns that draw the frame on screen, first .. last, or none.
+std::optional<std::pair<int, int>> cursorColumns(int width, const FramesInView& frames,
+                                                 int64_t cursor) {
+    if (cursor < frames.from || cursor >= frames.to) return std::nullopt;
+    std::optional<std::pair<int, int>> columns;
+    for (int x = 0; x < width; ++x) {
+        const auto [first, last] = frames.column(width, x);
+        if (first <= cursor && cursor < last) {
+            if (!columns) columns.emplace(x, x);
+            columns->second = x;
+        }
+    }
+    return columns;
+}
+
 // The cursor on every column that draws the frame on screen.
 void drawCursor(QPainter& p, const OverviewLayout& layout, const FramesInView& frames,
                 int64_t cursor) {
@@ -323,17 +338,33 @@ void drawEvaluation(QPainter& p, const QRect& a, const EvaluationPicture& ev,
                        kApartBand);
         if (c.indication) p.fillRect(a.left() + x, a.top(), 1, kIndicationBandHeight, kEvaluated);
     }
+}
+
+// The plot's columns the selected indication's 6 dB run takes, first ..
+// last, or none (nothing selected, or its run out of view).
+std::optional<std::pair<int, int>> selectedColumns(int width, const EvaluationPicture& ev,
+                                                   const FramesInView& frames) {
     const auto& list = ev.evaluation.indications();
-    if (ev.selected < 0 || static_cast<size_t>(ev.selected) >= list.size()) return;
-    // The selected indication's 6 dB run: a pale band across the strip with
-    // its first and last frame's columns drawn.
+    if (ev.selected < 0 || static_cast<size_t>(ev.selected) >= list.size()) return std::nullopt;
     const EvaluatedIndication& d = list[static_cast<size_t>(ev.selected)];
-    if (d.drop6End < frames.from || d.drop6Start >= frames.to) return;
+    if (d.drop6End < frames.from || d.drop6Start >= frames.to) return std::nullopt;
     const OverviewView view{frames.from, frames.to, -1};
     const int x1 = d.drop6Start < frames.from ? 0 : columnOfFrame(view, width, d.drop6Start);
     const int x2 = d.drop6End >= frames.to
                        ? width - 1
                        : std::min(columnOfFrame(view, width, d.drop6End), width - 1);
+    return std::pair{x1, x2};
+}
+
+// The selected indication's 6 dB run over the amplitude strip in its
+// evaluation view: a pale band across the strip with its first and last
+// frame's columns drawn.
+void drawSelected(QPainter& p, const QRect& a, const EvaluationPicture& ev,
+                  const FramesInView& frames) {
+    const std::optional<std::pair<int, int>> columns = selectedColumns(a.width(), ev, frames);
+    if (!columns) return;
+    const auto [x1, x2] = *columns;
+    const EvaluatedIndication& d = ev.evaluation.indications()[static_cast<size_t>(ev.selected)];
     p.fillRect(a.left() + x1, a.top(), x2 - x1 + 1, a.height(), kDrop6Band);
     if (d.drop6Start >= frames.from) p.fillRect(a.left() + x1, a.top(), 1, a.height(), kDrop6);
     if (d.drop6End < frames.to) p.fillRect(a.left() + x2, a.top(), 1, a.height(), kDrop6);
@@ -551,6 +582,18 @@ std::vector<QRect> OverviewLayout::strips() const {
 
 void drawOverviewStrips(QImage& image, const EchoOverview& o, const OverviewView& view,
                         const EvaluationPicture* evaluation, const BscanPicture* bscan) {
+    drawOverviewData(image, o, view, evaluation, bscan);
+    // The 6 dB run and the cursor lie in the plots, where nothing of the
+    // data picture is drawn after them.
+    QPainter p(&image);
+    const OverviewLayout layout = OverviewLayout::forSize(image.size(), bscan != nullptr);
+    const FramesInView frames(o, view);
+    if (evaluation) drawSelected(p, layout.amplitude, *evaluation, frames);
+    drawCursor(p, layout, frames, view.cursor);
+}
+
+void drawOverviewData(QImage& image, const EchoOverview& o, const OverviewView& view,
+                      const EvaluationPicture* evaluation, const BscanPicture* bscan) {
     QPainter p(&image);
     p.fillRect(image.rect(), kBackground);
     const OverviewLayout layout = OverviewLayout::forSize(image.size(), bscan != nullptr);
@@ -571,7 +614,6 @@ void drawOverviewStrips(QImage& image, const EchoOverview& o, const OverviewView
         drawValues(p, layout, columns, scales);
     }
     if (bscan) drawBscan(p, layout.bscan, o, frames, *bscan);
-    drawCursor(p, layout, frames, view.cursor);
     p.setPen(kFrame);
     p.setBrush(Qt::NoBrush);
     for (const QRect& r : layout.strips())
@@ -585,11 +627,11 @@ void drawBscanStrip(QImage& image, const QRect& plot, const EchoOverview& o,
     drawBscan(p, plot, o, FramesInView(o, view), bscan);
 }
 
-void drawManualIndications(QImage& image, const std::vector<Indication>& runs,
-                           const OverviewView& view, bool bscan) {
-    const OverviewLayout layout = OverviewLayout::forSize(image.size(), bscan);
+namespace {
+
+void paintManualIndications(QPainter& p, const OverviewLayout& layout,
+                            const std::vector<Indication>& runs, const OverviewView& view) {
     const int width = layout.amplitude.width();
-    QPainter p(&image);
     const QColor colour = QColor::fromRgba(kManualOutline);
     QFont font = rulerFont();
     p.setFont(font);
@@ -620,11 +662,10 @@ void drawManualIndications(QImage& image, const std::vector<Indication>& runs,
     }
 }
 
-void drawOverviewMarks(QImage& image, const std::vector<OverviewMark>& marks,
-                       const OverviewView& view, bool notesAndBlocks, bool bscan) {
-    const OverviewLayout layout = OverviewLayout::forSize(image.size(), bscan);
+void paintOverviewMarks(QPainter& p, const OverviewLayout& layout,
+                        const std::vector<OverviewMark>& marks, const OverviewView& view,
+                        bool notesAndBlocks) {
     const int width = layout.amplitude.width();
-    QPainter p(&image);
     auto inView = [&](int64_t i) { return i >= view.from && i <= view.to; };
     // The columns that hold a note: too many for lines, and notes are ticks.
     std::vector<bool> noteColumns(static_cast<size_t>(width));
@@ -667,6 +708,49 @@ void drawOverviewMarks(QImage& image, const std::vector<OverviewMark>& marks,
             break;
         }
     }
+}
+
+} // namespace
+
+void drawManualIndications(QImage& image, const std::vector<Indication>& runs,
+                           const OverviewView& view, bool bscan) {
+    QPainter p(&image);
+    paintManualIndications(p, OverviewLayout::forSize(image.size(), bscan), runs, view);
+}
+
+void drawOverviewMarks(QImage& image, const std::vector<OverviewMark>& marks,
+                       const OverviewView& view, bool notesAndBlocks, bool bscan) {
+    QPainter p(&image);
+    paintOverviewMarks(p, OverviewLayout::forSize(image.size(), bscan), marks, view,
+                       notesAndBlocks);
+}
+
+std::vector<std::pair<int, int>> overviewLiveColumns(QSize size, const EchoOverview& o,
+                                                     const OverviewView& view,
+                                                     const OverviewOverlay& overlay) {
+    const OverviewLayout layout = OverviewLayout::forSize(size, overlay.bscan);
+    const int left = layout.amplitude.left(), width = layout.amplitude.width();
+    const FramesInView frames(o, view);
+    std::vector<std::pair<int, int>> columns;
+    for (const auto& c :
+         {overlay.evaluation ? selectedColumns(width, *overlay.evaluation, frames) : std::nullopt,
+          cursorColumns(width, frames, view.cursor)})
+        if (c) columns.emplace_back(left + c->first, left + c->second);
+    return columns;
+}
+
+void drawOverviewOverlay(QImage& image, const EchoOverview& o, const OverviewView& view,
+                         const OverviewOverlay& overlay,
+                         std::optional<std::pair<int, int>> within) {
+    QPainter p(&image);
+    if (within)
+        p.setClipRect(QRect(within->first, 0, within->second - within->first + 1, image.height()));
+    const OverviewLayout layout = OverviewLayout::forSize(image.size(), overlay.bscan);
+    const FramesInView frames(o, view);
+    if (overlay.evaluation) drawSelected(p, layout.amplitude, *overlay.evaluation, frames);
+    drawCursor(p, layout, frames, view.cursor);
+    if (overlay.marks) paintOverviewMarks(p, layout, *overlay.marks, view, overlay.notesAndBlocks);
+    if (overlay.manual) paintManualIndications(p, layout, *overlay.manual, view);
 }
 
 } // namespace vantrel
