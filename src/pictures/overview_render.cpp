@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <span>
 #include <vector>
@@ -662,11 +663,18 @@ void paintManualIndications(QPainter& p, const OverviewLayout& layout,
     }
 }
 
+constexpr std::pair<int, int> kEveryColumn{std::numeric_limits<int>::min(),
+                                           std::numeric_limits<int>::max()};
+
+// The marks over the strips, those over plot columns within.first ..
+// within.second only (the painter is clipped to them).
 void paintOverviewMarks(QPainter& p, const OverviewLayout& layout,
                         const std::vector<OverviewMark>& marks, const OverviewView& view,
-                        bool notesAndBlocks) {
+                        bool notesAndBlocks, std::pair<int, int> within) {
     const int width = layout.amplitude.width();
+    const std::vector<QRect> strips = layout.strips();
     auto inView = [&](int64_t i) { return i >= view.from && i <= view.to; };
+    auto drawn = [&](int x1, int x2) { return x2 >= within.first && x1 <= within.second; };
     // The columns that hold a note: too many for lines, and notes are ticks.
     std::vector<bool> noteColumns(static_cast<size_t>(width));
     int noted = 0;
@@ -687,23 +695,26 @@ void paintOverviewMarks(QPainter& p, const OverviewLayout& layout,
         case OverviewMark::Kind::Damaged: {
             if (m.end <= view.from || m.first >= view.to) break;
             const int x2 = std::max(columnOfFrame(view, width, m.end), x + 1);
-            for (const QRect& r : layout.strips())
+            if (!drawn(x, x2 - 1)) break;
+            for (const QRect& r : strips)
                 p.fillRect(r.left() + x, r.top(), x2 - x, r.height(), kDamaged);
             break;
         }
-        case OverviewMark::Kind::Missing:
-            if (!inView(m.first)) break;
-            for (const QRect& r : layout.strips())
-                p.fillRect(r.left() + std::min(x, width - 2), r.top(), 2, r.height(), kMissing);
+        case OverviewMark::Kind::Missing: {
+            const int left = std::min(x, width - 2);
+            if (!inView(m.first) || !drawn(left, left + 1)) break;
+            for (const QRect& r : strips)
+                p.fillRect(r.left() + left, r.top(), 2, r.height(), kMissing);
             break;
+        }
         case OverviewMark::Kind::Note:
-            if (!inView(m.first) || x >= width) break;
-            for (const QRect& r : layout.strips())
+            if (!inView(m.first) || x >= width || !drawn(x, x)) break;
+            for (const QRect& r : strips)
                 p.fillRect(r.left() + x, r.top(), 1,
                            noteTicks ? std::min(4, r.height()) : r.height(), kNote);
             break;
         case OverviewMark::Kind::Block:
-            if (!inView(m.first) || x >= width) break;
+            if (!inView(m.first) || x >= width || !drawn(x, x)) break;
             p.fillRect(layout.position.left() + x, layout.position.bottom() - 4, 1, 5, kBlock);
             break;
         }
@@ -721,8 +732,8 @@ void drawManualIndications(QImage& image, const std::vector<Indication>& runs,
 void drawOverviewMarks(QImage& image, const std::vector<OverviewMark>& marks,
                        const OverviewView& view, bool notesAndBlocks, bool bscan) {
     QPainter p(&image);
-    paintOverviewMarks(p, OverviewLayout::forSize(image.size(), bscan), marks, view,
-                       notesAndBlocks);
+    paintOverviewMarks(p, OverviewLayout::forSize(image.size(), bscan), marks, view, notesAndBlocks,
+                       kEveryColumn);
 }
 
 std::vector<std::pair<int, int>> overviewLiveColumns(QSize size, const EchoOverview& o,
@@ -743,13 +754,18 @@ void drawOverviewOverlay(QImage& image, const EchoOverview& o, const OverviewVie
                          const OverviewOverlay& overlay,
                          std::optional<std::pair<int, int>> within) {
     QPainter p(&image);
-    if (within)
-        p.setClipRect(QRect(within->first, 0, within->second - within->first + 1, image.height()));
     const OverviewLayout layout = OverviewLayout::forSize(image.size(), overlay.bscan);
+    std::pair<int, int> columns = kEveryColumn;
+    if (within) {
+        p.setClipRect(QRect(within->first, 0, within->second - within->first + 1, image.height()));
+        columns = {within->first - layout.amplitude.left(),
+                   within->second - layout.amplitude.left()};
+    }
     const FramesInView frames(o, view);
     if (overlay.evaluation) drawSelected(p, layout.amplitude, *overlay.evaluation, frames);
     drawCursor(p, layout, frames, view.cursor);
-    if (overlay.marks) paintOverviewMarks(p, layout, *overlay.marks, view, overlay.notesAndBlocks);
+    if (overlay.marks)
+        paintOverviewMarks(p, layout, *overlay.marks, view, overlay.notesAndBlocks, columns);
     if (overlay.manual) paintManualIndications(p, layout, *overlay.manual, view);
 }
 
