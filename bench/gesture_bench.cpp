@@ -44,9 +44,13 @@ struct OpenWindows {
     }
 };
 
+// Made by the first benchmark that asks, closed by main() before the
+// application goes.
+std::unique_ptr<OpenWindows> openWindows;
+
 OpenWindows* windows() {
-    static OpenWindows* open = new OpenWindows;
-    return open->echo->overview() && open->strips ? open : nullptr;
+    if (!openWindows) openWindows = std::make_unique<OpenWindows>();
+    return openWindows->echo->overview() && openWindows->strips ? openWindows.get() : nullptr;
 }
 
 // One playback step with the echo-dynamics window open: the main window
@@ -117,5 +121,6 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    openWindows.reset();
     return 0;
 }
