@@ -116,7 +116,8 @@ void drawValues(QPainter& p, const OverviewLayout& layout,
     }
 }
 
-// The plot's columns that draw the frame on screen, first .. last, or none.
+// The plot's columns that draw the frame on screen, first .. last, or none
+// (the columns of a frame lie side by side).
 std::optional<std::pair<int, int>> cursorColumns(int width, const FramesInView& frames,
                                                  int64_t cursor) {
     if (cursor < frames.from || cursor >= frames.to) return std::nullopt;
@@ -134,14 +135,11 @@ std::optional<std::pair<int, int>> cursorColumns(int width, const FramesInView& 
 // The cursor on every column that draws the frame on screen.
 void drawCursor(QPainter& p, const OverviewLayout& layout, const FramesInView& frames,
                 int64_t cursor) {
-    const int width = layout.amplitude.width();
-    if (cursor < frames.from || cursor >= frames.to) return;
-    for (int x = 0; x < width; ++x) {
-        const auto [first, last] = frames.column(width, x);
-        if (first <= cursor && cursor < last)
-            for (const QRect& r : layout.strips())
-                p.fillRect(r.left() + x, r.top(), 1, r.height(), kCursor);
-    }
+    const auto columns = cursorColumns(layout.amplitude.width(), frames, cursor);
+    if (!columns) return;
+    const auto [x1, x2] = *columns;
+    for (const QRect& r : layout.strips())
+        p.fillRect(r.left() + x1, r.top(), x2 - x1 + 1, r.height(), kCursor);
 }
 
 QString translated(const char* text) { return QCoreApplication::translate("OverviewStrips", text); }
