@@ -24,6 +24,10 @@ std::pair<int64_t, int64_t> framesOfColumn(const OverviewView& view, int plotWid
     return {first, std::max(frameAtColumn(view, plotWidth, x + 1), first + 1)};
 }
 
+int64_t frameUnderColumn(const OverviewView& view, int plotWidth, int x, int64_t total) {
+    return std::min(frameAtColumn(view, plotWidth, x), total - 1);
+}
+
 OverviewView showFrames(const OverviewView& view, int64_t from, int64_t to, int64_t total) {
     const int64_t n = std::clamp(to - from, std::min(kFewestFramesInView, total), total);
     from = std::clamp<int64_t>(from, 0, total - n);

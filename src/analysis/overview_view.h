@@ -36,6 +36,12 @@ int columnOfFrame(const OverviewView& view, int plotWidth, int64_t frame);
 // under it). The view must lie within the file.
 std::pair<int64_t, int64_t> framesOfColumn(const OverviewView& view, int plotWidth, int x);
 
+// The shown frame the strips answer for column x (a click, a tooltip, the
+// threshold under the pointer): the column's first frame, kept within a file
+// of `total` frames (total > 0), so that the plot's right edge and anything
+// past it answer the file's last frame where the view reaches the file's end.
+int64_t frameUnderColumn(const OverviewView& view, int plotWidth, int x, int64_t total);
+
 // ---- the view rules; `total` is the overview's count of shown frames.
 
 // Frames from .. to - 1, kept within the file: at least kFewestFramesInView

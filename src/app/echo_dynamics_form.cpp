@@ -234,8 +234,6 @@ void TEchoDynamicsForm::fileOpened() {
 
 const OverviewView& TEchoDynamicsForm::view() const { return strips_->view(); }
 
-const QImage& TEchoDynamicsForm::stripsPicture() { return strips_->picture(); }
-
 void TEchoDynamicsForm::frameDrawn() {
     int64_t cursor = -1;
     if (overview()) {

@@ -83,8 +83,6 @@ public:
     // The travel the calibration gives, if any.
     std::optional<Travel> travel() const { return recording_.travel(); }
     const OverviewView& view() const;
-    // The strips as shown, with the marks over them.
-    const QImage& stripsPicture();
 
     // ---- commands (the controls' handlers)
     // Computes the overview of the open file anew (a computation under way

@@ -7,6 +7,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <cstring>
 
 #include "analysis/indication_table.h"
 #include "display/display_text.h"
@@ -52,13 +53,19 @@ void EchoStrips::setOverview(const EchoOverview* overview, const std::vector<Ove
     overview_ = overview;
     marks_ = marks;
     if (!hasFrames()) drag_ = Drag::None; // the overview went from under the pointer
+    bscanColumns_.clear();
+    bscanFor_.reset();
     invalidate();
 }
 
 void EchoStrips::setView(const OverviewView& view) {
     if (view == view_) return;
+    const bool framesMoved = view.from != view_.from || view.to != view_.to;
     view_ = view;
-    invalidate();
+    if (framesMoved)
+        invalidate();
+    else
+        liveChanged(); // the cursor alone
 }
 
 void EchoStrips::setEmptyText(const QString& text) {
@@ -85,44 +92,114 @@ void EchoStrips::setBscanSources(RecordQuery* reader, const Evaluation* outlined
 void EchoStrips::setNotesAndBlocksShown(bool shown) {
     if (shown == notesAndBlocks_) return;
     notesAndBlocks_ = shown;
-    invalidate();
+    overlayChanged();
 }
 
 void EchoStrips::invalidate() {
-    dirty_ = true;
+    dataValid_ = false;
+    update();
+}
+
+void EchoStrips::overlayChanged() {
+    overlayValid_ = false;
+    update();
+}
+
+void EchoStrips::liveChanged() {
+    liveMoved_ = true;
     update();
 }
 
 const QImage& EchoStrips::picture() {
-    if (dirty_ || picture_.size() != size()) render();
+    if (!dataValid_ || data_.size() != size().expandedTo(QSize(1, 1))) renderData();
+    if (!overlayValid_) {
+        picture_ = data_.copy();
+        if (hasFrames()) drawOverlay(std::nullopt);
+        overlayValid_ = true;
+    } else if (liveMoved_) {
+        redrawLiveColumns();
+    }
+    liveColumns_ = liveColumns();
+    liveMoved_ = false;
     return picture_;
 }
 
-void EchoStrips::render() {
-    dirty_ = false;
-    picture_ = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+void EchoStrips::redrawLiveColumns() {
+    // The columns the cursor and the selection took and the ones they take
+    // now, put back from the data picture and drawn over again; near ones
+    // at once (a playback step moves the cursor a column at most).
+    std::vector<std::pair<int, int>> spans = liveColumns();
+    spans.insert(spans.end(), liveColumns_.begin(), liveColumns_.end());
+    std::sort(spans.begin(), spans.end());
+    constexpr int kNear = 16;
+    std::vector<std::pair<int, int>> merged;
+    for (const auto& c : spans)
+        if (!merged.empty() && c.first <= merged.back().second + kNear)
+            merged.back().second = std::max(merged.back().second, c.second);
+        else
+            merged.push_back(c);
+    for (const auto& [first, last] : merged) {
+        const int x = std::max(first, 0), n = std::min(last, picture_.width() - 1) - x + 1;
+        if (n <= 0) continue;
+        for (int y = 0; y < picture_.height(); ++y)
+            std::memcpy(reinterpret_cast<QRgb*>(picture_.scanLine(y)) + x,
+                        reinterpret_cast<const QRgb*>(data_.constScanLine(y)) + x,
+                        static_cast<size_t>(n) * sizeof(QRgb));
+        drawOverlay(std::pair{x, x + n - 1});
+    }
+}
+
+void EchoStrips::renderData() {
+    dataValid_ = true;
+    overlayValid_ = false;
+    data_ = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
     if (!hasFrames()) {
-        picture_.fill(Qt::white);
-        QPainter p(&picture_);
+        data_.fill(Qt::white);
+        QPainter p(&data_);
         p.setPen(kEmptyText);
-        p.drawText(picture_.rect(), Qt::AlignCenter,
+        p.drawText(data_.rect(), Qt::AlignCenter,
                    overview_ ? tr("文件中没有可显示的帧") : emptyText_);
         return;
     }
-    const OverviewLayout strips = OverviewLayout::forSize(picture_.size(), bscanShown_);
-    bscanColumns_.clear();
-    if (bscanShown_) {
-        const OverviewView view = showFrames(view_, view_.from, view_.to, overview_->frameCount());
-        bscanColumns_ = bscanStripColumns(*overview_, bscanReader_, view, strips.bscan.width());
-    }
+    updateBscanColumns(OverviewLayout::forSize(data_.size(), bscanShown_).bscan.width());
     const BscanPicture bscan{bscanColumns_, outlined_};
-    std::optional<EvaluationPicture> evaluation;
-    if (evaluation_ && evaluationSummaries_)
-        evaluation.emplace(EvaluationPicture{*evaluation_, *evaluationSummaries_, selected_});
-    drawOverviewStrips(picture_, *overview_, view_, evaluation ? &*evaluation : nullptr,
-                       bscanShown_ ? &bscan : nullptr);
-    if (marks_) drawOverviewMarks(picture_, *marks_, view_, notesAndBlocks_, bscanShown_);
-    drawManualIndications(picture_, manual_, view_, bscanShown_);
+    const std::optional<EvaluationPicture> evaluation = evaluationPicture();
+    drawOverviewData(data_, *overview_, view_, evaluation ? &*evaluation : nullptr,
+                     bscanShown_ ? &bscan : nullptr);
+}
+
+void EchoStrips::updateBscanColumns(int width) {
+    if (!bscanShown_) {
+        bscanColumns_.clear();
+        bscanFor_.reset();
+        return;
+    }
+    const OverviewView view = showFrames(view_, view_.from, view_.to, overview_->frameCount());
+    const BscanKey key{bscanReader_, view.from, view.to, width};
+    if (bscanFor_ == key) return;
+    bscanColumns_ = bscanStripColumns(*overview_, bscanReader_, view, width);
+    bscanFor_ = key;
+}
+
+std::optional<EvaluationPicture> EchoStrips::evaluationPicture() const {
+    if (!evaluation_ || !evaluationSummaries_) return std::nullopt;
+    return EvaluationPicture{*evaluation_, *evaluationSummaries_, selected_};
+}
+
+void EchoStrips::drawOverlay(std::optional<std::pair<int, int>> within) {
+    const std::optional<EvaluationPicture> evaluation = evaluationPicture();
+    const OverviewOverlay overlay{evaluation ? &*evaluation : nullptr, marks_, notesAndBlocks_,
+                                  &manual_, bscanShown_};
+    drawOverviewOverlay(picture_, *overview_, view_, overlay, within);
+}
+
+std::vector<std::pair<int, int>> EchoStrips::liveColumns() const {
+    if (!hasFrames()) return {};
+    const std::optional<EvaluationPicture> evaluation = evaluationPicture();
+    OverviewOverlay overlay;
+    overlay.evaluation = evaluation ? &*evaluation : nullptr;
+    overlay.bscan = bscanShown_;
+    return overviewLiveColumns(picture_.size(), *overview_, view_, overlay);
 }
 
 void EchoStrips::paintEvent(QPaintEvent*) {
@@ -140,7 +217,7 @@ void EchoStrips::paintEvent(QPaintEvent*) {
 
 void EchoStrips::setManualIndications(std::vector<Indication> runs) {
     manual_ = std::move(runs);
-    invalidate();
+    overlayChanged();
 }
 
 void EchoStrips::resizeEvent(QResizeEvent*) { invalidate(); }
@@ -273,7 +350,7 @@ void EchoStrips::setEvaluation(const Evaluation* evaluation, const EvaluationSum
 void EchoStrips::setSelectedIndication(int index) {
     if (selected_ == index) return;
     selected_ = index;
-    invalidate();
+    liveChanged();
 }
 
 bool EchoStrips::thresholdUnder(const QPoint& at) {
@@ -281,8 +358,8 @@ bool EchoStrips::thresholdUnder(const QPoint& at) {
     if (!hasFrames() || evaluation_ || at.x() < plot.left() || at.x() > plot.right() ||
         at.y() < plot.top() - kGrip || at.y() > plot.bottom() + kGrip)
         return false;
-    const int64_t i = std::min(frameAtColumn(view_, plot.width(), at.x() - plot.left()),
-                               overview_->frameCount() - 1);
+    const int64_t i =
+        frameUnderColumn(view_, plot.width(), at.x() - plot.left(), overview_->frameCount());
     const OverviewRecord& rec = overview_->recordOf(i);
     const OverviewScales s = OverviewScales::of(*overview_, view_);
     const bool db = rec.unit == AmplitudeUnit::Db;
@@ -299,7 +376,7 @@ int EchoStrips::columnUnder(int x) const {
 
 int64_t EchoStrips::frameUnder(int x) const {
     const int width = layout().amplitude.width();
-    return std::min(frameAtColumn(view_, width, columnUnder(x)), overview_->frameCount() - 1);
+    return frameUnderColumn(view_, width, columnUnder(x), overview_->frameCount());
 }
 
 void EchoStrips::seekTo(int x) {
@@ -314,7 +391,7 @@ QString EchoStrips::describeColumn(int x) const {
     if (!hasFrames()) return {};
     const int width = OverviewLayout::forSize(picture_.size(), bscanShown_).amplitude.width();
     QStringList lines = marksNear(x);
-    const int64_t i = std::min(frameAtColumn(view_, width, x), overview_->frameCount() - 1);
+    const int64_t i = frameUnderColumn(view_, width, x, overview_->frameCount());
     // In the list's words; a value no real frame holds says so, as there.
     const IndicationTexts t = frameTexts(*overview_, i);
     auto text = [](const std::string& s, bool beyond) {
@@ -342,7 +419,7 @@ QString EchoStrips::describeBscan(int x, int y) const {
         return {};
     // The frame under the pointer, as on the strips above; the amplitude is
     // the one drawn there.
-    const int64_t i = std::min(frameAtColumn(view_, plot.width(), x), overview_->frameCount() - 1);
+    const int64_t i = frameUnderColumn(view_, plot.width(), x, overview_->frameCount());
     const std::pair<int, int> samples = bscanSamplesOfRow(y, plot.height());
     const int s0 = samples.first;
     const uint8_t sample = bscanRowValue(bscanColumns_[static_cast<size_t>(x)], samples);

@@ -11,6 +11,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "analysis/bscan.h"
@@ -48,21 +50,18 @@ public:
     bool bscanShown() const { return bscanShown_; }
     // Where the strips lie in the widget as it is now.
     OverviewLayout layout() const { return OverviewLayout::forSize(size(), bscanShown_); }
-    // The columns of the B-scan strip as last drawn.
-    const std::vector<BscanColumn>& bscanColumns() const { return bscanColumns_; }
     // The inspector's manual indications, outlined over the strips.
     void setManualIndications(std::vector<Indication> runs);
     // The evaluated indication whose 6 dB run is marked, or -1.
     void setSelectedIndication(int index);
-    // Something the picture shows changed (thresholds, indications).
+    // Something the data picture shows changed (the thresholds, the
+    // indications): drawn again at the next paint.
     void invalidate();
 
     const OverviewView& view() const { return view_; }
     // Room for the strips, and for the B-scan's 280 sample positions when
     // it is shown.
     QSize sizeHint() const override;
-    // The strips as shown, with the marks over them.
-    const QImage& picture();
     // The tooltip for column x of the plots (relative to the plot): the
     // marks near it and the values of its first frame.
     QString describeColumn(int x) const;
@@ -89,6 +88,7 @@ protected:
     bool event(QEvent* e) override;
 
 private:
+    friend class EchoStripsTestPeer;
     enum class Drag { None, Seek, Threshold, Pan, Mark };
     bool hasFrames() const { return overview_ && overview_->frameCount() > 0; }
     // Whether `at` lies on the threshold line of the amplitude strip; notes
@@ -101,7 +101,27 @@ private:
     int columnUnder(int x) const;
     // The texts of the marks near column x of the plots.
     QStringList marksNear(int x) const;
-    void render();
+
+    // The strips as shown: the data picture, with the overlay (the selected
+    // 6 dB run, the cursor, the marks and the manual indications) over it.
+    const QImage& picture();
+    // The marks, the manual indications or whether notes are shown changed:
+    // the overlay is drawn again over the whole data picture.
+    void overlayChanged();
+    // The cursor or the selected indication moved: only the columns they
+    // took and take are drawn again.
+    void liveChanged();
+    void renderData();
+    // Puts back the columns the cursor and the selection took and take from
+    // the data picture and draws the overlay over them again.
+    void redrawLiveColumns();
+    // The evaluation view's picture of the amplitude strip, if shown.
+    std::optional<EvaluationPicture> evaluationPicture() const;
+    void updateBscanColumns(int width);
+    // The overlay over picture_ (within image columns first .. last, where
+    // given), and the columns its moving parts take.
+    void drawOverlay(std::optional<std::pair<int, int>> within);
+    std::vector<std::pair<int, int>> liveColumns() const;
 
     const EchoOverview* overview_ = nullptr;
     const std::vector<OverviewMark>* marks_ = nullptr;
@@ -114,10 +134,29 @@ private:
     bool bscanShown_ = true;
     RecordQuery* bscanReader_ = nullptr;
     const Evaluation* outlined_ = nullptr;
-    std::vector<BscanColumn> bscanColumns_;
     std::vector<Indication> manual_;
-    QImage picture_;
-    bool dirty_ = true;
+
+    // The data picture (drawOverviewData), made again only when the frames
+    // in view, the size or what it is drawn from change; a cursor step or a
+    // playback step draws over picture_, a copy of it, and reads nothing.
+    QImage data_, picture_;
+    // Whether data_ shows what is set now; whether picture_ is data_ with
+    // the overlay; whether the cursor or the selection moved since, and the
+    // image columns they take in picture_.
+    bool dataValid_ = false, overlayValid_ = false, liveMoved_ = false;
+    std::vector<std::pair<int, int>> liveColumns_;
+    // The B-scan strip's columns (read from the records for a narrow view),
+    // and the frames, width and reader they were made for: a new data
+    // picture for the same frames (the thresholds, the evaluation) reuses
+    // them. Dropped with the overview.
+    struct BscanKey {
+        const RecordQuery* reader;
+        int64_t from, to;
+        int width;
+        bool operator==(const BscanKey&) const = default;
+    };
+    std::vector<BscanColumn> bscanColumns_;
+    std::optional<BscanKey> bscanFor_;
 
     Drag drag_ = Drag::None;
     AmplitudeUnit dragUnit_ = AmplitudeUnit::Percent;

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <span>
 #include <vector>
@@ -115,17 +116,30 @@ void drawValues(QPainter& p, const OverviewLayout& layout,
     }
 }
 
+// The plot's columns that draw the frame on screen, first .. last, or none
+// (the columns of a frame lie side by side).
+std::optional<std::pair<int, int>> cursorColumns(int width, const FramesInView& frames,
+                                                 int64_t cursor) {
+    if (cursor < frames.from || cursor >= frames.to) return std::nullopt;
+    std::optional<std::pair<int, int>> columns;
+    for (int x = 0; x < width; ++x) {
+        const auto [first, last] = frames.column(width, x);
+        if (first <= cursor && cursor < last) {
+            if (!columns) columns.emplace(x, x);
+            columns->second = x;
+        }
+    }
+    return columns;
+}
+
 // The cursor on every column that draws the frame on screen.
 void drawCursor(QPainter& p, const OverviewLayout& layout, const FramesInView& frames,
                 int64_t cursor) {
-    const int width = layout.amplitude.width();
-    if (cursor < frames.from || cursor >= frames.to) return;
-    for (int x = 0; x < width; ++x) {
-        const auto [first, last] = frames.column(width, x);
-        if (first <= cursor && cursor < last)
-            for (const QRect& r : layout.strips())
-                p.fillRect(r.left() + x, r.top(), 1, r.height(), kCursor);
-    }
+    const auto columns = cursorColumns(layout.amplitude.width(), frames, cursor);
+    if (!columns) return;
+    const auto [x1, x2] = *columns;
+    for (const QRect& r : layout.strips())
+        p.fillRect(r.left() + x1, r.top(), x2 - x1 + 1, r.height(), kCursor);
 }
 
 QString translated(const char* text) { return QCoreApplication::translate("OverviewStrips", text); }
@@ -323,17 +337,33 @@ void drawEvaluation(QPainter& p, const QRect& a, const EvaluationPicture& ev,
                        kApartBand);
         if (c.indication) p.fillRect(a.left() + x, a.top(), 1, kIndicationBandHeight, kEvaluated);
     }
+}
+
+// The plot's columns the selected indication's 6 dB run takes, first ..
+// last, or none (nothing selected, or its run out of view).
+std::optional<std::pair<int, int>> selectedColumns(int width, const EvaluationPicture& ev,
+                                                   const FramesInView& frames) {
     const auto& list = ev.evaluation.indications();
-    if (ev.selected < 0 || static_cast<size_t>(ev.selected) >= list.size()) return;
-    // The selected indication's 6 dB run: a pale band across the strip with
-    // its first and last frame's columns drawn.
+    if (ev.selected < 0 || static_cast<size_t>(ev.selected) >= list.size()) return std::nullopt;
     const EvaluatedIndication& d = list[static_cast<size_t>(ev.selected)];
-    if (d.drop6End < frames.from || d.drop6Start >= frames.to) return;
+    if (d.drop6End < frames.from || d.drop6Start >= frames.to) return std::nullopt;
     const OverviewView view{frames.from, frames.to, -1};
     const int x1 = d.drop6Start < frames.from ? 0 : columnOfFrame(view, width, d.drop6Start);
     const int x2 = d.drop6End >= frames.to
                        ? width - 1
                        : std::min(columnOfFrame(view, width, d.drop6End), width - 1);
+    return std::pair{x1, x2};
+}
+
+// The selected indication's 6 dB run over the amplitude strip in its
+// evaluation view: a pale band across the strip with its first and last
+// frame's columns drawn.
+void drawSelected(QPainter& p, const QRect& a, const EvaluationPicture& ev,
+                  const FramesInView& frames) {
+    const std::optional<std::pair<int, int>> columns = selectedColumns(a.width(), ev, frames);
+    if (!columns) return;
+    const auto [x1, x2] = *columns;
+    const EvaluatedIndication& d = ev.evaluation.indications()[static_cast<size_t>(ev.selected)];
     p.fillRect(a.left() + x1, a.top(), x2 - x1 + 1, a.height(), kDrop6Band);
     if (d.drop6Start >= frames.from) p.fillRect(a.left() + x1, a.top(), 1, a.height(), kDrop6);
     if (d.drop6End < frames.to) p.fillRect(a.left() + x2, a.top(), 1, a.height(), kDrop6);
@@ -551,6 +581,18 @@ std::vector<QRect> OverviewLayout::strips() const {
 
 void drawOverviewStrips(QImage& image, const EchoOverview& o, const OverviewView& view,
                         const EvaluationPicture* evaluation, const BscanPicture* bscan) {
+    drawOverviewData(image, o, view, evaluation, bscan);
+    // The 6 dB run and the cursor lie in the plots, where nothing of the
+    // data picture is drawn after them.
+    QPainter p(&image);
+    const OverviewLayout layout = OverviewLayout::forSize(image.size(), bscan != nullptr);
+    const FramesInView frames(o, view);
+    if (evaluation) drawSelected(p, layout.amplitude, *evaluation, frames);
+    drawCursor(p, layout, frames, view.cursor);
+}
+
+void drawOverviewData(QImage& image, const EchoOverview& o, const OverviewView& view,
+                      const EvaluationPicture* evaluation, const BscanPicture* bscan) {
     QPainter p(&image);
     p.fillRect(image.rect(), kBackground);
     const OverviewLayout layout = OverviewLayout::forSize(image.size(), bscan != nullptr);
@@ -571,7 +613,6 @@ void drawOverviewStrips(QImage& image, const EchoOverview& o, const OverviewView
         drawValues(p, layout, columns, scales);
     }
     if (bscan) drawBscan(p, layout.bscan, o, frames, *bscan);
-    drawCursor(p, layout, frames, view.cursor);
     p.setPen(kFrame);
     p.setBrush(Qt::NoBrush);
     for (const QRect& r : layout.strips())
@@ -585,11 +626,11 @@ void drawBscanStrip(QImage& image, const QRect& plot, const EchoOverview& o,
     drawBscan(p, plot, o, FramesInView(o, view), bscan);
 }
 
-void drawManualIndications(QImage& image, const std::vector<Indication>& runs,
-                           const OverviewView& view, bool bscan) {
-    const OverviewLayout layout = OverviewLayout::forSize(image.size(), bscan);
+namespace {
+
+void paintManualIndications(QPainter& p, const OverviewLayout& layout,
+                            const std::vector<Indication>& runs, const OverviewView& view) {
     const int width = layout.amplitude.width();
-    QPainter p(&image);
     const QColor colour = QColor::fromRgba(kManualOutline);
     QFont font = rulerFont();
     p.setFont(font);
@@ -620,12 +661,18 @@ void drawManualIndications(QImage& image, const std::vector<Indication>& runs,
     }
 }
 
-void drawOverviewMarks(QImage& image, const std::vector<OverviewMark>& marks,
-                       const OverviewView& view, bool notesAndBlocks, bool bscan) {
-    const OverviewLayout layout = OverviewLayout::forSize(image.size(), bscan);
+constexpr std::pair<int, int> kEveryColumn{std::numeric_limits<int>::min(),
+                                           std::numeric_limits<int>::max()};
+
+// The marks over the strips, those over plot columns within.first ..
+// within.second only (the painter is clipped to them).
+void paintOverviewMarks(QPainter& p, const OverviewLayout& layout,
+                        const std::vector<OverviewMark>& marks, const OverviewView& view,
+                        bool notesAndBlocks, std::pair<int, int> within) {
     const int width = layout.amplitude.width();
-    QPainter p(&image);
+    const std::vector<QRect> strips = layout.strips();
     auto inView = [&](int64_t i) { return i >= view.from && i <= view.to; };
+    auto drawn = [&](int x1, int x2) { return x2 >= within.first && x1 <= within.second; };
     // The columns that hold a note: too many for lines, and notes are ticks.
     std::vector<bool> noteColumns(static_cast<size_t>(width));
     int noted = 0;
@@ -646,27 +693,78 @@ void drawOverviewMarks(QImage& image, const std::vector<OverviewMark>& marks,
         case OverviewMark::Kind::Damaged: {
             if (m.end <= view.from || m.first >= view.to) break;
             const int x2 = std::max(columnOfFrame(view, width, m.end), x + 1);
-            for (const QRect& r : layout.strips())
+            if (!drawn(x, x2 - 1)) break;
+            for (const QRect& r : strips)
                 p.fillRect(r.left() + x, r.top(), x2 - x, r.height(), kDamaged);
             break;
         }
-        case OverviewMark::Kind::Missing:
-            if (!inView(m.first)) break;
-            for (const QRect& r : layout.strips())
-                p.fillRect(r.left() + std::min(x, width - 2), r.top(), 2, r.height(), kMissing);
+        case OverviewMark::Kind::Missing: {
+            const int left = std::min(x, width - 2);
+            if (!inView(m.first) || !drawn(left, left + 1)) break;
+            for (const QRect& r : strips)
+                p.fillRect(r.left() + left, r.top(), 2, r.height(), kMissing);
             break;
+        }
         case OverviewMark::Kind::Note:
-            if (!inView(m.first) || x >= width) break;
-            for (const QRect& r : layout.strips())
+            if (!inView(m.first) || x >= width || !drawn(x, x)) break;
+            for (const QRect& r : strips)
                 p.fillRect(r.left() + x, r.top(), 1,
                            noteTicks ? std::min(4, r.height()) : r.height(), kNote);
             break;
         case OverviewMark::Kind::Block:
-            if (!inView(m.first) || x >= width) break;
+            if (!inView(m.first) || x >= width || !drawn(x, x)) break;
             p.fillRect(layout.position.left() + x, layout.position.bottom() - 4, 1, 5, kBlock);
             break;
         }
     }
+}
+
+} // namespace
+
+void drawManualIndications(QImage& image, const std::vector<Indication>& runs,
+                           const OverviewView& view, bool bscan) {
+    QPainter p(&image);
+    paintManualIndications(p, OverviewLayout::forSize(image.size(), bscan), runs, view);
+}
+
+void drawOverviewMarks(QImage& image, const std::vector<OverviewMark>& marks,
+                       const OverviewView& view, bool notesAndBlocks, bool bscan) {
+    QPainter p(&image);
+    paintOverviewMarks(p, OverviewLayout::forSize(image.size(), bscan), marks, view, notesAndBlocks,
+                       kEveryColumn);
+}
+
+std::vector<std::pair<int, int>> overviewLiveColumns(QSize size, const EchoOverview& o,
+                                                     const OverviewView& view,
+                                                     const OverviewOverlay& overlay) {
+    const OverviewLayout layout = OverviewLayout::forSize(size, overlay.bscan);
+    const int left = layout.amplitude.left(), width = layout.amplitude.width();
+    const FramesInView frames(o, view);
+    std::vector<std::pair<int, int>> columns;
+    for (const auto& c :
+         {overlay.evaluation ? selectedColumns(width, *overlay.evaluation, frames) : std::nullopt,
+          cursorColumns(width, frames, view.cursor)})
+        if (c) columns.emplace_back(left + c->first, left + c->second);
+    return columns;
+}
+
+void drawOverviewOverlay(QImage& image, const EchoOverview& o, const OverviewView& view,
+                         const OverviewOverlay& overlay,
+                         std::optional<std::pair<int, int>> within) {
+    QPainter p(&image);
+    const OverviewLayout layout = OverviewLayout::forSize(image.size(), overlay.bscan);
+    std::pair<int, int> columns = kEveryColumn;
+    if (within) {
+        p.setClipRect(QRect(within->first, 0, within->second - within->first + 1, image.height()));
+        columns = {within->first - layout.amplitude.left(),
+                   within->second - layout.amplitude.left()};
+    }
+    const FramesInView frames(o, view);
+    if (overlay.evaluation) drawSelected(p, layout.amplitude, *overlay.evaluation, frames);
+    drawCursor(p, layout, frames, view.cursor);
+    if (overlay.marks)
+        paintOverviewMarks(p, layout, *overlay.marks, view, overlay.notesAndBlocks, columns);
+    if (overlay.manual) paintManualIndications(p, layout, *overlay.manual, view);
 }
 
 } // namespace vantrel

@@ -9,6 +9,8 @@
 #include <QImage>
 
 #include <cstdint>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "analysis/bscan.h"
@@ -65,6 +67,39 @@ void drawBscanStrip(QImage& image, const QRect& plot, const EchoOverview& overvi
 void drawOverviewStrips(QImage& image, const EchoOverview& overview, const OverviewView& view,
                         const EvaluationPicture* evaluation = nullptr,
                         const BscanPicture* bscan = nullptr);
+
+// The strips in two layers, for a window that keeps the first and redraws
+// only what moves. The data picture: all drawOverviewStrips draws but the
+// cursor and the selected indication's 6 dB run, so it changes only with the
+// frames in view (not the cursor), the size and what it is drawn from.
+void drawOverviewData(QImage& image, const EchoOverview& overview, const OverviewView& view,
+                      const EvaluationPicture* evaluation = nullptr,
+                      const BscanPicture* bscan = nullptr);
+// What lies over the data picture, drawn over it in this order: the
+// selected indication's 6 dB run (with `evaluation`), the cursor
+// (view.cursor), the marks (drawOverviewMarks) and the manual indications
+// (drawManualIndications). The data picture with its overlay is, pixel for
+// pixel, drawOverviewStrips followed by those two. All of it lies in the
+// plot areas, and nothing of the data picture over it.
+struct OverviewOverlay {
+    const EvaluationPicture* evaluation = nullptr;
+    const std::vector<OverviewMark>* marks = nullptr;
+    bool notesAndBlocks = true;
+    const std::vector<Indication>* manual = nullptr;
+    bool bscan = false; // the layout has the B-scan strip
+};
+// Draws the overlay over the data picture in `image`; within image columns
+// first .. last only, where given. Those columns, put back from the data
+// picture and drawn over so, come out as a full drawing would.
+void drawOverviewOverlay(QImage& image, const EchoOverview& overview, const OverviewView& view,
+                         const OverviewOverlay& overlay,
+                         std::optional<std::pair<int, int>> within = std::nullopt);
+// The image columns (first .. last, each) the parts of the overlay that move
+// take: the selected 6 dB run and the cursor. A window that moves either
+// redraws the columns they took and take (drawOverviewOverlay within them).
+std::vector<std::pair<int, int>> overviewLiveColumns(QSize size, const EchoOverview& overview,
+                                                     const OverviewView& view,
+                                                     const OverviewOverlay& overlay);
 // The marks over strips drawn for `view`: damaged records shaded, gaps of
 // missing records and notes as lines through every strip, blocks as ticks at
 // the foot of the position strip. Notes thin out to what the pixels can

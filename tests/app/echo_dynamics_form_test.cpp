@@ -50,7 +50,19 @@
 #include "inspection/inspection_file.h"
 #include "pictures/overview_render.h"
 #include "report_window/report_form.h"
+#include "viewer/record_query.h"
 #include "viewer_fixture.h"
+
+namespace vantrel {
+// What the strips drew: the picture as shown and the B-scan strip's columns.
+class EchoStripsTestPeer {
+public:
+    static const QImage& picture(EchoStrips& strips) { return strips.picture(); }
+    static const std::vector<BscanColumn>& bscanColumns(const EchoStrips& strips) {
+        return strips.bscanColumns_;
+    }
+};
+} // namespace vantrel
 
 using namespace vantrel;
 using namespace vantrel::testing;
@@ -242,6 +254,8 @@ class EchoDynamicsTest : public QObject {
             return w;
         }
         EchoStrips* strips() { return child<EchoStrips>("EchoStrips"); }
+        // The strips as shown, with the marks over them.
+        const QImage& picture() { return EchoStripsTestPeer::picture(*strips()); }
         Shown last() const { return drawn.empty() ? Shown{-1, -1} : drawn.back(); }
         Shown place() const {
             const auto p = form.core().placeOnScreen();
@@ -407,8 +421,8 @@ private slots:
         const int width = layout.bscan.width();
         const EchoOverview& o = *e.overview();
         auto aligned = [&] {
-            strips->picture();
-            const std::vector<BscanColumn>& columns = strips->bscanColumns();
+            EchoStripsTestPeer::picture(*strips);
+            const std::vector<BscanColumn>& columns = EchoStripsTestPeer::bscanColumns(*strips);
             if (static_cast<int>(columns.size()) != width) return false;
             for (int x = 0; x < width; ++x) {
                 const int64_t i = std::min(frameAtColumn(e.view(), width, x), o.frameCount() - 1);
@@ -456,9 +470,9 @@ private slots:
         const auto [s0, s1] = bscanSamplesOfRow(y, layout.bscan.height());
         uint8_t drawn = 0;
         for (int k = s0; k < s1; ++k)
-            drawn = std::max(
-                drawn,
-                strips->bscanColumns()[static_cast<size_t>(x)].cells[static_cast<size_t>(k)]);
+            drawn =
+                std::max(drawn, EchoStripsTestPeer::bscanColumns(*strips)[static_cast<size_t>(x)]
+                                    .cells[static_cast<size_t>(k)]);
         const BscanGeometry& g = o.bscanSummaries().geometryAt(i);
         const QString path = g.range > 0 ? QString("声程 %1 mm").arg(g.pathAt(s0) / 10, 0, 'f', 1)
                                          : QString("采样点 %1").arg(s0);
@@ -469,10 +483,10 @@ private slots:
                                                   .arg(drawn * 0.5, 0, 'f', 1));
 
         // Gate A's edges where the frames' parameters put them.
-        const QImage picture = e.stripsPicture();
+        const QImage picture = w.picture();
         const int gx = width / 2 + 3;
-        const BscanGeometry& gate =
-            o.bscanSummaries().geometryAt(strips->bscanColumns()[static_cast<size_t>(gx)].first);
+        const BscanGeometry& gate = o.bscanSummaries().geometryAt(
+            EchoStripsTestPeer::bscanColumns(*strips)[static_cast<size_t>(gx)].first);
         if (gate.gateAStart < kBscanRows) {
             const int gy = bscanRowOfSample(gate.gateAStart, layout.bscan.height());
             QCOMPARE(at(picture, layout.bscan.left() + gx, layout.bscan.top() + gy),
@@ -523,10 +537,95 @@ private slots:
         QVERIFY(e.view().cursor >= 25);
         QCOMPARE(e.view().cursor, w.indexOf(w.last().record, w.last().frame));
         // The cursor is drawn where it is.
-        const QImage picture = e.stripsPicture();
+        const QImage picture = w.picture();
         const OverviewLayout layout = w.strips()->layout();
         const QPoint c = w.pointAt(e.view().cursor, layout.position.top() + 2);
         QCOMPARE(at(picture, c.x(), c.y()), qRgb(120, 0, 160));
+    }
+
+    // A playback step moves the cursor over the strips' picture as drawn:
+    // the strips read no record for it, even where the B-scan is read from
+    // the records (a view of a few records); a new view reads them.
+    void aPlaybackStepReadsNoneForTheStrips() {
+        Window w;
+        QVERIFY(w.openAndCompute(mainFile()));
+        TEchoDynamicsForm& e = w.echo();
+        EchoStrips* strips = w.strips();
+        QVERIFY(e.bscanShown());
+        e.setView(w.indexOf(10, 0), w.indexOf(20, 0));
+        QVERIFY(bscanReadsRecords(*e.overview(), e.view()));
+        strips->repaint();
+        const OverviewLayout layout = strips->layout();
+        for (const Shown s :
+             {Shown{12, 3}, Shown{12, 4}, Shown{13, 0}, Shown{17, 9}, Shown{11, 1}}) {
+            // The main window reads the frame it shows; then the strips.
+            w.form.goToFrame(s.record, s.frame);
+            QCOMPARE(w.last(), s);
+            const int64_t read = RecordQuery::recordsRead();
+            e.frameDrawn();
+            strips->repaint();
+            QCOMPARE(e.view().cursor, w.indexOf(s.record, s.frame));
+            QCOMPARE(RecordQuery::recordsRead(), read);
+            const QPoint c = w.pointAt(e.view().cursor, layout.position.top() + 2);
+            QCOMPARE(at(w.picture(), c.x(), c.y()), qRgb(120, 0, 160));
+        }
+        const int64_t read = RecordQuery::recordsRead();
+        e.setView(w.indexOf(14, 0), w.indexOf(24, 0));
+        strips->repaint();
+        QVERIFY(RecordQuery::recordsRead() > read);
+    }
+
+    // The strips redraw only the columns the cursor and the selected 6 dB
+    // run leave and take: after each step the picture is the one a full
+    // drawing gives, marks and manual indications over the cursor included.
+    void whatAStepRedrawsIsWhatAFullDrawingGives() {
+        QTemporaryDir dir;
+        const QString copy = dir.filePath("demo.DAT");
+        QVERIFY(QFile::copy(VANTREL_DEMO, copy));
+        Window w;
+        QVERIFY(w.openAndCompute(copy.toStdString()));
+        TEchoDynamicsForm& e = w.echo();
+        EchoStrips* strips = w.strips();
+        const EchoOverview& o = *e.overview();
+        const int64_t total = o.frameCount();
+        e.setEvaluationShown(true);
+        QVERIFY(e.evaluation() && e.evaluation()->indications().size() > 2);
+        const EvaluatedIndication& d = e.evaluation()->indications()[1];
+        e.markManualIndication(d.start, d.end);
+        QStringList differ;
+        auto check = [&](const QString& step) {
+            const QImage shown = w.picture().copy();
+            strips->invalidate();
+            if (w.picture() != shown) differ << step;
+        };
+        auto goTo = [&](int64_t i) { w.form.goToFrame(o.recordNumber(i), o.frameNumber(i)); };
+        const struct {
+            const char* name;
+            std::function<void()> step;
+        } steps[] = {
+            {"first frame", [&] { goTo(0); }},
+            {"selected 1", [&] { e.selectEvaluated(1); }},
+            {"cursor on its run", [&] { goTo(d.drop6Start); }},
+            {"cursor on its peak", [&] { goTo(d.peak); }},
+            {"next frame", [&] { goTo(d.peak + 1); }},
+            {"cursor on its end", [&] { goTo(d.drop6End); }},
+            {"selected 2", [&] { e.selectEvaluated(2); }},
+            {"none selected", [&] { e.selectEvaluated(-1); }},
+            {"last frame", [&] { goTo(total - 1); }},
+            {"a view of the run", [&] { e.setView(d.start - 20, d.end + 20); }},
+            {"selected 1 again", [&] { e.selectEvaluated(1); }},
+            {"cursor in the view", [&] { goTo(d.peak); }},
+            {"a frame on", [&] { goTo(d.peak + 1); }},
+            {"notes hidden", [&] { strips->setNotesAndBlocksShown(false); }},
+            {"a frame back", [&] { goTo(d.peak); }},
+            {"no B-scan", [&] { e.setBscanShown(false); }},
+            {"the run's start", [&] { goTo(d.start); }},
+        };
+        for (const auto& s : steps) {
+            s.step();
+            check(QString::fromLatin1(s.name));
+        }
+        QVERIFY2(differ.isEmpty(), qPrintable(differ.join(", ")));
     }
 
     void doubleClickOnAnIndicationShowsItsPeak() {
@@ -871,7 +970,7 @@ private slots:
         QVERIFY(w.openAndCompute(path));
         TEchoDynamicsForm& e = w.echo();
         QCOMPARE(e.overview()->indexOf(8, 0), -1);
-        const QImage picture = e.stripsPicture();
+        const QImage picture = w.picture();
         const OverviewLayout layout = w.strips()->layout();
         const int y = layout.position.top() + 3;
         QCOMPARE(at(picture, w.pointAt(w.indexOf(5, 0)).x(), y), qRgb(0, 130, 150));
@@ -930,7 +1029,7 @@ private slots:
                  QString("“%1”已损坏：文件头声明 20 条记录，可读 20 条；"
                          "损坏的记录：7。其余记录照常显示。")
                      .arg(QFileInfo(QString::fromStdString(path)).fileName()));
-        const QImage picture = e.stripsPicture();
+        const QImage picture = w.picture();
         const int y = w.strips()->layout().position.top() + 3;
         const QRgb damaged = at(picture, w.pointAt(w.indexOf(7, 4)).x(), y);
         QVERIFY2(qRed(damaged) == qGreen(damaged) && qRed(damaged) < 250,
@@ -1078,7 +1177,7 @@ private slots:
         auto* toggle = w.child<QCheckBox>("EvaluationView");
         QVERIFY(!toggle->isChecked());
         auto count = [&](QRgb colour) {
-            const QImage& image = e.stripsPicture();
+            const QImage& image = w.picture();
             int n = 0;
             for (int y = 0; y < image.height(); ++y)
                 for (int x = 0; x < image.width(); ++x)
@@ -1597,7 +1696,7 @@ private slots:
             return QPoint(w.pointAt(i).x(), layout.bscan.top() + layout.bscan.height() / 2);
         };
         auto outlined = [&] {
-            const QImage& image = e.stripsPicture();
+            const QImage& image = w.picture();
             int n = 0;
             for (int y = 0; y < image.height(); ++y)
                 for (int x = 0; x < image.width(); ++x)

@@ -32,6 +32,26 @@ TEST(OverviewView, ShowFramesKeepsTheViewWithinTheFile) {
     EXPECT_EQ(fitView({40, 60, 3}, 500), (OverviewView{0, 500, 3}));
 }
 
+TEST(OverviewView, TheFrameUnderAColumnLiesWithinTheFile) {
+    const struct {
+        OverviewView view;
+        int width, x;
+        int64_t total, expected;
+    } cases[] = {
+        {{0, 300, -1}, 600, 0, 300, 0},      // the first column
+        {{0, 300, -1}, 600, 599, 300, 299},  // the last: its first frame
+        {{0, 300, -1}, 600, 600, 300, 299},  // the edge past the plot: the file's last
+        {{0, 300, -1}, 600, 900, 300, 299},  // farther out still
+        {{290, 300, -1}, 100, 95, 300, 299}, // fewer frames than columns
+        {{0, 100, -1}, 50, 50, 300, 100},    // a view short of the end: not kept back
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.view.from) + ".." + std::to_string(c.view.to) + " at " +
+                     std::to_string(c.x));
+        EXPECT_EQ(frameUnderColumn(c.view, c.width, c.x, c.total), c.expected);
+    }
+}
+
 TEST(OverviewView, ZoomKeepsTheFrameUnderThePointer) {
     const int width = 200;
     const struct {
