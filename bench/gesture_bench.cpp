@@ -16,6 +16,7 @@
 #include "app/echo_dynamics_form.h"
 #include "app/echo_strips.h"
 #include "app/main_form.h"
+#include "inspection/open_recording.h"
 #include "bench_recording.h"
 #include "viewer/record_query.h"
 
@@ -26,7 +27,8 @@ namespace {
 // The main window on the bench recording with the echo-dynamics window open
 // from its menu, the overview computed; made once for every benchmark.
 struct OpenWindows {
-    TMainForm main;
+    OpenRecording recording{QString()}; // no data folder: nothing kept
+    TMainForm main{recording};
     TEchoDynamicsForm* echo = nullptr;
     EchoStrips* strips = nullptr;
 
