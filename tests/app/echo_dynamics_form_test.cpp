@@ -44,6 +44,7 @@
 #include "app/travel_dialog.h"
 #include "inspection/inspection_file.h"
 #include "pictures/overview_render.h"
+#include "qtest_main.h"
 #include "report_window/report_form.h"
 #include "viewer_fixture.h"
 
@@ -1547,14 +1548,6 @@ private slots:
     }
 };
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Settings go to a folder of this run, never the user's.
-    QTemporaryDir settings;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    QApplication app(argc, argv);
-    EchoDynamicsTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+VANTREL_QTEST(EchoDynamicsTest);
 
 #include "echo_dynamics_form_test.moc"

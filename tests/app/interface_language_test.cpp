@@ -29,6 +29,7 @@
 #include "app/echo_dynamics_form.h"
 #include "app/interface_language.h"
 #include "app/main_form.h"
+#include "qtest_main.h"
 #include "report_page/defect_list_page.h"
 #include "report_window/report_form.h"
 #include "viewer_fixture.h"
@@ -319,14 +320,6 @@ private slots:
     }
 };
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Settings go to a folder of this run, never the user's.
-    QTemporaryDir settings;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    QApplication app(argc, argv);
-    InterfaceLanguageTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+VANTREL_QTEST(InterfaceLanguageTest);
 
 #include "interface_language_test.moc"

@@ -27,6 +27,7 @@
 #include "app/echo_dynamics_form.h"
 #include "app/main_form.h"
 #include "app/stock_translations.h"
+#include "qtest_main.h"
 #include "recordfile/gbk_text.h"
 #include "recordfile/record_file.h"
 #include "viewer_fixture.h"
@@ -1137,14 +1138,6 @@ private slots:
     }
 };
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Settings go to a folder of this run, never the user's.
-    QTemporaryDir settings;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    QApplication app(argc, argv);
-    MainFormTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+VANTREL_QTEST(MainFormTest);
 
 #include "main_form_test.moc"

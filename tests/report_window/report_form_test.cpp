@@ -651,12 +651,3 @@ TEST_F(ReportFormTest, PrintPreviewShowsThePage) {
     form.PrintPreviewClick();
     EXPECT_EQ(pages, 1);
 }
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // No print server: the default printer cannot be found.
-    qputenv("CUPS_SERVER", "/nonexistent/vantrel-no-cups.sock");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
