@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
         vantrel::TMainForm mainForm;
         vantrel::TAboutForm aboutForm(&mainForm);
         vantrel::TReportForm reportForm(&mainForm);
-        vantrel::ViewerCore& core = mainForm.core();
+        const vantrel::ViewerCore& core = mainForm.core();
         reportForm.setSource(vantrel::TReportForm::sourceOf(core));
         vantrel::connectReportToInspection(mainForm, reportForm);
         mainForm.showAbout = [&] { aboutForm.exec(); };

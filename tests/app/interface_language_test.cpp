@@ -33,6 +33,7 @@
 #include "report_page/defect_list_page.h"
 #include "report_window/report_form.h"
 #include "viewer_fixture.h"
+#include "window_fixture.h"
 
 using namespace vantrel;
 using namespace vantrel::testing;
@@ -172,7 +173,7 @@ private slots:
         appSettings().clear();
         QCOMPARE(savedLanguage(), Language::Chinese);
         QCOMPARE(interfaceLanguage(), Language::Chinese);
-        TMainForm form(nullptr, 100000);
+        PacedMainForm form(100000);
         QCOMPARE(form.findChild<QMenu*>("FileItem")->title(), QString("文件(&F)"));
         QVERIFY(form.findChild<QAction*>("LanguageChinese")->isChecked());
         QVERIFY(!form.findChild<QAction*>("LanguageEnglish")->isChecked());
@@ -182,7 +183,7 @@ private slots:
     // both languages; choosing the language in force says nothing.
     void languageMenuKeepsTheChoice() {
         appSettings().clear();
-        TMainForm form(nullptr, 100000);
+        PacedMainForm form(100000);
         QAction* english = form.findChild<QAction*>("LanguageEnglish");
         QAction* chinese = form.findChild<QAction*>("LanguageChinese");
         QCOMPARE(form.findChild<QMenu*>("LanguageItem")->title(), QString("语言/Language"));
@@ -197,7 +198,7 @@ private slots:
         QTRY_VERIFY(!form.findChild<QMessageBox*>("LanguageChangedMessage"));
         // The next start's windows show the choice.
         {
-            TMainForm next(nullptr, 100000);
+            PacedMainForm next(100000);
             QCOMPARE(savedLanguage(), Language::English);
         }
         chinese->trigger();
@@ -260,7 +261,7 @@ private slots:
         const QString file =
             QString::fromStdString(viewerFile("english.DAT", std::vector<int>(12, 4), {2, 6}, {4}));
 
-        TMainForm main(nullptr, 100000);
+        PacedMainForm main(100000);
         TAboutForm about(&main);
         TReportForm report(&main);
         report.setSource(TReportForm::sourceOf(main.core()));
