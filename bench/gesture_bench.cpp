@@ -16,8 +16,8 @@
 #include "app/echo_dynamics_form.h"
 #include "app/echo_strips.h"
 #include "app/main_form.h"
-#include "inspection/open_recording.h"
 #include "bench_recording.h"
+#include "inspection/open_recording.h"
 #include "viewer/record_query.h"
 
 using namespace vantrel;

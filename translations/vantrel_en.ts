@@ -211,6 +211,104 @@ EL</translation>
     </message>
 </context>
 <context>
+    <name>GoToMessages</name>
+    <message>
+        <source>“%1”不是记录号，也不是 记录:帧。</source>
+        <translation>“%1” is neither a record number nor record:frame.</translation>
+    </message>
+    <message>
+        <source>文件中没有可读的记录。</source>
+        <translation>The file holds no readable record.</translation>
+    </message>
+    <message>
+        <source>记录 %1 超出范围：文件中可读的记录为 0 到 %2。</source>
+        <translation>Record %1 is out of range: the readable records of the file are 0 to %2.</translation>
+    </message>
+    <message>
+        <source>记录 %1 没有可显示的帧。</source>
+        <translation>Record %1 has no frame to show.</translation>
+    </message>
+    <message>
+        <source>第 %1 帧超出范围：记录 %2 可显示的帧为 0 到 %3。</source>
+        <translation>Frame %1 is out of range: the frames of record %2 that can be shown are 0 to %3.</translation>
+    </message>
+</context>
+<context>
+    <name>OpenMessages</name>
+    <message>
+        <source>文件不存在</source>
+        <translation>the file does not exist</translation>
+    </message>
+    <message>
+        <source>没有读取它的权限</source>
+        <translation>no permission to read it</translation>
+    </message>
+    <message>
+        <source>这是一个文件夹</source>
+        <translation>it is a folder</translation>
+    </message>
+    <message>
+        <source>路径中有一段不是文件夹</source>
+        <translation>a part of the path is not a folder</translation>
+    </message>
+    <message>
+        <source>文件名太长</source>
+        <translation>the name is too long</translation>
+    </message>
+    <message>
+        <source>路径中的符号链接太多</source>
+        <translation>too many symbolic links in the path</translation>
+    </message>
+    <message>
+        <source>打开的文件太多</source>
+        <translation>too many open files</translation>
+    </message>
+    <message>
+        <source>读取时出现输入/输出错误</source>
+        <translation>an input/output error while reading</translation>
+    </message>
+    <message>
+        <source>不是普通文件</source>
+        <translation>not a regular file</translation>
+    </message>
+    <message>
+        <source>文件比它开头 4 字节的记录数还短</source>
+        <translation>the file is shorter than its 4-byte record count</translation>
+    </message>
+    <message>
+        <source>无法打开记录文件“%1”：%2</source>
+        <translation>Cannot open the recording “%1”: %2</translation>
+    </message>
+    <message>
+        <source>“%1”中没有可读的记录：文件头声明 %2 条记录，一条也读不出。它可能不是探伤记录文件。</source>
+        <translation>“%1” holds no readable record: its header promises %2 records and none can be read. It may not be a recording.</translation>
+    </message>
+    <message>
+        <source>“%1”已损坏：文件头声明 %2 条记录，可读 %3 条</source>
+        <translation>“%1” is damaged: its header promises %2 records, %3 can be read</translation>
+    </message>
+    <message>
+        <source>，缺 %1 条</source>
+        <translation>, %1 are missing</translation>
+    </message>
+    <message>
+        <source>；损坏的记录：%1 等，共 %2 条</source>
+        <translation>; damaged records: %1 and more, %2 in all</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>；损坏的记录：%1</source>
+        <translation>; damaged records: %1</translation>
+    </message>
+    <message>
+        <source>。其余记录照常显示。</source>
+        <translation>. The other records show as usual.</translation>
+    </message>
+</context>
+<context>
     <name>OverviewStrips</name>
     <message>
         <source>% 波幅</source>
@@ -346,6 +444,77 @@ EL</translation>
     <message>
         <source>穿透探头</source>
         <translation>Through</translation>
+    </message>
+</context>
+<context>
+    <name>ParameterPanel</name>
+    <message>
+        <source>增益</source>
+        <translation>Gain</translation>
+    </message>
+    <message>
+        <source>探头信息</source>
+        <translation>Probe</translation>
+    </message>
+    <message>
+        <source>基本信息</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>基本增益：</source>
+        <translation>Base gain:</translation>
+    </message>
+    <message>
+        <source>扫查增益：</source>
+        <translation>Scan gain:</translation>
+    </message>
+    <message>
+        <source>表面补偿：</source>
+        <translation>Surf. comp.:</translation>
+    </message>
+    <message>
+        <source>探头类型：</source>
+        <translation>Type:</translation>
+    </message>
+    <message>
+        <source>探头频率：</source>
+        <translation>Frequency:</translation>
+    </message>
+    <message>
+        <source>晶片尺寸：</source>
+        <translation>Crystal:</translation>
+    </message>
+    <message>
+        <source>声程：</source>
+        <translation>Range:</translation>
+    </message>
+    <message>
+        <source>前沿：</source>
+        <translation>Index:</translation>
+    </message>
+    <message>
+        <source>零点：</source>
+        <translation>Zero:</translation>
+    </message>
+    <message>
+        <source>通道：</source>
+        <translation>Chan.:</translation>
+    </message>
+    <message>
+        <source>延时：</source>
+        <translation>Delay:</translation>
+    </message>
+    <message>
+        <source>声速：</source>
+        <translation>Velocity:</translation>
+    </message>
+    <message>
+        <source>角度：</source>
+        <translation>Angle:</translation>
+    </message>
+    <message>
+        <source>K值：</source>
+        <translation>K value:</translation>
     </message>
 </context>
 <context>
@@ -1134,108 +1303,8 @@ EL</translation>
         <translation>Print</translation>
     </message>
     <message>
-        <source>增益</source>
-        <translation>Gain</translation>
-    </message>
-    <message>
-        <source>探头信息</source>
-        <translation>Probe</translation>
-    </message>
-    <message>
-        <source>基本信息</source>
-        <translation>Settings</translation>
-    </message>
-    <message>
-        <source>基本增益：</source>
-        <translation>Base gain:</translation>
-    </message>
-    <message>
-        <source>扫查增益：</source>
-        <translation>Scan gain:</translation>
-    </message>
-    <message>
-        <source>表面补偿：</source>
-        <translation>Surf. comp.:</translation>
-    </message>
-    <message>
-        <source>探头类型：</source>
-        <translation>Type:</translation>
-    </message>
-    <message>
-        <source>探头频率：</source>
-        <translation>Frequency:</translation>
-    </message>
-    <message>
-        <source>晶片尺寸：</source>
-        <translation>Crystal:</translation>
-    </message>
-    <message>
-        <source>声程：</source>
-        <translation>Range:</translation>
-    </message>
-    <message>
-        <source>前沿：</source>
-        <translation>Index:</translation>
-    </message>
-    <message>
-        <source>零点：</source>
-        <translation>Zero:</translation>
-    </message>
-    <message>
-        <source>通道：</source>
-        <translation>Chan.:</translation>
-    </message>
-    <message>
-        <source>延时：</source>
-        <translation>Delay:</translation>
-    </message>
-    <message>
-        <source>声速：</source>
-        <translation>Velocity:</translation>
-    </message>
-    <message>
-        <source>角度：</source>
-        <translation>Angle:</translation>
-    </message>
-    <message>
-        <source>K值：</source>
-        <translation>K value:</translation>
-    </message>
-    <message>
-        <source>无法打开记录文件“%1”：%2</source>
-        <translation>Cannot open the recording “%1”: %2</translation>
-    </message>
-    <message>
         <source>正在打开 %1 ...</source>
         <translation>Opening %1 ...</translation>
-    </message>
-    <message>
-        <source>“%1”中没有可读的记录：文件头声明 %2 条记录，一条也读不出。它可能不是探伤记录文件。</source>
-        <translation>“%1” holds no readable record: its header promises %2 records and none can be read. It may not be a recording.</translation>
-    </message>
-    <message>
-        <source>“%1”已损坏：文件头声明 %2 条记录，可读 %3 条</source>
-        <translation>“%1” is damaged: its header promises %2 records, %3 can be read</translation>
-    </message>
-    <message>
-        <source>，缺 %1 条</source>
-        <translation>, %1 are missing</translation>
-    </message>
-    <message>
-        <source>；损坏的记录：%1 等，共 %2 条</source>
-        <translation>; damaged records: %1 and more, %2 in all</translation>
-    </message>
-    <message>
-        <source>、</source>
-        <translation>, </translation>
-    </message>
-    <message>
-        <source>；损坏的记录：%1</source>
-        <translation>; damaged records: %1</translation>
-    </message>
-    <message>
-        <source>。其余记录照常显示。</source>
-        <translation>. The other records show as usual.</translation>
     </message>
     <message>
         <source>转到</source>
@@ -1262,68 +1331,8 @@ EL</translation>
         <translation>Record %1 / %2, frame %3</translation>
     </message>
     <message>
-        <source>“%1”不是记录号，也不是 记录:帧。</source>
-        <translation>“%1” is neither a record number nor record:frame.</translation>
-    </message>
-    <message>
-        <source>文件不存在</source>
-        <translation>the file does not exist</translation>
-    </message>
-    <message>
-        <source>没有读取它的权限</source>
-        <translation>no permission to read it</translation>
-    </message>
-    <message>
-        <source>这是一个文件夹</source>
-        <translation>it is a folder</translation>
-    </message>
-    <message>
-        <source>路径中有一段不是文件夹</source>
-        <translation>a part of the path is not a folder</translation>
-    </message>
-    <message>
-        <source>文件名太长</source>
-        <translation>the name is too long</translation>
-    </message>
-    <message>
-        <source>路径中的符号链接太多</source>
-        <translation>too many symbolic links in the path</translation>
-    </message>
-    <message>
-        <source>打开的文件太多</source>
-        <translation>too many open files</translation>
-    </message>
-    <message>
-        <source>读取时出现输入/输出错误</source>
-        <translation>an input/output error while reading</translation>
-    </message>
-    <message>
-        <source>不是普通文件</source>
-        <translation>not a regular file</translation>
-    </message>
-    <message>
-        <source>文件比它开头 4 字节的记录数还短</source>
-        <translation>the file is shorter than its 4-byte record count</translation>
-    </message>
-    <message>
         <source>没有可读的记录</source>
         <translation>No readable record</translation>
-    </message>
-    <message>
-        <source>文件中没有可读的记录。</source>
-        <translation>The file holds no readable record.</translation>
-    </message>
-    <message>
-        <source>记录 %1 超出范围：文件中可读的记录为 0 到 %2。</source>
-        <translation>Record %1 is out of range: the readable records of the file are 0 to %2.</translation>
-    </message>
-    <message>
-        <source>记录 %1 没有可显示的帧。</source>
-        <translation>Record %1 has no frame to show.</translation>
-    </message>
-    <message>
-        <source>第 %1 帧超出范围：记录 %2 可显示的帧为 0 到 %3。</source>
-        <translation>Frame %1 is out of range: the frames of record %2 that can be shown are 0 to %3.</translation>
     </message>
 </context>
 <context>

@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
         vantrel::TMainForm mainForm(recording);
         vantrel::TAboutForm aboutForm(&mainForm);
         vantrel::TReportForm reportForm(&mainForm);
-        vantrel::ViewerCore& core = mainForm.core();
+        const vantrel::ViewerCore& core = mainForm.core();
         reportForm.setSource(vantrel::TReportForm::sourceOf(core));
         vantrel::connectReportToRecording(recording, core, reportForm);
         mainForm.showAbout = [&] { aboutForm.exec(); };

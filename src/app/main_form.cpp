@@ -3,32 +3,27 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFont>
-#include <QGroupBox>
 #include <QInputDialog>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QMimeData>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSlider>
-
-#include <cerrno>
 
 #include "analysis/file_health.h"
 #include "app/app_settings.h"
 #include "app/draw_wave_thread.h"
 #include "app/echo_dynamics_form.h"
 #include "app/interface_language.h"
+#include "app/main_form_controls.h"
+#include "app/open_messages.h"
+#include "app/recording_drop.h"
 #include "app/recording_prompts.h"
 #include "pictures/frame_render.h"
 #include "pictures/gbk_qstring.h"
@@ -38,92 +33,7 @@
 
 namespace vantrel {
 
-namespace {
-
-// The instrument's window font; where it is missing a sans-serif face of the
-// same size takes its place.
-QFont windowFont(int pixelSize, bool bold) {
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("WenQuanYi Micro Hei")});
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    return font;
-}
-
-// The note list. In the instrument's toolkit the list's click event also fires
-// when the user moves the selection with the keyboard (arrows, Home, End, Page
-// Up/Down, typing a letter), so a key that changes the selected item reports
-// that item as clicked. A selection the program makes is not a click.
-class NoteListBox : public QListWidget {
-public:
-    using QListWidget::QListWidget;
-    std::function<void(int)> keyboardClick;
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override {
-        const int before = currentRow();
-        QListWidget::keyPressEvent(event);
-        const int after = currentRow();
-        if (after != before && after >= 0 && keyboardClick) keyboardClick(after);
-    }
-};
-
-// The navigation buttons. Space is the Play key everywhere in the window,
-// except on a button that has the keyboard focus: there it presses that
-// button, as Space does on any button, so that Tab and Space reach every
-// button. A button takes the focus only from Tab, not from a click, so after
-// a click on 下一帧 Space still plays rather than stepping once more.
-class NavigationButton : public QPushButton {
-public:
-    using QPushButton::QPushButton;
-
-protected:
-    bool event(QEvent* e) override {
-        if (e->type() == QEvent::ShortcutOverride) {
-            auto* key = static_cast<QKeyEvent*>(e);
-            if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier) {
-                e->accept();
-                return true;
-            }
-        }
-        return QPushButton::event(e);
-    }
-};
-
-QPushButton* button(QWidget* parent, const char* name, const QString& caption, int x, int y,
-                    int w = 75, int h = 25) {
-    auto* b = new NavigationButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setGeometry(x, y, w, h);
-    b->setFocusPolicy(Qt::TabFocus);
-    return b;
-}
-
-// A read-only field of the parameter panel, named `name`, at x, y in `box`,
-// `w` wide, with its caption to its left.
-QLineEdit* panelField(QGroupBox* box, const char* name, const QString& caption, int x, int y,
-                      int w) {
-    auto* edit = new QLineEdit(box);
-    edit->setObjectName(QString::fromLatin1(name));
-    edit->setReadOnly(true);
-    edit->setAcceptDrops(false); // a drop on a field is a drop on the window
-    edit->setGeometry(x, y, w, 28);
-    edit->setFont(windowFont(16, true));
-    // The caption sits 3 pixels to the left of its field.
-    auto* label = new QLabel(caption, box);
-    label->setObjectName(QString::fromLatin1(name) + QStringLiteral("Caption"));
-    label->setFont(windowFont(11, true));
-    const int captionWidth = x - 3 - 2;
-    label->setGeometry(2, y, captionWidth, 28);
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return edit;
-}
-
-} // namespace
-
-TMainForm::TMainForm(OpenRecording& recording, QWidget* parent, int paceOverrideMs)
+TMainForm::TMainForm(OpenRecording& recording, QWidget* parent)
     : QMainWindow(parent), recording_(recording) {
     setWindowTitle(QStringLiteral("Vantrel"));
     // The controls have fixed places, so the window has a fixed size: 800 x
@@ -135,14 +45,13 @@ TMainForm::TMainForm(OpenRecording& recording, QWidget* parent, int paceOverride
     // A click on the window's background takes the keyboard focus from the
     // seek bar or the note list, so the arrows step frames again.
     central->setFocusPolicy(Qt::ClickFocus);
-    // A recording dropped anywhere on the window opens (dropEvent).
-    setAcceptDrops(true);
+    new RecordingDrop(this, [this](const QString& path) { openChosenFile(path); });
     buildMenus();
     buildWavePanel(central);
     buildNavigation(central);
     buildNoteList(central);
     buildNotices(central);
-    buildPanel(central);
+    fields_ = ParameterPanel::build(central);
     buildShortcuts();
     installDefaultDialogs();
     // The recording's questions over the echo-dynamics window while it is
@@ -153,8 +62,8 @@ TMainForm::TMainForm(OpenRecording& recording, QWidget* parent, int paceOverride
     });
     if (!recording_.isOpen()) recording_.applySettings(rememberedOverviewSettings());
     connectPainter();
-    startPlaybackThread(paceOverrideMs);
-    FormCreate();
+    startPlaybackThread();
+    syncControls();
 }
 
 void TMainForm::installDefaultDialogs() {
@@ -187,13 +96,13 @@ void TMainForm::connectPainter() {
     core_.setPainter({.frame =
                           [this](std::span<const uint8_t> frame) {
                               drawFramePicture(wave_, frame, core_.params(), core_.curves());
-                              showPicture(waveImage_, wave_);
+                              showPicture(plotLabel_, wave_);
                               emit frameDrawn();
                           },
                       .emptyPlot =
                           [this] {
                               drawEmptyPlot(wave_);
-                              showPicture(waveImage_, wave_);
+                              showPicture(plotLabel_, wave_);
                           },
                       .pathRuler =
                           [this] {
@@ -202,7 +111,7 @@ void TMainForm::connectPainter() {
                                                 PlotColours::screen());
                               else
                                   drawPathRuler(pathRuler_, {}, PlotColours::screen());
-                              showPicture(echoRangeImage_, pathRuler_);
+                              showPicture(pathRulerLabel_, pathRuler_);
                           }});
 }
 
@@ -226,8 +135,6 @@ TMainForm::~TMainForm() {
     core_.formClose();
     drawThread_.reset(); // stops and joins the playback thread
 }
-
-void TMainForm::FormCreate() { syncControls(); }
 
 void TMainForm::buildMenus() {
     QMenu* file = menuBar()->addMenu(tr("文件(&F)"));
@@ -388,10 +295,11 @@ void TMainForm::buildWavePanel(QWidget* central) {
         label->setGeometry(x, y, w, h);
         return label;
     };
-    echoWaveImage_ = image("EchoWaveImage", 0, 0, kAmplitudeRulerWidth, kAmplitudeRulerHeight);
-    echoRangeImage_ = image("EchoRangeImage", 24, 288, kPathRulerWidth, kPathRulerHeight);
+    amplitudeRulerLabel_ =
+        image("EchoWaveImage", 0, 0, kAmplitudeRulerWidth, kAmplitudeRulerHeight);
+    pathRulerLabel_ = image("EchoRangeImage", 24, 288, kPathRulerWidth, kPathRulerHeight);
     // The plot lies over the rulers' first column and row.
-    waveImage_ = image("WaveImage", 24, 0, kPlotWidth, kPlotHeight);
+    plotLabel_ = image("WaveImage", 24, 0, kPlotWidth, kPlotHeight);
 
     const int left[4] = {32, 128, 224, 304}, width[4] = {89, 57, 65, 137};
     for (int i = 0; i < 4; ++i) {
@@ -399,23 +307,23 @@ void TMainForm::buildWavePanel(QWidget* central) {
         label->setObjectName(QStringLiteral("LabelPara%1").arg(i + 1));
         label->setGeometry(left[i], 40, width[i], 13);
         label->setFont(windowFont(11, false));
-        labelPara_[i] = label;
+        readoutLabels_[i] = label;
     }
 }
 
 void TMainForm::buildNavigation(QWidget* central) {
-    trackBar_ = new SeekBar(Qt::Horizontal, central);
-    trackBar_->setObjectName(QStringLiteral("ProcessTrackBar"));
-    trackBar_->setGeometry(16, 392, 361, 33);
-    trackBar_->setRange(0, 0);
-    trackBar_->setPageStep(10);
-    trackBar_->setTickInterval(1);
-    trackBar_->setTickPosition(QSlider::TicksAbove);
-    connect(trackBar_, &QSlider::valueChanged, this, [this](int v) {
+    seekBar_ = new SeekBar(Qt::Horizontal, central);
+    seekBar_->setObjectName(QStringLiteral("ProcessTrackBar"));
+    seekBar_->setGeometry(16, 392, 361, 33);
+    seekBar_->setRange(0, 0);
+    seekBar_->setPageStep(10);
+    seekBar_->setTickInterval(1);
+    seekBar_->setTickPosition(QSlider::TicksAbove);
+    connect(seekBar_, &QSlider::valueChanged, this, [this](int v) {
         if (!syncing_) ProcessTrackBarChange(v);
     });
     // The record a move of the bar to the pointer would show.
-    trackBar_->toolTipFor = [this](int position) {
+    seekBar_->toolTipFor = [this](int position) {
         if (!core_.hasRecords()) return QString();
         const int32_t record = core_.recordForBarPosition(position);
         return record >= core_.recordCount() ? tr("记录 0（条尾回到开头）")
@@ -428,10 +336,10 @@ void TMainForm::buildNavigation(QWidget* central) {
     positionLabel_->setGeometry(32, 14, 361, 18);
     positionLabel_->setFont(windowFont(12, false));
 
-    play_ = button(central, "RzButtonPlay", playCaption(), 32, 440);
-    up_ = button(central, "RzButtonUp", tr("上一帧"), 120, 440);
-    next_ = button(central, "RzButtonNext", tr("下一帧"), 208, 440);
-    print_ = button(central, "btnPrint", tr("打印"), 296, 440, 73, 25);
+    play_ = navigationButton(central, "RzButtonPlay", playCaption(), 32, 440);
+    up_ = navigationButton(central, "RzButtonUp", tr("上一帧"), 120, 440);
+    next_ = navigationButton(central, "RzButtonNext", tr("下一帧"), 208, 440);
+    print_ = navigationButton(central, "btnPrint", tr("打印"), 296, 440, 73, 25);
     connect(play_, &QPushButton::clicked, this, [this] { RzButtonPlayClick(); });
     connect(up_, &QPushButton::clicked, this, [this] { RzButtonUpClick(); });
     connect(next_, &QPushButton::clicked, this, [this] { RzButtonNextClick(); });
@@ -454,9 +362,9 @@ void TMainForm::buildNoteList(QWidget* central) {
 }
 
 void TMainForm::buildNotices(QWidget* central) {
-    lblReject_ = new QLabel(central);
-    lblReject_->setObjectName(QStringLiteral("lblReject"));
-    lblReject_->hide();
+    rejectLabel_ = new QLabel(central);
+    rejectLabel_->setObjectName(QStringLiteral("lblReject"));
+    rejectLabel_->hide();
 
     // What an open found wrong with the file, in the free band under the
     // note list and the buttons, across the window.
@@ -464,52 +372,6 @@ void TMainForm::buildNotices(QWidget* central) {
     openNotice_->setObjectName(QStringLiteral("OpenNotice"));
     openNotice_->setGeometry(8, 518, 769, 36);
     openNotice_->setFont(windowFont(12, false));
-}
-
-void TMainForm::buildPanel(QWidget* central) {
-    struct Group {
-        const char* name;
-        QString caption;
-        int x, y, w, h;
-    };
-    struct FieldSpec {
-        int group;
-        const char* name;
-        QString caption;
-        int x, y, w;
-        std::string PanelTexts::*text;
-    };
-    const Group groups[] = {
-        {"GainGroupBox", tr("增益"), 408, 72, 177, 129},
-        {"ProbeGroupBox", tr("探头信息"), 592, 72, 185, 129},
-        {"BaseGroupBox", tr("基本信息"), 409, 203, 369, 166},
-    };
-    const FieldSpec specs[] = {
-        {0, "BaseGain", tr("基本增益："), 88, 24, 73, &PanelTexts::baseGain},
-        {0, "ScanGain", tr("扫查增益："), 88, 56, 73, &PanelTexts::scanGain},
-        {0, "CompGain", tr("表面补偿："), 88, 88, 73, &PanelTexts::compGain},
-        {1, "ProbeType", tr("探头类型："), 88, 24, 73, &PanelTexts::probeType},
-        {1, "ProbeFrequency", tr("探头频率："), 88, 56, 73, &PanelTexts::probeFrequency},
-        {1, "CrystalSize", tr("晶片尺寸："), 88, 88, 73, &PanelTexts::crystalSize},
-        {2, "EchoRange", tr("声程："), 48, 24, 113, &PanelTexts::echoRange},
-        {2, "ProbeFront", tr("前沿："), 48, 56, 113, &PanelTexts::probeFront},
-        {2, "ProbeZero", tr("零点："), 48, 88, 113, &PanelTexts::probeZero},
-        {2, "ChannelNo", tr("通道："), 48, 122, 113, &PanelTexts::channelNo},
-        {2, "EchoDelay", tr("延时："), 232, 24, 113, &PanelTexts::echoDelay},
-        {2, "EchoSpeed", tr("声速："), 232, 56, 113, &PanelTexts::echoSpeed},
-        {2, "ProbeAngle", tr("角度："), 232, 88, 113, &PanelTexts::probeAngle},
-        {2, "EchoKAngle", tr("K值："), 232, 120, 113, &PanelTexts::echoKAngle},
-    };
-    QGroupBox* boxes[3];
-    for (int i = 0; i < 3; ++i) {
-        const Group& g = groups[i];
-        boxes[i] = new QGroupBox(g.caption, central);
-        boxes[i]->setObjectName(QString::fromLatin1(g.name));
-        boxes[i]->setGeometry(g.x, g.y, g.w, g.h);
-        boxes[i]->setFont(windowFont(16, true));
-    }
-    for (const FieldSpec& f : specs)
-        fields_.push_back({panelField(boxes[f.group], f.name, f.caption, f.x, f.y, f.w), f.text});
 }
 
 void TMainForm::refillNoteList() {
@@ -547,20 +409,20 @@ void TMainForm::syncControls() {
         positionLabel_->setText(tr("没有可读的记录"));
     else
         positionLabel_->clear();
-    trackBar_->setRange(0, c.trackBarMax);
-    trackBar_->setValue(c.trackBarPosition);
+    seekBar_->setRange(0, c.trackBarMax);
+    seekBar_->setValue(c.trackBarPosition);
 
     if (c.selectedNote != notes_->currentRow()) notes_->setCurrentRow(c.selectedNote);
 
     const ReadoutTexts& readouts = core_.readouts();
     for (int i = 0; i < 4; ++i)
-        labelPara_[i]->setText(fromGbk(readouts[static_cast<size_t>(i)]));
+        readoutLabels_[i]->setText(fromGbk(readouts[static_cast<size_t>(i)]));
     const PanelTexts& panel = core_.panel();
-    for (const Field& f : fields_) {
+    for (const PanelField& f : fields_) {
         f.edit->setText(panelText(panel.*f.text));
         f.edit->setCursorPosition(0); // a text wider than its field shows its start
     }
-    lblReject_->setText(fromGbk(panel.reject));
+    rejectLabel_->setText(fromGbk(panel.reject));
     syncing_ = false;
 }
 
@@ -581,7 +443,7 @@ void TMainForm::FormShow() {
     centralWidget()->setFocus();
     core_.formShow();
     drawAmplitudeRuler(amplitudeRuler_, kPlotHeight, PlotColours::screen());
-    showPicture(echoWaveImage_, amplitudeRuler_);
+    showPicture(amplitudeRulerLabel_, amplitudeRuler_);
     syncControls();
 }
 
@@ -590,39 +452,6 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     core_.formClose();
     syncControls();
     QMainWindow::closeEvent(event);
-}
-
-QString TMainForm::openFailureReason(const OpenResult& result) {
-    // The system's reasons a user meets in the interface's language; glibc
-    // gives them in English only here, whatever the interface.
-    switch (result.systemError) {
-    case ENOENT: return tr("文件不存在");
-    case EACCES:
-    case EPERM: return tr("没有读取它的权限");
-    case EISDIR: return tr("这是一个文件夹");
-    case ENOTDIR: return tr("路径中有一段不是文件夹");
-    case ENAMETOOLONG: return tr("文件名太长");
-    case ELOOP: return tr("路径中的符号链接太多");
-    case EMFILE:
-    case ENFILE: return tr("打开的文件太多");
-    case EIO: return tr("读取时出现输入/输出错误");
-    default: break;
-    }
-    switch (result.error) {
-    case OpenError::NotAFile: return tr("不是普通文件");
-    case OpenError::TooShort: return tr("文件比它开头 4 字节的记录数还短");
-    default: return QString::fromStdString(result.reason);
-    }
-}
-
-void TMainForm::reportOpenFailure(const QString& path, const OpenResult& result) {
-    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Vantrel"),
-                                tr("无法打开记录文件“%1”：%2")
-                                    .arg(QDir::toNativeSeparators(path), openFailureReason(result)),
-                                QMessageBox::Ok, this);
-    box->setObjectName(QStringLiteral("OpenFailedMessage"));
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
 }
 
 void TMainForm::openFile(const QString& path) {
@@ -657,7 +486,7 @@ void TMainForm::openFile(const QString& path) {
         forgetRecentFile(path);
     refillRecentMenu();
     if (!result.ok()) {
-        reportOpenFailure(path, result);
+        OpenMessages::showFailure(this, path, result);
         return;
     }
     // The title names the file, as a document window does.
@@ -672,71 +501,8 @@ void TMainForm::showFileNotice(const FileHealth& health) {
     if (health.damaged <= damagedTold_) return;
     damagedTold_ = health.damaged;
     const QString path = QString::fromStdString(core_.file().path());
-    openNotice_->showNotice(openNoticeText(QFileInfo(path).fileName(), health),
+    openNotice_->showNotice(OpenMessages::noticeText(QFileInfo(path).fileName(), health),
                             QDir::toNativeSeparators(path));
-}
-
-QString TMainForm::openNoticeText(const QString& name, const FileHealth& health) {
-    if (!health.needsNotice()) return {};
-    if (health.unreadable())
-        return tr("“%1”中没有可读的记录：文件头声明 %2 "
-                  "条记录，一条也读不出。它可能不是探伤记录文件。")
-            .arg(name)
-            .arg(health.announced);
-    QString text = tr("“%1”已损坏：文件头声明 %2 条记录，可读 %3 条")
-                       .arg(name)
-                       .arg(health.announced)
-                       .arg(health.indexed);
-    if (health.missing() > 0) text += tr("，缺 %1 条").arg(health.missing());
-    if (health.damaged > 0) {
-        QStringList named;
-        for (const int32_t r : health.namedDamaged)
-            named << QString::number(r);
-        text +=
-            health.damaged > static_cast<int64_t>(named.size())
-                ? tr("；损坏的记录：%1 等，共 %2 条").arg(named.join(tr("、"))).arg(health.damaged)
-                : tr("；损坏的记录：%1").arg(named.join(tr("、")));
-    }
-    return text + tr("。其余记录照常显示。");
-}
-
-std::optional<QString> TMainForm::droppedRecording(const QMimeData* data) {
-    if (!data || !data->hasUrls()) return std::nullopt;
-    const QList<QUrl> urls = data->urls();
-    if (urls.size() != 1 || !urls.first().isLocalFile()) return std::nullopt;
-    const QFileInfo file(urls.first().toLocalFile());
-    // Record files are *.DAT in any letter case, as in the open dialog.
-    if (!file.isFile() || file.suffix().compare(QStringLiteral("dat"), Qt::CaseInsensitive) != 0)
-        return std::nullopt;
-    return file.filePath();
-}
-
-void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
-    // An ignored drag shows the "no drop" cursor.
-    if (droppedRecording(event->mimeData()))
-        event->acceptProposedAction();
-    else
-        event->ignore();
-}
-
-void TMainForm::dragMoveEvent(QDragMoveEvent* event) {
-    if (droppedRecording(event->mimeData()))
-        event->acceptProposedAction();
-    else
-        event->ignore();
-}
-
-void TMainForm::dropEvent(QDropEvent* event) {
-    const std::optional<QString> path = droppedRecording(event->mimeData());
-    if (!path) {
-        event->ignore();
-        return;
-    }
-    event->acceptProposedAction();
-    // The drop is answered first and the file opened after it, so the program
-    // the file came from is not kept waiting while a large recording is read.
-    QMetaObject::invokeMethod(
-        this, [this, file = *path] { openChosenFile(file); }, Qt::QueuedConnection);
 }
 
 void TMainForm::openChosenFile(const QString& path) {
@@ -826,35 +592,10 @@ void TMainForm::GoToItemClick() {
     const std::optional<QString> text = askGoTo ? askGoTo() : std::nullopt;
     if (!text) return;
     const GoToTarget target = goToTarget(text->toStdString(), core_.query());
-    const QString record = QString::fromStdString(target.record);
-    QString problem;
-    switch (target.kind) {
-    case GoToTarget::Kind::Frame: core_.goToFrame(target.place.record, target.place.frame); break;
-    case GoToTarget::Kind::NotAPlace:
-        problem = tr("“%1”不是记录号，也不是 记录:帧。").arg(*text);
-        break;
-    case GoToTarget::Kind::NoRecords: problem = tr("文件中没有可读的记录。"); break;
-    case GoToTarget::Kind::RecordOutOfRange:
-        problem = tr("记录 %1 超出范围：文件中可读的记录为 0 到 %2。")
-                      .arg(record)
-                      .arg(target.records - 1);
-        break;
-    case GoToTarget::Kind::NoShownFrame:
-        problem = tr("记录 %1 没有可显示的帧。").arg(record);
-        break;
-    case GoToTarget::Kind::FrameOutOfRange:
-        problem = tr("第 %1 帧超出范围：记录 %2 可显示的帧为 0 到 %3。")
-                      .arg(QString::fromStdString(target.frame), record)
-                      .arg(target.shownFrames - 1);
-        break;
-    }
+    if (target.kind == GoToTarget::Kind::Frame)
+        core_.goToFrame(target.place.record, target.place.frame);
     syncControls();
-    if (problem.isEmpty()) return;
-    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Vantrel"), problem,
-                                QMessageBox::Ok, this);
-    box->setObjectName(QStringLiteral("GoToFailedMessage"));
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
+    if (target.kind != GoToTarget::Kind::Frame) GoToMessages::showProblem(this, *text, target);
 }
 
 void TMainForm::goToFrame(int32_t record, int32_t frame) {

@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "app/interface_language.h"
+#include "app/main_form_controls.h"
 #include "viewer/viewer_core.h"
 
 class QAction;
@@ -42,17 +43,12 @@ public:
     // The window on `recording`, the recording open in the program, which
     // it tells what it opens (before fileOpened) and which must outlive it;
     // the recording's questions and notices are asked and shown over the
-    // windows. `paceOverrideMs` >= 0 replaces the playback pace (for tests
-    // only).
-    explicit TMainForm(OpenRecording& recording, QWidget* parent = nullptr,
-                       int paceOverrideMs = -1);
+    // windows.
+    explicit TMainForm(OpenRecording& recording, QWidget* parent = nullptr);
     ~TMainForm() override;
 
     // The Open command with `path` as the file chosen in the dialog.
     void openFile(const QString& path);
-    // The file a drag brings when it is one record file (*.DAT in any letter
-    // case); nullopt for anything else (other files, several, a folder).
-    static std::optional<QString> droppedRecording(const QMimeData* data);
     // The folder the open dialog starts in: that of the recording opened
     // last (on this run or an earlier one); empty when there is none.
     QString openDialogFolder() const;
@@ -68,7 +64,6 @@ public:
     std::function<void()> showAbout;
 
     const ViewerCore& core() const { return core_; }
-    ViewerCore& core() { return core_; }
     // The echo-dynamics window, made on first use and kept (hidden when
     // closed) until this window goes.
     TEchoDynamicsForm& echoDynamics();
@@ -104,12 +99,9 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
 
 private:
-    void FormCreate();
+    friend class MainFormTestPeer;
     void FormShow();
     // The steps of the constructor, in the order it takes them; the Tab key
     // walks the controls in the order they are made.
@@ -121,8 +113,6 @@ private:
     void buildNoteList(QWidget* central);
     // The hidden reject text and the notice bar under the list and buttons.
     void buildNotices(QWidget* central);
-    // The parameter panel: three groups of read-only fields.
-    void buildPanel(QWidget* central);
     // The keys of the navigation buttons (the menu items carry theirs).
     void buildShortcuts();
     // The open and go-to dialogs that chooseFile and askGoTo show unless
@@ -130,8 +120,9 @@ private:
     void installDefaultDialogs();
     // Draws the core's pictures into the plot and the rulers and shows them.
     void connectPainter();
-    // The playback thread, paused and resumed as the core starts and stops.
-    void startPlaybackThread(int paceOverrideMs);
+    // The playback thread, paused and resumed as the core starts and stops;
+    // `paceOverrideMs` >= 0 replaces the playback pace (MainFormTestPeer).
+    void startPlaybackThread(int paceOverrideMs = -1);
     // Each button's tooltip: its caption and its key.
     void syncToolTips();
     // The Play button's caption, 播放 or 停止, as the core's state says.
@@ -145,12 +136,6 @@ private:
     void showPicture(QLabel* label, const QImage& image);
     // One playback turn, on the user-interface thread.
     int playbackTurn();
-    void reportOpenFailure(const QString& path, const OpenResult& result);
-    // Why an open failed, in the interface's language.
-    static QString openFailureReason(const OpenResult& result);
-    // The notice after opening file `name`, or empty when the file holds
-    // every record it promises, intact.
-    static QString openNoticeText(const QString& name, const FileHealth& health);
     // The notice on the open file's health, shown again only when it
     // says more than the one shown last for that file.
     void showFileNotice(const FileHealth& health);
@@ -171,25 +156,22 @@ private:
     bool syncing_ = false;
 
     QImage wave_, amplitudeRuler_, pathRuler_;
-    QLabel* waveImage_ = nullptr;
-    QLabel* echoWaveImage_ = nullptr;
-    QLabel* echoRangeImage_ = nullptr;
-    QLabel* labelPara_[4] = {};
-    SeekBar* trackBar_ = nullptr;
+    // The A-scan, its rulers and the four readouts above it (ReadoutTexts).
+    QLabel* plotLabel_ = nullptr;
+    QLabel* amplitudeRulerLabel_ = nullptr;
+    QLabel* pathRulerLabel_ = nullptr;
+    QLabel* readoutLabels_[4] = {};
+    SeekBar* seekBar_ = nullptr;
     QPushButton* play_ = nullptr;
     QPushButton* up_ = nullptr;
     QPushButton* next_ = nullptr;
     QPushButton* print_ = nullptr;
     QListWidget* notes_ = nullptr;
     std::vector<std::pair<QPushButton*, QKeySequence>> buttonKeys_;
-    QLabel* lblReject_ = nullptr;
+    QLabel* rejectLabel_ = nullptr; // the reject level, kept hidden
     NoticeBar* openNotice_ = nullptr;
     int64_t damagedTold_ = 0; // damaged records the open file's notice counted
-    struct Field {
-        QLineEdit* edit;
-        std::string PanelTexts::*text;
-    };
-    std::vector<Field> fields_;
+    std::vector<PanelField> fields_;
 };
 
 } // namespace vantrel

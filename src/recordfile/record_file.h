@@ -93,9 +93,6 @@ public:
     bool openAlongside(const RecordFile& other);
     void close();
     bool isOpen() const { return fd_.valid(); }
-    // Whether the scan of a large file reads it on two threads (the default).
-    // The result is the same either way; tests compare the two.
-    void setParallelScan(bool on) { parallelScan_ = on; }
     const std::string& path() const { return path_; }
     // The file's size in bytes when it was opened and scanned: the size the
     // index below describes.
@@ -133,6 +130,7 @@ public:
     std::span<const uint8_t> frame(int64_t f) const;
 
 private:
+    friend class RecordFileTestPeer;
     struct ScanResult;
     // The scan at open, in its steps.
     struct ScanState;
@@ -149,6 +147,8 @@ private:
     RecordLayout decodeInto(const uint8_t* stored, int32_t storedLength, int32_t trailerLength);
 
     UniqueFd fd_;
+    // Whether the scan of a large file reads it on two threads. The result
+    // is the same either way; a test compares the two (RecordFileTestPeer).
     bool parallelScan_ = true;
     int64_t fileSize_ = 0;
     int64_t position_ = 0;

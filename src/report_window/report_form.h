@@ -117,14 +117,14 @@ public:
     QString fieldText(const QString& name) const;
     QWidget* field(const QString& name) const;
     QString statusText() const;
-    int formShowCount() const { return formShowCount_; }
-    // The page as the printer gets it, rendered into a picture (for tests).
-    QImage renderPage() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    friend class ReportFormTestPeer;
+    // The page as the printer gets it, rendered into a picture.
+    QImage renderPage() const;
     // A document the window prints, exports or previews: its pages, each
     // painted in page pixels from the paper's corner, and its own words.
     struct Document {
@@ -201,7 +201,7 @@ private:
     QTimer* refreshTimer_ = nullptr;
     OuterGeometry* outer_ = nullptr;
     bool firstShow_ = true;
-    int formShowCount_ = 0;
+    int formShowCount_ = 0; // showings so far (FormShow), for ReportFormTestPeer
     std::map<QString, QWidget*> fields_;
 };
 

@@ -15,6 +15,7 @@
 
 #include "about/about_form.h"
 #include "force_resize.h"
+#include "qtest_main.h"
 
 using vantrel::TAboutForm;
 
@@ -204,5 +205,5 @@ void AboutFormTest::textsAreChineseAndFitTheirLabels() {
     }
 }
 
-QTEST_MAIN(AboutFormTest)
+VANTREL_QTEST(AboutFormTest);
 #include "about_form_test.moc"

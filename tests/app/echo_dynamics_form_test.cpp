@@ -49,9 +49,11 @@
 #include "dac_recording.h"
 #include "inspection/inspection_file.h"
 #include "pictures/overview_render.h"
+#include "qtest_main.h"
 #include "report_window/report_form.h"
 #include "viewer/record_query.h"
 #include "viewer_fixture.h"
+#include "window_fixture.h"
 
 namespace vantrel {
 // What the strips drew: the picture as shown and the B-scan strip's columns.
@@ -181,25 +183,11 @@ struct EvaluationModelFixture {
 
 } // namespace
 
-namespace vantrel::testing {
-// Shown frames in QCOMPARE's failure messages.
-char* toString(const Shown& s) {
-    return qstrdup(QByteArray::number(s.record) + ':' + QByteArray::number(s.frame));
-}
-} // namespace vantrel::testing
-
 class EchoDynamicsTest : public QObject {
     Q_OBJECT
 
-    struct Window {
-        OpenRecording recording{viewerDataFolder()};
-        TMainForm form;
-        std::vector<Shown> drawn;
-        explicit Window(int pace = 100000) : form(recording, nullptr, pace) {
-            QObject::connect(&form, &TMainForm::frameDrawn, &form,
-                             [this] { drawn.push_back(shownBy(form.core().frameTail())); });
-            form.show();
-        }
+    struct Window : MainWindowFixture {
+        explicit Window(int pace = 100000) : MainWindowFixture(pace) {}
         TEchoDynamicsForm* held = nullptr;
         TEchoDynamicsForm& echo() {
             TEchoDynamicsForm& e = held ? *held : form.echoDynamics();
@@ -248,15 +236,10 @@ class EchoDynamicsTest : public QObject {
             openEcho();
             return QTest::qWaitFor([this] { return echo().overview() != nullptr; }, 10000);
         }
-        template <class T> T* child(const char* name) {
-            T* w = echo().findChild<T*>(QString::fromLatin1(name));
-            if (!w) qFatal("no %s", name);
-            return w;
-        }
+        template <class T> T* child(const char* name) { return childOf<T>(echo(), name); }
         EchoStrips* strips() { return child<EchoStrips>("EchoStrips"); }
         // The strips as shown, with the marks over them.
         const QImage& picture() { return EchoStripsTestPeer::picture(*strips()); }
-        Shown last() const { return drawn.empty() ? Shown{-1, -1} : drawn.back(); }
         Shown place() const {
             const auto p = form.core().placeOnScreen();
             return p ? Shown{p->record, p->frame} : Shown{-1, -1};
@@ -683,9 +666,8 @@ private slots:
     // evaluated indications as vantrel-inspect evaluate writes them, with
     // the inspector's decisions after them.
     void exportInTheEvaluationViewWritesTheEvaluatedList() {
-        QTemporaryDir dir;
-        const QString copy = dir.filePath("demo.DAT");
-        QVERIFY(QFile::copy(VANTREL_DEMO, copy));
+        const DemoCopy demo;
+        const QString& copy = demo.path;
         Window w;
         QVERIFY(w.openAndCompute(copy.toStdString()));
         TEchoDynamicsForm& e = w.echo();
@@ -696,7 +678,7 @@ private slots:
         d.remark = "root side, \"near\" the cap";
         d.reported = false;
         e.setDecision(2, d);
-        const QString path = dir.filePath("evaluated.csv");
+        const QString path = demo.dir.filePath("evaluated.csv");
         e.chooseCsvFile = [&](const QString&) -> std::optional<QString> { return path; };
         QTest::mouseClick(w.child<QPushButton>("ExportCsv"), Qt::LeftButton);
         QFile file(path);
@@ -717,9 +699,8 @@ private slots:
     // joined one and the second is listed greyed under the list, kept; with
     // the gap back, each is on its own indication again.
     void decisionsFollowTheirIndicationAcrossAGapChange() {
-        QTemporaryDir dir;
-        const QString copy = dir.filePath("demo.DAT");
-        QVERIFY(QFile::copy(VANTREL_DEMO, copy));
+        const DemoCopy demo;
+        const QString& copy = demo.path;
         Window w;
         QVERIFY(w.openAndCompute(copy.toStdString()));
         TEchoDynamicsForm& e = w.echo();
@@ -1167,9 +1148,8 @@ private slots:
     // from two notes.
     void evaluationViewListsZonesAndKeepsDecisions() {
         // A copy: the decisions are written beside the recording.
-        QTemporaryDir dir;
-        const QString copy = dir.filePath("demo.DAT");
-        QVERIFY(QFile::copy(VANTREL_DEMO, copy));
+        const DemoCopy demo;
+        const QString& copy = demo.path;
         std::optional<Window> first(std::in_place);
         Window& w = *first;
         QVERIFY(w.openAndCompute(copy.toStdString()));
@@ -1300,17 +1280,15 @@ private slots:
     // is; what the inspector decides then goes to the data folder, which is
     // said once.
     void aDamagedInspectionFileIsLeftAlone() {
-        QTemporaryDir dir;
-        const QString copy = dir.filePath("demo.DAT");
-        QVERIFY(QFile::copy(VANTREL_DEMO, copy));
+        const DemoCopy demo;
+        const QString& copy = demo.path;
         const QByteArray damaged = "{\"format\": \"vantrel-inspection\", \"vers";
         {
             QFile f(copy + ".vantrel.json");
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(damaged);
         }
-        const QByteArray home = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", dir.filePath("data").toUtf8());
+        const DataHome home(demo.dir.filePath("data"));
         Window w;
         QVERIFY(w.openAndCompute(copy.toStdString()));
         TEchoDynamicsForm& e = w.echo();
@@ -1324,12 +1302,11 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), damaged);
         QStringList kept;
-        QDirIterator it(dir.filePath("data"), {"*.vantrel.json"}, QDir::Files,
+        QDirIterator it(demo.dir.filePath("data"), {"*.vantrel.json"}, QDir::Files,
                         QDirIterator::Subdirectories);
         while (it.hasNext())
             kept << it.next();
         QCOMPARE(kept.size(), 1);
-        qputenv("XDG_DATA_HOME", home);
     }
 
     // Two versions of the decisions: a data-folder file that differs from
@@ -1338,11 +1315,9 @@ private slots:
     // other under a dated name. Then a second viewer on the same file: its
     // save meets the first one's and the conflict is asked, not lost.
     void twoVersionsOfTheDecisionsAreAskedAbout() {
-        QTemporaryDir dir;
-        const QString copy = dir.filePath("demo.DAT");
-        QVERIFY(QFile::copy(VANTREL_DEMO, copy));
-        const QByteArray home = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", dir.filePath("data").toUtf8());
+        const DemoCopy demo;
+        const QString& copy = demo.path;
+        const DataHome home(demo.dir.filePath("data"));
         RecordFile file;
         QVERIFY(file.openRecordFile(copy.toStdString()).ok());
         const RecordingIdentity id = recordingIdentity(file);
@@ -1413,16 +1388,14 @@ private slots:
         QCOMPARE(asked, 2);
         QCOMPARE(e2.inspection().travel.mmPerFrame, std::string("0.25")); // the other's, chosen
         QCOMPARE(e2.inspection().decisions.size(), size_t{1});
-        qputenv("XDG_DATA_HOME", home);
     }
 
     // The travel dialog as the inspector uses it: the distance between two
     // operator notes, chosen from the notes it offers; Cancel changes
     // nothing.
     void travelFromTwoNotesInTheDialog() {
-        QTemporaryDir dir;
-        const QString copy = dir.filePath("demo.DAT");
-        QVERIFY(QFile::copy(VANTREL_DEMO, copy));
+        const DemoCopy demo;
+        const QString& copy = demo.path;
         Window w;
         QVERIFY(w.openAndCompute(copy.toStdString()));
         TEchoDynamicsForm& e = w.echo();
@@ -1592,9 +1565,8 @@ private slots:
     // defect list is there once the evaluation is, and leaves out what the
     // inspector did not report.
     void reportCellsAndDefectListGoWithTheRecording() {
-        QTemporaryDir dir;
-        const QString copy = dir.filePath("demo.DAT");
-        QVERIFY(QFile::copy(VANTREL_DEMO, copy));
+        const DemoCopy demo;
+        const QString& copy = demo.path;
         {
             Window w;
             TReportForm report(&w.form);
@@ -1630,9 +1602,8 @@ private slots:
     // they come back at 185 and not at 80. The job's cells come back
     // everywhere.
     void flawCellsStayWithTheirIndication() {
-        QTemporaryDir dir;
-        const QString copy = dir.filePath("demo.DAT");
-        QVERIFY(QFile::copy(VANTREL_DEMO, copy));
+        const DemoCopy demo;
+        const QString& copy = demo.path;
         const QString at185 = QString("指示 2（166:4–204:0）");
         auto showReport = [](Window& w, TReportForm& report, int record, int frame) {
             w.form.goToFrame(record, frame);
@@ -1681,9 +1652,8 @@ private slots:
     // indications with 人工, edited like them, removed only once the
     // inspector agrees; a plain drag still only shows frames.
     void ctrlDragMarksAManualIndication() {
-        QTemporaryDir dir;
-        const QString copy = dir.filePath("demo.DAT");
-        QVERIFY(QFile::copy(VANTREL_DEMO, copy));
+        const DemoCopy demo;
+        const QString& copy = demo.path;
         Window w;
         QVERIFY(w.openAndCompute(copy.toStdString()));
         TEchoDynamicsForm& e = w.echo();
@@ -1993,14 +1963,6 @@ private slots:
     }
 };
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Settings go to a folder of this run, never the user's.
-    QTemporaryDir settings;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    QApplication app(argc, argv);
-    EchoDynamicsTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+VANTREL_QTEST(EchoDynamicsTest);
 
 #include "echo_dynamics_form_test.moc"

@@ -29,9 +29,11 @@
 #include "app/echo_dynamics_form.h"
 #include "app/interface_language.h"
 #include "app/main_form.h"
+#include "qtest_main.h"
 #include "report_page/defect_list_page.h"
 #include "report_window/report_form.h"
 #include "viewer_fixture.h"
+#include "window_fixture.h"
 
 using namespace vantrel;
 using namespace vantrel::testing;
@@ -172,7 +174,7 @@ private slots:
         QCOMPARE(savedLanguage(), Language::Chinese);
         QCOMPARE(interfaceLanguage(), Language::Chinese);
         OpenRecording recording(viewerDataFolder());
-        TMainForm form(recording, nullptr, 100000);
+        PacedMainForm form(recording, 100000);
         QCOMPARE(form.findChild<QMenu*>("FileItem")->title(), QString("文件(&F)"));
         QVERIFY(form.findChild<QAction*>("LanguageChinese")->isChecked());
         QVERIFY(!form.findChild<QAction*>("LanguageEnglish")->isChecked());
@@ -183,7 +185,7 @@ private slots:
     void languageMenuKeepsTheChoice() {
         appSettings().clear();
         OpenRecording recording(viewerDataFolder());
-        TMainForm form(recording, nullptr, 100000);
+        PacedMainForm form(recording, 100000);
         QAction* english = form.findChild<QAction*>("LanguageEnglish");
         QAction* chinese = form.findChild<QAction*>("LanguageChinese");
         QCOMPARE(form.findChild<QMenu*>("LanguageItem")->title(), QString("语言/Language"));
@@ -199,7 +201,7 @@ private slots:
         // The next start's windows show the choice.
         {
             OpenRecording again(viewerDataFolder());
-            TMainForm next(again, nullptr, 100000);
+            PacedMainForm next(again, 100000);
             QCOMPARE(savedLanguage(), Language::English);
         }
         chinese->trigger();
@@ -263,7 +265,7 @@ private slots:
             QString::fromStdString(viewerFile("english.DAT", std::vector<int>(12, 4), {2, 6}, {4}));
 
         OpenRecording recording(viewerDataFolder());
-        TMainForm main(recording, nullptr, 100000);
+        PacedMainForm main(recording, 100000);
         TAboutForm about(&main);
         TReportForm report(&main);
         report.setSource(TReportForm::sourceOf(main.core()));
@@ -323,14 +325,6 @@ private slots:
     }
 };
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Settings go to a folder of this run, never the user's.
-    QTemporaryDir settings;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    QApplication app(argc, argv);
-    InterfaceLanguageTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+VANTREL_QTEST(InterfaceLanguageTest);
 
 #include "interface_language_test.moc"

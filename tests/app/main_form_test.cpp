@@ -27,10 +27,12 @@
 #include "app/echo_dynamics_form.h"
 #include "app/main_form.h"
 #include "app/stock_translations.h"
+#include "qtest_main.h"
 #include "recordfile/gbk_text.h"
 #include "recordfile/record_file.h"
 #include "viewer_fixture.h"
 #include "widgets/seek_bar.h"
+#include "window_fixture.h"
 
 using namespace vantrel;
 using namespace vantrel::testing;
@@ -38,24 +40,12 @@ using namespace vantrel::testing;
 class MainFormTest : public QObject {
     Q_OBJECT
 
-    struct Window {
-        OpenRecording recording{viewerDataFolder()};
-        TMainForm form;
-        std::vector<Shown> drawn;
-        explicit Window(int pace = 0) : form(recording, nullptr, pace) {
-            QObject::connect(&form, &TMainForm::frameDrawn, &form,
-                             [this] { drawn.push_back(shownBy(form.core().frameTail())); });
-            form.show();
-        }
-        template <class T> T* child(const char* name) {
-            T* w = form.findChild<T*>(QString::fromLatin1(name));
-            if (!w) qFatal("no %s", name);
-            return w;
-        }
+    struct Window : MainWindowFixture {
+        explicit Window(int pace = 0) : MainWindowFixture(pace) {}
+        template <class T> T* child(const char* name) { return childOf<T>(form, name); }
         QPushButton* button(const char* name) { return child<QPushButton>(name); }
         void click(const char* name) { QTest::mouseClick(button(name), Qt::LeftButton); }
         QString text(const char* name) { return child<QLabel>(name)->text(); }
-        Shown last() const { return drawn.empty() ? Shown{-1, -1} : drawn.back(); }
         // The window as the active one, where its keys reach it.
         void activate() {
             form.activateWindow();
@@ -1138,14 +1128,6 @@ private slots:
     }
 };
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Settings go to a folder of this run, never the user's.
-    QTemporaryDir settings;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    QApplication app(argc, argv);
-    MainFormTest test;
-    return QTest::qExec(&test, argc, argv);
-}
+VANTREL_QTEST(MainFormTest);
 
 #include "main_form_test.moc"

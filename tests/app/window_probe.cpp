@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
     TMainForm mainForm(recording);
     TAboutForm aboutForm(&mainForm);
     TReportForm reportForm(&mainForm);
-    ViewerCore& core = mainForm.core();
+    const ViewerCore& core = mainForm.core();
     reportForm.setSource(TReportForm::sourceOf(core));
     mainForm.show();
     aboutForm.show();

@@ -12,6 +12,14 @@
 using namespace vantrel;
 using namespace vantrel::testing;
 
+namespace vantrel {
+// The scan's choice of one thread or two, which only a test makes.
+class RecordFileTestPeer {
+public:
+    static void setParallelScan(RecordFile& file, bool on) { file.parallelScan_ = on; }
+};
+} // namespace vantrel
+
 namespace {
 
 struct Entry {
@@ -584,7 +592,7 @@ TEST(RecordFile, TwoThreadScanGivesTheOneThreadResult) {
         ASSERT_GT(v.file.size(), 4u << 20);
         const std::string path = writeTemp("two-threads.DAT", v.file);
         RecordFile one, two;
-        one.setParallelScan(false);
+        RecordFileTestPeer::setParallelScan(one, false);
         ASSERT_TRUE(one.openRecordFile(path).ok());
         ASSERT_TRUE(two.openRecordFile(path).ok());
         EXPECT_GE(one.recordIndex().size(), 700u);

@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include "force_resize.h"
+#include "qtest_main.h"
 #include "widgets/outer_geometry.h"
 
 using vantrel::OuterGeometry;
@@ -93,5 +94,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(OuterGeometryTest)
+VANTREL_QTEST(OuterGeometryTest);
 #include "outer_geometry_test.moc"

@@ -7,6 +7,7 @@
 
 #include <climits>
 
+#include "qtest_main.h"
 #include "widgets/seek_bar.h"
 
 using vantrel::SeekBar;
@@ -76,5 +77,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(SeekBarTest)
+VANTREL_QTEST(SeekBarTest);
 #include "seek_bar_test.moc"

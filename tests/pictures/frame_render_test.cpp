@@ -386,10 +386,3 @@ TEST(FrameRender, Rulers) {
         EXPECT_TRUE(inkIn(x, x + 6)) << x;
     EXPECT_FALSE(inkIn(40, 56));
 }
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -95,10 +95,3 @@ TEST(ReportFields, TheCommandLineFillsWhatTheWindowFills) {
         }
     }
 }
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

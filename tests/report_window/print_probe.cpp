@@ -11,6 +11,7 @@
 
 #include <cstdio>
 
+#include "report_form_peer.h"
 #include "report_window/report_form.h"
 #include "viewer/viewer_core.h"
 
@@ -34,7 +35,8 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     qobject_cast<QLineEdit*>(form.field(QStringLiteral("QRRichText1")))
         ->setText(QStringLiteral("Probe Lab 7"));
-    if (!form.renderPage().save(QString::fromLocal8Bit(argv[1]), "PNG")) return 3;
+    if (!ReportFormTestPeer::renderPage(form).save(QString::fromLocal8Bit(argv[1]), "PNG"))
+        return 3;
     QAction* print = form.findChild<QAction*>(QStringLiteral("PrintButton"));
     if (!print) return 3;
     print->trigger();

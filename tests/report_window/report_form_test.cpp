@@ -29,6 +29,7 @@
 #include "poppler.h"
 #include "preview_pages.h"
 #include "recordfile/gbk_text.h"
+#include "report_form_peer.h"
 #include "report_page/report_page.h"
 #include "report_window/report_form.h"
 
@@ -349,19 +350,19 @@ TEST_F(ReportFormTest, TheFirstShowingRefreshesOnce) {
     form.show();
     for (int i = 0; i < 20; ++i)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    EXPECT_EQ(form.formShowCount(), 2);
+    EXPECT_EQ(ReportFormTestPeer::formShowCount(form), 2);
     form.hide();
     form.show();
     for (int i = 0; i < 20; ++i)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    EXPECT_EQ(form.formShowCount(), 3);
+    EXPECT_EQ(ReportFormTestPeer::formShowCount(form), 3);
     form.hide();
 }
 
 TEST_F(ReportFormTest, PageGeometry) {
     showAndClose();
     qobject_cast<QLineEdit*>(form.field("QRRichText1"))->setText("X");
-    const QImage page = form.renderPage();
+    const QImage page = ReportFormTestPeer::renderPage(form);
     ASSERT_EQ(page.size(), QSize(794, 1123));
     // The outer frame and the title cell.
     EXPECT_EQ(at(page, 39, 48), kBlack);
@@ -392,7 +393,7 @@ TEST_F(ReportFormTest, PageGeometry) {
     // Two gates: the location head covers the first of the size head's rows.
     readouts_ = readouts("A:↓ 12.3", "RL  +2.0", "B:↓ 30.5", "RL  -4.1");
     showAndClose();
-    const QImage two = form.renderPage();
+    const QImage two = ReportFormTestPeer::renderPage(form);
     EXPECT_EQ(at(two, 90, 624), kWhite);
     EXPECT_EQ(at(two, 90, 664), kBlack);
 }
@@ -429,11 +430,11 @@ TEST_F(ReportFormTest, WindowAndPageView) {
 TEST_F(ReportFormTest, NoPrinterPrintsNothingAndSaysSo) {
     showAndClose();
     qobject_cast<QLineEdit*>(form.field("QRRichText2"))->setText("kept");
-    const QImage before = form.renderPage();
+    const QImage before = ReportFormTestPeer::renderPage(form);
     form.PrintButtonClick();
     EXPECT_TRUE(form.statusText().startsWith(QString::fromUtf8("未打印")))
         << form.statusText().toStdString();
-    EXPECT_EQ(form.renderPage(), before);
+    EXPECT_EQ(ReportFormTestPeer::renderPage(form), before);
     EXPECT_EQ(text("QRRichText2"), "kept");
     // A message says what to do and offers the PDF export instead.
     auto* box = form.findChild<QMessageBox*>("NoPrinterMessage");
@@ -526,7 +527,7 @@ TEST_F(ReportFormTest, ExportPdf) {
         << words->toStdString();
 
     // A folder that does not exist, and a "folder" that is a file.
-    const QImage before = form.renderPage();
+    const QImage before = ReportFormTestPeer::renderPage(form);
     for (const QString& bad : {dir + "/missing/page.pdf", out + "/page.pdf"}) {
         form.choosePdfPath = [&](const QString&) -> std::optional<QString> { return bad; };
         form.ExportPdfClick();
@@ -534,7 +535,7 @@ TEST_F(ReportFormTest, ExportPdf) {
             << form.statusText().toStdString();
         EXPECT_FALSE(QFile::exists(bad));
     }
-    EXPECT_EQ(form.renderPage(), before);
+    EXPECT_EQ(ReportFormTestPeer::renderPage(form), before);
     EXPECT_EQ(text("QRRichText1"), "Probe Lab 7");
     // Cancelling the dialog does nothing.
     form.choosePdfPath = [](const QString&) -> std::optional<QString> { return std::nullopt; };
@@ -650,13 +651,4 @@ TEST_F(ReportFormTest, PrintPreviewShowsThePage) {
     form.showPreview = vantrel::testing::countPreviewPages(pages);
     form.PrintPreviewClick();
     EXPECT_EQ(pages, 1);
-}
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // No print server: the default printer cannot be found.
-    qputenv("CUPS_SERVER", "/nonexistent/vantrel-no-cups.sock");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }
