@@ -6,11 +6,11 @@
 #include "app/echo_dynamics_form.h"
 
 #include <QDir>
-#include <QMessageBox>
 #include <QTimer>
 
 #include "analysis/indication_table.h"
 #include "app/inspection_choice_dialog.h"
+#include "widgets/message_box.h"
 
 namespace vantrel {
 
@@ -174,11 +174,7 @@ void TEchoDynamicsForm::saveInspectionFile() {
 }
 
 void TEchoDynamicsForm::tell(const QString& name, const QString& text) {
-    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Vantrel"), text,
-                                QMessageBox::Ok, this);
-    box->setObjectName(name);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
+    tellInBox(this, name, text);
 }
 
 void TEchoDynamicsForm::takeKeptSettings() {

@@ -15,7 +15,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -31,6 +30,7 @@
 #include "app/interface_language.h"
 #include "pictures/frame_render.h"
 #include "pictures/gbk_qstring.h"
+#include "widgets/message_box.h"
 #include "widgets/notice_bar.h"
 #include "widgets/outer_geometry.h"
 #include "widgets/seek_bar.h"
@@ -276,14 +276,10 @@ void TMainForm::LanguageItemClick(Language language) {
     if (language == interfaceLanguage()) return;
     // The windows take their texts when they are made, so the choice applies
     // from the next start; the notice says so in both languages.
-    auto* box = new QMessageBox(
-        QMessageBox::Information, QStringLiteral("Vantrel"),
-        QStringLiteral("界面语言将在 Vantrel 下次启动时切换。\n"
-                       "The interface language changes the next time Vantrel starts."),
-        QMessageBox::Ok, this);
-    box->setObjectName(QStringLiteral("LanguageChangedMessage"));
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
+    tellInBox(this, QStringLiteral("LanguageChangedMessage"),
+              QStringLiteral("界面语言将在 Vantrel 下次启动时切换。\n"
+                             "The interface language changes the next time Vantrel starts."),
+              QMessageBox::Information);
 }
 
 QString TMainForm::playCaption() const {
@@ -606,13 +602,9 @@ QString TMainForm::openFailureReason(const OpenResult& result) {
 }
 
 void TMainForm::reportOpenFailure(const QString& path, const OpenResult& result) {
-    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Vantrel"),
-                                tr("无法打开记录文件“%1”：%2")
-                                    .arg(QDir::toNativeSeparators(path), openFailureReason(result)),
-                                QMessageBox::Ok, this);
-    box->setObjectName(QStringLiteral("OpenFailedMessage"));
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
+    tellInBox(this, QStringLiteral("OpenFailedMessage"),
+              tr("无法打开记录文件“%1”：%2")
+                  .arg(QDir::toNativeSeparators(path), openFailureReason(result)));
 }
 
 void TMainForm::openFile(const QString& path) {
@@ -836,11 +828,7 @@ void TMainForm::GoToItemClick() {
     }
     syncControls();
     if (problem.isEmpty()) return;
-    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Vantrel"), problem,
-                                QMessageBox::Ok, this);
-    box->setObjectName(QStringLiteral("GoToFailedMessage"));
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
+    tellInBox(this, QStringLiteral("GoToFailedMessage"), problem);
 }
 
 void TMainForm::goToFrame(int32_t record, int32_t frame) {
