@@ -1012,10 +1012,6 @@ EL</translation>
         <translation>%1 frames, %2 evaluated, %3 evaluated indications</translation>
     </message>
     <message>
-        <source>帧</source>
-        <translation>frames</translation>
-    </message>
-    <message>
         <source>评定文件未能读入，文件保持原样：
 %1</source>
         <translation>The inspection file could not be read and is left as it is:
@@ -1028,10 +1024,6 @@ EL</translation>
     <message>
         <source>评定无法保存在记录旁（%1），已保存到“%2”。</source>
         <translation>The evaluation cannot be kept beside the recording (%1); it was saved to “%2”.</translation>
-    </message>
-    <message>
-        <source>{}区</source>
-        <translation>zone {}</translation>
     </message>
     <message>
         <source>B 扫描(&amp;B)</source>
@@ -1048,10 +1040,6 @@ EL</translation>
     <message>
         <source>删除人工指示 %1？</source>
         <translation>Remove manual indication %1?</translation>
-    </message>
-    <message>
-        <source>人工</source>
-        <translation>manual</translation>
     </message>
     <message>
         <source>，%1 处人工指示（Ctrl+拖动标记）</source>

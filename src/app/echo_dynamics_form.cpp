@@ -297,9 +297,7 @@ void TEchoDynamicsForm::fillEvaluationList() {
     std::vector<IndicationDecision> decisions, orphans;
     const std::optional<Travel> t = travel();
     if (evaluation_) {
-        DefectListWords words;
-        words.frames = tr("帧").toStdString();
-        words.zone = tr("{}区").toStdString();
+        const DefectListWords words = defectListWords();
         const DecisionMatch match = matchDecisions(*evaluation_, inspection_);
         for (const IndicationDecision* orphan : match.orphans)
             orphans.push_back(*orphan);
@@ -313,7 +311,6 @@ void TEchoDynamicsForm::fillEvaluationList() {
             blank.end = {overview_->recordNumber(d.end), overview_->frameNumber(d.end)};
             decisions.push_back(decided ? *decided : blank);
         }
-        words.manual = tr("人工").toStdString();
         addManualRows(match, words, rows, decisions);
     } else {
         addManualRows({}, {}, rows, decisions);
@@ -513,20 +510,7 @@ void TEchoDynamicsForm::exportCsv() {
 
 std::string TEchoDynamicsForm::evaluationCsv() const {
     // The columns vantrel-inspect evaluate writes, then the decisions.
-    std::string header = evaluationCsvHeader();
-    header.insert(header.size() - 2, ",nature,grade,remark,reported");
-    std::string csv = header;
-    const DecisionMatch match = matchDecisions(*evaluation_, inspection_);
-    const std::optional<Travel> t = travel();
-    for (size_t k = 0; k < evaluation_->indications().size(); ++k) {
-        std::string row = evaluationCsvRow(*evaluation_, k, peakPositions_[k], t);
-        const IndicationDecision blank;
-        const IndicationDecision& d = match.byIndication[k] ? *match.byIndication[k] : blank;
-        row.insert(row.size() - 2, ',' + csvField(d.nature) + ',' + csvField(d.grade) + ',' +
-                                       csvField(d.remark) + ',' + (d.reported ? "1" : "0"));
-        csv += row;
-    }
-    return csv;
+    return evaluationCsvWithDecisions(*evaluation_, peakPositions_, travel(), inspection_);
 }
 
 void TEchoDynamicsForm::setThreshold(AmplitudeUnit unit, int64_t tenths) {

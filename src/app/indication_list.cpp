@@ -40,15 +40,11 @@ void IndicationList::fill(const EchoOverview* overview) {
     for (size_t k = 0; k < rows; ++k) {
         const IndicationTexts t = indicationTexts(*overview, overview->indications()[k]);
         const bool plausible = !t.amplitudeBeyond && !t.positionBeyond;
-        // A value no real frame holds is not shown as if it were one: it
-        // carries a warning sign, and its row the colour of such values.
-        auto text = [](const std::string& s, bool beyond) {
-            const QString v = QString::fromStdString(s);
-            return beyond ? QStringLiteral("\u26A0 ") + v : v;
-        };
-        const QString texts[] = {text(t.start, false), text(t.end, false), text(t.frames, false),
-                                 text(t.amplitude, t.amplitudeBeyond),
-                                 text(t.position, t.positionBeyond)};
+        // A value no real frame holds carries a warning sign, and its row
+        // the colour of such values.
+        auto text = [](const std::string& s) { return QString::fromStdString(s); };
+        const QString texts[] = {text(t.start), text(t.end), text(t.frames),
+                                 text(t.amplitudeShown()), text(t.positionShown())};
         for (int column = 0; column < 5; ++column) {
             auto* item = new QTableWidgetItem(texts[column]);
             if (column >= 2) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
