@@ -1216,14 +1216,6 @@ EL</translation>
         <translation>%1 frames, %2 evaluated, %3 evaluated indications</translation>
     </message>
     <message>
-        <source>帧</source>
-        <translation>frames</translation>
-    </message>
-    <message>
-        <source>{}区</source>
-        <translation>zone {}</translation>
-    </message>
-    <message>
         <source>B 扫描(&amp;B)</source>
         <translation>&amp;B-scan</translation>
     </message>
@@ -1238,10 +1230,6 @@ EL</translation>
     <message>
         <source>删除人工指示 %1？</source>
         <translation>Remove manual indication %1?</translation>
-    </message>
-    <message>
-        <source>人工</source>
-        <translation>manual</translation>
     </message>
     <message>
         <source>，%1 处人工指示（Ctrl+拖动标记）</source>

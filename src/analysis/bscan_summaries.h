@@ -44,9 +44,13 @@ struct BscanGeometry {
     bool samePath(const BscanGeometry& g) const {
         return range == g.range && delayProduct == g.delayProduct && inch == g.inch;
     }
-    // The sound path at sample position k, in 0.1 mm or 0.001 in.
+    // The sound path at sample position k, in 0.1 mm or 0.001 in, and the
+    // sample position (fractional) at a sound path; range above 0.
     double pathAt(int k) const {
         return delayProduct * 0.00005 + static_cast<double>(range) * k / kSamplesPerFrame;
+    }
+    double sampleAt(double path) const {
+        return (path - pathAt(0)) * kSamplesPerFrame / static_cast<double>(range);
     }
 };
 

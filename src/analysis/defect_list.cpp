@@ -286,6 +286,26 @@ std::string evaluationCsvRow(const Evaluation& evaluation, size_t k, const PeakP
            std::to_string(d.drop6Frames()) + ',' + cell(elMm) + ',' + cell(drop6Mm) + "\r\n";
 }
 
+std::string evaluationCsvWithDecisions(const Evaluation& evaluation,
+                                       const std::vector<PeakPositions>& peaks,
+                                       const std::optional<Travel>& travel,
+                                       const Inspection& inspection) {
+    // Each line of evaluate's gains four columns before its CRLF.
+    auto withColumns = [](std::string line, const std::string& columns) {
+        return line.insert(line.size() - 2, columns);
+    };
+    std::string csv = withColumns(evaluationCsvHeader(), ",nature,grade,remark,reported");
+    const DecisionMatch match = matchDecisions(evaluation, inspection);
+    for (size_t k = 0; k < evaluation.indications().size(); ++k) {
+        const IndicationDecision blank;
+        const IndicationDecision& d = match.byIndication[k] ? *match.byIndication[k] : blank;
+        csv += withColumns(evaluationCsvRow(evaluation, k, peaks[k], travel),
+                           ',' + csvField(d.nature) + ',' + csvField(d.grade) + ',' +
+                               csvField(d.remark) + ',' + (d.reported ? "1" : "0"));
+    }
+    return csv;
+}
+
 std::string csvField(const std::string& text) {
     if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
     std::string quoted = "\"";

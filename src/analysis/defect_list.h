@@ -193,7 +193,15 @@ std::string orphanText(const IndicationDecision& decision);
 std::string evaluationCsvHeader();
 std::string evaluationCsvRow(const Evaluation& evaluation, size_t k, const PeakPositions& at,
                              const std::optional<Travel>& travel);
-// A CSV field: quoted where it holds a comma, a quote or a line break.
+// The window's export: those columns, then the inspector's decision on
+// each indication (nature, grade and remark as typed, reported 1 or 0; an
+// indication without one blank and reported). `peaks` by indication.
+std::string evaluationCsvWithDecisions(const Evaluation& evaluation,
+                                       const std::vector<PeakPositions>& peaks,
+                                       const std::optional<Travel>& travel,
+                                       const Inspection& inspection);
+// A CSV field (RFC 4180): quoted where it holds a comma, a quote or a line
+// break, its quotes doubled.
 std::string csvField(const std::string& text);
 
 // The list and what it was made with.

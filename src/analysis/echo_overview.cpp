@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "analysis/runs.h"
 #include "viewer/record_walk.h"
 
 namespace vantrel {
@@ -18,6 +19,13 @@ const char* positionKindText(OverviewPosition kind) {
     case OverviewPosition::Path: break;
     }
     return "path";
+}
+
+std::optional<OverviewPosition> positionKindOfText(std::string_view text) {
+    for (const OverviewPosition kind :
+         {OverviewPosition::Path, OverviewPosition::Surface, OverviewPosition::Depth})
+        if (text == positionKindText(kind)) return kind;
+    return std::nullopt;
 }
 
 ValueRange plausibleAmplitudes(AmplitudeUnit unit) {
@@ -363,59 +371,15 @@ void EchoOverview::applyThresholds(const OverviewSettings& settings) {
 }
 
 std::vector<Indication> findIndications(const EchoOverview& o, int64_t gap) {
-    // Maximal runs of frames with an echo at or above their threshold, of one
-    // unit.
-    std::vector<Indication> runs;
-    std::vector<AmplitudeUnit> runUnits;
-    bool open = false;
-    for (const OverviewRecord& rec : o.records()) {
-        for (int64_t i = rec.firstFrame; i < rec.firstFrame + rec.frames; ++i) {
-            const bool above =
-                o.hasEcho(i) && o.amplitude()[static_cast<size_t>(i)] >= rec.threshold;
-            if (open && above && runUnits.back() == rec.unit) {
-                Indication& run = runs.back();
-                run.end = i;
-                if (o.amplitude()[static_cast<size_t>(i)] >
-                    o.amplitude()[static_cast<size_t>(run.peak)])
-                    run.peak = i;
-                continue;
-            }
-            open = above;
-            if (above) {
-                runs.push_back({i, i, i});
-                runUnits.push_back(rec.unit);
-            }
-        }
-    }
-    if (gap <= 0 || runs.empty()) return runs;
-
-    // Whether every shown frame strictly between a and b has `unit`.
-    auto allOfUnit = [&](int64_t a, int64_t b, AmplitudeUnit unit) {
-        for (int64_t i = a + 1; i < b;) {
-            const OverviewRecord& rec = o.recordOf(i);
-            if (rec.unit != unit) return false;
-            i = rec.firstFrame + rec.frames;
-        }
-        return true;
-    };
-    std::vector<Indication> merged;
-    merged.push_back(runs[0]);
-    AmplitudeUnit unit = runUnits[0];
-    for (size_t k = 1; k < runs.size(); ++k) {
-        Indication& last = merged.back();
-        const Indication& next = runs[k];
-        if (runUnits[k] == unit && next.start - last.end - 1 <= gap &&
-            allOfUnit(last.end, next.start, unit)) {
-            last.end = next.end;
-            if (o.amplitude()[static_cast<size_t>(next.peak)] >
-                o.amplitude()[static_cast<size_t>(last.peak)])
-                last.peak = next.peak;
-            continue;
-        }
-        merged.push_back(next);
-        unit = runUnits[k];
-    }
-    return merged;
+    // Frames with an echo at or above their threshold; runs of one unit,
+    // merged across frames of that unit only.
+    return findRuns(
+        o.records(), gap, [](const OverviewRecord& rec) { return rec.unit; },
+        [&](const OverviewRecord& rec, int64_t i) -> std::optional<int64_t> {
+            const int32_t a = o.amplitude()[static_cast<size_t>(i)];
+            if (!o.hasEcho(i) || a < rec.threshold) return std::nullopt;
+            return a;
+        });
 }
 
 } // namespace vantrel

@@ -11,10 +11,12 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/block_pyramid.h"
 #include "analysis/bscan_summaries.h"
+#include "analysis/runs.h"
 #include "viewer/record_query.h"
 
 namespace vantrel {
@@ -30,8 +32,10 @@ const char* lengthUnitText(bool inch);
 // Which measured value of a one-gate frame is its position; the two-gate form
 // always takes gate A's position.
 enum class OverviewPosition : uint8_t { Path, Surface, Depth };
-// "path", "surface" or "depth", as the command line names them.
+// "path", "surface" or "depth", as the command line names them, and back
+// (nullopt for any other text).
 const char* positionKindText(OverviewPosition kind);
+std::optional<OverviewPosition> positionKindOfText(std::string_view text);
 
 // The jump in gate A's echo position that cuts an evaluated indication, in
 // micrometres, unless the user gives another (0: never cut).
@@ -79,13 +83,6 @@ struct OverviewRecord {
     int8_t readoutMode = 0; // the readout mode m of its parameters
 };
 static_assert(sizeof(OverviewRecord) == 48);
-
-// A run of shown frames, by their indices: start .. end, the peak the first
-// frame with the largest amplitude.
-struct Indication {
-    int64_t start = 0, end = 0, peak = 0;
-    int64_t frames() const { return end - start + 1; }
-};
 
 // The least and greatest of some values; empty while none was added.
 struct ValueRange {
@@ -313,7 +310,8 @@ private:
 EchoOverview computeOverview(const RecordQuery& query, const OverviewSettings& settings,
                              OverviewProgress* progress = nullptr);
 
-// The runs at or above threshold of one unit, then merged across gaps.
+// The runs at or above threshold of one unit, then merged across gaps of
+// that unit (findRuns in runs.h).
 std::vector<Indication> findIndications(const EchoOverview& overview, int64_t gap);
 
 } // namespace vantrel

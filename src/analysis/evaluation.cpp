@@ -5,6 +5,8 @@
 #include <iterator>
 #include <limits>
 
+#include "analysis/runs.h"
+
 namespace vantrel {
 
 const char* zoneText(Zone zone) {
@@ -30,35 +32,17 @@ Zone zoneOf(int64_t a, const OverviewRecord& rec) {
 
 Evaluation::Evaluation(const EchoOverview& o, int64_t gap, int64_t splitMicrometres)
     : overview_(o), gap_(gap), split_(splitMicrometres) {
-    // Runs of evaluated frames reaching EL; any other shown frame ends one.
-    std::vector<EvaluatedIndication> runs;
-    bool open = false;
-    for (const OverviewRecord& rec : o.records()) {
-        for (int64_t i = rec.firstFrame; i < rec.firstFrame + rec.frames; ++i) {
-            const bool on = evaluatedIn(rec, i);
-            evaluatedFrames_ += on;
-            const int64_t a = on ? dacIn(rec, i) : 0;
-            if (!on || a < rec.el) {
-                open = false;
-                continue;
-            }
-            if (open) {
-                runs.back().end = i;
-            } else {
-                runs.push_back({});
-                runs.back().start = runs.back().end = i;
-                open = true;
-            }
-        }
-    }
-    // Merged across gaps of at most `gap` shown frames, whatever they are.
-    std::vector<EvaluatedIndication> merged;
-    for (EvaluatedIndication& run : runs) {
-        if (!merged.empty() && gap > 0 && run.start - merged.back().end - 1 <= gap)
-            merged.back().end = run.end;
-        else
-            merged.push_back(run);
-    }
+    // Runs of evaluated frames reaching EL, merged across whatever frames
+    // lie between (all are of one kind here).
+    const std::vector<Indication> merged = findRuns(
+        o.records(), gap, [](const OverviewRecord&) { return 0; },
+        [&](const OverviewRecord& rec, int64_t i) -> std::optional<int64_t> {
+            if (!evaluatedIn(rec, i)) return std::nullopt;
+            ++evaluatedFrames_;
+            const int64_t a = dacIn(rec, i);
+            if (a < rec.el) return std::nullopt;
+            return a;
+        });
     cutAtJumps(merged);
     const int64_t n = o.frameCount();
     for (EvaluatedIndication& d : indications_) {
@@ -95,13 +79,13 @@ bool Evaluation::echoJumps(const OverviewRecord& ri, int64_t i, const OverviewRe
     return tenths * (ri.inch ? 2540 : 100) > split_;
 }
 
-void Evaluation::cutAtJumps(std::vector<EvaluatedIndication>& merged) {
+void Evaluation::cutAtJumps(const std::vector<Indication>& merged) {
     // Within each merged indication, its frames reaching EL in order: where
     // the echo jumps from one to the next, the first part ends at the one
     // and the next begins at the other (frames below EL between them belong
     // to neither). Each part's peak is its first frame with the largest A.
     const EchoOverview& o = overview_;
-    for (const EvaluatedIndication& m : merged) {
+    for (const Indication& m : merged) {
         EvaluatedIndication part;
         bool open = false;
         const OverviewRecord* last = nullptr;

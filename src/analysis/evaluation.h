@@ -53,9 +53,10 @@ std::string splitText(int64_t micrometres);
 
 class Evaluation {
 public:
-    // The evaluation of `overview`; indications at most `gap` shown frames
-    // apart (whatever those frames are) merge, then are cut where the echo's
-    // position jumps by more than `splitMicrometres` (0: no cut).
+    // The evaluation of `overview`; indications with at most `gap` shown
+    // frames between them (whatever those frames are) merge (findRuns), then
+    // are cut where the echo's position jumps by more than
+    // `splitMicrometres` (0: no cut).
     Evaluation(const EchoOverview& overview, int64_t gap,
                int64_t splitMicrometres = kDefaultSplitMicrometres);
     // It refers to `overview`, which must outlive it: it is built on a
@@ -95,7 +96,7 @@ public:
     const EvaluatedIndication* indicationAt(int64_t i) const;
 
 private:
-    void cutAtJumps(std::vector<EvaluatedIndication>& merged);
+    void cutAtJumps(const std::vector<Indication>& merged);
     const EchoOverview& overview_;
     int64_t gap_ = 0, split_ = 0;
     int64_t evaluatedFrames_ = 0;

@@ -1,20 +1,24 @@
 #include "analysis/indication_table.h"
 
 #include "display/display_text.h"
+#include "recordfile/gbk_text.h"
 #include "viewer/frame_place.h"
 
 namespace vantrel {
 
 namespace {
 
-// The readouts' symbol of a position kind, in UTF-8.
-const char* kindSymbol(OverviewPosition kind) {
+// The readouts' symbol of a position kind (↘ → ↓), in UTF-8.
+const std::string& kindSymbol(OverviewPosition kind) {
+    static const std::string path = gbkToUtf8(symbol::kSoundPath),
+                             surface = gbkToUtf8(symbol::kSurface),
+                             depth = gbkToUtf8(symbol::kDepth);
     switch (kind) {
-    case OverviewPosition::Surface: return "\u2192"; // →
-    case OverviewPosition::Depth: return "\u2193";   // ↓
+    case OverviewPosition::Surface: return surface;
+    case OverviewPosition::Depth: return depth;
     case OverviewPosition::Path: break;
     }
-    return "\u2198"; // ↘
+    return path;
 }
 
 } // namespace

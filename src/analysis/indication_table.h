@@ -23,6 +23,13 @@ struct IndicationTexts {
     // The peak's amplitude, its position, is beyond what a real frame can
     // hold (see plausible in echo_overview.h): damage, not an echo.
     bool amplitudeBeyond = false, positionBeyond = false;
+    // The two as the windows show them: a value no real frame holds is not
+    // shown as if it were one, it carries a warning sign, "⚠ 12544.0%".
+    std::string amplitudeShown() const { return beyondMarked(amplitude, amplitudeBeyond); }
+    std::string positionShown() const { return beyondMarked(position, positionBeyond); }
+    static std::string beyondMarked(const std::string& text, bool beyond) {
+        return beyond ? "\u26A0 " + text : text;
+    }
 };
 
 IndicationTexts indicationTexts(const EchoOverview& overview, const Indication& indication);

@@ -21,6 +21,7 @@
 #include "app/overview_settings_bar.h"
 #include "app/travel_dialog.h"
 #include "pictures/gbk_qstring.h"
+#include "widgets/message_box.h"
 
 namespace vantrel {
 
@@ -194,11 +195,7 @@ void TEchoDynamicsForm::connectControls() {
 }
 
 void TEchoDynamicsForm::tell(const QString& name, const QString& text) {
-    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Vantrel"), text,
-                                QMessageBox::Ok, this);
-    box->setObjectName(name);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
+    tellInBox(this, name, text);
 }
 
 } // namespace vantrel

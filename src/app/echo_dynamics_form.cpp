@@ -113,11 +113,8 @@ void TEchoDynamicsForm::showEvaluation() {
 }
 
 void TEchoDynamicsForm::fillEvaluationList() {
-    DefectListWords words;
-    words.frames = tr("帧").toStdString();
-    words.zone = tr("{}区").toStdString();
-    words.manual = tr("人工").toStdString();
-    evaluationList_->fill(recording_.evaluationRows(words), evaluation(), &inspection());
+    evaluationList_->fill(recording_.evaluationRows(defectListWords()), evaluation(),
+                          &inspection());
     strips_->setManualIndications(recording_.manualRuns());
     DefectList calibration; // the list's own words for the travel
     calibration.calibration = inspection().travel;

@@ -394,12 +394,9 @@ QString EchoStrips::describeColumn(int x) const {
     const int64_t i = frameUnderColumn(view_, width, x, overview_->frameCount());
     // In the list's words; a value no real frame holds says so, as there.
     const IndicationTexts t = frameTexts(*overview_, i);
-    auto text = [](const std::string& s, bool beyond) {
-        return (beyond ? QStringLiteral("\u26A0 ") : QString()) + QString::fromStdString(s);
-    };
     lines << QString::fromStdString(framePlace(*overview_, i)) + QStringLiteral("  ") +
-                 text(t.amplitude, t.amplitudeBeyond) + QStringLiteral("  ") +
-                 text(t.position, t.positionBeyond);
+                 QString::fromStdString(t.amplitudeShown()) + QStringLiteral("  ") +
+                 QString::fromStdString(t.positionShown());
     return lines.join(QLatin1Char('\n'));
 }
 

@@ -13,12 +13,7 @@ namespace {
 // colour for such values, on a pale ground.
 const QColor kImplausibleText(190, 0, 190), kImplausibleRow(255, 230, 255);
 
-// A value no real frame holds is not shown as if it were one: it carries a
-// warning sign.
-QString valueText(const std::string& s, bool beyond) {
-    const QString v = QString::fromStdString(s);
-    return beyond ? QStringLiteral("\u26A0 ") + v : v;
-}
+QString text(const std::string& s) { return QString::fromStdString(s); }
 
 } // namespace
 
@@ -60,11 +55,12 @@ QVariant IndicationModel::data(const QModelIndex& index, int role) const {
     default: break;
     }
     switch (column) {
-    case Start: return valueText(t.start, false);
-    case End: return valueText(t.end, false);
-    case Frames: return valueText(t.frames, false);
-    case Amplitude: return valueText(t.amplitude, t.amplitudeBeyond);
-    case Position: return valueText(t.position, t.positionBeyond);
+    case Start: return text(t.start);
+    case End: return text(t.end);
+    case Frames: return text(t.frames);
+    // A value no real frame holds carries a warning sign.
+    case Amplitude: return text(t.amplitudeShown());
+    case Position: return text(t.positionShown());
     case ColumnCount: break;
     }
     return {};

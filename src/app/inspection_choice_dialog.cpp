@@ -10,6 +10,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <array>
+
 namespace vantrel {
 
 namespace {
@@ -67,13 +69,34 @@ public:
         return c ? InspectionChoiceDialog::tr("报告栏 %1 个").arg(c->size())
                  : InspectionChoiceDialog::tr("（无）");
     }
+    // A conflict's row: what it is about, our side and theirs.
+    static std::array<QString, 3> conflict(const InspectionConflict& c) {
+        using Kind = InspectionConflict::Kind;
+        switch (c.kind) {
+        case Kind::Decision: {
+            const IndicationDecision& named = c.ourDecision ? *c.ourDecision : *c.theirDecision;
+            return {InspectionChoiceDialog::tr("指示 %1").arg(indication(named)),
+                    decision(c.ourDecision), decision(c.theirDecision)};
+        }
+        case Kind::Travel:
+            return {InspectionChoiceDialog::tr("行程"), travel(c.ourTravel), travel(c.theirTravel)};
+        case Kind::Settings:
+            return {InspectionChoiceDialog::tr("评定设置"), settings(c.ourSettings),
+                    settings(c.theirSettings)};
+        case Kind::ReportCell:
+            return {InspectionChoiceDialog::tr("报告栏“%1”").arg(utf8(c.caption)), text(c.ourText),
+                    text(c.theirText)};
+        case Kind::FrameCells: break;
+        }
+        return {InspectionChoiceDialog::tr("帧 %1 的报告栏").arg(place(c.frame)), cells(c.ourCells),
+                cells(c.theirCells)};
+    }
 };
 
 InspectionChoiceDialog::InspectionChoiceDialog(const InspectionQuestion& question, QWidget* parent)
     : QDialog(parent), question_(question) {
     setObjectName(QStringLiteral("InspectionChoiceDialog"));
     const bool twoFiles = question.kind == InspectionQuestion::Kind::TwoFiles;
-    const InspectionMerge& merge = *question.merge;
     setWindowTitle(twoFiles ? tr("评定有两个版本") : tr("评定已在别处修改"));
     auto* layout = new QVBoxLayout(this);
     auto* intro =
@@ -84,10 +107,17 @@ InspectionChoiceDialog::InspectionChoiceDialog(const InspectionQuestion& questio
                    this);
     intro->setWordWrap(true);
     layout->addWidget(intro);
-
-    // The two versions side by side.
     const QString ourName = twoFiles ? tr("记录旁") : tr("本窗口");
     const QString theirName = twoFiles ? tr("数据文件夹") : tr("另一处保存的");
+    layout->addLayout(makeVersions(ourName, theirName));
+    layout->addWidget(makeDifferences(ourName, theirName), 1);
+    layout->addWidget(makeButtons());
+    resize(760, 420);
+}
+
+QGridLayout* InspectionChoiceDialog::makeVersions(const QString& ourName,
+                                                  const QString& theirName) {
+    // The two versions side by side.
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("<b>%1</b>").arg(ourName), this), 0, 1);
     grid->addWidget(new QLabel(QStringLiteral("<b>%1</b>").arg(theirName), this), 0, 2);
@@ -103,15 +133,18 @@ InspectionChoiceDialog::InspectionChoiceDialog(const InspectionQuestion& questio
     auto path = [&](const QString& p) {
         return p.isEmpty() ? tr("（无文件）") : QDir::toNativeSeparators(p);
     };
-    const Inspection &ours = merge.ours(), &theirs = merge.theirs();
-    addRow(1, tr("文件"), path(question.ourPath), path(question.theirPath));
+    const Inspection &ours = question_.merge->ours(), &theirs = question_.merge->theirs();
+    addRow(1, tr("文件"), path(question_.ourPath), path(question_.theirPath));
     auto count = [](const Inspection& in) { return tr("%1 个").arg(in.decisions.size()); };
     addRow(2, tr("已评定指示"), count(ours), count(theirs));
     addRow(3, tr("行程"), VersionTexts::travel(ours.travel), VersionTexts::travel(theirs.travel));
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(2, 1);
-    layout->addLayout(grid);
+    return grid;
+}
 
+QTableWidget* InspectionChoiceDialog::makeDifferences(const QString& ourName,
+                                                      const QString& theirName) {
     // What differs: the conflicts, each with the side a merge takes; on
     // opening also the decisions only one file holds, which a merge keeps.
     auto* table = new QTableWidget(0, 4, this);
@@ -120,63 +153,40 @@ InspectionChoiceDialog::InspectionChoiceDialog(const InspectionQuestion& questio
     table->verticalHeader()->hide();
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionMode(QAbstractItemView::NoSelection);
-    auto addLine = [&](const QString& what, const QString& a, const QString& b) {
+    auto addLine = [&](const std::array<QString, 3>& texts) {
         const int row = table->rowCount();
         table->insertRow(row);
-        table->setItem(row, 0, new QTableWidgetItem(what));
-        table->setItem(row, 1, new QTableWidgetItem(a));
-        table->setItem(row, 2, new QTableWidgetItem(b));
+        for (int column = 0; column < 3; ++column)
+            table->setItem(row, column, new QTableWidgetItem(texts[static_cast<size_t>(column)]));
         return row;
     };
-    using Kind = InspectionConflict::Kind;
-    for (const InspectionConflict& c : merge.conflicts()) {
-        int row = 0;
-        switch (c.kind) {
-        case Kind::Decision: {
-            const IndicationDecision& named = c.ourDecision ? *c.ourDecision : *c.theirDecision;
-            row = addLine(tr("指示 %1").arg(VersionTexts::indication(named)),
-                          VersionTexts::decision(c.ourDecision),
-                          VersionTexts::decision(c.theirDecision));
-            break;
-        }
-        case Kind::Travel:
-            row = addLine(tr("行程"), VersionTexts::travel(c.ourTravel),
-                          VersionTexts::travel(c.theirTravel));
-            break;
-        case Kind::Settings:
-            row = addLine(tr("评定设置"), VersionTexts::settings(c.ourSettings),
-                          VersionTexts::settings(c.theirSettings));
-            break;
-        case Kind::ReportCell:
-            row = addLine(tr("报告栏“%1”").arg(utf8(c.caption)), VersionTexts::text(c.ourText),
-                          VersionTexts::text(c.theirText));
-            break;
-        case Kind::FrameCells:
-            row = addLine(tr("帧 %1 的报告栏").arg(place(c.frame)), VersionTexts::cells(c.ourCells),
-                          VersionTexts::cells(c.theirCells));
-            break;
-        }
+    for (const InspectionConflict& c : question_.merge->conflicts()) {
+        const int row = addLine(VersionTexts::conflict(c));
         auto* side = new QComboBox(table);
         side->setObjectName(QStringLiteral("ConflictSide%1").arg(sideBoxes_.size()));
         side->addItems({ourName, theirName});
         table->setCellWidget(row, 3, side);
         sideBoxes_.push_back(side);
     }
-    if (twoFiles) {
+    if (question_.kind == InspectionQuestion::Kind::TwoFiles) {
+        const Inspection &ours = question_.merge->ours(), &theirs = question_.merge->theirs();
         for (const DecisionDifference& d : decisionDifferences(ours, theirs)) {
             if (d.a && d.b) continue; // a conflict, listed above
             const IndicationDecision& named = d.a ? *d.a : *d.b;
             const int row =
-                addLine(tr("指示 %1").arg(VersionTexts::indication(named)),
-                        VersionTexts::decision(d.a ? std::optional(*d.a) : std::nullopt),
-                        VersionTexts::decision(d.b ? std::optional(*d.b) : std::nullopt));
+                addLine({tr("指示 %1").arg(VersionTexts::indication(named)),
+                         VersionTexts::decision(d.a ? std::optional(*d.a) : std::nullopt),
+                         VersionTexts::decision(d.b ? std::optional(*d.b) : std::nullopt)});
             table->setItem(row, 3, new QTableWidgetItem(tr("保留")));
         }
     }
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table->horizontalHeader()->setStretchLastSection(true);
-    layout->addWidget(table, 1);
+    return table;
+}
 
+QDialogButtonBox* InspectionChoiceDialog::makeButtons() {
+    const bool twoFiles = question_.kind == InspectionQuestion::Kind::TwoFiles;
     auto* buttons = new QDialogButtonBox(this);
     auto* keepOurs = buttons->addButton(twoFiles ? tr("保留记录旁的") : tr("冲突处都取本窗口的"),
                                         QDialogButtonBox::AcceptRole);
@@ -193,8 +203,7 @@ InspectionChoiceDialog::InspectionChoiceDialog(const InspectionQuestion& questio
             [this] { choose(InspectionChoice::Action::KeepTheirs); });
     connect(mergeBoth, &QPushButton::clicked, this,
             [this] { choose(InspectionChoice::Action::Merge); });
-    layout->addWidget(buttons);
-    resize(760, 420);
+    return buttons;
 }
 
 void InspectionChoiceDialog::choose(InspectionChoice::Action action) {

@@ -17,6 +17,8 @@
 #include "inspection/inspection_store.h"
 
 class QComboBox;
+class QDialogButtonBox;
+class QGridLayout;
 class QTableWidget;
 
 namespace vantrel {
@@ -29,6 +31,11 @@ public:
     const InspectionChoice& choice() const { return choice_; }
 
 private:
+    // The parts of the dialog, top to bottom: the two versions summed up,
+    // the table of what differs (with a side box per conflict), the buttons.
+    QGridLayout* makeVersions(const QString& ourName, const QString& theirName);
+    QTableWidget* makeDifferences(const QString& ourName, const QString& theirName);
+    QDialogButtonBox* makeButtons();
     void choose(InspectionChoice::Action action);
 
     const InspectionQuestion question_;

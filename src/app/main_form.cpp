@@ -27,6 +27,7 @@
 #include "app/recording_prompts.h"
 #include "pictures/frame_render.h"
 #include "pictures/gbk_qstring.h"
+#include "widgets/message_box.h"
 #include "widgets/notice_bar.h"
 #include "widgets/outer_geometry.h"
 #include "widgets/seek_bar.h"
@@ -193,14 +194,10 @@ void TMainForm::LanguageItemClick(Language language) {
     if (language == interfaceLanguage()) return;
     // The windows take their texts when they are made, so the choice applies
     // from the next start; the notice says so in both languages.
-    auto* box = new QMessageBox(
-        QMessageBox::Information, QStringLiteral("Vantrel"),
-        QStringLiteral("界面语言将在 Vantrel 下次启动时切换。\n"
-                       "The interface language changes the next time Vantrel starts."),
-        QMessageBox::Ok, this);
-    box->setObjectName(QStringLiteral("LanguageChangedMessage"));
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
+    tellInBox(this, QStringLiteral("LanguageChangedMessage"),
+              QStringLiteral("界面语言将在 Vantrel 下次启动时切换。\n"
+                             "The interface language changes the next time Vantrel starts."),
+              QMessageBox::Information);
 }
 
 QString TMainForm::playCaption() const {

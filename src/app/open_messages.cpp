@@ -9,6 +9,7 @@
 #include "analysis/file_health.h"
 #include "recordfile/record_file.h"
 #include "viewer/viewer_core.h"
+#include "widgets/message_box.h"
 
 namespace vantrel {
 
@@ -36,13 +37,9 @@ QString OpenMessages::failureReason(const OpenResult& result) {
 }
 
 void OpenMessages::showFailure(QWidget* parent, const QString& path, const OpenResult& result) {
-    auto* box = new QMessageBox(
-        QMessageBox::Warning, QStringLiteral("Vantrel"),
-        tr("无法打开记录文件“%1”：%2").arg(QDir::toNativeSeparators(path), failureReason(result)),
-        QMessageBox::Ok, parent);
-    box->setObjectName(QStringLiteral("OpenFailedMessage"));
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
+    tellInBox(
+        parent, QStringLiteral("OpenFailedMessage"),
+        tr("无法打开记录文件“%1”：%2").arg(QDir::toNativeSeparators(path), failureReason(result)));
 }
 
 QString OpenMessages::noticeText(const QString& name, const FileHealth& health) {
@@ -92,11 +89,7 @@ void GoToMessages::showProblem(QWidget* parent, const QString& text, const GoToT
                       .arg(target.shownFrames - 1);
         break;
     }
-    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Vantrel"), problem,
-                                QMessageBox::Ok, parent);
-    box->setObjectName(QStringLiteral("GoToFailedMessage"));
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->open();
+    tellInBox(parent, QStringLiteral("GoToFailedMessage"), problem);
 }
 
 } // namespace vantrel

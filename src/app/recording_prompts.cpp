@@ -6,6 +6,7 @@
 
 #include "app/inspection_choice_dialog.h"
 #include "inspection/open_recording.h"
+#include "widgets/message_box.h"
 
 namespace vantrel {
 
@@ -48,11 +49,7 @@ void installRecordingPrompts(OpenRecording& recording, std::function<QWidget*()>
     };
     recording.tell = [parent](const RecordingNotice& notice) {
         const auto [name, text] = RecordingPrompts::notice(notice);
-        auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Vantrel"), text,
-                                    QMessageBox::Ok, parent());
-        box->setObjectName(name);
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->open();
+        tellInBox(parent(), name, text);
     };
 }
 

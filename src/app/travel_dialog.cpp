@@ -31,6 +31,12 @@ TravelDialog::TravelDialog(const TravelCalibration& current, const std::vector<C
     from_->setObjectName(QStringLiteral("TravelFrom"));
     to_ = new QComboBox(this);
     to_->setObjectName(QStringLiteral("TravelTo"));
+    offerFrames(current);
+    layOut();
+    connectControls(current);
+}
+
+void TravelDialog::offerFrames(const TravelCalibration& current) {
     // The frames of the current calibration stay offered even when they
     // are neither a note nor on screen.
     auto offer = [this](FramePlace p) {
@@ -54,7 +60,9 @@ TravelDialog::TravelDialog(const TravelCalibration& current, const std::vector<C
     const bool two = current.method == TravelCalibration::Method::TwoFrames;
     select(from_, two ? current.from : FramePlace{-1, -1}, 0);
     select(to_, two ? current.to : FramePlace{-1, -1}, static_cast<int>(frames_.size()) - 1);
+}
 
+void TravelDialog::layOut() {
     auto* form = new QFormLayout;
     form->addRow(typed_, new QWidget(this));
     form->addRow(tr("mm/帧"), mmPerFrame_);
@@ -79,7 +87,9 @@ TravelDialog::TravelDialog(const TravelCalibration& current, const std::vector<C
     problem_->setWordWrap(true);
     layout->addWidget(problem_);
     layout->addWidget(buttons);
+}
 
+void TravelDialog::connectControls(const TravelCalibration& current) {
     switch (current.method) {
     case TravelCalibration::Method::None: none_->setChecked(true); break;
     case TravelCalibration::Method::Typed: typed_->setChecked(true); break;

@@ -40,6 +40,12 @@ public:
     void accept() override;
 
 private:
+    // The constructor's steps: the frames the two boxes offer (with those
+    // of `current`) and the ones selected, the layout, and the controls'
+    // states and connections, starting from `current`'s method.
+    void offerFrames(const TravelCalibration& current);
+    void layOut();
+    void connectControls(const TravelCalibration& current);
     // Why the calibration now held makes no travel, as the dialog says it;
     // empty when it makes one.
     QString problem() const;

@@ -7,6 +7,7 @@
 #include <numbers>
 #include <string_view>
 
+#include "recordfile/gbk_text.h"
 #include "recordfile/wrap_math.h"
 
 namespace vantrel {
@@ -56,13 +57,27 @@ std::string formatPattern(double value, int decimals) {
     return out;
 }
 
-const std::string& probeTypeName(uint32_t probeType) {
-    static const std::string names[4] = {
-        "\xD6\xB1\xCC\xBD\xCD\xB7",         // straight-beam probe
-        "\xD0\xB1\xCC\xBD\xCD\xB7",         // angle-beam probe
-        "\xCB\xAB\xBE\xA7\xCC\xBD\xCD\xB7", // dual-element probe
-        "\xB4\xA9\xCD\xB8\xCC\xBD\xCD\xB7", // through-transmission probe
+// The windows show the probe type in their language: the words are marked
+// here for Qt's lupdate (context PanelText), which reads the marks in any
+// source file; this layer itself has no Qt, so the mark stands for the word.
+#define QT_TRANSLATE_NOOP(context, text) text
+
+const char* probeTypeWord(uint32_t probeType) {
+    static const char* const words[4] = {
+        QT_TRANSLATE_NOOP("PanelText", "直探头"),   // straight-beam probe
+        QT_TRANSLATE_NOOP("PanelText", "斜探头"),   // angle-beam probe
+        QT_TRANSLATE_NOOP("PanelText", "双晶探头"), // dual-element probe
+        QT_TRANSLATE_NOOP("PanelText", "穿透探头"), // through-transmission probe
     };
+    return words[probeType & 3];
+}
+
+#undef QT_TRANSLATE_NOOP
+
+const std::string& probeTypeName(uint32_t probeType) {
+    static const std::string names[4] = {*utf8ToGbk(probeTypeWord(0)), *utf8ToGbk(probeTypeWord(1)),
+                                         *utf8ToGbk(probeTypeWord(2)),
+                                         *utf8ToGbk(probeTypeWord(3))};
     return names[probeType & 3];
 }
 

@@ -30,7 +30,10 @@ struct PanelTexts {
     std::string reject; // lblReject
 };
 
-// Probe type names by probeType 0..3.
+// Probe type names by probeType 0..3 (the low two bits): the instrument's
+// word, in UTF-8 (the windows translate it, context PanelText), and as the
+// instrument writes it, in GBK.
+const char* probeTypeWord(uint32_t probeType);
 const std::string& probeTypeName(uint32_t probeType);
 
 // Formats the current copy; the derived lengths must be current

@@ -225,14 +225,9 @@ OverviewSettings overviewSettings(const OverviewOptions& o) {
         s.splitMicrometres = *um;
     }
     if (o.position) {
-        if (*o.position == "path")
-            s.position = OverviewPosition::Path;
-        else if (*o.position == "surface")
-            s.position = OverviewPosition::Surface;
-        else if (*o.position == "depth")
-            s.position = OverviewPosition::Depth;
-        else
-            fail("position " + quoted(*o.position) + " is none of path, surface, depth");
+        const std::optional<OverviewPosition> kind = positionKindOfText(o.position->toStdString());
+        if (!kind) fail("position " + quoted(*o.position) + " is none of path, surface, depth");
+        s.position = *kind;
     }
     return s;
 }

@@ -203,21 +203,6 @@ void reportFieldsCommand(const QStringList& a, Output& output) {
 
 // ------------------------------------------------------------------ export
 
-namespace {
-
-// RFC 4180: a field with a comma, quote or line break is quoted, quotes doubled.
-std::string csvField(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + "\"";
-}
-
-} // namespace
-
 void exportCommand(const QStringList& a, const QString& out) {
     RecordQuery query;
     openOrFail(query, a[0]);

@@ -300,8 +300,7 @@ std::map<FramePlace, ReportCells> readFrameCells(Fields& f, const QJsonObject& r
         ReportCells cells = readCells(f, f.member(o, where, "cells"), at(where, "cells"));
         // A second entry for a frame would not write back as it was read.
         if (!f.failed() && !out.emplace(frame, std::move(cells)).second)
-            f.fail(at(where, "frame"), std::to_string(frame.record) + ":" +
-                                           std::to_string(frame.frame) + " is given twice");
+            f.fail(at(where, "frame"), placeText(frame) + " is given twice");
     }
     return out;
 }

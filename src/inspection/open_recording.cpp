@@ -244,20 +244,10 @@ std::vector<Indication> OpenRecording::manualRuns() const {
 std::string OpenRecording::evaluationCsv() const {
     if (!evaluated_) return {};
     const Evaluation& evaluation = evaluated_->evaluation();
-    // The columns vantrel-inspect evaluate writes, then the decisions.
-    std::string csv = evaluationCsvHeader();
-    csv.insert(csv.size() - 2, ",nature,grade,remark,reported");
-    const DecisionMatch match = matchDecisions(evaluation, inspection_);
-    const std::optional<Travel> t = travel();
-    for (size_t k = 0; k < evaluation.indications().size(); ++k) {
-        std::string row = evaluationCsvRow(evaluation, k, evaluated_->peakAt(k), t);
-        const IndicationDecision blank;
-        const IndicationDecision& d = match.byIndication[k] ? *match.byIndication[k] : blank;
-        row.insert(row.size() - 2, ',' + csvField(d.nature) + ',' + csvField(d.grade) + ',' +
-                                       csvField(d.remark) + ',' + (d.reported ? "1" : "0"));
-        csv += row;
-    }
-    return csv;
+    std::vector<PeakPositions> peaks;
+    for (size_t k = 0; k < evaluation.indications().size(); ++k)
+        peaks.push_back(evaluated_->peakAt(k));
+    return evaluationCsvWithDecisions(evaluation, peaks, travel(), inspection_);
 }
 
 std::optional<DefectList> OpenRecording::defectList(const DefectListWords& words) const {

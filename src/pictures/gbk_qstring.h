@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "display/display_text.h"
 #include "recordfile/gbk_text.h"
 
 namespace vantrel {
@@ -18,16 +19,10 @@ inline QString fromGbk(const std::string& gbk) { return QString::fromStdString(g
 // translation, such as vantrel-inspect's, keeps the instrument's word);
 // numbers and units as they are.
 inline QString panelText(const std::string& gbk) {
-    static const char* const probeTypes[] = {
-        QT_TRANSLATE_NOOP("PanelText", "直探头"),
-        QT_TRANSLATE_NOOP("PanelText", "斜探头"),
-        QT_TRANSLATE_NOOP("PanelText", "双晶探头"),
-        QT_TRANSLATE_NOOP("PanelText", "穿透探头"),
-    };
-    const QString text = fromGbk(gbk);
-    for (const char* word : probeTypes)
-        if (text == QString::fromUtf8(word)) return QCoreApplication::translate("PanelText", word);
-    return text;
+    for (uint32_t type = 0; type < 4; ++type)
+        if (gbk == probeTypeName(type))
+            return QCoreApplication::translate("PanelText", probeTypeWord(type));
+    return fromGbk(gbk);
 }
 
 } // namespace vantrel

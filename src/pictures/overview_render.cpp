@@ -505,8 +505,7 @@ void drawBscanScales(QPainter& p, const QRect& r, const std::optional<BscanGeome
         const int64_t low = std::llround(path->pathAt(0));
         const int64_t high = std::llround(path->pathAt(kBscanRows));
         for (const int64_t v : roundTicks(low, high, most)) {
-            const double k = (static_cast<double>(v) - path->pathAt(0)) * kBscanRows /
-                             static_cast<double>(path->range);
+            const double k = path->sampleAt(static_cast<double>(v));
             const int y = std::clamp(static_cast<int>(std::lround(k * r.height() / kBscanRows)), 0,
                                      r.height() - 1);
             tick(r.top() + y, pathLabel(v, path->inch));

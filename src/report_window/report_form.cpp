@@ -27,6 +27,7 @@
 
 #include "pictures/frame_render.h"
 #include "report_page/report_inputs.h"
+#include "widgets/message_box.h"
 #include "widgets/outer_geometry.h"
 
 namespace vantrel {
@@ -462,10 +463,9 @@ void TReportForm::printDocument(const Document& document) {
 void TReportForm::offerPdfInstead(const QString& text, const std::function<void()>& exportPdf) {
     // The box says why and what to do; its first button is the PDF export,
     // so the typed report is not lost for want of a printer.
-    auto* box =
-        new QMessageBox(QMessageBox::Warning, tr("打印"), text, QMessageBox::NoButton, this);
-    box->setObjectName(QStringLiteral("NoPrinterMessage"));
-    box->setAttribute(Qt::WA_DeleteOnClose);
+    QMessageBox* box =
+        makeMessageBox(this, QStringLiteral("NoPrinterMessage"), QMessageBox::Warning, tr("打印"),
+                       text, QMessageBox::NoButton);
     QPushButton* pdf = box->addButton(tr("导出PDF…"), QMessageBox::AcceptRole);
     pdf->setObjectName(QStringLiteral("NoPrinterExportPdf"));
     box->addButton(tr("关闭"), QMessageBox::RejectRole);

@@ -281,6 +281,8 @@ TEST(Bscan, PathAxisOfAView) {
     EXPECT_TRUE(s.geometryAt(4).gateB);
     EXPECT_DOUBLE_EQ(s.geometryAt(2).pathAt(140), 500.0);              // 50.0 mm
     EXPECT_DOUBLE_EQ(s.geometryAt(6).pathAt(0), 3230 * 100 * 0.00005); // the delay's path
+    for (const int k : {0, 1, 140, 279, 280})                          // and back
+        EXPECT_DOUBLE_EQ(s.geometryAt(6).sampleAt(s.geometryAt(6).pathAt(k)), k);
     // Rows and sample positions: every position on some row, in order.
     for (const int h : {70, 280, 300, 1000}) {
         int next = 0;

@@ -74,6 +74,10 @@ TEST(IndicationTable, RowsAndCsv) {
         EXPECT_EQ(t.amplitudeBeyond, rows[k].amplitudeBeyond);
         EXPECT_EQ(t.positionBeyond, rows[k].positionBeyond);
     }
+    // The windows show a value no real frame holds after a warning sign.
+    const IndicationTexts damaged = indicationTexts(o, o.indications()[5]);
+    EXPECT_EQ(damaged.amplitudeShown(), "+100.0dB");
+    EXPECT_EQ(damaged.positionShown(), "⚠ ↓25000.0mm");
     const std::string header =
         "indication,startRecord,startFrame,endRecord,endFrame,frames,peakRecord,peakFrame,"
         "amplitude,unit,position,positionUnit,positionKind,plausible\r\n";
