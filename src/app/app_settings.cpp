@@ -1,6 +1,9 @@
 #include "app/app_settings.h"
 
+#include <QDir>
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace vantrel {
 
@@ -50,6 +53,22 @@ QStringList forgetRecentFile(const QString& path) {
     QStringList list = recentFiles();
     list.removeAll(QFileInfo(path).absoluteFilePath());
     return saved(list);
+}
+
+QStringList recentFileEntries(const QStringList& files) {
+    QStringList entries;
+    for (int i = 0; i < files.size(); ++i) {
+        const QFileInfo info(files.at(i));
+        QString name = info.fileName();
+        const bool shared = std::count_if(files.begin(), files.end(), [&](const QString& other) {
+                                return QFileInfo(other).fileName() == info.fileName();
+                            }) > 1;
+        if (shared)
+            name += QStringLiteral(" (%1)").arg(QDir::toNativeSeparators(info.absolutePath()));
+        name.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        entries.push_back(QStringLiteral("&%1 %2").arg(i + 1).arg(name));
+    }
+    return entries;
 }
 
 OverviewSettings rememberedOverviewSettings() {

@@ -27,5 +27,9 @@ QStringList recentFiles();
 QStringList rememberRecentFile(const QString& path);
 // `path` taken out of the list, and the list saved.
 QStringList forgetRecentFile(const QString& path);
+// The menu's entry for each of `files`, in order: "&1 name", the file's name
+// with its folder where two of the list share a name (the instrument names
+// files by date, and sticks repeat them), an & in a name doubled.
+QStringList recentFileEntries(const QStringList& files);
 
 } // namespace vantrel

@@ -1,7 +1,6 @@
 #include "app/main_form.h"
 
 #include <QActionGroup>
-#include <QApplication>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -209,25 +208,15 @@ QString TMainForm::playCaption() const {
 void TMainForm::refillRecentMenu() {
     recentMenu_->clear();
     const QStringList files = recentFiles();
+    const QStringList entries = recentFileEntries(files);
     for (int i = 0; i < files.size(); ++i) {
         const QString& path = files.at(i);
-        const QFileInfo info(path);
-        QString name = info.fileName();
-        // Two recordings of one name (the instrument names files by date,
-        // and sticks repeat them) are told apart by their folders.
-        const bool shared = std::count_if(files.begin(), files.end(), [&](const QString& other) {
-                                return QFileInfo(other).fileName() == info.fileName();
-                            }) > 1;
-        if (shared)
-            name += QStringLiteral(" (%1)").arg(QDir::toNativeSeparators(info.absolutePath()));
-        name.replace(QLatin1Char('&'), QStringLiteral("&&"));
         // Opened after the menu has closed: the open refills this menu,
         // which deletes the item.
-        QAction* item = recentMenu_->addAction(
-            QStringLiteral("&%1 %2").arg(i + 1).arg(name), this, [this, path] {
-                QMetaObject::invokeMethod(
-                    this, [this, path] { openChosenFile(path); }, Qt::QueuedConnection);
-            });
+        QAction* item = recentMenu_->addAction(entries.at(i), this, [this, path] {
+            QMetaObject::invokeMethod(
+                this, [this, path] { openChosenFile(path); }, Qt::QueuedConnection);
+        });
         item->setObjectName(QStringLiteral("RecentFile%1").arg(i + 1));
         item->setToolTip(QDir::toNativeSeparators(path));
         item->setStatusTip(QDir::toNativeSeparators(path));
