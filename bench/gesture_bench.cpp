@@ -7,6 +7,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -31,7 +33,11 @@ namespace {
 // from its menu, the overview computed, and the report window made and
 // wired as the program's start-up makes it; made once for every benchmark.
 struct OpenWindows {
-    OpenRecording recording{QString()}; // no data folder: nothing kept
+    // The recording is opened through a link in a folder of this run: the
+    // decisions and settings a gesture changes are kept beside the file
+    // opened, never beside the bench recording itself.
+    QTemporaryDir folder;
+    OpenRecording recording{QString()}; // no data folder
     TMainForm main{recording};
     TReportForm report{&main};
     TEchoDynamicsForm* echo = nullptr;
@@ -41,7 +47,10 @@ struct OpenWindows {
         report.setSource(TReportForm::sourceOf(main.core()));
         connectReportToRecording(recording, main.core(), report);
         main.show();
-        main.openFile(QString::fromStdString(bench::benchRecording()));
+        const QString file = QString::fromStdString(bench::benchRecording());
+        const QString link = folder.filePath(QFileInfo(file).fileName());
+        QFile::link(QFileInfo(file).absoluteFilePath(), link);
+        main.openFile(link);
         if (auto* item = main.findChild<QAction*>(QStringLiteral("EchoDynamicsItem")))
             item->trigger();
         echo = &main.echoDynamics();
