@@ -7,6 +7,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -16,8 +19,10 @@
 #include "app/echo_dynamics_form.h"
 #include "app/echo_strips.h"
 #include "app/main_form.h"
+#include "app/report_wiring.h"
 #include "bench_recording.h"
 #include "inspection/open_recording.h"
+#include "report_window/report_form.h"
 #include "viewer/record_query.h"
 
 using namespace vantrel;
@@ -25,16 +30,27 @@ using namespace vantrel;
 namespace {
 
 // The main window on the bench recording with the echo-dynamics window open
-// from its menu, the overview computed; made once for every benchmark.
+// from its menu, the overview computed, and the report window made and
+// wired as the program's start-up makes it; made once for every benchmark.
 struct OpenWindows {
-    OpenRecording recording{QString()}; // no data folder: nothing kept
+    // The recording is opened through a link in a folder of this run: the
+    // decisions and settings a gesture changes are kept beside the file
+    // opened, never beside the bench recording itself.
+    QTemporaryDir folder;
+    OpenRecording recording{QString()}; // no data folder
     TMainForm main{recording};
+    TReportForm report{&main};
     TEchoDynamicsForm* echo = nullptr;
     EchoStrips* strips = nullptr;
 
     OpenWindows() {
+        report.setSource(TReportForm::sourceOf(main.core()));
+        connectReportToRecording(recording, main.core(), report);
         main.show();
-        main.openFile(QString::fromStdString(bench::benchRecording()));
+        const QString file = QString::fromStdString(bench::benchRecording());
+        const QString link = folder.filePath(QFileInfo(file).fileName());
+        QFile::link(QFileInfo(file).absoluteFilePath(), link);
+        main.openFile(link);
         if (auto* item = main.findChild<QAction*>(QStringLiteral("EchoDynamicsItem")))
             item->trigger();
         echo = &main.echoDynamics();
@@ -110,6 +126,65 @@ void BM_PlaybackStepWithEchoDynamics(benchmark::State& state) {
     state.counters["height"] = w->strips->height();
 }
 BENCHMARK(BM_PlaybackStepWithEchoDynamics)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// One step of a threshold drag on the amplitude strip, the whole file in
+// view: the threshold the strips ask for (in the unit of the recording's
+// frames) goes back and forth between two near values, the indications are
+// found again, and the strips repaint. The evaluation depends on the gap
+// alone, so a step reads no record.
+void BM_ThresholdDragStep(benchmark::State& state) {
+    OpenWindows* w = windows();
+    if (!w) {
+        state.SkipWithError("no bench recording");
+        return;
+    }
+    w->echo->setEvaluationShown(false); // the threshold line is dragged in the overview's view
+    w->echo->fitAll();
+    const EchoOverview& o = *w->echo->overview();
+    const AmplitudeUnit unit = o.records().front().unit;
+    // 40.0 % and 40.5 %, or the curve and 0.5 dB above it.
+    const int64_t low = unit == AmplitudeUnit::Percent ? 400 : 0;
+    const int64_t values[2] = {low, low + 5};
+    w->echo->setThreshold(unit, values[1]);
+    w->strips->repaint();
+    const int64_t readBefore = RecordQuery::recordsRead();
+    int step = 0;
+    for (auto _ : state) {
+        w->echo->setThreshold(unit, values[step++ % 2]);
+        w->strips->repaint();
+    }
+    state.counters["records_read"] = static_cast<double>(RecordQuery::recordsRead() - readBefore);
+    state.counters["indications"] = static_cast<double>(w->echo->overview()->indications().size());
+    state.counters["width"] = w->strips->width();
+    state.counters["height"] = w->strips->height();
+}
+BENCHMARK(BM_ThresholdDragStep)->Unit(benchmark::kMillisecond);
+
+// Opening the report window's 缺陷汇总 menu with the recording evaluated:
+// the menu's entries follow whether there is a defect list, which is known
+// without making one (a list reads the record of every indication's peak).
+void BM_DefectListMenuOpen(benchmark::State& state) {
+    OpenWindows* w = windows();
+    if (!w) {
+        state.SkipWithError("no bench recording");
+        return;
+    }
+    auto* menu = w->report.findChild<QMenu*>(QStringLiteral("DefectListMenu"));
+    auto* print = w->report.findChild<QAction*>(QStringLiteral("DefectListPrintItem"));
+    if (!menu || !print) {
+        state.SkipWithError("no 缺陷汇总 menu");
+        return;
+    }
+    const int64_t readBefore = RecordQuery::recordsRead();
+    const int64_t builtBefore = w->recording.defectListsBuilt();
+    for (auto _ : state)
+        emit menu->aboutToShow(); // as Qt does when the menu opens
+    if (!print->isEnabled()) state.SkipWithError("no defect list to print");
+    state.counters["records_read"] = static_cast<double>(RecordQuery::recordsRead() - readBefore);
+    state.counters["defect_lists_built"] =
+        static_cast<double>(w->recording.defectListsBuilt() - builtBefore);
+}
+BENCHMARK(BM_DefectListMenuOpen)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
