@@ -14,7 +14,7 @@
 
 namespace vantrel {
 
-struct EchoOverview;
+class EchoOverview;
 
 struct OverviewMark {
     enum class Kind : uint8_t { Note, Block, Damaged, Missing };

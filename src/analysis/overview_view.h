@@ -13,7 +13,7 @@
 
 namespace vantrel {
 
-struct EchoOverview;
+class EchoOverview;
 
 struct OverviewView {
     int64_t from = 0, to = 0; // shown frames from .. to - 1 across the strips
